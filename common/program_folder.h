@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+
+namespace stylorex {
+
+// The folder of the running executable, ending in exactly one separator ("/" at the root too).
+// The settings file and the pattern files lie there.
+QString ProgramFolder();
+
+// The executable's file name without its extension ("stylorex").
+QString ProgramBaseName();
+
+// Joins a folder and a file name with exactly one separator between them.
+QString JoinPath(const QString& folder, const QString& name);
+
+// Tests point the program folder somewhere else; an empty text returns to the executable's.
+void OverrideProgramFolderForTests(const QString& folder);
+
+}  // namespace stylorex

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+
+namespace stylorex {
+
+// What the shared helpers need of the main window: its caption and the text panels of its
+// status bar. The main window implements it; tests use a recording fake.
+class WindowText {
+  public:
+    virtual ~WindowText() = default;
+    virtual QString caption() const = 0;
+    virtual void setCaption(const QString& caption) = 0;
+    // Panels are numbered from 1: 1 extraction mode, 2 activity, 3 stroke count, 4 canvas size.
+    virtual void setStatusPanel(int panel, const QString& text) = 0;
+};
+
+// Puts `tag` behind the caption the window had at the first call of the program run
+// ("Stylorex [処理開始]"); every later tag replaces the previous one.
+void SetCaptionTag(WindowText& window, const QString& tag);
+
+void SetStatusText(WindowText& window, int panel, const QString& text);
+
+// The caption memory lives for the whole program run; tests that start a fresh "run" reset it.
+void ForgetRememberedCaption();
+
+}  // namespace stylorex
