@@ -1,0 +1,65 @@
+#pragma once
+
+#include "common/window_text.h"
+#include "engine/pixel_scan.h"
+#include "platform/pointer_device.h"
+
+#include <QImage>
+#include <QSize>
+#include <QString>
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+
+namespace stylorex {
+
+// A monotonic clock; the run's waits never follow the time of day.
+class MonotonicClock {
+public:
+    virtual ~MonotonicClock() = default;
+    virtual std::chrono::steady_clock::time_point now() = 0;
+};
+
+// The steady clock of the system.
+MonotonicClock& SystemClock();
+
+// What a drawing run needs from its surroundings.
+struct RunServices {
+    PointerDevice& pointer;
+    WindowText& window;
+    // Lets pending window events run, then returns.
+    std::function<void()> yield;
+    MonotonicClock& clock;
+    // Checked together with Esc after every move: closing the window or a signal asks the run
+    // to stop the same way Esc does. May be empty.
+    std::function<bool()> stopRequested = {};
+};
+
+// The settings a run reads.
+struct RunSettings {
+    ExtractionSettings extraction;
+    std::int16_t WaitTime = 5;
+};
+
+// Scans `picture` (the committed persistent image) into `tables`, then replays every stroke
+// through the pointer at origin + pixel. Returns the number of strokes completed, also after
+// an abort. The left button is released on every way out, an exception included.
+std::int32_t RunDrawing(const QImage& picture, std::int32_t originX, std::int32_t originY,
+                        const RunSettings& settings, RunServices& services, ScanTables& tables);
+
+// Waits `ms` milliseconds on the monotonic clock, yielding while it waits. A wait of 0 or
+// less returns at once without yielding.
+void WaitMs(std::int32_t ms, const std::function<void()>& yield, MonotonicClock& clock);
+
+// The start command's check of the two origin texts.
+struct OriginCheck {
+    bool ok = false;
+    std::int32_t OriginX = 0;
+    std::int32_t OriginY = 0;
+    QString message;  // the message box text when not ok
+};
+
+OriginCheck CheckOrigin(const QString& textX, const QString& textY, QSize primaryScreen);
+
+}  // namespace stylorex
