@@ -16,7 +16,7 @@ namespace stylorex {
 
 // A monotonic clock; the run's waits never follow the time of day.
 class MonotonicClock {
-public:
+  public:
     virtual ~MonotonicClock() = default;
     virtual std::chrono::steady_clock::time_point now() = 0;
 };
@@ -44,9 +44,17 @@ struct RunSettings {
 
 // Scans `picture` (the committed persistent image) into `tables`, then replays every stroke
 // through the pointer at origin + pixel. Returns the number of strokes completed, also after
-// an abort. The left button is released on every way out, an exception included.
+// an abort (Esc or stopRequested). The left button is released on every way out; an
+// exception from the pointer, the window or a callback is rethrown after the release.
+// A run started while another is in progress (through a yield) throws std::logic_error,
+// since both would share the tables.
 std::int32_t RunDrawing(const QImage& picture, std::int32_t originX, std::int32_t originY,
                         const RunSettings& settings, RunServices& services, ScanTables& tables);
+
+bool IsDrawingRunInProgress();
+
+// Status panel 3 after a run: "概算ｽﾄﾛｰｸ数:" and the count.
+QString StrokeCountText(std::int32_t strokes);
 
 // Waits `ms` milliseconds on the monotonic clock, yielding while it waits. A wait of 0 or
 // less returns at once without yielding.
@@ -60,6 +68,10 @@ struct OriginCheck {
     QString message;  // the message box text when not ok
 };
 
+// Both texts must be whole decimal numbers in the 32-bit range (surrounding blanks allowed).
+// "**" in textX or an empty text: "開始座標を設定してください". Anything else that is not such a
+// number, or a value above the screen's width or height: "開始座標が不正です". Values equal
+// to the width or height and negative values pass.
 OriginCheck CheckOrigin(const QString& textX, const QString& textY, QSize primaryScreen);
 
 }  // namespace stylorex

@@ -1,0 +1,29 @@
+#include "engine/origin_capture.h"
+
+#include <cstdint>
+
+namespace stylorex {
+
+namespace {
+
+QString padded(int value) {
+    // 64 bits, so that the magnitude of the lowest int still fits.
+    const std::int64_t v = value;
+    const QString digits = QString::number(v < 0 ? -v : v).rightJustified(3, QLatin1Char('0'));
+    return v < 0 ? QLatin1Char('-') + digits : digits;
+}
+
+}  // namespace
+
+QString ScreenPointText(QPoint position) {
+    return padded(position.x()) + QLatin1Char(',') + padded(position.y());
+}
+
+CapturedOrigin CaptureOrigin(PointerDevice& pointer, WindowText& window) {
+    const QPoint position = pointer.position();
+    SetCaptionTag(window, QStringLiteral("[座標取得]"));
+    SetStatusText(window, 2, QStringLiteral("座標を取得"));
+    return CapturedOrigin{QString::number(position.x()), QString::number(position.y())};
+}
+
+}  // namespace stylorex

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "common/window_text.h"
+#include "platform/pointer_device.h"
+
+#include <QPoint>
+#include <QString>
+
+namespace stylorex {
+
+// The pointer position as lblScreenPoint shows it: each coordinate with at least three digits,
+// zero-padded, a minus sign in front of the padded digits, joined by ",": "045,120",
+// "1280,1024", "-005,010".
+QString ScreenPointText(QPoint position);
+
+// The texts the capture command puts into txtStartX and txtStartY.
+struct CapturedOrigin {
+    QString textX;
+    QString textY;
+};
+
+// The capture command (Ctrl+G): reads the pointer's position, tags the caption "[座標取得]"
+// and sets status panel 2 to "座標を取得". Returns the position as plain decimal texts for the
+// two origin fields.
+CapturedOrigin CaptureOrigin(PointerDevice& pointer, WindowText& window);
+
+}  // namespace stylorex

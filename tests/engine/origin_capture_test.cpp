@@ -1,0 +1,56 @@
+#include "engine/origin_capture.h"
+
+#include "platform/pointer_fake.h"
+
+#include <gtest/gtest.h>
+
+namespace stylorex {
+namespace {
+
+class TextWindow : public WindowText {
+  public:
+    QString caption() const override { return caption_; }
+    void setCaption(const QString& caption) override { caption_ = caption; }
+    void setStatusPanel(int panel, const QString& text) override {
+        if (panel == 2) {
+            status2 = text;
+        }
+    }
+    QString caption_ = QStringLiteral("Stylorex");
+    QString status2;
+};
+
+TEST(ScreenPointText, PadsEachCoordinateToThreeDigits) {
+    EXPECT_EQ(ScreenPointText(QPoint(7, 9)), QStringLiteral("007,009"));
+    EXPECT_EQ(ScreenPointText(QPoint(45, 120)), QStringLiteral("045,120"));
+    EXPECT_EQ(ScreenPointText(QPoint(1280, 1024)), QStringLiteral("1280,1024"));
+    EXPECT_EQ(ScreenPointText(QPoint(0, 0)), QStringLiteral("000,000"));
+}
+
+TEST(ScreenPointText, PutsTheMinusSignBeforeThePaddedDigits) {
+    EXPECT_EQ(ScreenPointText(QPoint(-5, 10)), QStringLiteral("-005,010"));
+    EXPECT_EQ(ScreenPointText(QPoint(-300, -1024)), QStringLiteral("-300,-1024"));
+    EXPECT_EQ(ScreenPointText(QPoint(-2147483647 - 1, 0)), QStringLiteral("-2147483648,000"));
+}
+
+TEST(CaptureOrigin, GivesPlainDecimalTextsAndTagsTheCaption) {
+    ForgetRememberedCaption();
+    FakePointer pointer;
+    TextWindow window;
+    pointer.setPosition(QPoint(7, 9));
+    CapturedOrigin origin = CaptureOrigin(pointer, window);
+    EXPECT_EQ(origin.textX, QStringLiteral("7"));
+    EXPECT_EQ(origin.textY, QStringLiteral("9"));
+    EXPECT_EQ(window.caption(), QStringLiteral("Stylorex [座標取得]"));
+    EXPECT_EQ(window.status2, QStringLiteral("座標を取得"));
+
+    pointer.setPosition(QPoint(-300, 1024));
+    origin = CaptureOrigin(pointer, window);
+    EXPECT_EQ(origin.textX, QStringLiteral("-300"));
+    EXPECT_EQ(origin.textY, QStringLiteral("1024"));
+    EXPECT_EQ(window.caption(), QStringLiteral("Stylorex [座標取得]"));
+    ForgetRememberedCaption();
+}
+
+}  // namespace
+}  // namespace stylorex
