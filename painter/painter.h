@@ -1,6 +1,10 @@
 #pragma once
 
+#include "painter/text_tool.h"
+
 #include <QObject>
+
+#include <memory>
 
 class QComboBox;
 class QFrame;
@@ -13,11 +17,25 @@ class QScrollBar;
 
 namespace stylorex {
 
+class BezierTool;
+class DrawingTools;
+class PenAttributes;
 class PictureBox;
 class UserDialogs;
 
 // The controls of the painter panel and the picture it draws on. The main window creates and
-// places them; the painter gives them their behaviour.
+// places them; the painter gives them their behaviour:
+//  - cmbMethod and cmbDrawStyle: when empty, the painter fills their items and item data
+//    ("文字" .. "消しゴム" with data 0..7, "実線", "鎖線", "点線" with data 0..2); either way it
+//    selects "鉛筆" and "実線" and applies them, as the window's start-up does;
+//  - DWBar: the painter sets its range 1..20, steps 1 and 5 and value 1; LineView (a line frame
+//    inside FramLine) gets DWBar's value as its line width;
+//  - lblforecol: the painter gives it its black background through the palette (no style
+//    sheet), and the drawing colour is read back from it;
+//  - txtChar (a frameless QPlainTextEdit child of picSRC, 145 x 41): the painter hides it and
+//    shows it where the text tool opens it;
+//  - the texts of txtInput, txtTextOut, txtAngle and the buttons' captions are the window's.
+// The picture's fill is transparent: rectangles and ellipses are plain outlines.
 struct PainterControls {
     PictureBox* picSRC = nullptr;
     QComboBox* cmbMethod = nullptr;
@@ -37,19 +55,31 @@ struct PainterControls {
     UserDialogs* dialogs = nullptr;
 };
 
+// The simple painter: the tools of cmbMethod on the picture's mouse events, the pen, the text
+// tool and the Bezier tool. Connects itself to picSRC's mouseDown/mouseMove/mouseUp.
 class Painter : public QObject {
     Q_OBJECT
   public:
     explicit Painter(const PainterControls& controls, QObject* parent = nullptr);
     ~Painter() override;
 
-    // While a drawing run is in progress, presses on the picture and the text buttons are
-    // refused so that nothing changes the picture under the run.
+    // While a drawing run is in progress, presses, moves and releases on the picture and the two
+    // text buttons are refused so that nothing changes the picture under the run.
     void setRunInProgress(bool running);
 
+    // Lets tests answer the font dialog of "フォントの設定".
+    void setFontChooser(FontChooser chooser);
+
+    PenAttributes& pen() { return *pen_; }
+    TextTool& text() { return *text_; }
+    BezierTool& bezier() { return *bezier_; }
+    DrawingTools& tools() { return *tools_; }
+
   private:
-    struct State;
-    State* state_;
+    std::unique_ptr<PenAttributes> pen_;
+    std::unique_ptr<TextTool> text_;
+    std::unique_ptr<BezierTool> bezier_;
+    std::unique_ptr<DrawingTools> tools_;
 };
 
 }  // namespace stylorex
