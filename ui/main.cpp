@@ -1,6 +1,30 @@
-#include <cstdio>
+#include "common/user_dialogs.h"
+#include "platform/pointer_device.h"
+#include "ui/frm_graph.h"
+#include "ui/termination_signals.h"
 
-int main() {
-    std::puts("Stylorex: the main window comes with a later change.");
-    return 0;
+#include <QApplication>
+
+#include <cstdio>
+#include <memory>
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Stylorex"));
+
+    QString error;
+    std::unique_ptr<stylorex::PointerDevice> pointer = stylorex::OpenSystemPointer(&error);
+    if (!pointer) {
+        std::fprintf(stderr, "Stylorex: %s\n", error.toLocal8Bit().constData());
+        stylorex::QtUserDialogs(nullptr).message(error);
+        return 1;
+    }
+
+    stylorex::frmGraph window(*pointer);
+    // A signal closes the window through the event loop: a run stops and releases the button,
+    // then the settings are saved.
+    stylorex::TerminationSignals signalHandling([&window] { window.close(); });
+    window.load();
+    window.show();
+    return app.exec();
 }

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "settings/persistent_settings.h"
+
+#include <QDialog>
+
+#include <array>
+
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QScrollBar;
+
+namespace stylorex {
+
+class WindowText;
+
+// Status panel 1 at start-up: "抽出モード:80以下" in mode 1, "抽出モード:白以外" otherwise.
+QString StartupExtractionModeText(const SettingVariables& settings);
+// Status panel 1 after the dialog's OK: mode 1 as at start-up; mode 2 with the full-width
+// colon, "抽出モード：白以外".
+QString DialogExtractionModeText(const SettingVariables& settings);
+
+// "線の抽出設定": the extraction mode and the dark threshold. Built afresh for every opening
+// from the current settings; OK writes PickUpPattern and BlackUpper and status panel 1,
+// Cancel and the title-bar close change nothing. Neither button answers Enter or Esc.
+//
+// Settings the controls cannot show open as follows: a PickUpPattern other than 1 or 2 opens
+// with mode 1 (the default) selected, and a BlackUpper outside 0..200 puts the slider at the
+// nearer end. Nothing changes unless OK is pressed, which then stores what is shown.
+class dlgSetting : public QDialog {
+    Q_OBJECT
+  public:
+    dlgSetting(SettingVariables& settings, WindowText& window, QWidget* owner);
+
+    QFrame* Frame1 = nullptr;
+    std::array<QRadioButton*, 2> OptPickCol{};
+    QLabel* lblBlack = nullptr;
+    QLineEdit* txtBlack = nullptr;
+    QLabel* Label4 = nullptr;
+    QScrollBar* SlideBlack = nullptr;
+    QLabel* Label1 = nullptr;
+    QPushButton* OKButton = nullptr;
+    QPushButton* CancelButton = nullptr;
+
+  protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+  private:
+    void UpdatePickMode();
+    void showSliderValue(int value);
+    void okClicked();
+
+    SettingVariables& settings_;
+    WindowText& window_;
+};
+
+}  // namespace stylorex
