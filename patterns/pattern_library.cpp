@@ -1,0 +1,163 @@
+#include "patterns/pattern_library.h"
+
+#include "common/picture_box.h"
+#include "common/program_folder.h"
+#include "common/user_dialogs.h"
+#include "common/window_text.h"
+#include "platform/jpeg_writer.h"
+#include "platform/picture_decoder.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QImageWriter>
+#include <QSaveFile>
+#include <QStandardPaths>
+#include <QTemporaryFile>
+
+namespace stylorex {
+
+namespace {
+
+constexpr quint8 kJpegQuality = 90;
+constexpr int kStatusPanel = 2;
+
+const QString kJpegExtension = QStringLiteral(".jpg");
+const QString kBmpExtension = QStringLiteral(".bmp");
+
+// Probing with a real file answers for every reason a folder may refuse files (permissions,
+// read-only mounts, a missing folder), also for users whom permission bits do not stop.
+bool folderAcceptsFiles(const QString& folder) {
+    if (!QFileInfo(folder).isDir()) {
+        return false;
+    }
+    QTemporaryFile probe(JoinPath(folder, QStringLiteral(".stylorex-probe-XXXXXX")));
+    return probe.open();
+}
+
+// Both folders, the one a store would write to now first.
+QStringList patternFolders() {
+    const QString program = ProgramFolder();
+    const QString perUser = PerUserPatternFolder();
+    if (folderAcceptsFiles(program)) {
+        return {program, perUser};
+    }
+    return {perUser, program};
+}
+
+bool writeBmp(const QImage& image, const QString& path) {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        return false;
+    }
+    QImageWriter writer(&file, "bmp");
+    if (!writer.write(image.convertToFormat(QImage::Format_RGB32))) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
+}
+
+void showProgress(WindowText& window, const QString& status, const QString& tag) {
+    SetStatusText(window, kStatusPanel, status);
+    SetCaptionTag(window, tag);
+}
+
+}  // namespace
+
+PatternContext::PatternContext(PictureBox& picture, WindowText& windowText,
+                               UserDialogs& userDialogs)
+    : picSRC(picture), window(windowText), dialogs(userDialogs), saveJpeg(DCSavetoJPEG) {}
+
+QString PerUserPatternFolder() {
+    QString base = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    if (base.isEmpty()) {
+        base = QDir::homePath() + QStringLiteral("/.local/share");
+    }
+    return JoinPath(base, QStringLiteral("stylorex/"));
+}
+
+QString PatternStoreFolder() {
+    const QString program = ProgramFolder();
+    if (folderAcceptsFiles(program)) {
+        return program;
+    }
+    const QString perUser = PerUserPatternFolder();
+    QDir().mkpath(perUser);
+    return perUser;
+}
+
+QString PatternFileName(int slot, const QString& extension) {
+    const QString number = QString::number(slot);
+    return (slot < 0 ? number : QLatin1Char(' ') + number) + extension;
+}
+
+bool PatternFileExists(const QString& path) {
+    const QFileInfo info(path);
+    return info.exists() && info.isFile();
+}
+
+void StorePattern(PatternContext& context, std::int16_t index) {
+    // A store commits the picture and writes the caption and status that the run is using.
+    if (context.runInProgress) {
+        return;
+    }
+    PictureBox& picture = context.picSRC;
+    picture.commit();
+    showProgress(context.window, QStringLiteral("登録中"), QStringLiteral("[定型登録中]"));
+
+    const int slot = index + 1;
+    const QString folder = PatternStoreFolder();
+    const QString jpegPath = JoinPath(folder, PatternFileName(slot, kJpegExtension));
+    const QString bmpPath = JoinPath(folder, PatternFileName(slot, kBmpExtension));
+
+    const QImage& committed = picture.persistentImage();
+    const bool jpegWritten =
+        context.saveJpeg && context.saveJpeg(committed, picture.ScaleWidth(), picture.ScaleHeight(),
+                                             jpegPath, kJpegQuality, 0);
+    if (!jpegWritten) {
+        context.dialogs.message(QStringLiteral("JPEG保存に問題があるためBMP形式で保存します"),
+                                QStringLiteral("JPEG保存障害"));
+        if (!writeBmp(committed, bmpPath)) {
+            showProgress(context.window, QStringLiteral("登録失敗"),
+                         QStringLiteral("[定型登録失敗]"));
+            context.dialogs.message(QStringLiteral("定型画像を保存できませんでした。登録されて"
+                                                   "いません"),
+                                    QStringLiteral("定型登録"));
+            return;
+        }
+    }
+    showProgress(context.window, QStringLiteral("登録完了 "), QStringLiteral("[定型登録完了]"));
+}
+
+void LoadPattern(PatternContext& context, std::int16_t index) {
+    if (context.runInProgress) {
+        return;
+    }
+    const int slot = index + 1;
+    QString found;
+    for (const QString& folder : patternFolders()) {
+        for (const QString& extension : {kJpegExtension, kBmpExtension}) {
+            const QString path = JoinPath(folder, PatternFileName(slot, extension));
+            if (found.isEmpty() && PatternFileExists(path)) {
+                found = path;
+            }
+        }
+    }
+    if (found.isEmpty()) {
+        context.dialogs.message(QStringLiteral("登録されていません"), QStringLiteral("定型ロード"));
+        return;
+    }
+    showProgress(context.window, QStringLiteral("ロード中"), QStringLiteral("[定型ロード中]"));
+    const std::optional<QImage> image = DecodePictureFile(found);
+    if (!image) {
+        showProgress(context.window, QStringLiteral("ロード失敗"),
+                     QStringLiteral("[定型ロード失敗]"));
+        context.dialogs.message(QStringLiteral("定型画像を読み込めません"),
+                                QStringLiteral("定型ロード"));
+        return;
+    }
+    context.picSRC.setPicture(*image);
+    showProgress(context.window, QStringLiteral("ロード完了"), QStringLiteral("[定型ロード完了]"));
+}
+
+}  // namespace stylorex

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <QImage>
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 
 namespace stylorex {
 
@@ -10,16 +12,35 @@ class PictureBox;
 class UserDialogs;
 class WindowText;
 
+// The JPEG writer a store uses (DCSavetoJPEG's form); true when the file was written.
+using JpegWriter = std::function<bool(const QImage& image, int width, int height,
+                                      const QString& path, quint8 quality, int flags)>;
+
 // What storing and loading a pattern touch: the picture, the caption and status bar, and the
-// message boxes.
+// message boxes; whether a drawing run is in progress (stores and loads are refused then); and
+// the JPEG writer (DCSavetoJPEG unless a test puts a failing one in its place).
 struct PatternContext {
+    PatternContext(PictureBox& picture, WindowText& windowText, UserDialogs& userDialogs);
+
     PictureBox& picSRC;
     WindowText& window;
     UserDialogs& dialogs;
+    bool runInProgress = false;
+    JpegWriter saveJpeg;
 };
+
+// Where the pattern files lie. Stores go to the program folder while it can be written, else
+// to the per-user data folder ($XDG_DATA_HOME/stylorex/, by default ~/.local/share/stylorex/).
+// Loads look first in the folder a store would write to now, then in the other one, so that
+// the most recent store of a slot is the one loaded back.
+QString PerUserPatternFolder();
+QString PatternStoreFolder();
+// " N.jpg" / " N.bmp" for slot N (the space stands where a negative number's sign would).
+QString PatternFileName(int slot, const QString& extension);
 
 // Stores the committed picture in slot index + 1 (index -1, nothing selected, is slot 0).
 void StorePattern(PatternContext& context, std::int16_t index);
+// Makes the stored picture of slot index + 1 the background of the picture.
 void LoadPattern(PatternContext& context, std::int16_t index);
 // True when a plain file (not a folder) exists at `path`.
 bool PatternFileExists(const QString& path);
