@@ -2,7 +2,7 @@
 
 #include "common/picture_box.h"
 
-#include <QFontMetricsF>
+#include <QFontMetrics>
 #include <QPainter>
 #include <QPolygon>
 #include <QStringList>
@@ -150,7 +150,7 @@ QFont CanvasFont(const PictureBox& picture) {
 
 void PrintText(PictureBox& picture, const QString& text) {
     const QFont font = CanvasFont(picture);
-    const QFontMetricsF metrics(font);
+    const QFontMetrics metrics(font);
     const QColor colour = picture.ForeColor();
     const QColor back = picture.BackColor();
     const bool transparent = picture.FontTransparent();
@@ -169,7 +169,7 @@ void PrintText(PictureBox& picture, const QString& text) {
                     QRectF(topLeft, QSizeF(metrics.horizontalAdvance(line), metrics.height())),
                     back);
             }
-            painter.drawText(topLeft + QPointF(0, std::round(metrics.ascent())), line);
+            painter.drawText(topLeft + QPointF(0, metrics.ascent()), line);
             lineX = 0;
             lineY += metrics.height();
         }
@@ -181,13 +181,12 @@ void PrintText(PictureBox& picture, const QString& text) {
 QPainterPath TextOutlinePath(const PictureBox& picture, double x, double y, const QString& text,
                              double* nextLineY) {
     const QFont font = CanvasFont(picture);
-    const QFontMetricsF metrics(font);
+    const QFontMetrics metrics(font);
     QPainterPath path;
     double lineX = x;
     double lineY = y;
     for (const QString& line : splitLines(text)) {
-        path.addText(QPointF(std::round(lineX), std::round(lineY) + std::round(metrics.ascent())),
-                     font, line);
+        path.addText(QPointF(std::round(lineX), std::round(lineY) + metrics.ascent()), font, line);
         lineX = 0;
         lineY += metrics.height();
     }
