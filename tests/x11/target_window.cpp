@@ -1,0 +1,116 @@
+#include "tests/x11/target_window.h"
+
+#include <poll.h>
+
+#include <chrono>
+#include <sstream>
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+namespace stylorex::testing {
+
+namespace {
+
+// Waits up to `ms` for the connection to have something to read.
+bool waitReadable(Display* display, int ms) {
+    if (XPending(display) > 0) {
+        return true;
+    }
+    pollfd fd{ConnectionNumber(display), POLLIN, 0};
+    return poll(&fd, 1, ms) > 0 && XPending(display) > 0;
+}
+
+}  // namespace
+
+std::string Describe(const std::vector<ReceivedEvent>& events) {
+    std::ostringstream out;
+    for (const ReceivedEvent& e : events) {
+        out << (e.kind == ReceivedEvent::Kind::Motion  ? "M"
+                : e.kind == ReceivedEvent::Kind::Press ? "P"
+                                                       : "R")
+            << "(" << e.x << "," << e.y << ") ";
+    }
+    return out.str();
+}
+
+TargetWindow::TargetWindow(int x, int y, int width, int height) {
+    display_ = XOpenDisplay(nullptr);
+    if (display_ == nullptr) {
+        return;
+    }
+    XSetWindowAttributes attributes{};
+    attributes.override_redirect = True;
+    attributes.background_pixel = WhitePixel(display_, DefaultScreen(display_));
+    attributes.event_mask =
+        PointerMotionMask | ButtonPressMask | ButtonReleaseMask | StructureNotifyMask;
+    window_ =
+        XCreateWindow(display_, DefaultRootWindow(display_), x, y, static_cast<unsigned>(width),
+                      static_cast<unsigned>(height), 0, CopyFromParent, InputOutput, CopyFromParent,
+                      CWOverrideRedirect | CWBackPixel | CWEventMask, &attributes);
+    XMapRaised(display_, window_);
+    XFlush(display_);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (!mapped_ && std::chrono::steady_clock::now() < deadline) {
+        if (!waitReadable(display_, 100)) {
+            continue;
+        }
+        XEvent event;
+        XNextEvent(display_, &event);
+        if (event.type == MapNotify && event.xmap.window == window_) {
+            mapped_ = true;
+        }
+    }
+    XSync(display_, False);
+}
+
+TargetWindow::~TargetWindow() {
+    if (display_ != nullptr) {
+        XDestroyWindow(display_, window_);
+        XCloseDisplay(display_);
+    }
+}
+
+std::vector<ReceivedEvent> TargetWindow::collect() {
+    std::vector<ReceivedEvent> events;
+    XSync(display_, False);
+    while (waitReadable(display_, 100)) {
+        XEvent event;
+        XNextEvent(display_, &event);
+        switch (event.type) {
+            case MotionNotify:
+                events.push_back(
+                    {ReceivedEvent::Kind::Motion, event.xmotion.x_root, event.xmotion.y_root});
+                break;
+            case ButtonPress:
+                if (event.xbutton.button == Button1) {
+                    events.push_back(
+                        {ReceivedEvent::Kind::Press, event.xbutton.x_root, event.xbutton.y_root});
+                }
+                break;
+            case ButtonRelease:
+                if (event.xbutton.button == Button1) {
+                    events.push_back(
+                        {ReceivedEvent::Kind::Release, event.xbutton.x_root, event.xbutton.y_root});
+                }
+                break;
+            default:
+                break;
+        }
+    }
+    return events;
+}
+
+std::vector<ReceivedEvent> WithoutRepeatedMotions(const std::vector<ReceivedEvent>& events) {
+    std::vector<ReceivedEvent> result;
+    for (const ReceivedEvent& e : events) {
+        if (e.kind == ReceivedEvent::Kind::Motion && !result.empty() && result.back().x == e.x &&
+            result.back().y == e.y) {
+            continue;
+        }
+        result.push_back(e);
+    }
+    return result;
+}
+
+}  // namespace stylorex::testing

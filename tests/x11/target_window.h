@@ -1,0 +1,51 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+typedef struct _XDisplay Display;
+
+namespace stylorex::testing {
+
+// One pointer event as a test's own window received it, in root (screen) coordinates.
+struct ReceivedEvent {
+    enum class Kind { Motion, Press, Release };
+    Kind kind;
+    int x;
+    int y;
+
+    friend bool operator==(const ReceivedEvent&, const ReceivedEvent&) = default;
+};
+
+std::string Describe(const std::vector<ReceivedEvent>& events);
+
+// A plain Xlib window on a connection of its own, placed without a window manager, that
+// records the motion and left-button events it receives.
+class TargetWindow {
+  public:
+    TargetWindow(int x, int y, int width, int height);
+    ~TargetWindow();
+    TargetWindow(const TargetWindow&) = delete;
+    TargetWindow& operator=(const TargetWindow&) = delete;
+
+    bool mapped() const { return mapped_; }
+    Display* display() const { return display_; }
+
+    // Everything received so far. Call after the injecting connection has been synced: the
+    // server has then delivered the events, and this syncs its own connection and reads
+    // until the queue has stayed empty for a short while.
+    std::vector<ReceivedEvent> collect();
+    // Reads and forgets what has arrived.
+    void discard() { collect(); }
+
+  private:
+    Display* display_ = nullptr;
+    unsigned long window_ = 0;
+    bool mapped_ = false;
+};
+
+// Drops each motion onto the place of the event before it: the server may or may not report
+// a move onto the pixel where the pointer already stands.
+std::vector<ReceivedEvent> WithoutRepeatedMotions(const std::vector<ReceivedEvent>& events);
+
+}  // namespace stylorex::testing
