@@ -1,0 +1,880 @@
+#include "ui/frm_graph.h"
+
+#include "common/picture_box.h"
+#include "platform/pointer_fake.h"
+#include "settings/dlg_setting.h"
+#include "settings/wait_menu.h"
+#include "tests/ui/recording_dialogs.h"
+#include "ui/viewport_scroll_bar.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QSignalSpy>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+
+namespace stylorex {
+namespace {
+
+using Kind = PointerOperation::Kind;
+
+class FrmGraphTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ForgetRememberedCaption();
+        ASSERT_TRUE(dir_.isValid());
+        window_ = std::make_unique<frmGraph>(pointer_, &dialogs_);
+        window_->setSettingsPath(iniPath());
+    }
+
+    QString iniPath() const { return dir_.filePath(QStringLiteral("stylorex.ini")); }
+
+    void writeIni(const QByteArray& text) {
+        QFile file(iniPath());
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(text);
+    }
+
+    QByteArray readIni() {
+        QFile file(iniPath());
+        if (!file.open(QIODevice::ReadOnly)) {
+            return {};
+        }
+        return file.readAll();
+    }
+
+    void loadAndShow() {
+        window_->load();
+        window_->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
+    }
+
+    void activate() {
+        window_->activateWindow();
+        QApplication::setActiveWindow(window_.get());
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
+    }
+
+    // Resizes the window so that its outer size is `outer`.
+    void resizeOuter(QSize outer) {
+        const QSize margins = window_->frameGeometry().size() - window_->size();
+        window_->resize(outer - margins);
+        QCoreApplication::processEvents();
+    }
+
+    // A black horizontal line from (x0, y) to (x1, y) on the white canvas.
+    void drawLine(int x0, int x1, int y) {
+        QImage image =
+            MakeCanvasImage(window_->picSRC->ScaleWidth(), window_->picSRC->ScaleHeight());
+        for (int x = x0; x <= x1; ++x) {
+            image.setPixel(x, y, qRgb(0, 0, 0));
+        }
+        window_->picSRC->setPicture(image);
+    }
+
+    // Runs `act` on the modal dialog as soon as one is open (the dialog's own event loop runs
+    // it); gives up after a few seconds so that a dialog that never opens fails the test.
+    void whenModal(std::function<void(QWidget*)> act, int attempts = 250) {
+        QTimer::singleShot(20, &guard_, [this, act, attempts] {
+            if (QWidget* modal = QApplication::activeModalWidget()) {
+                act(modal);
+            } else if (attempts > 0) {
+                whenModal(act, attempts - 1);
+            }
+        });
+    }
+
+    QObject guard_;
+    QTemporaryDir dir_;
+    FakePointer pointer_;
+    RecordingDialogs dialogs_;
+    std::unique_ptr<frmGraph> window_;
+};
+
+// --- start-up -------------------------------------------------------------------------------
+
+TEST_F(FrmGraphTest, FirstStartWithoutSettingsFileShowsTheDefaults) {
+    ASSERT_FALSE(QFile::exists(iniPath()));
+    loadAndShow();
+    frmGraph& w = *window_;
+
+    EXPECT_EQ(w.picSRC->size(), QSize(200, 200));
+    EXPECT_EQ(w.picSRC->ScaleWidth(), 200);
+    EXPECT_EQ(w.picSRC->ScaleHeight(), 200);
+    EXPECT_EQ(w.statusPanel(4), QStringLiteral("canvas:200*200"));
+    EXPECT_EQ(w.statusPanel(1), QStringLiteral("抽出モード:80以下"));
+    EXPECT_EQ(w.statusPanel(2), QStringLiteral("Wait: 5ms"));
+    EXPECT_EQ(w.statusPanel(3), QString());
+    for (int i = 0; i < WaitMenu::kItems; ++i) {
+        EXPECT_EQ(w.waitMenu().item(i)->isChecked(), i == 5) << i;
+    }
+    EXPECT_EQ(w.cmbMethod->currentIndex(), 1);
+    EXPECT_EQ(w.cmbMethod->currentText(), QStringLiteral("鉛筆"));
+    EXPECT_EQ(w.cmbDrawStyle->currentText(), QStringLiteral("実線"));
+    EXPECT_EQ(w.ListFixed->currentRow(), 0);
+    EXPECT_EQ(w.ListFixed->currentItem()->text(), QStringLiteral("1"));
+    EXPECT_EQ(w.settings().PickUpPattern, 1);
+    EXPECT_EQ(w.settings().WaitTime, 5);
+    EXPECT_EQ(w.caption(), QStringLiteral("Stylorex"));
+    EXPECT_EQ(w.txtStartX->text(), QStringLiteral("**"));
+    EXPECT_EQ(w.txtStartY->text(), QStringLiteral("**"));
+    EXPECT_EQ(w.picSRC->pos(), QPoint(0, 0));
+}
+
+TEST_F(FrmGraphTest, StartUpSelectionsReachTheComboBoxesSelectionHandlers) {
+    QSignalSpy method(window_->cmbMethod, &QComboBox::currentIndexChanged);
+    QSignalSpy style(window_->cmbDrawStyle, &QComboBox::currentIndexChanged);
+    window_->load();
+    ASSERT_EQ(method.count(), 1);
+    EXPECT_EQ(method.at(0).at(0).toInt(), 1);
+    ASSERT_EQ(style.count(), 1);
+    EXPECT_EQ(style.at(0).at(0).toInt(), 0);
+}
+
+TEST_F(FrmGraphTest, WindowOpensInTheScreensTopRightCorner) {
+    loadAndShow();
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    const QRect outer = window_->frameGeometry();
+    EXPECT_EQ(outer.x() + outer.width(), screen.x() + screen.width());
+    EXPECT_EQ(outer.y(), screen.y());
+}
+
+TEST_F(FrmGraphTest, SettingsFileFromAPreviousStartIsHonoured) {
+    writeIni(
+        "[PickUpPattern]\r\nPattern=2\r\nBlackUpper=100\r\n[Other]\r\nWaitTime=3\r\n"
+        "CanvasHeight=300\r\nCanvasWidth=250\r\n");
+    loadAndShow();
+    frmGraph& w = *window_;
+    EXPECT_EQ(w.statusPanel(1), QStringLiteral("抽出モード:白以外"));
+    EXPECT_EQ(w.statusPanel(2), QStringLiteral("Wait: 3ms"));
+    EXPECT_EQ(w.statusPanel(4), QStringLiteral("canvas:300*250"));
+    EXPECT_EQ(w.picSRC->size(), QSize(250, 300));
+    for (int i = 0; i < WaitMenu::kItems; ++i) {
+        EXPECT_EQ(w.waitMenu().item(i)->isChecked(), i == 3) << i;
+    }
+    EXPECT_EQ(w.settings().PickUpPattern, 2);
+    EXPECT_EQ(w.settings().BlackUpper, 100);
+}
+
+TEST_F(FrmGraphTest, WaitOutsideTheMenuChecksNothingButIsShown) {
+    writeIni("[Other]\r\nWaitTime=12\r\n");
+    loadAndShow();
+    for (int i = 0; i < WaitMenu::kItems; ++i) {
+        EXPECT_FALSE(window_->waitMenu().item(i)->isChecked()) << i;
+    }
+    EXPECT_EQ(window_->statusPanel(2), QStringLiteral("Wait: 12ms"));
+    window_->waitMenu().item(6)->trigger();
+    for (int i = 0; i < WaitMenu::kItems; ++i) {
+        EXPECT_EQ(window_->waitMenu().item(i)->isChecked(), i == 6) << i;
+    }
+    EXPECT_EQ(window_->settings().WaitTime, 6);
+    EXPECT_EQ(window_->statusPanel(2), QStringLiteral("Wait: 12ms"));
+}
+
+TEST_F(FrmGraphTest, StoredCanvasSizeOfZeroOrLessFallsBackTo200By200) {
+    writeIni("[Other]\r\nCanvasHeight=0\r\nCanvasWidth=-5\r\n");
+    loadAndShow();
+    EXPECT_EQ(window_->picSRC->size(), QSize(200, 200));
+    EXPECT_EQ(window_->statusPanel(4), QStringLiteral("canvas:200*200"));
+    EXPECT_EQ(window_->settings().CanvasHeight, 200);
+    EXPECT_EQ(window_->settings().CanvasWidth, 200);
+}
+
+TEST_F(FrmGraphTest, ClosingTheWindowSavesTheSettings) {
+    loadAndShow();
+    window_->waitMenu().item(2)->trigger();
+    window_->mnu_canvas[1]->trigger();
+    ASSERT_FALSE(QFile::exists(iniPath()));
+    EXPECT_TRUE(window_->close());
+    const QByteArray ini = readIni();
+    EXPECT_TRUE(ini.contains("WaitTime=2")) << ini.toStdString();
+    EXPECT_TRUE(ini.contains("CanvasHeight=300")) << ini.toStdString();
+    EXPECT_TRUE(ini.contains("CanvasWidth=300")) << ini.toStdString();
+    EXPECT_TRUE(ini.contains("Pattern=1")) << ini.toStdString();
+}
+
+// --- controls -------------------------------------------------------------------------------
+
+struct ControlSpec {
+    const char* name;
+    const char* parent;
+    QRect geometry;
+    const char* caption;  // nullptr: not checked
+};
+
+QString captionOf(QWidget* widget) {
+    if (auto* l = qobject_cast<QLabel*>(widget)) {
+        return l->text();
+    }
+    if (auto* b = qobject_cast<QAbstractButton*>(widget)) {
+        return b->text();
+    }
+    if (auto* e = qobject_cast<QLineEdit*>(widget)) {
+        return e->text();
+    }
+    if (auto* t = qobject_cast<QPlainTextEdit*>(widget)) {
+        return t->toPlainText();
+    }
+    if (auto* g = qobject_cast<QGroupBox*>(widget)) {
+        return g->title();
+    }
+    return {};
+}
+
+TEST_F(FrmGraphTest, ControlsSitWhereTheDesignPutsThem) {
+    const ControlSpec specs[] = {
+        {"FrameG", "clientArea", {0, 0, 249, 321}, nullptr},
+        {"picSRC", "FrameG", {0, 0, 201, 201}, nullptr},
+        {"txtChar", "picSRC", {176, 264, 145, 41}, ""},
+        {"VBar", "clientArea", {248, 0, 17, 313}, nullptr},
+        {"HBar", "clientArea", {0, 323, 193, 17}, nullptr},
+        {"Frame1", "clientArea", {264, 0, 120, 329}, "簡易ペインタ"},
+        {"Frame2", "clientArea", {0, 336, 385, 145}, nullptr},
+        {"lblforecol", "clientArea", {368, 392, 25, 9}, "Label8"},
+        {"Label8_0", "Frame1", {8, 16, 33, 25}, "図種"},
+        {"cmbMethod", "Frame1", {8, 32, 57, 21}, nullptr},
+        {"Label9_0", "Frame1", {64, 16, 33, 17}, "線種"},
+        {"cmbDrawStyle", "Frame1", {64, 32, 49, 21}, nullptr},
+        {"Label8_1", "Frame1", {48, 56, 25, 17}, "太さ"},
+        {"FramLine", "Frame1", {8, 72, 49, 17}, nullptr},
+        {"LineView", "FramLine", {0, 0, 49, 17}, nullptr},
+        {"DWBar", "Frame1", {56, 72, 57, 17}, nullptr},
+        {"Label9_1", "Frame1", {8, 96, 73, 17}, "<文字出力"},
+        {"Label17", "Frame1", {24, 112, 33, 17}, "(x,y)"},
+        {"txtTextOut_0", "Frame1", {48, 112, 33, 18}, "0"},
+        {"txtTextOut_1", "Frame1", {80, 112, 33, 18}, "0"},
+        {"Label10", "Frame1", {24, 136, 41, 17}, "傾き"},
+        {"txtAngle", "Frame1", {64, 136, 33, 18}, "0"},
+        {"Label16", "Frame1", {96, 136, 17, 17}, "度"},
+        {"cmdfont", "Frame1", {32, 152, 81, 17}, "フォントの設定"},
+        {"txtInput", "Frame1", {8, 168, 105, 121}, "text\n"},
+        {"cmdDrawZtxt_0", "Frame1", {8, 288, 105, 17}, "普通に描画"},
+        {"cmdDrawZtxt_1", "Frame1", {8, 304, 105, 20}, "中抜き描画"},
+        {"cmdClear", "Frame2", {200, 0, 49, 17}, "クリア"},
+        {"cmdload", "Frame2", {248, 0, 57, 17}, "画像読込"},
+        {"cmdPaste", "Frame2", {304, 0, 49, 17}, "貼り付け"},
+        {"Label15", "Frame2", {240, 24, 81, 17}, "定型画像"},
+        {"ListFixed", "Frame2", {240, 40, 57, 98}, nullptr},
+        {"cmdFixedStore", "Frame2", {304, 40, 65, 21}, "登録"},
+        {"cmdFixedLoad", "Frame2", {304, 64, 65, 21}, "ロード"},
+        {"txtStartX", "Frame2", {8, 72, 33, 18}, "**"},
+        {"txtStartY", "Frame2", {40, 72, 33, 18}, "**"},
+        {"lblScreenPoint", "Frame2", {168, 72, 49, 17}, "Label1"},
+        {"cmdStart", "Frame2", {8, 112, 65, 17}, "処理"},
+        {"Label7_0", "Frame2", {8, 8, 105, 17}, "描画先ウィンドウを"},
+        {"Label7_1", "Frame2", {112, 8, 73, 17}, "横に並べる"},
+        {"Label4_0", "Frame2", {8, 24, 57, 17}, "描画先で"},
+        {"Label1", "Frame2", {64, 24, 97, 17}, "ペン・ブラシ、色"},
+        {"Label12", "Frame2", {176, 24, 49, 17}, "を選択"},
+        {"Label13", "Frame2", {0, 40, 177, 17}, "このウィンドウをアクティブに"},
+        {"Label14", "Frame2", {168, 40, 57, 17}, "してから"},
+        {"Label2_3", "Frame2", {8, 56, 89, 17}, "出力開始座標"},
+        {"Label3", "Frame2", {96, 56, 113, 17}, "にマウスを動かし"},
+        {"Label2_1", "Frame2", {72, 72, 57, 17}, "Ctrl+G"},
+        {"Label2_0", "Frame2", {128, 72, 49, 17}, "で設定"},
+        {"Label4_1", "Frame2", {8, 96, 169, 17}, "※マウス等から手を離し、"},
+        {"Label11", "Frame2", {152, 96, 73, 17}, "Ｔａｂキーで"},
+        {"Label5_0", "Frame2", {72, 112, 169, 17}, "このボタンに移動しエンター"},
+        {"Label6", "Frame2", {72, 128, 161, 9}, "(中断する場合はESCキー)"},
+    };
+    for (const ControlSpec& spec : specs) {
+        auto* widget = window_->findChild<QWidget*>(QString::fromUtf8(spec.name));
+        ASSERT_NE(widget, nullptr) << spec.name;
+        EXPECT_EQ(widget->geometry(), spec.geometry) << spec.name;
+        ASSERT_NE(widget->parentWidget(), nullptr) << spec.name;
+        EXPECT_EQ(widget->parentWidget()->objectName(), QString::fromUtf8(spec.parent))
+            << spec.name;
+        if (spec.caption != nullptr) {
+            EXPECT_EQ(captionOf(widget), QString::fromUtf8(spec.caption)) << spec.name;
+        }
+    }
+}
+
+TEST_F(FrmGraphTest, ControlsCarryTheirKindsFontsColoursAndStates) {
+    frmGraph& w = *window_;
+    auto fontOf = [](QWidget* widget) { return widget->font(); };
+
+    EXPECT_EQ(fontOf(w.Label3).family(), QStringLiteral("IPAPGothic"));
+    EXPECT_EQ(fontOf(w.Label3).pixelSize(), 13);
+    EXPECT_FALSE(fontOf(w.Label3).bold());
+    EXPECT_EQ(fontOf(w.Label2[3]).family(), QStringLiteral("IPAGothic"));
+    EXPECT_TRUE(fontOf(w.Label2[3]).bold());
+    EXPECT_EQ(fontOf(w.Label2[1]).family(), QStringLiteral("IPAGothic"));
+    EXPECT_EQ(fontOf(w.cmdStart).pixelSize(), 11);
+    EXPECT_TRUE(fontOf(w.cmdStart).bold());
+    EXPECT_EQ(fontOf(w.cmdClear).pixelSize(), 11);
+    EXPECT_FALSE(fontOf(w.cmdClear).bold());
+    EXPECT_EQ(fontOf(w.Label13).pixelSize(), 12);
+    EXPECT_TRUE(fontOf(w.Label13).bold());
+    EXPECT_EQ(fontOf(w.cmdDrawZtxt[0]).pixelSize(), 12);
+    EXPECT_EQ(fontOf(w.ListFixed).pixelSize(), 16);
+    EXPECT_EQ(fontOf(w.Label6).pixelSize(), 11);
+    EXPECT_TRUE(fontOf(w.Frame1).bold());
+    EXPECT_FALSE(fontOf(w.Label8[0]).bold());
+    EXPECT_EQ(fontOf(w.StatusBar1).pixelSize(), 11);
+
+    EXPECT_EQ(w.FrameG->palette().color(QPalette::Window), QColor(0xC0, 0xC0, 0xC0));
+    EXPECT_EQ(w.Frame2->palette().color(QPalette::Window), QColor(0xC0, 0xC0, 0xC0));
+    EXPECT_EQ(w.Frame1->palette().color(QPalette::Window), QColor(0xE0, 0xE0, 0xE0));
+    EXPECT_EQ(w.txtStartX->palette().color(QPalette::Base), QColor(0x40, 0x40, 0x40));
+    EXPECT_EQ(w.txtStartY->palette().color(QPalette::Text), QColor(Qt::white));
+    EXPECT_EQ(w.Label11->palette().color(QPalette::WindowText), QColor(0x40, 0x40, 0x40));
+    EXPECT_EQ(w.lblforecol->palette().color(QPalette::Window), QColor(Qt::black));
+
+    EXPECT_TRUE(w.lblforecol->isHidden());
+    EXPECT_TRUE(w.txtChar->isHidden());
+    EXPECT_EQ(w.txtChar->frameShape(), QFrame::NoFrame);
+    EXPECT_FALSE(w.Label10->isEnabled());
+    EXPECT_FALSE(w.txtAngle->isEnabled());
+    EXPECT_FALSE(w.Label16->isEnabled());
+    EXPECT_EQ(w.lblScreenPoint->frameShape(), QFrame::Box);
+    EXPECT_TRUE(w.lblScreenPoint->alignment() & Qt::AlignHCenter);
+    EXPECT_EQ(w.FramLine->toolTip(), QStringLiteral("描画する線の太さを決めます"));
+    EXPECT_EQ(w.txtInput->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+    EXPECT_EQ(w.txtInput->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+
+    const QStringList tools = {"文字", "鉛筆", "直線",   "四角",
+                               "正円", "楕円", "ベジェ", "消しゴム"};
+    ASSERT_EQ(w.cmbMethod->count(), tools.size());
+    for (int i = 0; i < tools.size(); ++i) {
+        EXPECT_EQ(w.cmbMethod->itemText(i), tools[i]);
+        EXPECT_EQ(w.cmbMethod->itemData(i).toInt(), i);
+    }
+    ASSERT_EQ(w.cmbDrawStyle->count(), 3);
+    EXPECT_EQ(w.cmbDrawStyle->itemText(2), QStringLiteral("点線"));
+    EXPECT_EQ(w.cmbDrawStyle->itemData(2).toInt(), 2);
+    ASSERT_EQ(w.ListFixed->count(), 7);
+    EXPECT_EQ(w.ListFixed->item(6)->text(), QStringLiteral("7"));
+
+    const int widths[] = {93, 67, 93, 96};
+    for (int panel = 1; panel <= 4; ++panel) {
+        auto* label =
+            w.StatusBar1->findChild<QLabel*>(QStringLiteral("StatusBar1_panel%1").arg(panel));
+        ASSERT_NE(label, nullptr);
+        EXPECT_EQ(label->width(), widths[panel - 1]) << panel;
+    }
+    EXPECT_EQ(w.statusBar(), w.StatusBar1);
+    EXPECT_EQ(w.StatusBar1->height(), 15);
+
+    const PainterControls controls = w.painterControls();
+    EXPECT_EQ(controls.picSRC, w.picSRC);
+    EXPECT_EQ(controls.DWBar, w.DWBar);
+    EXPECT_EQ(controls.txtTextOut[1], w.txtTextOut[1]);
+    EXPECT_EQ(controls.cmdDrawZtxt[1], w.cmdDrawZtxt[1]);
+    EXPECT_EQ(controls.mnu_menu1, w.mnu_menu1);
+    EXPECT_EQ(controls.dialogs, &dialogs_);
+}
+
+// --- menus ----------------------------------------------------------------------------------
+
+TEST_F(FrmGraphTest, MenuTreeHasTheCaptionsShortcutsAndCheckMarks) {
+    frmGraph& w = *window_;
+    const QList<QAction*> top = w.menuBar()->actions();
+    ASSERT_EQ(top.size(), 4);
+    EXPECT_EQ(top[0]->text(), QStringLiteral("元絵(&M)"));
+    EXPECT_EQ(top[1]->text(), QStringLiteral("設定(&S)"));
+    EXPECT_EQ(top[2]->text(), QStringLiteral("Version(&V)"));
+    EXPECT_EQ(top[3]->text(), QString());
+    EXPECT_EQ(top[0]->menu(), w.mnu_menu1);
+    EXPECT_EQ(top[1]->menu(), w.mnu_setting);
+    EXPECT_EQ(top[2], w.mnu_version);
+    EXPECT_EQ(top[3]->menu(), w.mnu_men);
+    EXPECT_TRUE(top[3]->isVisible());
+
+    const QList<QAction*> picture = w.mnu_menu1->actions();
+    ASSERT_EQ(picture.size(), 3);
+    EXPECT_EQ(picture[0]->text(), QStringLiteral("ファイルから読込"));
+    EXPECT_EQ(picture[0]->shortcut(), QKeySequence(QStringLiteral("Ctrl+O")));
+    EXPECT_EQ(picture[1]->text(), QStringLiteral("ｸﾘｯﾌﾟﾎﾞｰﾄﾞから貼り付け"));
+    EXPECT_EQ(picture[1]->shortcut(), QKeySequence(QStringLiteral("Ctrl+V")));
+    EXPECT_EQ(picture[2]->text(), QStringLiteral("クリア"));
+    EXPECT_EQ(picture[2]->shortcut(), QKeySequence(QStringLiteral("Shift+Del")));
+    EXPECT_EQ(picture[2]->objectName(), QStringLiteral("mnu_m_3"));
+
+    const QList<QAction*> setting = w.mnu_setting->actions();
+    ASSERT_EQ(setting.size(), 3);
+    EXPECT_EQ(setting[0]->text(), QStringLiteral("線の抽出設定(S)"));
+    EXPECT_EQ(setting[1]->text(), QStringLiteral("描画ウェイト(&W)"));
+    EXPECT_EQ(setting[2]->text(), QStringLiteral("ｷｬﾝﾊﾞｽｻｲｽﾞ"));
+    ASSERT_NE(setting[1]->menu(), nullptr);
+    const QList<QAction*> waits = setting[1]->menu()->actions();
+    ASSERT_EQ(waits.size(), 8);
+    for (int i = 0; i < 8; ++i) {
+        EXPECT_EQ(waits[i]->text(), QStringLiteral("%1ms").arg(i));
+        EXPECT_EQ(waits[i]->objectName(), QStringLiteral("mnu_waittime_%1").arg(i));
+        EXPECT_TRUE(waits[i]->isCheckable());
+        EXPECT_FALSE(waits[i]->isChecked()) << "nothing is checked before load";
+    }
+    ASSERT_NE(setting[2]->menu(), nullptr);
+    const QList<QAction*> sizes = setting[2]->menu()->actions();
+    ASSERT_EQ(sizes.size(), 4);
+    EXPECT_EQ(sizes[0]->text(), QStringLiteral("200*200"));
+    EXPECT_EQ(sizes[1]->text(), QStringLiteral("300*300"));
+    EXPECT_EQ(sizes[2]->text(), QStringLiteral("460*600(最大)"));
+    EXPECT_EQ(sizes[3]->text(), QStringLiteral("カスタム"));
+
+    const QList<QAction*> hidden = w.mnu_men->actions();
+    ASSERT_EQ(hidden.size(), 2);
+    EXPECT_EQ(hidden[0]->text(), QStringLiteral("座標取得"));
+    EXPECT_EQ(hidden[0]->shortcut(), QKeySequence(QStringLiteral("Ctrl+G")));
+    EXPECT_EQ(hidden[1]->text(), QStringLiteral("画像リフレッシュ"));
+    EXPECT_EQ(w.mnu_men->title(), QString());
+}
+
+TEST_F(FrmGraphTest, ShortcutsWorkWhileTheWindowIsActive) {
+    loadAndShow();
+    activate();
+    frmGraph& w = *window_;
+    QSignalSpy load(&w, &frmGraph::loadPictureRequested);
+    QSignalSpy paste(&w, &frmGraph::pastePictureRequested);
+    QSignalSpy clear(&w, &frmGraph::clearPictureRequested);
+    pointer_.setPosition(QPoint(7, 9));
+
+    QTest::keyClick(&w, Qt::Key_G, Qt::ControlModifier);
+    EXPECT_EQ(w.txtStartX->text(), QStringLiteral("7"));
+    EXPECT_EQ(w.txtStartY->text(), QStringLiteral("9"));
+    EXPECT_EQ(w.caption(), QStringLiteral("Stylorex [座標取得]"));
+    EXPECT_EQ(w.statusPanel(2), QStringLiteral("座標を取得"));
+
+    pointer_.setPosition(QPoint(-300, 1024));
+    QTest::keyClick(&w, Qt::Key_G, Qt::ControlModifier);
+    EXPECT_EQ(w.txtStartX->text(), QStringLiteral("-300"));
+    EXPECT_EQ(w.txtStartY->text(), QStringLiteral("1024"));
+    EXPECT_EQ(w.caption(), QStringLiteral("Stylorex [座標取得]"));
+
+    QTest::keyClick(&w, Qt::Key_O, Qt::ControlModifier);
+    QTest::keyClick(&w, Qt::Key_V, Qt::ControlModifier);
+    QTest::keyClick(&w, Qt::Key_Delete, Qt::ShiftModifier);
+    EXPECT_EQ(load.count(), 1);
+    EXPECT_EQ(paste.count(), 1);
+    EXPECT_EQ(clear.count(), 1);
+}
+
+TEST_F(FrmGraphTest, TimerShowsThePointerPositionAfterItsFirstTick) {
+    EXPECT_EQ(window_->lblScreenPoint->text(), QStringLiteral("Label1"));
+    EXPECT_EQ(window_->Timer1->interval(), 100);
+    EXPECT_TRUE(window_->Timer1->isActive());
+    pointer_.setPosition(QPoint(7, 9));
+    QSignalSpy tick(window_->Timer1, &QTimer::timeout);
+    ASSERT_TRUE(tick.wait(1000));
+    EXPECT_EQ(window_->lblScreenPoint->text(), QStringLiteral("007,009"));
+    pointer_.setPosition(QPoint(1280, 1024));
+    ASSERT_TRUE(tick.wait(1000));
+    EXPECT_EQ(window_->lblScreenPoint->text(), QStringLiteral("1280,1024"));
+}
+
+// --- layout and scrolling -------------------------------------------------------------------
+
+TEST_F(FrmGraphTest, LayoutFollowsTheOuterSizeWithItsFactors) {
+    loadAndShow();
+    frmGraph& w = *window_;
+    for (QSize outer : {QSize(392, 600), QSize(492, 700)}) {
+        resizeOuter(outer);
+        const QSize actual = w.frameGeometry().size();
+        ASSERT_EQ(actual, outer);
+        const int viewportWidth = outer.width() - 17 - 126;         // VBar, 1.05 × Frame1
+        const int viewportHeight = outer.height() - 15 - 68 - 145;  // status, 4 × HBar, Frame2
+        EXPECT_EQ(w.FrameG->geometry(), QRect(0, 0, viewportWidth, viewportHeight));
+        EXPECT_EQ(w.VBar->geometry(), QRect(viewportWidth, 0, 17, 313));
+        EXPECT_EQ(w.HBar->geometry(), QRect(0, viewportHeight, 193, 17));
+        EXPECT_EQ(w.Frame2->geometry(), QRect(0, viewportHeight + 17, 385, 145));
+        EXPECT_EQ(w.Frame1->geometry(), QRect(viewportWidth + 17, 0, 120, 329));
+    }
+}
+
+TEST_F(FrmGraphTest, MinimisingChangesNothingAndRestoringLaysOutAgain) {
+    loadAndShow();
+    frmGraph& w = *window_;
+    resizeOuter(QSize(400, 600));
+    const QRect viewport = w.FrameG->geometry();
+    const QRect frame1 = w.Frame1->geometry();
+
+    w.setWindowState(Qt::WindowMinimized);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(w.FrameG->geometry(), viewport);
+    w.resize(w.size() + QSize(50, 50));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(w.FrameG->geometry(), viewport) << "no layout while minimised";
+    EXPECT_EQ(w.Frame1->geometry(), frame1);
+
+    w.setWindowState(Qt::WindowNoState);
+    QCoreApplication::processEvents();
+    const QSize outer = w.frameGeometry().size();
+    EXPECT_EQ(w.FrameG->size(), QSize(outer.width() - 143, outer.height() - 228));
+}
+
+TEST_F(FrmGraphTest, WindowTooSmallForTheFormulasGetsAnEmptyViewport) {
+    loadAndShow();
+    frmGraph& w = *window_;
+    // The status bar's panels keep the window wider than the formulas need; the height can
+    // shrink below them.
+    resizeOuter(QSize(400, 150));
+    const QSize outer = w.frameGeometry().size();
+    ASSERT_LT(outer.height(), 228);
+    EXPECT_EQ(w.FrameG->size(), QSize(outer.width() - 143, 0));
+    EXPECT_EQ(w.HBar->y(), 0);
+    EXPECT_EQ(w.Frame2->y(), 17);
+    EXPECT_EQ(w.VBar->signedMaximum(), -200);
+}
+
+TEST_F(FrmGraphTest, WidePictureScrollsLeftUpToItsRightEdge) {
+    loadAndShow();
+    frmGraph& w = *window_;
+    resizeOuter(QSize(392, 549));  // viewport 249 × 321
+    ASSERT_EQ(w.FrameG->size(), QSize(249, 321));
+    w.SetCanvasSize(480, 600);
+    EXPECT_EQ(w.HBar->signedMaximum(), -351);
+    EXPECT_EQ(w.VBar->signedMaximum(), -159);
+    EXPECT_EQ(w.HBar->pageStep(), 120);
+    EXPECT_EQ(w.HBar->singleStep(), 20);
+
+    w.HBar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    EXPECT_EQ(w.picSRC->x(), -20) << "the right arrow shows more of the right part";
+    w.HBar->triggerAction(QAbstractSlider::SliderToMaximum);
+    EXPECT_EQ(w.HBar->signedValue(), -351);
+    EXPECT_EQ(w.picSRC->x(), -351);
+    w.VBar->triggerAction(QAbstractSlider::SliderToMaximum);
+    EXPECT_EQ(w.picSRC->y(), -159);
+    w.HBar->triggerAction(QAbstractSlider::SliderToMinimum);
+    EXPECT_EQ(w.picSRC->x(), 0);
+
+    // Dragging moves the picture before the thumb is released.
+    w.VBar->setSliderDown(true);
+    w.VBar->setSliderPosition(100);
+    EXPECT_EQ(w.picSRC->y(), -100);
+    w.VBar->setSliderDown(false);
+}
+
+TEST_F(FrmGraphTest, NarrowPictureScrollsRightInsideTheViewport) {
+    loadAndShow();
+    frmGraph& w = *window_;
+    resizeOuter(QSize(392, 549));
+    w.SetCanvasSize(200, 200);
+    EXPECT_EQ(w.HBar->signedMaximum(), 49);
+    EXPECT_EQ(w.VBar->signedMaximum(), 121);
+    w.HBar->triggerAction(QAbstractSlider::SliderToMaximum);
+    EXPECT_EQ(w.picSRC->x(), 49);
+    w.HBar->triggerAction(QAbstractSlider::SliderSingleStepSub);
+    EXPECT_EQ(w.picSRC->x(), 29);
+}
+
+TEST_F(FrmGraphTest, GrowingTheWindowShrinksTheRangesAndKeepsTheBarsLengths) {
+    loadAndShow();
+    frmGraph& w = *window_;
+    resizeOuter(QSize(392, 549));
+    w.SetCanvasSize(480, 600);
+    w.HBar->triggerAction(QAbstractSlider::SliderToMaximum);
+    ASSERT_EQ(w.picSRC->x(), -351);
+
+    resizeOuter(QSize(492, 649));
+    EXPECT_EQ(w.HBar->signedMaximum(), -251);
+    EXPECT_EQ(w.VBar->signedMaximum(), -59);
+    EXPECT_EQ(w.picSRC->x(), -251) << "a value outside the new range moves into it";
+    EXPECT_EQ(w.HBar->width(), 193);
+    EXPECT_EQ(w.VBar->height(), 313);
+    EXPECT_EQ(w.VBar->x(), 349);
+    EXPECT_EQ(w.Frame1->x(), 366);
+    EXPECT_EQ(w.Frame2->y(), 421 + 17);
+}
+
+TEST_F(FrmGraphTest, CanvasSizeItemsResizeAndReturnThePictureToTheCorner) {
+    loadAndShow();
+    frmGraph& w = *window_;
+    resizeOuter(QSize(392, 549));
+    w.SetCanvasSize(300, 300);
+    w.HBar->triggerAction(QAbstractSlider::SliderToMaximum);
+    ASSERT_NE(w.picSRC->x(), 0);
+
+    w.mnu_canvas[2]->trigger();
+    EXPECT_EQ(w.picSRC->size(), QSize(600, 480));
+    EXPECT_EQ(w.picSRC->pos(), QPoint(0, 0));
+    EXPECT_EQ(w.HBar->signedValue(), 0);
+    EXPECT_EQ(w.statusPanel(4), QStringLiteral("canvas:480*600"));
+    EXPECT_EQ(w.settings().CanvasHeight, 480);
+    EXPECT_EQ(w.settings().CanvasWidth, 600);
+
+    w.mnu_canvas[1]->trigger();
+    EXPECT_EQ(w.statusPanel(4), QStringLiteral("canvas:300*300"));
+    w.mnu_canvas[0]->trigger();
+    EXPECT_EQ(w.picSRC->size(), QSize(200, 200));
+    EXPECT_EQ(w.statusPanel(4), QStringLiteral("canvas:200*200"));
+
+    w.SetCanvasSize(150, 250);
+    EXPECT_EQ(w.statusPanel(4), QStringLiteral("canvas:150*250"));
+    EXPECT_EQ(w.HBar->signedMaximum(), -1);
+
+    QSignalSpy custom(&w, &frmGraph::customCanvasSizeRequested);
+    w.mnu_canvas[3]->trigger();
+    EXPECT_EQ(custom.count(), 1);
+}
+
+// --- the start command ----------------------------------------------------------------------
+
+TEST_F(FrmGraphTest, StartWithoutAnOriginCommitsThenRefuses) {
+    loadAndShow();
+    frmGraph& w = *window_;
+    drawLine(5, 6, 5);
+    w.picSRC->setAutoRedraw(false);
+    w.picSRC->paintOnTarget([](QPainter& painter) { painter.fillRect(0, 0, 3, 3, Qt::black); });
+    w.txtStartY->setText(QStringLiteral("10"));
+    w.startCommand();
+    ASSERT_EQ(dialogs_.messages.size(), 1u);
+    EXPECT_EQ(dialogs_.messages[0].text, QStringLiteral("開始座標を設定してください"));
+    EXPECT_EQ(dialogs_.messages[0].title, QStringLiteral("Stylorex"));
+    EXPECT_EQ(w.caption(), QStringLiteral("Stylorex [処理開始]"));
+    EXPECT_EQ(w.statusPanel(2), QStringLiteral("処理開始"));
+    EXPECT_TRUE(pointer_.operations().empty());
+    // The commit happened first: the screen-only mark is gone, AutoRedraw is on again.
+    EXPECT_TRUE(w.picSRC->AutoRedraw());
+    EXPECT_EQ(w.picSRC->screenImage().pixel(1, 1), qRgb(255, 255, 255));
+    EXPECT_EQ(w.picSRC->picture().pixel(5, 5), qRgb(0, 0, 0));
+}
+
+TEST_F(FrmGraphTest, StartWithAnOriginOffTheScreenIsRefused) {
+    loadAndShow();
+    frmGraph& w = *window_;
+    drawLine(5, 6, 5);
+    pointer_.setScreenSize(QSize(1280, 1024));
+    w.txtStartX->setText(QStringLiteral("1281"));
+    w.txtStartY->setText(QStringLiteral("0"));
+    w.startCommand();
+    ASSERT_EQ(dialogs_.messages.size(), 1u);
+    EXPECT_EQ(dialogs_.messages[0].text, QStringLiteral("開始座標が不正です"));
+    EXPECT_TRUE(pointer_.operations().empty());
+    EXPECT_EQ(w.statusPanel(3), QString());
+}
+
+TEST_F(FrmGraphTest, StartRunsTheDrawingAndShowsTheStrokeCount) {
+    loadAndShow();
+    frmGraph& w = *window_;
+    w.waitMenu().choose(0);
+    drawLine(5, 6, 5);
+    w.txtStartX->setText(QStringLiteral("100"));
+    w.txtStartY->setText(QStringLiteral("200"));
+    w.startCommand();
+    EXPECT_TRUE(dialogs_.messages.empty());
+    const auto presses = pointer_.operationsOfKind(Kind::Press);
+    const auto releases = pointer_.operationsOfKind(Kind::Release);
+    ASSERT_EQ(presses.size(), 1u);
+    EXPECT_EQ(presses[0], FakePointer::Press(105, 205));
+    ASSERT_EQ(releases.size(), 1u);
+    EXPECT_EQ(releases[0], FakePointer::Release(106, 205));
+    EXPECT_FALSE(pointer_.leftButtonDown());
+    EXPECT_EQ(w.statusPanel(3), QStringLiteral("概算ｽﾄﾛｰｸ数:1"));
+    EXPECT_EQ(w.caption(), QStringLiteral("Stylorex [処理完了]"));
+    EXPECT_EQ(w.statusPanel(2), QStringLiteral("処理終了"));
+    EXPECT_FALSE(w.runInProgress());
+}
+
+TEST_F(FrmGraphTest, StartReadsTheCurrentSettings) {
+    loadAndShow();
+    frmGraph& w = *window_;
+    w.waitMenu().choose(3);
+    // A grey of 100 is no line pixel at the default threshold 80; at 120 it is.
+    QImage image = MakeCanvasImage(200, 200);
+    image.setPixel(4, 4, qRgb(100, 100, 100));
+    w.picSRC->setPicture(image);
+    w.txtStartX->setText(QStringLiteral("0"));
+    w.txtStartY->setText(QStringLiteral("0"));
+    w.startCommand();
+    EXPECT_TRUE(pointer_.operationsOfKind(Kind::Press).empty());
+    EXPECT_EQ(w.statusPanel(3), QStringLiteral("概算ｽﾄﾛｰｸ数:0"));
+
+    w.settings().BlackUpper = 120;
+    w.startCommand();
+    EXPECT_EQ(pointer_.operationsOfKind(Kind::Press).size(), 1u);
+    EXPECT_EQ(w.statusPanel(3), QStringLiteral("概算ｽﾄﾛｰｸ数:1"));
+}
+
+TEST_F(FrmGraphTest, EnterStartsARunOnlyWhileTheButtonHasTheFocus) {
+    loadAndShow();
+    activate();
+    frmGraph& w = *window_;
+    EXPECT_FALSE(w.cmdStart->isDefault());
+    EXPECT_FALSE(w.cmdStart->autoDefault());
+    EXPECT_TRUE(w.cmdStart->focusPolicy() & Qt::TabFocus);
+
+    w.txtStartX->setFocus();
+    QTest::keyClick(w.txtStartX, Qt::Key_Return);
+    EXPECT_TRUE(dialogs_.messages.empty()) << "Enter elsewhere starts nothing";
+
+    // Tab reaches the button from the origin fields.
+    w.txtStartY->setFocus();
+    for (int i = 0; i < 60 && QApplication::focusWidget() != w.cmdStart; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    }
+    ASSERT_EQ(QApplication::focusWidget(), w.cmdStart);
+    QTest::keyClick(w.cmdStart, Qt::Key_Return);
+    ASSERT_EQ(dialogs_.messages.size(), 1u);
+    EXPECT_EQ(dialogs_.messages[0].text, QStringLiteral("開始座標を設定してください"));
+    QTest::keyClick(w.cmdStart, Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_EQ(dialogs_.messages.size(), 2u);
+}
+
+TEST_F(FrmGraphTest, DuringARunCommandsThatWouldDisturbItAreRefused) {
+    loadAndShow();
+    frmGraph& w = *window_;
+    w.waitMenu().choose(0);
+    drawLine(0, 59, 10);
+    w.txtStartX->setText(QStringLiteral("0"));
+    w.txtStartY->setText(QStringLiteral("0"));
+    QSignalSpy running(&w, &frmGraph::runInProgressChanged);
+    QSignalSpy load(&w, &frmGraph::loadPictureRequested);
+    QSignalSpy paste(&w, &frmGraph::pastePictureRequested);
+    QSignalSpy clear(&w, &frmGraph::clearPictureRequested);
+    QSignalSpy custom(&w, &frmGraph::customCanvasSizeRequested);
+    QSignalSpy store(&w, &frmGraph::storePatternRequested);
+    QSignalSpy loadPattern(&w, &frmGraph::loadPatternRequested);
+    bool dialogOpened = false;
+    bool checked = false;
+
+    pointer_.onOperation = [&](const PointerOperation& op) {
+        if (checked || op.kind != Kind::Move || pointer_.moveCount() != 3) {
+            return;
+        }
+        checked = true;
+        EXPECT_TRUE(w.runInProgress());
+        w.cmdStart->click();
+        w.startCommand();
+        w.mnu_canvas[2]->trigger();
+        w.mnu_canvas[3]->trigger();
+        w.mnu_m[1]->trigger();
+        w.mnu_m[2]->trigger();
+        w.cmdClear->click();
+        w.cmdFixedStore->click();
+        w.cmdFixedLoad->click();
+        // A dialog that did open would be closed again by this timer.
+        QTimer::singleShot(200, &guard_, [&] {
+            if (QWidget* modal = QApplication::activeModalWidget()) {
+                dialogOpened = true;
+                modal->close();
+            }
+        });
+        w.mnu_s[0]->trigger();
+    };
+    w.startCommand();
+
+    EXPECT_TRUE(checked);
+    EXPECT_FALSE(dialogOpened);
+    EXPECT_EQ(pointer_.operationsOfKind(Kind::Press).size(), 1u) << "one run only";
+    EXPECT_EQ(w.picSRC->size(), QSize(200, 200));
+    EXPECT_EQ(load.count() + paste.count() + clear.count() + custom.count() + store.count() +
+                  loadPattern.count(),
+              0);
+    ASSERT_EQ(running.count(), 2);
+    EXPECT_TRUE(running.at(0).at(0).toBool());
+    EXPECT_FALSE(running.at(1).at(0).toBool());
+    EXPECT_EQ(w.statusPanel(3), QStringLiteral("概算ｽﾄﾛｰｸ数:1"));
+
+    // After the run everything answers again.
+    w.cmdClear->click();
+    w.cmdFixedStore->click();
+    EXPECT_EQ(clear.count(), 1);
+    ASSERT_EQ(store.count(), 1);
+    EXPECT_EQ(store.at(0).at(0).value<std::int16_t>(), 0);
+}
+
+TEST_F(FrmGraphTest, ClosingDuringARunStopsItReleasesTheButtonThenSaves) {
+    loadAndShow();
+    frmGraph& w = *window_;
+    w.waitMenu().choose(0);
+    drawLine(0, 99, 10);
+    w.txtStartX->setText(QStringLiteral("50"));
+    w.txtStartY->setText(QStringLiteral("60"));
+    bool closeAccepted = true;
+    bool savedBeforeRelease = false;
+    pointer_.onOperation = [&](const PointerOperation& op) {
+        if (op.kind == Kind::Move && pointer_.moveCount() == 5) {
+            closeAccepted = w.close();
+        }
+        if (op.kind == Kind::Release) {
+            savedBeforeRelease = QFile::exists(iniPath());
+        }
+    };
+    w.startCommand();
+
+    EXPECT_FALSE(closeAccepted) << "the close waits for the run";
+    EXPECT_FALSE(savedBeforeRelease);
+    EXPECT_FALSE(pointer_.leftButtonDown());
+    ASSERT_FALSE(pointer_.operations().empty());
+    const auto releases = pointer_.operationsOfKind(Kind::Release);
+    ASSERT_EQ(releases.size(), 1u);
+    EXPECT_LT(pointer_.moveCount(), 20) << "the run stopped";
+    EXPECT_TRUE(QFile::exists(iniPath()));
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_EQ(w.statusPanel(3), QStringLiteral("概算ｽﾄﾛｰｸ数:0"));
+}
+
+// --- dialogs --------------------------------------------------------------------------------
+
+TEST_F(FrmGraphTest, AboutBoxShowsItsTextsAndClosesOnEnterAndEsc) {
+    loadAndShow();
+    frmGraph& w = *window_;
+    for (Qt::Key key : {Qt::Key_Return, Qt::Key_Escape, Qt::Key_Return}) {
+        QString title, name, version, ok;
+        bool modal = false;
+        QPoint centre;
+        bool closedByKey = false;
+        whenModal([&](QWidget* box) {
+            modal = box->isModal();
+            title = box->windowTitle();
+            name = box->findChild<QLabel*>(QStringLiteral("lblTitle"))->text();
+            version = box->findChild<QLabel*>(QStringLiteral("lblVersion"))->text();
+            ok = box->findChild<QPushButton*>(QStringLiteral("cmdOK"))->text();
+            centre = box->frameGeometry().center();
+            QTest::keyClick(box, key);
+            closedByKey = !box->isVisible();
+            if (!closedByKey) {
+                box->close();
+            }
+        });
+        w.mnu_version->trigger();
+        EXPECT_TRUE(closedByKey) << key;
+        EXPECT_TRUE(modal);
+        EXPECT_EQ(title, QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"));
+        EXPECT_EQ(name, QStringLiteral("Stylorex"));
+        EXPECT_EQ(version, QStringLiteral("ﾊﾞｰｼﾞｮﾝ   0.4β"));
+        EXPECT_EQ(ok, QStringLiteral("OK"));
+        EXPECT_LE((centre - w.frameGeometry().center()).manhattanLength(), 2);
+    }
+}
+
+TEST_F(FrmGraphTest, ExtractionDialogOkWritesTheModeIntoStatusPanelOne) {
+    loadAndShow();
+    frmGraph& w = *window_;
+    whenModal([&](QWidget* modal) {
+        auto* dialog = qobject_cast<dlgSetting*>(modal);
+        if (dialog == nullptr) {
+            ADD_FAILURE() << "not the extraction dialog";
+            modal->close();
+            return;
+        }
+        dialog->SlideBlack->setValue(120);
+        dialog->OKButton->click();
+    });
+    w.mnu_s[0]->trigger();
+    EXPECT_EQ(w.settings().BlackUpper, 120);
+    EXPECT_EQ(w.statusPanel(1), QStringLiteral("抽出モード:120以下"));
+}
+
+}  // namespace
+}  // namespace stylorex
