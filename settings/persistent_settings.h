@@ -21,7 +21,7 @@ struct SettingVariables {
 // The settings that live in controls of the main window: the text of txtInput and the font of
 // picSRC. The main window implements it; tests use a fake.
 class SettingsControls {
-public:
+  public:
     virtual ~SettingsControls() = default;
     virtual QString inputText() const = 0;
     virtual void setInputText(const QString& text) = 0;
@@ -34,14 +34,20 @@ public:
     virtual void processEvents() = 0;
 };
 
-// Where the settings file is: ProgramFolder + base name + ".ini"; when that folder cannot be
-// written, the per-user configuration folder ($XDG_CONFIG_HOME/stylorex or
-// ~/.config/stylorex), which the next start then reads.
+// Where the settings file is, for the load and the save alike: ProgramFolder + base name +
+// ".ini" when a file can be written there (the folder takes a new file, and an existing settings
+// file is not write-protected); otherwise the same name in the per-user configuration folder
+// ($XDG_CONFIG_HOME/stylorex, or ~/.config/stylorex when that variable is unset or relative).
+// The answer is the same at every start while the program folder stays as it is, so the next
+// start reads what the last exit saved.
 QString SettingsFilePath();
 
+// Reads every setting into the variables and the controls. A value out of range in a
+// hand-edited file takes the setting's default (a font size out of range keeps the font's).
 void LoadSettings(SettingVariables& settings, SettingsControls& controls, const QString& iniPath);
 
-// Returns false when the file could not be written.
+// Writes all fifteen entries, making the file's folder when it is missing. Returns false when
+// any entry could not be written; the entries written before stay.
 bool SaveSettings(const SettingVariables& settings, const SettingsControls& controls,
                   const QString& iniPath);
 
