@@ -56,7 +56,9 @@ struct PainterControls {
 };
 
 // The simple painter: the tools of cmbMethod on the picture's mouse events, the pen, the text
-// tool and the Bezier tool. Connects itself to picSRC's mouseDown/mouseMove/mouseUp.
+// tool and the Bezier tool. Connects itself to picSRC's mouseDown/mouseMove/mouseUp. It watches
+// the keys and focus of txtChar and txtInput, so it must be destroyed before its controls (a
+// member of the main window is: members go before the window's children).
 class Painter : public QObject {
     Q_OBJECT
   public:

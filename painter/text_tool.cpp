@@ -76,6 +76,10 @@ void DrawTextOutline(std::int16_t x, std::int16_t y, PictureBox& picture, const 
 
 TextTool::TextTool(const Controls& controls, QObject* parent)
     : QObject(parent), c_(controls), chooseFont_(ChooseFontWithDialog) {
+    if (c_.dialogs == nullptr) {
+        ownDialogs_ = std::make_unique<QtUserDialogs>(c_.picSRC->window());
+        c_.dialogs = ownDialogs_.get();
+    }
     c_.txtChar->hide();
     c_.txtChar->installEventFilter(this);
     c_.txtInput->installEventFilter(this);
@@ -84,6 +88,8 @@ TextTool::TextTool(const Controls& controls, QObject* parent)
     }
     connect(c_.cmdfont, &QPushButton::clicked, this, &TextTool::ChooseFont);
 }
+
+TextTool::~TextTool() = default;
 
 void TextTool::OpenCharBox(float x, float y) {
     CharX_ = RoundHalfEven(x);

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 
 class QLineEdit;
@@ -17,6 +18,7 @@ namespace stylorex {
 
 class PictureBox;
 class UserDialogs;
+class QtUserDialogs;
 
 // Asks the user for a font, starting from `current`; nothing when the dialog was cancelled.
 using FontChooser = std::function<std::optional<QFont>(const QFont& current, QWidget* parent)>;
@@ -48,10 +50,12 @@ class TextTool : public QObject {
         QLineEdit* txtAngle = nullptr;
         QPushButton* cmdfont = nullptr;
         QPushButton* cmdDrawZtxt[2] = {nullptr, nullptr};
+        // The message boxes; Qt's own when none is given.
         UserDialogs* dialogs = nullptr;
     };
 
     explicit TextTool(const Controls& controls, QObject* parent = nullptr);
+    ~TextTool() override;
 
     // Opens the empty entry box with its top-left corner at (x, y) of the picture, in the
     // picture's font, focused; (x, y) rounded to whole pixels becomes the text's anchor.
@@ -82,6 +86,7 @@ class TextTool : public QObject {
     bool inputKey(QEvent* event);
 
     Controls c_;
+    std::unique_ptr<QtUserDialogs> ownDialogs_;
     FontChooser chooseFont_;
     std::int32_t CharX_ = 0;
     std::int32_t CharY_ = 0;

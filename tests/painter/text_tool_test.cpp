@@ -2,6 +2,7 @@
 #include "painter/canvas_drawing.h"
 #include "painter_fixture.h"
 
+#include <QAction>
 #include <QClipboard>
 #include <QFontMetrics>
 #include <QTest>
@@ -262,6 +263,12 @@ TEST_F(TextTool_, ChosenFontGoesToPictureAndInputBoxAndTheNextEntryBox) {
 TEST_F(TextTool_, CtrlVReplacesTheWholeInputWithTheClipboardText) {
     c.txtInput->setPlainText(QStringLiteral("first line\nsecond line"));
     c.txtInput->setFocus();
+    // The window's picture paste must not take the key from the text box.
+    QAction picturePaste(host.get());
+    picturePaste.setShortcut(QKeySequence(Qt::CTRL | Qt::Key_V));
+    host->addAction(&picturePaste);
+    int picturePastes = 0;
+    QObject::connect(&picturePaste, &QAction::triggered, [&picturePastes] { ++picturePastes; });
     QApplication::clipboard()->setText(QStringLiteral("pasted"));
     QTest::keyClick(c.txtInput, Qt::Key_V, Qt::ControlModifier);
     EXPECT_EQ(c.txtInput->toPlainText(), QStringLiteral("pasted"));
@@ -277,6 +284,7 @@ TEST_F(TextTool_, CtrlVReplacesTheWholeInputWithTheClipboardText) {
     EXPECT_TRUE(c.txtInput->toPlainText().isEmpty());
     c.txtInput->undo();
     EXPECT_EQ(c.txtInput->toPlainText(), QStringLiteral("pasted"));
+    EXPECT_EQ(picturePastes, 0);
 }
 
 }  // namespace
