@@ -1,11 +1,15 @@
 #pragma once
 
+#include "platform/picture_decoder.h"
+
 #include <QImage>
 #include <QSize>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
+class QMimeData;
 class QWidget;
 
 namespace stylorex {
@@ -16,19 +20,43 @@ class UserDialogs;
 // The commands that fill, empty and size the source picture. Each ends quietly without a
 // change when it cannot be carried out.
 
-// The open dialog's filter list, entries separated by ";;" in Qt's form.
+// One entry of the open dialog's filter list: the description the user reads and the
+// patterns it stands for, as the Windows-style list "desc|*.a;*.b|desc|..." has them.
+struct PictureFilterEntry {
+    QString description;
+    QStringList patterns;
+};
+const QList<PictureFilterEntry>& PictureFilterEntries();
+// The same list in Qt's form: entries joined by ";;", each the description followed by its
+// patterns in parentheses, space-separated ("ｱｲｺﾝ(*.ico,*.cur) (*.ico *.cur *.ICO *.CUR)").
+// Qt takes the patterns from the last parentheses; the dialog hides them, so the user reads
+// the description alone. Upper-case variants are added because names on this system are
+// case-sensitive; "*.*", which means every file on Windows, becomes "*".
 QString PictureFileFilter();
+
 // Shows the open dialog and makes the chosen picture the background. False when cancelled or
-// the file could not be decoded (nothing changes then).
+// the file could not be decoded (nothing changes then). The dialog opens on the file chosen
+// last, like the one dialog component the window keeps.
 bool LoadPictureFromDialog(PictureBox& picture, QWidget* dialogParent);
-// Decodes one picture file of any supported format; nothing when it cannot be read safely.
-std::optional<QImage> DecodePictureFile(const QString& path);
-// Does nothing when the clipboard holds text or no picture.
+// The file the open dialog offers next: the last one chosen (empty before the first choice).
+QString LastChosenPictureFile();
+
+// Pastes from the system clipboard.
 bool PastePicture(PictureBox& picture);
+// Makes the picture of `data` the background. Nothing when `data` holds (non-empty) plain
+// text, also beside a picture, or no decodable picture.
+bool PastePicture(PictureBox& picture, const QMimeData* data);
+
+// AutoRedraw on, Cls, no background picture, text position (0, 0): an all-white canvas.
 void ClearPicture(PictureBox& picture);
+
 // Asks for the height, then the width. Nothing when cancelled or not a number; the message
 // "数値が不正です" and nothing when out of the limits. Otherwise height × width as a size
 // (width, height).
 std::optional<QSize> AskCustomCanvasSize(UserDialogs& dialogs);
+// The number conversion of the size entries: the text as a decimal number (an optional sign,
+// fraction or exponent, surrounding blanks ignored), rounded down, as a signed 16-bit value.
+// Nothing for an empty or non-numeric text or a value outside the 16-bit range.
+std::optional<qint16> ParseCanvasSizeAnswer(const QString& text);
 
 }  // namespace stylorex

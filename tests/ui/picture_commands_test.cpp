@@ -1,0 +1,427 @@
+#include "ui/picture_commands.h"
+
+#include "common/picture_box.h"
+#include "common/user_dialogs.h"
+#include "tests/platform/test_pictures.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QPainter>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <functional>
+#include <utility>
+#include <vector>
+
+namespace stylorex {
+namespace {
+
+using namespace stylorex::test;
+
+// Answers the input boxes from a script and records every question and message.
+class ScriptedDialogs : public UserDialogs {
+  public:
+    explicit ScriptedDialogs(std::deque<std::optional<QString>> answers)
+        : answers_(std::move(answers)) {}
+    void message(const QString& text, const QString& title) override {
+        messages.emplace_back(text, title);
+    }
+    std::optional<QString> input(const QString& prompt, const QString& title) override {
+        questions.emplace_back(prompt, title);
+        if (answers_.empty()) {
+            ADD_FAILURE() << "unexpected question " << prompt.toStdString();
+            return std::nullopt;
+        }
+        std::optional<QString> answer = answers_.front();
+        answers_.pop_front();
+        return answer;
+    }
+
+    std::vector<std::pair<QString, QString>> messages;
+    std::vector<std::pair<QString, QString>> questions;
+
+  private:
+    std::deque<std::optional<QString>> answers_;
+};
+
+const QString kTitle = QStringLiteral("キャンバスサイズ変更");
+const std::pair<QString, QString> kHeightQuestion{
+    QStringLiteral("高さを入力して下さい(最大480:最小100)"), kTitle};
+const std::pair<QString, QString> kWidthQuestion{
+    QStringLiteral("幅を入力して下さい(最大600:最小100)"), kTitle};
+const std::pair<QString, QString> kInvalidMessage{QStringLiteral("数値が不正です"), kTitle};
+
+struct SizeCase {
+    std::deque<std::optional<QString>> answers;
+    std::optional<QSize> size;  // (width, height)
+    int questions;
+    bool invalidMessage;
+};
+
+TEST(CustomCanvasSize, AnswersGiveTheSizeOrEndAsTheCommandDemands) {
+    const std::optional<QString> cancel;
+    const std::vector<SizeCase> cases = {
+        {{"150", "250"}, QSize(250, 150), 2, false},
+        {{"100", "100"}, QSize(100, 100), 2, false},
+        {{"480", "600"}, QSize(600, 480), 2, false},
+        {{"150.9", "250.2"}, QSize(250, 150), 2, false},
+        {{" 200 ", "3e2"}, QSize(300, 200), 2, false},
+        {{"99", "200"}, std::nullopt, 2, true},
+        {{"481", "200"}, std::nullopt, 2, true},
+        {{"200", "99"}, std::nullopt, 2, true},
+        {{"200", "601"}, std::nullopt, 2, true},
+        {{"-100", "200"}, std::nullopt, 2, true},
+        {{"99.99", "200"}, std::nullopt, 2, true},
+        {{"abc"}, std::nullopt, 1, false},
+        {{""}, std::nullopt, 1, false},
+        {{cancel}, std::nullopt, 1, false},
+        {{"40000"}, std::nullopt, 1, false},
+        {{"200", "abc"}, std::nullopt, 2, false},
+        {{"200", ""}, std::nullopt, 2, false},
+        {{"200", cancel}, std::nullopt, 2, false},
+    };
+    for (const SizeCase& c : cases) {
+        SCOPED_TRACE(c.answers.front().value_or(QStringLiteral("(cancel)")).toStdString() + " / " +
+                     (c.answers.size() > 1 ? c.answers.back().value_or("(cancel)").toStdString()
+                                           : std::string("-")));
+        ScriptedDialogs dialogs(c.answers);
+        EXPECT_EQ(AskCustomCanvasSize(dialogs), c.size);
+        ASSERT_EQ(dialogs.questions.size(), size_t(c.questions));
+        EXPECT_EQ(dialogs.questions[0], kHeightQuestion);
+        if (c.questions == 2) {
+            EXPECT_EQ(dialogs.questions[1], kWidthQuestion);
+        }
+        if (c.invalidMessage) {
+            EXPECT_EQ(dialogs.messages,
+                      (std::vector<std::pair<QString, QString>>{kInvalidMessage}));
+        } else {
+            EXPECT_TRUE(dialogs.messages.empty());
+        }
+    }
+}
+
+TEST(CustomCanvasSize, AnswersAreRoundedDownAndTakenAsSixteenBitNumbers) {
+    EXPECT_EQ(ParseCanvasSizeAnswer(QStringLiteral("150.9")), qint16(150));
+    EXPECT_EQ(ParseCanvasSizeAnswer(QStringLiteral("-0.5")), qint16(-1));
+    EXPECT_EQ(ParseCanvasSizeAnswer(QStringLiteral("32767")), qint16(32767));
+    EXPECT_EQ(ParseCanvasSizeAnswer(QStringLiteral("-32768")), qint16(-32768));
+    EXPECT_FALSE(ParseCanvasSizeAnswer(QStringLiteral("32768")));
+    EXPECT_FALSE(ParseCanvasSizeAnswer(QStringLiteral("-32769")));
+    EXPECT_FALSE(ParseCanvasSizeAnswer(QStringLiteral("inf")));
+    EXPECT_FALSE(ParseCanvasSizeAnswer(QStringLiteral("nan")));
+    EXPECT_FALSE(ParseCanvasSizeAnswer(QStringLiteral("12abc")));
+}
+
+// The pattern Qt's file dialog uses to take the patterns out of a filter entry.
+const QRegularExpression kQtFilterEntry(
+    QStringLiteral("^(.*)\\(([a-zA-Z0-9_.,*? +;#\\-\\[\\]@\\{\\}/!<>\\$%&=^~:\\|]*)\\)$"));
+
+TEST(PictureFileFilter, EntriesKeepTheirOrderDescriptionsAndPatternsInQtsForm) {
+    const std::vector<std::pair<QString, QStringList>> expected = {
+        {QStringLiteral("すべてのﾋﾟｸﾁｬﾌｧｲﾙ"),
+         {"*.ico", "*.jpeg", "*.gif", "*.jpg", "*.bmp", "*.dib", "*.wmf", "*.emf", "*.cur",
+          "*.png"}},
+        {QStringLiteral("ﾋﾞｯﾄﾏｯﾌﾟ(*.bmp,*.dib)"), {"*.bmp", "*.dib"}},
+        {QStringLiteral("JPEG(*.jpg,*.jpeg)"), {"*.jpg", "*.jpeg"}},
+        {QStringLiteral("GIF(*.gif)"), {"*.gif"}},
+        {QStringLiteral("ｱｲｺﾝ(*.ico,*.cur)"), {"*.ico", "*.cur"}},
+        {QStringLiteral("ﾒﾀﾌｧｲﾙ(*.wmf,*.emf)"), {"*.wmf", "*.emf"}},
+        {QStringLiteral("すべてのﾌｧｲﾙ(*.*)"), {"*"}},
+        {QStringLiteral("PNG(*.png)"), {"*.png"}},
+    };
+    const QStringList entries = PictureFileFilter().split(QStringLiteral(";;"));
+    ASSERT_EQ(entries.size(), qsizetype(expected.size()));
+    for (size_t i = 0; i < expected.size(); ++i) {
+        SCOPED_TRACE(i);
+        const QRegularExpressionMatch match = kQtFilterEntry.match(entries[qsizetype(i)]);
+        ASSERT_TRUE(match.hasMatch());
+        EXPECT_EQ(match.captured(1).trimmed(), expected[i].first);
+        QStringList patterns;
+        for (const QString& p : match.captured(2).split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+            if (!patterns.contains(p.toLower())) {
+                patterns << p.toLower();
+            }
+        }
+        EXPECT_EQ(patterns, expected[i].second);
+        EXPECT_TRUE(match.captured(2).contains(expected[i].second.constFirst().toUpper()));
+    }
+}
+
+QImage Reference(int width, int height) {
+    return ReferencePicture(width, height, 4);
+}
+
+// The source picture, drawn on so that every test can see its drawings vanish or stay.
+class PictureCommandsTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir_.isValid());
+        picture_.setCanvasSize(200, 150);
+        drawSomething();
+    }
+    void drawSomething() {
+        picture_.paintOnTarget([](QPainter& painter) {
+            painter.setPen(QPen(Qt::black, 1));
+            painter.drawLine(0, 149, 199, 0);
+        });
+    }
+    QString file(const QString& name, const QByteArray& data) {
+        const QString path = dir_.filePath(name);
+        EXPECT_TRUE(WriteFile(path, data));
+        return path;
+    }
+
+    // Runs the open dialog; `answer` acts on it once it is shown. Returns the command's result
+    // and tells whether a message box came up meanwhile.
+    bool runDialog(const std::function<void(QFileDialog&)>& answer) {
+        bool answered = false;
+        std::function<void()> poll;
+        poll = [&] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            if (dialog == nullptr) {
+                QTimer::singleShot(10, poll);
+                return;
+            }
+            answered = true;
+            lastNameFilters_ = dialog->nameFilters();
+            lastSelectedFilter_ = dialog->selectedNameFilter();
+            if (auto* combo = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"))) {
+                shownFilters_.clear();
+                for (int i = 0; i < combo->count(); ++i) {
+                    shownFilters_ << combo->itemText(i);
+                }
+            }
+            offered_ = dialog->selectedFiles();
+            answer(*dialog);
+        };
+        QTimer::singleShot(0, poll);
+        const bool loaded = LoadPictureFromDialog(picture_, nullptr);
+        EXPECT_TRUE(answered);
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            EXPECT_EQ(qobject_cast<QMessageBox*>(w), nullptr) << "a message box came up";
+        }
+        return loaded;
+    }
+    bool loadThroughDialog(const QString& path) {
+        return runDialog([&](QFileDialog& dialog) {
+            dialog.selectFile(path);
+            static_cast<QDialog&>(dialog).accept();
+        });
+    }
+    bool cancelDialog() {
+        return runDialog([](QFileDialog& dialog) { dialog.reject(); });
+    }
+
+    QTemporaryDir dir_;
+    PictureBox picture_;
+    QStringList lastNameFilters_;
+    QString lastSelectedFilter_;
+    QStringList shownFilters_;
+    QStringList offered_;
+};
+
+TEST_F(PictureCommandsTest, EveryListedFormatLoadsThroughTheDialog) {
+    const QImage reference = Reference(24, 18);
+    const std::vector<std::pair<QString, QByteArray>> exact = {
+        {"one.bmp", IndexedBmp(24, 18, 1)},
+        {"four.bmp", IndexedBmp(24, 18, 4)},
+        {"eight.bmp", IndexedBmp(24, 18, 8)},
+        {"rle8.bmp", Rle8Bmp(24, 18)},
+        {"rle4.bmp", Rle4Bmp(24, 18)},
+        {"true24.bmp", TrueColourBmp(reference, 24)},
+        {"true32.dib", TrueColourBmp(reference, 32)},
+        {"picture.gif", Gif(24, 18, 2)},
+        {"icon.ico", Ico(reference)},
+        {"cursor.cur", Cur(reference)},
+        {"picture.png", QtWritten(reference, "png")},
+    };
+    for (const auto& [name, data] : exact) {
+        SCOPED_TRACE(name.toStdString());
+        drawSomething();
+        ASSERT_TRUE(loadThroughDialog(file(name, data)));
+        const int colours = name.startsWith("one")                                ? 2
+                            : name.startsWith("four")                             ? 16
+                            : name.startsWith("eight") || name.startsWith("rle8") ? 256
+                            : name.startsWith("rle4")                             ? 16
+                                                                                  : 4;
+        EXPECT_TRUE(SamePixels(picture_.picture(), ReferencePicture(24, 18, colours)));
+        EXPECT_EQ(picture_.ScaleWidth(), 200);
+        EXPECT_EQ(picture_.ScaleHeight(), 150);
+    }
+
+    QImage halves(40, 30, QImage::Format_RGB32);
+    halves.fill(Qt::white);
+    QPainter(&halves).fillRect(0, 0, 20, 30, Qt::black);
+    for (const QString& name : {QStringLiteral("photo.jpg"), QStringLiteral("photo.jpeg")}) {
+        ASSERT_TRUE(loadThroughDialog(file(name, QtWritten(halves, "jpeg", 95))));
+        ASSERT_EQ(picture_.picture().size(), QSize(40, 30));
+        EXPECT_LT(qGray(picture_.persistentImage().pixel(5, 15)), 30);
+        EXPECT_GT(qGray(picture_.persistentImage().pixel(35, 15)), 225);
+    }
+    ASSERT_TRUE(loadThroughDialog(file("drawing.wmf", Wmf(120, 80, 20, 10, 60, 50))));
+    EXPECT_EQ(picture_.picture().size(), QSize(120, 80));
+    EXPECT_EQ(picture_.persistentImage().pixel(40, 30) & 0xFFFFFF, 0u);
+    EXPECT_EQ(picture_.persistentImage().pixel(100, 30) & 0xFFFFFF, 0xFFFFFFu);
+    ASSERT_TRUE(loadThroughDialog(file("drawing.emf", Emf(150, 90, 30, 20, 80, 60))));
+    EXPECT_EQ(picture_.picture().size(), QSize(150, 90));
+    EXPECT_EQ(picture_.persistentImage().pixel(50, 40) & 0xFFFFFF, 0u);
+    EXPECT_EQ(picture_.persistentImage().pixel(120, 40) & 0xFFFFFF, 0xFFFFFFu);
+}
+
+TEST_F(PictureCommandsTest, TheDialogShowsTheDescriptionsWithTheFirstEntrySelected) {
+    ASSERT_FALSE(cancelDialog());
+    EXPECT_EQ(lastNameFilters_, PictureFileFilter().split(QStringLiteral(";;")));
+    // With the details hidden, the dialog names the selected entry by its description.
+    EXPECT_EQ(lastSelectedFilter_, QStringLiteral("すべてのﾋﾟｸﾁｬﾌｧｲﾙ"));
+    ASSERT_EQ(shownFilters_.size(), 8);
+    EXPECT_EQ(shownFilters_[0], QStringLiteral("すべてのﾋﾟｸﾁｬﾌｧｲﾙ"));
+    EXPECT_EQ(shownFilters_[1], QStringLiteral("ﾋﾞｯﾄﾏｯﾌﾟ(*.bmp,*.dib)"));
+    EXPECT_EQ(shownFilters_[6], QStringLiteral("すべてのﾌｧｲﾙ(*.*)"));
+}
+
+TEST_F(PictureCommandsTest, ALargerPictureShowsItsTopLeftPartAndTheCanvasKeepsItsSize) {
+    QImage big = Reference(300, 250);
+    ASSERT_TRUE(loadThroughDialog(file("big.png", QtWritten(big, "png"))));
+    EXPECT_EQ(picture_.ScaleWidth(), 200);
+    EXPECT_EQ(picture_.ScaleHeight(), 150);
+    EXPECT_TRUE(SamePixels(picture_.persistentImage(), big.copy(0, 0, 200, 150)));
+}
+
+TEST_F(PictureCommandsTest, ASmallerPictureLeavesWhiteBeyondItAndEarlierDrawingsAreGone) {
+    ASSERT_EQ(picture_.persistentImage().pixel(199, 0) & 0xFFFFFF, 0u);  // the drawing
+    ASSERT_TRUE(loadThroughDialog(file("small.bmp", IndexedBmp(50, 40, 4))));
+    const QImage& shown = picture_.persistentImage();
+    EXPECT_TRUE(SamePixels(shown.copy(0, 0, 50, 40), ReferencePicture(50, 40, 16)));
+    EXPECT_TRUE(SamePixels(picture_.screenImage(), shown));
+    for (int y = 0; y < 150; ++y) {
+        for (int x = 0; x < 200; ++x) {
+            if (x >= 50 || y >= 40) {
+                ASSERT_EQ(shown.pixel(x, y) & 0xFFFFFF, 0xFFFFFFu) << x << "," << y;
+            }
+        }
+    }
+}
+
+TEST_F(PictureCommandsTest, CancellingTwiceChangesNothingAndTheDialogOffersTheLastFile) {
+    const QString chosen = file("first.png", QtWritten(Reference(30, 30), "png"));
+    ASSERT_TRUE(loadThroughDialog(chosen));
+    drawSomething();
+    const QImage before = picture_.persistentImage();
+    EXPECT_FALSE(cancelDialog());
+    EXPECT_EQ(picture_.persistentImage(), before);
+    EXPECT_TRUE(offered_.contains(chosen));
+    EXPECT_FALSE(cancelDialog());
+    EXPECT_EQ(picture_.persistentImage(), before);
+    EXPECT_TRUE(offered_.contains(chosen));
+    EXPECT_EQ(LastChosenPictureFile(), chosen);
+}
+
+TEST_F(PictureCommandsTest, CorruptAndOversizedFilesEndSilentlyWithoutAChange) {
+    const QImage before = picture_.persistentImage();
+    const std::vector<std::pair<QString, QByteArray>> bad = {
+        {"huge.bmp", HugeBmpHeader(30000, 30000)},
+        {"huge.png", HugePngHeader(30000, 30000)},
+        {"huge.gif", HugeGifHeader(30000, 30000)},
+        {"huge.jpg", HugeJpegHeader(30000, 30000)},
+        {"huge.wmf", HugeWmfHeader(30000, 30000)},
+        {"huge.emf", HugeEmfHeader(30000, 30000)},
+        {"words.bmp", QByteArray("not a picture at all")},
+        {"empty.gif", QByteArray()},
+        {"cut.wmf", Wmf(40, 40, 1, 1, 20, 20).left(30)},
+        {"cut.emf", Emf(40, 40, 1, 1, 20, 20).left(60)},
+        {"cut.ico", Ico(Reference(16, 16)).left(10)},
+    };
+    for (const auto& [name, data] : bad) {
+        SCOPED_TRACE(name.toStdString());
+        EXPECT_FALSE(loadThroughDialog(file(name, data)));
+        EXPECT_EQ(picture_.persistentImage(), before);
+    }
+}
+
+TEST_F(PictureCommandsTest, PasteIgnoresTextEvenBesideAPicture) {
+    const QImage before = picture_.persistentImage();
+    QMimeData text;
+    text.setText(QStringLiteral("some text"));
+    EXPECT_FALSE(PastePicture(picture_, &text));
+    QMimeData both;
+    both.setText(QStringLiteral("a caption"));
+    both.setImageData(Reference(20, 20));
+    EXPECT_FALSE(PastePicture(picture_, &both));
+    QMimeData nothing;
+    EXPECT_FALSE(PastePicture(picture_, &nothing));
+    EXPECT_FALSE(PastePicture(picture_, nullptr));
+    EXPECT_EQ(picture_.persistentImage(), before);
+}
+
+TEST_F(PictureCommandsTest, PasteMakesThePictureTheBackground) {
+    QMimeData image;
+    image.setImageData(Reference(60, 40));
+    ASSERT_TRUE(PastePicture(picture_, &image));
+    EXPECT_TRUE(SamePixels(picture_.picture(), Reference(60, 40)));
+    EXPECT_EQ(picture_.persistentImage().pixel(199, 0) & 0xFFFFFF, 0xFFFFFFu);
+    EXPECT_EQ(picture_.ScaleWidth(), 200);
+
+    // Picture bytes offered under an image type go through the checked decoder.
+    QMimeData png;
+    png.setData(QStringLiteral("image/png"), QtWritten(Reference(30, 20), "png"));
+    ASSERT_TRUE(PastePicture(picture_, &png));
+    EXPECT_TRUE(SamePixels(picture_.picture(), Reference(30, 20)));
+    QMimeData huge;
+    huge.setData(QStringLiteral("image/png"), HugePngHeader(30000, 30000));
+    EXPECT_FALSE(PastePicture(picture_, &huge));
+    EXPECT_TRUE(SamePixels(picture_.picture(), Reference(30, 20)));
+
+    // An empty text form beside a picture is no text.
+    QMimeData emptyText;
+    emptyText.setText(QString());
+    emptyText.setImageData(Reference(10, 10));
+    EXPECT_TRUE(PastePicture(picture_, &emptyText));
+    EXPECT_EQ(picture_.picture().size(), QSize(10, 10));
+}
+
+TEST_F(PictureCommandsTest, PasteReadsTheSystemClipboard) {
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    clipboard->setImage(Reference(25, 15));
+    ASSERT_TRUE(PastePicture(picture_));
+    EXPECT_TRUE(SamePixels(picture_.picture(), Reference(25, 15)));
+    drawSomething();
+    const QImage before = picture_.persistentImage();
+    clipboard->setText(QStringLiteral("text now"));
+    EXPECT_FALSE(PastePicture(picture_));
+    EXPECT_EQ(picture_.persistentImage(), before);
+    clipboard->clear();
+}
+
+TEST_F(PictureCommandsTest, ClearAfterALoadLeavesAnAllWhiteCanvasOfTheSameSize) {
+    ASSERT_TRUE(loadThroughDialog(file("c.png", QtWritten(Reference(120, 100), "png"))));
+    drawSomething();
+    picture_.setAutoRedraw(false);
+    picture_.setCurrentX(40);
+    picture_.setCurrentY(30);
+    ClearPicture(picture_);
+    EXPECT_TRUE(picture_.AutoRedraw());
+    EXPECT_TRUE(picture_.picture().isNull());
+    EXPECT_EQ(picture_.CurrentX(), 0);
+    EXPECT_EQ(picture_.CurrentY(), 0);
+    EXPECT_EQ(picture_.ScaleWidth(), 200);
+    EXPECT_EQ(picture_.ScaleHeight(), 150);
+    QImage white(200, 150, QImage::Format_RGB32);
+    white.fill(Qt::white);
+    EXPECT_TRUE(SamePixels(picture_.persistentImage(), white));
+    EXPECT_TRUE(SamePixels(picture_.screenImage(), white));
+    // The background is gone for good: a later Cls brings no picture back.
+    picture_.Cls();
+    EXPECT_TRUE(SamePixels(picture_.persistentImage(), white));
+}
+
+}  // namespace
+}  // namespace stylorex
