@@ -484,7 +484,16 @@ bool DeleteEntry(std::string& file, std::string_view section, std::string_view k
     if (!index) {
         return false;
     }
-    file.erase(lines[*index].begin, lines[*index].next - lines[*index].begin);
+    const Line& line = lines[*index];
+    const Line& previous = lines[*index - 1];
+    const bool previousEndsInCr = previous.next - previous.end == 1 && file[previous.end] == '\r';
+    if (previousEndsInCr && line.next < file.size() && file[line.next] == '\n') {
+        // Removing the whole line would join the CR before it and the LF after it into one CRLF
+        // and swallow an empty line: remove the CR before it instead, and keep its own end.
+        file.erase(previous.end, line.end - previous.end);
+    } else {
+        file.erase(line.begin, line.next - line.begin);
+    }
     return true;
 }
 

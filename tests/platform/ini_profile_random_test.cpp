@@ -92,6 +92,18 @@ Snapshot readEverything(const std::string& file) {
     return snapshot;
 }
 
+// Lines as the parser splits them: CRLF, LF or CR ends a line.
+long countLines(const std::string& file) {
+    long lines = 0;
+    for (std::size_t i = 0; i < file.size(); ++i) {
+        if (file[i] == '\n' || (file[i] == '\r' && (i + 1 == file.size() || file[i + 1] != '\n'))) {
+            ++lines;
+        }
+    }
+    const bool openLastLine = !file.empty() && file.back() != '\n' && file.back() != '\r';
+    return lines + (openLastLine ? 1 : 0);
+}
+
 TEST(ProfileRandomFiles, ParsingAndWritingTenThousandRandomFilesKeepsEveryOtherValue) {
     RandomFiles random(20261207);
     for (int round = 0; round < 12000; ++round) {
@@ -101,11 +113,17 @@ TEST(ProfileRandomFiles, ParsingAndWritingTenThousandRandomFilesKeepsEveryOtherV
         const std::size_t k = random.pick(kKeys.size());
         const int operation = static_cast<int>(random.pick(3));
         const std::string value = random.value();
+        const long linesBefore = countLines(file);
         if (operation == 0) {
             SetEntry(file, kSections[s].text, kKeys[k].text, value);
             ASSERT_EQ(FindValue(file, kSections[s].text, kKeys[k].text), value) << round;
+            // Changed in place, one entry added, or a section and its entry added: no other
+            // line was joined or split.
+            const long added = countLines(file) - linesBefore;
+            ASSERT_TRUE(added >= 0 && added <= 2) << round;
         } else if (operation == 1) {
-            DeleteEntry(file, kSections[s].text, kKeys[k].text);
+            const bool deleted = DeleteEntry(file, kSections[s].text, kKeys[k].text);
+            ASSERT_EQ(countLines(file), linesBefore - (deleted ? 1 : 0)) << round;
         } else {
             DeleteSection(file, kSections[s].text);
         }

@@ -267,6 +267,12 @@ TEST_F(ProfileFile, DeletingAKeyKeepsItsSectionAndDeletingASectionTakesItsLines)
     EXPECT_EQ(bytesOf(path()), "[A]\r\n[C]\r\ny=4\r\n[b]\r\nz=5\r\n");
 }
 
+TEST(ProfileWriting, DeletingALineBetweenMixedLineEndsKeepsTheLinesAroundIt) {
+    std::string file = "[A]\rk=1\n\nj=2\n";
+    ASSERT_TRUE(profile_bytes::DeleteEntry(file, "A", "k"));
+    EXPECT_EQ(file, "[A]\n\nj=2\n");
+}
+
 TEST_F(ProfileFile, DeletingWhatDoesNotExistSucceedsAndCreatesNothing) {
     EXPECT_TRUE(WritePrivateProfileStringA("A", "k", nullptr, path()));
     EXPECT_TRUE(WritePrivateProfileStringA("A", nullptr, nullptr, path()));
