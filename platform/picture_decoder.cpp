@@ -7,6 +7,7 @@
 #include <QImageReader>
 #include <QPainter>
 #include <QSvgRenderer>
+#include <QtEndian>
 
 namespace stylorex {
 
@@ -44,6 +45,140 @@ std::optional<QImage> renderMetafile(const QByteArray& data) {
     return image;
 }
 
+quint16 u16At(const QByteArray& data, qsizetype at) {
+    return qFromLittleEndian<quint16>(data.constData() + at);
+}
+quint32 u32At(const QByteArray& data, qsizetype at) {
+    return qFromLittleEndian<quint32>(data.constData() + at);
+}
+
+// Qt's readers show what a cut-off file holds and fill the rest. A cut-off file is a damaged
+// file, though, and the commands leave the canvas alone for those: these checks tell whether
+// the pixel data of the picture is all there.
+
+// Uncompressed rows must all be present; run-length data must reach its end mark (or its
+// last row).
+bool bmpComplete(const QByteArray& data) {
+    if (data.size() < 14 + 16 || data.at(0) != 'B' || data.at(1) != 'M') {
+        return true;  // not a file Qt reads as a plain bitmap file; leave it to the reader
+    }
+    const qint64 pixelsAt = u32At(data, 10);
+    const quint32 headerSize = u32At(data, 14);
+    qint64 width = 0;
+    qint64 height = 0;
+    int bits = 0;
+    quint32 compression = 0;
+    if (headerSize == 12) {
+        width = u16At(data, 18);
+        height = u16At(data, 20);
+        bits = u16At(data, 24);
+    } else if (headerSize >= 40 && data.size() >= 14 + 40) {
+        width = qFromLittleEndian<qint32>(data.constData() + 18);
+        height = qFromLittleEndian<qint32>(data.constData() + 22);
+        bits = u16At(data, 28);
+        compression = u32At(data, 30);
+    } else {
+        return false;
+    }
+    height = qAbs(height);
+    if (compression == 0 || compression == 3) {
+        const qint64 stride = ((width * bits + 31) / 32) * 4;
+        return pixelsAt + stride * height <= data.size();
+    }
+    if (compression != 1 && compression != 2) {
+        return true;
+    }
+    const bool fourBits = compression == 2;
+    qint64 at = pixelsAt;
+    qint64 rows = 0;
+    while (at + 2 <= data.size()) {
+        const quint8 count = quint8(data.at(at));
+        const quint8 value = quint8(data.at(at + 1));
+        at += 2;
+        if (count > 0) {
+            continue;
+        }
+        if (value == 0) {
+            if (++rows >= height) {
+                return true;
+            }
+        } else if (value == 1) {
+            return true;
+        } else if (value == 2) {
+            if (at + 2 > data.size()) {
+                return false;
+            }
+            rows += quint8(data.at(at + 1));
+            at += 2;
+        } else {
+            qint64 bytes = fourBits ? (value + 1) / 2 : value;
+            bytes += bytes & 1;
+            at += bytes;
+        }
+    }
+    return false;
+}
+
+// The first image's data must run to its closing empty block.
+bool gifFirstFrameComplete(const QByteArray& data) {
+    const auto skipSubBlocks = [&data](qint64 at) -> qint64 {
+        while (at < data.size()) {
+            const quint8 length = quint8(data.at(at));
+            at += 1 + length;
+            if (length == 0) {
+                return at <= data.size() ? at : -1;
+            }
+        }
+        return -1;
+    };
+    if (data.size() < 13) {
+        return false;
+    }
+    qint64 at = 13;
+    const quint8 flags = quint8(data.at(10));
+    if (flags & 0x80) {
+        at += 3 * (2 << (flags & 7));
+    }
+    while (at >= 0 && at < data.size()) {
+        const quint8 block = quint8(data.at(at));
+        if (block == 0x21) {
+            at = skipSubBlocks(at + 2);
+        } else if (block == 0x2C) {
+            if (at + 10 > data.size()) {
+                return false;
+            }
+            const quint8 imageFlags = quint8(data.at(at + 9));
+            at += 10;
+            if (imageFlags & 0x80) {
+                at += 3 * (2 << (imageFlags & 7));
+            }
+            return skipSubBlocks(at + 1) > 0;
+        } else {
+            return false;
+        }
+    }
+    return false;
+}
+
+// The end-of-image mark must follow the (first) start of scan.
+bool jpegComplete(const QByteArray& data) {
+    const qsizetype scan = data.indexOf(QByteArray("\xFF\xDA", 2));
+    return scan >= 0 && data.lastIndexOf(QByteArray("\xFF\xD9", 2)) > scan;
+}
+
+bool pixelDataComplete(const QByteArray& format, const QByteArray& data) {
+    if (format == "bmp") {
+        return bmpComplete(data);
+    }
+    if (format == "gif") {
+        return gifFirstFrameComplete(data);
+    }
+    if (format == "jpeg" || format == "jpg") {
+        return jpegComplete(data);
+    }
+    return true;
+}
+
 std::optional<QImage> readRaster(const QByteArray& data) {
     QBuffer buffer;
     buffer.setData(data);
@@ -58,7 +193,7 @@ std::optional<QImage> readRaster(const QByteArray& data) {
     }
     // Some readers only learn the size while decoding; for those the allocation limit guards.
     const QSize stated = reader.size();
-    if (stated.isValid() && !sizeAllowed(stated)) {
+    if ((stated.isValid() && !sizeAllowed(stated)) || !pixelDataComplete(reader.format(), data)) {
         return std::nullopt;
     }
     QImage image;

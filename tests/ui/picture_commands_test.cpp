@@ -339,6 +339,11 @@ TEST_F(PictureCommandsTest, CorruptAndOversizedFilesEndSilentlyWithoutAChange) {
         {"cut.wmf", Wmf(40, 40, 1, 1, 20, 20).left(30)},
         {"cut.emf", Emf(40, 40, 1, 1, 20, 20).left(60)},
         {"cut.ico", Ico(Reference(16, 16)).left(10)},
+        {"cut.jpg", QtWritten(Reference(40, 30), "jpeg", 90).left(400)},
+        {"cut.bmp", IndexedBmp(40, 30, 8).left(900)},
+        {"cut-rle.bmp", Rle8Bmp(40, 30).left(600)},
+        {"cut.gif", Gif(40, 30, 1).left(300)},
+        {"cut.png", QtWritten(Reference(40, 30), "png").left(80)},
     };
     for (const auto& [name, data] : bad) {
         SCOPED_TRACE(name.toStdString());
