@@ -228,6 +228,11 @@ TEST_F(Settings, PlainTextsAreStoredAsTheyAreAndOldPlainValuesReadUnchanged) {
     ASSERT_TRUE(SaveSettings(SettingVariables{}, before, path_));
     EXPECT_TRUE(fileBytes().contains("\r\nLastText=" + cp932(before.text_) + "\r\n"));
 
+    // A text that reads as a number beyond 32 bits is saved like any other.
+    before.text_ = QStringLiteral("99999999999");
+    ASSERT_TRUE(SaveSettings(SettingVariables{}, before, path_));
+    EXPECT_TRUE(fileBytes().contains("\r\nLastText=99999999999\r\n"));
+
     writeFile("[Other]\r\nLastText=C:\\new\\r\\\\x\r\n");
     FakeControls after;
     load(after);
