@@ -1,0 +1,234 @@
+// The engine's speed: the scan and a full trace on 600 x 480 pictures against one copy of the
+// same pixels, and the X11 backend's dispatch rate against a bare XTest loop.
+// Run: build-*/bench/bench_engine (the X11 part needs DISPLAY; without it, it is skipped).
+#include "engine/drawing_run.h"
+#include "engine/pixel_scan.h"
+#include "engine/stroke_trace.h"
+#include "platform/x11_pointer.h"
+
+#include <QColor>
+#include <QImage>
+#include <QPainter>
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <vector>
+
+#include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
+
+namespace stylorex {
+namespace {
+
+constexpr int kWidth = 600;
+constexpr int kHeight = 480;
+
+enum PictureKind { kWhite, kBlack, kCheckerboard, kLineArt };
+
+QImage MakePicture(PictureKind kind) {
+    QImage image(kWidth, kHeight, QImage::Format_RGB32);
+    image.fill(kind == kBlack ? Qt::black : Qt::white);
+    if (kind == kCheckerboard) {
+        for (int y = 0; y < kHeight; ++y) {
+            auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+            for (int x = y % 2; x < kWidth; x += 2) {
+                line[x] = qRgb(0, 0, 0);
+            }
+        }
+    } else if (kind == kLineArt) {
+        // Lines and ellipses with a one-pixel pen and no antialiasing, as the painter draws.
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::Antialiasing, false);
+        painter.setPen(QPen(Qt::black, 1));
+        unsigned seed = 12345;
+        auto next = [&seed](int range) {
+            seed = seed * 1103515245U + 12345U;
+            return static_cast<int>((seed >> 8) % static_cast<unsigned>(range));
+        };
+        for (int i = 0; i < 60; ++i) {
+            painter.drawLine(next(kWidth), next(kHeight), next(kWidth), next(kHeight));
+            painter.drawEllipse(next(kWidth), next(kHeight), 10 + next(120), 10 + next(120));
+        }
+    }
+    return image;
+}
+
+const QImage& Picture(PictureKind kind) {
+    static const std::vector<QImage> pictures = {MakePicture(kWhite), MakePicture(kBlack),
+                                                 MakePicture(kCheckerboard), MakePicture(kLineArt)};
+    return pictures[static_cast<std::size_t>(kind)];
+}
+
+const char* PictureName(PictureKind kind) {
+    static const char* names[] = {"white", "black", "checkerboard", "line_art"};
+    return names[kind];
+}
+
+// Seconds for one copy of the picture's pixels, the best of many.
+double CopySeconds(const QImage& picture) {
+    std::vector<unsigned char> target(static_cast<std::size_t>(picture.sizeInBytes()));
+    double best = 1e9;
+    for (int i = 0; i < 200; ++i) {
+        const auto start = std::chrono::steady_clock::now();
+        std::memcpy(target.data(), picture.constBits(), target.size());
+        benchmark::ClobberMemory();
+        const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
+        best = std::min(best, elapsed.count());
+    }
+    benchmark::DoNotOptimize(target.data());
+    return best;
+}
+
+void BM_CopyPixels(benchmark::State& state) {
+    const QImage& picture = Picture(static_cast<PictureKind>(state.range(0)));
+    std::vector<unsigned char> target(static_cast<std::size_t>(picture.sizeInBytes()));
+    for (auto _ : state) {
+        std::memcpy(target.data(), picture.constBits(), target.size());
+        benchmark::ClobberMemory();
+    }
+    state.SetLabel(PictureName(static_cast<PictureKind>(state.range(0))));
+}
+
+void BM_ScanPicture(benchmark::State& state) {
+    const auto kind = static_cast<PictureKind>(state.range(0));
+    const QImage& picture = Picture(kind);
+    const double copy = CopySeconds(picture);
+    ScanTables tables;
+    ScanPicture(picture, ExtractionSettings{}, tables);  // tables at their full size
+    const auto start = std::chrono::steady_clock::now();
+    for (auto _ : state) {
+        ScanPicture(picture, ExtractionSettings{}, tables);
+        benchmark::DoNotOptimize(tables.StartPointCount);
+    }
+    const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
+    const double perScan = elapsed.count() / static_cast<double>(state.iterations());
+    state.counters["line_pixels"] = tables.StartPointCount;
+    state.counters["x_copy"] = perScan / copy;
+    state.SetLabel(PictureName(kind));
+}
+
+// Walks every stroke as the run does, without a pointer; the tables are restored from a
+// scanned copy outside the timing.
+void BM_TraceStrokes(benchmark::State& state) {
+    const auto kind = static_cast<PictureKind>(state.range(0));
+    ScanTables scanned;
+    ScanPicture(Picture(kind), ExtractionSettings{}, scanned);
+    ScanTables tables = scanned;
+    std::int64_t strokes = 0;
+    std::int64_t moves = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        tables = scanned;
+        state.ResumeTiming();
+        strokes = 0;
+        moves = 0;
+        for (std::size_t i = 1; tables.StartPointList[i].X >= 0; ++i) {
+            PixelPoint p = tables.StartPointList[i];
+            if (!tables.PixelMap(p).Undrawn) {
+                continue;
+            }
+            tables.PixelMap(p).Undrawn = false;
+            PixelPoint q;
+            while (NextStrokePoint(tables, p.X, p.Y, q)) {
+                p = q;
+                tables.PixelMap(p).Undrawn = false;
+                ++moves;
+            }
+            ++strokes;
+        }
+        benchmark::DoNotOptimize(strokes);
+    }
+    state.counters["strokes"] = static_cast<double>(strokes);
+    state.counters["moves"] = static_cast<double>(moves);
+    state.SetLabel(PictureName(kind));
+}
+
+BENCHMARK(BM_CopyPixels)->DenseRange(kWhite, kLineArt)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ScanPicture)->DenseRange(kWhite, kLineArt)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_TraceStrokes)->DenseRange(kWhite, kLineArt)->Unit(benchmark::kMicrosecond);
+
+// --- X11 dispatch ---------------------------------------------------------------------------
+
+class QuietWindow : public WindowText {
+  public:
+    QString caption() const override { return caption_; }
+    void setCaption(const QString& caption) override { caption_ = caption; }
+    void setStatusPanel(int, const QString&) override {}
+
+  private:
+    QString caption_ = QStringLiteral("Stylorex");
+};
+
+// Horizontal strokes of 500 pixels on every other row: 100 strokes, 49,900 moves in a stroke.
+const QImage& LongStrokes() {
+    static const QImage picture = [] {
+        QImage image(kWidth, 200, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        for (int y = 0; y < 200; y += 2) {
+            auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+            std::fill(line, line + 500, qRgb(0, 0, 0));
+        }
+        return image;
+    }();
+    return picture;
+}
+
+constexpr int kMovesPerBatch = 49900;
+
+double BareMotionRate(Display* display) {
+    const auto start = std::chrono::steady_clock::now();
+    for (int i = 0; i < kMovesPerBatch; ++i) {
+        XTestFakeMotionEvent(display, -1, 10 + i % 500, 10 + (i / 500) * 2, CurrentTime);
+        XFlush(display);
+    }
+    XSync(display, False);
+    const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
+    return kMovesPerBatch / elapsed.count();
+}
+
+double RunDrawingRate(X11Pointer& pointer) {
+    QuietWindow window;
+    ScanTables tables;
+    RunServices services{pointer, window, [] {}, SystemClock()};
+    RunSettings settings;
+    settings.WaitTime = 0;
+    const auto start = std::chrono::steady_clock::now();
+    RunDrawing(LongStrokes(), 10, 10, settings, services, tables);
+    XSync(pointer.display(), False);
+    const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
+    return kMovesPerBatch / elapsed.count();
+}
+
+// Each iteration times one batch of bare XTest moves and one run drawing the same number of
+// moves at wait 0 through the backend, alternately, so both see the same server load.
+void BM_X11Dispatch(benchmark::State& state) {
+    QString error;
+    auto pointer = X11Pointer::open(&error);
+    if (!pointer) {
+        state.SkipWithError(("X11 dispatch skipped: " + error).toStdString().c_str());
+        return;
+    }
+    std::vector<double> bare;
+    std::vector<double> run;
+    for (auto _ : state) {
+        bare.push_back(BareMotionRate(pointer->display()));
+        run.push_back(RunDrawingRate(*pointer));
+    }
+    std::sort(bare.begin(), bare.end());
+    std::sort(run.begin(), run.end());
+    const double bareMedian = bare[bare.size() / 2];
+    const double runMedian = run[run.size() / 2];
+    state.counters["bare_moves_per_s"] = bareMedian;
+    state.counters["run_moves_per_s"] = runMedian;
+    state.counters["run_vs_bare"] = runMedian / bareMedian;
+}
+
+BENCHMARK(BM_X11Dispatch)->Iterations(7)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace stylorex
+
+BENCHMARK_MAIN();
