@@ -117,24 +117,23 @@ bool PastePicture(PictureBox& picture, const QMimeData* data) {
     if (data->hasText() && !data->text().isEmpty()) {
         return false;
     }
+    // Picture bytes offered under an image type go through the same checked decoder as files;
+    // a picture object is taken when no such bytes decode.
     std::optional<QImage> image;
-    if (data->hasImage()) {
+    for (const QString& format : data->formats()) {
+        if (format.startsWith(QStringLiteral("image/"))) {
+            image = DecodePictureData(data->data(format));
+            if (image) {
+                break;
+            }
+        }
+    }
+    if (!image && data->hasImage()) {
         const QImage offered = qvariant_cast<QImage>(data->imageData());
         if (!offered.isNull() && offered.width() <= kMaxPictureSide &&
             offered.height() <= kMaxPictureSide &&
             qint64(offered.width()) * offered.height() <= kMaxPicturePixels) {
             image = offered;
-        }
-    }
-    if (!image) {
-        // Picture bytes in a named format go through the same checked decoder as files.
-        for (const QString& format : data->formats()) {
-            if (format.startsWith(QStringLiteral("image/"))) {
-                image = DecodePictureData(data->data(format));
-                if (image) {
-                    break;
-                }
-            }
         }
     }
     if (!image) {
