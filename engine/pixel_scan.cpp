@@ -6,6 +6,10 @@
 #include <cstring>
 #include <limits>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace stylorex {
 
 namespace {
@@ -16,48 +20,143 @@ static_assert(offsetof(PixelCell, IsLine) == 0 && offsetof(PixelCell, Undrawn) =
 
 constexpr int kMaxRows = std::numeric_limits<std::int16_t>::max();
 
-// Scans row by row in three simple loops the compiler can vectorise: classify the row into
-// a byte mask, write the row's cells from the mask, then append the row's line pixels to the
-// start list, skipping eight pixels at a time where the mask is empty. Every cell of the
-// scanned rows is written, so the table needs no clearing beforehand.
-template <typename Classify>
+// What a row scan needs to know of the mode: for 1 and 2 the threshold clamped to a byte,
+// since every channel lies in 0..255; any other mode takes no pixel.
+struct RowRule {
+    enum Kind { Dark, NotWhite, Nothing } kind = Nothing;
+    int threshold = 0;
+
+    bool isLine(QRgb c) const {
+        const int r = static_cast<int>((c >> 16) & 0xFF);
+        const int g = static_cast<int>((c >> 8) & 0xFF);
+        const int b = static_cast<int>(c & 0xFF);
+        switch (kind) {
+            case Dark:
+                return r <= threshold && g <= threshold && b <= threshold;
+            case NotWhite:
+                return r < threshold || g < threshold || b < threshold;
+            default:
+                return false;
+        }
+    }
+};
+
+RowRule ruleFor(const ExtractionSettings& settings) {
+    RowRule rule;
+    if (settings.PickUpPattern == 1) {
+        // Below 0 no pixel is dark enough; from 255 on every pixel is.
+        rule.kind = settings.BlackUpper < 0 ? RowRule::Nothing : RowRule::Dark;
+        rule.threshold = std::min(settings.BlackUpper, 255);
+    } else if (settings.PickUpPattern == 2) {
+        // At or below 0 every pixel is white; above 255 none is.
+        rule.kind = settings.WhiteUpper <= 0 ? RowRule::Nothing : RowRule::NotWhite;
+        rule.threshold = std::min(settings.WhiteUpper, 256);
+    }
+    return rule;
+}
+
+// Scans one row: writes its cells (bytes IsLine, Undrawn) to `cellBytes` and appends its
+// line pixels to the list after `count`. Returns the new count.
+class RowScanner {
+  public:
+    explicit RowScanner(const RowRule& rule) : rule_(rule) {}
+
+    std::int32_t scan(const QRgb* pixels, int width, std::int16_t y, std::uint8_t* cellBytes,
+                      PixelPoint* list, std::int32_t count) const {
+        int x = 0;
+#if defined(__SSE2__)
+        if (rule_.kind != RowRule::Nothing && rule_.threshold <= 255) {
+            x = scanSse2(pixels, width, y, cellBytes, list, count);
+        }
+#endif
+        for (; x < width; ++x) {
+            const bool line = rule_.isLine(pixels[x]);
+            cellBytes[2 * x] = line ? 1 : 0;
+            cellBytes[2 * x + 1] = 1;
+            if (line) {
+                list[++count] = PixelPoint{static_cast<std::int16_t>(x), y};
+            }
+        }
+        return count;
+    }
+
+  private:
+#if defined(__SSE2__)
+    // Sixteen pixels at a time; returns the first column it left for the scalar loop.
+    int scanSse2(const QRgb* pixels, int width, std::int16_t y, std::uint8_t* cellBytes,
+                 PixelPoint* list, std::int32_t& count) const {
+        const __m128i threshold = _mm_set1_epi8(static_cast<char>(rule_.threshold));
+        const __m128i alpha = _mm_set1_epi32(static_cast<int>(0xFF000000U));
+        const __m128i allOnes = _mm_set1_epi32(-1);
+        const __m128i one = _mm_set1_epi8(1);
+        const __m128i columnStep = _mm_set_epi32(3, 2, 1, 0);
+        const bool dark = rule_.kind == RowRule::Dark;
+        // Per pixel: -1 when all three colour bytes pass the byte test, else 0.
+        auto allChannels = [&](__m128i quad) {
+            const __m128i passes =
+                dark ? _mm_cmpeq_epi8(_mm_max_epu8(quad, threshold), threshold)  // c <= t
+                     : _mm_cmpeq_epi8(_mm_max_epu8(quad, threshold), quad);      // c >= t
+            return _mm_cmpeq_epi32(_mm_or_si128(passes, alpha), allOnes);
+        };
+        int x = 0;
+        for (; x + 16 <= width; x += 16) {
+            const auto* at = reinterpret_cast<const __m128i*>(pixels + x);
+            __m128i p0 = allChannels(_mm_loadu_si128(at));
+            __m128i p1 = allChannels(_mm_loadu_si128(at + 1));
+            __m128i p2 = allChannels(_mm_loadu_si128(at + 2));
+            __m128i p3 = allChannels(_mm_loadu_si128(at + 3));
+            __m128i bytes = _mm_packs_epi16(_mm_packs_epi32(p0, p1), _mm_packs_epi32(p2, p3));
+            if (!dark) {
+                bytes = _mm_xor_si128(bytes, allOnes);  // not white
+            }
+            const __m128i flags = _mm_and_si128(bytes, one);
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(cellBytes + 2 * x),
+                             _mm_unpacklo_epi8(flags, one));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(cellBytes + 2 * x + 16),
+                             _mm_unpackhi_epi8(flags, one));
+
+            unsigned bits = static_cast<unsigned>(_mm_movemask_epi8(bytes));
+            if (bits == 0xFFFFU) {
+                // A run of sixteen: four stores of (x + i, y) pairs.
+                __m128i point = _mm_or_si128(
+                    _mm_add_epi32(_mm_set1_epi32(x), columnStep),
+                    _mm_set1_epi32(static_cast<int>(
+                        static_cast<std::uint32_t>(static_cast<std::uint16_t>(y)) << 16)));
+                auto* out = reinterpret_cast<__m128i*>(list + count + 1);
+                for (int i = 0; i < 4; ++i) {
+                    _mm_storeu_si128(out + i, point);
+                    point = _mm_add_epi32(point, _mm_set1_epi32(4));
+                }
+                count += 16;
+                continue;
+            }
+            while (bits != 0) {
+                const int i = __builtin_ctz(bits);
+                list[++count] = PixelPoint{static_cast<std::int16_t>(x + i), y};
+                bits &= bits - 1;
+            }
+        }
+        return x;
+    }
+#endif
+
+    RowRule rule_;
+};
+
+// Every cell of the scanned rows is written, so the table needs no clearing beforehand.
 std::int32_t scanRows(const QImage& picture, int width, int height, PixelMap& map, PixelPoint* list,
-                      Classify isLine) {
-    // Room for the last group of eight, whose bytes past the width stay zero.
-    std::array<std::uint8_t, PixelMap::kColumns + 8> mask{};
+                      const RowRule& rule) {
+    const RowScanner scanner(rule);
     std::array<std::uint8_t, 2 * PixelMap::kColumns> cellBytes{};
     std::int32_t count = 0;
     for (int y = 0; y < height; ++y) {
         const auto* pixels = reinterpret_cast<const QRgb*>(picture.constScanLine(y));
-        for (int x = 0; x < width; ++x) {
-            const QRgb c = pixels[x];
-            mask[static_cast<std::size_t>(x)] = static_cast<std::uint8_t>(
-                isLine(static_cast<int>((c >> 16) & 0xFF), static_cast<int>((c >> 8) & 0xFF),
-                       static_cast<int>(c & 0xFF)));
-        }
-        // The row's cells as bytes (IsLine, Undrawn), copied into the table in one go.
-        for (int x = 0; x < width; ++x) {
-            cellBytes[2 * static_cast<std::size_t>(x)] = mask[static_cast<std::size_t>(x)];
-            cellBytes[2 * static_cast<std::size_t>(x) + 1] = 1;
-        }
+        count = scanner.scan(pixels, width, static_cast<std::int16_t>(y), cellBytes.data(), list,
+                             count);
         PixelCell* cells = map.row(y);
         std::memcpy(static_cast<void*>(cells), cellBytes.data(),
                     2 * static_cast<std::size_t>(width));
         std::fill(cells + width, cells + PixelMap::kColumns, PixelCell{});
-
-        const auto row = static_cast<std::int16_t>(y);
-        for (int x0 = 0; x0 < width; x0 += 8) {
-            std::uint64_t group = 0;
-            std::memcpy(&group, mask.data() + x0, sizeof group);
-            if (group == 0) {
-                continue;
-            }
-            for (int i = 0; i < 8; ++i) {
-                if (mask[static_cast<std::size_t>(x0 + i)] != 0) {
-                    list[++count] = PixelPoint{static_cast<std::int16_t>(x0 + i), row};
-                }
-            }
-        }
     }
     return count;
 }
@@ -108,26 +207,8 @@ void ScanPicture(const QImage& committedPicture, const ExtractionSettings& setti
     tables.StartPointList.resize(entries);
     PixelPoint* list = tables.StartPointList.data();
 
-    std::int32_t count = 0;
-    const std::int32_t black = settings.BlackUpper;
-    const std::int32_t white = settings.WhiteUpper;
-    switch (settings.PickUpPattern) {
-        case 1:
-            count = scanRows(*picture, width, height, tables.PixelMap, list,
-                             [black](int r, int g, int b) {
-                                 return (r <= black) & (g <= black) & (b <= black);
-                             });
-            break;
-        case 2:
-            count = scanRows(
-                *picture, width, height, tables.PixelMap, list,
-                [white](int r, int g, int b) { return (r < white) | (g < white) | (b < white); });
-            break;
-        default:
-            count = scanRows(*picture, width, height, tables.PixelMap, list,
-                             [](int, int, int) { return false; });
-            break;
-    }
+    const std::int32_t count =
+        scanRows(*picture, width, height, tables.PixelMap, list, ruleFor(settings));
 
     // Entries past a terminator are always zero (resize zero-fills new room), so only what
     // the previous scan listed beyond this scan's terminator needs clearing.

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace stylorex {
 namespace {
 
@@ -155,6 +157,56 @@ TEST(ScanPicture, EmptyPictureGivesAnEmptyList) {
     EXPECT_EQ(tables.StartPointCount, 0);
     ASSERT_EQ(tables.StartPointList.size(), 2u);
     EXPECT_EQ(tables.StartPointList[1].X, -1);
+}
+
+TEST(ScanPicture, AgreesWithThePixelRuleOnRandomPicturesForEveryThreshold) {
+    // Widths that leave a remainder after groups of sixteen, colours near the thresholds, and
+    // long dark runs, so that every path of the row scan is taken.
+    unsigned seed = 7;
+    auto next = [&seed] {
+        seed = seed * 1103515245U + 12345U;
+        return (seed >> 8) & 0xFFFFU;
+    };
+    for (int width : {1, 15, 16, 37, 600}) {
+        QImage picture(width, 9, QImage::Format_RGB32);
+        for (int y = 0; y < picture.height(); ++y) {
+            for (int x = 0; x < width; ++x) {
+                const int base = (y == 3) ? 0 : static_cast<int>(next() % 256);
+                auto near = [&] {
+                    return std::clamp(base + static_cast<int>(next() % 5) - 2, 0, 255);
+                };
+                picture.setPixel(x, y, qRgb(near(), near(), near()));
+            }
+        }
+        for (const ExtractionSettings& settings :
+             {Mode(1, 80), Mode(1, 0), Mode(1, 255), Mode(1, 300), Mode(1, -1), Mode(2, 240, 240),
+              Mode(2, 80, 1), Mode(2, 80, 0), Mode(2, 80, 255), Mode(2, 80, 256),
+              Mode(2, 80, 999)}) {
+            ScanTables tables;
+            ScanPicture(picture, settings, tables);
+            std::int32_t expected = 0;
+            for (int y = 0; y < picture.height(); ++y) {
+                for (int x = 0; x < width; ++x) {
+                    const bool line = IsLinePixel(
+                        SplitRGB(PackRGB(qRed(picture.pixel(x, y)), qGreen(picture.pixel(x, y)),
+                                         qBlue(picture.pixel(x, y)))),
+                        settings);
+                    ASSERT_EQ(tables.PixelMap(x, y).IsLine, line)
+                        << "width " << width << " mode " << settings.PickUpPattern << " (" << x
+                        << ", " << y << ")";
+                    ASSERT_TRUE(tables.PixelMap(x, y).Undrawn);
+                    if (line) {
+                        ++expected;
+                        ASSERT_EQ(tables.StartPointList[static_cast<std::size_t>(expected)],
+                                  (PixelPoint{static_cast<std::int16_t>(x),
+                                              static_cast<std::int16_t>(y)}));
+                    }
+                }
+            }
+            ASSERT_EQ(tables.StartPointCount, expected);
+            ASSERT_EQ(tables.StartPointList[static_cast<std::size_t>(expected) + 1].X, -1);
+        }
+    }
 }
 
 }  // namespace
