@@ -4,6 +4,12 @@
 #include <QPoint>
 #include <QSize>
 
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+
+#include <cerrno>
+
 // Xlib comes after every Qt header: its macros (None, Bool, Status...) would clash with Qt's.
 #include <X11/Xlib.h>
 #include <X11/extensions/XInput2.h>
@@ -109,6 +115,14 @@ X11Pointer::X11Pointer(Display* display, Display* keyDisplay, int xiOpcode)
     if (escKeycode_ != 0) {
         escDown_ = keyDownInKeymap(display_, escKeycode_);
     }
+    if (keyDisplay_ != nullptr) {
+        if (pipe2(wakePipe_, O_CLOEXEC) == 0) {
+            watcher_ = std::thread([this] { watchKeys(); });
+        } else {
+            XCloseDisplay(keyDisplay_);
+            keyDisplay_ = nullptr;
+        }
+    }
 }
 
 X11Pointer::~X11Pointer() {
@@ -117,8 +131,35 @@ X11Pointer::~X11Pointer() {
     }
     XSync(display_, False);
     XCloseDisplay(display_);
+    if (watcher_.joinable()) {
+        const char stop = 0;
+        while (write(wakePipe_[1], &stop, 1) < 0 && errno == EINTR) {
+        }
+        watcher_.join();
+    }
+    for (int fd : wakePipe_) {
+        if (fd >= 0) {
+            close(fd);
+        }
+    }
     if (keyDisplay_ != nullptr) {
         XCloseDisplay(keyDisplay_);
+    }
+}
+
+void X11Pointer::watchKeys() {
+    pollfd fds[2] = {{ConnectionNumber(keyDisplay_), POLLIN, 0}, {wakePipe_[0], POLLIN, 0}};
+    for (;;) {
+        drainKeyEvents();
+        if (poll(fds, 2, -1) < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return;
+        }
+        if (fds[1].revents != 0 || (fds[0].revents & (POLLERR | POLLHUP | POLLNVAL)) != 0) {
+            return;
+        }
     }
 }
 
@@ -168,10 +209,8 @@ bool X11Pointer::escPressed() {
     if (keyDisplay_ == nullptr) {
         return keyDownInKeymap(display_, escKeycode_);
     }
-    drainKeyEvents();
-    const bool result = escLatched_ || escDown_;
-    escLatched_ = false;
-    return result;
+    const bool latched = escLatched_.exchange(false);
+    return latched || escDown_.load();
 }
 
 QPoint X11Pointer::position() {

@@ -4,7 +4,9 @@
 
 #include <QString>
 
+#include <atomic>
 #include <memory>
+#include <thread>
 
 // Xlib's own declaration, so that this header does not pull Xlib's macros into its users.
 typedef struct _XDisplay Display;
@@ -13,9 +15,10 @@ namespace stylorex {
 
 // The X11 backend. Moves and buttons go through XTest on one connection, each followed by a
 // flush, so the server applies them in the order they were made. Esc presses are latched from
-// XInput2 raw key events on the root window, read from a second, private connection that each
-// query drains without a round trip; raw events also arrive while another client grabs the
-// keyboard. Without XInput2 2.1 the query falls back to XQueryKeymap (Esc down now only).
+// XInput2 raw key events on the root window (they also arrive while another client grabs the
+// keyboard), read by a watcher thread on a second, private connection: a query only reads two
+// flags, so the run's per-move test costs no request and no system call. Without XInput2 2.1
+// the query falls back to XQueryKeymap (Esc down now only).
 class X11Pointer : public PointerDevice {
   public:
     // Null with the reason in `error` when this session cannot drive the pointer.
@@ -37,15 +40,18 @@ class X11Pointer : public PointerDevice {
 
   private:
     X11Pointer(Display* display, Display* keyDisplay, int xiOpcode);
+    void watchKeys();
     void drainKeyEvents();
 
     Display* display_;
-    Display* keyDisplay_;  // null without XInput2 2.1
+    Display* keyDisplay_;  // null without XInput2 2.1; used by the watcher thread only
     int xiOpcode_;
     unsigned escKeycode_ = 0;
-    bool escLatched_ = false;
-    bool escDown_ = false;
+    std::atomic<bool> escLatched_{false};
+    std::atomic<bool> escDown_{false};
     bool pressed_ = false;
+    int wakePipe_[2] = {-1, -1};  // wakes the watcher to stop
+    std::thread watcher_;
 };
 
 // What stands in the way of driving the pointer in this session (Wayland, no DISPLAY), or an
