@@ -22,17 +22,28 @@ constexpr double kHimetricPerInch = 2540.0;
 constexpr double kScreenDpi = 96.0;
 constexpr double kPointsPerInch = 72.0;
 
+// Little-endian fields of a header; 0 where the data ends before the field does. The bytes
+// are copied out rather than read in place, so no read can pass the end of the data.
+template <typename T>
+T fieldAt(const QByteArray& data, qsizetype offset) {
+    T value{};
+    if (offset >= 0 && offset + qsizetype(sizeof(T)) <= data.size()) {
+        const QByteArray bytes = data.mid(offset, sizeof(T));
+        std::memcpy(&value, bytes.constData(), sizeof(T));
+    }
+    return qFromLittleEndian(value);
+}
 quint16 u16At(const QByteArray& data, qsizetype offset) {
-    return qFromLittleEndian<quint16>(data.constData() + offset);
+    return fieldAt<quint16>(data, offset);
 }
 quint32 u32At(const QByteArray& data, qsizetype offset) {
-    return qFromLittleEndian<quint32>(data.constData() + offset);
+    return fieldAt<quint32>(data, offset);
 }
 qint32 i32At(const QByteArray& data, qsizetype offset) {
-    return qFromLittleEndian<qint32>(data.constData() + offset);
+    return fieldAt<qint32>(data, offset);
 }
 qint16 i16At(const QByteArray& data, qsizetype offset) {
-    return qFromLittleEndian<qint16>(data.constData() + offset);
+    return fieldAt<qint16>(data, offset);
 }
 
 bool sizeAllowed(qint64 width, qint64 height, QSize maxSize, qint64 maxPixels) {

@@ -9,6 +9,8 @@
 #include <QSvgRenderer>
 #include <QtEndian>
 
+#include <cstring>
+
 namespace stylorex {
 
 namespace {
@@ -45,11 +47,21 @@ std::optional<QImage> renderMetafile(const QByteArray& data) {
     return image;
 }
 
+// Little-endian fields of a header; 0 where the data ends before the field does.
+template <typename T>
+T fieldAt(const QByteArray& data, qsizetype at) {
+    T value{};
+    if (at >= 0 && at + qsizetype(sizeof(T)) <= data.size()) {
+        const QByteArray bytes = data.mid(at, sizeof(T));
+        std::memcpy(&value, bytes.constData(), sizeof(T));
+    }
+    return qFromLittleEndian(value);
+}
 quint16 u16At(const QByteArray& data, qsizetype at) {
-    return qFromLittleEndian<quint16>(data.constData() + at);
+    return fieldAt<quint16>(data, at);
 }
 quint32 u32At(const QByteArray& data, qsizetype at) {
-    return qFromLittleEndian<quint32>(data.constData() + at);
+    return fieldAt<quint32>(data, at);
 }
 
 // Qt's readers show what a cut-off file holds and fill the rest. A cut-off file is a damaged
@@ -73,8 +85,8 @@ bool bmpComplete(const QByteArray& data) {
         height = u16At(data, 20);
         bits = u16At(data, 24);
     } else if (headerSize >= 40 && data.size() >= 14 + 40) {
-        width = qFromLittleEndian<qint32>(data.constData() + 18);
-        height = qFromLittleEndian<qint32>(data.constData() + 22);
+        width = fieldAt<qint32>(data, 18);
+        height = fieldAt<qint32>(data, 22);
         bits = u16At(data, 28);
         compression = u32At(data, 30);
     } else {
