@@ -238,6 +238,8 @@ void frmGraph::createPainterPanel() {
     txtInput->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     txtInput->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     txtInput->setLineWrapMode(QPlainTextEdit::NoWrap);
+    // Tab moves on towards "処理", as the instructions on the window promise.
+    txtInput->setTabChangesFocus(true);
     cmdDrawZtxt[0] = place(new QPushButton(QStringLiteral("普通に描画"), f),
                            arrayName("cmdDrawZtxt", 0), 8, 288, 105, 17, uiFont(kPx9, true));
     cmdDrawZtxt[1] = place(new QPushButton(QStringLiteral("中抜き描画"), f),
