@@ -2,38 +2,56 @@
 
 namespace stylorex {
 
+namespace {
+
+bool qualifies(const PixelCell& cell) {
+    return cell.IsLine && cell.Undrawn;
+}
+
+}  // namespace
+
 bool NextStrokePoint(const ScanTables& tables, std::int16_t x, std::int16_t y, PixelPoint& next) {
-    const PixelMap& map = tables.PixelMap;
     const bool hasLeft = x != 0;
     const bool hasRight = x != tables.MaxX;
     const bool hasBelow = y != tables.MaxY;
     const bool hasAbove = y != 0;
+    const PixelCell* here = &tables.PixelMap(x, y);
+    constexpr int kRow = PixelMap::kColumns;
 
-    struct Neighbour {
-        bool tried;
-        int dx;
-        int dy;
+    // The eight neighbours in their fixed order; each is looked at only when its guard holds,
+    // so no look leaves the scanned picture.
+    auto take = [&](int dx, int dy) {
+        next = PixelPoint{static_cast<std::int16_t>(x + dx), static_cast<std::int16_t>(y + dy)};
+        return true;
     };
-    const Neighbour order[] = {
-        {hasLeft && hasBelow, -1, 1},
-        {hasBelow, 0, 1},
-        {hasRight && hasBelow, 1, 1},
-        {hasLeft, -1, 0},
-        {hasRight, 1, 0},
-        {hasLeft && hasAbove, -1, -1},
-        {hasAbove, 0, -1},
-        {hasRight && hasAbove, 1, -1},
-    };
-    for (const Neighbour& n : order) {
-        if (!n.tried) {
-            continue;
+    if (hasBelow) {
+        const PixelCell* below = here + kRow;
+        if (hasLeft && qualifies(below[-1])) {
+            return take(-1, 1);
         }
-        const int nx = x + n.dx;
-        const int ny = y + n.dy;
-        const PixelCell& cell = map(nx, ny);
-        if (cell.IsLine && cell.Undrawn) {
-            next = PixelPoint{static_cast<std::int16_t>(nx), static_cast<std::int16_t>(ny)};
-            return true;
+        if (qualifies(below[0])) {
+            return take(0, 1);
+        }
+        if (hasRight && qualifies(below[1])) {
+            return take(1, 1);
+        }
+    }
+    if (hasLeft && qualifies(here[-1])) {
+        return take(-1, 0);
+    }
+    if (hasRight && qualifies(here[1])) {
+        return take(1, 0);
+    }
+    if (hasAbove) {
+        const PixelCell* above = here - kRow;
+        if (hasLeft && qualifies(above[-1])) {
+            return take(-1, -1);
+        }
+        if (qualifies(above[0])) {
+            return take(0, -1);
+        }
+        if (hasRight && qualifies(above[1])) {
+            return take(1, -1);
         }
     }
     next = PixelPoint{-1, -1};
