@@ -47,6 +47,9 @@ constexpr int kScrollLargeChange = 120;
 constexpr int kScrollSmallChange = 20;
 constexpr int kTimerIntervalMs = 100;
 constexpr std::int16_t kDefaultCanvasSide = 200;
+// Larger canvases than this come only from a damaged settings file; three images of 32767
+// pixels square would not fit in memory.
+constexpr std::int16_t kLargestCanvasSide = 4096;
 
 const QColor kLightGrey(0xC0, 0xC0, 0xC0);
 const QColor kLighterGrey(0xE0, 0xE0, 0xE0);
@@ -592,7 +595,7 @@ void frmGraph::timerTick() {
 }
 
 void frmGraph::SetCanvasSize(std::int16_t height, std::int16_t width) {
-    if (height <= 0 || width <= 0) {
+    if (height <= 0 || width <= 0 || height > kLargestCanvasSide || width > kLargestCanvasSide) {
         height = kDefaultCanvasSide;
         width = kDefaultCanvasSide;
     }

@@ -148,7 +148,8 @@ class frmGraph : public QMainWindow, public WindowText, public SettingsControls 
     // Ctrl+G: the pointer's position becomes the output origin.
     void captureOrigin();
     void timerTick();
-    // Height first. A size of zero or less (a broken settings file) gives 200 × 200.
+    // Height first. A size of zero or less, or above 4096 (a damaged settings file), gives
+    // 200 × 200.
     void SetCanvasSize(std::int16_t height, std::int16_t width);
     void UpdateScrollRanges();
     // The resize formulas on the window's outer size; nothing while minimised.

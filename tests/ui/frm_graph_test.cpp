@@ -199,6 +199,15 @@ TEST_F(FrmGraphTest, StoredCanvasSizeOfZeroOrLessFallsBackTo200By200) {
     EXPECT_EQ(window_->settings().CanvasWidth, 200);
 }
 
+TEST_F(FrmGraphTest, StoredCanvasSizesOutsideTheMenusAreAppliedUpToASaneLimit) {
+    window_->SetCanvasSize(50, 700);
+    EXPECT_EQ(window_->picSRC->size(), QSize(700, 50));
+    EXPECT_EQ(window_->statusPanel(4), QStringLiteral("canvas:50*700"));
+    window_->SetCanvasSize(32767, 32767);
+    EXPECT_EQ(window_->picSRC->size(), QSize(200, 200));
+    EXPECT_EQ(window_->settings().CanvasWidth, 200);
+}
+
 TEST_F(FrmGraphTest, ClosingTheWindowSavesTheSettings) {
     loadAndShow();
     window_->waitMenu().item(2)->trigger();
