@@ -40,6 +40,19 @@ void limitChild(const IsolationLimits& limits) {
 #endif
 }
 
+// The converters report every oddity of a damaged file on the terminal; the program logs
+// nothing. Sanitizer builds keep the child's reports visible.
+void silenceChild() {
+#ifndef STYLOREX_ADDRESS_SANITIZER
+    const int null = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+    if (null >= 0) {
+        ::dup2(null, STDOUT_FILENO);
+        ::dup2(null, STDERR_FILENO);
+        ::close(null);
+    }
+#endif
+}
+
 bool writeAll(int fd, const char* data, qsizetype size) {
     while (size > 0) {
         const ssize_t written = ::write(fd, data, static_cast<size_t>(size));
@@ -79,6 +92,7 @@ std::optional<QByteArray> RunIsolated(const std::function<QByteArray()>& work,
         // so this one ends the child before any of them.
         std::atexit([] { ::_exit(1); });
         limitChild(limits);
+        silenceChild();
         const QByteArray answer = work();
         const bool ok = !answer.isEmpty() && writeAll(fds[1], answer.constData(), answer.size());
         // _exit: no atexit handlers or static destructors of the parent's state run here.
