@@ -835,9 +835,18 @@ TEST_F(FrmGraphTest, ClosingDuringARunStopsItReleasesTheButtonThenSaves) {
 
 // --- dialogs --------------------------------------------------------------------------------
 
+// A click delivered as the window system delivers it, so that a modal dialog can block it.
+void clickThroughTheWindowSystem(QWidget* widget) {
+    QWidget* top = widget->window();
+    const QPoint at = widget->mapTo(top, widget->rect().center());
+    QTest::mouseClick(top->windowHandle(), Qt::LeftButton, Qt::NoModifier, at);
+}
+
 TEST_F(FrmGraphTest, AboutBoxShowsItsTextsAndClosesOnEnterAndEsc) {
     loadAndShow();
     frmGraph& w = *window_;
+    QSignalSpy clear(&w, &frmGraph::clearPictureRequested);
+    pointer_.setPosition(QPoint(7, 9));
     for (Qt::Key key : {Qt::Key_Return, Qt::Key_Escape, Qt::Key_Return}) {
         QString title, name, version, ok;
         bool modal = false;
@@ -850,6 +859,9 @@ TEST_F(FrmGraphTest, AboutBoxShowsItsTextsAndClosesOnEnterAndEsc) {
             version = box->findChild<QLabel*>(QStringLiteral("lblVersion"))->text();
             ok = box->findChild<QPushButton*>(QStringLiteral("cmdOK"))->text();
             centre = box->frameGeometry().center();
+            // The main window takes no input while the box is open.
+            clickThroughTheWindowSystem(w.cmdClear);
+            QTest::keyClick(w.windowHandle(), Qt::Key_G, Qt::ControlModifier);
             QTest::keyClick(box, key);
             closedByKey = !box->isVisible();
             if (!closedByKey) {
@@ -865,6 +877,11 @@ TEST_F(FrmGraphTest, AboutBoxShowsItsTextsAndClosesOnEnterAndEsc) {
         EXPECT_EQ(ok, QStringLiteral("OK"));
         EXPECT_LE((centre - w.frameGeometry().center()).manhattanLength(), 2);
     }
+    EXPECT_EQ(clear.count(), 0);
+    EXPECT_EQ(w.txtStartX->text(), QStringLiteral("**"));
+    // Once the box is closed, the same click reaches the window.
+    clickThroughTheWindowSystem(w.cmdClear);
+    EXPECT_EQ(clear.count(), 1);
 }
 
 TEST_F(FrmGraphTest, ExtractionDialogOkWritesTheModeIntoStatusPanelOne) {
