@@ -10,7 +10,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <stdexcept>
+#include <thread>
 
 #include <X11/Xlib.h>
 
@@ -125,6 +127,9 @@ TEST_F(DrawingRunX11, EscTappedMidStrokeAbortsWithinOneMoveWithTheButtonUp) {
     const std::int32_t strokes = run(VerticalLine(3, 0, 40), [&] {
         if (++moves == 5) {
             session.tapEsc();
+        } else if (moves > 5) {
+            // Time for the key watcher, should it not have run yet on a busy machine.
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
         }
     });
     EXPECT_EQ(strokes, 0);
@@ -142,6 +147,7 @@ TEST_F(DrawingRunX11, EscTappedMidStrokeAbortsWithinOneMoveWithTheButtonUp) {
 
 TEST_F(DrawingRunX11, EscHeldAtTheStartAbortsAfterTheFirstMoveOfALongerStroke) {
     session.pressEsc();
+    ASSERT_TRUE(testing::Eventually([&] { return pointer->escPressed(); }));
     const QImage picture = PictureWith(40, 60, {{1, 0}, {3, 2}, {3, 3}, {3, 4}, {3, 5}});
     const std::int32_t strokes = run(picture);
     session.releaseEsc();
@@ -157,6 +163,9 @@ TEST_F(DrawingRunX11, EscHeldAtTheStartAbortsAfterTheFirstMoveOfALongerStroke) {
 
 TEST_F(DrawingRunX11, EscTappedBeforeTheStartIsIgnored) {
     session.tapEsc();
+    // Let the key watcher latch the tap (it runs on its own thread) without asking for it:
+    // the run's own two queries before the scan must be what discards it.
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
     EXPECT_EQ(run(VerticalLine(3, 0, 20)), 1);
     EXPECT_FALSE(session.leftButtonDown());
     const auto events = received();

@@ -75,6 +75,17 @@ void X11Session::restore() {
     XSync(display_, False);
 }
 
+bool Eventually(const std::function<bool()>& condition, int ms) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() >= deadline) {
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
+}
+
 std::unique_ptr<X11Pointer> OpenBackend() {
     QString error;
     auto pointer = X11Pointer::open(&error);

@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 namespace stylorex::testing {
@@ -34,6 +35,10 @@ class X11Session {
     void settle();
     Display* display_ = nullptr;
 };
+
+// Asks `condition` until it holds, for at most `ms` milliseconds; the backend's key watcher
+// runs on a thread of its own and may need a moment on a busy machine.
+bool Eventually(const std::function<bool()>& condition, int ms = 3000);
 
 // Opens the backend under test, or fails the calling test with the backend's reason.
 std::unique_ptr<X11Pointer> OpenBackend();
