@@ -671,6 +671,10 @@ void frmGraph::openExtractionSettings() {
 }
 
 void frmGraph::openAbout() {
+    // A modal box opened from a run's yield would hold the run, button down, until it closes.
+    if (refuseDuringRun()) {
+        return;
+    }
     frmAbout about(this);
     about.exec();
 }

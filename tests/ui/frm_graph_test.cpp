@@ -771,14 +771,15 @@ TEST_F(FrmGraphTest, DuringARunCommandsThatWouldDisturbItAreRefused) {
         w.cmdClear->click();
         w.cmdFixedStore->click();
         w.cmdFixedLoad->click();
-        // A dialog that did open would be closed again by this timer.
-        QTimer::singleShot(200, &guard_, [&] {
-            if (QWidget* modal = QApplication::activeModalWidget()) {
-                dialogOpened = true;
-                modal->close();
-            }
-        });
+        // A dialog that did open would be noted and closed again.
+        auto closeAnyDialog = [&](QWidget* modal) {
+            dialogOpened = true;
+            modal->close();
+        };
+        whenModal(closeAnyDialog, 10);
         w.mnu_s[0]->trigger();
+        whenModal(closeAnyDialog, 10);
+        w.mnu_version->trigger();
     };
     w.startCommand();
 
