@@ -59,13 +59,15 @@ DrawingTools::DrawingTools(PictureBox* picSRC, QComboBox* cmbMethod, QMenu* mnu_
       pen_(pen),
       text_(text),
       bezier_(bezier) {
+    connect(cmbMethod_, &QComboBox::currentIndexChanged, this, &DrawingTools::selectTool);
+    // A list the window filled is selected by the window's start-up, which runs this handler
+    // as a user's choice would; an empty list is filled and set to the pencil here.
     if (cmbMethod_->count() == 0) {
         for (std::size_t i = 0; i < kToolNames.size(); ++i) {
             cmbMethod_->addItem(QString::fromUtf8(kToolNames[i]), static_cast<int>(i));
         }
+        cmbMethod_->setCurrentIndex(kToolPencil);
     }
-    connect(cmbMethod_, &QComboBox::currentIndexChanged, this, &DrawingTools::selectTool);
-    cmbMethod_->setCurrentIndex(kToolPencil);
     selectTool(cmbMethod_->currentIndex());
 }
 

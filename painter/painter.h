@@ -26,8 +26,9 @@ class UserDialogs;
 // The controls of the painter panel and the picture it draws on. The main window creates and
 // places them; the painter gives them their behaviour:
 //  - cmbMethod and cmbDrawStyle: when empty, the painter fills their items and item data
-//    ("文字" .. "消しゴム" with data 0..7, "実線", "鎖線", "点線" with data 0..2); either way it
-//    selects "鉛筆" and "実線" and applies them, as the window's start-up does;
+//    ("文字" .. "消しゴム" with data 0..7, "実線", "鎖線", "点線" with data 0..2) and selects
+//    "鉛筆" and "実線"; lists the window filled are selected by the window's start-up, and the
+//    painter follows every change of selection;
 //  - DWBar: the painter sets its range 1..20, steps 1 and 5 and value 1; LineView (a line frame
 //    inside FramLine) gets DWBar's value as its line width;
 //  - lblforecol: the painter gives it its black background through the palette (no style

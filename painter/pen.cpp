@@ -34,7 +34,9 @@ PenAttributes::PenAttributes(PictureBox* picSRC, QScrollBar* DWBar, QFrame* Fram
     DWBar_->setValue(kMinWidth);
     FramLine_->setToolTip(QStringLiteral("描画する線の太さを決めます"));
 
-    if (cmbDrawStyle_->count() == 0) {
+    // As with the tool list: a list the window filled is selected by its start-up.
+    const bool fillStyles = cmbDrawStyle_->count() == 0;
+    if (fillStyles) {
         cmbDrawStyle_->addItem(QStringLiteral("実線"), 0);
         cmbDrawStyle_->addItem(QStringLiteral("鎖線"), 1);
         cmbDrawStyle_->addItem(QStringLiteral("点線"), 2);
@@ -54,8 +56,10 @@ PenAttributes::PenAttributes(PictureBox* picSRC, QScrollBar* DWBar, QFrame* Fram
     connect(cmbDrawStyle_, &QComboBox::currentIndexChanged, this, &PenAttributes::applyStyle);
 
     applyWidth(DWBar_->value());
-    cmbDrawStyle_->setCurrentIndex(0);
-    applyStyle(0);
+    if (fillStyles) {
+        cmbDrawStyle_->setCurrentIndex(0);
+    }
+    applyStyle(cmbDrawStyle_->currentIndex());
 }
 
 int PenAttributes::chosenWidth() const {

@@ -4,10 +4,12 @@
 #include "common/user_dialogs.h"
 #include "engine/drawing_run.h"
 #include "engine/origin_capture.h"
+#include "patterns/pattern_library.h"
 #include "platform/pointer_device.h"
 #include "settings/dlg_setting.h"
 #include "settings/wait_menu.h"
 #include "ui/frm_about.h"
+#include "ui/picture_commands.h"
 #include "ui/program_icon.h"
 #include "ui/viewport_scroll_bar.h"
 
@@ -129,6 +131,9 @@ frmGraph::frmGraph(PointerDevice& pointer, UserDialogs* dialogs, QWidget* parent
     Timer1->setInterval(kTimerIntervalMs);
     connect(Timer1, &QTimer::timeout, this, &frmGraph::timerTick);
     Timer1->start();
+
+    painter_ = std::make_unique<Painter>(painterControls());
+    connect(this, &frmGraph::runInProgressChanged, painter_.get(), &Painter::setRunInProgress);
 }
 
 frmGraph::~frmGraph() = default;
@@ -688,38 +693,46 @@ void frmGraph::refreshPicture() {
 
 void frmGraph::loadPictureCommand() {
     if (!refuseDuringRun()) {
-        emit loadPictureRequested();
+        LoadPictureFromDialog(*picSRC, this);
     }
 }
 
 void frmGraph::pastePictureCommand() {
     if (!refuseDuringRun()) {
-        emit pastePictureRequested();
+        PastePicture(*picSRC);
     }
 }
 
 void frmGraph::clearPictureCommand() {
     if (!refuseDuringRun()) {
-        emit clearPictureRequested();
+        ClearPicture(*picSRC);
     }
 }
 
 void frmGraph::customCanvasSizeCommand() {
-    if (!refuseDuringRun()) {
-        emit customCanvasSizeRequested();
+    if (refuseDuringRun()) {
+        return;
+    }
+    if (const std::optional<QSize> size = AskCustomCanvasSize(*dialogs_)) {
+        SetCanvasSize(static_cast<std::int16_t>(size->height()),
+                      static_cast<std::int16_t>(size->width()));
     }
 }
 
 void frmGraph::storePatternCommand() {
-    if (!refuseDuringRun()) {
-        emit storePatternRequested(static_cast<std::int16_t>(ListFixed->currentRow()));
+    if (refuseDuringRun()) {
+        return;
     }
+    PatternContext context(*picSRC, *this, *dialogs_);
+    StorePattern(context, static_cast<std::int16_t>(ListFixed->currentRow()));
 }
 
 void frmGraph::loadPatternCommand() {
-    if (!refuseDuringRun()) {
-        emit loadPatternRequested(static_cast<std::int16_t>(ListFixed->currentRow()));
+    if (refuseDuringRun()) {
+        return;
     }
+    PatternContext context(*picSRC, *this, *dialogs_);
+    LoadPattern(context, static_cast<std::int16_t>(ListFixed->currentRow()));
 }
 
 void frmGraph::resizeEvent(QResizeEvent* event) {
@@ -766,7 +779,7 @@ void frmGraph::closeEvent(QCloseEvent* event) {
 
 void frmGraph::unload() {
     unloaded_ = true;
-    emit unloading();
+    painter_.reset();
     Timer1->stop();
     SaveSettings(settings_, *this, settingsPath());
 }

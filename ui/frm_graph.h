@@ -55,6 +55,8 @@ class frmGraph : public QMainWindow, public WindowText, public SettingsControls 
     void load();
 
     PainterControls painterControls();
+    // Null after the window has unloaded.
+    Painter* painter() { return painter_.get(); }
     SettingVariables& settings() { return settings_; }
     const ScanTables& scanTables() const { return scanTables_; }
     UserDialogs& dialogs() { return *dialogs_; }
@@ -161,8 +163,7 @@ class frmGraph : public QMainWindow, public WindowText, public SettingsControls 
     // mnu_work: repaint the picture from its persistent image.
     void refreshPicture();
 
-    // Commands whose work other parts of the program do: each is refused during a run, and
-    // otherwise announces itself through the matching signal below.
+    // The picture and pattern commands; each is refused during a run.
     void loadPictureCommand();
     void pastePictureCommand();
     void clearPictureCommand();
@@ -171,17 +172,8 @@ class frmGraph : public QMainWindow, public WindowText, public SettingsControls 
     void loadPatternCommand();
 
   signals:
-    void loadPictureRequested();
-    void pastePictureRequested();
-    void clearPictureRequested();
-    void customCanvasSizeRequested();
-    // The selected slot index of ListFixed (-1 when none).
-    void storePatternRequested(std::int16_t index);
-    void loadPatternRequested(std::int16_t index);
-    // A drawing run starts (true) or ends (false): the painter refuses presses meanwhile.
+    // A drawing run starts (true) or ends (false).
     void runInProgressChanged(bool running);
-    // The window unloads: drop every reference to picSRC.
-    void unloading();
 
   protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -209,6 +201,8 @@ class frmGraph : public QMainWindow, public WindowText, public SettingsControls 
     SettingVariables settings_;
     ScanTables scanTables_;
     WaitMenu* waitMenu_ = nullptr;
+    // Destroyed before the controls it drives, and dropped at unload.
+    std::unique_ptr<Painter> painter_;
     std::array<QLabel*, 4> panels_{};
     bool runInProgress_ = false;
     bool stopRequested_ = false;
