@@ -1,0 +1,288 @@
+// The path a user takes with the real program: a picture copied in another program, pasted into
+// Stylorex with Ctrl+V, drawn into a window with Ctrl+G, Tab and Enter; then kept in pattern slot
+// 3, the canvas cleared, the pattern loaded back and drawn again. Every key and click goes
+// through XTest to the program's window.
+#include "tests/x11/program_window.h"
+#include "tests/x11/target_window.h"
+#include "tests/x11/x11_session.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QPainter>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+#include <thread>
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/keysym.h>
+
+namespace stylorex {
+namespace {
+
+using testing::ReceivedEvent;
+using testing::TargetWindow;
+using testing::X11Session;
+using Kind = ReceivedEvent::Kind;
+
+constexpr int kTargetX = 100;
+constexpr int kTargetY = 100;
+constexpr int kOriginX = 150;
+constexpr int kOriginY = 140;
+constexpr int kCanvasSide = 200;
+
+// Client positions of the bottom panel's controls, as the window lays them out.
+constexpr QPoint kFirstPatternSlot(260, 48);  // inside item "1" of ListFixed
+constexpr QPoint kStoreButton(336, 50);       // "登録"
+constexpr QPoint kLoadButton(336, 74);        // "ロード"
+
+void pause(int ms) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+bool waitFor(const std::function<bool()>& done, int ms) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() >= deadline) {
+            return false;
+        }
+        pause(20);
+    }
+    return true;
+}
+
+// Black line art on white at the canvas's size, drawn without antialiasing: a rectangle, a
+// two-pixel-thick bar, a diagonal, a vertical, a circle and a lone dot, kept apart so that each
+// survives a JPEG round trip as it is. Pixel (0, 0), where the pointer waits, is white.
+QImage LineArt() {
+    QImage picture(kCanvasSide, kCanvasSide, QImage::Format_RGB32);
+    picture.fill(Qt::white);
+    QPainter painter(&picture);
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.setPen(QPen(Qt::black, 1));
+    painter.drawRect(20, 20, 60, 40);
+    painter.drawLine(100, 20, 160, 80);
+    painter.drawLine(180, 10, 180, 190);
+    painter.drawEllipse(QPoint(120, 150), 20, 20);
+    painter.end();
+    for (int x = 30; x <= 90; ++x) {
+        picture.setPixel(x, 100, qRgb(0, 0, 0));
+        picture.setPixel(x, 101, qRgb(0, 0, 0));
+    }
+    picture.setPixel(50, 150, qRgb(0, 0, 0));
+    return picture;
+}
+
+QImage MakeBlank() {
+    QImage blank(kCanvasSide, kCanvasSide, QImage::Format_RGB32);
+    blank.fill(Qt::white);
+    return blank;
+}
+
+class ClipboardPatternProgramX11 : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        ASSERT_TRUE(target.mapped());
+        program = dir.filePath(QStringLiteral("stylorex"));
+        ASSERT_TRUE(QFile::copy(QStringLiteral(STYLOREX_PROGRAM), program));
+        ASSERT_TRUE(
+            QFile::setPermissions(program, QFile::permissions(program) | QFileDevice::ExeOwner));
+        QFile ini(dir.filePath(QStringLiteral("stylorex.ini")));
+        ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+        ini.write(
+            "[PickUpPattern]\r\nPattern=1\r\nBlackUpper=80\r\n[Other]\r\nWaitTime=0\r\n"
+            "CanvasHeight=200\r\nCanvasWidth=200\r\n");
+        ini.close();
+        session.moveTo(5, 5);
+        target.discard();
+    }
+
+    void TearDown() override {
+        for (QProcess* p : {&stylorexProcess, &clipboardOwner}) {
+            if (p->state() != QProcess::NotRunning) {
+                p->kill();
+                p->waitForFinished(5000);
+            }
+        }
+        session.restore();
+    }
+
+    Display* display() const { return session.display(); }
+
+    // Another program puts the picture on the clipboard and keeps serving it.
+    void copyInAnotherProgram(const QImage& picture) {
+        const QString file = dir.filePath(QStringLiteral("copied.png"));
+        ASSERT_TRUE(picture.save(file, "PNG"));
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        clipboardOwner.setProcessEnvironment(env);
+        clipboardOwner.setProcessChannelMode(QProcess::SeparateChannels);
+        clipboardOwner.setReadChannel(QProcess::StandardOutput);
+        clipboardOwner.start(QStringLiteral(STYLOREX_CLIPBOARD_OWNER), {file});
+        ASSERT_TRUE(clipboardOwner.waitForStarted(5000));
+        ASSERT_TRUE(waitFor(
+            [&] {
+                clipboardOwner.waitForReadyRead(50);
+                return clipboardOwner.readAllStandardOutput().contains("ready");
+            },
+            10000))
+            << "the other program never took the clipboard";
+        const Atom clipboard = XInternAtom(display(), "CLIPBOARD", False);
+        EXPECT_NE(XGetSelectionOwner(display(), clipboard), static_cast<Window>(None));
+    }
+
+    void startProgram() {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        stylorexProcess.setProcessEnvironment(env);
+        stylorexProcess.setProcessChannelMode(QProcess::ForwardedChannels);
+        stylorexProcess.start(program, {});
+        ASSERT_TRUE(stylorexProcess.waitForStarted(5000));
+        ASSERT_TRUE(waitFor(
+            [&] {
+                programWindow = testing::FindProgramWindow(display());
+                return programWindow.has_value();
+            },
+            15000))
+            << "the main window did not appear";
+        // The window is placed at the screen's right edge after it is shown.
+        ASSERT_TRUE(waitFor(
+            [&] {
+                geometry = testing::ReadProgramGeometry(display(), *programWindow);
+                return geometry && geometry->origin.x() + geometry->width ==
+                                       DisplayWidth(display(), DefaultScreen(display()));
+            },
+            5000));
+        // No window manager: give the window the keyboard as a user's click would.
+        XSetInputFocus(display(), *programWindow, RevertToPointerRoot, CurrentTime);
+        XSync(display(), False);
+        pause(300);
+    }
+
+    QString title() { return testing::WindowTitle(display(), *programWindow); }
+
+    bool waitForTitle(const QString& part, int ms = 10000) {
+        return waitFor([&] { return title().contains(part); }, ms);
+    }
+
+    // The canvas as the screen shows it: picSRC sits at the corner of the central area.
+    QImage canvasOnScreen() {
+        const QPoint corner = geometry->central(0, 0);
+        return testing::ScreenPixels(display(), corner.x(), corner.y(), kCanvasSide, kCanvasSide);
+    }
+
+    bool canvasShows(const QImage& picture, int ms = 5000) {
+        const auto expected = testing::DarkPixels(picture);
+        return waitFor([&] { return testing::DarkPixels(canvasOnScreen()) == expected; }, ms);
+    }
+
+    void click(QPoint bottomPanelPoint) {
+        testing::ClickAt(display(),
+                         geometry->bottomPanel(bottomPanelPoint.x(), bottomPanelPoint.y()));
+        pause(50);
+    }
+
+    // Ctrl+G with the pointer on the origin, then Tab and Enter until the run starts, as the
+    // instructions on the window say; returns what the target received once the run is done.
+    std::vector<ReceivedEvent> drawIntoTarget() {
+        session.moveTo(kOriginX, kOriginY);
+        pause(50);
+        target.discard();
+        testing::TypeKey(display(), XK_g, true);
+        EXPECT_TRUE(waitForTitle(QStringLiteral("[座標取得]"), 5000)) << title().toStdString();
+        bool started = false;
+        for (int tabs = 0; tabs < 40 && !started; ++tabs) {
+            testing::TypeKey(display(), XK_Tab);
+            testing::TypeKey(display(), XK_Return);
+            started = waitFor(
+                [&] {
+                    const QString t = title();
+                    return t.contains(QStringLiteral("[描画開始")) ||
+                           t.contains(QStringLiteral("[処理完了]"));
+                },
+                300);
+        }
+        EXPECT_TRUE(started) << "Tab and Enter never started a run";
+        EXPECT_TRUE(waitForTitle(QStringLiteral("[処理完了]"), 30000)) << title().toStdString();
+        return testing::WithoutRepeatedMotions(target.collect());
+    }
+
+    QTemporaryDir dir;
+    QString program;
+    X11Session session;
+    TargetWindow target{kTargetX, kTargetY, 300, 300};
+    QProcess clipboardOwner;
+    QProcess stylorexProcess;
+    std::optional<unsigned long> programWindow;
+    std::optional<testing::ProgramGeometry> geometry;
+};
+
+TEST_F(ClipboardPatternProgramX11, APastedPictureAndItsStoredPatternDrawTheSameStrokes) {
+    const QImage picture = LineArt();
+    const auto expected = testing::ExpectedRunEvents(picture, kOriginX, kOriginY);
+    ASSERT_FALSE(expected.empty());
+    ASSERT_EQ(testing::DrawnPixels(expected, kOriginX, kOriginY), testing::DarkPixels(picture));
+
+    copyInAnotherProgram(picture);
+    startProgram();
+    ASSERT_TRUE(canvasShows(MakeBlank())) << "the canvas did not start blank";
+
+    // Ctrl+V: the copied picture becomes the canvas's background.
+    testing::TypeKey(display(), XK_v, true);
+    ASSERT_TRUE(canvasShows(picture)) << "Ctrl+V did not show the copied picture";
+
+    const auto firstRun = drawIntoTarget();
+    EXPECT_EQ(testing::DrawnPixels(firstRun, kOriginX, kOriginY), testing::DarkPixels(picture));
+    EXPECT_EQ(firstRun, expected) << testing::Describe(firstRun);
+    EXPECT_FALSE(session.leftButtonDown());
+
+    // Slot "3" of ListFixed: a click on "1", then Down twice; then "登録".
+    click(kFirstPatternSlot);
+    testing::TypeKey(display(), XK_Down);
+    testing::TypeKey(display(), XK_Down);
+    pause(100);
+    click(kStoreButton);
+    ASSERT_TRUE(waitForTitle(QStringLiteral("[定型登録完了]"))) << title().toStdString();
+    const QFileInfo stored(dir.filePath(QStringLiteral(" 3.jpg")));
+    EXPECT_TRUE(stored.isFile()) << "no \" 3.jpg\" beside the program";
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral(" 1.jpg"))));
+    const QImage storedPicture(stored.filePath());
+    EXPECT_EQ(storedPicture.size(), QSize(kCanvasSide, kCanvasSide));
+    EXPECT_EQ(testing::DarkPixels(storedPicture), testing::DarkPixels(picture))
+        << "the stored JPEG lost or gained line pixels";
+
+    // Shift+Del clears the canvas.
+    testing::TypeKey(display(), XK_Delete, false, true);
+    ASSERT_TRUE(canvasShows(MakeBlank())) << "Shift+Del did not clear the canvas";
+
+    // "ロード" with slot 3 still selected brings the pattern back.
+    click(kLoadButton);
+    ASSERT_TRUE(waitForTitle(QStringLiteral("[定型ロード完了]"))) << title().toStdString();
+    ASSERT_TRUE(canvasShows(picture)) << "the loaded pattern is not on the canvas";
+
+    const auto secondRun = drawIntoTarget();
+    EXPECT_EQ(testing::DrawnPixels(secondRun, kOriginX, kOriginY), testing::DarkPixels(picture));
+    EXPECT_EQ(secondRun, expected) << testing::Describe(secondRun);
+    EXPECT_FALSE(session.leftButtonDown());
+
+    stylorexProcess.terminate();
+    ASSERT_TRUE(stylorexProcess.waitForFinished(10000));
+    EXPECT_EQ(stylorexProcess.exitCode(), 0);
+}
+
+}  // namespace
+}  // namespace stylorex
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

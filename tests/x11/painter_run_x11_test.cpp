@@ -1,0 +1,208 @@
+// The painter on a real X server: a picture drawn on picSRC with the line, rectangle and Bézier
+// tools through XTest moves and button presses, the tools chosen with the keyboard, then drawn
+// into a window of the test's own with Ctrl+G, Tab and Enter through the X11 backend.
+#include "ui/frm_graph.h"
+
+#include "common/picture_box.h"
+#include "painter/bezier_tool.h"
+#include "painter/drawing_tools.h"
+#include "platform/x11_pointer.h"
+#include "settings/wait_menu.h"
+#include "tests/ui/recording_dialogs.h"
+#include "tests/x11/program_window.h"
+#include "tests/x11/target_window.h"
+#include "tests/x11/x11_session.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
+
+namespace stylorex {
+namespace {
+
+using testing::ReceivedEvent;
+using testing::TargetWindow;
+using testing::X11Session;
+
+constexpr int kTargetX = 100;
+constexpr int kTargetY = 100;
+constexpr int kOriginX = 150;
+constexpr int kOriginY = 140;
+
+bool IsBlackAt(const QImage& image, QPoint p) {
+    return image.pixel(p) == qRgb(0, 0, 0);
+}
+
+class PainterRunX11 : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ForgetRememberedCaption();
+        ASSERT_TRUE(dir.isValid());
+        ASSERT_TRUE(target.mapped());
+        pointer = testing::OpenBackend();
+        ASSERT_NE(pointer, nullptr);
+        window = std::make_unique<frmGraph>(*pointer, &dialogs);
+        window->setSettingsPath(dir.filePath(QStringLiteral("stylorex.ini")));
+        window->load();
+        window->waitMenu().choose(0);
+        window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+        window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+        session.moveTo(5, 5);
+    }
+
+    void TearDown() override {
+        window.reset();
+        session.restore();
+        ForgetRememberedCaption();
+    }
+
+    Display* display() const { return session.display(); }
+
+    // Chooses a tool as a user does with the keyboard: focus on cmbMethod, then Up or Down.
+    void chooseTool(int tool) {
+        QComboBox* box = window->cmbMethod;
+        box->setFocus();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::focusWidget() == box; }));
+        for (int i = 0; i < 10 && box->currentIndex() != tool; ++i) {
+            testing::TypeKey(display(), box->currentIndex() < tool ? XK_Down : XK_Up);
+            const int before = box->currentIndex();
+            (void)QTest::qWaitFor([&] { return box->currentIndex() != before; }, 1000);
+        }
+        ASSERT_EQ(box->currentIndex(), tool);
+    }
+
+    QPoint onCanvas(QPoint p) const { return window->picSRC->mapToGlobal(p); }
+
+    void moveOnCanvas(QPoint p) {
+        const QPoint root = onCanvas(p);
+        XTestFakeMotionEvent(display(), -1, root.x(), root.y(), CurrentTime);
+        XSync(display(), False);
+        QTest::qWait(15);
+    }
+
+    void button(bool down) {
+        XTestFakeButtonEvent(display(), 1, down ? True : False, CurrentTime);
+        XSync(display(), False);
+        QTest::qWait(15);
+    }
+
+    // A drag with the left button in ten steps from `from` to `to`.
+    void drag(QPoint from, QPoint to) {
+        moveOnCanvas(from);
+        button(true);
+        for (int step = 1; step <= 10; ++step) {
+            moveOnCanvas(from + (to - from) * step / 10);
+        }
+        button(false);
+    }
+
+    QTemporaryDir dir;
+    X11Session session;
+    TargetWindow target{kTargetX, kTargetY, 300, 300};
+    std::unique_ptr<X11Pointer> pointer;
+    RecordingDialogs dialogs;
+    std::unique_ptr<frmGraph> window;
+};
+
+TEST_F(PainterRunX11, LineRectangleAndBezierDrawnWithTheMouseAreExactlyWhatTheRunDraws) {
+    frmGraph& w = *window;
+    PictureBox& canvas = *w.picSRC;
+
+    chooseTool(kToolLine);
+    drag(QPoint(20, 30), QPoint(120, 30));
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+        return IsBlackAt(canvas.persistentImage(), {120, 30});
+    })) << "the line never reached the canvas";
+
+    chooseTool(kToolRectangle);
+    drag(QPoint(100, 110), QPoint(30, 60));  // drawn from the bottom-right corner
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+        return IsBlackAt(canvas.persistentImage(), {30, 60});
+    })) << "the rectangle never reached the canvas";
+
+    // The Bézier curve: laid out by a drag, its second control point dragged aside, then a
+    // press away from every handle commits it.
+    chooseTool(kToolBezier);
+    drag(QPoint(150, 60), QPoint(150, 170));
+    BezierTool& bezier = w.painter()->bezier();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return bezier.BezState() == 1; }));
+    EXPECT_EQ(bezier.BezPoints()[2], QPoint(150, 80));
+    drag(QPoint(150, 80), QPoint(190, 100));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return bezier.BezState() == 2; }));
+    EXPECT_EQ(bezier.BezPoints()[2], QPoint(190, 100));
+    drag(QPoint(10, 190), QPoint(10, 190));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return bezier.BezState() == 0; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+        return IsBlackAt(canvas.persistentImage(), {150, 170});
+    })) << "the curve was not committed";
+
+    // Ctrl+G over the target, then Tab from the origin fields to "処理" and Enter.
+    session.moveTo(kOriginX, kOriginY);
+    QTest::qWait(50);
+    target.discard();
+    testing::TypeKey(display(), XK_g, true);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.txtStartX->text() == QString::number(kOriginX); }));
+    w.txtStartY->setFocus();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::focusWidget() == w.txtStartY; }));
+    for (int i = 0; i < 40 && QApplication::focusWidget() != w.cmdStart; ++i) {
+        testing::TypeKey(display(), XK_Tab);
+        QTest::qWait(30);
+    }
+    ASSERT_EQ(QApplication::focusWidget(), w.cmdStart);
+    testing::TypeKey(display(), XK_Return);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !w.statusPanel(3).isEmpty(); }, 30000));
+    XSync(pointer->display(), False);
+    EXPECT_EQ(w.caption(), QStringLiteral("Stylorex [処理完了]"));
+    EXPECT_TRUE(dialogs.messages.empty());
+    const auto events = testing::WithoutRepeatedMotions(target.collect());
+
+    // The picture the run read: black on white only, with no trace of the curve's handles.
+    const QImage drawn = canvas.persistentImage();
+    for (int y = 0; y < drawn.height(); ++y) {
+        for (int x = 0; x < drawn.width(); ++x) {
+            const QRgb c = drawn.pixel(x, y);
+            ASSERT_TRUE(c == qRgb(0, 0, 0) || c == qRgb(255, 255, 255))
+                << "pixel (" << x << ", " << y << ") is neither black nor white";
+        }
+    }
+    const auto black = testing::DarkPixels(drawn);
+    // The line is exactly its 101 pixels on row 30; the rectangle's corners are where the drag
+    // began and ended; the curve runs from its start (two above the press) to its end.
+    for (int x = 20; x <= 120; ++x) {
+        EXPECT_TRUE(black.count({x, 30})) << "line pixel " << x;
+    }
+    EXPECT_FALSE(black.count({19, 30}));
+    EXPECT_FALSE(black.count({121, 30}));
+    for (const QPoint edge : {QPoint(30, 60), QPoint(65, 60), QPoint(30, 85)}) {
+        EXPECT_TRUE(black.count({edge.x(), edge.y()})) << edge.x() << "," << edge.y();
+    }
+    EXPECT_FALSE(black.count({65, 85})) << "the rectangle is not hollow";
+    EXPECT_TRUE(black.count({150, 58}));
+    EXPECT_TRUE(black.count({150, 170}));
+    EXPECT_FALSE(black.count({10, 190})) << "the committing click drew something";
+
+    EXPECT_EQ(testing::DrawnPixels(events, kOriginX, kOriginY), black);
+    EXPECT_EQ(events, testing::ExpectedRunEvents(drawn, kOriginX, kOriginY))
+        << testing::Describe(events);
+    EXPECT_FALSE(session.leftButtonDown());
+}
+
+}  // namespace
+}  // namespace stylorex
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

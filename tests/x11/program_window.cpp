@@ -1,0 +1,202 @@
+#include "tests/x11/program_window.h"
+
+#include "engine/pixel_scan.h"
+#include "engine/stroke_trace.h"
+
+#include <QColor>
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
+
+namespace stylorex::testing {
+
+namespace {
+
+// The main window's design height below its menu bar, status bar included, and the heights the
+// layout takes off it above the bottom panel.
+constexpr int kClientHeight = 507;
+constexpr int kAboveBottomPanel = 228;  // status bar, four scroll-bar heights, bottom panel
+constexpr int kScrollBarHeight = 17;
+
+}  // namespace
+
+void TypeKey(Display* display, unsigned long keysym, bool control, bool shift) {
+    const unsigned controlCode = XKeysymToKeycode(display, XK_Control_L);
+    const unsigned shiftCode = XKeysymToKeycode(display, XK_Shift_L);
+    const unsigned code = XKeysymToKeycode(display, keysym);
+    if (control) {
+        XTestFakeKeyEvent(display, controlCode, True, CurrentTime);
+    }
+    if (shift) {
+        XTestFakeKeyEvent(display, shiftCode, True, CurrentTime);
+    }
+    XTestFakeKeyEvent(display, code, True, CurrentTime);
+    XTestFakeKeyEvent(display, code, False, CurrentTime);
+    if (shift) {
+        XTestFakeKeyEvent(display, shiftCode, False, CurrentTime);
+    }
+    if (control) {
+        XTestFakeKeyEvent(display, controlCode, False, CurrentTime);
+    }
+    XSync(display, False);
+}
+
+void ClickAt(Display* display, QPoint root) {
+    XTestFakeMotionEvent(display, -1, root.x(), root.y(), CurrentTime);
+    XTestFakeButtonEvent(display, 1, True, CurrentTime);
+    XTestFakeButtonEvent(display, 1, False, CurrentTime);
+    XSync(display, False);
+}
+
+QString WindowTitle(Display* display, unsigned long window) {
+    const Atom name = XInternAtom(display, "_NET_WM_NAME", False);
+    const Atom utf8 = XInternAtom(display, "UTF8_STRING", False);
+    Atom type = None;
+    int format = 0;
+    unsigned long items = 0;
+    unsigned long after = 0;
+    unsigned char* data = nullptr;
+    if (XGetWindowProperty(display, window, name, 0, 1024, False, utf8, &type, &format, &items,
+                           &after, &data) != Success ||
+        data == nullptr) {
+        return {};
+    }
+    const QString title =
+        QString::fromUtf8(reinterpret_cast<const char*>(data), static_cast<int>(items));
+    XFree(data);
+    return title;
+}
+
+std::optional<unsigned long> FindProgramWindow(Display* display) {
+    Window root = 0;
+    Window parent = 0;
+    Window* children = nullptr;
+    unsigned count = 0;
+    if (XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count) == 0) {
+        return std::nullopt;
+    }
+    std::optional<unsigned long> found;
+    for (unsigned i = 0; i < count && !found; ++i) {
+        XWindowAttributes attributes;
+        if (XGetWindowAttributes(display, children[i], &attributes) != 0 &&
+            attributes.map_state == IsViewable &&
+            WindowTitle(display, children[i]).startsWith(QStringLiteral("Stylorex"))) {
+            found = children[i];
+        }
+    }
+    if (children != nullptr) {
+        XFree(children);
+    }
+    return found;
+}
+
+QPoint ProgramGeometry::bottomPanel(int x, int y) const {
+    return central(x, height - kAboveBottomPanel + kScrollBarHeight + y);
+}
+
+std::optional<ProgramGeometry> ReadProgramGeometry(Display* display, unsigned long window) {
+    XWindowAttributes attributes;
+    if (XGetWindowAttributes(display, window, &attributes) == 0) {
+        return std::nullopt;
+    }
+    int rootX = 0;
+    int rootY = 0;
+    Window child = 0;
+    if (!XTranslateCoordinates(display, window, DefaultRootWindow(display), 0, 0, &rootX, &rootY,
+                               &child)) {
+        return std::nullopt;
+    }
+    ProgramGeometry geometry;
+    geometry.origin = QPoint(rootX, rootY);
+    geometry.width = attributes.width;
+    geometry.height = attributes.height;
+    geometry.menuBarHeight = attributes.height - kClientHeight;
+    if (geometry.menuBarHeight <= 0) {
+        return std::nullopt;
+    }
+    return geometry;
+}
+
+QImage ScreenPixels(Display* display, int x, int y, int width, int height) {
+    XImage* shot =
+        XGetImage(display, DefaultRootWindow(display), x, y, static_cast<unsigned>(width),
+                  static_cast<unsigned>(height), AllPlanes, ZPixmap);
+    QImage image(width, height, QImage::Format_RGB32);
+    if (shot == nullptr) {
+        image.fill(Qt::magenta);
+        return image;
+    }
+    for (int row = 0; row < height; ++row) {
+        for (int column = 0; column < width; ++column) {
+            const unsigned long pixel = XGetPixel(shot, column, row);
+            image.setPixel(column, row,
+                           qRgb(static_cast<int>((pixel & shot->red_mask) >> 16),
+                                static_cast<int>((pixel & shot->green_mask) >> 8),
+                                static_cast<int>(pixel & shot->blue_mask)));
+        }
+    }
+    XDestroyImage(shot);
+    return image;
+}
+
+std::set<std::pair<int, int>> DarkPixels(const QImage& picture) {
+    std::set<std::pair<int, int>> dark;
+    for (int y = 0; y < picture.height(); ++y) {
+        for (int x = 0; x < picture.width(); ++x) {
+            const QRgb c = picture.pixel(x, y);
+            if (qRed(c) <= 80 && qGreen(c) <= 80 && qBlue(c) <= 80) {
+                dark.insert({x, y});
+            }
+        }
+    }
+    return dark;
+}
+
+std::set<std::pair<int, int>> DrawnPixels(const std::vector<ReceivedEvent>& events, int originX,
+                                          int originY) {
+    std::set<std::pair<int, int>> drawn;
+    bool down = false;
+    for (const ReceivedEvent& e : events) {
+        if (e.kind == ReceivedEvent::Kind::Press) {
+            down = true;
+        }
+        if (down) {
+            drawn.insert({e.x - originX, e.y - originY});
+        }
+        if (e.kind == ReceivedEvent::Kind::Release) {
+            down = false;
+        }
+    }
+    return drawn;
+}
+
+std::vector<ReceivedEvent> ExpectedRunEvents(const QImage& picture, int originX, int originY) {
+    using Kind = ReceivedEvent::Kind;
+    ScanTables tables;
+    ScanPicture(picture, ExtractionSettings{}, tables);
+    std::vector<ReceivedEvent> events;
+    auto at = [&](Kind kind, PixelPoint p) {
+        events.push_back({kind, originX + p.X, originY + p.Y});
+    };
+    for (std::size_t i = 1; tables.StartPointList[i].X >= 0; ++i) {
+        PixelPoint p = tables.StartPointList[i];
+        if (!tables.PixelMap(p).Undrawn) {
+            continue;
+        }
+        at(Kind::Motion, p);
+        at(Kind::Press, p);
+        tables.PixelMap(p).Undrawn = false;
+        PixelPoint next;
+        while (NextStrokePoint(tables, p.X, p.Y, next)) {
+            p = next;
+            tables.PixelMap(p).Undrawn = false;
+            at(Kind::Motion, p);
+        }
+        at(Kind::Release, p);
+    }
+    return events;
+}
+
+}  // namespace stylorex::testing

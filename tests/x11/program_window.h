@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QImage>
+#include <QPoint>
+#include <QString>
+
+#include <optional>
+#include <set>
+#include <utility>
+#include <vector>
+
+#include "tests/x11/target_window.h"
+
+typedef struct _XDisplay Display;
+
+namespace stylorex::testing {
+
+// Types one key through XTest, with Control or Shift held when asked, and syncs.
+void TypeKey(Display* display, unsigned long keysym, bool control = false, bool shift = false);
+// A left click at a root position through XTest.
+void ClickAt(Display* display, QPoint root);
+
+// The UTF-8 title of a top-level window, as a window manager would read it.
+QString WindowTitle(Display* display, unsigned long window);
+// A mapped top-level window whose title starts with "Stylorex".
+std::optional<unsigned long> FindProgramWindow(Display* display);
+
+// Where the program's main window lies: its client area on the root window and the height of
+// its menu bar, read from the window's size (the window is made exactly that much taller than
+// its design client height).
+struct ProgramGeometry {
+    QPoint origin;  // the window's top-left on the root window
+    int width = 0;
+    int height = 0;
+    int menuBarHeight = 0;
+    // A point of the central area (below the menu bar) on the root window.
+    QPoint central(int x, int y) const { return origin + QPoint(x, menuBarHeight + y); }
+    // A point of the bottom panel: it sits below the viewport and its scroll bar, which the
+    // window's layout sizes from the window's outer height.
+    QPoint bottomPanel(int x, int y) const;
+};
+std::optional<ProgramGeometry> ReadProgramGeometry(Display* display, unsigned long window);
+
+// What is on the screen inside `rect` (root coordinates), read through XGetImage.
+QImage ScreenPixels(Display* display, int x, int y, int width, int height);
+
+// The line pixels of `picture` in mode 1 with the threshold 80: all three channels at or below
+// 80, read directly from the picture.
+std::set<std::pair<int, int>> DarkPixels(const QImage& picture);
+
+// The pixels a run drew: the positions of presses, releases and of motions with the button
+// held, relative to the origin.
+std::set<std::pair<int, int>> DrawnPixels(const std::vector<ReceivedEvent>& events, int originX,
+                                          int originY);
+
+// The events a drawing run of `picture` (mode 1, threshold 80) makes a target window receive,
+// with repeated motions dropped: stroke by stroke as the engine's scan and tracer order them.
+std::vector<ReceivedEvent> ExpectedRunEvents(const QImage& picture, int originX, int originY);
+
+}  // namespace stylorex::testing
