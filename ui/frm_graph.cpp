@@ -35,6 +35,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <exception>
 
 namespace stylorex {
@@ -781,7 +782,21 @@ void frmGraph::unload() {
     unloaded_ = true;
     painter_.reset();
     Timer1->stop();
-    SaveSettings(settings_, *this, settingsPath());
+    const QString path = settingsPath();
+    if (!SaveSettings(settings_, *this, path)) {
+        // The settings would be lost without a word; a signal's close has no one to answer a box.
+        const QString text = QStringLiteral("設定を保存できませんでした\n") + path;
+        if (closingOnSignal_) {
+            std::fprintf(stderr, "Stylorex: %s\n", text.toLocal8Bit().constData());
+        } else {
+            dialogs_->message(text);
+        }
+    }
+}
+
+void frmGraph::closeOnSignal() {
+    closingOnSignal_ = true;
+    close();
 }
 
 bool frmGraph::eventFilter(QObject* watched, QEvent* event) {

@@ -53,6 +53,9 @@ class frmGraph : public QMainWindow, public WindowText, public SettingsControls 
     // The start-up sequence. Call once, after the painter has connected to the controls and
     // before the first show.
     void load();
+    // SIGINT, SIGTERM and SIGHUP close the window this way: like the close box, but nothing
+    // modal may wait for an answer.
+    void closeOnSignal();
 
     PainterControls painterControls();
     // Null after the window has unloaded.
@@ -208,6 +211,7 @@ class frmGraph : public QMainWindow, public WindowText, public SettingsControls 
     bool stopRequested_ = false;
     bool closeAfterRun_ = false;
     bool unloaded_ = false;
+    bool closingOnSignal_ = false;
     bool placedAfterShow_ = false;
 };
 

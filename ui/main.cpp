@@ -23,7 +23,7 @@ int main(int argc, char** argv) {
     stylorex::frmGraph window(*pointer);
     // A signal closes the window through the event loop: a run stops and releases the button,
     // then the settings are saved.
-    stylorex::TerminationSignals signalHandling([&window] { window.close(); });
+    stylorex::TerminationSignals signalHandling([&window] { window.closeOnSignal(); });
     window.load();
     window.show();
     return app.exec();

@@ -242,11 +242,40 @@ TEST_F(FrmGraphTest, ClosingTheWindowSavesTheSettings) {
     EXPECT_TRUE(ini.contains("CanvasHeight=300")) << ini.toStdString();
     EXPECT_TRUE(ini.contains("CanvasWidth=300")) << ini.toStdString();
     EXPECT_TRUE(ini.contains("Pattern=1")) << ini.toStdString();
+    EXPECT_TRUE(dialogs_.messages.empty());
+}
+
+TEST_F(FrmGraphTest, ASaveThatCannotBeWrittenIsReportedOnClose) {
+    // A plain file stands where the settings file's folder should be.
+    QFile blocker(dir_.filePath(QStringLiteral("not-a-folder")));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    const QString unwritable = dir_.filePath(QStringLiteral("not-a-folder/stylorex.ini"));
+    window_->setSettingsPath(unwritable);
+    loadAndShow();
+    EXPECT_TRUE(window_->close());
+    EXPECT_FALSE(QFile::exists(unwritable));
+    ASSERT_EQ(dialogs_.messages.size(), 1u);
+    EXPECT_TRUE(dialogs_.messages[0].text.startsWith(QStringLiteral("設定を保存できませんでした")));
+    EXPECT_TRUE(dialogs_.messages[0].text.endsWith(unwritable));
+}
+
+TEST_F(FrmGraphTest, ASignalsCloseSavesWithoutWaitingForAMessageBox) {
+    // A plain file stands where the settings file's folder should be.
+    QFile blocker(dir_.filePath(QStringLiteral("not-a-folder")));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    const QString unwritable = dir_.filePath(QStringLiteral("not-a-folder/stylorex.ini"));
+    window_->setSettingsPath(unwritable);
+    loadAndShow();
+    window_->closeOnSignal();
+    EXPECT_FALSE(window_->isVisible());
+    EXPECT_TRUE(dialogs_.messages.empty());
 }
 
 // --- controls -------------------------------------------------------------------------------
 
-struct ControlSpec {
+struct ExpectedControl {
     const char* name;
     const char* parent;
     QRect geometry;
@@ -273,7 +302,7 @@ QString captionOf(QWidget* widget) {
 }
 
 TEST_F(FrmGraphTest, ControlsSitWhereTheDesignPutsThem) {
-    const ControlSpec specs[] = {
+    const ExpectedControl expectedControls[] = {
         {"FrameG", "clientArea", {0, 0, 249, 321}, nullptr},
         {"picSRC", "FrameG", {0, 0, 201, 201}, nullptr},
         {"txtChar", "picSRC", {176, 264, 145, 41}, ""},
@@ -328,15 +357,15 @@ TEST_F(FrmGraphTest, ControlsSitWhereTheDesignPutsThem) {
         {"Label5_0", "Frame2", {72, 112, 169, 17}, "このボタンに移動しエンター"},
         {"Label6", "Frame2", {72, 128, 161, 9}, "(中断する場合はESCキー)"},
     };
-    for (const ControlSpec& spec : specs) {
-        auto* widget = window_->findChild<QWidget*>(QString::fromUtf8(spec.name));
-        ASSERT_NE(widget, nullptr) << spec.name;
-        EXPECT_EQ(widget->geometry(), spec.geometry) << spec.name;
-        ASSERT_NE(widget->parentWidget(), nullptr) << spec.name;
-        EXPECT_EQ(widget->parentWidget()->objectName(), QString::fromUtf8(spec.parent))
-            << spec.name;
-        if (spec.caption != nullptr) {
-            EXPECT_EQ(captionOf(widget), QString::fromUtf8(spec.caption)) << spec.name;
+    for (const ExpectedControl& expected : expectedControls) {
+        auto* widget = window_->findChild<QWidget*>(QString::fromUtf8(expected.name));
+        ASSERT_NE(widget, nullptr) << expected.name;
+        EXPECT_EQ(widget->geometry(), expected.geometry) << expected.name;
+        ASSERT_NE(widget->parentWidget(), nullptr) << expected.name;
+        EXPECT_EQ(widget->parentWidget()->objectName(), QString::fromUtf8(expected.parent))
+            << expected.name;
+        if (expected.caption != nullptr) {
+            EXPECT_EQ(captionOf(widget), QString::fromUtf8(expected.caption)) << expected.name;
         }
     }
 }
