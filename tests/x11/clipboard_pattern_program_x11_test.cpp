@@ -148,7 +148,7 @@ class ClipboardPatternProgramX11 : public ::testing::Test {
         ASSERT_TRUE(stylorexProcess.waitForStarted(5000));
         ASSERT_TRUE(waitFor(
             [&] {
-                programWindow = testing::FindProgramWindow(display());
+                programWindow = testing::FindProgramWindow(display(), stylorexProcess.processId());
                 return programWindow.has_value();
             },
             15000))

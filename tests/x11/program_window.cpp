@@ -5,6 +5,7 @@
 
 #include <QColor>
 
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
@@ -69,7 +70,29 @@ QString WindowTitle(Display* display, unsigned long window) {
     return title;
 }
 
-std::optional<unsigned long> FindProgramWindow(Display* display) {
+namespace {
+
+// The process id a client put on its window, or -1.
+long long WindowPid(Display* display, Window window) {
+    const Atom pidAtom = XInternAtom(display, "_NET_WM_PID", False);
+    Atom type = None;
+    int format = 0;
+    unsigned long items = 0;
+    unsigned long after = 0;
+    unsigned char* data = nullptr;
+    if (XGetWindowProperty(display, window, pidAtom, 0, 1, False, XA_CARDINAL, &type, &format,
+                           &items, &after, &data) != Success ||
+        data == nullptr) {
+        return -1;
+    }
+    const long long pid = items == 1 ? *reinterpret_cast<const long*>(data) : -1;
+    XFree(data);
+    return pid;
+}
+
+}  // namespace
+
+std::optional<unsigned long> FindProgramWindow(Display* display, long long pid) {
     Window root = 0;
     Window parent = 0;
     Window* children = nullptr;
@@ -81,7 +104,7 @@ std::optional<unsigned long> FindProgramWindow(Display* display) {
     for (unsigned i = 0; i < count && !found; ++i) {
         XWindowAttributes attributes;
         if (XGetWindowAttributes(display, children[i], &attributes) != 0 &&
-            attributes.map_state == IsViewable &&
+            attributes.map_state == IsViewable && WindowPid(display, children[i]) == pid &&
             WindowTitle(display, children[i]).startsWith(QStringLiteral("Stylorex"))) {
             found = children[i];
         }

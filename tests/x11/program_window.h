@@ -22,8 +22,8 @@ void ClickAt(Display* display, QPoint root);
 
 // The UTF-8 title of a top-level window, as a window manager would read it.
 QString WindowTitle(Display* display, unsigned long window);
-// A mapped top-level window whose title starts with "Stylorex".
-std::optional<unsigned long> FindProgramWindow(Display* display);
+// A mapped top-level window of process `pid` whose title starts with "Stylorex".
+std::optional<unsigned long> FindProgramWindow(Display* display, long long pid);
 
 // Where the program's main window lies: its client area on the root window and the height of
 // its menu bar, read from the window's size (the window is made exactly that much taller than
