@@ -179,7 +179,7 @@ class ClipboardPatternProgramX11 : public ::testing::Test {
         return testing::ScreenPixels(display(), corner.x(), corner.y(), kCanvasSide, kCanvasSide);
     }
 
-    bool canvasShows(const QImage& picture, int ms = 5000) {
+    bool canvasShows(const QImage& picture, int ms = 10000) {
         const auto expected = testing::DarkPixels(picture);
         return waitFor([&] { return testing::DarkPixels(canvasOnScreen()) == expected; }, ms);
     }
