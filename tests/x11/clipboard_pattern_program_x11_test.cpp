@@ -16,9 +16,7 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <functional>
-#include <thread>
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -27,15 +25,13 @@
 namespace stylorex {
 namespace {
 
+using testing::kOriginX;
+using testing::kOriginY;
+using testing::Pause;
 using testing::ReceivedEvent;
 using testing::TargetWindow;
 using testing::X11Session;
-using Kind = ReceivedEvent::Kind;
 
-constexpr int kTargetX = 100;
-constexpr int kTargetY = 100;
-constexpr int kOriginX = 150;
-constexpr int kOriginY = 140;
 constexpr int kCanvasSide = 200;
 
 // Client positions of the bottom panel's controls, as the window lays them out.
@@ -43,19 +39,9 @@ constexpr QPoint kFirstPatternSlot(260, 48);  // inside item "1" of ListFixed
 constexpr QPoint kStoreButton(336, 50);       // "登録"
 constexpr QPoint kLoadButton(336, 74);        // "ロード"
 
-void pause(int ms) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
-}
-
+// Polls a condition on another process's window at the pace these tests have always used.
 bool waitFor(const std::function<bool()>& done, int ms) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() >= deadline) {
-            return false;
-        }
-        pause(20);
-    }
-    return true;
+    return testing::Eventually(done, ms, 20);
 }
 
 // Black line art on white at the canvas's size, drawn without antialiasing: a rectangle, a
@@ -92,9 +78,7 @@ class ClipboardPatternProgramX11 : public ::testing::Test {
         ASSERT_TRUE(dir.isValid());
         ASSERT_TRUE(target.mapped());
         program = dir.filePath(QStringLiteral("stylorex"));
-        ASSERT_TRUE(QFile::copy(QStringLiteral(STYLOREX_PROGRAM), program));
-        ASSERT_TRUE(
-            QFile::setPermissions(program, QFile::permissions(program) | QFileDevice::ExeOwner));
+        ASSERT_NO_FATAL_FAILURE(testing::CopyProgram(QStringLiteral(STYLOREX_PROGRAM), program));
         QFile ini(dir.filePath(QStringLiteral("stylorex.ini")));
         ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
         ini.write(
@@ -106,12 +90,8 @@ class ClipboardPatternProgramX11 : public ::testing::Test {
     }
 
     void TearDown() override {
-        for (QProcess* p : {&stylorexProcess, &clipboardOwner}) {
-            if (p->state() != QProcess::NotRunning) {
-                p->kill();
-                p->waitForFinished(5000);
-            }
-        }
+        testing::StopProgram(stylorexProcess);
+        testing::StopProgram(clipboardOwner);
         session.restore();
     }
 
@@ -140,12 +120,7 @@ class ClipboardPatternProgramX11 : public ::testing::Test {
     }
 
     void startProgram() {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-        stylorexProcess.setProcessEnvironment(env);
-        stylorexProcess.setProcessChannelMode(QProcess::ForwardedChannels);
-        stylorexProcess.start(program, {});
-        ASSERT_TRUE(stylorexProcess.waitForStarted(5000));
+        ASSERT_NO_FATAL_FAILURE(testing::StartOnX11(stylorexProcess, program));
         ASSERT_TRUE(waitFor(
             [&] {
                 programWindow = testing::FindProgramWindow(display(), stylorexProcess.processId());
@@ -161,10 +136,8 @@ class ClipboardPatternProgramX11 : public ::testing::Test {
                                        DisplayWidth(display(), DefaultScreen(display()));
             },
             5000));
-        // No window manager: give the window the keyboard as a user's click would.
-        XSetInputFocus(display(), *programWindow, RevertToPointerRoot, CurrentTime);
-        XSync(display(), False);
-        pause(300);
+        testing::GiveKeyboard(display(), *programWindow);
+        Pause(300);
     }
 
     QString title() { return testing::WindowTitle(display(), *programWindow); }
@@ -187,30 +160,19 @@ class ClipboardPatternProgramX11 : public ::testing::Test {
     void click(QPoint bottomPanelPoint) {
         testing::ClickAt(display(),
                          geometry->bottomPanel(bottomPanelPoint.x(), bottomPanelPoint.y()));
-        pause(50);
+        Pause(50);
     }
 
     // Ctrl+G with the pointer on the origin, then Tab and Enter until the run starts, as the
     // instructions on the window say; returns what the target received once the run is done.
     std::vector<ReceivedEvent> drawIntoTarget() {
         session.moveTo(kOriginX, kOriginY);
-        pause(50);
+        Pause(50);
         target.discard();
         testing::TypeKey(display(), XK_g, true);
         EXPECT_TRUE(waitForTitle(QStringLiteral("[座標取得]"), 5000)) << title().toStdString();
-        bool started = false;
-        for (int tabs = 0; tabs < 40 && !started; ++tabs) {
-            testing::TypeKey(display(), XK_Tab);
-            testing::TypeKey(display(), XK_Return);
-            started = waitFor(
-                [&] {
-                    const QString t = title();
-                    return t.contains(QStringLiteral("[描画開始")) ||
-                           t.contains(QStringLiteral("[処理完了]"));
-                },
-                300);
-        }
-        EXPECT_TRUE(started) << "Tab and Enter never started a run";
+        EXPECT_TRUE(testing::TabAndEnterUntilRunStarts(display(), [&] { return title(); }))
+            << "Tab and Enter never started a run";
         EXPECT_TRUE(waitForTitle(QStringLiteral("[処理完了]"), 30000)) << title().toStdString();
         return testing::WithoutRepeatedMotions(target.collect());
     }
@@ -218,7 +180,7 @@ class ClipboardPatternProgramX11 : public ::testing::Test {
     QTemporaryDir dir;
     QString program;
     X11Session session;
-    TargetWindow target{kTargetX, kTargetY, 300, 300};
+    TargetWindow target{testing::kTargetX, testing::kTargetY, 300, 300};
     QProcess clipboardOwner;
     QProcess stylorexProcess;
     std::optional<unsigned long> programWindow;
@@ -248,7 +210,7 @@ TEST_F(ClipboardPatternProgramX11, APastedPictureAndItsStoredPatternDrawTheSameS
     click(kFirstPatternSlot);
     testing::TypeKey(display(), XK_Down);
     testing::TypeKey(display(), XK_Down);
-    pause(100);
+    Pause(100);
     click(kStoreButton);
     ASSERT_TRUE(waitForTitle(QStringLiteral("[定型登録完了]"))) << title().toStdString();
     const QFileInfo stored(dir.filePath(QStringLiteral(" 3.jpg")));

@@ -19,16 +19,13 @@
 namespace stylorex {
 namespace {
 
+using testing::kOriginX;
+using testing::kOriginY;
 using testing::OpenBackend;
 using testing::ReceivedEvent;
 using testing::TargetWindow;
 using testing::X11Session;
 using Kind = ReceivedEvent::Kind;
-
-constexpr int kWindowX = 100;
-constexpr int kWindowY = 100;
-constexpr int kOriginX = 150;
-constexpr int kOriginY = 140;
 
 class SilentWindow : public WindowText {
   public:
@@ -86,7 +83,7 @@ class DrawingRunX11 : public ::testing::Test {
     }
 
     X11Session session;
-    TargetWindow target{kWindowX, kWindowY, 200, 200};
+    TargetWindow target{testing::kTargetX, testing::kTargetY, 200, 200};
     std::unique_ptr<X11Pointer> pointer;
     SilentWindow window;
     ScanTables tables;

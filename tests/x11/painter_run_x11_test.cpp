@@ -6,18 +6,14 @@
 #include "common/picture_box.h"
 #include "painter/bezier_tool.h"
 #include "painter/drawing_tools.h"
-#include "platform/x11_pointer.h"
 #include "settings/wait_menu.h"
-#include "tests/ui/recording_dialogs.h"
+#include "tests/x11/main_window_fixture.h"
 #include "tests/x11/program_window.h"
-#include "tests/x11/target_window.h"
-#include "tests/x11/x11_session.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -29,51 +25,31 @@
 namespace stylorex {
 namespace {
 
+using testing::kOriginX;
+using testing::kOriginY;
 using testing::ReceivedEvent;
-using testing::TargetWindow;
-using testing::X11Session;
-
-constexpr int kTargetX = 100;
-constexpr int kTargetY = 100;
-constexpr int kOriginX = 150;
-constexpr int kOriginY = 140;
 
 bool IsBlackAt(const QImage& image, QPoint p) {
     return image.pixel(p) == qRgb(0, 0, 0);
 }
 
-class PainterRunX11 : public ::testing::Test {
+class PainterRunX11 : public testing::MainWindowOnX11 {
   protected:
+    PainterRunX11() : MainWindowOnX11(300) {}
+
     void SetUp() override {
-        ForgetRememberedCaption();
-        ASSERT_TRUE(dir.isValid());
-        ASSERT_TRUE(target.mapped());
-        pointer = testing::OpenBackend();
-        ASSERT_NE(pointer, nullptr);
-        window = std::make_unique<frmGraph>(*pointer, &dialogs);
-        window->setSettingsPath(dir.filePath(QStringLiteral("stylorex.ini")));
-        window->load();
+        MainWindowOnX11::SetUp();
+        if (HasFatalFailure()) {
+            return;
+        }
         window->waitMenu().choose(0);
-        window->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
-        window->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
         session.moveTo(5, 5);
     }
-
-    void TearDown() override {
-        window.reset();
-        session.restore();
-        ForgetRememberedCaption();
-    }
-
-    Display* display() const { return session.display(); }
 
     // Chooses a tool as a user does with the keyboard: focus on cmbMethod, then Up or Down.
     void chooseTool(int tool) {
         QComboBox* box = window->cmbMethod;
-        box->setFocus();
-        ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::focusWidget() == box; }));
+        ASSERT_TRUE(focus(box));
         for (int i = 0; i < 10 && box->currentIndex() != tool; ++i) {
             testing::TypeKey(display(), box->currentIndex() < tool ? XK_Down : XK_Up);
             const int before = box->currentIndex();
@@ -106,13 +82,6 @@ class PainterRunX11 : public ::testing::Test {
         }
         button(false);
     }
-
-    QTemporaryDir dir;
-    X11Session session;
-    TargetWindow target{kTargetX, kTargetY, 300, 300};
-    std::unique_ptr<X11Pointer> pointer;
-    RecordingDialogs dialogs;
-    std::unique_ptr<frmGraph> window;
 };
 
 TEST_F(PainterRunX11, LineRectangleAndBezierDrawnWithTheMouseAreExactlyWhatTheRunDraws) {
@@ -153,12 +122,8 @@ TEST_F(PainterRunX11, LineRectangleAndBezierDrawnWithTheMouseAreExactlyWhatTheRu
     target.discard();
     testing::TypeKey(display(), XK_g, true);
     ASSERT_TRUE(QTest::qWaitFor([&] { return w.txtStartX->text() == QString::number(kOriginX); }));
-    w.txtStartY->setFocus();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::focusWidget() == w.txtStartY; }));
-    for (int i = 0; i < 40 && QApplication::focusWidget() != w.cmdStart; ++i) {
-        testing::TypeKey(display(), XK_Tab);
-        QTest::qWait(30);
-    }
+    ASSERT_TRUE(focus(w.txtStartY));
+    tabUntilFocused(w.cmdStart);
     ASSERT_EQ(QApplication::focusWidget(), w.cmdStart);
     testing::TypeKey(display(), XK_Return);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !w.statusPanel(3).isEmpty(); }, 30000));
@@ -200,9 +165,3 @@ TEST_F(PainterRunX11, LineRectangleAndBezierDrawnWithTheMouseAreExactlyWhatTheRu
 
 }  // namespace
 }  // namespace stylorex
-
-int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

@@ -2,8 +2,13 @@
 
 #include "engine/pixel_scan.h"
 #include "engine/stroke_trace.h"
+#include "tests/x11/x11_session.h"
 
 #include <QColor>
+#include <QFile>
+#include <QProcess>
+
+#include <gtest/gtest.h>
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -51,46 +56,50 @@ void ClickAt(Display* display, QPoint root) {
     XSync(display, False);
 }
 
-QString WindowTitle(Display* display, unsigned long window) {
-    const Atom name = XInternAtom(display, "_NET_WM_NAME", False);
-    const Atom utf8 = XInternAtom(display, "UTF8_STRING", False);
-    Atom type = None;
-    int format = 0;
-    unsigned long items = 0;
-    unsigned long after = 0;
-    unsigned char* data = nullptr;
-    if (XGetWindowProperty(display, window, name, 0, 1024, False, utf8, &type, &format, &items,
-                           &after, &data) != Success ||
-        data == nullptr) {
-        return {};
-    }
-    const QString title =
-        QString::fromUtf8(reinterpret_cast<const char*>(data), static_cast<int>(items));
-    XFree(data);
-    return title;
-}
-
 namespace {
+
+// A property of a window as XGetWindowProperty returns it: `data` is null when the window has
+// none of that name and type. Freed with the struct.
+struct WindowProperty {
+    WindowProperty(Display* display, Window window, const char* name, Atom type, long length) {
+        const Atom property = XInternAtom(display, name, False);
+        Atom actualType = None;
+        int format = 0;
+        unsigned long after = 0;
+        if (XGetWindowProperty(display, window, property, 0, length, False, type, &actualType,
+                               &format, &items, &after, &data) != Success) {
+            data = nullptr;
+        }
+    }
+    ~WindowProperty() {
+        if (data != nullptr) {
+            XFree(data);
+        }
+    }
+    WindowProperty(const WindowProperty&) = delete;
+    WindowProperty& operator=(const WindowProperty&) = delete;
+
+    unsigned char* data = nullptr;
+    unsigned long items = 0;
+};
 
 // The process id a client put on its window, or -1.
 long long WindowPid(Display* display, Window window) {
-    const Atom pidAtom = XInternAtom(display, "_NET_WM_PID", False);
-    Atom type = None;
-    int format = 0;
-    unsigned long items = 0;
-    unsigned long after = 0;
-    unsigned char* data = nullptr;
-    if (XGetWindowProperty(display, window, pidAtom, 0, 1, False, XA_CARDINAL, &type, &format,
-                           &items, &after, &data) != Success ||
-        data == nullptr) {
-        return -1;
-    }
-    const long long pid = items == 1 ? *reinterpret_cast<const long*>(data) : -1;
-    XFree(data);
-    return pid;
+    const WindowProperty pid(display, window, "_NET_WM_PID", XA_CARDINAL, 1);
+    return pid.data != nullptr && pid.items == 1 ? *reinterpret_cast<const long*>(pid.data) : -1;
 }
 
 }  // namespace
+
+QString WindowTitle(Display* display, unsigned long window) {
+    const WindowProperty name(display, window, "_NET_WM_NAME",
+                              XInternAtom(display, "UTF8_STRING", False), 1024);
+    if (name.data == nullptr) {
+        return {};
+    }
+    return QString::fromUtf8(reinterpret_cast<const char*>(name.data),
+                             static_cast<int>(name.items));
+}
 
 std::optional<unsigned long> FindProgramWindow(Display* display, long long pid) {
     Window root = 0;
@@ -113,6 +122,47 @@ std::optional<unsigned long> FindProgramWindow(Display* display, long long pid) 
         XFree(children);
     }
     return found;
+}
+
+void CopyProgram(const QString& program, const QString& copy) {
+    ASSERT_TRUE(QFile::copy(program, copy));
+    ASSERT_TRUE(QFile::setPermissions(copy, QFile::permissions(copy) | QFileDevice::ExeOwner));
+}
+
+void StartOnX11(QProcess& process, const QString& program) {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    process.setProcessEnvironment(env);
+    process.setProcessChannelMode(QProcess::ForwardedChannels);
+    process.start(program, {});
+    ASSERT_TRUE(process.waitForStarted(5000));
+}
+
+void StopProgram(QProcess& process) {
+    if (process.state() != QProcess::NotRunning) {
+        process.kill();
+        process.waitForFinished(5000);
+    }
+}
+
+void GiveKeyboard(Display* display, unsigned long window) {
+    XSetInputFocus(display, window, RevertToPointerRoot, CurrentTime);
+    XSync(display, False);
+}
+
+bool TitleShowsRun(const QString& title) {
+    return title.contains(QStringLiteral("[描画開始")) ||
+           title.contains(QStringLiteral("[処理完了]"));
+}
+
+bool TabAndEnterUntilRunStarts(Display* display, const std::function<QString()>& title) {
+    bool started = false;
+    for (int tabs = 0; tabs < 40 && !started; ++tabs) {
+        TypeKey(display, XK_Tab);
+        TypeKey(display, XK_Return);
+        started = Eventually([&] { return TitleShowsRun(title()); }, 300, 20);
+    }
+    return started;
 }
 
 QPoint ProgramGeometry::bottomPanel(int x, int y) const {

@@ -4,6 +4,7 @@
 #include <QPoint>
 #include <QString>
 
+#include <functional>
 #include <optional>
 #include <set>
 #include <utility>
@@ -11,6 +12,7 @@
 
 #include "tests/x11/target_window.h"
 
+class QProcess;
 typedef struct _XDisplay Display;
 
 namespace stylorex::testing {
@@ -24,6 +26,24 @@ void ClickAt(Display* display, QPoint root);
 QString WindowTitle(Display* display, unsigned long window);
 // A mapped top-level window of process `pid` whose title starts with "Stylorex".
 std::optional<unsigned long> FindProgramWindow(Display* display, long long pid);
+
+// Copies the program to `copy` and makes the copy executable: the program keeps its settings
+// file beside its executable, so each test runs a copy in a folder of its own.
+void CopyProgram(const QString& program, const QString& copy);
+// Starts `program` on the X server in DISPLAY (not offscreen), its output forwarded to the
+// test's, and waits until the process runs.
+void StartOnX11(QProcess& process, const QString& program);
+// Kills the process if it still runs and waits for it to end, so that no test leaves it behind.
+void StopProgram(QProcess& process);
+// Gives a window the keyboard as a user's click on it would: there is no window manager on the
+// test server to do it.
+void GiveKeyboard(Display* display, unsigned long window);
+
+// Whether the program's title says a run is drawing or has finished.
+bool TitleShowsRun(const QString& title);
+// Tab then Enter, up to 40 times, each followed by up to 300 ms for `title` to show a run, as
+// the instructions on the window tell a user to do after Ctrl+G. Whether a run started.
+bool TabAndEnterUntilRunStarts(Display* display, const std::function<QString()>& title);
 
 // Where the program's main window lies: its client area on the root window and the height of
 // its menu bar, read from the window's size (the window is made exactly that much taller than

@@ -7,6 +7,13 @@ typedef struct _XDisplay Display;
 
 namespace stylorex::testing {
 
+// Where the tests that draw through the real program or window place their target window, and
+// the origin inside it, away from its edges, that those runs start from.
+constexpr int kTargetX = 100;
+constexpr int kTargetY = 100;
+constexpr int kOriginX = 150;
+constexpr int kOriginY = 140;
+
 // One pointer event as a test's own window received it, in root (screen) coordinates.
 struct ReceivedEvent {
     enum class Kind { Motion, Press, Release };

@@ -75,15 +75,19 @@ void X11Session::restore() {
     XSync(display_, False);
 }
 
-bool Eventually(const std::function<bool()>& condition, int ms) {
+bool Eventually(const std::function<bool()>& condition, int ms, int pollMs) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
     while (!condition()) {
         if (std::chrono::steady_clock::now() >= deadline) {
             return false;
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        Pause(pollMs);
     }
     return true;
+}
+
+void Pause(int ms) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
 std::unique_ptr<X11Pointer> OpenBackend() {

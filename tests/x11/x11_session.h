@@ -36,9 +36,14 @@ class X11Session {
     Display* display_ = nullptr;
 };
 
-// Asks `condition` until it holds, for at most `ms` milliseconds; the backend's key watcher
-// runs on a thread of its own and may need a moment on a busy machine.
-bool Eventually(const std::function<bool()>& condition, int ms = 3000);
+// Asks `condition` until it holds, for at most `ms` milliseconds, every `pollMs` milliseconds;
+// the backend's key watcher runs on a thread of its own and may need a moment on a busy
+// machine, and another process's window needs longer.
+bool Eventually(const std::function<bool()>& condition, int ms = 3000, int pollMs = 5);
+
+// Sleeps the calling thread: for a process of its own, which the test cannot ask whether it
+// has handled what the server delivered.
+void Pause(int ms);
 
 // Opens the backend under test, or fails the calling test with the backend's reason.
 std::unique_ptr<X11Pointer> OpenBackend();
