@@ -20,6 +20,25 @@ namespace stylorex {
 
 namespace {
 
+struct PointerState {
+    QPoint position;
+    unsigned mask = 0;
+};
+
+PointerState queryPointer(Display* display) {
+    Window root = 0;
+    Window child = 0;
+    int rootX = 0;
+    int rootY = 0;
+    int windowX = 0;
+    int windowY = 0;
+    PointerState state;
+    XQueryPointer(display, DefaultRootWindow(display), &root, &child, &rootX, &rootY, &windowX,
+                  &windowY, &state.mask);
+    state.position = QPoint(rootX, rootY);
+    return state;
+}
+
 constexpr unsigned kLeftButton = 1;
 
 bool keyDownInKeymap(Display* display, unsigned keycode) {
@@ -214,16 +233,7 @@ bool X11Pointer::escPressed() {
 }
 
 QPoint X11Pointer::position() {
-    Window root = 0;
-    Window child = 0;
-    int rootX = 0;
-    int rootY = 0;
-    int windowX = 0;
-    int windowY = 0;
-    unsigned mask = 0;
-    XQueryPointer(display_, DefaultRootWindow(display_), &root, &child, &rootX, &rootY, &windowX,
-                  &windowY, &mask);
-    return QPoint(rootX, rootY);
+    return queryPointer(display_).position;
 }
 
 QSize X11Pointer::primaryScreenSize() {
@@ -232,16 +242,7 @@ QSize X11Pointer::primaryScreenSize() {
 }
 
 bool LeftButtonIsDown(Display* display) {
-    Window root = 0;
-    Window child = 0;
-    int rootX = 0;
-    int rootY = 0;
-    int windowX = 0;
-    int windowY = 0;
-    unsigned mask = 0;
-    XQueryPointer(display, DefaultRootWindow(display), &root, &child, &rootX, &rootY, &windowX,
-                  &windowY, &mask);
-    return (mask & Button1Mask) != 0;
+    return (queryPointer(display).mask & Button1Mask) != 0;
 }
 
 bool ReleaseLeftButtonIfDown(Display* display) {
