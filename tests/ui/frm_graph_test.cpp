@@ -52,6 +52,13 @@ class FrmGraphTest : public ::testing::Test {
 
     void TearDown() override { OverrideProgramFolderForTests(QString()); }
 
+    // A settings path that cannot be written: a plain file stands where its folder should be.
+    QString unwritableSettingsPath() {
+        QFile blocker(dir_.filePath(QStringLiteral("not-a-folder")));
+        EXPECT_TRUE(blocker.open(QIODevice::WriteOnly));
+        return dir_.filePath(QStringLiteral("not-a-folder/stylorex.ini"));
+    }
+
     bool canvasIsWhite() const {
         const QImage& image = window_->picSRC->persistentImage();
         for (int y = 0; y < image.height(); ++y) {
@@ -246,11 +253,7 @@ TEST_F(FrmGraphTest, ClosingTheWindowSavesTheSettings) {
 }
 
 TEST_F(FrmGraphTest, ASaveThatCannotBeWrittenIsReportedOnClose) {
-    // A plain file stands where the settings file's folder should be.
-    QFile blocker(dir_.filePath(QStringLiteral("not-a-folder")));
-    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
-    blocker.close();
-    const QString unwritable = dir_.filePath(QStringLiteral("not-a-folder/stylorex.ini"));
+    const QString unwritable = unwritableSettingsPath();
     window_->setSettingsPath(unwritable);
     loadAndShow();
     EXPECT_TRUE(window_->close());
@@ -261,11 +264,7 @@ TEST_F(FrmGraphTest, ASaveThatCannotBeWrittenIsReportedOnClose) {
 }
 
 TEST_F(FrmGraphTest, ASignalsCloseSavesWithoutWaitingForAMessageBox) {
-    // A plain file stands where the settings file's folder should be.
-    QFile blocker(dir_.filePath(QStringLiteral("not-a-folder")));
-    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
-    blocker.close();
-    const QString unwritable = dir_.filePath(QStringLiteral("not-a-folder/stylorex.ini"));
+    const QString unwritable = unwritableSettingsPath();
     window_->setSettingsPath(unwritable);
     loadAndShow();
     window_->closeOnSignal();
