@@ -1,6 +1,7 @@
 #include "common/program_folder.h"
 
 #include <QFileInfo>
+#include <QTemporaryFile>
 
 #include <filesystem>
 #include <system_error>
@@ -59,6 +60,14 @@ QString JoinPath(const QString& folder, const QString& name) {
         return name;
     }
     return withOneTrailingSeparator(folder) + name;
+}
+
+bool FolderAcceptsFiles(const QString& folder) {
+    if (!QFileInfo(folder).isDir()) {
+        return false;
+    }
+    QTemporaryFile probe(JoinPath(folder, QStringLiteral(".stylorex-probe-XXXXXX")));
+    return probe.open();
 }
 
 void OverrideProgramFolderForTests(const QString& folder) {

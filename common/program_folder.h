@@ -14,6 +14,10 @@ QString ProgramBaseName();
 // Joins a folder and a file name with exactly one separator between them.
 QString JoinPath(const QString& folder, const QString& name);
 
+// Whether a new file can be made in `folder`. A probe file is made and removed, since
+// permissions alone do not tell (a read-only mount, another owner, root).
+bool FolderAcceptsFiles(const QString& folder);
+
 // Tests point the program folder somewhere else; an empty text returns to the executable's.
 void OverrideProgramFolderForTests(const QString& folder);
 

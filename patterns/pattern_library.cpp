@@ -12,7 +12,6 @@
 #include <QImageWriter>
 #include <QSaveFile>
 #include <QStandardPaths>
-#include <QTemporaryFile>
 
 namespace stylorex {
 
@@ -24,21 +23,11 @@ constexpr int kStatusPanel = 2;
 const QString kJpegExtension = QStringLiteral(".jpg");
 const QString kBmpExtension = QStringLiteral(".bmp");
 
-// Probing with a real file answers for every reason a folder may refuse files (permissions,
-// read-only mounts, a missing folder), also for users whom permission bits do not stop.
-bool folderAcceptsFiles(const QString& folder) {
-    if (!QFileInfo(folder).isDir()) {
-        return false;
-    }
-    QTemporaryFile probe(JoinPath(folder, QStringLiteral(".stylorex-probe-XXXXXX")));
-    return probe.open();
-}
-
 // Both folders, the one a store would write to now first.
 QStringList patternFolders() {
     const QString program = ProgramFolder();
     const QString perUser = PerUserPatternFolder();
-    if (folderAcceptsFiles(program)) {
+    if (FolderAcceptsFiles(program)) {
         return {program, perUser};
     }
     return {perUser, program};
@@ -78,7 +67,7 @@ QString PerUserPatternFolder() {
 
 QString PatternStoreFolder() {
     const QString program = ProgramFolder();
-    if (folderAcceptsFiles(program)) {
+    if (FolderAcceptsFiles(program)) {
         return program;
     }
     const QString perUser = PerUserPatternFolder();

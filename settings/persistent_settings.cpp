@@ -8,10 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include <cstdlib>
 #include <limits>
-
-#include <unistd.h>
 
 namespace stylorex {
 
@@ -151,22 +148,13 @@ bool writeText(clsIniFile& ini, const QString& key, const QString& text) {
 }
 
 // Whether the settings file can be written at path: a file can be made in its folder, and an
-// existing file may be written. A probe file is made and removed, since permissions alone do
-// not tell (a read-only mount, another owner, root).
+// existing file may be written.
 bool canWriteSettingsAt(const QString& path) {
     const QFileInfo info(path);
     if (info.exists() && (!info.isFile() || !info.isWritable())) {
         return false;
     }
-    QByteArray probe =
-        QFile::encodeName(JoinPath(info.absolutePath(), QStringLiteral(".stylorex-probe.XXXXXX")));
-    const int fd = ::mkstemp(probe.data());
-    if (fd < 0) {
-        return false;
-    }
-    ::close(fd);
-    ::unlink(probe.constData());
-    return true;
+    return FolderAcceptsFiles(info.absolutePath());
 }
 
 QString userConfigFolder() {
