@@ -15,9 +15,11 @@
 #include <algorithm>
 #include <chrono>
 #include <cstring>
+#include <thread>
 #include <vector>
 
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 
 namespace stylorex {
@@ -233,6 +235,99 @@ void BM_X11Dispatch(benchmark::State& state) {
 }
 
 BENCHMARK(BM_X11Dispatch)->Iterations(7)->Unit(benchmark::kMillisecond);
+
+// --- Stroke ends ------------------------------------------------------------------------------
+
+// 32 × 32 isolated dots four pixels apart: 1,024 strokes of a press and a release each.
+const QImage& Dots() {
+    static const QImage picture = [] {
+        QImage image(128, 128, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        for (int y = 1; y < 128; y += 4) {
+            for (int x = 1; x < 128; x += 4) {
+                image.setPixel(x, y, qRgb(0, 0, 0));
+            }
+        }
+        return image;
+    }();
+    return picture;
+}
+
+// A window to draw into, as a paint program offers one: with a window manager running it is
+// managed, so every press goes through the manager's grab as into a user's target.
+class DrawingSurface {
+  public:
+    explicit DrawingSurface(Display* display) : display_(display) {
+        window_ =
+            XCreateSimpleWindow(display_, DefaultRootWindow(display_), 0, 0, kWidth + 40,
+                                kHeight + 60, 0, 0, WhitePixel(display_, DefaultScreen(display_)));
+        XSelectInput(display_, window_, ButtonPressMask | ButtonReleaseMask | PointerMotionMask);
+        XSizeHints hints{};
+        hints.flags = USPosition;
+        XSetWMNormalHints(display_, window_, &hints);
+        XMapRaised(display_, window_);
+        XSync(display_, False);
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));  // placed by the manager
+    }
+    ~DrawingSurface() {
+        XDestroyWindow(display_, window_);
+        XSync(display_, False);
+    }
+    DrawingSurface(const DrawingSurface&) = delete;
+    DrawingSurface& operator=(const DrawingSurface&) = delete;
+    // Drops what the window received, so the connection's queue does not grow.
+    void drain() {
+        while (XPending(display_) > 0) {
+            XEvent event;
+            XNextEvent(display_, &event);
+        }
+    }
+
+  private:
+    Display* display_;
+    Window window_ = 0;
+};
+
+// One run at wait 0 into a window of our own: what the ends of the strokes cost, with or
+// without a window manager on the server (run it both ways). Counters: the run's time, the
+// strokes and the time per stroke.
+void BM_X11StrokeEnds(benchmark::State& state) {
+    QString error;
+    auto pointer = X11Pointer::open(&error);
+    if (!pointer) {
+        state.SkipWithError(("X11 stroke ends skipped: " + error).toStdString().c_str());
+        return;
+    }
+    DrawingSurface surface(pointer->display());
+    const QImage& picture = state.range(0) == 0 ? Dots() : Picture(kLineArt);
+    QuietWindow window;
+    ScanTables tables;
+    RunServices services{*pointer, window, [] {}, SystemClock()};
+    RunSettings settings;
+    settings.WaitTime = 0;
+    std::vector<double> seconds;
+    std::int32_t strokes = 0;
+    for (auto _ : state) {
+        const auto start = std::chrono::steady_clock::now();
+        strokes = RunDrawing(picture, 20, 40, settings, services, tables);
+        XSync(pointer->display(), False);
+        seconds.push_back(
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+        surface.drain();
+    }
+    std::sort(seconds.begin(), seconds.end());
+    const double median = seconds[seconds.size() / 2];
+    state.counters["run_ms"] = median * 1e3;
+    state.counters["strokes"] = strokes;
+    state.counters["us_per_stroke"] = median * 1e6 / strokes;
+}
+
+BENCHMARK(BM_X11StrokeEnds)
+    ->ArgName("line_art")
+    ->Arg(0)
+    ->Arg(1)
+    ->Iterations(5)
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace stylorex

@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <thread>
 
@@ -14,7 +15,16 @@ typedef struct _XDisplay Display;
 namespace stylorex {
 
 // The X11 backend. Moves and buttons go through XTest on one connection, each followed by a
-// flush, so the server applies them in the order they were made. Esc presses are latched from
+// flush, so the server applies them in the order they were made.
+//
+// A click-to-focus window manager takes each press through a passive grab of its own, which
+// freezes the pointer until the manager has handled the press and replays it to the client.
+// Events injected while the pointer is frozen wait in the server's queue, which merges the
+// moves and hands the buttons out where the pointer stands when it thaws: strokes joined by
+// lines, dots lost. So after a press nothing more is sent until the server shows the next
+// event applied (the pointer on the stroke's second pixel, or the button up again), and a
+// release returns only once the server has the button up. That costs a round trip, plus the
+// manager's reaction, at each end of a stroke and nothing inside it. Esc presses are latched from
 // XInput2 raw key events on the root window (they also arrive while another client grabs the
 // keyboard), read by a watcher thread on a second, private connection: a query only reads two
 // flags, so the run's per-move test costs no request and no system call. Without XInput2 2.1
@@ -40,6 +50,11 @@ class X11Pointer : public PointerDevice {
 
   private:
     X11Pointer(Display* display, Display* keyDisplay, int xiOpcode);
+    // Where the server puts the pointer for a move to (x, y): it keeps it on the screen.
+    QPoint onScreen(int x, int y) const;
+    // Asks the server for the pointer until `applied`(button mask, position) holds, for at
+    // most kAppliedLimit; whether it held.
+    bool waitUntilApplied(const std::function<bool(unsigned, QPoint)>& applied);
     void watchKeys();
     void drainKeyEvents();
 
@@ -50,6 +65,10 @@ class X11Pointer : public PointerDevice {
     std::atomic<bool> escLatched_{false};
     std::atomic<bool> escDown_{false};
     bool pressed_ = false;
+    // Set by a press until the server has shown the next event applied.
+    bool awaitingThaw_ = false;
+    // The last position a move put the pointer on, as the server keeps it.
+    QPoint position_{-1, -1};
     int wakePipe_[2] = {-1, -1};  // wakes the watcher to stop
     std::thread watcher_;
 };

@@ -10,7 +10,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
-#include <QPainter>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -18,7 +17,6 @@
 
 #include <functional>
 
-#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/keysym.h>
 
@@ -42,28 +40,6 @@ constexpr QPoint kLoadButton(336, 74);        // "ロード"
 // Polls a condition on another process's window at the pace these tests have always used.
 bool waitFor(const std::function<bool()>& done, int ms) {
     return testing::Eventually(done, ms, 20);
-}
-
-// Black line art on white at the canvas's size, drawn without antialiasing: a rectangle, a
-// two-pixel-thick bar, a diagonal, a vertical, a circle and a lone dot, kept apart so that each
-// survives a JPEG round trip as it is. Pixel (0, 0), where the pointer waits, is white.
-QImage LineArt() {
-    QImage picture(kCanvasSide, kCanvasSide, QImage::Format_RGB32);
-    picture.fill(Qt::white);
-    QPainter painter(&picture);
-    painter.setRenderHint(QPainter::Antialiasing, false);
-    painter.setPen(QPen(Qt::black, 1));
-    painter.drawRect(20, 20, 60, 40);
-    painter.drawLine(100, 20, 160, 80);
-    painter.drawLine(180, 10, 180, 190);
-    painter.drawEllipse(QPoint(120, 150), 20, 20);
-    painter.end();
-    for (int x = 30; x <= 90; ++x) {
-        picture.setPixel(x, 100, qRgb(0, 0, 0));
-        picture.setPixel(x, 101, qRgb(0, 0, 0));
-    }
-    picture.setPixel(50, 150, qRgb(0, 0, 0));
-    return picture;
 }
 
 QImage MakeBlank() {
@@ -101,33 +77,14 @@ class ClipboardPatternProgramX11 : public ::testing::Test {
     void copyInAnotherProgram(const QImage& picture) {
         const QString file = dir.filePath(QStringLiteral("copied.png"));
         ASSERT_TRUE(picture.save(file, "PNG"));
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-        clipboardOwner.setProcessEnvironment(env);
-        clipboardOwner.setProcessChannelMode(QProcess::SeparateChannels);
-        clipboardOwner.setReadChannel(QProcess::StandardOutput);
-        clipboardOwner.start(QStringLiteral(STYLOREX_CLIPBOARD_OWNER), {file});
-        ASSERT_TRUE(clipboardOwner.waitForStarted(5000));
-        ASSERT_TRUE(waitFor(
-            [&] {
-                clipboardOwner.waitForReadyRead(50);
-                return clipboardOwner.readAllStandardOutput().contains("ready");
-            },
-            10000))
-            << "the other program never took the clipboard";
-        const Atom clipboard = XInternAtom(display(), "CLIPBOARD", False);
-        EXPECT_NE(XGetSelectionOwner(display(), clipboard), static_cast<Window>(None));
+        ASSERT_NO_FATAL_FAILURE(testing::CopyInAnotherProgram(
+            clipboardOwner, QStringLiteral(STYLOREX_CLIPBOARD_OWNER), file));
     }
 
     void startProgram() {
         ASSERT_NO_FATAL_FAILURE(testing::StartOnX11(stylorexProcess, program));
-        ASSERT_TRUE(waitFor(
-            [&] {
-                programWindow = testing::FindProgramWindow(display(), stylorexProcess.processId());
-                return programWindow.has_value();
-            },
-            15000))
-            << "the main window did not appear";
+        programWindow = testing::WaitForProgramWindow(display(), stylorexProcess);
+        ASSERT_TRUE(programWindow.has_value()) << "the main window did not appear";
         // The window is placed at the screen's right edge after it is shown.
         ASSERT_TRUE(waitFor(
             [&] {
@@ -188,7 +145,7 @@ class ClipboardPatternProgramX11 : public ::testing::Test {
 };
 
 TEST_F(ClipboardPatternProgramX11, APastedPictureAndItsStoredPatternDrawTheSameStrokes) {
-    const QImage picture = LineArt();
+    const QImage picture = testing::LineArt(kCanvasSide);
     const auto expected = testing::ExpectedRunEvents(picture, kOriginX, kOriginY);
     ASSERT_FALSE(expected.empty());
     ASSERT_EQ(testing::DrawnPixels(expected, kOriginX, kOriginY), testing::DarkPixels(picture));

@@ -6,6 +6,7 @@
 
 #include <QColor>
 #include <QFile>
+#include <QPainter>
 #include <QProcess>
 
 #include <gtest/gtest.h>
@@ -101,27 +102,43 @@ QString WindowTitle(Display* display, unsigned long window) {
                              static_cast<int>(name.items));
 }
 
-std::optional<unsigned long> FindProgramWindow(Display* display, long long pid) {
+namespace {
+
+// Searches the children of `parent` and, `depth` levels further, theirs: a window manager puts
+// each top-level window into a frame of its own, two levels below the root.
+std::optional<unsigned long> FindWindowOf(Display* display, Window parent, long long pid,
+                                          int depth) {
     Window root = 0;
-    Window parent = 0;
+    Window grandparent = 0;
     Window* children = nullptr;
     unsigned count = 0;
-    if (XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count) == 0) {
+    if (XQueryTree(display, parent, &root, &grandparent, &children, &count) == 0) {
         return std::nullopt;
     }
     std::optional<unsigned long> found;
     for (unsigned i = 0; i < count && !found; ++i) {
         XWindowAttributes attributes;
-        if (XGetWindowAttributes(display, children[i], &attributes) != 0 &&
-            attributes.map_state == IsViewable && WindowPid(display, children[i]) == pid &&
+        if (XGetWindowAttributes(display, children[i], &attributes) == 0 ||
+            attributes.map_state != IsViewable) {
+            continue;
+        }
+        if (WindowPid(display, children[i]) == pid &&
             WindowTitle(display, children[i]).startsWith(QStringLiteral("Stylorex"))) {
             found = children[i];
+        } else if (depth > 0) {
+            found = FindWindowOf(display, children[i], pid, depth - 1);
         }
     }
     if (children != nullptr) {
         XFree(children);
     }
     return found;
+}
+
+}  // namespace
+
+std::optional<unsigned long> FindProgramWindow(Display* display, long long pid) {
+    return FindWindowOf(display, DefaultRootWindow(display), pid, 2);
 }
 
 void CopyProgram(const QString& program, const QString& copy) {
@@ -136,6 +153,34 @@ void StartOnX11(QProcess& process, const QString& program) {
     process.setProcessChannelMode(QProcess::ForwardedChannels);
     process.start(program, {});
     ASSERT_TRUE(process.waitForStarted(5000));
+}
+
+void CopyInAnotherProgram(QProcess& owner, const QString& ownerProgram, const QString& pngFile) {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    owner.setProcessEnvironment(env);
+    owner.setProcessChannelMode(QProcess::SeparateChannels);
+    owner.setReadChannel(QProcess::StandardOutput);
+    owner.start(ownerProgram, {pngFile});
+    ASSERT_TRUE(owner.waitForStarted(5000));
+    ASSERT_TRUE(Eventually(
+        [&] {
+            owner.waitForReadyRead(50);
+            return owner.readAllStandardOutput().contains("ready");
+        },
+        10000, 20))
+        << "the other program never took the clipboard";
+}
+
+std::optional<unsigned long> WaitForProgramWindow(Display* display, const QProcess& process) {
+    std::optional<unsigned long> window;
+    Eventually(
+        [&] {
+            window = FindProgramWindow(display, process.processId());
+            return window.has_value();
+        },
+        15000, 20);
+    return window;
 }
 
 void StopProgram(QProcess& process) {
@@ -212,6 +257,36 @@ QImage ScreenPixels(Display* display, int x, int y, int width, int height) {
     }
     XDestroyImage(shot);
     return image;
+}
+
+QImage LineArt(int side) {
+    QImage picture(side, side, QImage::Format_RGB32);
+    picture.fill(Qt::white);
+    QPainter painter(&picture);
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.setPen(QPen(Qt::black, 1));
+    painter.drawRect(20, 20, 60, 40);
+    painter.drawLine(100, 20, 160, 80);
+    painter.drawLine(180, 10, 180, 190);
+    painter.drawEllipse(QPoint(120, 150), 20, 20);
+    painter.end();
+    for (int x = 30; x <= 90; ++x) {
+        picture.setPixel(x, 100, qRgb(0, 0, 0));
+        picture.setPixel(x, 101, qRgb(0, 0, 0));
+    }
+    picture.setPixel(50, 150, qRgb(0, 0, 0));
+    return picture;
+}
+
+QImage IsolatedDots(int count, int spacing) {
+    QImage picture(count * spacing, count * spacing, QImage::Format_RGB32);
+    picture.fill(Qt::white);
+    for (int row = 0; row < count; ++row) {
+        for (int column = 0; column < count; ++column) {
+            picture.setPixel(column * spacing + 1, row * spacing + 1, qRgb(0, 0, 0));
+        }
+    }
+    return picture;
 }
 
 std::set<std::pair<int, int>> DarkPixels(const QImage& picture) {

@@ -33,6 +33,11 @@ void CopyProgram(const QString& program, const QString& copy);
 // Starts `program` on the X server in DISPLAY (not offscreen), its output forwarded to the
 // test's, and waits until the process runs.
 void StartOnX11(QProcess& process, const QString& program);
+// Starts `owner` (the clipboard owner program of the tests) to put `pngFile` on the clipboard
+// as another program's "Copy" does, and waits until it owns the clipboard.
+void CopyInAnotherProgram(QProcess& owner, const QString& ownerProgram, const QString& pngFile);
+// Waits up to 15 s for the main window of the program running as `process` to appear.
+std::optional<unsigned long> WaitForProgramWindow(Display* display, const QProcess& process);
 // Kills the process if it still runs and waits for it to end, so that no test leaves it behind.
 void StopProgram(QProcess& process);
 // Gives a window the keyboard as a user's click on it would: there is no window manager on the
@@ -63,6 +68,14 @@ std::optional<ProgramGeometry> ReadProgramGeometry(Display* display, unsigned lo
 
 // What is on the screen inside `rect` (root coordinates), read through XGetImage.
 QImage ScreenPixels(Display* display, int x, int y, int width, int height);
+
+// Black line art on white, `side` pixels square (at least 200), drawn without antialiasing: a
+// rectangle, a two-pixel-thick bar, a diagonal, a vertical, a circle and a lone dot, kept
+// apart so that each survives a JPEG round trip as it is. Pixel (0, 0) is white.
+QImage LineArt(int side);
+// `count` × `count` isolated black pixels on white, `spacing` pixels apart: every one a stroke
+// of its own, a press and a release with no move between.
+QImage IsolatedDots(int count, int spacing);
 
 // The line pixels of `picture` in mode 1 with the threshold 80: all three channels at or below
 // 80, read directly from the picture.

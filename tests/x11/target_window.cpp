@@ -23,24 +23,29 @@ bool waitReadable(Display* display, int ms) {
 
 }  // namespace
 
+void PrintTo(const ReceivedEvent& event, std::ostream* out) {
+    *out << (event.kind == ReceivedEvent::Kind::Motion  ? "M"
+             : event.kind == ReceivedEvent::Kind::Press ? "P"
+                                                        : "R")
+         << "(" << event.x << "," << event.y << ")";
+}
+
 std::string Describe(const std::vector<ReceivedEvent>& events) {
     std::ostringstream out;
     for (const ReceivedEvent& e : events) {
-        out << (e.kind == ReceivedEvent::Kind::Motion  ? "M"
-                : e.kind == ReceivedEvent::Kind::Press ? "P"
-                                                       : "R")
-            << "(" << e.x << "," << e.y << ") ";
+        PrintTo(e, &out);
+        out << " ";
     }
     return out.str();
 }
 
-TargetWindow::TargetWindow(int x, int y, int width, int height) {
+TargetWindow::TargetWindow(int x, int y, int width, int height, Placement placement) {
     display_ = XOpenDisplay(nullptr);
     if (display_ == nullptr) {
         return;
     }
     XSetWindowAttributes attributes{};
-    attributes.override_redirect = True;
+    attributes.override_redirect = placement == Placement::Unmanaged ? True : False;
     attributes.background_pixel = WhitePixel(display_, DefaultScreen(display_));
     attributes.event_mask =
         PointerMotionMask | ButtonPressMask | ButtonReleaseMask | StructureNotifyMask;
@@ -48,6 +53,14 @@ TargetWindow::TargetWindow(int x, int y, int width, int height) {
         XCreateWindow(display_, DefaultRootWindow(display_), x, y, static_cast<unsigned>(width),
                       static_cast<unsigned>(height), 0, CopyFromParent, InputOutput, CopyFromParent,
                       CWOverrideRedirect | CWBackPixel | CWEventMask, &attributes);
+    if (placement == Placement::Managed) {
+        XSizeHints hints{};
+        hints.flags = USPosition;
+        hints.x = x;
+        hints.y = y;
+        XSetWMNormalHints(display_, window_, &hints);
+        XStoreName(display_, window_, "target");
+    }
     XMapRaised(display_, window_);
     XFlush(display_);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);

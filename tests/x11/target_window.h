@@ -1,5 +1,6 @@
 #pragma once
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -25,12 +26,17 @@ struct ReceivedEvent {
 };
 
 std::string Describe(const std::vector<ReceivedEvent>& events);
+// How GoogleTest shows one event in a failure: M(x,y), P(x,y) or R(x,y).
+void PrintTo(const ReceivedEvent& event, std::ostream* out);
 
-// A plain Xlib window on a connection of its own, placed without a window manager, that
-// records the motion and left-button events it receives.
+// A plain Xlib window on a connection of its own that records the motion and left-button
+// events it receives. Unmanaged, it lies exactly at (x, y) whether or not a window manager
+// runs; managed, it is a normal top-level window that asks the window manager to put its
+// frame at (x, y), as a user's paint program is.
 class TargetWindow {
   public:
-    TargetWindow(int x, int y, int width, int height);
+    enum class Placement { Unmanaged, Managed };
+    TargetWindow(int x, int y, int width, int height, Placement placement = Placement::Unmanaged);
     ~TargetWindow();
     TargetWindow(const TargetWindow&) = delete;
     TargetWindow& operator=(const TargetWindow&) = delete;
