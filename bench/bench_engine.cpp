@@ -4,7 +4,7 @@
 #include "engine/drawing_run.h"
 #include "engine/pixel_scan.h"
 #include "engine/stroke_trace.h"
-#include "platform/x11_pointer.h"
+#include "os/x11/x11_pointer.h"
 
 #include <QColor>
 #include <QImage>

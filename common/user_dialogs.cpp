@@ -1,28 +1,9 @@
 #include "common/user_dialogs.h"
 
-#include <QInputDialog>
-#include <QMessageBox>
-
 namespace stylorex {
 
 QString ProgramTitle() {
     return QStringLiteral("Stylorex");
-}
-
-void QtUserDialogs::message(const QString& text, const QString& title) {
-    QMessageBox box(QMessageBox::NoIcon, title.isEmpty() ? ProgramTitle() : title, text,
-                    QMessageBox::Ok, parent_);
-    box.exec();
-}
-
-std::optional<QString> QtUserDialogs::input(const QString& prompt, const QString& title) {
-    bool ok = false;
-    const QString text =
-        QInputDialog::getText(parent_, title, prompt, QLineEdit::Normal, QString(), &ok);
-    if (!ok) {
-        return std::nullopt;
-    }
-    return text;
 }
 
 }  // namespace stylorex

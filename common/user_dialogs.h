@@ -4,8 +4,6 @@
 
 #include <optional>
 
-class QWidget;
-
 namespace stylorex {
 
 // The program's only ways of asking or telling the user something: a message box with an OK
@@ -17,16 +15,6 @@ class UserDialogs {
     virtual void message(const QString& text, const QString& title = QString()) = 0;
     // The typed text, or nothing when the box was cancelled.
     virtual std::optional<QString> input(const QString& prompt, const QString& title) = 0;
-};
-
-class QtUserDialogs : public UserDialogs {
-  public:
-    explicit QtUserDialogs(QWidget* parent) : parent_(parent) {}
-    void message(const QString& text, const QString& title = QString()) override;
-    std::optional<QString> input(const QString& prompt, const QString& title) override;
-
-  private:
-    QWidget* parent_;
 };
 
 // The program's name, the title of message boxes that name no other.

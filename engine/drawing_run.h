@@ -2,7 +2,7 @@
 
 #include "common/window_text.h"
 #include "engine/pixel_scan.h"
-#include "platform/pointer_device.h"
+#include "os/pointer_device.h"
 
 #include <QImage>
 #include <QSize>

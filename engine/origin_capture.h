@@ -1,7 +1,7 @@
 #pragma once
 
 #include "common/window_text.h"
-#include "platform/pointer_device.h"
+#include "os/pointer_device.h"
 
 #include <QPoint>
 #include <QString>

@@ -1,6 +1,6 @@
 #include "painter/bezier_tool.h"
 
-#include "common/picture_box.h"
+#include "canvas/picture_box.h"
 #include "painter/canvas_drawing.h"
 #include "painter/pen.h"
 

@@ -1,6 +1,6 @@
 #include "painter/canvas_drawing.h"
 
-#include "common/picture_box.h"
+#include "canvas/picture_box.h"
 
 #include <QFontMetrics>
 #include <QPainter>

@@ -1,6 +1,6 @@
 #include "painter/painter.h"
 
-#include "common/picture_box.h"
+#include "canvas/picture_box.h"
 #include "painter/bezier_tool.h"
 #include "painter/drawing_tools.h"
 #include "painter/pen.h"

@@ -53,7 +53,7 @@ struct PainterControls {
     QPushButton* cmdDrawZtxt[2] = {nullptr, nullptr};
     // The "元絵(&M)" menu, shown as the picture's context menu.
     QMenu* mnu_menu1 = nullptr;
-    UserDialogs* dialogs = nullptr;
+    UserDialogs* dialogs = nullptr;  // must be set
 };
 
 // The simple painter: the tools of cmbMethod on the picture's mouse events, the pen, the text

@@ -1,6 +1,6 @@
 #include "painter/pen.h"
 
-#include "common/picture_box.h"
+#include "canvas/picture_box.h"
 
 #include <QComboBox>
 #include <QFrame>

@@ -1,6 +1,6 @@
 #include "painter/text_tool.h"
 
-#include "common/picture_box.h"
+#include "canvas/picture_box.h"
 #include "common/user_dialogs.h"
 #include "painter/canvas_drawing.h"
 #include "painter/coordinates.h"
@@ -76,10 +76,6 @@ void DrawTextOutline(std::int16_t x, std::int16_t y, PictureBox& picture, const 
 
 TextTool::TextTool(const Controls& controls, QObject* parent)
     : QObject(parent), c_(controls), chooseFont_(ChooseFontWithDialog) {
-    if (c_.dialogs == nullptr) {
-        ownDialogs_ = std::make_unique<QtUserDialogs>(c_.picSRC->window());
-        c_.dialogs = ownDialogs_.get();
-    }
     c_.txtChar->hide();
     c_.txtChar->installEventFilter(this);
     c_.txtInput->installEventFilter(this);

@@ -18,7 +18,6 @@ namespace stylorex {
 
 class PictureBox;
 class UserDialogs;
-class QtUserDialogs;
 
 // Asks the user for a font, starting from `current`; nothing when the dialog was cancelled.
 using FontChooser = std::function<std::optional<QFont>(const QFont& current, QWidget* parent)>;
@@ -51,7 +50,7 @@ class TextTool : public QObject {
         QPushButton* cmdfont = nullptr;
         QPushButton* cmdDrawZtxt[2] = {nullptr, nullptr};
         // The message boxes; Qt's own when none is given.
-        UserDialogs* dialogs = nullptr;
+        UserDialogs* dialogs = nullptr;  // must be set: every message of the text tool
     };
 
     explicit TextTool(const Controls& controls, QObject* parent = nullptr);
@@ -86,7 +85,6 @@ class TextTool : public QObject {
     bool inputKey(QEvent* event);
 
     Controls c_;
-    std::unique_ptr<QtUserDialogs> ownDialogs_;
     FontChooser chooseFont_;
     std::int32_t CharX_ = 0;
     std::int32_t CharY_ = 0;

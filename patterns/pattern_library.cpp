@@ -1,11 +1,11 @@
 #include "patterns/pattern_library.h"
 
-#include "common/picture_box.h"
-#include "common/program_folder.h"
+#include "canvas/picture_box.h"
 #include "common/user_dialogs.h"
 #include "common/window_text.h"
-#include "platform/jpeg_writer.h"
-#include "platform/picture_decoder.h"
+#include "imaging/jpeg_writer.h"
+#include "imaging/picture_decoder.h"
+#include "os/program_folder.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,8 +1,8 @@
 #include "settings/persistent_settings.h"
 
-#include "common/program_folder.h"
-#include "platform/ini_profile.h"
+#include "os/program_folder.h"
 #include "settings/ini_file.h"
+#include "settings/ini_profile.h"
 
 #include <QDir>
 #include <QFile>

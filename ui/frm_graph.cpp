@@ -1,17 +1,17 @@
 #include "ui/frm_graph.h"
 
-#include "common/picture_box.h"
-#include "common/user_dialogs.h"
+#include "canvas/picture_box.h"
 #include "engine/drawing_run.h"
 #include "engine/origin_capture.h"
+#include "os/pointer_device.h"
 #include "patterns/pattern_library.h"
-#include "platform/pointer_device.h"
-#include "settings/dlg_setting.h"
-#include "settings/wait_menu.h"
+#include "ui/dlg_setting.h"
 #include "ui/frm_about.h"
 #include "ui/picture_commands.h"
 #include "ui/program_icon.h"
+#include "ui/qt_user_dialogs.h"
 #include "ui/viewport_scroll_bar.h"
+#include "ui/wait_menu.h"
 
 #include <QAction>
 #include <QCloseEvent>

@@ -1,7 +1,7 @@
-#include "common/user_dialogs.h"
-#include "platform/pointer_device.h"
+#include "os/pointer_device.h"
+#include "os/termination_signals.h"
 #include "ui/frm_graph.h"
-#include "ui/termination_signals.h"
+#include "ui/qt_user_dialogs.h"
 
 #include <QApplication>
 

@@ -1,6 +1,6 @@
 #include "ui/picture_commands.h"
 
-#include "common/picture_box.h"
+#include "canvas/picture_box.h"
 #include "common/user_dialogs.h"
 
 #include <QClipboard>

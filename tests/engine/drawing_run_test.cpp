@@ -1,7 +1,7 @@
 #include "engine/drawing_run.h"
 
-#include "platform/pointer_fake.h"
 #include "tests/engine/test_pictures.h"
+#include "tests/support/pointer_fake.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

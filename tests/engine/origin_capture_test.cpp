@@ -1,6 +1,6 @@
 #include "engine/origin_capture.h"
 
-#include "platform/pointer_fake.h"
+#include "tests/support/pointer_fake.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "common/picture_box.h"
+#include "canvas/picture_box.h"
 #include "common/user_dialogs.h"
 #include "painter/bezier_tool.h"
 #include "painter/drawing_tools.h"

@@ -1,11 +1,11 @@
 #include "patterns/pattern_library.h"
 
+#include "canvas/picture_box.h"
 #include "common/colour.h"
-#include "common/picture_box.h"
-#include "common/program_folder.h"
 #include "common/user_dialogs.h"
 #include "common/window_text.h"
-#include "platform/picture_decoder.h"
+#include "imaging/picture_decoder.h"
+#include "os/program_folder.h"
 #include "tests/patterns/permission_guard.h"
 
 #include <QApplication>
@@ -401,9 +401,3 @@ TEST_F(PatternLibraryTest, WhenNoFolderTakesTheFileTheStoreSaysSoAndClaimsNoSucc
 
 }  // namespace
 }  // namespace stylorex
-
-int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

@@ -1,7 +1,7 @@
 #include "settings/ini_file.h"
 
-#include "common/program_folder.h"
-#include "platform/ini_profile.h"
+#include "os/program_folder.h"
+#include "settings/ini_profile.h"
 
 #include <QFile>
 #include <QTemporaryDir>

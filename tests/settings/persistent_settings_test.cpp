@@ -1,7 +1,7 @@
 #include "settings/persistent_settings.h"
 
-#include "common/program_folder.h"
-#include "platform/ini_profile.h"
+#include "os/program_folder.h"
+#include "settings/ini_profile.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
-#include "common/picture_box.h"
-#include "platform/pointer_fake.h"
-#include "tests/ui/recording_dialogs.h"
+#include "canvas/picture_box.h"
+#include "tests/support/pointer_fake.h"
+#include "tests/support/recording_dialogs.h"
 #include "ui/frm_graph.h"
 
 #include <QAction>

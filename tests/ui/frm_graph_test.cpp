@@ -1,12 +1,12 @@
 #include "ui/frm_graph.h"
 
-#include "common/picture_box.h"
-#include "common/program_folder.h"
-#include "platform/pointer_fake.h"
-#include "settings/dlg_setting.h"
-#include "settings/wait_menu.h"
-#include "tests/ui/recording_dialogs.h"
+#include "canvas/picture_box.h"
+#include "os/program_folder.h"
+#include "tests/support/pointer_fake.h"
+#include "tests/support/recording_dialogs.h"
+#include "ui/dlg_setting.h"
 #include "ui/viewport_scroll_bar.h"
+#include "ui/wait_menu.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,8 +1,8 @@
 #include "ui/picture_commands.h"
 
-#include "common/picture_box.h"
+#include "canvas/picture_box.h"
 #include "common/user_dialogs.h"
-#include "tests/platform/test_pictures.h"
+#include "tests/support/picture_files.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -1,6 +1,6 @@
 // Drawing runs through the X11 backend into a window of the test's own: no fake on the path.
 #include "engine/drawing_run.h"
-#include "platform/x11_pointer.h"
+#include "os/x11/x11_pointer.h"
 
 #include "tests/x11/target_window.h"
 #include "tests/x11/x11_session.h"

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "common/window_text.h"
-#include "platform/x11_pointer.h"
-#include "tests/ui/recording_dialogs.h"
+#include "os/x11/x11_pointer.h"
+#include "tests/support/recording_dialogs.h"
 #include "tests/x11/program_window.h"
 #include "tests/x11/target_window.h"
 #include "tests/x11/x11_session.h"

@@ -2,10 +2,10 @@
 // Tab and Enter, all typed through XTest, drawing into a window of the test's own.
 #include "ui/frm_graph.h"
 
-#include "common/picture_box.h"
-#include "settings/wait_menu.h"
+#include "canvas/picture_box.h"
 #include "tests/x11/main_window_fixture.h"
 #include "tests/x11/program_window.h"
+#include "ui/wait_menu.h"
 
 #include <QApplication>
 #include <QLineEdit>

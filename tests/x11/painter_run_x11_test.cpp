@@ -3,12 +3,12 @@
 // into a window of the test's own with Ctrl+G, Tab and Enter through the X11 backend.
 #include "ui/frm_graph.h"
 
-#include "common/picture_box.h"
+#include "canvas/picture_box.h"
 #include "painter/bezier_tool.h"
 #include "painter/drawing_tools.h"
-#include "settings/wait_menu.h"
 #include "tests/x11/main_window_fixture.h"
 #include "tests/x11/program_window.h"
+#include "ui/wait_menu.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -1,5 +1,5 @@
 // The X11 backend against a real X server: every call goes through XTest and XInput2.
-#include "platform/x11_pointer.h"
+#include "os/x11/x11_pointer.h"
 
 #include "tests/x11/target_window.h"
 #include "tests/x11/x11_session.h"

@@ -1,7 +1,7 @@
 // The real program, started as a user starts it, on a real X server: its settings file beside
 // the executable, the origin captured with Ctrl+G, the run started with Tab and Enter, and the
 // program ended with SIGTERM.
-#include "platform/x11_pointer.h"
+#include "os/x11/x11_pointer.h"
 #include "tests/x11/program_window.h"
 #include "tests/x11/target_window.h"
 #include "tests/x11/x11_session.h"

@@ -2,7 +2,7 @@
 // window through a passive grab of its own and replays it: the target must still receive
 // exactly the strokes, through the engine and through the real program.
 #include "engine/drawing_run.h"
-#include "platform/x11_pointer.h"
+#include "os/x11/x11_pointer.h"
 #include "tests/x11/program_window.h"
 #include "tests/x11/target_window.h"
 #include "tests/x11/window_manager.h"

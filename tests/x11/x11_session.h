@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/x11_pointer.h"
+#include "os/x11/x11_pointer.h"
 
 #include <QString>
 

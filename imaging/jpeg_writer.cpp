@@ -1,0 +1,28 @@
+#include "imaging/jpeg_writer.h"
+
+#include <QImageWriter>
+#include <QSaveFile>
+
+namespace stylorex {
+
+bool DCSavetoJPEG(const QImage& image, int width, int height, const QString& path, quint8 quality,
+                  int /*flags*/) {
+    if (image.isNull() || width <= 0 || height <= 0 || width > image.width() ||
+        height > image.height() || path.isEmpty()) {
+        return false;
+    }
+    const QImage pixels = image.copy(0, 0, width, height).convertToFormat(QImage::Format_RGB32);
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        return false;
+    }
+    QImageWriter writer(&file, "jpeg");
+    writer.setQuality(qMin<int>(quality, 100));
+    if (!writer.write(pixels)) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
+}
+
+}  // namespace stylorex

@@ -1,0 +1,242 @@
+#include "imaging/picture_decoder.h"
+
+#include "imaging/metafile_converter.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QImageReader>
+#include <QPainter>
+#include <QSvgRenderer>
+#include <QtEndian>
+
+#include <cstring>
+
+namespace stylorex {
+
+namespace {
+
+constexpr int kAllocationLimitMb = 128;
+
+bool sizeAllowed(QSize size) {
+    return size.width() > 0 && size.height() > 0 && size.width() <= kMaxPictureSide &&
+           size.height() <= kMaxPictureSide &&
+           qint64(size.width()) * size.height() <= kMaxPicturePixels;
+}
+
+std::optional<QImage> renderMetafile(const QByteArray& data) {
+    const std::optional<MetafileSvg> converted =
+        ConvertMetafileToSvg(data, QSize(kMaxPictureSide, kMaxPictureSide), kMaxPicturePixels);
+    if (!converted || !sizeAllowed(converted->size)) {
+        return std::nullopt;
+    }
+    QSvgRenderer renderer(converted->svg);
+    if (!renderer.isValid()) {
+        return std::nullopt;
+    }
+    QImage image(converted->size, QImage::Format_RGB32);
+    if (image.isNull()) {
+        return std::nullopt;
+    }
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    // The drawing run traces every pixel: grey antialiasing fringes would become strokes.
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.setRenderHint(QPainter::TextAntialiasing, false);
+    renderer.render(&painter, QRectF(QPointF(0, 0), QSizeF(converted->size)));
+    painter.end();
+    return image;
+}
+
+// Little-endian fields of a header; 0 where the data ends before the field does.
+template <typename T>
+T fieldAt(const QByteArray& data, qsizetype at) {
+    T value{};
+    if (at >= 0 && at + qsizetype(sizeof(T)) <= data.size()) {
+        const QByteArray bytes = data.mid(at, sizeof(T));
+        std::memcpy(&value, bytes.constData(), sizeof(T));
+    }
+    return qFromLittleEndian(value);
+}
+quint16 u16At(const QByteArray& data, qsizetype at) {
+    return fieldAt<quint16>(data, at);
+}
+quint32 u32At(const QByteArray& data, qsizetype at) {
+    return fieldAt<quint32>(data, at);
+}
+
+// Qt's readers show what a cut-off file holds and fill the rest. A cut-off file is a damaged
+// file, though, and the commands leave the canvas alone for those: these checks tell whether
+// the pixel data of the picture is all there.
+
+// Uncompressed rows must all be present; run-length data must reach its end mark (or its
+// last row).
+bool bmpComplete(const QByteArray& data) {
+    if (data.size() < 14 + 16 || data.at(0) != 'B' || data.at(1) != 'M') {
+        return true;  // not a file Qt reads as a plain bitmap file; leave it to the reader
+    }
+    const qint64 pixelsAt = u32At(data, 10);
+    const quint32 headerSize = u32At(data, 14);
+    qint64 width = 0;
+    qint64 height = 0;
+    int bits = 0;
+    quint32 compression = 0;
+    if (headerSize == 12) {
+        width = u16At(data, 18);
+        height = u16At(data, 20);
+        bits = u16At(data, 24);
+    } else if (headerSize >= 40 && data.size() >= 14 + 40) {
+        width = fieldAt<qint32>(data, 18);
+        height = fieldAt<qint32>(data, 22);
+        bits = u16At(data, 28);
+        compression = u32At(data, 30);
+    } else {
+        return false;
+    }
+    height = qAbs(height);
+    if (compression == 0 || compression == 3) {
+        const qint64 stride = ((width * bits + 31) / 32) * 4;
+        return pixelsAt + stride * height <= data.size();
+    }
+    if (compression != 1 && compression != 2) {
+        return true;
+    }
+    const bool fourBits = compression == 2;
+    qint64 at = pixelsAt;
+    qint64 rows = 0;
+    while (at + 2 <= data.size()) {
+        const quint8 count = quint8(data.at(at));
+        const quint8 value = quint8(data.at(at + 1));
+        at += 2;
+        if (count > 0) {
+            continue;
+        }
+        if (value == 0) {
+            if (++rows >= height) {
+                return true;
+            }
+        } else if (value == 1) {
+            return true;
+        } else if (value == 2) {
+            if (at + 2 > data.size()) {
+                return false;
+            }
+            rows += quint8(data.at(at + 1));
+            at += 2;
+        } else {
+            qint64 bytes = fourBits ? (value + 1) / 2 : value;
+            bytes += bytes & 1;
+            at += bytes;
+        }
+    }
+    return false;
+}
+
+// The first image's data must run to its closing empty block.
+bool gifFirstFrameComplete(const QByteArray& data) {
+    const auto skipSubBlocks = [&data](qint64 at) -> qint64 {
+        while (at < data.size()) {
+            const quint8 length = quint8(data.at(at));
+            at += 1 + length;
+            if (length == 0) {
+                return at <= data.size() ? at : -1;
+            }
+        }
+        return -1;
+    };
+    if (data.size() < 13) {
+        return false;
+    }
+    qint64 at = 13;
+    const quint8 flags = quint8(data.at(10));
+    if (flags & 0x80) {
+        at += 3 * (2 << (flags & 7));
+    }
+    while (at >= 0 && at < data.size()) {
+        const quint8 block = quint8(data.at(at));
+        if (block == 0x21) {
+            at = skipSubBlocks(at + 2);
+        } else if (block == 0x2C) {
+            if (at + 10 > data.size()) {
+                return false;
+            }
+            const quint8 imageFlags = quint8(data.at(at + 9));
+            at += 10;
+            if (imageFlags & 0x80) {
+                at += 3 * (2 << (imageFlags & 7));
+            }
+            return skipSubBlocks(at + 1) > 0;
+        } else {
+            return false;
+        }
+    }
+    return false;
+}
+
+// The end-of-image mark must follow the (first) start of scan.
+bool jpegComplete(const QByteArray& data) {
+    const qsizetype scan = data.indexOf(QByteArray("\xFF\xDA", 2));
+    return scan >= 0 && data.lastIndexOf(QByteArray("\xFF\xD9", 2)) > scan;
+}
+
+bool pixelDataComplete(const QByteArray& format, const QByteArray& data) {
+    if (format == "bmp") {
+        return bmpComplete(data);
+    }
+    if (format == "gif") {
+        return gifFirstFrameComplete(data);
+    }
+    if (format == "jpeg" || format == "jpg") {
+        return jpegComplete(data);
+    }
+    return true;
+}
+
+std::optional<QImage> readRaster(const QByteArray& data) {
+    QBuffer buffer;
+    buffer.setData(data);
+    if (!buffer.open(QIODevice::ReadOnly)) {
+        return std::nullopt;
+    }
+    QImageReader reader(&buffer);
+    reader.setDecideFormatFromContent(true);
+    reader.setAllocationLimit(kAllocationLimitMb);
+    if (!reader.canRead()) {
+        return std::nullopt;
+    }
+    // Some readers only learn the size while decoding; for those the allocation limit guards.
+    const QSize stated = reader.size();
+    if ((stated.isValid() && !sizeAllowed(stated)) || !pixelDataComplete(reader.format(), data)) {
+        return std::nullopt;
+    }
+    QImage image;
+    if (!reader.read(&image) || image.isNull() || !sizeAllowed(image.size())) {
+        return std::nullopt;
+    }
+    return image;
+}
+
+}  // namespace
+
+std::optional<QImage> DecodePictureData(const QByteArray& data) {
+    if (data.isEmpty()) {
+        return std::nullopt;
+    }
+    if (DetectMetafile(data) != MetafileKind::None) {
+        return renderMetafile(data);
+    }
+    return readRaster(data);
+}
+
+std::optional<QImage> DecodePictureFile(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxPictureFileBytes) {
+        return std::nullopt;
+    }
+    const QByteArray data = file.read(kMaxPictureFileBytes + 1);
+    if (data.size() > kMaxPictureFileBytes) {
+        return std::nullopt;
+    }
+    return DecodePictureData(data);
+}
+
+}  // namespace stylorex

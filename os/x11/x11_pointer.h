@@ -1,0 +1,88 @@
+#pragma once
+
+#include "os/pointer_device.h"
+
+#include <QString>
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <thread>
+
+// Xlib's own declaration, so that this header does not pull Xlib's macros into its users.
+typedef struct _XDisplay Display;
+
+namespace stylorex {
+
+// The X11 backend. Moves and buttons go through XTest on one connection, each followed by a
+// flush, so the server applies them in the order they were made.
+//
+// A click-to-focus window manager takes each press through a passive grab of its own, which
+// freezes the pointer until the manager has handled the press and replays it to the client.
+// Events injected while the pointer is frozen wait in the server's queue, which merges the
+// moves and hands the buttons out where the pointer stands when it thaws: strokes joined by
+// lines, dots lost. So after a press nothing more is sent until the server shows the next
+// event applied (the pointer on the stroke's second pixel, or the button up again), and a
+// release returns only once the server has the button up. That costs a round trip, plus the
+// manager's reaction, at each end of a stroke and nothing inside it. Esc presses are latched from
+// XInput2 raw key events on the root window (they also arrive while another client grabs the
+// keyboard), read by a watcher thread on a second, private connection: a query only reads two
+// flags, so the run's per-move test costs no request and no system call. Without XInput2 2.1
+// the query falls back to XQueryKeymap (Esc down now only).
+class X11Pointer : public PointerDevice {
+  public:
+    // Null with the reason in `error` when this session cannot drive the pointer.
+    static std::unique_ptr<X11Pointer> open(QString* error);
+    ~X11Pointer() override;
+    X11Pointer(const X11Pointer&) = delete;
+    X11Pointer& operator=(const X11Pointer&) = delete;
+
+    void moveTo(int x, int y) override;
+    void pressLeft(int x, int y) override;
+    void releaseLeft(int x, int y) override;
+    bool escPressed() override;
+    QPoint position() override;
+    // The size of the default screen's root window.
+    QSize primaryScreenSize() override;
+
+    Display* display() const { return display_; }
+    bool hasRawKeyLatch() const { return keyDisplay_ != nullptr; }
+
+  private:
+    X11Pointer(Display* display, Display* keyDisplay, int xiOpcode);
+    // Where the server puts the pointer for a move to (x, y): it keeps it on the screen.
+    QPoint onScreen(int x, int y) const;
+    // Asks the server for the pointer until `applied`(button mask, position) holds, for at
+    // most kAppliedLimit; whether it held.
+    bool waitUntilApplied(const std::function<bool(unsigned, QPoint)>& applied);
+    void watchKeys();
+    void drainKeyEvents();
+
+    Display* display_;
+    Display* keyDisplay_;  // null without XInput2 2.1; used by the watcher thread only
+    int xiOpcode_;
+    unsigned escKeycode_ = 0;
+    std::atomic<bool> escLatched_{false};
+    std::atomic<bool> escDown_{false};
+    bool pressed_ = false;
+    // Set by a press until the server has shown the next event applied.
+    bool awaitingThaw_ = false;
+    // The last position a move put the pointer on, as the server keeps it.
+    QPoint position_{-1, -1};
+    int wakePipe_[2] = {-1, -1};  // wakes the watcher to stop
+    std::thread watcher_;
+};
+
+// What stands in the way of driving the pointer in this session (Wayland, no DISPLAY), or an
+// empty text when nothing is known to.
+QString PointerSessionProblem();
+
+// The left button as the server sees it (XQueryPointer's mask), whoever pressed it.
+bool LeftButtonIsDown(Display* display);
+
+// Releases the left button through XTest if the server has it down; returns whether it did.
+// A button pressed through XTest stays down after its client dies, so a separate watchdog
+// process (or any later client) can call this on its own connection to clean up.
+bool ReleaseLeftButtonIfDown(Display* display);
+
+}  // namespace stylorex
