@@ -1,5 +1,7 @@
 #pragma once
 
+#include "os/atomic_file.h"
+
 #include <QFont>
 #include <QString>
 
@@ -46,9 +48,9 @@ QString SettingsFilePath();
 // hand-edited file takes the setting's default (a font size out of range keeps the font's).
 void LoadSettings(SettingVariables& settings, SettingsControls& controls, const QString& iniPath);
 
-// Writes all fifteen entries, making the file's folder when it is missing. Returns false when
-// any entry could not be written; the entries written before stay.
+// Writes all fifteen entries through `writer`, making the file's folder when it is missing.
+// Returns false when any entry could not be written; the entries written before stay.
 bool SaveSettings(const SettingVariables& settings, const SettingsControls& controls,
-                  const QString& iniPath);
+                  const QString& iniPath, const AtomicFileWriter& writer = SystemFileWriter());
 
 }  // namespace stylorex

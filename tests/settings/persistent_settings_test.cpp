@@ -2,6 +2,7 @@
 
 #include "os/program_folder.h"
 #include "settings/ini_profile.h"
+#include "tests/support/faulty_file_writer.h"
 
 #include <QDir>
 #include <QFile>
@@ -304,10 +305,9 @@ TEST_F(Settings, AWindowsWrittenFileReadsRightAndASaveKeepsEveryLineItNeedNotCha
 
 TEST_F(Settings, ASaveThatCannotBeWrittenReportsFailureAndKeepsTheOldFile) {
     writeFile("[Other]\r\nWaitTime=3\r\n");
-    SetProfileWriteFaultForTests(ProfileWriteFault::StopBeforeRename);
     FakeControls controls;
-    EXPECT_FALSE(SaveSettings(SettingVariables{1, 80, 240, 1, 7, 200, 200}, controls, path_));
-    SetProfileWriteFaultForTests(ProfileWriteFault::None);
+    EXPECT_FALSE(SaveSettings(SettingVariables{1, 80, 240, 1, 7, 200, 200}, controls, path_,
+                              FaultyFileWriter(FaultyFileWriter::Fault::StopBeforeRename)));
     EXPECT_EQ(fileBytes(), QByteArray("[Other]\r\nWaitTime=3\r\n"));
     EXPECT_FALSE(SaveSettings(SettingVariables{}, controls,
                               QStringLiteral("/proc/stylorex-settings-test.ini")));
