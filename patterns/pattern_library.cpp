@@ -3,14 +3,13 @@
 #include "canvas/picture_box.h"
 #include "common/user_dialogs.h"
 #include "common/window_text.h"
+#include "imaging/image_file.h"
 #include "imaging/jpeg_writer.h"
 #include "imaging/picture_decoder.h"
 #include "os/program_folder.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QImageWriter>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 namespace stylorex {
@@ -31,19 +30,6 @@ QStringList patternFolders() {
         return {program, perUser};
     }
     return {perUser, program};
-}
-
-bool writeBmp(const QImage& image, const QString& path) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        return false;
-    }
-    QImageWriter writer(&file, "bmp");
-    if (!writer.write(image.convertToFormat(QImage::Format_RGB32))) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
 }
 
 void showProgress(WindowText& window, const QString& status, const QString& tag) {
@@ -106,7 +92,7 @@ void StorePattern(PatternContext& context, std::int16_t index) {
     if (!jpegWritten) {
         context.dialogs.message(QStringLiteral("JPEG保存に問題があるためBMP形式で保存します"),
                                 QStringLiteral("JPEG保存障害"));
-        if (!writeBmp(committed, bmpPath)) {
+        if (!WriteImageFile(committed.convertToFormat(QImage::Format_RGB32), bmpPath, "bmp")) {
             showProgress(context.window, QStringLiteral("登録失敗"),
                          QStringLiteral("[定型登録失敗]"));
             context.dialogs.message(QStringLiteral("定型画像を保存できませんでした。登録されて"
