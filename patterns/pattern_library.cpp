@@ -23,13 +23,12 @@ const QString kJpegExtension = QStringLiteral(".jpg");
 const QString kBmpExtension = QStringLiteral(".bmp");
 
 // Both folders, the one a store would write to now first.
-QStringList patternFolders() {
-    const QString program = ProgramFolder();
+QStringList patternFolders(const QString& programFolder) {
     const QString perUser = PerUserPatternFolder();
-    if (FolderAcceptsFiles(program)) {
-        return {program, perUser};
+    if (FolderAcceptsFiles(programFolder)) {
+        return {programFolder, perUser};
     }
-    return {perUser, program};
+    return {perUser, programFolder};
 }
 
 void showProgress(WindowText& window, const QString& status, const QString& tag) {
@@ -41,7 +40,11 @@ void showProgress(WindowText& window, const QString& status, const QString& tag)
 
 PatternContext::PatternContext(PictureBox& picture, WindowText& windowText,
                                UserDialogs& userDialogs)
-    : picSRC(picture), window(windowText), dialogs(userDialogs), saveJpeg(DCSavetoJPEG) {}
+    : picSRC(picture),
+      window(windowText),
+      dialogs(userDialogs),
+      saveJpeg(DCSavetoJPEG),
+      programFolder(ProgramFolder()) {}
 
 QString PerUserPatternFolder() {
     QString base = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
@@ -51,10 +54,9 @@ QString PerUserPatternFolder() {
     return JoinPath(base, QStringLiteral("stylorex/"));
 }
 
-QString PatternStoreFolder() {
-    const QString program = ProgramFolder();
-    if (FolderAcceptsFiles(program)) {
-        return program;
+QString PatternStoreFolder(const QString& programFolder) {
+    if (FolderAcceptsFiles(programFolder)) {
+        return programFolder;
     }
     const QString perUser = PerUserPatternFolder();
     QDir().mkpath(perUser);
@@ -81,7 +83,7 @@ void StorePattern(PatternContext& context, std::int16_t index) {
     showProgress(context.window, QStringLiteral("登録中"), QStringLiteral("[定型登録中]"));
 
     const int slot = index + 1;
-    const QString folder = PatternStoreFolder();
+    const QString folder = PatternStoreFolder(context.programFolder);
     const QString jpegPath = JoinPath(folder, PatternFileName(slot, kJpegExtension));
     const QString bmpPath = JoinPath(folder, PatternFileName(slot, kBmpExtension));
 
@@ -110,7 +112,7 @@ void LoadPattern(PatternContext& context, std::int16_t index) {
     }
     const int slot = index + 1;
     QString found;
-    for (const QString& folder : patternFolders()) {
+    for (const QString& folder : patternFolders(context.programFolder)) {
         for (const QString& extension : {kJpegExtension, kBmpExtension}) {
             const QString path = JoinPath(folder, PatternFileName(slot, extension));
             if (found.isEmpty() && PatternFileExists(path)) {

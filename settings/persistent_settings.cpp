@@ -167,9 +167,9 @@ QString userConfigFolder() {
 
 }  // namespace
 
-QString SettingsFilePath() {
+QString SettingsFilePath(const QString& programFolder) {
     const QString name = ProgramBaseName() + QStringLiteral(".ini");
-    const QString beside = JoinPath(ProgramFolder(), name);
+    const QString beside = JoinPath(programFolder, name);
     if (canWriteSettingsAt(beside)) {
         return beside;
     }

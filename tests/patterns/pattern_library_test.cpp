@@ -114,7 +114,7 @@ class PatternLibraryTest : public ::testing::Test {
         programFolder_ = root_.filePath(QStringLiteral("program"));
         dataHome_ = root_.filePath(QStringLiteral("data"));
         ASSERT_TRUE(QDir().mkpath(programFolder_));
-        OverrideProgramFolderForTests(programFolder_);
+        context_.programFolder = programFolder_;
         previousDataHome_ = qgetenv("XDG_DATA_HOME");
         qputenv("XDG_DATA_HOME", dataHome_.toUtf8());
         ForgetRememberedCaption();
@@ -124,7 +124,6 @@ class PatternLibraryTest : public ::testing::Test {
         QFile::setPermissions(programFolder_,
                               QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         QFile::setPermissions(dataHome_, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        OverrideProgramFolderForTests(QString());
         qputenv("XDG_DATA_HOME", previousDataHome_);
         ForgetRememberedCaption();
     }
@@ -332,7 +331,7 @@ TEST_F(PatternLibraryTest, StoreAndLoadAreRefusedWhileARunIsInProgress) {
 }
 
 TEST_F(PatternLibraryTest, RootFolderPathsHaveASingleSeparator) {
-    OverrideProgramFolderForTests(QStringLiteral("/"));
+    context_.programFolder = QStringLiteral("/");
     QString written;
     context_.saveJpeg = [&](const QImage&, int, int, const QString& path, quint8 quality,
                             int flags) {
@@ -342,9 +341,10 @@ TEST_F(PatternLibraryTest, RootFolderPathsHaveASingleSeparator) {
         return true;
     };
     StorePattern(context_, 2);
-    EXPECT_EQ(written, JoinPath(PatternStoreFolder(), QStringLiteral(" 3.jpg")));
+    EXPECT_EQ(written,
+              JoinPath(PatternStoreFolder(context_.programFolder), QStringLiteral(" 3.jpg")));
     EXPECT_FALSE(written.contains(QStringLiteral("//")));
-    if (PatternStoreFolder() == QStringLiteral("/")) {
+    if (PatternStoreFolder(context_.programFolder) == QStringLiteral("/")) {
         EXPECT_EQ(written, QStringLiteral("/ 3.jpg"));
     }
 }

@@ -1,7 +1,6 @@
 #include "ui/frm_graph.h"
 
 #include "canvas/picture_box.h"
-#include "os/program_folder.h"
 #include "tests/support/pointer_fake.h"
 #include "tests/support/recording_dialogs.h"
 #include "ui/dlg_setting.h"
@@ -44,13 +43,11 @@ class FrmGraphTest : public ::testing::Test {
     void SetUp() override {
         ForgetRememberedCaption();
         ASSERT_TRUE(dir_.isValid());
-        // Stored patterns land in the test's own folder.
-        OverrideProgramFolderForTests(dir_.path());
         window_ = std::make_unique<frmGraph>(pointer_, &dialogs_);
+        // Stored patterns land in the test's own folder.
+        window_->setProgramFolder(dir_.path());
         window_->setSettingsPath(iniPath());
     }
-
-    void TearDown() override { OverrideProgramFolderForTests(QString()); }
 
     // A settings path that cannot be written: a plain file stands where its folder should be.
     QString unwritableSettingsPath() {
