@@ -695,7 +695,7 @@ void frmGraph::refreshPicture() {
 
 void frmGraph::loadPictureCommand() {
     if (!refuseDuringRun()) {
-        LoadPictureFromDialog(*picSRC, this);
+        LoadPictureFromDialog(*picSRC, lastChosenPictureFile_, this);
     }
 }
 

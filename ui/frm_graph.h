@@ -206,6 +206,8 @@ class frmGraph : public QMainWindow, public WindowText, public SettingsControls 
     UserDialogs* dialogs_;
     QString settingsPath_;
     QString programFolder_;
+    // The file the picture open dialog offers next.
+    QString lastChosenPictureFile_;
     SettingVariables settings_;
     ScanTables scanTables_;
     WaitMenu* waitMenu_ = nullptr;

@@ -204,7 +204,7 @@ class PictureCommandsTest : public ::testing::Test {
             answer(*dialog);
         };
         QTimer::singleShot(0, poll);
-        const bool loaded = LoadPictureFromDialog(picture_, nullptr);
+        const bool loaded = LoadPictureFromDialog(picture_, lastChosenFile_, nullptr);
         EXPECT_TRUE(answered);
         for (QWidget* w : QApplication::topLevelWidgets()) {
             EXPECT_EQ(qobject_cast<QMessageBox*>(w), nullptr) << "a message box came up";
@@ -223,6 +223,7 @@ class PictureCommandsTest : public ::testing::Test {
 
     QTemporaryDir dir_;
     PictureBox picture_;
+    QString lastChosenFile_;
     QStringList lastNameFilters_;
     QString lastSelectedFilter_;
     QStringList shownFilters_;
@@ -322,7 +323,7 @@ TEST_F(PictureCommandsTest, CancellingTwiceChangesNothingAndTheDialogOffersTheLa
     EXPECT_FALSE(cancelDialog());
     EXPECT_EQ(picture_.persistentImage(), before);
     EXPECT_TRUE(offered_.contains(chosen));
-    EXPECT_EQ(LastChosenPictureFile(), chosen);
+    EXPECT_EQ(lastChosenFile_, chosen);
 }
 
 TEST_F(PictureCommandsTest, CorruptAndOversizedFilesEndSilentlyWithoutAChange) {
