@@ -1,7 +1,6 @@
 #include "imaging/jpeg_writer.h"
 
-#include <QImageWriter>
-#include <QSaveFile>
+#include "imaging/image_file.h"
 
 namespace stylorex {
 
@@ -12,17 +11,7 @@ bool DCSavetoJPEG(const QImage& image, int width, int height, const QString& pat
         return false;
     }
     const QImage pixels = image.copy(0, 0, width, height).convertToFormat(QImage::Format_RGB32);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        return false;
-    }
-    QImageWriter writer(&file, "jpeg");
-    writer.setQuality(qMin<int>(quality, 100));
-    if (!writer.write(pixels)) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    return WriteImageFile(pixels, path, "jpeg", qMin<int>(quality, 100));
 }
 
 }  // namespace stylorex

@@ -1,5 +1,7 @@
 #include "imaging/metafile_converter.h"
 
+#include "imaging/header_fields.h"
+
 #include "os/isolated_call.h"
 
 #include <QtEndian>
@@ -22,30 +24,6 @@ constexpr double kHimetricPerInch = 2540.0;
 constexpr double kScreenDpi = 96.0;
 constexpr double kPointsPerInch = 72.0;
 
-// Little-endian fields of a header; 0 where the data ends before the field does. The bytes
-// are copied out rather than read in place, so no read can pass the end of the data.
-template <typename T>
-T fieldAt(const QByteArray& data, qsizetype offset) {
-    T value{};
-    if (offset >= 0 && offset + qsizetype(sizeof(T)) <= data.size()) {
-        const QByteArray bytes = data.mid(offset, sizeof(T));
-        std::memcpy(&value, bytes.constData(), sizeof(T));
-    }
-    return qFromLittleEndian(value);
-}
-quint16 u16At(const QByteArray& data, qsizetype offset) {
-    return fieldAt<quint16>(data, offset);
-}
-quint32 u32At(const QByteArray& data, qsizetype offset) {
-    return fieldAt<quint32>(data, offset);
-}
-qint32 i32At(const QByteArray& data, qsizetype offset) {
-    return fieldAt<qint32>(data, offset);
-}
-qint16 i16At(const QByteArray& data, qsizetype offset) {
-    return fieldAt<qint16>(data, offset);
-}
-
 bool sizeAllowed(qint64 width, qint64 height, QSize maxSize, qint64 maxPixels) {
     return width > 0 && height > 0 && width <= maxSize.width() && height <= maxSize.height() &&
            width * height <= maxPixels;
@@ -55,9 +33,9 @@ bool isPlainWmfHeader(const QByteArray& data, qsizetype offset) {
     if (data.size() < offset + 18) {
         return false;
     }
-    const quint16 type = u16At(data, offset);
-    const quint16 headerWords = u16At(data, offset + 2);
-    const quint16 version = u16At(data, offset + 4);
+    const quint16 type = U16At(data, offset);
+    const quint16 headerWords = U16At(data, offset + 2);
+    const quint16 version = U16At(data, offset + 4);
     return (type == 1 || type == 2) && headerWords == 9 && (version == 0x0100 || version == 0x0300);
 }
 
@@ -74,8 +52,8 @@ std::optional<MetafileSvg> unpackAnswer(const QByteArray& answer, QSize maxSize,
     if (answer.size() <= 8) {
         return std::nullopt;
     }
-    const qint32 width = i32At(answer, 0);
-    const qint32 height = i32At(answer, 4);
+    const qint32 width = I32At(answer, 0);
+    const qint32 height = I32At(answer, 4);
     if (!sizeAllowed(width, height, maxSize, maxPixels)) {
         return std::nullopt;
     }
@@ -106,7 +84,7 @@ QByteArray convertWmf(QByteArray data, QSize maxSize, qint64 maxPixels) {
         device->Description = const_cast<char*>("Stylorex");
         // The scan's box bounds what is drawn; a placeable file states its page, and the page
         // is what maps onto the picture (the player's device units are points, 1/72 inch).
-        if (u32At(data, 0) == kPlaceableKey) {
+        if (U32At(data, 0) == kPlaceableKey) {
             bbox.TL.x = 0;
             bbox.TL.y = 0;
             bbox.BR.x = static_cast<float>(width * kPointsPerInch / kScreenDpi);
@@ -156,16 +134,16 @@ QByteArray convertEmf(QByteArray data, QSize size) {
 // The size an enhanced metafile gives itself: its frame (hundredths of a millimetre) at
 // 96 dpi, else its bounds in device pixels.
 std::optional<QSize> emfStoredSize(const QByteArray& data) {
-    const qint64 frameWidth = qint64(i32At(data, 32)) - i32At(data, 24);
-    const qint64 frameHeight = qint64(i32At(data, 36)) - i32At(data, 28);
+    const qint64 frameWidth = qint64(I32At(data, 32)) - I32At(data, 24);
+    const qint64 frameHeight = qint64(I32At(data, 36)) - I32At(data, 28);
     if (frameWidth > 0 && frameHeight > 0) {
         return QSize(static_cast<int>(qMin<double>(
                          std::lround(frameWidth * kScreenDpi / kHimetricPerInch), INT_MAX)),
                      static_cast<int>(qMin<double>(
                          std::lround(frameHeight * kScreenDpi / kHimetricPerInch), INT_MAX)));
     }
-    const qint64 boundsWidth = qint64(i32At(data, 16)) - i32At(data, 8) + 1;
-    const qint64 boundsHeight = qint64(i32At(data, 20)) - i32At(data, 12) + 1;
+    const qint64 boundsWidth = qint64(I32At(data, 16)) - I32At(data, 8) + 1;
+    const qint64 boundsHeight = qint64(I32At(data, 20)) - I32At(data, 12) + 1;
     if (boundsWidth > 0 && boundsHeight > 0 && boundsWidth < INT_MAX && boundsHeight < INT_MAX) {
         return QSize(static_cast<int>(boundsWidth), static_cast<int>(boundsHeight));
     }
@@ -174,9 +152,9 @@ std::optional<QSize> emfStoredSize(const QByteArray& data) {
 
 // The placeable header states the size before anything is played: refuse huge ones at once.
 bool placeableSizeAllowed(const QByteArray& data, QSize maxSize, qint64 maxPixels) {
-    const qint64 width = qint64(i16At(data, 10)) - i16At(data, 6);
-    const qint64 height = qint64(i16At(data, 12)) - i16At(data, 8);
-    const quint16 unitsPerInch = u16At(data, 14);
+    const qint64 width = qint64(I16At(data, 10)) - I16At(data, 6);
+    const qint64 height = qint64(I16At(data, 12)) - I16At(data, 8);
+    const quint16 unitsPerInch = U16At(data, 14);
     if (unitsPerInch == 0) {
         return false;
     }
@@ -188,14 +166,14 @@ bool placeableSizeAllowed(const QByteArray& data, QSize maxSize, qint64 maxPixel
 }  // namespace
 
 MetafileKind DetectMetafile(const QByteArray& data) {
-    if (data.size() >= 22 + 18 && u32At(data, 0) == kPlaceableKey && isPlainWmfHeader(data, 22)) {
+    if (data.size() >= 22 + 18 && U32At(data, 0) == kPlaceableKey && isPlainWmfHeader(data, 22)) {
         return MetafileKind::Windows;
     }
     if (isPlainWmfHeader(data, 0)) {
         return MetafileKind::Windows;
     }
-    if (data.size() >= kEmfHeaderMinimum && u32At(data, 0) == 1 &&
-        u32At(data, 40) == kEmfSignature) {
+    if (data.size() >= kEmfHeaderMinimum && U32At(data, 0) == 1 &&
+        U32At(data, 40) == kEmfSignature) {
         return MetafileKind::Enhanced;
     }
     return MetafileKind::None;
@@ -206,7 +184,7 @@ std::optional<MetafileSvg> ConvertMetafileToSvg(const QByteArray& data, QSize ma
     const MetafileKind kind = DetectMetafile(data);
     std::optional<QByteArray> answer;
     if (kind == MetafileKind::Windows) {
-        if (u32At(data, 0) == kPlaceableKey && !placeableSizeAllowed(data, maxSize, maxPixels)) {
+        if (U32At(data, 0) == kPlaceableKey && !placeableSizeAllowed(data, maxSize, maxPixels)) {
             return std::nullopt;
         }
         answer = RunIsolated([&] { return convertWmf(data, maxSize, maxPixels); });

@@ -1,5 +1,6 @@
 #include "imaging/picture_decoder.h"
 
+#include "imaging/header_fields.h"
 #include "imaging/metafile_converter.h"
 
 #include <QBuffer>
@@ -7,10 +8,6 @@
 #include <QImageReader>
 #include <QPainter>
 #include <QSvgRenderer>
-#include <QtEndian>
-
-#include <cstring>
-
 namespace stylorex {
 
 namespace {
@@ -47,23 +44,6 @@ std::optional<QImage> renderMetafile(const QByteArray& data) {
     return image;
 }
 
-// Little-endian fields of a header; 0 where the data ends before the field does.
-template <typename T>
-T fieldAt(const QByteArray& data, qsizetype at) {
-    T value{};
-    if (at >= 0 && at + qsizetype(sizeof(T)) <= data.size()) {
-        const QByteArray bytes = data.mid(at, sizeof(T));
-        std::memcpy(&value, bytes.constData(), sizeof(T));
-    }
-    return qFromLittleEndian(value);
-}
-quint16 u16At(const QByteArray& data, qsizetype at) {
-    return fieldAt<quint16>(data, at);
-}
-quint32 u32At(const QByteArray& data, qsizetype at) {
-    return fieldAt<quint32>(data, at);
-}
-
 // Qt's readers show what a cut-off file holds and fill the rest. A cut-off file is a damaged
 // file, though, and the commands leave the canvas alone for those: these checks tell whether
 // the pixel data of the picture is all there.
@@ -74,21 +54,21 @@ bool bmpComplete(const QByteArray& data) {
     if (data.size() < 14 + 16 || data.at(0) != 'B' || data.at(1) != 'M') {
         return true;  // not a file Qt reads as a plain bitmap file; leave it to the reader
     }
-    const qint64 pixelsAt = u32At(data, 10);
-    const quint32 headerSize = u32At(data, 14);
+    const qint64 pixelsAt = U32At(data, 10);
+    const quint32 headerSize = U32At(data, 14);
     qint64 width = 0;
     qint64 height = 0;
     int bits = 0;
     quint32 compression = 0;
     if (headerSize == 12) {
-        width = u16At(data, 18);
-        height = u16At(data, 20);
-        bits = u16At(data, 24);
+        width = U16At(data, 18);
+        height = U16At(data, 20);
+        bits = U16At(data, 24);
     } else if (headerSize >= 40 && data.size() >= 14 + 40) {
-        width = fieldAt<qint32>(data, 18);
-        height = fieldAt<qint32>(data, 22);
-        bits = u16At(data, 28);
-        compression = u32At(data, 30);
+        width = I32At(data, 18);
+        height = I32At(data, 22);
+        bits = U16At(data, 28);
+        compression = U32At(data, 30);
     } else {
         return false;
     }

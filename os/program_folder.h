@@ -5,7 +5,8 @@
 namespace stylorex {
 
 // The folder of the running executable, ending in exactly one separator ("/" at the root too).
-// The settings file and the pattern files lie there.
+// The settings file and the pattern files lie there: the components that place them take the
+// folder as a value, which is this one in the program.
 QString ProgramFolder();
 
 // The executable's file name without its extension ("stylorex").
@@ -17,8 +18,5 @@ QString JoinPath(const QString& folder, const QString& name);
 // Whether a new file can be made in `folder`. A probe file is made and removed, since
 // permissions alone do not tell (a read-only mount, another owner, root).
 bool FolderAcceptsFiles(const QString& folder);
-
-// Tests point the program folder somewhere else; an empty text returns to the executable's.
-void OverrideProgramFolderForTests(const QString& folder);
 
 }  // namespace stylorex

@@ -3,14 +3,13 @@
 #include "canvas/picture_box.h"
 #include "common/user_dialogs.h"
 #include "common/window_text.h"
+#include "imaging/image_file.h"
 #include "imaging/jpeg_writer.h"
 #include "imaging/picture_decoder.h"
 #include "os/program_folder.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QImageWriter>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 namespace stylorex {
@@ -24,26 +23,12 @@ const QString kJpegExtension = QStringLiteral(".jpg");
 const QString kBmpExtension = QStringLiteral(".bmp");
 
 // Both folders, the one a store would write to now first.
-QStringList patternFolders() {
-    const QString program = ProgramFolder();
+QStringList patternFolders(const QString& programFolder) {
     const QString perUser = PerUserPatternFolder();
-    if (FolderAcceptsFiles(program)) {
-        return {program, perUser};
+    if (FolderAcceptsFiles(programFolder)) {
+        return {programFolder, perUser};
     }
-    return {perUser, program};
-}
-
-bool writeBmp(const QImage& image, const QString& path) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        return false;
-    }
-    QImageWriter writer(&file, "bmp");
-    if (!writer.write(image.convertToFormat(QImage::Format_RGB32))) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    return {perUser, programFolder};
 }
 
 void showProgress(WindowText& window, const QString& status, const QString& tag) {
@@ -55,7 +40,11 @@ void showProgress(WindowText& window, const QString& status, const QString& tag)
 
 PatternContext::PatternContext(PictureBox& picture, WindowText& windowText,
                                UserDialogs& userDialogs)
-    : picSRC(picture), window(windowText), dialogs(userDialogs), saveJpeg(DCSavetoJPEG) {}
+    : picSRC(picture),
+      window(windowText),
+      dialogs(userDialogs),
+      saveJpeg(DCSavetoJPEG),
+      programFolder(ProgramFolder()) {}
 
 QString PerUserPatternFolder() {
     QString base = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
@@ -65,10 +54,9 @@ QString PerUserPatternFolder() {
     return JoinPath(base, QStringLiteral("stylorex/"));
 }
 
-QString PatternStoreFolder() {
-    const QString program = ProgramFolder();
-    if (FolderAcceptsFiles(program)) {
-        return program;
+QString PatternStoreFolder(const QString& programFolder) {
+    if (FolderAcceptsFiles(programFolder)) {
+        return programFolder;
     }
     const QString perUser = PerUserPatternFolder();
     QDir().mkpath(perUser);
@@ -95,7 +83,7 @@ void StorePattern(PatternContext& context, std::int16_t index) {
     showProgress(context.window, QStringLiteral("登録中"), QStringLiteral("[定型登録中]"));
 
     const int slot = index + 1;
-    const QString folder = PatternStoreFolder();
+    const QString folder = PatternStoreFolder(context.programFolder);
     const QString jpegPath = JoinPath(folder, PatternFileName(slot, kJpegExtension));
     const QString bmpPath = JoinPath(folder, PatternFileName(slot, kBmpExtension));
 
@@ -106,7 +94,7 @@ void StorePattern(PatternContext& context, std::int16_t index) {
     if (!jpegWritten) {
         context.dialogs.message(QStringLiteral("JPEG保存に問題があるためBMP形式で保存します"),
                                 QStringLiteral("JPEG保存障害"));
-        if (!writeBmp(committed, bmpPath)) {
+        if (!WriteImageFile(committed.convertToFormat(QImage::Format_RGB32), bmpPath, "bmp")) {
             showProgress(context.window, QStringLiteral("登録失敗"),
                          QStringLiteral("[定型登録失敗]"));
             context.dialogs.message(QStringLiteral("定型画像を保存できませんでした。登録されて"
@@ -124,7 +112,7 @@ void LoadPattern(PatternContext& context, std::int16_t index) {
     }
     const int slot = index + 1;
     QString found;
-    for (const QString& folder : patternFolders()) {
+    for (const QString& folder : patternFolders(context.programFolder)) {
         for (const QString& extension : {kJpegExtension, kBmpExtension}) {
             const QString path = JoinPath(folder, PatternFileName(slot, extension));
             if (found.isEmpty() && PatternFileExists(path)) {

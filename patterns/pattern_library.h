@@ -17,8 +17,9 @@ using JpegWriter = std::function<bool(const QImage& image, int width, int height
                                       const QString& path, quint8 quality, int flags)>;
 
 // What storing and loading a pattern touch: the picture, the caption and status bar, and the
-// message boxes; whether a drawing run is in progress (stores and loads are refused then); and
-// the JPEG writer (DCSavetoJPEG unless a test puts a failing one in its place).
+// message boxes; whether a drawing run is in progress (stores and loads are refused then); the
+// JPEG writer (DCSavetoJPEG unless a test puts a failing one in its place); and the program
+// folder (ProgramFolder() unless a test puts a folder of its own in its place).
 struct PatternContext {
     PatternContext(PictureBox& picture, WindowText& windowText, UserDialogs& userDialogs);
 
@@ -27,6 +28,7 @@ struct PatternContext {
     UserDialogs& dialogs;
     bool runInProgress = false;
     JpegWriter saveJpeg;
+    QString programFolder;
 };
 
 // Where the pattern files lie. Stores go to the program folder while it can be written, else
@@ -34,7 +36,7 @@ struct PatternContext {
 // Loads look first in the folder a store would write to now, then in the other one, so that
 // the most recent store of a slot is the one loaded back.
 QString PerUserPatternFolder();
-QString PatternStoreFolder();
+QString PatternStoreFolder(const QString& programFolder);
 // " N.jpg" / " N.bmp" for slot N (the space stands where a negative number's sign would).
 QString PatternFileName(int slot, const QString& extension);
 

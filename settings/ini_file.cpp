@@ -76,8 +76,9 @@ std::optional<QString> IniTextForm(const IniValue& value) {
     return std::nullopt;
 }
 
-clsIniFile::clsIniFile()
-    : m_PathIniFile(JoinPath(ProgramFolder(), ProgramBaseName() + QStringLiteral(".ini"))) {}
+clsIniFile::clsIniFile(const AtomicFileWriter& writer)
+    : m_writer(&writer),
+      m_PathIniFile(JoinPath(ProgramFolder(), ProgramBaseName() + QStringLiteral(".ini"))) {}
 
 void clsIniFile::PathIniFile(const QString& vNewValue) {
     m_PathIniFile = vNewValue;
@@ -128,9 +129,9 @@ bool clsIniFile::SetValue(const IniValue& vValue, const QString& IniFilePath,
     if (!text) {
         return false;
     }
-    const bool written = WritePrivateProfileStringA(ToAnsiCodePage(section).constData(),
-                                                    ToAnsiCodePage(key).constData(),
-                                                    ToAnsiCodePage(*text).constData(), path);
+    const bool written = WritePrivateProfileStringA(
+        ToAnsiCodePage(section).constData(), ToAnsiCodePage(key).constData(),
+        ToAnsiCodePage(*text).constData(), path, *m_writer);
     m_strValue = *text;
     m_lngValue = 0;
     if (const auto number = numberOf(*text)) {
@@ -165,8 +166,9 @@ bool clsIniFile::DeleteKey(const QString& IniFilePath, const QString& SectionNam
     const QString key = KeyName.isEmpty() ? m_Key : KeyName;
     const QString section = SectionName.isEmpty() ? m_Section : SectionName;
     const QString path = IniFilePath.isEmpty() ? m_PathIniFile : IniFilePath;
-    const bool written = WritePrivateProfileStringA(ToAnsiCodePage(section).constData(),
-                                                    ToAnsiCodePage(key).constData(), nullptr, path);
+    const bool written =
+        WritePrivateProfileStringA(ToAnsiCodePage(section).constData(),
+                                   ToAnsiCodePage(key).constData(), nullptr, path, *m_writer);
     m_strValue.clear();
     m_lngValue = 0;
     return written;
@@ -175,8 +177,8 @@ bool clsIniFile::DeleteKey(const QString& IniFilePath, const QString& SectionNam
 bool clsIniFile::DeleteSection(const QString& IniFilePath, const QString& SectionName) {
     const QString section = SectionName.isEmpty() ? m_Section : SectionName;
     const QString path = IniFilePath.isEmpty() ? m_PathIniFile : IniFilePath;
-    const bool written =
-        WritePrivateProfileStringA(ToAnsiCodePage(section).constData(), nullptr, nullptr, path);
+    const bool written = WritePrivateProfileStringA(ToAnsiCodePage(section).constData(), nullptr,
+                                                    nullptr, path, *m_writer);
     m_strValue.clear();
     m_lngValue = 0;
     return written;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "os/atomic_file.h"
+
 #include <QString>
 
 #include <cstdint>
@@ -26,8 +28,8 @@ std::optional<QString> IniTextForm(const IniValue& value);
 class clsIniFile {
   public:
     // PathIniFile starts as the program folder, the executable's base name and ".ini"; nothing
-    // is read.
-    clsIniFile();
+    // is read. Every write replaces the file through `writer`, which must outlive the object.
+    explicit clsIniFile(const AtomicFileWriter& writer = SystemFileWriter());
 
     // Writing PathIniFile, Section or Key re-reads strValue and lngValue (RefreshValue).
     QString PathIniFile() const { return m_PathIniFile; }
@@ -74,6 +76,7 @@ class clsIniFile {
                               const QString& IniFilePath, const QString& strDef);
     static bool FileExists(const QString& path);
 
+    const AtomicFileWriter* m_writer;
     QString m_PathIniFile;
     QString m_Section;
     QString m_Key;

@@ -4,22 +4,15 @@
 
 #include <cerrno>
 #include <cstring>
-#include <filesystem>
 #include <vector>
 
 #include <fcntl.h>
 #include <iconv.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace stylorex {
 
 namespace {
-
-ProfileWriteFault& writeFault() {
-    static ProfileWriteFault fault = ProfileWriteFault::None;
-    return fault;
-}
 
 // ---------------------------------------------------------------------------------------------
 // Bytes of a CP932 file
@@ -257,90 +250,6 @@ ReadState readFile(const QString& fileName, std::string& bytes) {
     }
     ::close(fd);
     return ReadState::Read;
-}
-
-bool writeAll(int fd, const char* data, std::size_t size) {
-    while (size > 0) {
-        const ssize_t n = ::write(fd, data, size);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            return false;
-        }
-        data += n;
-        size -= static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
-// Writes bytes to a temporary file beside the target, flushes it to disk and renames it over
-// the target, so the target holds either its old or its new bytes, never a part.
-bool replaceFileAtomically(const QString& fileName, const std::string& bytes) {
-    namespace fs = std::filesystem;
-    fs::path target(QFile::encodeName(fileName).toStdString());
-    std::error_code error;
-    if (fs::is_symlink(target, error)) {
-        // Replace the file the link points at, not the link.
-        const fs::path resolved = fs::weakly_canonical(target, error);
-        if (error) {
-            return false;
-        }
-        target = resolved;
-    }
-    fs::path folder = target.parent_path();
-    if (folder.empty()) {
-        folder = ".";
-    }
-
-    mode_t mode = 0644;
-    struct stat status {};
-    if (::stat(target.c_str(), &status) == 0) {
-        // A file its owner made read-only is left alone, as the system's own functions would.
-        if (::access(target.c_str(), W_OK) != 0) {
-            return false;
-        }
-        mode = status.st_mode & 07777;
-    }
-
-    std::string temporary = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
-    const int fd = ::mkstemp(temporary.data());
-    if (fd < 0) {
-        return false;
-    }
-    const auto fail = [&](bool open) {
-        if (open) {
-            ::close(fd);
-        }
-        ::unlink(temporary.c_str());
-        return false;
-    };
-    if (::fchmod(fd, mode) != 0) {
-        return fail(true);
-    }
-    if (writeFault() == ProfileWriteFault::FailWhileWriting) {
-        writeAll(fd, bytes.data(), bytes.size() / 2);
-        return fail(true);
-    }
-    if (!writeAll(fd, bytes.data(), bytes.size()) || ::fsync(fd) != 0) {
-        return fail(true);
-    }
-    if (::close(fd) != 0) {
-        return fail(false);
-    }
-    if (writeFault() == ProfileWriteFault::StopBeforeRename) {
-        return fail(false);
-    }
-    if (::rename(temporary.c_str(), target.c_str()) != 0) {
-        return fail(false);
-    }
-    // Make the rename itself durable; a folder that cannot be synced still holds the new file.
-    const int folderFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folderFd >= 0) {
-        ::fsync(folderFd);
-        ::close(folderFd);
-    }
-    return true;
 }
 
 std::optional<std::string> readValue(const char* appName, const char* keyName,
@@ -585,7 +494,7 @@ std::uint32_t GetPrivateProfileIntA(const char* appName, const char* keyName,
 }
 
 bool WritePrivateProfileStringA(const char* appName, const char* keyName, const char* value,
-                                const QString& fileName) {
+                                const QString& fileName, const AtomicFileWriter& writer) {
     if (appName == nullptr || !profile_bytes::CanWriteSection(appName)) {
         return false;
     }
@@ -611,7 +520,7 @@ bool WritePrivateProfileStringA(const char* appName, const char* keyName, const 
     if (!changed) {
         return true;
     }
-    return replaceFileAtomically(fileName, file);
+    return writer.replace(fileName, QByteArrayView(file.data(), qsizetype(file.size())));
 }
 
 QByteArray ToAnsiCodePage(const QString& text) {
@@ -620,10 +529,6 @@ QByteArray ToAnsiCodePage(const QString& text) {
 
 QString FromAnsiCodePage(const QByteArray& bytes) {
     return QString::fromUtf8(convert(bytes, "UTF-8", "CP932", false));
-}
-
-void SetProfileWriteFaultForTests(ProfileWriteFault fault) {
-    writeFault() = fault;
 }
 
 }  // namespace stylorex

@@ -26,9 +26,12 @@
 //   other value is written as given;
 // - a name or value holding a line break (or a section name holding ']', a key holding '=')
 //   would break the file: such a write is refused and reports failure;
-// - the file is replaced atomically: a temporary file in the same folder is written, flushed to
-//   disk and renamed over the original, so a crash or a full disk never leaves a half-written
-//   or empty settings file. A file that exists but cannot be read is never replaced.
+// - the file is replaced atomically (AtomicFileWriter: a temporary file in the same folder is
+//   written, flushed to disk and renamed over the original), so a crash or a full disk never
+//   leaves a half-written or empty settings file. A file that exists but cannot be read is
+//   never replaced.
+
+#include "os/atomic_file.h"
 
 #include <QByteArray>
 #include <QString>
@@ -58,9 +61,10 @@ std::uint32_t GetPrivateProfileIntA(const char* appName, const char* keyName,
 // section stays); a null keyName deletes the section's header and every line up to the next
 // section. Deleting what does not exist succeeds and leaves the file untouched. Returns true
 // when the file holds what was asked (written, or nothing to change), false when the write
-// could not be carried out or was refused.
+// could not be carried out or was refused. The file is replaced through `writer`.
 bool WritePrivateProfileStringA(const char* appName, const char* keyName, const char* value,
-                                const QString& fileName);
+                                const QString& fileName,
+                                const AtomicFileWriter& writer = SystemFileWriter());
 
 // The program's text to CP932 and back, through iconv. A character that CP932 cannot hold is
 // written as '?'. On the way back, a byte sequence that is not CP932 becomes U+FFFD and an
@@ -87,10 +91,5 @@ bool CanWriteKey(std::string_view key);
 bool CanWriteValue(std::string_view value);
 
 }  // namespace profile_bytes
-
-// Lets tests interrupt a write: before the temporary file is complete (a full disk), or after
-// it is complete but before the rename (a crash at the worst moment). Off by default.
-enum class ProfileWriteFault { None, FailWhileWriting, StopBeforeRename };
-void SetProfileWriteFaultForTests(ProfileWriteFault fault);
 
 }  // namespace stylorex

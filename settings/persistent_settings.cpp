@@ -167,9 +167,9 @@ QString userConfigFolder() {
 
 }  // namespace
 
-QString SettingsFilePath() {
+QString SettingsFilePath(const QString& programFolder) {
     const QString name = ProgramBaseName() + QStringLiteral(".ini");
-    const QString beside = JoinPath(ProgramFolder(), name);
+    const QString beside = JoinPath(programFolder, name);
     if (canWriteSettingsAt(beside)) {
         return beside;
     }
@@ -215,11 +215,11 @@ void LoadSettings(SettingVariables& settings, SettingsControls& controls, const 
 }
 
 bool SaveSettings(const SettingVariables& settings, const SettingsControls& controls,
-                  const QString& iniPath) {
+                  const QString& iniPath, const AtomicFileWriter& writer) {
     // The per-user folder may not exist yet; the program folder always does.
     QDir().mkpath(QFileInfo(iniPath).absolutePath());
 
-    clsIniFile ini;
+    clsIniFile ini(writer);
     ini.PathIniFile(iniPath);
     bool written = true;
 

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "os/atomic_file.h"
+#include "os/program_folder.h"
+
 #include <QFont>
 #include <QString>
 
@@ -34,21 +37,22 @@ class SettingsControls {
     virtual void processEvents() = 0;
 };
 
-// Where the settings file is, for the load and the save alike: ProgramFolder + base name +
-// ".ini" when a file can be written there (the folder takes a new file, and an existing settings
-// file is not write-protected); otherwise the same name in the per-user configuration folder
-// ($XDG_CONFIG_HOME/stylorex, or ~/.config/stylorex when that variable is unset or relative).
-// The answer is the same at every start while the program folder stays as it is, so the next
-// start reads what the last exit saved.
-QString SettingsFilePath();
+// Where the settings file is, for the load and the save alike: the program folder (the
+// executable's, ProgramFolder()) + base name + ".ini" when a file can be written there (the
+// folder takes a new file, and an existing settings file is not write-protected); otherwise the
+// same name in the per-user configuration folder ($XDG_CONFIG_HOME/stylorex, or
+// ~/.config/stylorex when that variable is unset or relative). The answer is the same at every
+// start while the program folder stays as it is, so the next start reads what the last exit
+// saved.
+QString SettingsFilePath(const QString& programFolder = ProgramFolder());
 
 // Reads every setting into the variables and the controls. A value out of range in a
 // hand-edited file takes the setting's default (a font size out of range keeps the font's).
 void LoadSettings(SettingVariables& settings, SettingsControls& controls, const QString& iniPath);
 
-// Writes all fifteen entries, making the file's folder when it is missing. Returns false when
-// any entry could not be written; the entries written before stay.
+// Writes all fifteen entries through `writer`, making the file's folder when it is missing.
+// Returns false when any entry could not be written; the entries written before stay.
 bool SaveSettings(const SettingVariables& settings, const SettingsControls& controls,
-                  const QString& iniPath);
+                  const QString& iniPath, const AtomicFileWriter& writer = SystemFileWriter());
 
 }  // namespace stylorex

@@ -4,6 +4,7 @@
 #include "engine/drawing_run.h"
 #include "engine/origin_capture.h"
 #include "os/pointer_device.h"
+#include "os/program_folder.h"
 #include "patterns/pattern_library.h"
 #include "ui/dlg_setting.h"
 #include "ui/frm_about.h"
@@ -111,7 +112,7 @@ int roundHalfEven(double value) {
 }  // namespace
 
 frmGraph::frmGraph(PointerDevice& pointer, UserDialogs* dialogs, QWidget* parent)
-    : QMainWindow(parent), pointer_(pointer) {
+    : QMainWindow(parent), pointer_(pointer), programFolder_(ProgramFolder()) {
     if (dialogs == nullptr) {
         ownDialogs_ = std::make_unique<QtUserDialogs>(this);
         dialogs = ownDialogs_.get();
@@ -140,7 +141,7 @@ frmGraph::frmGraph(PointerDevice& pointer, UserDialogs* dialogs, QWidget* parent
 frmGraph::~frmGraph() = default;
 
 QString frmGraph::settingsPath() const {
-    return settingsPath_.isEmpty() ? SettingsFilePath() : settingsPath_;
+    return settingsPath_.isEmpty() ? SettingsFilePath(programFolder_) : settingsPath_;
 }
 
 void frmGraph::createControls() {
@@ -694,7 +695,7 @@ void frmGraph::refreshPicture() {
 
 void frmGraph::loadPictureCommand() {
     if (!refuseDuringRun()) {
-        LoadPictureFromDialog(*picSRC, this);
+        LoadPictureFromDialog(*picSRC, lastChosenPictureFile_, this);
     }
 }
 
@@ -725,6 +726,7 @@ void frmGraph::storePatternCommand() {
         return;
     }
     PatternContext context(*picSRC, *this, *dialogs_);
+    context.programFolder = programFolder_;
     StorePattern(context, static_cast<std::int16_t>(ListFixed->currentRow()));
 }
 
@@ -733,6 +735,7 @@ void frmGraph::loadPatternCommand() {
         return;
     }
     PatternContext context(*picSRC, *this, *dialogs_);
+    context.programFolder = programFolder_;
     LoadPattern(context, static_cast<std::int16_t>(ListFixed->currentRow()));
 }
 

@@ -46,9 +46,13 @@ class frmGraph : public QMainWindow, public WindowText, public SettingsControls 
                       QWidget* parent = nullptr);
     ~frmGraph() override;
 
-    // Where load reads and unload writes the settings; SettingsFilePath() unless set.
+    // Where load reads and unload writes the settings; SettingsFilePath() of the program folder
+    // unless set.
     void setSettingsPath(const QString& path) { settingsPath_ = path; }
     QString settingsPath() const;
+    // The folder that holds the settings file and the stored patterns while it can be written;
+    // the executable's (ProgramFolder()) unless set.
+    void setProgramFolder(const QString& folder) { programFolder_ = folder; }
 
     // The start-up sequence. Call once, after the painter has connected to the controls and
     // before the first show.
@@ -201,6 +205,9 @@ class frmGraph : public QMainWindow, public WindowText, public SettingsControls 
     std::unique_ptr<UserDialogs> ownDialogs_;
     UserDialogs* dialogs_;
     QString settingsPath_;
+    QString programFolder_;
+    // The file the picture open dialog offers next.
+    QString lastChosenPictureFile_;
     SettingVariables settings_;
     ScanTables scanTables_;
     WaitMenu* waitMenu_ = nullptr;

@@ -23,11 +23,6 @@ constexpr int kMaxCanvasWidth = 600;
 
 const QString kCanvasSizeTitle = QStringLiteral("キャンバスサイズ変更");
 
-QString& lastChosenFile() {
-    static QString file;
-    return file;
-}
-
 QString qtPatterns(const QStringList& patterns) {
     QStringList out;
     for (const QString& pattern : patterns) {
@@ -73,11 +68,7 @@ QString PictureFileFilter() {
     return filters.join(QStringLiteral(";;"));
 }
 
-QString LastChosenPictureFile() {
-    return lastChosenFile();
-}
-
-bool LoadPictureFromDialog(PictureBox& picture, QWidget* dialogParent) {
+bool LoadPictureFromDialog(PictureBox& picture, QString& lastChosenFile, QWidget* dialogParent) {
     QFileDialog dialog(dialogParent);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
@@ -85,8 +76,8 @@ bool LoadPictureFromDialog(PictureBox& picture, QWidget* dialogParent) {
     const QString filter = PictureFileFilter();
     dialog.setNameFilters(filter.split(QStringLiteral(";;")));
     dialog.selectNameFilter(filter.section(QStringLiteral(";;"), 0, 0));
-    if (!lastChosenFile().isEmpty()) {
-        const QFileInfo last(lastChosenFile());
+    if (!lastChosenFile.isEmpty()) {
+        const QFileInfo last(lastChosenFile);
         dialog.setDirectory(last.absolutePath());
         dialog.selectFile(last.fileName());
     }
@@ -94,7 +85,7 @@ bool LoadPictureFromDialog(PictureBox& picture, QWidget* dialogParent) {
         return false;
     }
     const QString chosen = dialog.selectedFiles().constFirst();
-    lastChosenFile() = chosen;
+    lastChosenFile = chosen;
     const std::optional<QImage> image = DecodePictureFile(chosen);
     if (!image) {
         return false;

@@ -35,11 +35,10 @@ const QList<PictureFilterEntry>& PictureFilterEntries();
 QString PictureFileFilter();
 
 // Shows the open dialog and makes the chosen picture the background. False when cancelled or
-// the file could not be decoded (nothing changes then). The dialog opens on the file chosen
-// last, like the one dialog component the window keeps.
-bool LoadPictureFromDialog(PictureBox& picture, QWidget* dialogParent);
-// The file the open dialog offers next: the last one chosen (empty before the first choice).
-QString LastChosenPictureFile();
+// the file could not be decoded (nothing changes then). The dialog offers `lastChosenFile`
+// (empty before the first choice) and a choice is kept there, so that, like the one dialog
+// component the window keeps, it opens on the file chosen last.
+bool LoadPictureFromDialog(PictureBox& picture, QString& lastChosenFile, QWidget* dialogParent);
 
 // Pastes from the system clipboard.
 bool PastePicture(PictureBox& picture);

@@ -10,11 +10,6 @@ namespace stylorex {
 
 namespace {
 
-QString& folderOverride() {
-    static QString folder;
-    return folder;
-}
-
 QString executablePath() {
     std::error_code error;
     const auto path = std::filesystem::read_symlink("/proc/self/exe", error);
@@ -37,9 +32,6 @@ QString withOneTrailingSeparator(QString folder) {
 }  // namespace
 
 QString ProgramFolder() {
-    if (!folderOverride().isEmpty()) {
-        return withOneTrailingSeparator(folderOverride());
-    }
     const QString exe = executablePath();
     if (exe.isEmpty()) {
         return QStringLiteral("./");
@@ -68,10 +60,6 @@ bool FolderAcceptsFiles(const QString& folder) {
     }
     QTemporaryFile probe(JoinPath(folder, QStringLiteral(".stylorex-probe-XXXXXX")));
     return probe.open();
-}
-
-void OverrideProgramFolderForTests(const QString& folder) {
-    folderOverride() = folder;
 }
 
 }  // namespace stylorex

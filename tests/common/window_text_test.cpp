@@ -1,21 +1,11 @@
 #include "common/window_text.h"
 
-#include <gtest/gtest.h>
+#include "tests/support/recording_window.h"
 
-#include <map>
+#include <gtest/gtest.h>
 
 namespace stylorex {
 namespace {
-
-class RecordingWindow : public WindowText {
-  public:
-    QString caption() const override { return caption_; }
-    void setCaption(const QString& caption) override { caption_ = caption; }
-    void setStatusPanel(int panel, const QString& text) override { panels[panel] = text; }
-
-    QString caption_ = QStringLiteral("Stylorex");
-    std::map<int, QString> panels;
-};
 
 class CaptionTagTest : public ::testing::Test {
   protected:
@@ -34,7 +24,7 @@ TEST_F(CaptionTagTest, TagStandsBehindTheProgramNameAndReplacesThePreviousTag) {
 TEST_F(CaptionTagTest, CaptionIsRememberedOnlyAtTheFirstCall) {
     RecordingWindow window;
     SetCaptionTag(window, QStringLiteral("[a]"));
-    window.caption_ = QStringLiteral("Changed meanwhile");
+    window.setCaption(QStringLiteral("Changed meanwhile"));
     SetCaptionTag(window, QStringLiteral("[b]"));
     EXPECT_EQ(window.caption(), QStringLiteral("Stylorex [b]"));
 }

@@ -2,6 +2,7 @@
 
 #include "tests/engine/test_pictures.h"
 #include "tests/support/pointer_fake.h"
+#include "tests/support/recording_window.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -28,10 +29,11 @@ class FakeClock : public MonotonicClock {
 };
 
 // Records everything a run does, pointer, yields and window texts, on one timeline.
-class RunHarness : public WindowText {
+class RunHarness {
   public:
     RunHarness() {
         ForgetRememberedCaption();
+        window.onWrite = [this](const std::string& line) { log.push_back(line); };
         pointer.onOperation = [this](const PointerOperation& op) {
             switch (op.kind) {
                 case PointerOperation::Kind::Move:
@@ -49,19 +51,10 @@ class RunHarness : public WindowText {
             }
         };
     }
-    ~RunHarness() override { ForgetRememberedCaption(); }
-
-    QString caption() const override { return caption_; }
-    void setCaption(const QString& caption) override {
-        caption_ = caption;
-        log.push_back("caption " + caption.toStdString());
-    }
-    void setStatusPanel(int panel, const QString& text) override {
-        log.push_back("status" + std::to_string(panel) + " " + text.toStdString());
-    }
+    ~RunHarness() { ForgetRememberedCaption(); }
 
     std::int32_t run(const QImage& picture, int originX, int originY, std::int16_t wait = 0) {
-        RunServices services{pointer, *this, [this] { onYield(); }, clock, stopRequested};
+        RunServices services{pointer, window, [this] { onYield(); }, clock, stopRequested};
         RunSettings settings;
         settings.WaitTime = wait;
         return RunDrawing(picture, originX, originY, settings, services, tables);
@@ -79,6 +72,7 @@ class RunHarness : public WindowText {
     }
 
     FakePointer pointer;
+    RecordingWindow window;
     FakeClock clock;
     ScanTables tables;
     std::vector<std::string> log;
@@ -98,8 +92,6 @@ class RunHarness : public WindowText {
             yieldHook();
         }
     }
-
-    QString caption_ = QStringLiteral("Stylorex");
 };
 
 TEST(RunDrawing, SinglePixelIsMovePressMoveReleaseWithoutWaitYieldOrEscTest) {

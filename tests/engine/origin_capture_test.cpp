@@ -1,24 +1,12 @@
 #include "engine/origin_capture.h"
 
 #include "tests/support/pointer_fake.h"
+#include "tests/support/recording_window.h"
 
 #include <gtest/gtest.h>
 
 namespace stylorex {
 namespace {
-
-class TextWindow : public WindowText {
-  public:
-    QString caption() const override { return caption_; }
-    void setCaption(const QString& caption) override { caption_ = caption; }
-    void setStatusPanel(int panel, const QString& text) override {
-        if (panel == 2) {
-            status2 = text;
-        }
-    }
-    QString caption_ = QStringLiteral("Stylorex");
-    QString status2;
-};
 
 TEST(ScreenPointText, PadsEachCoordinateToThreeDigits) {
     EXPECT_EQ(ScreenPointText(QPoint(7, 9)), QStringLiteral("007,009"));
@@ -36,13 +24,13 @@ TEST(ScreenPointText, PutsTheMinusSignBeforeThePaddedDigits) {
 TEST(CaptureOrigin, GivesPlainDecimalTextsAndTagsTheCaption) {
     ForgetRememberedCaption();
     FakePointer pointer;
-    TextWindow window;
+    RecordingWindow window;
     pointer.setPosition(QPoint(7, 9));
     CapturedOrigin origin = CaptureOrigin(pointer, window);
     EXPECT_EQ(origin.textX, QStringLiteral("7"));
     EXPECT_EQ(origin.textY, QStringLiteral("9"));
     EXPECT_EQ(window.caption(), QStringLiteral("Stylorex [座標取得]"));
-    EXPECT_EQ(window.status2, QStringLiteral("座標を取得"));
+    EXPECT_EQ(window.panels[2], QStringLiteral("座標を取得"));
 
     pointer.setPosition(QPoint(-300, 1024));
     origin = CaptureOrigin(pointer, window);

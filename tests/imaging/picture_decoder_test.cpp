@@ -169,7 +169,12 @@ TEST(PictureDecoder, FilesAreReadByContentWhateverTheirName) {
 }  // namespace stylorex
 
 int main(int argc, char** argv) {
-    QGuiApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
+    // CTest lists the cases before every run, also where no display is open: listing needs no
+    // application.
+    if (GTEST_FLAG_GET(list_tests)) {
+        return RUN_ALL_TESTS();
+    }
+    QGuiApplication app(argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -1,11 +1,11 @@
 #pragma once
 
 #include "canvas/picture_box.h"
-#include "common/user_dialogs.h"
 #include "painter/bezier_tool.h"
 #include "painter/drawing_tools.h"
 #include "painter/painter.h"
 #include "painter/pen.h"
+#include "tests/support/recording_dialogs.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -26,14 +26,6 @@
 #include <memory>
 
 namespace stylorex {
-
-// Answers the message boxes and remembers what they said.
-class RecordingDialogs : public UserDialogs {
-  public:
-    void message(const QString& text, const QString& /*title*/) override { messages << text; }
-    std::optional<QString> input(const QString&, const QString&) override { return std::nullopt; }
-    QStringList messages;
-};
 
 // Counts the pixels of `image` within `area` (the whole image when empty) that `test` accepts.
 template <typename Test>

@@ -189,13 +189,13 @@ TEST_F(TextTool_, BadTiltIsReportedAndNothingDrawn) {
         c.cmdDrawZtxt[0]->click();
         c.cmdDrawZtxt[1]->click();
     }
-    EXPECT_EQ(dialogs.messages.size(), 8);
-    EXPECT_EQ(dialogs.messages.count(QStringLiteral("傾きが不正です(0-360)")), 8);
+    EXPECT_EQ(dialogs.messages.size(), 8u);
+    EXPECT_EQ(dialogs.messageTexts().count(QStringLiteral("傾きが不正です(0-360)")), 8);
     EXPECT_EQ(CountNotWhite(persistent()), 0);
 
     c.txtAngle->setText(QStringLiteral("360"));
     c.cmdDrawZtxt[0]->click();
-    EXPECT_EQ(dialogs.messages.size(), 8);
+    EXPECT_EQ(dialogs.messages.size(), 8u);
     EXPECT_GT(CountNotWhite(persistent()), 0);
 }
 
@@ -209,15 +209,15 @@ TEST_F(TextTool_, CoordinateNotAWholeSixteenBitNumberIsReportedAndNothingDrawn) 
         c.txtTextOut[1]->setText(QString::fromUtf8(bad));
         c.cmdDrawZtxt[1]->click();
     }
-    EXPECT_EQ(dialogs.messages.size(), 10);
-    EXPECT_EQ(dialogs.messages.count(QStringLiteral("座標が不正です")), 10);
+    EXPECT_EQ(dialogs.messages.size(), 10u);
+    EXPECT_EQ(dialogs.messageTexts().count(QStringLiteral("座標が不正です")), 10);
     EXPECT_EQ(CountNotWhite(persistent()), 0);
 
     // Outside the picture is not an error: the text is clipped.
     c.txtTextOut[0]->setText(QStringLiteral("-5"));
     c.txtTextOut[1]->setText(QStringLiteral("190"));
     c.cmdDrawZtxt[0]->click();
-    EXPECT_EQ(dialogs.messages.size(), 10);
+    EXPECT_EQ(dialogs.messages.size(), 10u);
     EXPECT_GT(CountNotWhite(persistent()), 0);
 }
 

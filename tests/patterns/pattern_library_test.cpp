@@ -7,6 +7,8 @@
 #include "imaging/picture_decoder.h"
 #include "os/program_folder.h"
 #include "tests/patterns/permission_guard.h"
+#include "tests/support/recording_dialogs.h"
+#include "tests/support/recording_window.h"
 
 #include <QApplication>
 #include <QDir>
@@ -16,42 +18,13 @@
 
 #include <gtest/gtest.h>
 
-#include <deque>
 #include <utility>
 #include <vector>
 
 namespace stylorex {
 namespace {
 
-class RecordingWindow : public WindowText {
-  public:
-    QString caption() const override { return caption_; }
-    void setCaption(const QString& caption) override {
-        caption_ = caption;
-        captions.push_back(caption);
-    }
-    void setStatusPanel(int panel, const QString& text) override {
-        statuses.emplace_back(panel, text);
-    }
-
-    QString caption_ = QStringLiteral("Stylorex");
-    std::vector<QString> captions;
-    std::vector<std::pair<int, QString>> statuses;
-};
-
-class RecordingDialogs : public UserDialogs {
-  public:
-    void message(const QString& text, const QString& title) override {
-        messages.emplace_back(text, title);
-    }
-    std::optional<QString> input(const QString&, const QString&) override {
-        ADD_FAILURE() << "the pattern library asks nothing";
-        return std::nullopt;
-    }
-    std::vector<std::pair<QString, QString>> messages;
-};
-
-using Message = std::pair<QString, QString>;
+using Message = RecordingDialogs::Entry;
 const Message kJpegFallbackMessage{QStringLiteral("JPEG保存に問題があるためBMP形式で保存します"),
                                    QStringLiteral("JPEG保存障害")};
 const Message kEmptySlotMessage{QStringLiteral("登録されていません"), QStringLiteral("定型ロード")};
@@ -114,7 +87,7 @@ class PatternLibraryTest : public ::testing::Test {
         programFolder_ = root_.filePath(QStringLiteral("program"));
         dataHome_ = root_.filePath(QStringLiteral("data"));
         ASSERT_TRUE(QDir().mkpath(programFolder_));
-        OverrideProgramFolderForTests(programFolder_);
+        context_.programFolder = programFolder_;
         previousDataHome_ = qgetenv("XDG_DATA_HOME");
         qputenv("XDG_DATA_HOME", dataHome_.toUtf8());
         ForgetRememberedCaption();
@@ -124,9 +97,9 @@ class PatternLibraryTest : public ::testing::Test {
         QFile::setPermissions(programFolder_,
                               QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         QFile::setPermissions(dataHome_, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        OverrideProgramFolderForTests(QString());
         qputenv("XDG_DATA_HOME", previousDataHome_);
         ForgetRememberedCaption();
+        EXPECT_TRUE(dialogs_.questions.empty()) << "the pattern library asks nothing";
     }
 
     QString inProgram(const QString& name) const { return JoinPath(programFolder_, name); }
@@ -311,7 +284,7 @@ TEST_F(PatternLibraryTest, AnUnreadablePatternFileShowsAMessageAndKeepsTheCanvas
     const QImage before = picture_.persistentImage();
     LoadPattern(context_, 5);
     ASSERT_EQ(dialogs_.messages.size(), 1u);
-    EXPECT_EQ(dialogs_.messages[0].second, QStringLiteral("定型ロード"));
+    EXPECT_EQ(dialogs_.messages[0].title, QStringLiteral("定型ロード"));
     EXPECT_NE(dialogs_.messages[0], kEmptySlotMessage);
     EXPECT_EQ(picture_.persistentImage(), before);
     EXPECT_NE(statusTexts().back(), QStringLiteral("ロード完了"));
@@ -332,7 +305,7 @@ TEST_F(PatternLibraryTest, StoreAndLoadAreRefusedWhileARunIsInProgress) {
 }
 
 TEST_F(PatternLibraryTest, RootFolderPathsHaveASingleSeparator) {
-    OverrideProgramFolderForTests(QStringLiteral("/"));
+    context_.programFolder = QStringLiteral("/");
     QString written;
     context_.saveJpeg = [&](const QImage&, int, int, const QString& path, quint8 quality,
                             int flags) {
@@ -342,9 +315,10 @@ TEST_F(PatternLibraryTest, RootFolderPathsHaveASingleSeparator) {
         return true;
     };
     StorePattern(context_, 2);
-    EXPECT_EQ(written, JoinPath(PatternStoreFolder(), QStringLiteral(" 3.jpg")));
+    EXPECT_EQ(written,
+              JoinPath(PatternStoreFolder(context_.programFolder), QStringLiteral(" 3.jpg")));
     EXPECT_FALSE(written.contains(QStringLiteral("//")));
-    if (PatternStoreFolder() == QStringLiteral("/")) {
+    if (PatternStoreFolder(context_.programFolder) == QStringLiteral("/")) {
         EXPECT_EQ(written, QStringLiteral("/ 3.jpg"));
     }
 }
@@ -390,8 +364,8 @@ TEST_F(PatternLibraryTest, WhenNoFolderTakesTheFileTheStoreSaysSoAndClaimsNoSucc
     ASSERT_EQ(dialogs_.messages.size(), 2u);
     EXPECT_EQ(dialogs_.messages[0], kJpegFallbackMessage);
     EXPECT_EQ(dialogs_.messages[1],
-              Message(QStringLiteral("定型画像を保存できませんでした。登録されていません"),
-                      QStringLiteral("定型登録")));
+              (Message{QStringLiteral("定型画像を保存できませんでした。登録されていません"),
+                       QStringLiteral("定型登録")}));
     for (const QString& text : statusTexts()) {
         EXPECT_NE(text, QStringLiteral("登録完了 "));
     }

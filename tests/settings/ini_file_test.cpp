@@ -2,6 +2,7 @@
 
 #include "os/program_folder.h"
 #include "settings/ini_profile.h"
+#include "tests/support/faulty_file_writer.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -136,10 +137,11 @@ TEST_F(IniFile, WritesThatCannotBeDoneReturnFalse) {
     EXPECT_FALSE(QFile::exists(path_));
 
     writeFile("[S]\r\nK=1\r\n");
-    SetProfileWriteFaultForTests(ProfileWriteFault::StopBeforeRename);
-    EXPECT_FALSE(ini_.DeleteKey(path_, {}, QStringLiteral("K")));
-    EXPECT_FALSE(ini_.DeleteSection(path_, {}));
-    SetProfileWriteFaultForTests(ProfileWriteFault::None);
+    const FaultyFileWriter crash(FaultyFileWriter::Fault::StopBeforeRename);
+    clsIniFile crashing(crash);
+    crashing.Section(QStringLiteral("S"));
+    EXPECT_FALSE(crashing.DeleteKey(path_, {}, QStringLiteral("K")));
+    EXPECT_FALSE(crashing.DeleteSection(path_, {}));
     EXPECT_EQ(fileBytes(), QByteArray("[S]\r\nK=1\r\n"));
 }
 

@@ -1,5 +1,7 @@
 #include "settings/ini_profile.h"
 
+#include "tests/support/faulty_file_writer.h"
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -50,7 +52,6 @@ const QString kUnwritableFile = QStringLiteral("/proc/stylorex-settings-test.ini
 
 class ProfileFile : public ::testing::Test {
   protected:
-    void TearDown() override { SetProfileWriteFaultForTests(ProfileWriteFault::None); }
     QString path(const QString& name = QStringLiteral("s.ini")) const {
         return dir_.filePath(name);
     }
@@ -288,15 +289,14 @@ TEST_F(ProfileFile, DeletingWhatDoesNotExistSucceedsAndCreatesNothing) {
 
 TEST_F(ProfileFile, AWriteInterruptedBeforeTheRenameLeavesTheOldFileIntact) {
     writeBytes(path(), "[A]\r\nk=old\r\n");
-    SetProfileWriteFaultForTests(ProfileWriteFault::StopBeforeRename);
-    EXPECT_FALSE(WritePrivateProfileStringA("A", "k", "new", path()));
+    const FaultyFileWriter crash(FaultyFileWriter::Fault::StopBeforeRename);
+    EXPECT_FALSE(WritePrivateProfileStringA("A", "k", "new", path(), crash));
     EXPECT_EQ(bytesOf(path()), "[A]\r\nk=old\r\n");
-    SetProfileWriteFaultForTests(ProfileWriteFault::FailWhileWriting);
-    EXPECT_FALSE(WritePrivateProfileStringA("A", "k", "new", path()));
+    const FaultyFileWriter fullDisk(FaultyFileWriter::Fault::FailWhileWriting);
+    EXPECT_FALSE(WritePrivateProfileStringA("A", "k", "new", path(), fullDisk));
     EXPECT_EQ(bytesOf(path()), "[A]\r\nk=old\r\n");
     EXPECT_EQ(QDir(dir_.path()).entryList(QDir::Files | QDir::Hidden),
               QStringList{QStringLiteral("s.ini")});  // no temporary file left behind
-    SetProfileWriteFaultForTests(ProfileWriteFault::None);
     EXPECT_TRUE(WritePrivateProfileStringA("A", "k", "new", path()));
     EXPECT_EQ(bytesOf(path()), "[A]\r\nk=new\r\n");
 }

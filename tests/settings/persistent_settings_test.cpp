@@ -2,6 +2,7 @@
 
 #include "os/program_folder.h"
 #include "settings/ini_profile.h"
+#include "tests/support/faulty_file_writer.h"
 
 #include <QDir>
 #include <QFile>
@@ -304,10 +305,9 @@ TEST_F(Settings, AWindowsWrittenFileReadsRightAndASaveKeepsEveryLineItNeedNotCha
 
 TEST_F(Settings, ASaveThatCannotBeWrittenReportsFailureAndKeepsTheOldFile) {
     writeFile("[Other]\r\nWaitTime=3\r\n");
-    SetProfileWriteFaultForTests(ProfileWriteFault::StopBeforeRename);
     FakeControls controls;
-    EXPECT_FALSE(SaveSettings(SettingVariables{1, 80, 240, 1, 7, 200, 200}, controls, path_));
-    SetProfileWriteFaultForTests(ProfileWriteFault::None);
+    EXPECT_FALSE(SaveSettings(SettingVariables{1, 80, 240, 1, 7, 200, 200}, controls, path_,
+                              FaultyFileWriter(FaultyFileWriter::Fault::StopBeforeRename)));
     EXPECT_EQ(fileBytes(), QByteArray("[Other]\r\nWaitTime=3\r\n"));
     EXPECT_FALSE(SaveSettings(SettingVariables{}, controls,
                               QStringLiteral("/proc/stylorex-settings-test.ini")));
@@ -319,11 +319,11 @@ TEST_F(Settings, ASaveThatCannotBeWrittenReportsFailureAndKeepsTheOldFile) {
 class SettingsLocation : public ::testing::Test {
   protected:
     void SetUp() override {
+        programFolder_ = program_.path();
         savedConfigHome_ = qgetenv("XDG_CONFIG_HOME");
         qputenv("XDG_CONFIG_HOME", config_.path().toLocal8Bit());
     }
     void TearDown() override {
-        OverrideProgramFolderForTests(QString());
         ::chmod(QFile::encodeName(program_.path()).constData(), 0700);
         if (savedConfigHome_.isNull()) {
             qunsetenv("XDG_CONFIG_HOME");
@@ -339,26 +339,25 @@ class SettingsLocation : public ::testing::Test {
         if (probe.open(QIODevice::WriteOnly)) {
             probe.close();
             probe.remove();
-            OverrideProgramFolderForTests(QStringLiteral("/proc"));
+            programFolder_ = QStringLiteral("/proc");
         }
     }
 
     QTemporaryDir program_;
+    QString programFolder_;
     QTemporaryDir config_;
     QByteArray savedConfigHome_;
     const QString name_ = ProgramBaseName() + QStringLiteral(".ini");
 };
 
 TEST_F(SettingsLocation, AWritableProgramFolderHoldsTheFileNamedAfterTheExecutable) {
-    OverrideProgramFolderForTests(program_.path());
-    EXPECT_EQ(SettingsFilePath(), JoinPath(program_.path(), name_));
+    EXPECT_EQ(SettingsFilePath(programFolder_), JoinPath(program_.path(), name_));
     EXPECT_EQ(QDir(program_.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
 }
 
 TEST_F(SettingsLocation, AReadOnlyProgramFolderSendsTheSettingsToThePerUserFolder) {
-    OverrideProgramFolderForTests(program_.path());
     makeProgramFolderReadOnly();
-    const QString path = SettingsFilePath();
+    const QString path = SettingsFilePath(programFolder_);
     EXPECT_EQ(path, config_.filePath(QStringLiteral("stylorex/") + name_));
 
     FakeControls before;
@@ -366,10 +365,10 @@ TEST_F(SettingsLocation, AReadOnlyProgramFolderSendsTheSettingsToThePerUserFolde
     ASSERT_TRUE(SaveSettings(SettingVariables{2, 80, 240, 1, 6, 300, 400}, before, path));
 
     // The next start looks in the same place and finds them.
-    ASSERT_EQ(SettingsFilePath(), path);
+    ASSERT_EQ(SettingsFilePath(programFolder_), path);
     FakeControls after;
     SettingVariables loaded;
-    LoadSettings(loaded, after, SettingsFilePath());
+    LoadSettings(loaded, after, SettingsFilePath(programFolder_));
     EXPECT_EQ(loaded.PickUpPattern, 2);
     EXPECT_EQ(loaded.WaitTime, 6);
     EXPECT_EQ(loaded.CanvasWidth, 400);
@@ -377,18 +376,16 @@ TEST_F(SettingsLocation, AReadOnlyProgramFolderSendsTheSettingsToThePerUserFolde
 }
 
 TEST_F(SettingsLocation, WithoutXdgConfigHomeThePerUserFolderIsInTheHomeFolder) {
-    OverrideProgramFolderForTests(program_.path());
     makeProgramFolderReadOnly();
     qunsetenv("XDG_CONFIG_HOME");
-    EXPECT_EQ(SettingsFilePath(),
+    EXPECT_EQ(SettingsFilePath(programFolder_),
               JoinPath(QDir::homePath(), QStringLiteral(".config/stylorex/") + name_));
     qputenv("XDG_CONFIG_HOME", "relative/ignored");
-    EXPECT_EQ(SettingsFilePath(),
+    EXPECT_EQ(SettingsFilePath(programFolder_),
               JoinPath(QDir::homePath(), QStringLiteral(".config/stylorex/") + name_));
 }
 
 TEST_F(SettingsLocation, AWriteProtectedSettingsFileIsNotReplacedButSavedPerUser) {
-    OverrideProgramFolderForTests(program_.path());
     const QString beside = JoinPath(program_.path(), name_);
     {
         QFile file(beside);
@@ -399,7 +396,8 @@ TEST_F(SettingsLocation, AWriteProtectedSettingsFileIsNotReplacedButSavedPerUser
     if (QFileInfo(beside).isWritable()) {
         GTEST_SKIP() << "permissions do not stop this user";
     }
-    EXPECT_EQ(SettingsFilePath(), config_.filePath(QStringLiteral("stylorex/") + name_));
+    EXPECT_EQ(SettingsFilePath(programFolder_),
+              config_.filePath(QStringLiteral("stylorex/") + name_));
 }
 
 }  // namespace

@@ -2,30 +2,62 @@
 
 #include "common/user_dialogs.h"
 
+#include <QString>
 #include <QStringList>
 
+#include <cstddef>
+#include <optional>
+#include <ostream>
+#include <utility>
 #include <vector>
 
 namespace stylorex {
 
-// Answers every message box at once and remembers what it was told.
+// Answers every message box at once and every input box from a script (cancelled once the
+// script has run out), and remembers what it was told and asked.
 class RecordingDialogs : public UserDialogs {
   public:
-    struct Message {
+    // A message or a question: its text and its title (the program's name for an empty one).
+    struct Entry {
         QString text;
         QString title;
+        bool operator==(const Entry&) const = default;
+        friend void PrintTo(const Entry& entry, std::ostream* out) {
+            *out << '"' << entry.text.toStdString() << "\" / \"" << entry.title.toStdString()
+                 << '"';
+        }
     };
+
+    RecordingDialogs() = default;
+    explicit RecordingDialogs(std::vector<std::optional<QString>> answers)
+        : answers_(std::move(answers)) {}
 
     void message(const QString& text, const QString& title = QString()) override {
         messages.push_back({text, title.isEmpty() ? ProgramTitle() : title});
     }
-    std::optional<QString> input(const QString& prompt, const QString&) override {
-        prompts << prompt;
-        return std::nullopt;
+    std::optional<QString> input(const QString& prompt, const QString& title) override {
+        questions.push_back({prompt, title.isEmpty() ? ProgramTitle() : title});
+        if (nextAnswer_ >= answers_.size()) {
+            return std::nullopt;
+        }
+        return answers_[nextAnswer_++];
     }
 
-    std::vector<Message> messages;
-    QStringList prompts;
+    // The texts of the messages, in order.
+    QStringList messageTexts() const {
+        QStringList texts;
+        for (const Entry& entry : messages) {
+            texts << entry.text;
+        }
+        return texts;
+    }
+
+    std::vector<Entry> messages;
+    std::vector<Entry> questions;
+
+  private:
+    std::vector<std::optional<QString>> answers_;
+    std::size_t nextAnswer_ = 0;
 };
 
 }  // namespace stylorex

@@ -1,6 +1,6 @@
 #include "ui/dlg_setting.h"
 
-#include "common/window_text.h"
+#include "tests/support/recording_window.h"
 #include "ui/wait_menu.h"
 
 #include <QAction>
@@ -19,18 +19,6 @@
 
 namespace stylorex {
 namespace {
-
-class RecordingWindow : public WindowText {
-  public:
-    QString caption() const override { return caption_; }
-    void setCaption(const QString& caption) override { caption_ = caption; }
-    void setStatusPanel(int panel, const QString& text) override { panels[panel] = text; }
-
-    std::map<int, QString> panels;
-
-  private:
-    QString caption_ = QStringLiteral("Stylorex");
-};
 
 QColor swatch(const dlgSetting& dialog) {
     return dialog.lblBlack->palette().color(QPalette::Window);

@@ -1,7 +1,6 @@
 #include "ui/frm_graph.h"
 
 #include "canvas/picture_box.h"
-#include "os/program_folder.h"
 #include "tests/support/pointer_fake.h"
 #include "tests/support/recording_dialogs.h"
 #include "ui/dlg_setting.h"
@@ -44,13 +43,11 @@ class FrmGraphTest : public ::testing::Test {
     void SetUp() override {
         ForgetRememberedCaption();
         ASSERT_TRUE(dir_.isValid());
-        // Stored patterns land in the test's own folder.
-        OverrideProgramFolderForTests(dir_.path());
         window_ = std::make_unique<frmGraph>(pointer_, &dialogs_);
+        // Stored patterns land in the test's own folder.
+        window_->setProgramFolder(dir_.path());
         window_->setSettingsPath(iniPath());
     }
-
-    void TearDown() override { OverrideProgramFolderForTests(QString()); }
 
     // A settings path that cannot be written: a plain file stands where its folder should be.
     QString unwritableSettingsPath() {
@@ -698,8 +695,8 @@ TEST_F(FrmGraphTest, CanvasSizeItemsResizeAndReturnThePictureToTheCorner) {
 
     // "カスタム" asks for the height first; cancelling it ends the command.
     w.mnu_canvas[3]->trigger();
-    ASSERT_EQ(dialogs_.prompts.size(), 1);
-    EXPECT_EQ(dialogs_.prompts[0], QStringLiteral("高さを入力して下さい(最大480:最小100)"));
+    ASSERT_EQ(dialogs_.questions.size(), 1u);
+    EXPECT_EQ(dialogs_.questions[0].text, QStringLiteral("高さを入力して下さい(最大480:最小100)"));
     EXPECT_EQ(w.statusPanel(4), QStringLiteral("canvas:150*250"));
 }
 
@@ -858,7 +855,7 @@ TEST_F(FrmGraphTest, DuringARunCommandsThatWouldDisturbItAreRefused) {
     EXPECT_EQ(w.picSRC->persistentImage().pixel(5, 5), qRgb(255, 255, 255));
     EXPECT_EQ(w.picSRC->persistentImage().pixel(100, 100), qRgb(255, 255, 255))
         << "the pencil drew during the run";
-    EXPECT_TRUE(dialogs_.prompts.isEmpty());
+    EXPECT_TRUE(dialogs_.questions.empty());
     EXPECT_FALSE(patternStored(1));
     ASSERT_EQ(running.count(), 2);
     EXPECT_TRUE(running.at(0).at(0).toBool());

@@ -3,6 +3,7 @@
 #include "canvas/picture_box.h"
 #include "common/user_dialogs.h"
 #include "tests/support/picture_files.h"
+#include "tests/support/recording_dialogs.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -17,7 +18,6 @@
 
 #include <gtest/gtest.h>
 
-#include <deque>
 #include <functional>
 #include <utility>
 #include <vector>
@@ -27,41 +27,15 @@ namespace {
 
 using namespace stylorex::test;
 
-// Answers the input boxes from a script and records every question and message.
-class ScriptedDialogs : public UserDialogs {
-  public:
-    explicit ScriptedDialogs(std::deque<std::optional<QString>> answers)
-        : answers_(std::move(answers)) {}
-    void message(const QString& text, const QString& title) override {
-        messages.emplace_back(text, title);
-    }
-    std::optional<QString> input(const QString& prompt, const QString& title) override {
-        questions.emplace_back(prompt, title);
-        if (answers_.empty()) {
-            ADD_FAILURE() << "unexpected question " << prompt.toStdString();
-            return std::nullopt;
-        }
-        std::optional<QString> answer = answers_.front();
-        answers_.pop_front();
-        return answer;
-    }
-
-    std::vector<std::pair<QString, QString>> messages;
-    std::vector<std::pair<QString, QString>> questions;
-
-  private:
-    std::deque<std::optional<QString>> answers_;
-};
+using Entry = RecordingDialogs::Entry;
 
 const QString kTitle = QStringLiteral("キャンバスサイズ変更");
-const std::pair<QString, QString> kHeightQuestion{
-    QStringLiteral("高さを入力して下さい(最大480:最小100)"), kTitle};
-const std::pair<QString, QString> kWidthQuestion{
-    QStringLiteral("幅を入力して下さい(最大600:最小100)"), kTitle};
-const std::pair<QString, QString> kInvalidMessage{QStringLiteral("数値が不正です"), kTitle};
+const Entry kHeightQuestion{QStringLiteral("高さを入力して下さい(最大480:最小100)"), kTitle};
+const Entry kWidthQuestion{QStringLiteral("幅を入力して下さい(最大600:最小100)"), kTitle};
+const Entry kInvalidMessage{QStringLiteral("数値が不正です"), kTitle};
 
 struct SizeCase {
-    std::deque<std::optional<QString>> answers;
+    std::vector<std::optional<QString>> answers;
     std::optional<QSize> size;  // (width, height)
     int questions;
     bool invalidMessage;
@@ -93,7 +67,7 @@ TEST(CustomCanvasSize, AnswersGiveTheSizeOrEndAsTheCommandDemands) {
         SCOPED_TRACE(c.answers.front().value_or(QStringLiteral("(cancel)")).toStdString() + " / " +
                      (c.answers.size() > 1 ? c.answers.back().value_or("(cancel)").toStdString()
                                            : std::string("-")));
-        ScriptedDialogs dialogs(c.answers);
+        RecordingDialogs dialogs(c.answers);
         EXPECT_EQ(AskCustomCanvasSize(dialogs), c.size);
         ASSERT_EQ(dialogs.questions.size(), size_t(c.questions));
         EXPECT_EQ(dialogs.questions[0], kHeightQuestion);
@@ -101,8 +75,7 @@ TEST(CustomCanvasSize, AnswersGiveTheSizeOrEndAsTheCommandDemands) {
             EXPECT_EQ(dialogs.questions[1], kWidthQuestion);
         }
         if (c.invalidMessage) {
-            EXPECT_EQ(dialogs.messages,
-                      (std::vector<std::pair<QString, QString>>{kInvalidMessage}));
+            EXPECT_EQ(dialogs.messages, (std::vector<Entry>{kInvalidMessage}));
         } else {
             EXPECT_TRUE(dialogs.messages.empty());
         }
@@ -204,7 +177,7 @@ class PictureCommandsTest : public ::testing::Test {
             answer(*dialog);
         };
         QTimer::singleShot(0, poll);
-        const bool loaded = LoadPictureFromDialog(picture_, nullptr);
+        const bool loaded = LoadPictureFromDialog(picture_, lastChosenFile_, nullptr);
         EXPECT_TRUE(answered);
         for (QWidget* w : QApplication::topLevelWidgets()) {
             EXPECT_EQ(qobject_cast<QMessageBox*>(w), nullptr) << "a message box came up";
@@ -223,6 +196,7 @@ class PictureCommandsTest : public ::testing::Test {
 
     QTemporaryDir dir_;
     PictureBox picture_;
+    QString lastChosenFile_;
     QStringList lastNameFilters_;
     QString lastSelectedFilter_;
     QStringList shownFilters_;
@@ -322,7 +296,7 @@ TEST_F(PictureCommandsTest, CancellingTwiceChangesNothingAndTheDialogOffersTheLa
     EXPECT_FALSE(cancelDialog());
     EXPECT_EQ(picture_.persistentImage(), before);
     EXPECT_TRUE(offered_.contains(chosen));
-    EXPECT_EQ(LastChosenPictureFile(), chosen);
+    EXPECT_EQ(lastChosenFile_, chosen);
 }
 
 TEST_F(PictureCommandsTest, CorruptAndOversizedFilesEndSilentlyWithoutAChange) {

@@ -2,6 +2,7 @@
 #include "engine/drawing_run.h"
 #include "os/x11/x11_pointer.h"
 
+#include "tests/support/recording_window.h"
 #include "tests/x11/target_window.h"
 #include "tests/x11/x11_session.h"
 
@@ -26,14 +27,6 @@ using testing::ReceivedEvent;
 using testing::TargetWindow;
 using testing::X11Session;
 using Kind = ReceivedEvent::Kind;
-
-class SilentWindow : public WindowText {
-  public:
-    QString caption() const override { return caption_; }
-    void setCaption(const QString& caption) override { caption_ = caption; }
-    void setStatusPanel(int, const QString&) override {}
-    QString caption_ = QStringLiteral("Stylorex");
-};
 
 QImage PictureWith(int width, int height, const std::vector<std::pair<int, int>>& pixels) {
     QImage image(width, height, QImage::Format_RGB32);
@@ -85,7 +78,7 @@ class DrawingRunX11 : public ::testing::Test {
     X11Session session;
     TargetWindow target{testing::kTargetX, testing::kTargetY, 200, 200};
     std::unique_ptr<X11Pointer> pointer;
-    SilentWindow window;
+    RecordingWindow window;
     ScanTables tables;
 };
 

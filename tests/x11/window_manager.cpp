@@ -37,6 +37,28 @@ bool ManagerAnnounced(Display* display) {
     return found;
 }
 
+// openbox names its check window before its event loop runs, and a window mapped in between
+// may stay unmapped for good: it serves once it has mapped a window of ours, asked again each
+// half second.
+bool ManagerMapsWindows(Display* display) {
+    const Window probe = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 10, 10, 0,
+                                             0, WhitePixel(display, DefaultScreen(display)));
+    const auto viewable = [&] {
+        XWindowAttributes attributes;
+        return XGetWindowAttributes(display, probe, &attributes) != 0 &&
+               attributes.map_state == IsViewable;
+    };
+    bool mapped = false;
+    for (int attempt = 0; attempt < 20 && !mapped; ++attempt) {
+        XMapWindow(display, probe);
+        XSync(display, False);
+        mapped = Eventually(viewable, 500, 20);
+    }
+    XDestroyWindow(display, probe);
+    XSync(display, False);
+    return mapped;
+}
+
 }  // namespace
 
 WindowManager::WindowManager() {
@@ -56,7 +78,8 @@ WindowManager::WindowManager() {
         ADD_FAILURE() << "openbox could not be started (scripts/install-deps installs it)";
         return;
     }
-    if (!Eventually([&] { return ManagerAnnounced(session.display()); }, 10000, 20)) {
+    if (!Eventually([&] { return ManagerAnnounced(session.display()); }, 10000, 20) ||
+        !ManagerMapsWindows(session.display())) {
         ADD_FAILURE() << "openbox did not take the screen";
     }
 }

@@ -3,6 +3,7 @@
 // exactly the strokes, through the engine and through the real program.
 #include "engine/drawing_run.h"
 #include "os/x11/x11_pointer.h"
+#include "tests/support/recording_window.h"
 #include "tests/x11/program_window.h"
 #include "tests/x11/target_window.h"
 #include "tests/x11/window_manager.h"
@@ -28,14 +29,6 @@ using testing::TargetWindow;
 using testing::X11Session;
 
 constexpr int kTargetSide = 300;
-
-class SilentWindow : public WindowText {
-  public:
-    QString caption() const override { return caption_; }
-    void setCaption(const QString& caption) override { caption_ = caption; }
-    void setStatusPanel(int, const QString&) override {}
-    QString caption_ = QStringLiteral("Stylorex");
-};
 
 class UnderWindowManager : public ::testing::Test {
   protected:
@@ -73,7 +66,7 @@ class RunUnderWindowManager : public UnderWindowManager, public ::testing::WithP
         ASSERT_TRUE(holder.takeFocus());
         auto pointer = testing::OpenBackend();
         ASSERT_NE(pointer, nullptr);
-        SilentWindow window;
+        RecordingWindow window;
         ScanTables tables;
         RunServices services{*pointer, window, {}, SystemClock()};
         RunSettings settings;

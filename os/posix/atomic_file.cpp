@@ -1,0 +1,132 @@
+#include "os/atomic_file.h"
+
+#include <QFile>
+#include <QRandomGenerator>
+
+#include <cerrno>
+#include <optional>
+#include <string>
+#include <system_error>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace stylorex {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// The file a replace of `fileName` writes: the one a symbolic link points at, else itself.
+std::optional<fs::path> replacedFile(const QString& fileName) {
+    fs::path target(QFile::encodeName(fileName).toStdString());
+    std::error_code error;
+    if (fs::is_symlink(target, error)) {
+        target = fs::weakly_canonical(target, error);
+        if (error) {
+            return std::nullopt;
+        }
+    }
+    return target;
+}
+
+// Makes a new file beside `target`, hidden and named after it, with the permission bits that
+// the umask allows of rw-rw-rw-. Returns its descriptor and fills `path`, or -1.
+int createTemporaryBeside(const fs::path& target, const fs::path& folder, fs::path& path) {
+    constexpr int kAttempts = 100;
+    static constexpr char kDigits[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+        std::string name = "." + target.filename().string() + ".";
+        for (int i = 0; i < 6; ++i) {
+            name += kDigits[QRandomGenerator::global()->bounded(int(sizeof kDigits - 1))];
+        }
+        path = folder / name;
+        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST) {
+            return fd;
+        }
+    }
+    return -1;
+}
+
+void syncFolder(const fs::path& folder) {
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+}  // namespace
+
+bool AtomicFileWriter::replace(const QString& path, QByteArrayView bytes) const {
+    const std::optional<fs::path> target = replacedFile(path);
+    if (!target) {
+        return false;
+    }
+    fs::path folder = target->parent_path();
+    if (folder.empty()) {
+        folder = ".";
+    }
+
+    std::optional<mode_t> keptMode;
+    struct stat status {};
+    if (::stat(target->c_str(), &status) == 0) {
+        // A file its owner made read-only is left alone, as the system's own tools would.
+        if (::access(target->c_str(), W_OK) != 0) {
+            return false;
+        }
+        keptMode = status.st_mode & 07777;
+    }
+
+    fs::path temporary;
+    int fd = createTemporaryBeside(*target, folder, temporary);
+    if (fd < 0) {
+        return false;
+    }
+    const auto fail = [&] {
+        if (fd >= 0) {
+            ::close(fd);
+        }
+        ::unlink(temporary.c_str());
+        return false;
+    };
+    if (keptMode && ::fchmod(fd, *keptMode) != 0) {
+        return fail();
+    }
+    {
+        QFile file;
+        if (!file.open(fd, QIODevice::WriteOnly | QIODevice::Unbuffered,
+                       QFileDevice::DontCloseHandle) ||
+            !write(file, bytes)) {
+            return fail();
+        }
+    }
+    if (::fsync(fd) != 0) {
+        return fail();
+    }
+    const int closed = ::close(fd);
+    fd = -1;
+    if (closed != 0 || !rename(temporary, *target)) {
+        return fail();
+    }
+    // Make the rename itself durable; a folder that cannot be synced still holds the new file.
+    syncFolder(folder);
+    return true;
+}
+
+bool AtomicFileWriter::write(QIODevice& file, QByteArrayView bytes) const {
+    return file.write(bytes.data(), bytes.size()) == bytes.size();
+}
+
+bool AtomicFileWriter::rename(const fs::path& from, const fs::path& to) const {
+    return ::rename(from.c_str(), to.c_str()) == 0;
+}
+
+const AtomicFileWriter& SystemFileWriter() {
+    static const AtomicFileWriter writer;
+    return writer;
+}
+
+}  // namespace stylorex
