@@ -118,6 +118,23 @@ INSTANTIATE_TEST_SUITE_P(Signals, FatalSignalDuringRun,
                              return std::string(sigabbrev_np(signal.param));
                          });
 
+TEST_F(ProgramGuardianX11, WindowDestroyedByAnotherClientEndsTheRunWithTheButtonUp) {
+    ASSERT_NO_FATAL_FAILURE(startSlowRun());
+    // What `xdotool windowclose` does: XDestroyWindow from another connection.
+    XDestroyWindow(session.display(), *programWindow);
+    XSync(session.display(), False);
+
+    ASSERT_TRUE(process.waitForFinished(10000)) << "the run went on";
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+    EXPECT_NE(process.exitCode(), 0);
+    EXPECT_FALSE(session.leftButtonDown());
+    const auto events = received();
+    ASSERT_FALSE(events.empty());
+    EXPECT_EQ(events.back().kind, ReceivedEvent::Kind::Release) << testing::Describe(events);
+    EXPECT_TRUE(readIni().contains("CanvasWidth=200")) << "the settings were not saved";
+    EXPECT_TRUE(ProcessGone(*guardian));
+}
+
 TEST_F(ProgramGuardianX11, NormalCloseLeavesNoGuardianBehind) {
     ASSERT_NO_FATAL_FAILURE(start());
     ASSERT_TRUE(Eventually([&] { return (guardian = GuardianOf(pid())).has_value(); }));
