@@ -37,6 +37,33 @@ bool ManagerAnnounced(Display* display) {
     return found;
 }
 
+// openbox names its check window before it has finished starting, and a window mapped in
+// the tens of milliseconds between is never managed, nor shown. It is ready once it frames a
+// window mapped after that: a probe of our own, mapped anew until one is reparented. (A check
+// window left on the root by an earlier openbox looks the same, so the name alone says
+// nothing on a server that has had one.)
+bool FramesNewWindows(Display* display) {
+    const Window probe =
+        XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 10, 10, 0, 0, 0);
+    XSelectInput(display, probe, StructureNotifyMask);
+    XMapWindow(display, probe);
+    XSync(display, False);
+    const bool framed = Eventually(
+        [&] {
+            XEvent event;
+            while (XCheckTypedWindowEvent(display, probe, ReparentNotify, &event)) {
+                if (event.xreparent.parent != DefaultRootWindow(display)) {
+                    return true;
+                }
+            }
+            return false;
+        },
+        300, 5);
+    XDestroyWindow(display, probe);
+    XSync(display, False);
+    return framed;
+}
+
 }  // namespace
 
 WindowManager::WindowManager() {
@@ -56,7 +83,8 @@ WindowManager::WindowManager() {
         ADD_FAILURE() << "openbox could not be started (scripts/install-deps installs it)";
         return;
     }
-    if (!Eventually([&] { return ManagerAnnounced(session.display()); }, 10000, 20)) {
+    if (!Eventually([&] { return ManagerAnnounced(session.display()); }, 10000, 20) ||
+        !Eventually([&] { return FramesNewWindows(session.display()); }, 10000, 0)) {
         ADD_FAILURE() << "openbox did not take the screen";
     }
 }
