@@ -1,9 +1,11 @@
 // The engine's speed: the scan and a full trace on 600 x 480 pictures against one copy of the
-// same pixels, and the X11 backend's dispatch rate against a bare XTest loop.
+// same pixels, the X11 backend's dispatch rate against a bare XTest loop, and the cost of the
+// button guardian's messages.
 // Run: build-*/bench/bench_engine (the X11 part needs DISPLAY; without it, it is skipped).
 #include "engine/drawing_run.h"
 #include "engine/pixel_scan.h"
 #include "engine/stroke_trace.h"
+#include "os/button_guardian.h"
 #include "os/x11/x11_pointer.h"
 
 #include <QColor>
@@ -15,6 +17,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstring>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -235,6 +238,23 @@ void BM_X11Dispatch(benchmark::State& state) {
 }
 
 BENCHMARK(BM_X11Dispatch)->Iterations(7)->Unit(benchmark::kMillisecond);
+
+// The button guardian's share of a run: the message before a press and the one after a
+// release, to a guardian that reads them as it does during a run.
+void BM_GuardianMessages(benchmark::State& state) {
+    std::string error;
+    auto guardian = ButtonGuardian::start(&error);
+    if (!guardian) {
+        state.SkipWithError(("guardian skipped: " + error).c_str());
+        return;
+    }
+    for (auto _ : state) {
+        guardian->buttonDown();
+        guardian->buttonUp();
+    }
+}
+
+BENCHMARK(BM_GuardianMessages)->Unit(benchmark::kMicrosecond);
 
 // --- Stroke ends ------------------------------------------------------------------------------
 

@@ -802,6 +802,13 @@ void frmGraph::closeOnSignal() {
     close();
 }
 
+void frmGraph::saveSettingsAtAbruptExit() {
+    if (!unloaded_) {
+        closingOnSignal_ = true;
+        unload();
+    }
+}
+
 bool frmGraph::eventFilter(QObject* watched, QEvent* event) {
     if (watched == cmdStart && event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);

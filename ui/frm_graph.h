@@ -60,6 +60,9 @@ class frmGraph : public QMainWindow, public WindowText, public SettingsControls 
     // SIGINT, SIGTERM and SIGHUP close the window this way: like the close box, but nothing
     // modal may wait for an answer.
     void closeOnSignal();
+    // The process is ending with the window open (the platform exits when its connection to
+    // the X server breaks): saves the settings as closing would, a failure told on stderr.
+    void saveSettingsAtAbruptExit();
 
     PainterControls painterControls();
     // Null after the window has unloaded.

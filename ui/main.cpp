@@ -1,12 +1,35 @@
 #include "os/pointer_device.h"
 #include "os/termination_signals.h"
+#include "os/window_destruction.h"
 #include "ui/frm_graph.h"
 #include "ui/qt_user_dialogs.h"
 
 #include <QApplication>
 
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
+
+namespace {
+
+// The window while it is open. Qt's X11 platform ends the process with exit(1) when its
+// connection to the X server breaks (the window killed with xkill, the server gone), also
+// from inside a run's yield: the settings are saved on that way out too. The button guardian
+// releases the button once the process is gone.
+stylorex::frmGraph* g_openWindow = nullptr;
+
+void saveSettingsOnAbruptExit() {
+    if (g_openWindow != nullptr) {
+        std::fprintf(stderr, "Stylorex: %s\n",
+                     QStringLiteral("ウィンドウを閉じずに終了します（X サーバーとの接続が切れ"
+                                    "ました）。設定を保存します。")
+                         .toLocal8Bit()
+                         .constData());
+        g_openWindow->saveSettingsAtAbruptExit();
+    }
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -26,5 +49,20 @@ int main(int argc, char** argv) {
     stylorex::TerminationSignals signalHandling([&window] { window.closeOnSignal(); });
     window.load();
     window.show();
-    return app.exec();
+    // Destroyed by another program, the window closes the same way, and the exit code says so.
+    bool windowDestroyed = false;
+    stylorex::WindowDestructionWatch destruction(window.windowHandle(), [&] {
+        std::fprintf(stderr, "Stylorex: %s\n",
+                     QStringLiteral("メインウィンドウが他のプログラムに破棄されました。描画を"
+                                    "中止し、設定を保存して終了します。")
+                         .toLocal8Bit()
+                         .constData());
+        windowDestroyed = true;
+        window.closeOnSignal();
+    });
+    g_openWindow = &window;
+    std::atexit(saveSettingsOnAbruptExit);
+    const int code = app.exec();
+    g_openWindow = nullptr;
+    return windowDestroyed ? 1 : code;
 }

@@ -1,5 +1,7 @@
 #include "os/x11/x11_pointer.h"
 
+#include "os/x11/button_guard_x11.h"
+
 #include <QByteArray>
 #include <QPoint>
 #include <QSize>
@@ -143,7 +145,10 @@ std::unique_ptr<X11Pointer> X11Pointer::open(QString* error) {
 }
 
 X11Pointer::X11Pointer(Display* display, Display* keyDisplay, int xiOpcode)
-    : display_(display), keyDisplay_(keyDisplay), xiOpcode_(xiOpcode) {
+    : display_(display),
+      keyDisplay_(keyDisplay),
+      xiOpcode_(xiOpcode),
+      buttonGuard_(std::make_unique<X11ButtonGuard>()) {
     escKeycode_ = XKeysymToKeycode(display_, XK_Escape);
     if (escKeycode_ != 0) {
         escDown_ = keyDownInKeymap(display_, escKeycode_);
@@ -234,6 +239,7 @@ void X11Pointer::moveTo(int x, int y) {
 }
 
 void X11Pointer::pressLeft(int /*x*/, int /*y*/) {
+    buttonGuard_->pressing();
     pressed_ = true;
     XTestFakeButtonEvent(display_, kLeftButton, True, CurrentTime);
     XFlush(display_);
@@ -242,7 +248,9 @@ void X11Pointer::pressLeft(int /*x*/, int /*y*/) {
 
 void X11Pointer::releaseLeft(int /*x*/, int /*y*/) {
     XTestFakeButtonEvent(display_, kLeftButton, False, CurrentTime);
-    waitUntilApplied([](unsigned mask, QPoint) { return (mask & Button1Mask) == 0; });
+    if (waitUntilApplied([](unsigned mask, QPoint) { return (mask & Button1Mask) == 0; })) {
+        buttonGuard_->released();
+    }
     awaitingThaw_ = false;
     pressed_ = false;
 }

@@ -14,6 +14,8 @@ typedef struct _XDisplay Display;
 
 namespace stylorex {
 
+class X11ButtonGuard;
+
 // The X11 backend. Moves and buttons go through XTest on one connection, each followed by a
 // flush, so the server applies them in the order they were made.
 //
@@ -28,7 +30,8 @@ namespace stylorex {
 // XInput2 raw key events on the root window (they also arrive while another client grabs the
 // keyboard), read by a watcher thread on a second, private connection: a query only reads two
 // flags, so the run's per-move test costs no request and no system call. Without XInput2 2.1
-// the query falls back to XQueryKeymap (Esc down now only).
+// the query falls back to XQueryKeymap (Esc down now only). A held button is released also when
+// the program dies (X11ButtonGuard).
 class X11Pointer : public PointerDevice {
   public:
     // Null with the reason in `error` when this session cannot drive the pointer.
@@ -71,6 +74,7 @@ class X11Pointer : public PointerDevice {
     QPoint position_{-1, -1};
     int wakePipe_[2] = {-1, -1};  // wakes the watcher to stop
     std::thread watcher_;
+    std::unique_ptr<X11ButtonGuard> buttonGuard_;
 };
 
 // What stands in the way of driving the pointer in this session (Wayland, no DISPLAY), or an

@@ -1,24 +1,14 @@
 // The real program, started as a user starts it, on a real X server: its settings file beside
 // the executable, the origin captured with Ctrl+G, the run started with Tab and Enter, and the
 // program ended with SIGTERM.
-#include "os/x11/x11_pointer.h"
-#include "tests/x11/program_window.h"
-#include "tests/x11/target_window.h"
-#include "tests/x11/x11_session.h"
+#include "tests/x11/program_fixture.h"
 
 #include <QCoreApplication>
-#include <QFile>
 #include <QProcess>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
-#include <functional>
-#include <optional>
 #include <set>
-
-#include <X11/Xlib.h>
-#include <X11/keysym.h>
 
 namespace stylorex {
 namespace {
@@ -26,85 +16,9 @@ namespace {
 using testing::kOriginX;
 using testing::kOriginY;
 using testing::Pause;
+using testing::ProgramX11;
 using testing::ReceivedEvent;
-using testing::TargetWindow;
-using testing::X11Session;
 using Kind = ReceivedEvent::Kind;
-
-class ProgramX11 : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        ASSERT_TRUE(dir.isValid());
-        ASSERT_TRUE(target.mapped());
-        // The settings file lies beside the executable, so the program runs from a copy.
-        program = dir.filePath(QStringLiteral("stylorex"));
-        ASSERT_NO_FATAL_FAILURE(testing::CopyProgram(QStringLiteral(STYLOREX_PROGRAM), program));
-        session.moveTo(5, 5);
-        target.discard();
-    }
-
-    void TearDown() override {
-        testing::StopProgram(process);
-        session.restore();
-    }
-
-    QString iniPath() const { return dir.filePath(QStringLiteral("stylorex.ini")); }
-
-    void writeIni(const QByteArray& text) {
-        QFile file(iniPath());
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(text);
-    }
-
-    QByteArray readIni() const {
-        QFile file(iniPath());
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
-
-    // Starts the program and gives its window the keyboard, as a user's click on it would
-    // (there is no window manager on the test server).
-    void start() {
-        ASSERT_NO_FATAL_FAILURE(testing::StartOnX11(process, program));
-        for (int i = 0; i < 100 && !programWindow; ++i) {
-            Pause(100);
-            programWindow = testing::FindProgramWindow(session.display(), process.processId());
-        }
-        ASSERT_TRUE(programWindow.has_value()) << "the main window did not appear";
-        Pause(300);
-        testing::GiveKeyboard(session.display(), *programWindow);
-        Pause(300);
-    }
-
-    QString title() { return testing::WindowTitle(session.display(), *programWindow); }
-
-    // Polls the program's title. The target's events are read only once the program has gone
-    // quiet: reading them waits for a pause in the stream, which a run never makes.
-    bool waitForTitle(const std::function<bool(const QString&)>& done, int ms) {
-        return testing::Eventually([&] { return done(title()); }, ms, 20);
-    }
-
-    // Ctrl+G over the target, then Tab and Enter until the run begins, as the instructions
-    // on the window tell a user to do.
-    void captureOriginAndStart() {
-        session.moveTo(kOriginX, kOriginY);
-        Pause(100);
-        testing::TypeKey(session.display(), XK_g, true);
-        ASSERT_TRUE(waitForTitle(
-            [](const QString& t) { return t.contains(QStringLiteral("[座標取得]")); }, 5000))
-            << title().toStdString();
-        ASSERT_TRUE(testing::TabAndEnterUntilRunStarts(session.display(), [&] { return title(); }))
-            << "Tab and Enter never started a run";
-    }
-
-    std::vector<ReceivedEvent> received() { return target.collect(); }
-
-    QTemporaryDir dir;
-    QString program;
-    X11Session session;
-    TargetWindow target{testing::kTargetX, testing::kTargetY, 300, 300};
-    QProcess process;
-    std::optional<unsigned long> programWindow;
-};
 
 TEST_F(ProgramX11, SigtermDuringARunLeavesTheButtonUpAndWritesTheSettings) {
     // Every pixel of the blank canvas is a line pixel: a long run.

@@ -37,26 +37,31 @@ bool ManagerAnnounced(Display* display) {
     return found;
 }
 
-// openbox names its check window before its event loop runs, and a window mapped in between
-// may stay unmapped for good: it serves once it has mapped a window of ours, asked again each
-// half second.
-bool ManagerMapsWindows(Display* display) {
-    const Window probe = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 10, 10, 0,
-                                             0, WhitePixel(display, DefaultScreen(display)));
-    const auto viewable = [&] {
-        XWindowAttributes attributes;
-        return XGetWindowAttributes(display, probe, &attributes) != 0 &&
-               attributes.map_state == IsViewable;
-    };
-    bool mapped = false;
-    for (int attempt = 0; attempt < 20 && !mapped; ++attempt) {
-        XMapWindow(display, probe);
-        XSync(display, False);
-        mapped = Eventually(viewable, 500, 20);
-    }
+// openbox names its check window before it has finished starting, and a window mapped in
+// the tens of milliseconds between is never managed, nor shown. It is ready once it frames a
+// window mapped after that: a probe of our own, mapped anew until one is reparented. (A check
+// window left on the root by an earlier openbox looks the same, so the name alone says
+// nothing on a server that has had one.)
+bool FramesNewWindows(Display* display) {
+    const Window probe =
+        XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 10, 10, 0, 0, 0);
+    XSelectInput(display, probe, StructureNotifyMask);
+    XMapWindow(display, probe);
+    XSync(display, False);
+    const bool framed = Eventually(
+        [&] {
+            XEvent event;
+            while (XCheckTypedWindowEvent(display, probe, ReparentNotify, &event)) {
+                if (event.xreparent.parent != DefaultRootWindow(display)) {
+                    return true;
+                }
+            }
+            return false;
+        },
+        300, 5);
     XDestroyWindow(display, probe);
     XSync(display, False);
-    return mapped;
+    return framed;
 }
 
 }  // namespace
@@ -79,7 +84,7 @@ WindowManager::WindowManager() {
         return;
     }
     if (!Eventually([&] { return ManagerAnnounced(session.display()); }, 10000, 20) ||
-        !ManagerMapsWindows(session.display())) {
+        !Eventually([&] { return FramesNewWindows(session.display()); }, 10000, 0)) {
         ADD_FAILURE() << "openbox did not take the screen";
     }
 }

@@ -1,0 +1,104 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <memory>
+#include <string>
+
+namespace stylorex {
+
+// A button pressed through the pointer layer stays down when the program dies with it held (a
+// crash, SIGKILL, an out-of-memory kill): the window system keeps it, not the program. The
+// guardian is a second process that outlives such a death long enough to release it.
+//
+// The program tells it one byte per press and per release, never per move; the byte for a press
+// goes out before the press, the one for a release after the release has taken effect, so the
+// guardian's view errs only towards "down".
+namespace guardian_message {
+constexpr char kButtonDown = 'D';
+constexpr char kButtonUp = 'U';
+// From the guardian: it holds its own connection to the window system and guards.
+constexpr char kReady = 'R';
+// The program ends normally: the guardian exits without doing anything.
+constexpr char kExit = 'Q';
+}  // namespace guardian_message
+
+// What the guardian watches and does, behind an interface so that its decisions can be tested.
+class GuardianPorts {
+  public:
+    enum class Wait {
+        Message,  // a byte from the program
+        Quiet,    // nothing within the time given
+        Closed,   // the program's end is closed: it is gone
+    };
+    virtual ~GuardianPorts() = default;
+    // Waits at most `ms` milliseconds for the next byte from the program.
+    virtual Wait next(char* message, int ms) = 0;
+    // Whether the program that started the guardian is still its parent. A child the program
+    // forked without exec holds the program's end of the pipe open after the program died.
+    virtual bool programRuns() = 0;
+    // Releases the left button where the pointer stands, if the window system has it down.
+    virtual void releaseButton() = 0;
+};
+
+// How often the guardian looks whether the program still runs while the pipe is quiet.
+constexpr int kGuardianCheckMs = 40;
+
+// The guardian's loop. Returns when the program says it exits, or when it is gone: the pipe
+// closed, or the program no longer its parent. When it is gone with the button down, as the
+// program last said, the button is released first.
+void RunButtonGuardian(GuardianPorts& ports);
+
+// The program's side: the guardian process and the pipe to it.
+class ButtonGuardian {
+  public:
+    // Starts this executable again (/proc/self/exe, so a copy elsewhere works as well) in
+    // guardian mode, which it enters before main() (see GuardianModeRequested), and waits until
+    // it is ready, so that its start-up competes with no run. Null when it cannot start or
+    // reach the window system, with the reason in `error`.
+    static std::unique_ptr<ButtonGuardian> start(std::string* error);
+    // Tells the guardian to exit and waits up to a second for it to end.
+    ~ButtonGuardian();
+    ButtonGuardian(const ButtonGuardian&) = delete;
+    ButtonGuardian& operator=(const ButtonGuardian&) = delete;
+
+    void buttonDown() { send(guardian_message::kButtonDown); }
+    void buttonUp() { send(guardian_message::kButtonUp); }
+
+  private:
+    ButtonGuardian(int fd, pid_t pid) : fd_(fd), pid_(pid) {}
+    // A failed send says once that crash protection is off (the guardian has died).
+    void send(char message);
+
+    int fd_;
+    pid_t pid_;
+};
+
+// Whether this process was started as a guardian: then `fd` is its end of the pipe and
+// `program` the process that started it; it then carries the guardian's name. Called before
+// main(): it reads only the environment and the descriptor.
+bool GuardianModeRequested(int* fd, pid_t* program);
+// Tells the program that the guardian is ready (kReady on `fd`).
+void ReportGuardianReady(int fd);
+
+// The guardian's side of the pipe `fd` from the process `program`; the window system's part,
+// releaseButton, is the backend's.
+class PipeGuardianPorts : public GuardianPorts {
+  public:
+    PipeGuardianPorts(int fd, pid_t program) : fd_(fd), program_(program) {}
+    Wait next(char* message, int ms) override;
+    bool programRuns() override;
+
+  private:
+    int fd_;
+    pid_t program_;
+    char buffer_[64] = {};
+    int buffered_ = 0;
+    int read_ = 0;
+};
+
+// Says on stderr, once per process, that a program that dies during a run may leave the
+// button down.
+void ReportCrashProtectionOff(const std::string& reason);
+
+}  // namespace stylorex

@@ -1,0 +1,255 @@
+#include "os/button_guardian.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/prctl.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace stylorex {
+
+namespace {
+
+// Set in the guardian's environment only: the process id of the program it guards.
+constexpr char kModeVariable[] = "STYLOREX_GUARDIAN";
+// The guardian's end of the pipe.
+constexpr int kGuardianFd = 3;
+// What `ps` and the tests see as the guardian's name (at most 15 characters).
+constexpr char kGuardianName[] = "stylorex-guard";
+constexpr auto kExitWait = std::chrono::seconds(1);
+// Far above the 30 to 45 ms a start takes on an idle machine (docs/performance.md).
+constexpr int kReadyWaitMs = 3000;
+
+std::string StartError(int error) {
+    return std::string("見張りプロセスを起動できません: ") + std::strerror(error);
+}
+
+// Whether the guardian said it is ready within kReadyWaitMs.
+bool AwaitReady(int fd) {
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(kReadyWaitMs);
+    for (;;) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                              deadline - std::chrono::steady_clock::now())
+                              .count();
+        pollfd answer{fd, POLLIN, 0};
+        const int ready = ::poll(&answer, 1, static_cast<int>(std::max<long long>(left, 0)));
+        if (ready < 0 && errno == EINTR) {
+            continue;
+        }
+        char message = 0;
+        return ready == 1 && ::read(fd, &message, 1) == 1 && message == guardian_message::kReady;
+    }
+}
+
+// The program's environment with the guardian's variable set to this process.
+std::vector<std::string> GuardianEnvironment() {
+    std::vector<std::string> variables;
+    const std::string prefix = std::string(kModeVariable) + "=";
+    for (char** entry = environ; entry != nullptr && *entry != nullptr; ++entry) {
+        if (std::strncmp(*entry, prefix.c_str(), prefix.size()) != 0) {
+            variables.emplace_back(*entry);
+        }
+    }
+    variables.push_back(prefix + std::to_string(getpid()));
+    return variables;
+}
+
+}  // namespace
+
+void RunButtonGuardian(GuardianPorts& ports) {
+    bool down = false;
+    for (;;) {
+        char message = 0;
+        const GuardianPorts::Wait wait = ports.next(&message, kGuardianCheckMs);
+        if (wait == GuardianPorts::Wait::Closed) {
+            break;
+        }
+        if (wait == GuardianPorts::Wait::Message) {
+            if (message == guardian_message::kExit) {
+                return;
+            }
+            if (message == guardian_message::kButtonDown) {
+                down = true;
+            } else if (message == guardian_message::kButtonUp) {
+                down = false;
+            }
+            continue;  // what the program wrote before it went is read before it is judged gone
+        }
+        if (!ports.programRuns()) {
+            break;
+        }
+    }
+    if (down) {
+        ports.releaseButton();
+    }
+}
+
+GuardianPorts::Wait PipeGuardianPorts::next(char* message, int ms) {
+    if (read_ < buffered_) {
+        *message = buffer_[read_++];
+        return Wait::Message;
+    }
+    pollfd pending{fd_, POLLIN, 0};
+    const int ready = ::poll(&pending, 1, ms);
+    if (ready == 0 || (ready < 0 && errno == EINTR)) {
+        return Wait::Quiet;
+    }
+    if (ready < 0) {
+        return Wait::Closed;
+    }
+    const ssize_t got = ::read(fd_, buffer_, sizeof buffer_);
+    if (got < 0 && (errno == EINTR || errno == EAGAIN)) {
+        return Wait::Quiet;
+    }
+    if (got <= 0) {
+        return Wait::Closed;
+    }
+    buffered_ = static_cast<int>(got);
+    read_ = 1;
+    *message = buffer_[0];
+    return Wait::Message;
+}
+
+bool PipeGuardianPorts::programRuns() {
+    return ::getppid() == program_;
+}
+
+bool GuardianModeRequested(int* fd, pid_t* program) {
+    const char* value = std::getenv(kModeVariable);
+    if (value == nullptr) {
+        return false;
+    }
+    char* end = nullptr;
+    const long pid = std::strtol(value, &end, 10);
+    struct stat pipe {};
+    if (end == value || *end != '\0' || pid <= 1 || ::fstat(kGuardianFd, &pipe) != 0 ||
+        !S_ISSOCK(pipe.st_mode)) {
+        // Not started by the program (a stray variable): carry on as the program.
+        ::unsetenv(kModeVariable);
+        return false;
+    }
+    ::prctl(PR_SET_NAME, kGuardianName, 0, 0, 0);
+    *fd = kGuardianFd;
+    *program = static_cast<pid_t>(pid);
+    return true;
+}
+
+std::unique_ptr<ButtonGuardian> ButtonGuardian::start(std::string* error) {
+    int fds[2];
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, fds) != 0) {
+        *error = StartError(errno);
+        return nullptr;
+    }
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, fds[1], kGuardianFd);
+    // Nothing else of the program's: a pipe the guardian held would keep a reader waiting.
+    posix_spawn_file_actions_addclosefrom_np(&actions, kGuardianFd + 1);
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    // A group of its own, so that Ctrl+C in a terminal reaches only the program, which then
+    // releases the button itself, and no signal the program blocks stays blocked.
+    sigset_t none;
+    sigemptyset(&none);
+    posix_spawnattr_setsigmask(&attributes, &none);
+    posix_spawnattr_setpgroup(&attributes, 0);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK);
+
+    std::vector<std::string> variables = GuardianEnvironment();
+    std::vector<char*> envp;
+    for (std::string& variable : variables) {
+        envp.push_back(variable.data());
+    }
+    envp.push_back(nullptr);
+    char name[sizeof kGuardianName];
+    std::memcpy(name, kGuardianName, sizeof name);
+    char* argv[] = {name, nullptr};
+
+    pid_t pid = -1;
+    const int spawned =
+        ::posix_spawn(&pid, "/proc/self/exe", &actions, &attributes, argv, envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    posix_spawnattr_destroy(&attributes);
+    ::close(fds[1]);
+    if (spawned != 0) {
+        ::close(fds[0]);
+        *error = StartError(spawned);
+        return nullptr;
+    }
+    // A guardian that stops reading must never stall a run: a full pipe drops the byte.
+    ::fcntl(fds[0], F_SETFL, ::fcntl(fds[0], F_GETFL) | O_NONBLOCK);
+    auto guardian = std::unique_ptr<ButtonGuardian>(new ButtonGuardian(fds[0], pid));
+    if (!AwaitReady(fds[0])) {
+        *error = "見張りプロセスが X サーバーに接続できません";
+        return nullptr;  // the destructor ends it
+    }
+    return guardian;
+}
+
+void ReportGuardianReady(int fd) {
+    const char ready = guardian_message::kReady;
+    [[maybe_unused]] const ssize_t sent = ::send(fd, &ready, 1, MSG_NOSIGNAL);
+}
+
+ButtonGuardian::~ButtonGuardian() {
+    if (fd_ >= 0) {
+        const char exit = guardian_message::kExit;
+        [[maybe_unused]] const ssize_t sent = ::send(fd_, &exit, 1, MSG_NOSIGNAL);
+        ::close(fd_);
+    }
+    const auto deadline = std::chrono::steady_clock::now() + kExitWait;
+    int status = 0;
+    while (::waitpid(pid_, &status, WNOHANG) == 0) {
+        if (std::chrono::steady_clock::now() >= deadline) {
+            ::kill(pid_, SIGKILL);
+            ::waitpid(pid_, &status, 0);
+            return;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+}
+
+void ButtonGuardian::send(char message) {
+    if (fd_ < 0) {
+        return;
+    }
+    ssize_t sent = 0;
+    do {
+        sent = ::send(fd_, &message, 1, MSG_NOSIGNAL);
+    } while (sent < 0 && errno == EINTR);
+    if (sent < 0 && errno != EAGAIN) {
+        ::close(fd_);
+        fd_ = -1;
+        ReportCrashProtectionOff("見張りプロセスが終了しています");
+    }
+}
+
+void ReportCrashProtectionOff(const std::string& reason) {
+    static std::atomic<bool> reported{false};
+    if (!reported.exchange(true)) {
+        std::fprintf(stderr,
+                     "Stylorex: クラッシュ保護が無効です（%s）。描画中にプログラムが異常終了"
+                     "すると、マウスの左ボタンが押されたままになることがあります。\n",
+                     reason.c_str());
+    }
+}
+
+}  // namespace stylorex

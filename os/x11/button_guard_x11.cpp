@@ -1,0 +1,116 @@
+#include "os/x11/button_guard_x11.h"
+
+#include "os/x11/x11_pointer.h"
+
+#include <string>
+
+#include <unistd.h>
+
+// Xlib comes after every Qt header: its macros (None, Bool, Status...) would clash with Qt's.
+#include <X11/Xlib.h>
+#include <X11/Xmd.h>
+#include <X11/extensions/XTest.h>
+#include <X11/extensions/xtestproto.h>
+
+namespace stylorex {
+
+namespace {
+
+class XTestGuardianPorts : public PipeGuardianPorts {
+  public:
+    XTestGuardianPorts(int fd, pid_t program, Display* display)
+        : PipeGuardianPorts(fd, program), display_(display) {}
+    void releaseButton() override { ReleaseLeftButtonIfDown(display_); }
+
+  private:
+    Display* display_;
+};
+
+int endGuardianOnLostServer(Display*) {
+    ::_exit(1);
+}
+
+// The guardian mode, entered before main() and before the constructors of the executable's
+// other static objects (only the shared libraries' own initialisers have run): nothing of the
+// program, or of a test program that links the backend, runs in a guardian. Linked in wherever
+// the X11 backend is.
+__attribute__((constructor(101))) void runGuardianInsteadOfProgram() {
+    int fd = -1;
+    pid_t program = 0;
+    if (!GuardianModeRequested(&fd, &program)) {
+        return;
+    }
+    XSetIOErrorHandler(endGuardianOnLostServer);
+    Display* display = XOpenDisplay(nullptr);
+    int event = 0;
+    int error = 0;
+    int major = 0;
+    int minor = 0;
+    if (display == nullptr || !XTestQueryExtension(display, &event, &error, &major, &minor)) {
+        ::_exit(1);  // the program hears no kReady and says that protection is off
+    }
+    ReportGuardianReady(fd);
+    XTestGuardianPorts ports(fd, program, display);
+    RunButtonGuardian(ports);
+    ::_exit(0);
+}
+
+// A core XTest button release, as XTestFakeButtonEvent would send it.
+xXTestFakeInputReq ReleaseRequest(int xtestOpcode) {
+    xXTestFakeInputReq request{};
+    request.reqType = static_cast<CARD8>(xtestOpcode);
+    request.xtReqType = X_XTestFakeInput;
+    request.length = sz_xXTestFakeInputReq / 4;
+    request.type = ButtonRelease;
+    request.detail = 1;
+    request.time = CurrentTime;
+    return request;
+}
+static_assert(sizeof(xXTestFakeInputReq) == sz_xXTestFakeInputReq);
+
+}  // namespace
+
+X11ButtonGuard::X11ButtonGuard() {
+    std::string error;
+    guardian_ = ButtonGuardian::start(&error);
+    if (!guardian_) {
+        ReportCrashProtectionOff(error);
+    }
+    spare_ = XOpenDisplay(nullptr);
+    int opcode = 0;
+    int event = 0;
+    int errorBase = 0;
+    if (spare_ != nullptr && XQueryExtension(spare_, "XTEST", &opcode, &event, &errorBase)) {
+        XSync(spare_, False);  // nothing of Xlib's may be left unsent before the handler's bytes
+        const xXTestFakeInputReq request = ReleaseRequest(opcode);
+        lastWrite_ =
+            std::make_unique<FatalSignalWrite>(ConnectionNumber(spare_), &request, sizeof request);
+    }
+}
+
+X11ButtonGuard::~X11ButtonGuard() {
+    lastWrite_.reset();
+    if (spare_ != nullptr) {
+        XCloseDisplay(spare_);
+    }
+}
+
+void X11ButtonGuard::pressing() {
+    if (guardian_) {
+        guardian_->buttonDown();
+    }
+    if (lastWrite_) {
+        lastWrite_->arm(true);
+    }
+}
+
+void X11ButtonGuard::released() {
+    if (lastWrite_) {
+        lastWrite_->arm(false);
+    }
+    if (guardian_) {
+        guardian_->buttonUp();
+    }
+}
+
+}  // namespace stylorex
