@@ -7,6 +7,8 @@
 #include <QTemporaryDir>
 #include <QtEndian>
 
+#include <chrono>
+
 #include <gtest/gtest.h>
 
 namespace stylorex {
@@ -96,6 +98,19 @@ TEST(PictureDecoder, EnhancedMetafileRendersAtItsStoredSize) {
     const QByteArray emf = Emf(150, 90, 30, 20, 80, 60);
     ASSERT_EQ(DetectMetafile(emf), MetafileKind::Enhanced);
     expectBlackRectangleOnWhite(decoded(emf), QSize(150, 90), QRect(30, 20, 50, 40));
+}
+
+// The drawing of a converted metafile runs in the child as well: a file whose drawing alone
+// outlasts the limit is refused once the limit is reached, not drawn while the window waits.
+TEST(PictureDecoder, AMetafileWhoseDrawingOutlastsTheLimitIsRefusedWithinIt) {
+    IsolationLimits limits;
+    limits.timeoutMs = 1000;
+    // Converted in a few tens of milliseconds, drawn in seconds.
+    const QByteArray slow = WidePenEmf(1000, 1000, 10000);
+    ASSERT_TRUE(DecodePictureData(WidePenEmf(200, 200, 5), limits));
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_FALSE(DecodePictureData(slow, limits));
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(4));
 }
 
 TEST(PictureDecoder, HeadersStatingHugePicturesAreRefused) {
