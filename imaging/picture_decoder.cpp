@@ -3,8 +3,9 @@
 #include "imaging/header_fields.h"
 #include "imaging/metafile_converter.h"
 
+#include "os/regular_file.h"
+
 #include <QBuffer>
-#include <QFile>
 #include <QImageReader>
 
 namespace stylorex {
@@ -185,12 +186,8 @@ std::optional<QImage> DecodePictureData(const QByteArray& data,
 }
 
 std::optional<QImage> DecodePictureFile(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxPictureFileBytes) {
-        return std::nullopt;
-    }
-    const QByteArray data = file.read(kMaxPictureFileBytes + 1);
-    if (data.size() > kMaxPictureFileBytes) {
+    QByteArray data;
+    if (ReadRegularFile(path, data, kMaxPictureFileBytes) != FileRead::Read) {
         return std::nullopt;
     }
     return DecodePictureData(data);

@@ -26,8 +26,8 @@ constexpr qint64 kMaxPictureFileBytes = 128LL * 1024 * 1024;
 // the header, before any pixel is decoded), or is a metafile whose drawing exceeds its limits.
 std::optional<QImage> DecodePictureData(const QByteArray& data,
                                         const IsolationLimits& metafileLimits = {});
-// Reads and decodes one file; nothing when it cannot be read, is larger than
-// kMaxPictureFileBytes, or cannot be decoded.
+// Reads and decodes one file; nothing when it is no regular file (a named pipe is refused at
+// once), cannot be read, is larger than kMaxPictureFileBytes, or cannot be decoded.
 std::optional<QImage> DecodePictureFile(const QString& path);
 
 }  // namespace stylorex

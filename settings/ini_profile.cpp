@@ -1,14 +1,12 @@
 #include "settings/ini_profile.h"
 
-#include <QFile>
+#include "os/regular_file.h"
 
 #include <cerrno>
 #include <cstring>
 #include <vector>
 
-#include <fcntl.h>
 #include <iconv.h>
-#include <unistd.h>
 
 namespace stylorex {
 
@@ -221,35 +219,24 @@ bool endsInsideDoubleByte(std::string_view text) {
 // ---------------------------------------------------------------------------------------------
 // Files
 
+// Far beyond any settings file; a larger file is not taken for one.
+constexpr qint64 kMaxProfileBytes = 16 * 1024 * 1024;
+
 enum class ReadState { Read, Missing, Failed };
 
 ReadState readFile(const QString& fileName, std::string& bytes) {
-    bytes.clear();
-    const QByteArray path = QFile::encodeName(fileName);
-    if (path.isEmpty()) {
-        return ReadState::Missing;
-    }
-    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        return (errno == ENOENT || errno == ENOTDIR) ? ReadState::Missing : ReadState::Failed;
-    }
-    char buffer[65536];
-    for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n < 0) {
-            ::close(fd);
-            return ReadState::Failed;
-        }
-        if (n == 0) {
+    QByteArray read;
+    const FileRead result = ReadRegularFile(fileName, read, kMaxProfileBytes);
+    bytes.assign(read.constData(), static_cast<std::size_t>(read.size()));
+    switch (result) {
+        case FileRead::Read:
+            return ReadState::Read;
+        case FileRead::Missing:
+            return ReadState::Missing;
+        case FileRead::Refused:
             break;
-        }
-        bytes.append(buffer, static_cast<std::size_t>(n));
     }
-    ::close(fd);
-    return ReadState::Read;
+    return ReadState::Failed;
 }
 
 std::optional<std::string> readValue(const char* appName, const char* keyName,
