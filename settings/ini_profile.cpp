@@ -507,7 +507,8 @@ bool WritePrivateProfileStringA(const char* appName, const char* keyName, const 
     if (!changed) {
         return true;
     }
-    return writer.replace(fileName, QByteArrayView(file.data(), qsizetype(file.size())));
+    return writer.replace(fileName, QByteArrayView(file.data(), qsizetype(file.size())),
+                          SymbolicLinks::Follow);
 }
 
 QByteArray ToAnsiCodePage(const QString& text) {

@@ -28,8 +28,9 @@
 //   would break the file: such a write is refused and reports failure;
 // - the file is replaced atomically (AtomicFileWriter: a temporary file in the same folder is
 //   written, flushed to disk and renamed over the original), so a crash or a full disk never
-//   leaves a half-written or empty settings file. A file that exists but cannot be read (also
-//   one that is no regular file, such as a named pipe) is never replaced.
+//   leaves a half-written or empty settings file; a symbolic link is followed, so a settings
+//   file kept as a link into another folder stays one. A file that exists but cannot be read
+//   (also one that is no regular file, such as a named pipe) is never replaced.
 
 #include "os/atomic_file.h"
 

@@ -18,11 +18,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The file a replace of `fileName` writes: the one a symbolic link points at, else itself.
-std::optional<fs::path> replacedFile(const QString& fileName) {
+// The file a replace of `fileName` writes: with links followed, the one a symbolic link points
+// at; otherwise the name itself.
+std::optional<fs::path> replacedFile(const QString& fileName, SymbolicLinks links) {
     fs::path target(QFile::encodeName(fileName).toStdString());
     std::error_code error;
-    if (fs::is_symlink(target, error)) {
+    if (links == SymbolicLinks::Follow && fs::is_symlink(target, error)) {
         target = fs::weakly_canonical(target, error);
         if (error) {
             return std::nullopt;
@@ -60,8 +61,9 @@ void syncFolder(const fs::path& folder) {
 
 }  // namespace
 
-bool AtomicFileWriter::replace(const QString& path, QByteArrayView bytes) const {
-    const std::optional<fs::path> target = replacedFile(path);
+bool AtomicFileWriter::replace(const QString& path, QByteArrayView bytes,
+                               SymbolicLinks links) const {
+    const std::optional<fs::path> target = replacedFile(path, links);
     if (!target) {
         return false;
     }
@@ -72,7 +74,8 @@ bool AtomicFileWriter::replace(const QString& path, QByteArrayView bytes) const 
 
     std::optional<mode_t> keptMode;
     struct stat status {};
-    if (::stat(target->c_str(), &status) == 0) {
+    // A link still there is one to be replaced: the new file takes its place as a new file.
+    if (::lstat(target->c_str(), &status) == 0 && !S_ISLNK(status.st_mode)) {
         // A file its owner made read-only is left alone, as the system's own tools would.
         if (::access(target->c_str(), W_OK) != 0) {
             return false;
