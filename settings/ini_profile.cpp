@@ -480,8 +480,12 @@ std::uint32_t GetPrivateProfileIntA(const char* appName, const char* keyName,
     return negative ? 0u - number : number;
 }
 
-bool WritePrivateProfileStringA(const char* appName, const char* keyName, const char* value,
-                                const QString& fileName, const AtomicFileWriter& writer) {
+ProfileTransaction::ProfileTransaction(const QString& fileName) : readFrom_(fileName) {
+    readable_ = readFile(fileName, original_) != ReadState::Failed;
+    bytes_ = original_;
+}
+
+bool ProfileTransaction::write(const char* appName, const char* keyName, const char* value) {
     if (appName == nullptr || !profile_bytes::CanWriteSection(appName)) {
         return false;
     }
@@ -491,24 +495,31 @@ bool WritePrivateProfileStringA(const char* appName, const char* keyName, const 
     if (keyName != nullptr && value != nullptr && !profile_bytes::CanWriteValue(value)) {
         return false;
     }
-    std::string file;
-    const ReadState state = readFile(fileName, file);
-    if (state == ReadState::Failed) {
+    if (keyName == nullptr) {
+        profile_bytes::DeleteSection(bytes_, appName);
+    } else if (value == nullptr) {
+        profile_bytes::DeleteEntry(bytes_, appName, keyName);
+    } else {
+        profile_bytes::SetEntry(bytes_, appName, keyName, value);
+    }
+    return true;
+}
+
+bool ProfileTransaction::commit(const QString& fileName, const AtomicFileWriter& writer) const {
+    if (!readable_) {
         return false;
     }
-    bool changed = false;
-    if (keyName == nullptr) {
-        changed = profile_bytes::DeleteSection(file, appName);
-    } else if (value == nullptr) {
-        changed = profile_bytes::DeleteEntry(file, appName, keyName);
-    } else {
-        changed = profile_bytes::SetEntry(file, appName, keyName, value);
-    }
-    if (!changed) {
+    if (fileName == readFrom_ && bytes_ == original_) {
         return true;
     }
-    return writer.replace(fileName, QByteArrayView(file.data(), qsizetype(file.size())),
+    return writer.replace(fileName, QByteArrayView(bytes_.data(), qsizetype(bytes_.size())),
                           SymbolicLinks::Follow);
+}
+
+bool WritePrivateProfileStringA(const char* appName, const char* keyName, const char* value,
+                                const QString& fileName, const AtomicFileWriter& writer) {
+    ProfileTransaction file(fileName);
+    return file.write(appName, keyName, value) && file.commit(fileName, writer);
 }
 
 QByteArray ToAnsiCodePage(const QString& text) {

@@ -67,6 +67,27 @@ bool WritePrivateProfileStringA(const char* appName, const char* keyName, const 
                                 const QString& fileName,
                                 const AtomicFileWriter& writer = SystemFileWriter());
 
+// A profile file held in memory: read once, changed by any number of writes, then written with
+// one atomic replace, so that the changes reach the file all together or not at all.
+class ProfileTransaction {
+  public:
+    // Reads `fileName`; a missing file starts empty.
+    explicit ProfileTransaction(const QString& fileName);
+    // As WritePrivateProfileStringA, on the bytes held. False when the write is refused (names
+    // or value that would break the file); nothing changes then.
+    bool write(const char* appName, const char* keyName, const char* value);
+    // Makes the file `fileName` hold the bytes, replacing it through `writer`; nothing is
+    // written when they are the bytes read from that same file. False when the file read
+    // exists but could not be read, or the replace failed.
+    bool commit(const QString& fileName, const AtomicFileWriter& writer) const;
+
+  private:
+    QString readFrom_;
+    bool readable_ = false;
+    std::string original_;
+    std::string bytes_;
+};
+
 // The program's text to CP932 and back, through iconv. A character that CP932 cannot hold is
 // written as '?'. On the way back, a byte sequence that is not CP932 becomes U+FFFD and an
 // unfinished double-byte character at the end (a value cut inside it) is dropped.

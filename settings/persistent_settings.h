@@ -50,8 +50,12 @@ QString SettingsFilePath(const QString& programFolder = ProgramFolder());
 // hand-edited file takes the setting's default (a font size out of range keeps the font's).
 void LoadSettings(SettingVariables& settings, SettingsControls& controls, const QString& iniPath);
 
-// Writes all fifteen entries through `writer`, making the file's folder when it is missing.
-// Returns false when any entry could not be written; the entries written before stay.
+// Writes every entry in one transaction: the file is read, the entries are set on it in memory
+// (every line they do not change stays byte for byte) and the result replaces the file at once
+// through `writer`, so a save killed at any moment leaves the old file or the new one, never a
+// mix. Makes the file's folder when it is missing. Returns false when the file could not be
+// written (nothing of the save reaches it then) or an entry could not stand in the file (the
+// others are written).
 bool SaveSettings(const SettingVariables& settings, const SettingsControls& controls,
                   const QString& iniPath, const AtomicFileWriter& writer = SystemFileWriter());
 

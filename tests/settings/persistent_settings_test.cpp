@@ -11,7 +11,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
+#include <csignal>
+#include <random>
+#include <thread>
+
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace stylorex {
 namespace {
@@ -311,6 +319,88 @@ TEST_F(Settings, ASaveThatCannotBeWrittenReportsFailureAndKeepsTheOldFile) {
     EXPECT_EQ(fileBytes(), QByteArray("[Other]\r\nWaitTime=3\r\n"));
     EXPECT_FALSE(SaveSettings(SettingVariables{}, controls,
                               QStringLiteral("/proc/stylorex-settings-test.ini")));
+}
+
+// A writer whose first replace goes through and every later one fails: a save that wrote its
+// entries one by one would leave the file with the first of them changed only.
+class FailsAfterOneReplace : public AtomicFileWriter {
+  protected:
+    bool rename(const std::filesystem::path& from, const std::filesystem::path& to) const override {
+        return renames_++ == 0 && AtomicFileWriter::rename(from, to);
+    }
+
+  private:
+    mutable int renames_ = 0;
+};
+
+TEST_F(Settings, ASaveReplacesTheFileOnceWithEveryEntry) {
+    writeFile("[Other]\r\nWaitTime=3\r\n");
+    FakeControls controls;
+    const SettingVariables saved{2, 90, 250, 2, 7, 300, 400};
+    ASSERT_TRUE(SaveSettings(saved, controls, path_, FailsAfterOneReplace()));
+    const QByteArray once = fileBytes();
+    writeFile("[Other]\r\nWaitTime=3\r\n");
+    ASSERT_TRUE(SaveSettings(saved, controls, path_));
+    EXPECT_EQ(once, fileBytes());
+    EXPECT_TRUE(once.contains("\r\nPattern=2\r\n") && once.contains("\r\nCanvasWidth=400\r\n"));
+}
+
+// The child saves while this process kills it at a random moment, a hundred times over. The
+// kills fall anywhere from before the save starts to after it ends.
+TEST_F(Settings, ASaveKilledAtAnyMomentLeavesTheOldFileOrTheNewOneNeverAMix) {
+    const QByteArray old =
+        "; kept as it is\r\n[PickUpPattern]\r\nPattern=2\r\nBlackUpper=70\r\nWhiteUpper=200\r\n"
+        "[Font]\r\nItalic=-1\r\nBold=0\r\nName=IPAPGothic\r\nSize=12\r\nStrikethru=-1\r\n"
+        "Underline=0\r\nTransparent=-1\r\n[Other]\r\nLastText=old\r\nScanPattern=2\r\n"
+        "WaitTime=3\r\nCanvasHeight=300\r\nCanvasWidth=300\r\n";
+    const SettingVariables next{1, 90, 250, 1, 9, 480, 600};
+    FakeControls controls;
+    controls.text_ = QStringLiteral("新しい文字");
+    controls.font_.setBold(true);
+    controls.font_.setUnderline(true);
+    writeFile(old);
+    ASSERT_TRUE(SaveSettings(next, controls, path_));
+    const QByteArray fresh = fileBytes();
+    for (const QByteArray& line : old.split('\n')) {
+        if (line.contains('=')) {
+            EXPECT_FALSE(fresh.contains(line + '\n')) << line.constData() << " is not saved anew";
+        }
+    }
+
+    const auto saveInAChild = [&] {
+        const pid_t child = ::fork();
+        if (child == 0) {
+            ::_exit(SaveSettings(next, controls, path_) ? 0 : 1);
+        }
+        return child;
+    };
+    // How long a whole save takes in a child here, so that the kills spread over all of it.
+    auto longest = std::chrono::microseconds(0);
+    for (int i = 0; i < 5; ++i) {
+        writeFile(old);
+        const auto started = std::chrono::steady_clock::now();
+        const pid_t child = saveInAChild();
+        ASSERT_GT(child, 0);
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+        longest = std::max(longest, std::chrono::duration_cast<std::chrono::microseconds>(
+                                        std::chrono::steady_clock::now() - started));
+    }
+
+    std::mt19937 random(13);
+    std::uniform_int_distribution<long long> delay(0, longest.count());
+    for (int cycle = 0; cycle < 100; ++cycle) {
+        writeFile(old);
+        const pid_t child = saveInAChild();
+        ASSERT_GT(child, 0);
+        std::this_thread::sleep_for(std::chrono::microseconds(delay(random)));
+        ::kill(child, SIGKILL);
+        ASSERT_EQ(::waitpid(child, nullptr, 0), child);
+        const QByteArray after = fileBytes();
+        ASSERT_TRUE(after == old || after == fresh) << "cycle " << cycle << ":\n"
+                                                    << after.constData();
+    }
 }
 
 // ---------------------------------------------------------------------------------------------
