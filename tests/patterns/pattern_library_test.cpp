@@ -6,7 +6,7 @@
 #include "common/window_text.h"
 #include "imaging/picture_decoder.h"
 #include "os/program_folder.h"
-#include "tests/patterns/permission_guard.h"
+#include "tests/support/permission_guard.h"
 #include "tests/support/recording_dialogs.h"
 #include "tests/support/recording_window.h"
 
