@@ -1,6 +1,7 @@
 #include "ui/frm_graph.h"
 
 #include "canvas/picture_box.h"
+#include "common/rounding.h"
 #include "engine/drawing_run.h"
 #include "engine/origin_capture.h"
 #include "os/pointer_device.h"
@@ -34,7 +35,6 @@
 #include <QTimer>
 
 #include <algorithm>
-#include <cmath>
 #include <cstdio>
 #include <exception>
 
@@ -101,11 +101,6 @@ void fillBackground(QWidget* widget, const QColor& colour) {
     QPalette palette = widget->palette();
     palette.setColor(QPalette::Window, colour);
     widget->setPalette(palette);
-}
-
-// Halves go to the even neighbour.
-int roundHalfEven(double value) {
-    return static_cast<int>(std::nearbyint(value));
 }
 
 }  // namespace
@@ -619,8 +614,8 @@ void frmGraph::SetCanvasSize(std::int16_t height, std::int16_t width) {
 }
 
 void frmGraph::UpdateScrollRanges() {
-    HBar->setSignedMaximum(roundHalfEven(FrameG->width() - picSRC->width()));
-    VBar->setSignedMaximum(roundHalfEven(FrameG->height() - picSRC->height()));
+    HBar->setSignedMaximum(RoundHalfEven(FrameG->width() - picSRC->width()));
+    VBar->setSignedMaximum(RoundHalfEven(FrameG->height() - picSRC->height()));
     for (ViewportScrollBar* bar : {HBar, VBar}) {
         bar->setPageStep(kScrollLargeChange);
         bar->setSingleStep(kScrollSmallChange);
@@ -639,7 +634,7 @@ void frmGraph::layOut() {
     const int viewportHeight =
         std::max(0, height - (kStatusBarHeight + 4 * HBar->height() + Frame2->height()));
     const int viewportWidth =
-        std::max(0, roundHalfEven(width - VBar->width() - 1.05 * Frame1->width()));
+        std::max(0, RoundHalfEven(width - VBar->width() - 1.05 * Frame1->width()));
     FrameG->resize(viewportWidth, viewportHeight);
     VBar->move(viewportWidth, VBar->y());
     HBar->move(HBar->x(), viewportHeight);
