@@ -10,6 +10,7 @@
 #include <QComboBox>
 #include <QMenu>
 
+#include <array>
 #include <cmath>
 
 namespace stylorex {
@@ -21,14 +22,20 @@ constexpr int kRight = 2;
 const QColor kBlack(0, 0, 0);
 const QColor kWhite(255, 255, 255);
 
+const std::array<const char*, 8> kToolNames = {"文字", "鉛筆", "直線",   "四角",
+                                               "正円", "楕円", "ベジェ", "消しゴム"};
+
 QPoint wholePoint(float x, float y) {
     return QPoint(RoundHalfEven(x), RoundHalfEven(y));
 }
 
 }  // namespace
 
-const std::array<const char*, 8> kToolNames = {"文字", "鉛筆", "直線",   "四角",
-                                               "正円", "楕円", "ベジェ", "消しゴム"};
+void AddToolItems(QComboBox& list) {
+    for (std::size_t i = 0; i < kToolNames.size(); ++i) {
+        list.addItem(QString::fromUtf8(kToolNames[i]), static_cast<int>(i));
+    }
+}
 
 float AbsDiff(float a, float b) {
     return std::fabs(a - b);
@@ -63,9 +70,7 @@ DrawingTools::DrawingTools(PictureBox* picSRC, QComboBox* cmbMethod, QMenu* mnu_
     // A list the window filled is selected by the window's start-up, which runs this handler
     // as a user's choice would; an empty list is filled and set to the pencil here.
     if (cmbMethod_->count() == 0) {
-        for (std::size_t i = 0; i < kToolNames.size(); ++i) {
-            cmbMethod_->addItem(QString::fromUtf8(kToolNames[i]), static_cast<int>(i));
-        }
+        AddToolItems(*cmbMethod_);
         cmbMethod_->setCurrentIndex(kToolPencil);
     }
     selectTool(cmbMethod_->currentIndex());

@@ -4,7 +4,6 @@
 #include <QPoint>
 #include <QString>
 
-#include <array>
 #include <cstdint>
 #include <optional>
 
@@ -30,8 +29,9 @@ enum DrawTool : std::int16_t {
     kToolEraser = 7,
 };
 
-// The entries of cmbMethod in tool order.
-extern const std::array<const char*, 8> kToolNames;
+// Adds the tools' names to `list` in tool order, each entry's item data its DrawTool. An empty
+// list selects its first entry as it gets it.
+void AddToolItems(QComboBox& list);
 
 // |a - b|.
 float AbsDiff(float a, float b);

@@ -25,12 +25,12 @@ class UserDialogs;
 
 // The controls of the painter panel and the picture it draws on. The main window creates and
 // places them; the painter gives them their behaviour:
-//  - cmbMethod and cmbDrawStyle: when empty, the painter fills their items and item data
-//    ("文字" .. "消しゴム" with data 0..7, "実線", "鎖線", "点線" with data 0..2) and selects
-//    "鉛筆" and "実線"; lists the window filled are selected by the window's start-up, and the
-//    painter follows every change of selection;
+//  - cmbMethod and cmbDrawStyle: when empty, the painter fills them (AddToolItems,
+//    AddLineStyleItems) and selects "鉛筆" and "実線"; lists the window filled with the same
+//    functions are selected by the window's start-up, and the painter follows every change of
+//    selection;
 //  - DWBar: the painter sets its range 1..20, steps 1 and 5 and value 1; LineView (a line frame
-//    inside FramLine) gets DWBar's value as its line width;
+//    inside FramLine) gets DWBar's value as its line width, and FramLine its tooltip;
 //  - lblforecol: the painter gives it its black background through the palette (no style
 //    sheet), and the drawing colour is read back from it;
 //  - txtChar (a frameless QPlainTextEdit child of picSRC, 145 x 41): the painter hides it and

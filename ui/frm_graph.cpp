@@ -5,6 +5,8 @@
 #include "engine/drawing_run.h"
 #include "engine/origin_capture.h"
 #include "os/pointer_device.h"
+#include "painter/drawing_tools.h"
+#include "painter/pen.h"
 #include "patterns/pattern_library.h"
 #include "ui/dlg_setting.h"
 #include "ui/frm_about.h"
@@ -179,7 +181,7 @@ void frmGraph::createControls() {
 
     lblforecol =
         label(central, QStringLiteral("lblforecol"), QStringLiteral("Label8"), 368, 392, 25, 9);
-    fillBackground(lblforecol, Qt::black);
+    // The painter gives the swatch its colour.
     lblforecol->setHidden(true);
 }
 
@@ -187,20 +189,10 @@ void frmGraph::createPainterPanel() {
     QWidget* f = Frame1;
     Label8[0] = label(f, arrayName("Label8", 0), QStringLiteral("図種"), 8, 16, 33, 25);
     cmbMethod = place(new QComboBox(f), QStringLiteral("cmbMethod"), 8, 32, 57, 21);
-    const QStringList tools = {QStringLiteral("文字"),   QStringLiteral("鉛筆"),
-                               QStringLiteral("直線"),   QStringLiteral("四角"),
-                               QStringLiteral("正円"),   QStringLiteral("楕円"),
-                               QStringLiteral("ベジェ"), QStringLiteral("消しゴム")};
-    for (int i = 0; i < tools.size(); ++i) {
-        cmbMethod->addItem(tools[i], i);
-    }
+    AddToolItems(*cmbMethod);
     Label9[0] = label(f, arrayName("Label9", 0), QStringLiteral("線種"), 64, 16, 33, 17);
     cmbDrawStyle = place(new QComboBox(f), QStringLiteral("cmbDrawStyle"), 64, 32, 49, 21);
-    const QStringList styles = {QStringLiteral("実線"), QStringLiteral("鎖線"),
-                                QStringLiteral("点線")};
-    for (int i = 0; i < styles.size(); ++i) {
-        cmbDrawStyle->addItem(styles[i], i);
-    }
+    AddLineStyleItems(*cmbDrawStyle);
     // Nothing is selected until load selects the start-up entries, so that selecting them
     // reaches the painter's selection handlers as a user's choice would.
     cmbMethod->setCurrentIndex(-1);
@@ -209,17 +201,13 @@ void frmGraph::createPainterPanel() {
     Label8[1] = label(f, arrayName("Label8", 1), QStringLiteral("太さ"), 48, 56, 25, 17);
     FramLine = place(new QFrame(f), QStringLiteral("FramLine"), 8, 72, 49, 17);
     FramLine->setFrameShape(QFrame::NoFrame);
-    FramLine->setToolTip(QStringLiteral("描画する線の太さを決めます"));
     fillBackground(FramLine, palette().color(QPalette::Window));
     LineView = place(new QFrame(FramLine), QStringLiteral("LineView"), 0, 0, 49, 17);
     LineView->setFrameShape(QFrame::HLine);
     LineView->setFrameShadow(QFrame::Plain);
     LineView->setLineWidth(1);
+    // The painter gives the width bar its range and the sample its tooltip.
     DWBar = place(new QScrollBar(Qt::Horizontal, f), QStringLiteral("DWBar"), 56, 72, 57, 17);
-    DWBar->setRange(1, 20);
-    DWBar->setSingleStep(1);
-    DWBar->setPageStep(5);
-    DWBar->setValue(1);
 
     Label9[1] = label(f, arrayName("Label9", 1), QStringLiteral("<文字出力"), 8, 96, 73, 17,
                       uiFont(kPx975, true));
