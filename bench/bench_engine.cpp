@@ -118,7 +118,7 @@ void BM_ScanPicture(benchmark::State& state) {
     state.SetLabel(PictureName(kind));
 }
 
-// Walks every stroke as the run does, without a pointer; the tables are restored from a
+// Walks every stroke with the run's walker, without a pointer; the tables are restored from a
 // scanned copy outside the timing.
 void BM_TraceStrokes(benchmark::State& state) {
     const auto kind = static_cast<PictureKind>(state.range(0));
@@ -133,16 +133,10 @@ void BM_TraceStrokes(benchmark::State& state) {
         state.ResumeTiming();
         strokes = 0;
         moves = 0;
-        for (std::size_t i = 1; tables.StartPointList[i].X >= 0; ++i) {
-            PixelPoint p = tables.StartPointList[i];
-            if (!tables.PixelMap(p).Undrawn) {
-                continue;
-            }
-            tables.PixelMap(p).Undrawn = false;
-            PixelPoint q;
-            while (NextStrokePoint(tables, p.X, p.Y, q)) {
-                p = q;
-                tables.PixelMap(p).Undrawn = false;
+        StrokeWalker walker(tables);
+        PixelPoint p;
+        while (walker.nextStroke(p)) {
+            while (walker.nextPoint(p)) {
                 ++moves;
             }
             ++strokes;

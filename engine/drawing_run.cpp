@@ -141,33 +141,20 @@ std::int32_t RunDrawing(const QImage& picture, std::int32_t originX, std::int32_
                   QStringLiteral("[描画開始-wait %1ms] Escキーで中断").arg(settings.WaitTime));
 
     LeftButton button(pointer);
+    StrokeWalker walker(tables);
     std::int32_t strokes = 0;
-    for (std::int32_t runIndex = 1;; ++runIndex) {
-        const PixelPoint start = tables.StartPointList[static_cast<std::size_t>(runIndex)];
-        if (start.X < 0) {
-            SetCaptionTag(window, QStringLiteral("[処理完了]"));
-            SetStatusText(window, 2, QStringLiteral("処理終了"));
-            return strokes;
-        }
-        if (!tables.PixelMap(start).Undrawn) {
-            continue;
-        }
-
-        PixelPoint p = start;
+    PixelPoint p;
+    while (walker.nextStroke(p)) {
         int sx = screenCoordinate(originX, p.X);
         int sy = screenCoordinate(originY, p.Y);
         pointer.moveTo(sx, sy);
         button.press(sx, sy);
-        tables.PixelMap(p).Undrawn = false;
 
-        PixelPoint q;
-        while (NextStrokePoint(tables, p.X, p.Y, q)) {
-            p = q;
+        while (walker.nextPoint(p)) {
             sx = screenCoordinate(originX, p.X);
             sy = screenCoordinate(originY, p.Y);
             pointer.moveTo(sx, sy);
             button.movedTo(sx, sy);
-            tables.PixelMap(p).Undrawn = false;
             yieldOnce(services);
             WaitMs(settings.WaitTime, services.yield, services.clock);
             if (abortRequested(services)) {
@@ -186,6 +173,9 @@ std::int32_t RunDrawing(const QImage& picture, std::int32_t originX, std::int32_
         button.release(sx, sy);
         ++strokes;
     }
+    SetCaptionTag(window, QStringLiteral("[処理完了]"));
+    SetStatusText(window, 2, QStringLiteral("処理終了"));
+    return strokes;
 }
 
 OriginCheck CheckOrigin(const QString& textX, const QString& textY, QSize primaryScreen) {
