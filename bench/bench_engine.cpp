@@ -193,12 +193,12 @@ double BareMotionRate(Display* display) {
 
 double RunDrawingRate(X11Pointer& pointer) {
     QuietWindow window;
-    ScanTables tables;
+    RunState runs;
     RunServices services{pointer, window, [] {}, SystemClock()};
     RunSettings settings;
     settings.WaitTime = 0;
     const auto start = std::chrono::steady_clock::now();
-    RunDrawing(LongStrokes(), 10, 10, settings, services, tables);
+    RunDrawing(LongStrokes(), 10, 10, settings, services, runs);
     XSync(pointer.display(), False);
     const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
     return kMovesPerBatch / elapsed.count();
@@ -295,7 +295,7 @@ void BM_X11StrokeEnds(benchmark::State& state) {
     DrawingSurface surface(pointer->display());
     const QImage& picture = state.range(0) == 0 ? Dots() : Picture(kLineArt);
     QuietWindow window;
-    ScanTables tables;
+    RunState runs;
     RunServices services{*pointer, window, [] {}, SystemClock()};
     RunSettings settings;
     settings.WaitTime = 0;
@@ -303,7 +303,7 @@ void BM_X11StrokeEnds(benchmark::State& state) {
     std::int32_t strokes = 0;
     for (auto _ : state) {
         const auto start = std::chrono::steady_clock::now();
-        strokes = RunDrawing(picture, 20, 40, settings, services, tables);
+        strokes = RunDrawing(picture, 20, 40, settings, services, runs);
         XSync(pointer->display(), False);
         seconds.push_back(
             std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());

@@ -21,6 +21,7 @@ class BezierTool;
 class DrawingTools;
 class PenAttributes;
 class PictureBox;
+class RunState;
 class UserDialogs;
 
 // The controls of the painter panel and the picture it draws on. The main window creates and
@@ -54,6 +55,9 @@ struct PainterControls {
     // The "元絵(&M)" menu, shown as the picture's context menu.
     QMenu* mnu_menu1 = nullptr;
     UserDialogs* dialogs = nullptr;  // must be set
+    // While a drawing run is in progress, presses, moves and releases on the picture and the
+    // two text buttons are refused so that nothing changes the picture under the run.
+    const RunState* runState = nullptr;  // must be set
 };
 
 // The simple painter: the tools of cmbMethod on the picture's mouse events, the pen, the text
@@ -65,10 +69,6 @@ class Painter : public QObject {
   public:
     explicit Painter(const PainterControls& controls, QObject* parent = nullptr);
     ~Painter() override;
-
-    // While a drawing run is in progress, presses, moves and releases on the picture and the two
-    // text buttons are refused so that nothing changes the picture under the run.
-    void setRunInProgress(bool running);
 
     // Lets tests answer the font dialog of "フォントの設定".
     void setFontChooser(FontChooser chooser);

@@ -3,6 +3,7 @@
 #include "canvas/picture_box.h"
 #include "common/user_dialogs.h"
 #include "common/window_text.h"
+#include "engine/run_state.h"
 #include "imaging/jpeg_writer.h"
 #include "imaging/picture_decoder.h"
 #include "os/program_folder.h"
@@ -54,8 +55,12 @@ void showProgress(WindowText& window, const QString& status, const QString& tag)
 }  // namespace
 
 PatternContext::PatternContext(PictureBox& picture, WindowText& windowText,
-                               UserDialogs& userDialogs)
-    : picSRC(picture), window(windowText), dialogs(userDialogs), saveJpeg(DCSavetoJPEG) {}
+                               UserDialogs& userDialogs, const RunState& runState)
+    : picSRC(picture),
+      window(windowText),
+      dialogs(userDialogs),
+      run(runState),
+      saveJpeg(DCSavetoJPEG) {}
 
 QString PerUserPatternFolder() {
     QString base = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
@@ -87,7 +92,7 @@ bool PatternFileExists(const QString& path) {
 
 void StorePattern(PatternContext& context, std::int16_t index) {
     // A store commits the picture and writes the caption and status that the run is using.
-    if (context.runInProgress) {
+    if (context.run.inProgress()) {
         return;
     }
     PictureBox& picture = context.picSRC;
@@ -119,7 +124,7 @@ void StorePattern(PatternContext& context, std::int16_t index) {
 }
 
 void LoadPattern(PatternContext& context, std::int16_t index) {
-    if (context.runInProgress) {
+    if (context.run.inProgress()) {
         return;
     }
     const int slot = index + 1;

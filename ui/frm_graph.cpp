@@ -131,7 +131,21 @@ frmGraph::frmGraph(PointerDevice& pointer, UserDialogs* dialogs, QWidget* parent
     Timer1->start();
 
     painter_ = std::make_unique<Painter>(painterControls());
-    connect(this, &frmGraph::runInProgressChanged, painter_.get(), &Painter::setRunInProgress);
+    connect(&runState_, &RunState::inProgressChanged, this, &frmGraph::showRunInProgress);
+}
+
+void frmGraph::showRunInProgress(bool running) {
+    for (QAction* action : {mnu_m[1], mnu_m[2], mnu_m[3], mnu_s[0], mnu_canvas[0], mnu_canvas[1],
+                            mnu_canvas[2], mnu_canvas[3], mnu_version, mnu_work}) {
+        action->setEnabled(!running);
+    }
+    // "処理" stays enabled, refused by startCommand instead: it holds the keyboard focus during
+    // the run it started, and a disabled button would pass the focus on, away from where the
+    // user presses Enter for the next run.
+    for (QPushButton* button : {cmdClear, cmdload, cmdPaste, cmdFixedStore, cmdFixedLoad,
+                                cmdDrawZtxt[0], cmdDrawZtxt[1]}) {
+        button->setEnabled(!running);
+    }
 }
 
 frmGraph::~frmGraph() = default;
@@ -474,6 +488,7 @@ PainterControls frmGraph::painterControls() {
     controls.cmdDrawZtxt[1] = cmdDrawZtxt[1];
     controls.mnu_menu1 = mnu_menu1;
     controls.dialogs = dialogs_;
+    controls.runState = &runState_;
     return controls;
 }
 
@@ -527,7 +542,7 @@ void frmGraph::processEvents() {
 }
 
 void frmGraph::startCommand() {
-    if (refuseDuringRun()) {
+    if (runState_.inProgress()) {
         return;
     }
     picSRC->commit();
@@ -545,23 +560,17 @@ void frmGraph::startCommand() {
     runSettings.extraction.BlackUpper = settings_.BlackUpper;
     runSettings.extraction.WhiteUpper = settings_.WhiteUpper;
     runSettings.WaitTime = settings_.WaitTime;
-    RunServices services{pointer_, *this, [] { QCoreApplication::processEvents(); }, SystemClock(),
-                         [this] { return stopRequested_; }};
+    RunServices services{pointer_, *this, [] { QCoreApplication::processEvents(); }, SystemClock()};
 
-    runInProgress_ = true;
-    stopRequested_ = false;
-    emit runInProgressChanged(true);
     std::int32_t strokes = 0;
     QString failure;
     try {
         strokes = RunDrawing(picSRC->persistentImage(), origin.OriginX, origin.OriginY, runSettings,
-                             services, scanTables_);
+                             services, runState_);
     } catch (const std::exception& error) {
-        // The run has released the button before the error reached here.
+        // The run has released the button and ended before the error reached here.
         failure = QString::fromLocal8Bit(error.what());
     }
-    runInProgress_ = false;
-    emit runInProgressChanged(false);
 
     if (!failure.isEmpty()) {
         dialogs_->message(failure);
@@ -632,9 +641,6 @@ void frmGraph::layOut() {
 }
 
 void frmGraph::canvasPreset(int index) {
-    if (refuseDuringRun()) {
-        return;
-    }
     switch (index) {
         case 0:
             SetCanvasSize(200, 200);
@@ -652,51 +658,34 @@ void frmGraph::canvasPreset(int index) {
 }
 
 void frmGraph::openExtractionSettings() {
-    if (refuseDuringRun()) {
-        return;
-    }
     dlgSetting dialog(settings_, *this, this);
     dialog.exec();
 }
 
 void frmGraph::openAbout() {
-    // A modal box opened from a run's yield would hold the run, button down, until it closes.
-    if (refuseDuringRun()) {
-        return;
-    }
+    // Disabled during a run: a modal box opened from a run's yield would hold the run, button
+    // down, until it closes.
     frmAbout about(this);
     about.exec();
 }
 
 void frmGraph::refreshPicture() {
-    if (refuseDuringRun()) {
-        return;
-    }
     picSRC->Refresh();
 }
 
 void frmGraph::loadPictureCommand() {
-    if (!refuseDuringRun()) {
-        LoadPictureFromDialog(*picSRC, this);
-    }
+    LoadPictureFromDialog(*picSRC, this);
 }
 
 void frmGraph::pastePictureCommand() {
-    if (!refuseDuringRun()) {
-        PastePicture(*picSRC);
-    }
+    PastePicture(*picSRC);
 }
 
 void frmGraph::clearPictureCommand() {
-    if (!refuseDuringRun()) {
-        ClearPicture(*picSRC);
-    }
+    ClearPicture(*picSRC);
 }
 
 void frmGraph::customCanvasSizeCommand() {
-    if (refuseDuringRun()) {
-        return;
-    }
     if (const std::optional<QSize> size = AskCustomCanvasSize(*dialogs_)) {
         SetCanvasSize(static_cast<std::int16_t>(size->height()),
                       static_cast<std::int16_t>(size->width()));
@@ -704,18 +693,12 @@ void frmGraph::customCanvasSizeCommand() {
 }
 
 void frmGraph::storePatternCommand() {
-    if (refuseDuringRun()) {
-        return;
-    }
-    PatternContext context(*picSRC, *this, *dialogs_);
+    PatternContext context(*picSRC, *this, *dialogs_, runState_);
     StorePattern(context, static_cast<std::int16_t>(ListFixed->currentRow()));
 }
 
 void frmGraph::loadPatternCommand() {
-    if (refuseDuringRun()) {
-        return;
-    }
-    PatternContext context(*picSRC, *this, *dialogs_);
+    PatternContext context(*picSRC, *this, *dialogs_, runState_);
     LoadPattern(context, static_cast<std::int16_t>(ListFixed->currentRow()));
 }
 
@@ -747,9 +730,9 @@ void frmGraph::changeEvent(QEvent* event) {
 }
 
 void frmGraph::closeEvent(QCloseEvent* event) {
-    if (runInProgress_) {
+    if (runState_.inProgress()) {
         // The run stops at its next move and releases the button; the window closes after.
-        stopRequested_ = true;
+        runState_.requestStop();
         closeAfterRun_ = true;
         event->ignore();
         return;

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "common/window_text.h"
-#include "engine/pixel_scan.h"
+#include "engine/run_state.h"
 #include "painter/painter.h"
 #include "settings/persistent_settings.h"
 
@@ -35,7 +35,7 @@ class ViewportScrollBar;
 class WaitMenu;
 
 // The program's only working window. It owns every control, the canvas, the setting variables
-// and the scan tables. Control members carry the controls' names; arrays are numbered from 0
+// and the run state. Control members carry the controls' names; arrays are numbered from 0
 // (the "元絵(&M)" items from 1, as their captions are numbered).
 class frmGraph : public QMainWindow, public WindowText, public SettingsControls {
     Q_OBJECT
@@ -61,9 +61,8 @@ class frmGraph : public QMainWindow, public WindowText, public SettingsControls 
     // Null after the window has unloaded.
     Painter* painter() { return painter_.get(); }
     SettingVariables& settings() { return settings_; }
-    const ScanTables& scanTables() const { return scanTables_; }
+    const RunState& runState() const { return runState_; }
     UserDialogs& dialogs() { return *dialogs_; }
-    bool runInProgress() const { return runInProgress_; }
     WaitMenu& waitMenu() { return *waitMenu_; }
 
     // WindowText
@@ -148,7 +147,7 @@ class frmGraph : public QMainWindow, public WindowText, public SettingsControls 
     QAction* mnu_work = nullptr;
 
   public slots:
-    // The start command (cmdStart).
+    // The start command (cmdStart); refused while a run is in progress.
     void startCommand();
     // Ctrl+G: the pointer's position becomes the output origin.
     void captureOrigin();
@@ -159,14 +158,16 @@ class frmGraph : public QMainWindow, public WindowText, public SettingsControls 
     void UpdateScrollRanges();
     // The resize formulas on the window's outer size; nothing while minimised.
     void layOut();
+
+  private slots:
+    // The commands a run refuses: their menu items and buttons are disabled while it is in
+    // progress (the pattern library refuses its two on its own as well).
     // mnu_canvas(0) to (2).
     void canvasPreset(int index);
     void openExtractionSettings();
     void openAbout();
     // mnu_work: repaint the picture from its persistent image.
     void refreshPicture();
-
-    // The picture and pattern commands; each is refused during a run.
     void loadPictureCommand();
     void pastePictureCommand();
     void clearPictureCommand();
@@ -174,9 +175,8 @@ class frmGraph : public QMainWindow, public WindowText, public SettingsControls 
     void storePatternCommand();
     void loadPatternCommand();
 
-  signals:
-    // A drawing run starts (true) or ends (false).
-    void runInProgressChanged(bool running);
+    // Disables (running) or enables again the menu items and buttons of those commands.
+    void showRunInProgress(bool running);
 
   protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -194,21 +194,17 @@ class frmGraph : public QMainWindow, public WindowText, public SettingsControls 
     void createStatusBar();
     void placeAtScreenRightEdge();
     void unload();
-    // True (and nothing happens) while a drawing run is in progress.
-    bool refuseDuringRun() const { return runInProgress_; }
 
     PointerDevice& pointer_;
     std::unique_ptr<UserDialogs> ownDialogs_;
     UserDialogs* dialogs_;
     QString settingsPath_;
     SettingVariables settings_;
-    ScanTables scanTables_;
+    RunState runState_;
     WaitMenu* waitMenu_ = nullptr;
-    // Destroyed before the controls it drives, and dropped at unload.
+    // Destroyed before the controls it drives and the run state it asks, and dropped at unload.
     std::unique_ptr<Painter> painter_;
     std::array<QLabel*, 4> panels_{};
-    bool runInProgress_ = false;
-    bool stopRequested_ = false;
     bool closeAfterRun_ = false;
     bool unloaded_ = false;
     bool closingOnSignal_ = false;

@@ -758,7 +758,7 @@ TEST_F(FrmGraphTest, StartRunsTheDrawingAndShowsTheStrokeCount) {
     EXPECT_EQ(w.statusPanel(3), QStringLiteral("概算ｽﾄﾛｰｸ数:1"));
     EXPECT_EQ(w.caption(), QStringLiteral("Stylorex [処理完了]"));
     EXPECT_EQ(w.statusPanel(2), QStringLiteral("処理終了"));
-    EXPECT_FALSE(w.runInProgress());
+    EXPECT_FALSE(w.runState().inProgress());
 }
 
 TEST_F(FrmGraphTest, StartReadsTheCurrentSettings) {
@@ -813,19 +813,33 @@ TEST_F(FrmGraphTest, DuringARunCommandsThatWouldDisturbItAreRefused) {
     drawLine(0, 59, 10);
     w.txtStartX->setText(QStringLiteral("0"));
     w.txtStartY->setText(QStringLiteral("0"));
-    QSignalSpy running(&w, &frmGraph::runInProgressChanged);
+    QSignalSpy running(&w.runState(), &RunState::inProgressChanged);
     QImage clipboardPicture(8, 8, QImage::Format_RGB32);
     clipboardPicture.fill(Qt::black);
     QGuiApplication::clipboard()->setImage(clipboardPicture);
     bool dialogOpened = false;
     bool checked = false;
+    const QList<QAction*> refusedActions = {
+        w.mnu_m[1],      w.mnu_m[2],      w.mnu_m[3],      w.mnu_s[0],    w.mnu_canvas[0],
+        w.mnu_canvas[1], w.mnu_canvas[2], w.mnu_canvas[3], w.mnu_version, w.mnu_work};
+    const QList<QWidget*> refusedButtons = {w.cmdClear,      w.cmdload,      w.cmdPaste,
+                                            w.cmdFixedStore, w.cmdFixedLoad, w.cmdDrawZtxt[0],
+                                            w.cmdDrawZtxt[1]};
 
     pointer_.onOperation = [&](const PointerOperation& op) {
         if (checked || op.kind != Kind::Move || pointer_.moveCount() != 3) {
             return;
         }
         checked = true;
-        EXPECT_TRUE(w.runInProgress());
+        EXPECT_TRUE(w.runState().inProgress());
+        // The refused commands show it; "処理" keeps the focus it may have.
+        for (QAction* action : refusedActions) {
+            EXPECT_FALSE(action->isEnabled()) << action->objectName().toStdString();
+        }
+        for (QWidget* button : refusedButtons) {
+            EXPECT_FALSE(button->isEnabled()) << button->objectName().toStdString();
+        }
+        EXPECT_TRUE(w.cmdStart->isEnabled());
         w.cmdStart->click();
         w.startCommand();
         w.mnu_canvas[2]->trigger();
@@ -866,6 +880,12 @@ TEST_F(FrmGraphTest, DuringARunCommandsThatWouldDisturbItAreRefused) {
     EXPECT_EQ(w.statusPanel(3), QStringLiteral("概算ｽﾄﾛｰｸ数:1"));
 
     // After the run everything answers again.
+    for (QAction* action : refusedActions) {
+        EXPECT_TRUE(action->isEnabled()) << action->objectName().toStdString();
+    }
+    for (QWidget* button : refusedButtons) {
+        EXPECT_TRUE(button->isEnabled()) << button->objectName().toStdString();
+    }
     w.cmdClear->click();
     w.cmdFixedStore->click();
     EXPECT_TRUE(canvasIsWhite());

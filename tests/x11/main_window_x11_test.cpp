@@ -65,6 +65,7 @@ TEST_F(MainWindowX11, CtrlGThenTabAndEnterDrawTheCanvasIntoTheTarget) {
     EXPECT_EQ(w.statusPanel(3), QStringLiteral("概算ｽﾄﾛｰｸ数:2"));
     EXPECT_EQ(w.caption(), QStringLiteral("Stylorex [処理完了]"));
     EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_EQ(QApplication::focusWidget(), w.cmdStart) << "Enter again starts the next run";
 
     const auto events = testing::WithoutRepeatedMotions(target.collect());
     const std::vector<ReceivedEvent> expected = {
