@@ -37,6 +37,25 @@ bool ManagerAnnounced(Display* display) {
     return found;
 }
 
+// Maps a window of ours and waits briefly until openbox has managed it. openbox announces
+// itself a little before it handles requests, and on a fresh server a window mapped in between
+// stays unmapped for good.
+bool ManagesAProbeWindow(Display* display) {
+    XSetWindowAttributes attributes{};
+    attributes.event_mask = StructureNotifyMask;
+    const Window probe =
+        XCreateWindow(display, DefaultRootWindow(display), 0, 0, 1, 1, 0, CopyFromParent,
+                      InputOutput, CopyFromParent, CWEventMask, &attributes);
+    XMapWindow(display, probe);
+    XSync(display, False);
+    XEvent event;
+    const bool mapped = Eventually(
+        [&] { return XCheckTypedWindowEvent(display, probe, MapNotify, &event) == True; }, 500, 10);
+    XDestroyWindow(display, probe);
+    XSync(display, False);
+    return mapped;
+}
+
 }  // namespace
 
 WindowManager::WindowManager() {
@@ -58,6 +77,8 @@ WindowManager::WindowManager() {
     }
     if (!Eventually([&] { return ManagerAnnounced(session.display()); }, 10000, 20)) {
         ADD_FAILURE() << "openbox did not take the screen";
+    } else if (!Eventually([&] { return ManagesAProbeWindow(session.display()); }, 10000, 0)) {
+        ADD_FAILURE() << "openbox took the screen but manages no window";
     }
 }
 
