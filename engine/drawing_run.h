@@ -45,7 +45,8 @@ struct RunSettings {
 // Scans `picture` (the committed persistent image) into `tables`, then replays every stroke
 // through the pointer at origin + pixel. Returns the number of strokes completed, also after
 // an abort (Esc or stopRequested). The left button is released on every way out; an
-// exception from the pointer, the window or a callback is rethrown after the release.
+// exception from the pointer, the window or a callback is rethrown after the release. The
+// pointer's runStarting() and runEnded() come first and last, whichever way the run ends.
 // A run started while another is in progress (through a yield) throws std::logic_error,
 // since both would share the tables.
 std::int32_t RunDrawing(const QImage& picture, std::int32_t originX, std::int32_t originY,
