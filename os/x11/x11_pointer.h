@@ -31,7 +31,8 @@ namespace stylorex {
 // the query falls back to XQueryKeymap (Esc down now only).
 class X11Pointer : public PointerDevice {
   public:
-    // Null with the reason in `error` when this session cannot drive the pointer.
+    // Null with the reason in `error` when the X server in DISPLAY cannot be reached or lacks
+    // XTest. Whether the session is an X11 one is OpenSystemSession's decision.
     static std::unique_ptr<X11Pointer> open(QString* error);
     ~X11Pointer() override;
     X11Pointer(const X11Pointer&) = delete;
@@ -72,10 +73,6 @@ class X11Pointer : public PointerDevice {
     int wakePipe_[2] = {-1, -1};  // wakes the watcher to stop
     std::thread watcher_;
 };
-
-// What stands in the way of driving the pointer in this session (Wayland, no DISPLAY), or an
-// empty text when nothing is known to.
-QString PointerSessionProblem();
 
 // The left button as the server sees it (XQueryPointer's mask), whoever pressed it.
 bool LeftButtonIsDown(Display* display);
