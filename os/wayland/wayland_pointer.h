@@ -20,7 +20,7 @@ class WaylandConnection;
 // the desktop of all outputs, each followed by a frame; buttons are BTN_LEFT.
 //
 // The compositor hands the moves on to the window under the pointer at once and disconnects a
-// window whose events pile up unread, so the moves are paced (see moveTo). A Wayland client
+// window whose events pile up unread, so the events are paced (see paced()). A Wayland client
 // cannot read the pointer, so the position is the last one this backend set. Esc is watched
 // only under sway, through its IPC socket, and only while a run lasts.
 class WaylandPointer : public PointerDevice {
