@@ -121,7 +121,7 @@ void BM_ScanPicture(benchmark::State& state) {
     state.SetLabel(PictureName(kind));
 }
 
-// Walks every stroke as the run does, without a pointer; the tables are restored from a
+// Walks every stroke with the run's walker, without a pointer; the tables are restored from a
 // scanned copy outside the timing.
 void BM_TraceStrokes(benchmark::State& state) {
     const auto kind = static_cast<PictureKind>(state.range(0));
@@ -136,16 +136,10 @@ void BM_TraceStrokes(benchmark::State& state) {
         state.ResumeTiming();
         strokes = 0;
         moves = 0;
-        for (std::size_t i = 1; tables.StartPointList[i].X >= 0; ++i) {
-            PixelPoint p = tables.StartPointList[i];
-            if (!tables.PixelMap(p).Undrawn) {
-                continue;
-            }
-            tables.PixelMap(p).Undrawn = false;
-            PixelPoint q;
-            while (NextStrokePoint(tables, p.X, p.Y, q)) {
-                p = q;
-                tables.PixelMap(p).Undrawn = false;
+        StrokeWalker walker(tables);
+        PixelPoint p;
+        while (walker.nextStroke(p)) {
+            while (walker.nextPoint(p)) {
                 ++moves;
             }
             ++strokes;
@@ -202,12 +196,12 @@ double BareMotionRate(Display* display) {
 
 double RunDrawingRate(X11Pointer& pointer) {
     QuietWindow window;
-    ScanTables tables;
+    RunState runs;
     RunServices services{pointer, window, [] {}, SystemClock()};
     RunSettings settings;
     settings.WaitTime = 0;
     const auto start = std::chrono::steady_clock::now();
-    RunDrawing(LongStrokes(), 10, 10, settings, services, tables);
+    RunDrawing(LongStrokes(), 10, 10, settings, services, runs);
     XSync(pointer.display(), False);
     const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
     return kMovesPerBatch / elapsed.count();
@@ -321,7 +315,7 @@ void BM_X11StrokeEnds(benchmark::State& state) {
     DrawingSurface surface(pointer->display());
     const QImage& picture = state.range(0) == 0 ? Dots() : Picture(kLineArt);
     QuietWindow window;
-    ScanTables tables;
+    RunState runs;
     RunServices services{*pointer, window, [] {}, SystemClock()};
     RunSettings settings;
     settings.WaitTime = 0;
@@ -329,7 +323,7 @@ void BM_X11StrokeEnds(benchmark::State& state) {
     std::int32_t strokes = 0;
     for (auto _ : state) {
         const auto start = std::chrono::steady_clock::now();
-        strokes = RunDrawing(picture, 20, 40, settings, services, tables);
+        strokes = RunDrawing(picture, 20, 40, settings, services, runs);
         XSync(pointer->display(), False);
         seconds.push_back(
             std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());

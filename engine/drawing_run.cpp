@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <limits>
-#include <stdexcept>
 
 namespace stylorex {
 
@@ -17,20 +16,31 @@ class SteadyClock : public MonotonicClock {
     }
 };
 
-bool runInProgress = false;
-
-// Marks the one run in progress; a nested run would rebuild the tables under the outer one.
+// Marks the run in progress on the state for its lifetime. Declared before the button, so the
+// run is marked ended only after the button is up. Unless the run says otherwise, it failed.
 class RunInProgressMark {
   public:
-    RunInProgressMark() {
-        if (runInProgress) {
-            throw std::logic_error("a drawing run is already in progress");
-        }
-        runInProgress = true;
-    }
-    ~RunInProgressMark() { runInProgress = false; }
+    RunInProgressMark(RunState& state, QPoint origin) : state_(state) { state_.begin(origin); }
+    ~RunInProgressMark() { state_.end(result); }
     RunInProgressMark(const RunInProgressMark&) = delete;
     RunInProgressMark& operator=(const RunInProgressMark&) = delete;
+
+    RunResult result{RunResult::Ending::Failed, 0};
+
+  private:
+    RunState& state_;
+};
+
+// Tells the pointer that a run lasts from construction to destruction, whichever way it ends.
+class RunBracket {
+  public:
+    explicit RunBracket(PointerDevice& pointer) : pointer_(pointer) { pointer_.runStarting(); }
+    ~RunBracket() { pointer_.runEnded(); }
+    RunBracket(const RunBracket&) = delete;
+    RunBracket& operator=(const RunBracket&) = delete;
+
+  private:
+    PointerDevice& pointer_;
 };
 
 // Holds the left button from the press that starts a stroke until the matching release, and
@@ -90,9 +100,9 @@ void yieldOnce(const RunServices& services) {
 
 // The test after each move inside a stroke. Esc is always queried, so its latch is consumed
 // at the same points whether or not a stop was requested.
-bool abortRequested(RunServices& services) {
+bool abortRequested(RunServices& services, const RunState& state) {
     const bool esc = services.pointer.escPressed();
-    return esc || (services.stopRequested && services.stopRequested());
+    return esc || state.stopRequested();
 }
 
 }  // namespace
@@ -100,10 +110,6 @@ bool abortRequested(RunServices& services) {
 MonotonicClock& SystemClock() {
     static SteadyClock clock;
     return clock;
-}
-
-bool IsDrawingRunInProgress() {
-    return runInProgress;
 }
 
 QString StrokeCountText(std::int32_t strokes) {
@@ -123,10 +129,14 @@ void WaitMs(std::int32_t ms, const std::function<void()>& yield, MonotonicClock&
 }
 
 std::int32_t RunDrawing(const QImage& picture, std::int32_t originX, std::int32_t originY,
-                        const RunSettings& settings, RunServices& services, ScanTables& tables) {
-    RunInProgressMark mark;
+                        const RunSettings& settings, RunServices& services, RunState& state) {
+    RunInProgressMark mark(state, QPoint(originX, originY));
+    RunResult& result = mark.result;
+    ScanTables& tables = state.tables();
     PointerDevice& pointer = services.pointer;
     WindowText& window = services.window;
+    // Outlives the button below: the button is released before the run counts as ended.
+    RunBracket bracket(pointer);
 
     // An Esc press made before the run must not count: empty the latch.
     pointer.escPressed();
@@ -141,36 +151,22 @@ std::int32_t RunDrawing(const QImage& picture, std::int32_t originX, std::int32_
                   QStringLiteral("[描画開始-wait %1ms] Escキーで中断").arg(settings.WaitTime));
 
     LeftButton button(pointer);
-    std::int32_t strokes = 0;
-    for (std::int32_t runIndex = 1;; ++runIndex) {
-        const PixelPoint start = tables.StartPointList[static_cast<std::size_t>(runIndex)];
-        if (start.X < 0) {
-            SetCaptionTag(window, QStringLiteral("[処理完了]"));
-            SetStatusText(window, 2, QStringLiteral("処理終了"));
-            return strokes;
-        }
-        if (!tables.PixelMap(start).Undrawn) {
-            continue;
-        }
-
-        PixelPoint p = start;
+    StrokeWalker walker(tables);
+    PixelPoint p;
+    while (walker.nextStroke(p)) {
         int sx = screenCoordinate(originX, p.X);
         int sy = screenCoordinate(originY, p.Y);
         pointer.moveTo(sx, sy);
         button.press(sx, sy);
-        tables.PixelMap(p).Undrawn = false;
 
-        PixelPoint q;
-        while (NextStrokePoint(tables, p.X, p.Y, q)) {
-            p = q;
+        while (walker.nextPoint(p)) {
             sx = screenCoordinate(originX, p.X);
             sy = screenCoordinate(originY, p.Y);
             pointer.moveTo(sx, sy);
             button.movedTo(sx, sy);
-            tables.PixelMap(p).Undrawn = false;
             yieldOnce(services);
             WaitMs(settings.WaitTime, services.yield, services.clock);
-            if (abortRequested(services)) {
+            if (abortRequested(services, state)) {
                 if (button.isDown()) {
                     pointer.moveTo(sx, sy);
                     button.release(sx, sy);
@@ -178,14 +174,19 @@ std::int32_t RunDrawing(const QImage& picture, std::int32_t originX, std::int32_
                 yieldOnce(services);
                 SetCaptionTag(window, QStringLiteral("[中断しました]"));
                 SetStatusText(window, 2, QStringLiteral("中断"));
-                return strokes;
+                result.ending = RunResult::Ending::Aborted;
+                return result.strokes;
             }
         }
 
         pointer.moveTo(sx, sy);
         button.release(sx, sy);
-        ++strokes;
+        ++result.strokes;
     }
+    SetCaptionTag(window, QStringLiteral("[処理完了]"));
+    SetStatusText(window, 2, QStringLiteral("処理終了"));
+    result.ending = RunResult::Ending::Completed;
+    return result.strokes;
 }
 
 OriginCheck CheckOrigin(const QString& textX, const QString& textY, QSize primaryScreen) {

@@ -2,6 +2,7 @@
 
 #include "common/window_text.h"
 #include "engine/pixel_scan.h"
+#include "engine/run_state.h"
 #include "os/pointer_device.h"
 
 #include <QImage>
@@ -31,9 +32,6 @@ struct RunServices {
     // Lets pending window events run, then returns.
     std::function<void()> yield;
     MonotonicClock& clock;
-    // Checked together with Esc after every move: closing the window or a signal asks the run
-    // to stop the same way Esc does. May be empty.
-    std::function<bool()> stopRequested = {};
 };
 
 // The settings a run reads.
@@ -42,16 +40,16 @@ struct RunSettings {
     std::int16_t WaitTime = 5;
 };
 
-// Scans `picture` (the committed persistent image) into `tables`, then replays every stroke
-// through the pointer at origin + pixel. Returns the number of strokes completed, also after
-// an abort (Esc or stopRequested). The left button is released on every way out; an
-// exception from the pointer, the window or a callback is rethrown after the release.
-// A run started while another is in progress (through a yield) throws std::logic_error,
-// since both would share the tables.
+// Marks a run in progress on `state`, scans `picture` (the committed persistent image) into its
+// tables, then replays every stroke through the pointer at origin + pixel. Returns the number
+// of strokes completed, also after an abort (Esc, or a stop requested on `state`, both tested
+// after every move). The left button is released on every way out, and then the run is marked
+// ended with its result; an exception from the pointer, the window or a callback is rethrown
+// after that. The pointer's runStarting() and runEnded() come first and last, whichever way the
+// run ends. A run started on `state` while another is in progress (through a yield) throws
+// std::logic_error.
 std::int32_t RunDrawing(const QImage& picture, std::int32_t originX, std::int32_t originY,
-                        const RunSettings& settings, RunServices& services, ScanTables& tables);
-
-bool IsDrawingRunInProgress();
+                        const RunSettings& settings, RunServices& services, RunState& state);
 
 // Status panel 3 after a run: "概算ｽﾄﾛｰｸ数:" and the count.
 QString StrokeCountText(std::int32_t strokes);

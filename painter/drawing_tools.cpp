@@ -1,6 +1,7 @@
 #include "painter/drawing_tools.h"
 
 #include "canvas/picture_box.h"
+#include "engine/run_state.h"
 #include "painter/bezier_tool.h"
 #include "painter/canvas_drawing.h"
 #include "painter/coordinates.h"
@@ -10,6 +11,7 @@
 #include <QComboBox>
 #include <QMenu>
 
+#include <array>
 #include <cmath>
 
 namespace stylorex {
@@ -21,14 +23,20 @@ constexpr int kRight = 2;
 const QColor kBlack(0, 0, 0);
 const QColor kWhite(255, 255, 255);
 
+const std::array<const char*, 8> kToolNames = {"文字", "鉛筆", "直線",   "四角",
+                                               "正円", "楕円", "ベジェ", "消しゴム"};
+
 QPoint wholePoint(float x, float y) {
     return QPoint(RoundHalfEven(x), RoundHalfEven(y));
 }
 
 }  // namespace
 
-const std::array<const char*, 8> kToolNames = {"文字", "鉛筆", "直線",   "四角",
-                                               "正円", "楕円", "ベジェ", "消しゴム"};
+void AddToolItems(QComboBox& list) {
+    for (std::size_t i = 0; i < kToolNames.size(); ++i) {
+        list.addItem(QString::fromUtf8(kToolNames[i]), static_cast<int>(i));
+    }
+}
 
 float AbsDiff(float a, float b) {
     return std::fabs(a - b);
@@ -51,21 +59,20 @@ void DrawRectangle(PictureBox& picture, float x1, float y1, float x2, float y2) 
 
 DrawingTools::DrawingTools(PictureBox* picSRC, QComboBox* cmbMethod, QMenu* mnu_menu1,
                            const PenAttributes* pen, TextTool* text, BezierTool* bezier,
-                           QObject* parent)
+                           const RunState& runState, QObject* parent)
     : QObject(parent),
       picSRC_(picSRC),
       cmbMethod_(cmbMethod),
       mnu_menu1_(mnu_menu1),
       pen_(pen),
       text_(text),
-      bezier_(bezier) {
+      bezier_(bezier),
+      runState_(runState) {
     connect(cmbMethod_, &QComboBox::currentIndexChanged, this, &DrawingTools::selectTool);
     // A list the window filled is selected by the window's start-up, which runs this handler
     // as a user's choice would; an empty list is filled and set to the pencil here.
     if (cmbMethod_->count() == 0) {
-        for (std::size_t i = 0; i < kToolNames.size(); ++i) {
-            cmbMethod_->addItem(QString::fromUtf8(kToolNames[i]), static_cast<int>(i));
-        }
+        AddToolItems(*cmbMethod_);
         cmbMethod_->setCurrentIndex(kToolPencil);
     }
     selectTool(cmbMethod_->currentIndex());
@@ -79,7 +86,7 @@ void DrawingTools::selectTool(int index) {
 }
 
 void DrawingTools::MouseDown(int button, int /*shift*/, float x, float y) {
-    if (runInProgress_ || button != kLeft) {
+    if (runState_.inProgress() || button != kLeft) {
         return;
     }
     PictureBox& picture = *picSRC_;
@@ -144,7 +151,7 @@ void DrawingTools::drawEllipse(float x, float y) {
 }
 
 void DrawingTools::MouseMove(int button, int /*shift*/, float x, float y) {
-    if (runInProgress_ || button != kLeft) {
+    if (runState_.inProgress() || button != kLeft) {
         return;
     }
     PictureBox& picture = *picSRC_;
@@ -180,7 +187,7 @@ void DrawingTools::MouseMove(int button, int /*shift*/, float x, float y) {
 }
 
 void DrawingTools::MouseUp(int button, int /*shift*/, float x, float y) {
-    if (runInProgress_) {
+    if (runState_.inProgress()) {
         return;
     }
     if (button == kRight) {

@@ -4,7 +4,6 @@
 #include <QPoint>
 #include <QString>
 
-#include <array>
 #include <cstdint>
 #include <optional>
 
@@ -16,6 +15,7 @@ namespace stylorex {
 class BezierTool;
 class PenAttributes;
 class PictureBox;
+class RunState;
 class TextTool;
 
 // The tools of cmbMethod; each entry's item data is its position.
@@ -30,8 +30,9 @@ enum DrawTool : std::int16_t {
     kToolEraser = 7,
 };
 
-// The entries of cmbMethod in tool order.
-extern const std::array<const char*, 8> kToolNames;
+// Adds the tools' names to `list` in tool order, each entry's item data its DrawTool. An empty
+// list selects its first entry as it gets it.
+void AddToolItems(QComboBox& list);
 
 // |a - b|.
 float AbsDiff(float a, float b);
@@ -43,17 +44,18 @@ std::optional<float> EllipseAspect(float w, float h);
 // Rectangle on the picture's current target with the four coordinates rounded to whole pixels.
 void DrawRectangle(PictureBox& picture, float x1, float y1, float x2, float y2);
 
-// The picture's mouse events for the tools of cmbMethod. Press and move act only for the left
-// button alone (button value 1); release acts for the left button (the shapes) and the right one
-// (the "元絵(&M)" menu at the pointer). Shapes are previewed on the screen only (AutoRedraw off,
-// each move clears the previous preview with Cls) and the release draws the final shape into the
-// persistent image where the last preview stood; every left release leaves AutoRedraw off.
+// The picture's mouse events for the tools of cmbMethod; none acts while a drawing run is in
+// progress. Press and move act only for the left button alone (button value 1); release acts for
+// the left button (the shapes) and the right one (the "元絵(&M)" menu at the pointer). Shapes are
+// previewed on the screen only (AutoRedraw off, each move clears the previous preview with Cls) and
+// the release draws the final shape into the persistent image where the last preview stood; every
+// left release leaves AutoRedraw off.
 class DrawingTools : public QObject {
     Q_OBJECT
   public:
     DrawingTools(PictureBox* picSRC, QComboBox* cmbMethod, QMenu* mnu_menu1,
                  const PenAttributes* pen, TextTool* text, BezierTool* bezier,
-                 QObject* parent = nullptr);
+                 const RunState& runState, QObject* parent = nullptr);
 
     void MouseDown(int button, int shift, float x, float y);
     void MouseMove(int button, int shift, float x, float y);
@@ -62,9 +64,6 @@ class DrawingTools : public QObject {
     std::int16_t DrawMethod() const { return DrawMethod_; }
     float DownX() const { return DownX_; }
     float DownY() const { return DownY_; }
-
-    // While a drawing run is in progress the picture's mouse events do nothing.
-    void setRunInProgress(bool running) { runInProgress_ = running; }
 
   signals:
     // The context menu was asked for at this global position (tests close it again).
@@ -82,10 +81,10 @@ class DrawingTools : public QObject {
     const PenAttributes* pen_;
     TextTool* text_;
     BezierTool* bezier_;
+    const RunState& runState_;
     std::int16_t DrawMethod_ = kToolPencil;
     float DownX_ = 0;
     float DownY_ = 0;
-    bool runInProgress_ = false;
 };
 
 }  // namespace stylorex

@@ -22,10 +22,12 @@ Painter::Painter(const PainterControls& controls, QObject* parent) : QObject(par
     text.cmdDrawZtxt[0] = controls.cmdDrawZtxt[0];
     text.cmdDrawZtxt[1] = controls.cmdDrawZtxt[1];
     text.dialogs = controls.dialogs;
+    text.runState = controls.runState;
     text_ = std::make_unique<TextTool>(text);
     bezier_ = std::make_unique<BezierTool>(controls.picSRC, pen_.get());
-    tools_ = std::make_unique<DrawingTools>(controls.picSRC, controls.cmbMethod, controls.mnu_menu1,
-                                            pen_.get(), text_.get(), bezier_.get());
+    tools_ =
+        std::make_unique<DrawingTools>(controls.picSRC, controls.cmbMethod, controls.mnu_menu1,
+                                       pen_.get(), text_.get(), bezier_.get(), *controls.runState);
 
     DrawingTools* tools = tools_.get();
     connect(controls.picSRC, &PictureBox::mouseDown, tools, &DrawingTools::MouseDown);
@@ -34,11 +36,6 @@ Painter::Painter(const PainterControls& controls, QObject* parent) : QObject(par
 }
 
 Painter::~Painter() = default;
-
-void Painter::setRunInProgress(bool running) {
-    tools_->setRunInProgress(running);
-    text_->setRunInProgress(running);
-}
 
 void Painter::setFontChooser(FontChooser chooser) {
     text_->setFontChooser(std::move(chooser));

@@ -21,16 +21,17 @@ class BezierTool;
 class DrawingTools;
 class PenAttributes;
 class PictureBox;
+class RunState;
 class UserDialogs;
 
 // The controls of the painter panel and the picture it draws on. The main window creates and
 // places them; the painter gives them their behaviour:
-//  - cmbMethod and cmbDrawStyle: when empty, the painter fills their items and item data
-//    ("文字" .. "消しゴム" with data 0..7, "実線", "鎖線", "点線" with data 0..2) and selects
-//    "鉛筆" and "実線"; lists the window filled are selected by the window's start-up, and the
-//    painter follows every change of selection;
+//  - cmbMethod and cmbDrawStyle: when empty, the painter fills them (AddToolItems,
+//    AddLineStyleItems) and selects "鉛筆" and "実線"; lists the window filled with the same
+//    functions are selected by the window's start-up, and the painter follows every change of
+//    selection;
 //  - DWBar: the painter sets its range 1..20, steps 1 and 5 and value 1; LineView (a line frame
-//    inside FramLine) gets DWBar's value as its line width;
+//    inside FramLine) gets DWBar's value as its line width, and FramLine its tooltip;
 //  - lblforecol: the painter gives it its black background through the palette (no style
 //    sheet), and the drawing colour is read back from it;
 //  - txtChar (a frameless QPlainTextEdit child of picSRC, 145 x 41): the painter hides it and
@@ -54,6 +55,9 @@ struct PainterControls {
     // The "元絵(&M)" menu, shown as the picture's context menu.
     QMenu* mnu_menu1 = nullptr;
     UserDialogs* dialogs = nullptr;  // must be set
+    // While a drawing run is in progress, presses, moves and releases on the picture and the
+    // two text buttons are refused so that nothing changes the picture under the run.
+    const RunState* runState = nullptr;  // must be set
 };
 
 // The simple painter: the tools of cmbMethod on the picture's mouse events, the pen, the text
@@ -65,10 +69,6 @@ class Painter : public QObject {
   public:
     explicit Painter(const PainterControls& controls, QObject* parent = nullptr);
     ~Painter() override;
-
-    // While a drawing run is in progress, presses, moves and releases on the picture and the two
-    // text buttons are refused so that nothing changes the picture under the run.
-    void setRunInProgress(bool running);
 
     // Lets tests answer the font dialog of "フォントの設定".
     void setFontChooser(FontChooser chooser);

@@ -18,6 +18,12 @@ constexpr int kWidthLargeStep = 5;
 
 }  // namespace
 
+void AddLineStyleItems(QComboBox& list) {
+    list.addItem(QStringLiteral("実線"), 0);
+    list.addItem(QStringLiteral("鎖線"), 1);
+    list.addItem(QStringLiteral("点線"), 2);
+}
+
 PenAttributes::PenAttributes(PictureBox* picSRC, QScrollBar* DWBar, QFrame* FramLine,
                              QFrame* LineView, QComboBox* cmbDrawStyle, QLabel* lblforecol,
                              QObject* parent)
@@ -37,9 +43,7 @@ PenAttributes::PenAttributes(PictureBox* picSRC, QScrollBar* DWBar, QFrame* Fram
     // As with the tool list: a list the window filled is selected by its start-up.
     const bool fillStyles = cmbDrawStyle_->count() == 0;
     if (fillStyles) {
-        cmbDrawStyle_->addItem(QStringLiteral("実線"), 0);
-        cmbDrawStyle_->addItem(QStringLiteral("鎖線"), 1);
-        cmbDrawStyle_->addItem(QStringLiteral("点線"), 2);
+        AddLineStyleItems(*cmbDrawStyle_);
     }
 
     // The swatch's background is the drawing colour; it is set through the palette (not a style

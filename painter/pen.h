@@ -12,6 +12,10 @@ namespace stylorex {
 
 class PictureBox;
 
+// Adds the line styles to `list`: "実線", "鎖線", "点線" with item data 0, 1, 2, the picture's
+// DrawStyle. An empty list selects its first entry as it gets it.
+void AddLineStyleItems(QComboBox& list);
+
 // The painter's pen as the panel sets it: the width from DWBar (1..20, sampled by LineView in
 // FramLine), the style from cmbDrawStyle (item data 0 solid, 1 dash, 2 dot) and the drawing
 // colour held by the hidden swatch lblforecol. Width and style reach the picture's DrawWidth and

@@ -2,6 +2,7 @@
 
 #include "canvas/picture_box.h"
 #include "common/user_dialogs.h"
+#include "engine/run_state.h"
 #include "painter/canvas_drawing.h"
 #include "painter/coordinates.h"
 
@@ -118,7 +119,7 @@ void TextTool::CancelCharBox() {
 }
 
 void TextTool::DrawInputText(int index) {
-    if (runInProgress_) {
+    if (c_.runState->inProgress()) {
         return;
     }
     PictureBox& picture = *c_.picSRC;

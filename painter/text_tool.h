@@ -17,6 +17,7 @@ class QWidget;
 namespace stylorex {
 
 class PictureBox;
+class RunState;
 class UserDialogs;
 
 // Asks the user for a font, starting from `current`; nothing when the dialog was cancelled.
@@ -51,6 +52,8 @@ class TextTool : public QObject {
         QPushButton* cmdDrawZtxt[2] = {nullptr, nullptr};
         // The message boxes; Qt's own when none is given.
         UserDialogs* dialogs = nullptr;  // must be set: every message of the text tool
+        // While a drawing run is in progress the two drawing buttons do nothing.
+        const RunState* runState = nullptr;  // must be set
     };
 
     explicit TextTool(const Controls& controls, QObject* parent = nullptr);
@@ -74,9 +77,6 @@ class TextTool : public QObject {
     // Lets tests answer the font dialog.
     void setFontChooser(FontChooser chooser) { chooseFont_ = std::move(chooser); }
 
-    // While a drawing run is in progress the two drawing buttons do nothing.
-    void setRunInProgress(bool running) { runInProgress_ = running; }
-
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -89,7 +89,6 @@ class TextTool : public QObject {
     std::int32_t CharX_ = 0;
     std::int32_t CharY_ = 0;
     bool charBoxShown_ = false;
-    bool runInProgress_ = false;
 };
 
 }  // namespace stylorex

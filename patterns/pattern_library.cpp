@@ -3,6 +3,7 @@
 #include "canvas/picture_box.h"
 #include "common/user_dialogs.h"
 #include "common/window_text.h"
+#include "engine/run_state.h"
 #include "imaging/image_file.h"
 #include "imaging/jpeg_writer.h"
 #include "imaging/picture_decoder.h"
@@ -66,10 +67,11 @@ void showProgress(WindowText& window, const QString& status, const QString& tag)
 }  // namespace
 
 PatternContext::PatternContext(PictureBox& picture, WindowText& windowText,
-                               UserDialogs& userDialogs)
+                               UserDialogs& userDialogs, const RunState& runState)
     : picSRC(picture),
       window(windowText),
       dialogs(userDialogs),
+      run(runState),
       saveJpeg(DCSavetoJPEG),
       programFolder(ProgramFolder()) {}
 
@@ -102,7 +104,7 @@ bool PatternFileExists(const QString& path) {
 
 void StorePattern(PatternContext& context, std::int16_t index) {
     // A store commits the picture and writes the caption and status that the run is using.
-    if (context.runInProgress) {
+    if (context.run.inProgress()) {
         return;
     }
     PictureBox& picture = context.picSRC;
@@ -134,7 +136,7 @@ void StorePattern(PatternContext& context, std::int16_t index) {
 }
 
 void LoadPattern(PatternContext& context, std::int16_t index) {
-    if (context.runInProgress) {
+    if (context.run.inProgress()) {
         return;
     }
     const QStringList candidates = storedFiles(context.programFolder, index + 1);

@@ -9,6 +9,7 @@
 namespace stylorex {
 
 class PictureBox;
+class RunState;
 class UserDialogs;
 class WindowText;
 
@@ -17,16 +18,17 @@ using JpegWriter = std::function<bool(const QImage& image, int width, int height
                                       const QString& path, quint8 quality, int flags)>;
 
 // What storing and loading a pattern touch: the picture, the caption and status bar, and the
-// message boxes; whether a drawing run is in progress (stores and loads are refused then); the
+// message boxes; the run state (stores and loads are refused while a run is in progress); the
 // JPEG writer (DCSavetoJPEG unless a test puts a failing one in its place); and the program
 // folder (ProgramFolder() unless a test puts a folder of its own in its place).
 struct PatternContext {
-    PatternContext(PictureBox& picture, WindowText& windowText, UserDialogs& userDialogs);
+    PatternContext(PictureBox& picture, WindowText& windowText, UserDialogs& userDialogs,
+                   const RunState& runState);
 
     PictureBox& picSRC;
     WindowText& window;
     UserDialogs& dialogs;
-    bool runInProgress = false;
+    const RunState& run;
     JpegWriter saveJpeg;
     QString programFolder;
 };

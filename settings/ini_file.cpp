@@ -1,5 +1,6 @@
 #include "settings/ini_file.h"
 
+#include "common/rounding.h"
 #include "os/program_folder.h"
 #include "settings/ini_profile.h"
 
@@ -7,7 +8,6 @@
 #include <QLocale>
 
 #include <cmath>
-#include <limits>
 
 namespace stylorex {
 
@@ -42,17 +42,6 @@ std::optional<double> numberOf(const IniValue& value) {
         return static_cast<double>(*real);
     }
     return std::nullopt;
-}
-
-// The nearest 32-bit integer, a value exactly halfway going to the even neighbour; nothing when
-// the number lies outside 32 bits.
-std::optional<std::int32_t> nearestInteger(double number) {
-    const double rounded = std::nearbyint(number);  // the default rounding mode: to even
-    if (!std::isfinite(rounded) || rounded < std::numeric_limits<std::int32_t>::min() ||
-        rounded > std::numeric_limits<std::int32_t>::max()) {
-        return std::nullopt;
-    }
-    return static_cast<std::int32_t>(rounded);
 }
 
 }  // namespace
@@ -109,7 +98,7 @@ void clsIniFile::Value(const IniValue& vNewValue) {
     m_lngValue = 0;
     m_strValue.clear();
     if (const auto number = numberOf(vNewValue)) {
-        if (const auto whole = nearestInteger(*number)) {
+        if (const auto whole = RoundHalfEvenIfInRange(*number)) {
             m_lngValue = *whole;
         }
     }
@@ -135,7 +124,7 @@ bool clsIniFile::SetValue(const IniValue& vValue, const QString& IniFilePath,
     m_strValue = *text;
     m_lngValue = 0;
     if (const auto number = numberOf(*text)) {
-        const auto whole = nearestInteger(*number);
+        const auto whole = RoundHalfEvenIfInRange(*number);
         if (!whole) {
             return false;
         }

@@ -1,42 +1,28 @@
 #pragma once
 
 #include "common/window_text.h"
-#include "engine/pixel_scan.h"
+#include "engine/run_state.h"
 #include "painter/painter.h"
 #include "settings/persistent_settings.h"
 
 #include <QMainWindow>
 #include <QString>
 
-#include <array>
 #include <cstdint>
 #include <memory>
 
-class QAction;
-class QComboBox;
-class QFrame;
-class QGroupBox;
-class QLabel;
-class QLineEdit;
-class QListWidget;
-class QMenu;
-class QPlainTextEdit;
-class QPushButton;
-class QScrollBar;
-class QStatusBar;
 class QTimer;
 
 namespace stylorex {
 
-class PictureBox;
 class PointerDevice;
 class UserDialogs;
-class ViewportScrollBar;
 class WaitMenu;
+struct MainWindowControls;
 
 // The program's only working window. It owns every control, the canvas, the setting variables
-// and the scan tables. Control members carry the controls' names; arrays are numbered from 0
-// (the "元絵(&M)" items from 1, as their captions are numbered).
+// and the run state. Its controls are its own (ui/frm_graph_layout.h builds them); each carries
+// its name as its object name, by which tests find it.
 class frmGraph : public QMainWindow, public WindowText, public SettingsControls {
     Q_OBJECT
   public:
@@ -68,9 +54,8 @@ class frmGraph : public QMainWindow, public WindowText, public SettingsControls 
     // Null after the window has unloaded.
     Painter* painter() { return painter_.get(); }
     SettingVariables& settings() { return settings_; }
-    const ScanTables& scanTables() const { return scanTables_; }
+    const RunState& runState() const { return runState_; }
     UserDialogs& dialogs() { return *dialogs_; }
-    bool runInProgress() const { return runInProgress_; }
     WaitMenu& waitMenu() { return *waitMenu_; }
 
     // WindowText
@@ -88,74 +73,8 @@ class frmGraph : public QMainWindow, public WindowText, public SettingsControls 
     void setFontTransparent(bool on) override;
     void processEvents() override;
 
-    // The window's own controls.
-    QFrame* FrameG = nullptr;
-    PictureBox* picSRC = nullptr;
-    QPlainTextEdit* txtChar = nullptr;
-    ViewportScrollBar* VBar = nullptr;
-    ViewportScrollBar* HBar = nullptr;
-    QGroupBox* Frame1 = nullptr;
-    QFrame* Frame2 = nullptr;
-    QStatusBar* StatusBar1 = nullptr;
-    QTimer* Timer1 = nullptr;
-    QLabel* lblforecol = nullptr;
-
-    // The painter panel.
-    std::array<QLabel*, 2> Label8{};
-    QComboBox* cmbMethod = nullptr;
-    std::array<QLabel*, 2> Label9{};
-    QComboBox* cmbDrawStyle = nullptr;
-    QFrame* FramLine = nullptr;
-    QFrame* LineView = nullptr;
-    QScrollBar* DWBar = nullptr;
-    QLabel* Label17 = nullptr;
-    std::array<QLineEdit*, 2> txtTextOut{};
-    QLabel* Label10 = nullptr;
-    QLineEdit* txtAngle = nullptr;
-    QLabel* Label16 = nullptr;
-    QPushButton* cmdfont = nullptr;
-    QPlainTextEdit* txtInput = nullptr;
-    std::array<QPushButton*, 2> cmdDrawZtxt{};
-
-    // The bottom panel.
-    QPushButton* cmdClear = nullptr;
-    QPushButton* cmdload = nullptr;
-    QPushButton* cmdPaste = nullptr;
-    QLabel* Label15 = nullptr;
-    QListWidget* ListFixed = nullptr;
-    QPushButton* cmdFixedStore = nullptr;
-    QPushButton* cmdFixedLoad = nullptr;
-    QLineEdit* txtStartX = nullptr;
-    QLineEdit* txtStartY = nullptr;
-    QLabel* lblScreenPoint = nullptr;
-    QPushButton* cmdStart = nullptr;
-    std::array<QLabel*, 2> Label7{};
-    std::array<QLabel*, 2> Label4{};
-    QLabel* Label1 = nullptr;
-    QLabel* Label12 = nullptr;
-    QLabel* Label13 = nullptr;
-    QLabel* Label14 = nullptr;
-    std::array<QLabel*, 4> Label2{};  // index 2 is not used
-    QLabel* Label3 = nullptr;
-    QLabel* Label11 = nullptr;
-    std::array<QLabel*, 1> Label5{};
-    QLabel* Label6 = nullptr;
-
-    // Menus.
-    QMenu* mnu_menu1 = nullptr;
-    std::array<QAction*, 4> mnu_m{};  // index 0 is not used
-    QMenu* mnu_setting = nullptr;
-    std::array<QAction*, 2> mnu_s{};
-    QMenu* mnu_s1Menu = nullptr;  // the submenu that mnu_s(1) opens
-    QMenu* mnu_can = nullptr;
-    std::array<QAction*, 4> mnu_canvas{};
-    QAction* mnu_version = nullptr;
-    QMenu* mnu_men = nullptr;
-    QAction* mnu_getpt = nullptr;
-    QAction* mnu_work = nullptr;
-
   public slots:
-    // The start command (cmdStart).
+    // The start command (cmdStart); refused while a run is in progress.
     void startCommand();
     // Ctrl+G: the pointer's position becomes the output origin.
     void captureOrigin();
@@ -163,17 +82,19 @@ class frmGraph : public QMainWindow, public WindowText, public SettingsControls 
     // Height first. A size of zero or less, or above 4096 (a damaged settings file), gives
     // 200 × 200.
     void SetCanvasSize(std::int16_t height, std::int16_t width);
-    void UpdateScrollRanges();
     // The resize formulas on the window's outer size; nothing while minimised.
     void layOut();
+
+  private slots:
+    // The commands a run refuses: showRunInProgress disables their menu items and buttons while
+    // it is in progress, and the pattern library refuses its two on its own as well.
+
     // mnu_canvas(0) to (2).
     void canvasPreset(int index);
     void openExtractionSettings();
     void openAbout();
     // mnu_work: repaint the picture from its persistent image.
     void refreshPicture();
-
-    // The picture and pattern commands; each is refused during a run.
     void loadPictureCommand();
     void pastePictureCommand();
     void clearPictureCommand();
@@ -181,9 +102,8 @@ class frmGraph : public QMainWindow, public WindowText, public SettingsControls 
     void storePatternCommand();
     void loadPatternCommand();
 
-  signals:
-    // A drawing run starts (true) or ends (false).
-    void runInProgressChanged(bool running);
+    // Disables (running) or enables again the menu items and buttons of the commands above.
+    void showRunInProgress(bool running);
 
   protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -194,17 +114,13 @@ class frmGraph : public QMainWindow, public WindowText, public SettingsControls 
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
-    void createControls();
-    void createPainterPanel();
-    void createBottomPanel();
-    void createMenus();
-    void createStatusBar();
+    void connectCommands();
     void placeAtScreenRightEdge();
     void unload();
-    // True (and nothing happens) while a drawing run is in progress.
-    bool refuseDuringRun() const { return runInProgress_; }
 
     PointerDevice& pointer_;
+    std::unique_ptr<MainWindowControls> ui_;
+    QTimer* timer_ = nullptr;
     std::unique_ptr<UserDialogs> ownDialogs_;
     UserDialogs* dialogs_;
     QString settingsPath_;
@@ -212,13 +128,10 @@ class frmGraph : public QMainWindow, public WindowText, public SettingsControls 
     // The file the picture open dialog offers next.
     QString lastChosenPictureFile_;
     SettingVariables settings_;
-    ScanTables scanTables_;
+    RunState runState_;
     WaitMenu* waitMenu_ = nullptr;
-    // Destroyed before the controls it drives, and dropped at unload.
+    // Destroyed before the controls it drives and the run state it asks, and dropped at unload.
     std::unique_ptr<Painter> painter_;
-    std::array<QLabel*, 4> panels_{};
-    bool runInProgress_ = false;
-    bool stopRequested_ = false;
     bool closeAfterRun_ = false;
     bool unloaded_ = false;
     bool closingOnSignal_ = false;

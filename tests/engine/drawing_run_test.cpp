@@ -54,10 +54,10 @@ class RunHarness {
     ~RunHarness() { ForgetRememberedCaption(); }
 
     std::int32_t run(const QImage& picture, int originX, int originY, std::int16_t wait = 0) {
-        RunServices services{pointer, window, [this] { onYield(); }, clock, stopRequested};
+        RunServices services{pointer, window, [this] { onYield(); }, clock};
         RunSettings settings;
         settings.WaitTime = wait;
-        return RunDrawing(picture, originX, originY, settings, services, tables);
+        return RunDrawing(picture, originX, originY, settings, services, state);
     }
 
     // The log without the window texts.
@@ -74,10 +74,9 @@ class RunHarness {
     FakePointer pointer;
     RecordingWindow window;
     FakeClock clock;
-    ScanTables tables;
+    RunState state;
     std::vector<std::string> log;
     std::function<void()> yieldHook;
-    std::function<bool()> stopRequested;
     int yields = 0;
 
   private:
@@ -100,6 +99,10 @@ TEST(RunDrawing, SinglePixelIsMovePressMoveReleaseWithoutWaitYieldOrEscTest) {
     EXPECT_THAT(h.pointerLog(), ElementsAre("esc up", "esc up", "move 103,204", "press 103,204",
                                             "move 103,204", "release 103,204"));
     EXPECT_FALSE(h.pointer.leftButtonDown());
+    EXPECT_FALSE(h.state.inProgress());
+    EXPECT_EQ(h.state.origin(), QPoint(100, 200));
+    EXPECT_EQ(h.state.lastResult().ending, RunResult::Ending::Completed);
+    EXPECT_EQ(h.state.lastResult().strokes, 1);
 }
 
 TEST(RunDrawing, TwoPixelLineMovesWaitsTestsEscThenReleasesAtTheEnd) {
@@ -187,12 +190,18 @@ TEST(RunDrawing, EscTappedMidStrokeAbortsAtTheNextTestAndReleasesThere) {
     ASSERT_EQ(releases.size(), 1u);
     EXPECT_EQ(releases[0], FakePointer::Release(3, 1));
     EXPECT_EQ(h.pointer.moveCount(), 5);  // four moves and the move back before the release
+    EXPECT_EQ(h.state.lastResult().ending, RunResult::Ending::Aborted);
+    EXPECT_EQ(h.state.lastResult().strokes, 0);
 }
 
 TEST(RunDrawing, StopRequestTakesTheEscPathAndStillQueriesEsc) {
     RunHarness h;
-    int tests = 0;
-    h.stopRequested = [&tests] { return ++tests == 2; };
+    // Wait 0: each move yields once, then tests; the request comes before the second test.
+    h.yieldHook = [&h] {
+        if (h.yields == 2) {
+            h.state.requestStop();
+        }
+    };
     EXPECT_EQ(h.run(PictureWith(10, 10, {{0, 1}, {1, 1}, {2, 1}, {3, 1}, {4, 1}}), 0, 0), 0);
     EXPECT_EQ(h.pointer.escQueryCount(), 4);  // two before the scan, two after moves
     EXPECT_EQ(h.pointer.operations().back(), FakePointer::Release(2, 1));
@@ -211,7 +220,8 @@ TEST(RunDrawing, ExceptionFromYieldReleasesTheButtonAndIsRethrown) {
                  std::runtime_error);
     EXPECT_FALSE(h.pointer.leftButtonDown());
     EXPECT_EQ(h.pointer.operations().back(), FakePointer::Release(2, 1));
-    EXPECT_FALSE(IsDrawingRunInProgress());
+    EXPECT_FALSE(h.state.inProgress());
+    EXPECT_EQ(h.state.lastResult().ending, RunResult::Ending::Failed);
 }
 
 TEST(RunDrawing, ExceptionFromThePointerReleasesTheButtonAndIsRethrown) {
@@ -235,7 +245,7 @@ TEST(RunDrawing, NestedRunIsRefusedAndTheOuterRunStillReleases) {
     h.yieldHook = [&h] { h.run(PictureWith(5, 5, {{1, 1}}), 0, 0); };
     EXPECT_THROW(h.run(PictureWith(10, 10, {{0, 1}, {1, 1}, {2, 1}}), 0, 0), std::logic_error);
     EXPECT_FALSE(h.pointer.leftButtonDown());
-    EXPECT_FALSE(IsDrawingRunInProgress());
+    EXPECT_FALSE(h.state.inProgress());
 }
 
 TEST(RunDrawing, CountsMoreThan32767StrokesTruly) {
@@ -266,8 +276,9 @@ TEST(RunDrawing, EveryVisitedPixelIsMarkedDrawn) {
                           {{0, 0}, {1, 0}, {2, 0}, {3, 0}, {4, 0}, {2, 1}, {2, 2}, {2, 3}, {2, 4}}),
               0, 0),
         2);
-    for (std::size_t i = 1; h.tables.StartPointList[i].X >= 0; ++i) {
-        EXPECT_FALSE(h.tables.PixelMap(h.tables.StartPointList[i]).Undrawn) << i;
+    const ScanTables& tables = h.state.tables();
+    for (std::size_t i = 1; tables.StartPointList[i].X >= 0; ++i) {
+        EXPECT_FALSE(tables.PixelMap(tables.StartPointList[i]).Undrawn) << i;
     }
     // The T: stem first, then the rest of the bar from (2, 0).
     const auto presses = h.pointer.operationsOfKind(PointerOperation::Kind::Press);

@@ -13,22 +13,16 @@ using testing::Mode;
 using testing::PictureWith;
 using Stroke = std::vector<PixelPoint>;
 
-// Walks every stroke the way the run does, without a pointer.
+// Every stroke of the picture, walked as the run walks it.
 std::vector<Stroke> TraceAll(const QImage& picture) {
     ScanTables tables;
     ScanPicture(picture, Mode(1), tables);
+    StrokeWalker walker(tables);
     std::vector<Stroke> strokes;
-    for (std::size_t i = 1; tables.StartPointList[i].X >= 0; ++i) {
-        PixelPoint p = tables.StartPointList[i];
-        if (!tables.PixelMap(p).Undrawn) {
-            continue;
-        }
+    PixelPoint p;
+    while (walker.nextStroke(p)) {
         Stroke stroke{p};
-        tables.PixelMap(p).Undrawn = false;
-        PixelPoint q;
-        while (NextStrokePoint(tables, p.X, p.Y, q)) {
-            p = q;
-            tables.PixelMap(p).Undrawn = false;
+        while (walker.nextPoint(p)) {
             stroke.push_back(p);
         }
         strokes.push_back(stroke);

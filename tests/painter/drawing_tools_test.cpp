@@ -235,7 +235,7 @@ TEST_F(DrawingTools_, EveryLeftReleaseLeavesPreviewMode) {
 }
 
 TEST_F(DrawingTools_, DuringARunThePictureAndTheTextButtonsDoNothing) {
-    painter->setRunInProgress(true);
+    runState.begin(QPoint());
     click(QPointF(50, 50));
     selectTool(kToolLine);
     drag(QPointF(10, 10), QPointF(80, 80));
@@ -245,7 +245,7 @@ TEST_F(DrawingTools_, DuringARunThePictureAndTheTextButtonsDoNothing) {
     EXPECT_EQ(CountNotWhite(persistent()), 0);
     EXPECT_EQ(CountNotWhite(screen()), 0);
 
-    painter->setRunInProgress(false);
+    runState.end({});
     drag(QPointF(10, 10), QPointF(80, 80));
     EXPECT_GT(CountNotWhite(persistent()), 70);
 }

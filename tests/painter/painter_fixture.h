@@ -1,6 +1,7 @@
 #pragma once
 
 #include "canvas/picture_box.h"
+#include "engine/run_state.h"
 #include "painter/bezier_tool.h"
 #include "painter/drawing_tools.h"
 #include "painter/painter.h"
@@ -121,6 +122,7 @@ class PainterFixture : public ::testing::Test {
         c.mnu_menu1 = new QMenu(QStringLiteral("元絵(&M)"), host.get());
         c.mnu_menu1->addAction(QStringLiteral("クリア"));
         c.dialogs = &dialogs;
+        c.runState = &runState;
         painter = std::make_unique<Painter>(c);
     }
 
@@ -170,6 +172,7 @@ class PainterFixture : public ::testing::Test {
     PictureBox* pic = nullptr;
     PainterControls c;
     RecordingDialogs dialogs;
+    RunState runState;
     std::unique_ptr<Painter> painter;
 };
 

@@ -4,6 +4,7 @@
 #include "common/colour.h"
 #include "common/user_dialogs.h"
 #include "common/window_text.h"
+#include "engine/run_state.h"
 #include "imaging/picture_decoder.h"
 #include "os/program_folder.h"
 #include "tests/support/permission_guard.h"
@@ -148,7 +149,8 @@ class PatternLibraryTest : public ::testing::Test {
     PictureBox picture_;
     RecordingWindow window_;
     RecordingDialogs dialogs_;
-    PatternContext context_{picture_, window_, dialogs_};
+    RunState runState_;
+    PatternContext context_{picture_, window_, dialogs_, runState_};
 };
 
 TEST_F(PatternLibraryTest, StoreAndLoadInEverySlot) {
@@ -340,7 +342,7 @@ TEST_F(PatternLibraryTest, AnUnreadablePatternFileShowsAMessageAndKeepsTheCanvas
 TEST_F(PatternLibraryTest, StoreAndLoadAreRefusedWhileARunIsInProgress) {
     DrawLineArt(picture_, 0);
     picture_.setAutoRedraw(false);
-    context_.runInProgress = true;
+    runState_.begin(QPoint());
     StorePattern(context_, 0);
     EXPECT_FALSE(QFile::exists(inProgram(QStringLiteral(" 1.jpg"))));
     EXPECT_FALSE(picture_.AutoRedraw());  // not committed

@@ -6,6 +6,7 @@
 #include "canvas/picture_box.h"
 #include "common/window_text.h"
 #include "painter/drawing_tools.h"
+#include "tests/support/named_child.h"
 #include "tests/support/pointer_fake.h"
 #include "ui/frm_graph.h"
 
@@ -88,7 +89,7 @@ class PainterUser {
     PainterUser(stylorex::frmGraph& window, UserHands& hands) : window_(window), hands_(hands) {}
 
     void chooseTool(int tool) {
-        QComboBox* box = window_.cmbMethod;
+        QComboBox* box = stylorex::NamedChild<QComboBox>(window_, "cmbMethod");
         box->setFocus();
         (void)QTest::qWaitFor([&] { return QApplication::focusWidget() == box; });
         for (int i = 0; i < 10 && box->currentIndex() != tool; ++i) {
@@ -109,7 +110,9 @@ class PainterUser {
     void click(QPoint at) { drag(at, at); }
 
   private:
-    QPoint onCanvas(QPoint p) const { return window_.picSRC->mapToGlobal(p); }
+    QPoint onCanvas(QPoint p) const {
+        return stylorex::NamedChild<stylorex::PictureBox>(window_, "picSRC")->mapToGlobal(p);
+    }
     stylorex::frmGraph& window_;
     UserHands& hands_;
 };
@@ -150,14 +153,15 @@ bool drawPainterPicture(stylorex::frmGraph& window) {
     user.click({190, 20});  // away from every handle: the curve is committed
     user.chooseTool(kToolText);
     user.click({10, 8});
-    if (!QTest::qWaitFor([&] { return window.txtChar->isVisible(); }, 3000)) {
+    QPlainTextEdit* textBox = NamedChild<QPlainTextEdit>(window, "txtChar");
+    if (!QTest::qWaitFor([&] { return textBox->isVisible(); }, 3000)) {
         std::fprintf(stderr, "the text box did not open\n");
         return false;
     }
     hands.type("Stylorex");
     hands.key(XK_Return);
-    (void)QTest::qWaitFor([&] { return !window.txtChar->isVisible(); }, 3000);
-    window.cmbMethod->setFocus();
+    (void)QTest::qWaitFor([&] { return !textBox->isVisible(); }, 3000);
+    NamedChild<QComboBox>(window, "cmbMethod")->setFocus();
     QTest::qWait(300);
     return true;
 }

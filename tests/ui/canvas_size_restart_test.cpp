@@ -1,4 +1,5 @@
 #include "canvas/picture_box.h"
+#include "tests/support/named_child.h"
 #include "tests/support/pointer_fake.h"
 #include "tests/support/recording_dialogs.h"
 #include "ui/frm_graph.h"
@@ -23,15 +24,15 @@ TEST(CanvasSizeMenu, TheLargestPresetIsAppliedAgainAfterARestart) {
         frmGraph first(pointer, &dialogs);
         first.setSettingsPath(ini);
         first.load();
-        first.mnu_canvas[2]->trigger();
+        NamedChild<QAction>(first, "mnu_canvas_2")->trigger();
         EXPECT_EQ(first.statusPanel(4), QStringLiteral("canvas:480*600"));
         first.close();
     }
     frmGraph second(pointer, &dialogs);
     second.setSettingsPath(ini);
     second.load();
-    EXPECT_EQ(second.picSRC->ScaleWidth(), 600);
-    EXPECT_EQ(second.picSRC->ScaleHeight(), 480);
+    EXPECT_EQ(NamedChild<PictureBox>(second, "picSRC")->ScaleWidth(), 600);
+    EXPECT_EQ(NamedChild<PictureBox>(second, "picSRC")->ScaleHeight(), 480);
     EXPECT_EQ(second.statusPanel(4), QStringLiteral("canvas:480*600"));
     EXPECT_TRUE(dialogs.messages.empty());
 }

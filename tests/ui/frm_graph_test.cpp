@@ -1,6 +1,7 @@
 #include "ui/frm_graph.h"
 
 #include "canvas/picture_box.h"
+#include "tests/support/named_child.h"
 #include "tests/support/pointer_fake.h"
 #include "tests/support/recording_dialogs.h"
 #include "ui/dlg_setting.h"
@@ -56,8 +57,16 @@ class FrmGraphTest : public ::testing::Test {
         return dir_.filePath(QStringLiteral("not-a-folder/stylorex.ini"));
     }
 
+    // The window's controls, by the names they carry.
+    PictureBox& canvas() const { return *NamedChild<PictureBox>(*window_, "picSRC"); }
+    ViewportScrollBar* hBar() const { return NamedChild<ViewportScrollBar>(*window_, "HBar"); }
+    ViewportScrollBar* vBar() const { return NamedChild<ViewportScrollBar>(*window_, "VBar"); }
+    QLineEdit* field(const char* name) const { return NamedChild<QLineEdit>(*window_, name); }
+    QPushButton* button(const char* name) const { return NamedChild<QPushButton>(*window_, name); }
+    QAction* action(const char* name) const { return NamedChild<QAction>(*window_, name); }
+
     bool canvasIsWhite() const {
-        const QImage& image = window_->picSRC->persistentImage();
+        const QImage& image = canvas().persistentImage();
         for (int y = 0; y < image.height(); ++y) {
             for (int x = 0; x < image.width(); ++x) {
                 if (image.pixel(x, y) != qRgb(255, 255, 255)) {
@@ -110,12 +119,11 @@ class FrmGraphTest : public ::testing::Test {
 
     // A black horizontal line from (x0, y) to (x1, y) on the white canvas.
     void drawLine(int x0, int x1, int y) {
-        QImage image =
-            MakeCanvasImage(window_->picSRC->ScaleWidth(), window_->picSRC->ScaleHeight());
+        QImage image = MakeCanvasImage(canvas().ScaleWidth(), canvas().ScaleHeight());
         for (int x = x0; x <= x1; ++x) {
             image.setPixel(x, y, qRgb(0, 0, 0));
         }
-        window_->picSRC->setPicture(image);
+        canvas().setPicture(image);
     }
 
     // Runs `act` on the modal dialog as soon as one is open (the dialog's own event loop runs
@@ -144,9 +152,9 @@ TEST_F(FrmGraphTest, FirstStartWithoutSettingsFileShowsTheDefaults) {
     loadAndShow();
     frmGraph& w = *window_;
 
-    EXPECT_EQ(w.picSRC->size(), QSize(200, 200));
-    EXPECT_EQ(w.picSRC->ScaleWidth(), 200);
-    EXPECT_EQ(w.picSRC->ScaleHeight(), 200);
+    EXPECT_EQ(canvas().size(), QSize(200, 200));
+    EXPECT_EQ(canvas().ScaleWidth(), 200);
+    EXPECT_EQ(canvas().ScaleHeight(), 200);
     EXPECT_EQ(w.statusPanel(4), QStringLiteral("canvas:200*200"));
     EXPECT_EQ(w.statusPanel(1), QStringLiteral("抽出モード:80以下"));
     EXPECT_EQ(w.statusPanel(2), QStringLiteral("Wait: 5ms"));
@@ -154,22 +162,24 @@ TEST_F(FrmGraphTest, FirstStartWithoutSettingsFileShowsTheDefaults) {
     for (int i = 0; i < WaitMenu::kItems; ++i) {
         EXPECT_EQ(w.waitMenu().item(i)->isChecked(), i == 5) << i;
     }
-    EXPECT_EQ(w.cmbMethod->currentIndex(), 1);
-    EXPECT_EQ(w.cmbMethod->currentText(), QStringLiteral("鉛筆"));
-    EXPECT_EQ(w.cmbDrawStyle->currentText(), QStringLiteral("実線"));
-    EXPECT_EQ(w.ListFixed->currentRow(), 0);
-    EXPECT_EQ(w.ListFixed->currentItem()->text(), QStringLiteral("1"));
+    EXPECT_EQ(NamedChild<QComboBox>(w, "cmbMethod")->currentIndex(), 1);
+    EXPECT_EQ(NamedChild<QComboBox>(w, "cmbMethod")->currentText(), QStringLiteral("鉛筆"));
+    EXPECT_EQ(NamedChild<QComboBox>(w, "cmbDrawStyle")->currentText(), QStringLiteral("実線"));
+    EXPECT_EQ(NamedChild<QListWidget>(w, "ListFixed")->currentRow(), 0);
+    EXPECT_EQ(NamedChild<QListWidget>(w, "ListFixed")->currentItem()->text(), QStringLiteral("1"));
     EXPECT_EQ(w.settings().PickUpPattern, 1);
     EXPECT_EQ(w.settings().WaitTime, 5);
     EXPECT_EQ(w.caption(), QStringLiteral("Stylorex"));
-    EXPECT_EQ(w.txtStartX->text(), QStringLiteral("**"));
-    EXPECT_EQ(w.txtStartY->text(), QStringLiteral("**"));
-    EXPECT_EQ(w.picSRC->pos(), QPoint(0, 0));
+    EXPECT_EQ(field("txtStartX")->text(), QStringLiteral("**"));
+    EXPECT_EQ(field("txtStartY")->text(), QStringLiteral("**"));
+    EXPECT_EQ(canvas().pos(), QPoint(0, 0));
 }
 
 TEST_F(FrmGraphTest, StartUpSelectionsReachTheComboBoxesSelectionHandlers) {
-    QSignalSpy method(window_->cmbMethod, &QComboBox::currentIndexChanged);
-    QSignalSpy style(window_->cmbDrawStyle, &QComboBox::currentIndexChanged);
+    QSignalSpy method(NamedChild<QComboBox>(*window_, "cmbMethod"),
+                      &QComboBox::currentIndexChanged);
+    QSignalSpy style(NamedChild<QComboBox>(*window_, "cmbDrawStyle"),
+                     &QComboBox::currentIndexChanged);
     window_->load();
     ASSERT_EQ(method.count(), 1);
     EXPECT_EQ(method.at(0).at(0).toInt(), 1);
@@ -194,7 +204,7 @@ TEST_F(FrmGraphTest, SettingsFileFromAPreviousStartIsHonoured) {
     EXPECT_EQ(w.statusPanel(1), QStringLiteral("抽出モード:白以外"));
     EXPECT_EQ(w.statusPanel(2), QStringLiteral("Wait: 3ms"));
     EXPECT_EQ(w.statusPanel(4), QStringLiteral("canvas:300*250"));
-    EXPECT_EQ(w.picSRC->size(), QSize(250, 300));
+    EXPECT_EQ(canvas().size(), QSize(250, 300));
     for (int i = 0; i < WaitMenu::kItems; ++i) {
         EXPECT_EQ(w.waitMenu().item(i)->isChecked(), i == 3) << i;
     }
@@ -220,7 +230,7 @@ TEST_F(FrmGraphTest, WaitOutsideTheMenuChecksNothingButIsShown) {
 TEST_F(FrmGraphTest, StoredCanvasSizeOfZeroOrLessFallsBackTo200By200) {
     writeIni("[Other]\r\nCanvasHeight=0\r\nCanvasWidth=-5\r\n");
     loadAndShow();
-    EXPECT_EQ(window_->picSRC->size(), QSize(200, 200));
+    EXPECT_EQ(canvas().size(), QSize(200, 200));
     EXPECT_EQ(window_->statusPanel(4), QStringLiteral("canvas:200*200"));
     EXPECT_EQ(window_->settings().CanvasHeight, 200);
     EXPECT_EQ(window_->settings().CanvasWidth, 200);
@@ -228,17 +238,17 @@ TEST_F(FrmGraphTest, StoredCanvasSizeOfZeroOrLessFallsBackTo200By200) {
 
 TEST_F(FrmGraphTest, StoredCanvasSizesOutsideTheMenusAreAppliedUpToASaneLimit) {
     window_->SetCanvasSize(50, 700);
-    EXPECT_EQ(window_->picSRC->size(), QSize(700, 50));
+    EXPECT_EQ(canvas().size(), QSize(700, 50));
     EXPECT_EQ(window_->statusPanel(4), QStringLiteral("canvas:50*700"));
     window_->SetCanvasSize(32767, 32767);
-    EXPECT_EQ(window_->picSRC->size(), QSize(200, 200));
+    EXPECT_EQ(canvas().size(), QSize(200, 200));
     EXPECT_EQ(window_->settings().CanvasWidth, 200);
 }
 
 TEST_F(FrmGraphTest, ClosingTheWindowSavesTheSettings) {
     loadAndShow();
     window_->waitMenu().item(2)->trigger();
-    window_->mnu_canvas[1]->trigger();
+    action("mnu_canvas_1")->trigger();
     ASSERT_FALSE(QFile::exists(iniPath()));
     EXPECT_TRUE(window_->close());
     const QByteArray ini = readIni();
@@ -370,74 +380,82 @@ TEST_F(FrmGraphTest, ControlsCarryTheirKindsFontsColoursAndStates) {
     frmGraph& w = *window_;
     auto fontOf = [](QWidget* widget) { return widget->font(); };
 
-    EXPECT_EQ(fontOf(w.Label3).family(), QStringLiteral("IPAPGothic"));
-    EXPECT_EQ(fontOf(w.Label3).pixelSize(), 13);
-    EXPECT_FALSE(fontOf(w.Label3).bold());
-    EXPECT_EQ(fontOf(w.Label2[3]).family(), QStringLiteral("IPAGothic"));
-    EXPECT_TRUE(fontOf(w.Label2[3]).bold());
-    EXPECT_EQ(fontOf(w.Label2[1]).family(), QStringLiteral("IPAGothic"));
-    EXPECT_EQ(fontOf(w.cmdStart).pixelSize(), 11);
-    EXPECT_TRUE(fontOf(w.cmdStart).bold());
-    EXPECT_EQ(fontOf(w.cmdClear).pixelSize(), 11);
-    EXPECT_FALSE(fontOf(w.cmdClear).bold());
-    EXPECT_EQ(fontOf(w.Label13).pixelSize(), 12);
-    EXPECT_TRUE(fontOf(w.Label13).bold());
-    EXPECT_EQ(fontOf(w.cmdDrawZtxt[0]).pixelSize(), 12);
-    EXPECT_EQ(fontOf(w.ListFixed).pixelSize(), 16);
-    EXPECT_EQ(fontOf(w.Label6).pixelSize(), 11);
-    EXPECT_TRUE(fontOf(w.Frame1).bold());
-    EXPECT_FALSE(fontOf(w.Label8[0]).bold());
-    EXPECT_EQ(fontOf(w.StatusBar1).pixelSize(), 11);
+    EXPECT_EQ(fontOf(NamedChild<QLabel>(w, "Label3")).family(), QStringLiteral("IPAPGothic"));
+    EXPECT_EQ(fontOf(NamedChild<QLabel>(w, "Label3")).pixelSize(), 13);
+    EXPECT_FALSE(fontOf(NamedChild<QLabel>(w, "Label3")).bold());
+    EXPECT_EQ(fontOf(NamedChild<QLabel>(w, "Label2_3")).family(), QStringLiteral("IPAGothic"));
+    EXPECT_TRUE(fontOf(NamedChild<QLabel>(w, "Label2_3")).bold());
+    EXPECT_EQ(fontOf(NamedChild<QLabel>(w, "Label2_1")).family(), QStringLiteral("IPAGothic"));
+    EXPECT_EQ(fontOf(button("cmdStart")).pixelSize(), 11);
+    EXPECT_TRUE(fontOf(button("cmdStart")).bold());
+    EXPECT_EQ(fontOf(button("cmdClear")).pixelSize(), 11);
+    EXPECT_FALSE(fontOf(button("cmdClear")).bold());
+    EXPECT_EQ(fontOf(NamedChild<QLabel>(w, "Label13")).pixelSize(), 12);
+    EXPECT_TRUE(fontOf(NamedChild<QLabel>(w, "Label13")).bold());
+    EXPECT_EQ(fontOf(button("cmdDrawZtxt_0")).pixelSize(), 12);
+    EXPECT_EQ(fontOf(NamedChild<QListWidget>(w, "ListFixed")).pixelSize(), 16);
+    EXPECT_EQ(fontOf(NamedChild<QLabel>(w, "Label6")).pixelSize(), 11);
+    EXPECT_TRUE(fontOf(NamedChild<QGroupBox>(w, "Frame1")).bold());
+    EXPECT_FALSE(fontOf(NamedChild<QLabel>(w, "Label8_0")).bold());
+    EXPECT_EQ(fontOf(NamedChild<QStatusBar>(w, "StatusBar1")).pixelSize(), 11);
 
-    EXPECT_EQ(w.FrameG->palette().color(QPalette::Window), QColor(0xC0, 0xC0, 0xC0));
-    EXPECT_EQ(w.Frame2->palette().color(QPalette::Window), QColor(0xC0, 0xC0, 0xC0));
-    EXPECT_EQ(w.Frame1->palette().color(QPalette::Window), QColor(0xE0, 0xE0, 0xE0));
-    EXPECT_EQ(w.txtStartX->palette().color(QPalette::Base), QColor(0x40, 0x40, 0x40));
-    EXPECT_EQ(w.txtStartY->palette().color(QPalette::Text), QColor(Qt::white));
-    EXPECT_EQ(w.Label11->palette().color(QPalette::WindowText), QColor(0x40, 0x40, 0x40));
-    EXPECT_EQ(w.lblforecol->palette().color(QPalette::Window), QColor(Qt::black));
+    EXPECT_EQ(NamedChild<QFrame>(w, "FrameG")->palette().color(QPalette::Window),
+              QColor(0xC0, 0xC0, 0xC0));
+    EXPECT_EQ(NamedChild<QFrame>(w, "Frame2")->palette().color(QPalette::Window),
+              QColor(0xC0, 0xC0, 0xC0));
+    EXPECT_EQ(NamedChild<QGroupBox>(w, "Frame1")->palette().color(QPalette::Window),
+              QColor(0xE0, 0xE0, 0xE0));
+    EXPECT_EQ(field("txtStartX")->palette().color(QPalette::Base), QColor(0x40, 0x40, 0x40));
+    EXPECT_EQ(field("txtStartY")->palette().color(QPalette::Text), QColor(Qt::white));
+    EXPECT_EQ(NamedChild<QLabel>(w, "Label11")->palette().color(QPalette::WindowText),
+              QColor(0x40, 0x40, 0x40));
+    EXPECT_EQ(NamedChild<QLabel>(w, "lblforecol")->palette().color(QPalette::Window),
+              QColor(Qt::black));
 
-    EXPECT_TRUE(w.lblforecol->isHidden());
-    EXPECT_TRUE(w.txtChar->isHidden());
-    EXPECT_EQ(w.txtChar->frameShape(), QFrame::NoFrame);
-    EXPECT_FALSE(w.Label10->isEnabled());
-    EXPECT_FALSE(w.txtAngle->isEnabled());
-    EXPECT_FALSE(w.Label16->isEnabled());
-    EXPECT_EQ(w.lblScreenPoint->frameShape(), QFrame::Box);
-    EXPECT_TRUE(w.lblScreenPoint->alignment() & Qt::AlignHCenter);
-    EXPECT_EQ(w.FramLine->toolTip(), QStringLiteral("描画する線の太さを決めます"));
-    EXPECT_EQ(w.txtInput->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
-    EXPECT_EQ(w.txtInput->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+    EXPECT_TRUE(NamedChild<QLabel>(w, "lblforecol")->isHidden());
+    EXPECT_TRUE(NamedChild<QPlainTextEdit>(w, "txtChar")->isHidden());
+    EXPECT_EQ(NamedChild<QPlainTextEdit>(w, "txtChar")->frameShape(), QFrame::NoFrame);
+    EXPECT_FALSE(NamedChild<QLabel>(w, "Label10")->isEnabled());
+    EXPECT_FALSE(field("txtAngle")->isEnabled());
+    EXPECT_FALSE(NamedChild<QLabel>(w, "Label16")->isEnabled());
+    EXPECT_EQ(NamedChild<QLabel>(w, "lblScreenPoint")->frameShape(), QFrame::Box);
+    EXPECT_TRUE(NamedChild<QLabel>(w, "lblScreenPoint")->alignment() & Qt::AlignHCenter);
+    EXPECT_EQ(NamedChild<QFrame>(w, "FramLine")->toolTip(),
+              QStringLiteral("描画する線の太さを決めます"));
+    EXPECT_EQ(NamedChild<QPlainTextEdit>(w, "txtInput")->verticalScrollBarPolicy(),
+              Qt::ScrollBarAlwaysOn);
+    EXPECT_EQ(NamedChild<QPlainTextEdit>(w, "txtInput")->horizontalScrollBarPolicy(),
+              Qt::ScrollBarAlwaysOn);
 
     const QStringList tools = {"文字", "鉛筆", "直線",   "四角",
                                "正円", "楕円", "ベジェ", "消しゴム"};
-    ASSERT_EQ(w.cmbMethod->count(), tools.size());
+    ASSERT_EQ(NamedChild<QComboBox>(w, "cmbMethod")->count(), tools.size());
     for (int i = 0; i < tools.size(); ++i) {
-        EXPECT_EQ(w.cmbMethod->itemText(i), tools[i]);
-        EXPECT_EQ(w.cmbMethod->itemData(i).toInt(), i);
+        EXPECT_EQ(NamedChild<QComboBox>(w, "cmbMethod")->itemText(i), tools[i]);
+        EXPECT_EQ(NamedChild<QComboBox>(w, "cmbMethod")->itemData(i).toInt(), i);
     }
-    ASSERT_EQ(w.cmbDrawStyle->count(), 3);
-    EXPECT_EQ(w.cmbDrawStyle->itemText(2), QStringLiteral("点線"));
-    EXPECT_EQ(w.cmbDrawStyle->itemData(2).toInt(), 2);
-    ASSERT_EQ(w.ListFixed->count(), 7);
-    EXPECT_EQ(w.ListFixed->item(6)->text(), QStringLiteral("7"));
+    ASSERT_EQ(NamedChild<QComboBox>(w, "cmbDrawStyle")->count(), 3);
+    EXPECT_EQ(NamedChild<QComboBox>(w, "cmbDrawStyle")->itemText(2), QStringLiteral("点線"));
+    EXPECT_EQ(NamedChild<QComboBox>(w, "cmbDrawStyle")->itemData(2).toInt(), 2);
+    ASSERT_EQ(NamedChild<QListWidget>(w, "ListFixed")->count(), 7);
+    EXPECT_EQ(NamedChild<QListWidget>(w, "ListFixed")->item(6)->text(), QStringLiteral("7"));
 
     const int widths[] = {93, 67, 93, 96};
     for (int panel = 1; panel <= 4; ++panel) {
-        auto* label =
-            w.StatusBar1->findChild<QLabel*>(QStringLiteral("StatusBar1_panel%1").arg(panel));
+        auto* label = NamedChild<QStatusBar>(w, "StatusBar1")
+                          ->findChild<QLabel*>(QStringLiteral("StatusBar1_panel%1").arg(panel));
         ASSERT_NE(label, nullptr);
         EXPECT_EQ(label->width(), widths[panel - 1]) << panel;
     }
-    EXPECT_EQ(w.statusBar(), w.StatusBar1);
-    EXPECT_EQ(w.StatusBar1->height(), 15);
+    EXPECT_EQ(w.statusBar(), NamedChild<QStatusBar>(w, "StatusBar1"));
+    EXPECT_EQ(NamedChild<QStatusBar>(w, "StatusBar1")->height(), 15);
 
     const PainterControls controls = w.painterControls();
-    EXPECT_EQ(controls.picSRC, w.picSRC);
-    EXPECT_EQ(controls.DWBar, w.DWBar);
-    EXPECT_EQ(controls.txtTextOut[1], w.txtTextOut[1]);
-    EXPECT_EQ(controls.cmdDrawZtxt[1], w.cmdDrawZtxt[1]);
-    EXPECT_EQ(controls.mnu_menu1, w.mnu_menu1);
+    EXPECT_EQ(controls.picSRC, &canvas());
+    EXPECT_EQ(controls.DWBar, NamedChild<QScrollBar>(w, "DWBar"));
+    EXPECT_EQ(controls.txtTextOut[1], field("txtTextOut_1"));
+    EXPECT_EQ(controls.cmdDrawZtxt[1], button("cmdDrawZtxt_1"));
+    EXPECT_EQ(controls.mnu_menu1, NamedChild<QMenu>(w, "mnu_menu1"));
     EXPECT_EQ(controls.dialogs, &dialogs_);
 }
 
@@ -451,13 +469,13 @@ TEST_F(FrmGraphTest, MenuTreeHasTheCaptionsShortcutsAndCheckMarks) {
     EXPECT_EQ(top[1]->text(), QStringLiteral("設定(&S)"));
     EXPECT_EQ(top[2]->text(), QStringLiteral("Version(&V)"));
     EXPECT_EQ(top[3]->text(), QString());
-    EXPECT_EQ(top[0]->menu(), w.mnu_menu1);
-    EXPECT_EQ(top[1]->menu(), w.mnu_setting);
-    EXPECT_EQ(top[2], w.mnu_version);
-    EXPECT_EQ(top[3]->menu(), w.mnu_men);
+    EXPECT_EQ(top[0]->menu(), NamedChild<QMenu>(w, "mnu_menu1"));
+    EXPECT_EQ(top[1]->menu(), NamedChild<QMenu>(w, "mnu_setting"));
+    EXPECT_EQ(top[2], action("mnu_version"));
+    EXPECT_EQ(top[3]->menu(), NamedChild<QMenu>(w, "mnu_men"));
     EXPECT_TRUE(top[3]->isVisible());
 
-    const QList<QAction*> picture = w.mnu_menu1->actions();
+    const QList<QAction*> picture = NamedChild<QMenu>(w, "mnu_menu1")->actions();
     ASSERT_EQ(picture.size(), 3);
     EXPECT_EQ(picture[0]->text(), QStringLiteral("ファイルから読込"));
     EXPECT_EQ(picture[0]->shortcut(), QKeySequence(QStringLiteral("Ctrl+O")));
@@ -467,7 +485,7 @@ TEST_F(FrmGraphTest, MenuTreeHasTheCaptionsShortcutsAndCheckMarks) {
     EXPECT_EQ(picture[2]->shortcut(), QKeySequence(QStringLiteral("Shift+Del")));
     EXPECT_EQ(picture[2]->objectName(), QStringLiteral("mnu_m_3"));
 
-    const QList<QAction*> setting = w.mnu_setting->actions();
+    const QList<QAction*> setting = NamedChild<QMenu>(w, "mnu_setting")->actions();
     ASSERT_EQ(setting.size(), 3);
     EXPECT_EQ(setting[0]->text(), QStringLiteral("線の抽出設定(S)"));
     EXPECT_EQ(setting[1]->text(), QStringLiteral("描画ウェイト(&W)"));
@@ -489,12 +507,12 @@ TEST_F(FrmGraphTest, MenuTreeHasTheCaptionsShortcutsAndCheckMarks) {
     EXPECT_EQ(sizes[2]->text(), QStringLiteral("460*600(最大)"));
     EXPECT_EQ(sizes[3]->text(), QStringLiteral("カスタム"));
 
-    const QList<QAction*> hidden = w.mnu_men->actions();
+    const QList<QAction*> hidden = NamedChild<QMenu>(w, "mnu_men")->actions();
     ASSERT_EQ(hidden.size(), 2);
     EXPECT_EQ(hidden[0]->text(), QStringLiteral("座標取得"));
     EXPECT_EQ(hidden[0]->shortcut(), QKeySequence(QStringLiteral("Ctrl+G")));
     EXPECT_EQ(hidden[1]->text(), QStringLiteral("画像リフレッシュ"));
-    EXPECT_EQ(w.mnu_men->title(), QString());
+    EXPECT_EQ(NamedChild<QMenu>(w, "mnu_men")->title(), QString());
 }
 
 TEST_F(FrmGraphTest, ShortcutsWorkWhileTheWindowIsActive) {
@@ -504,15 +522,15 @@ TEST_F(FrmGraphTest, ShortcutsWorkWhileTheWindowIsActive) {
     pointer_.setPosition(QPoint(7, 9));
 
     QTest::keyClick(&w, Qt::Key_G, Qt::ControlModifier);
-    EXPECT_EQ(w.txtStartX->text(), QStringLiteral("7"));
-    EXPECT_EQ(w.txtStartY->text(), QStringLiteral("9"));
+    EXPECT_EQ(field("txtStartX")->text(), QStringLiteral("7"));
+    EXPECT_EQ(field("txtStartY")->text(), QStringLiteral("9"));
     EXPECT_EQ(w.caption(), QStringLiteral("Stylorex [座標取得]"));
     EXPECT_EQ(w.statusPanel(2), QStringLiteral("座標を取得"));
 
     pointer_.setPosition(QPoint(-300, 1024));
     QTest::keyClick(&w, Qt::Key_G, Qt::ControlModifier);
-    EXPECT_EQ(w.txtStartX->text(), QStringLiteral("-300"));
-    EXPECT_EQ(w.txtStartY->text(), QStringLiteral("1024"));
+    EXPECT_EQ(field("txtStartX")->text(), QStringLiteral("-300"));
+    EXPECT_EQ(field("txtStartY")->text(), QStringLiteral("1024"));
     EXPECT_EQ(w.caption(), QStringLiteral("Stylorex [座標取得]"));
 
     // Ctrl+O opens the file dialog; cancelling it changes nothing.
@@ -531,8 +549,8 @@ TEST_F(FrmGraphTest, ShortcutsWorkWhileTheWindowIsActive) {
     QGuiApplication::clipboard()->setImage(black);
     activate();
     QTest::keyClick(&w, Qt::Key_V, Qt::ControlModifier);
-    EXPECT_EQ(w.picSRC->persistentImage().pixel(4, 3), qRgb(0, 0, 0));
-    EXPECT_EQ(w.picSRC->persistentImage().pixel(5, 3), qRgb(255, 255, 255));
+    EXPECT_EQ(canvas().persistentImage().pixel(4, 3), qRgb(0, 0, 0));
+    EXPECT_EQ(canvas().persistentImage().pixel(5, 3), qRgb(255, 255, 255));
 
     // Shift+Del clears it again.
     QTest::keyClick(&w, Qt::Key_Delete, Qt::ShiftModifier);
@@ -541,16 +559,16 @@ TEST_F(FrmGraphTest, ShortcutsWorkWhileTheWindowIsActive) {
 }
 
 TEST_F(FrmGraphTest, TimerShowsThePointerPositionAfterItsFirstTick) {
-    EXPECT_EQ(window_->lblScreenPoint->text(), QStringLiteral("Label1"));
-    EXPECT_EQ(window_->Timer1->interval(), 100);
-    EXPECT_TRUE(window_->Timer1->isActive());
+    EXPECT_EQ(NamedChild<QLabel>(*window_, "lblScreenPoint")->text(), QStringLiteral("Label1"));
+    EXPECT_EQ(NamedChild<QTimer>(*window_, "Timer1")->interval(), 100);
+    EXPECT_TRUE(NamedChild<QTimer>(*window_, "Timer1")->isActive());
     pointer_.setPosition(QPoint(7, 9));
-    QSignalSpy tick(window_->Timer1, &QTimer::timeout);
+    QSignalSpy tick(NamedChild<QTimer>(*window_, "Timer1"), &QTimer::timeout);
     ASSERT_TRUE(tick.wait(1000));
-    EXPECT_EQ(window_->lblScreenPoint->text(), QStringLiteral("007,009"));
+    EXPECT_EQ(NamedChild<QLabel>(*window_, "lblScreenPoint")->text(), QStringLiteral("007,009"));
     pointer_.setPosition(QPoint(1280, 1024));
     ASSERT_TRUE(tick.wait(1000));
-    EXPECT_EQ(window_->lblScreenPoint->text(), QStringLiteral("1280,1024"));
+    EXPECT_EQ(NamedChild<QLabel>(*window_, "lblScreenPoint")->text(), QStringLiteral("1280,1024"));
 }
 
 // --- layout and scrolling -------------------------------------------------------------------
@@ -564,11 +582,14 @@ TEST_F(FrmGraphTest, LayoutFollowsTheOuterSizeWithItsFactors) {
         ASSERT_EQ(actual, outer);
         const int viewportWidth = outer.width() - 17 - 126;         // VBar, 1.05 × Frame1
         const int viewportHeight = outer.height() - 15 - 68 - 145;  // status, 4 × HBar, Frame2
-        EXPECT_EQ(w.FrameG->geometry(), QRect(0, 0, viewportWidth, viewportHeight));
-        EXPECT_EQ(w.VBar->geometry(), QRect(viewportWidth, 0, 17, 313));
-        EXPECT_EQ(w.HBar->geometry(), QRect(0, viewportHeight, 193, 17));
-        EXPECT_EQ(w.Frame2->geometry(), QRect(0, viewportHeight + 17, 385, 145));
-        EXPECT_EQ(w.Frame1->geometry(), QRect(viewportWidth + 17, 0, 120, 329));
+        EXPECT_EQ(NamedChild<QFrame>(w, "FrameG")->geometry(),
+                  QRect(0, 0, viewportWidth, viewportHeight));
+        EXPECT_EQ(vBar()->geometry(), QRect(viewportWidth, 0, 17, 313));
+        EXPECT_EQ(hBar()->geometry(), QRect(0, viewportHeight, 193, 17));
+        EXPECT_EQ(NamedChild<QFrame>(w, "Frame2")->geometry(),
+                  QRect(0, viewportHeight + 17, 385, 145));
+        EXPECT_EQ(NamedChild<QGroupBox>(w, "Frame1")->geometry(),
+                  QRect(viewportWidth + 17, 0, 120, 329));
     }
 }
 
@@ -576,21 +597,22 @@ TEST_F(FrmGraphTest, MinimisingChangesNothingAndRestoringLaysOutAgain) {
     loadAndShow();
     frmGraph& w = *window_;
     resizeOuter(QSize(400, 600));
-    const QRect viewport = w.FrameG->geometry();
-    const QRect frame1 = w.Frame1->geometry();
+    const QRect viewport = NamedChild<QFrame>(w, "FrameG")->geometry();
+    const QRect frame1 = NamedChild<QGroupBox>(w, "Frame1")->geometry();
 
     w.setWindowState(Qt::WindowMinimized);
     QCoreApplication::processEvents();
-    EXPECT_EQ(w.FrameG->geometry(), viewport);
+    EXPECT_EQ(NamedChild<QFrame>(w, "FrameG")->geometry(), viewport);
     w.resize(w.size() + QSize(50, 50));
     QCoreApplication::processEvents();
-    EXPECT_EQ(w.FrameG->geometry(), viewport) << "no layout while minimised";
-    EXPECT_EQ(w.Frame1->geometry(), frame1);
+    EXPECT_EQ(NamedChild<QFrame>(w, "FrameG")->geometry(), viewport) << "no layout while minimised";
+    EXPECT_EQ(NamedChild<QGroupBox>(w, "Frame1")->geometry(), frame1);
 
     w.setWindowState(Qt::WindowNoState);
     QCoreApplication::processEvents();
     const QSize outer = w.frameGeometry().size();
-    EXPECT_EQ(w.FrameG->size(), QSize(outer.width() - 143, outer.height() - 228));
+    EXPECT_EQ(NamedChild<QFrame>(w, "FrameG")->size(),
+              QSize(outer.width() - 143, outer.height() - 228));
 }
 
 TEST_F(FrmGraphTest, WindowTooSmallForTheFormulasGetsAnEmptyViewport) {
@@ -601,38 +623,38 @@ TEST_F(FrmGraphTest, WindowTooSmallForTheFormulasGetsAnEmptyViewport) {
     resizeOuter(QSize(400, 150));
     const QSize outer = w.frameGeometry().size();
     ASSERT_LT(outer.height(), 228);
-    EXPECT_EQ(w.FrameG->size(), QSize(outer.width() - 143, 0));
-    EXPECT_EQ(w.HBar->y(), 0);
-    EXPECT_EQ(w.Frame2->y(), 17);
-    EXPECT_EQ(w.VBar->signedMaximum(), -200);
+    EXPECT_EQ(NamedChild<QFrame>(w, "FrameG")->size(), QSize(outer.width() - 143, 0));
+    EXPECT_EQ(hBar()->y(), 0);
+    EXPECT_EQ(NamedChild<QFrame>(w, "Frame2")->y(), 17);
+    EXPECT_EQ(vBar()->signedMaximum(), -200);
 }
 
 TEST_F(FrmGraphTest, WidePictureScrollsLeftUpToItsRightEdge) {
     loadAndShow();
     frmGraph& w = *window_;
     resizeOuter(QSize(392, 549));  // viewport 249 × 321
-    ASSERT_EQ(w.FrameG->size(), QSize(249, 321));
+    ASSERT_EQ(NamedChild<QFrame>(w, "FrameG")->size(), QSize(249, 321));
     w.SetCanvasSize(480, 600);
-    EXPECT_EQ(w.HBar->signedMaximum(), -351);
-    EXPECT_EQ(w.VBar->signedMaximum(), -159);
-    EXPECT_EQ(w.HBar->pageStep(), 120);
-    EXPECT_EQ(w.HBar->singleStep(), 20);
+    EXPECT_EQ(hBar()->signedMaximum(), -351);
+    EXPECT_EQ(vBar()->signedMaximum(), -159);
+    EXPECT_EQ(hBar()->pageStep(), 120);
+    EXPECT_EQ(hBar()->singleStep(), 20);
 
-    w.HBar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
-    EXPECT_EQ(w.picSRC->x(), -20) << "the right arrow shows more of the right part";
-    w.HBar->triggerAction(QAbstractSlider::SliderToMaximum);
-    EXPECT_EQ(w.HBar->signedValue(), -351);
-    EXPECT_EQ(w.picSRC->x(), -351);
-    w.VBar->triggerAction(QAbstractSlider::SliderToMaximum);
-    EXPECT_EQ(w.picSRC->y(), -159);
-    w.HBar->triggerAction(QAbstractSlider::SliderToMinimum);
-    EXPECT_EQ(w.picSRC->x(), 0);
+    hBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    EXPECT_EQ(canvas().x(), -20) << "the right arrow shows more of the right part";
+    hBar()->triggerAction(QAbstractSlider::SliderToMaximum);
+    EXPECT_EQ(hBar()->signedValue(), -351);
+    EXPECT_EQ(canvas().x(), -351);
+    vBar()->triggerAction(QAbstractSlider::SliderToMaximum);
+    EXPECT_EQ(canvas().y(), -159);
+    hBar()->triggerAction(QAbstractSlider::SliderToMinimum);
+    EXPECT_EQ(canvas().x(), 0);
 
     // Dragging moves the picture before the thumb is released.
-    w.VBar->setSliderDown(true);
-    w.VBar->setSliderPosition(100);
-    EXPECT_EQ(w.picSRC->y(), -100);
-    w.VBar->setSliderDown(false);
+    vBar()->setSliderDown(true);
+    vBar()->setSliderPosition(100);
+    EXPECT_EQ(canvas().y(), -100);
+    vBar()->setSliderDown(false);
 }
 
 TEST_F(FrmGraphTest, NarrowPictureScrollsRightInsideTheViewport) {
@@ -640,12 +662,12 @@ TEST_F(FrmGraphTest, NarrowPictureScrollsRightInsideTheViewport) {
     frmGraph& w = *window_;
     resizeOuter(QSize(392, 549));
     w.SetCanvasSize(200, 200);
-    EXPECT_EQ(w.HBar->signedMaximum(), 49);
-    EXPECT_EQ(w.VBar->signedMaximum(), 121);
-    w.HBar->triggerAction(QAbstractSlider::SliderToMaximum);
-    EXPECT_EQ(w.picSRC->x(), 49);
-    w.HBar->triggerAction(QAbstractSlider::SliderSingleStepSub);
-    EXPECT_EQ(w.picSRC->x(), 29);
+    EXPECT_EQ(hBar()->signedMaximum(), 49);
+    EXPECT_EQ(vBar()->signedMaximum(), 121);
+    hBar()->triggerAction(QAbstractSlider::SliderToMaximum);
+    EXPECT_EQ(canvas().x(), 49);
+    hBar()->triggerAction(QAbstractSlider::SliderSingleStepSub);
+    EXPECT_EQ(canvas().x(), 29);
 }
 
 TEST_F(FrmGraphTest, GrowingTheWindowShrinksTheRangesAndKeepsTheBarsLengths) {
@@ -653,18 +675,18 @@ TEST_F(FrmGraphTest, GrowingTheWindowShrinksTheRangesAndKeepsTheBarsLengths) {
     frmGraph& w = *window_;
     resizeOuter(QSize(392, 549));
     w.SetCanvasSize(480, 600);
-    w.HBar->triggerAction(QAbstractSlider::SliderToMaximum);
-    ASSERT_EQ(w.picSRC->x(), -351);
+    hBar()->triggerAction(QAbstractSlider::SliderToMaximum);
+    ASSERT_EQ(canvas().x(), -351);
 
     resizeOuter(QSize(492, 649));
-    EXPECT_EQ(w.HBar->signedMaximum(), -251);
-    EXPECT_EQ(w.VBar->signedMaximum(), -59);
-    EXPECT_EQ(w.picSRC->x(), -251) << "a value outside the new range moves into it";
-    EXPECT_EQ(w.HBar->width(), 193);
-    EXPECT_EQ(w.VBar->height(), 313);
-    EXPECT_EQ(w.VBar->x(), 349);
-    EXPECT_EQ(w.Frame1->x(), 366);
-    EXPECT_EQ(w.Frame2->y(), 421 + 17);
+    EXPECT_EQ(hBar()->signedMaximum(), -251);
+    EXPECT_EQ(vBar()->signedMaximum(), -59);
+    EXPECT_EQ(canvas().x(), -251) << "a value outside the new range moves into it";
+    EXPECT_EQ(hBar()->width(), 193);
+    EXPECT_EQ(vBar()->height(), 313);
+    EXPECT_EQ(vBar()->x(), 349);
+    EXPECT_EQ(NamedChild<QGroupBox>(w, "Frame1")->x(), 366);
+    EXPECT_EQ(NamedChild<QFrame>(w, "Frame2")->y(), 421 + 17);
 }
 
 TEST_F(FrmGraphTest, CanvasSizeItemsResizeAndReturnThePictureToTheCorner) {
@@ -672,29 +694,29 @@ TEST_F(FrmGraphTest, CanvasSizeItemsResizeAndReturnThePictureToTheCorner) {
     frmGraph& w = *window_;
     resizeOuter(QSize(392, 549));
     w.SetCanvasSize(300, 300);
-    w.HBar->triggerAction(QAbstractSlider::SliderToMaximum);
-    ASSERT_NE(w.picSRC->x(), 0);
+    hBar()->triggerAction(QAbstractSlider::SliderToMaximum);
+    ASSERT_NE(canvas().x(), 0);
 
-    w.mnu_canvas[2]->trigger();
-    EXPECT_EQ(w.picSRC->size(), QSize(600, 480));
-    EXPECT_EQ(w.picSRC->pos(), QPoint(0, 0));
-    EXPECT_EQ(w.HBar->signedValue(), 0);
+    action("mnu_canvas_2")->trigger();
+    EXPECT_EQ(canvas().size(), QSize(600, 480));
+    EXPECT_EQ(canvas().pos(), QPoint(0, 0));
+    EXPECT_EQ(hBar()->signedValue(), 0);
     EXPECT_EQ(w.statusPanel(4), QStringLiteral("canvas:480*600"));
     EXPECT_EQ(w.settings().CanvasHeight, 480);
     EXPECT_EQ(w.settings().CanvasWidth, 600);
 
-    w.mnu_canvas[1]->trigger();
+    action("mnu_canvas_1")->trigger();
     EXPECT_EQ(w.statusPanel(4), QStringLiteral("canvas:300*300"));
-    w.mnu_canvas[0]->trigger();
-    EXPECT_EQ(w.picSRC->size(), QSize(200, 200));
+    action("mnu_canvas_0")->trigger();
+    EXPECT_EQ(canvas().size(), QSize(200, 200));
     EXPECT_EQ(w.statusPanel(4), QStringLiteral("canvas:200*200"));
 
     w.SetCanvasSize(150, 250);
     EXPECT_EQ(w.statusPanel(4), QStringLiteral("canvas:150*250"));
-    EXPECT_EQ(w.HBar->signedMaximum(), -1);
+    EXPECT_EQ(hBar()->signedMaximum(), -1);
 
     // "カスタム" asks for the height first; cancelling it ends the command.
-    w.mnu_canvas[3]->trigger();
+    action("mnu_canvas_3")->trigger();
     ASSERT_EQ(dialogs_.questions.size(), 1u);
     EXPECT_EQ(dialogs_.questions[0].text, QStringLiteral("高さを入力して下さい(最大480:最小100)"));
     EXPECT_EQ(w.statusPanel(4), QStringLiteral("canvas:150*250"));
@@ -706,9 +728,9 @@ TEST_F(FrmGraphTest, StartWithoutAnOriginCommitsThenRefuses) {
     loadAndShow();
     frmGraph& w = *window_;
     drawLine(5, 6, 5);
-    w.picSRC->setAutoRedraw(false);
-    w.picSRC->paintOnTarget([](QPainter& painter) { painter.fillRect(0, 0, 3, 3, Qt::black); });
-    w.txtStartY->setText(QStringLiteral("10"));
+    canvas().setAutoRedraw(false);
+    canvas().paintOnTarget([](QPainter& painter) { painter.fillRect(0, 0, 3, 3, Qt::black); });
+    field("txtStartY")->setText(QStringLiteral("10"));
     w.startCommand();
     ASSERT_EQ(dialogs_.messages.size(), 1u);
     EXPECT_EQ(dialogs_.messages[0].text, QStringLiteral("開始座標を設定してください"));
@@ -717,9 +739,9 @@ TEST_F(FrmGraphTest, StartWithoutAnOriginCommitsThenRefuses) {
     EXPECT_EQ(w.statusPanel(2), QStringLiteral("処理開始"));
     EXPECT_TRUE(pointer_.operations().empty());
     // The commit happened first: the screen-only mark is gone, AutoRedraw is on again.
-    EXPECT_TRUE(w.picSRC->AutoRedraw());
-    EXPECT_EQ(w.picSRC->screenImage().pixel(1, 1), qRgb(255, 255, 255));
-    EXPECT_EQ(w.picSRC->picture().pixel(5, 5), qRgb(0, 0, 0));
+    EXPECT_TRUE(canvas().AutoRedraw());
+    EXPECT_EQ(canvas().screenImage().pixel(1, 1), qRgb(255, 255, 255));
+    EXPECT_EQ(canvas().picture().pixel(5, 5), qRgb(0, 0, 0));
 }
 
 TEST_F(FrmGraphTest, StartWithAnOriginOffTheScreenIsRefused) {
@@ -727,8 +749,8 @@ TEST_F(FrmGraphTest, StartWithAnOriginOffTheScreenIsRefused) {
     frmGraph& w = *window_;
     drawLine(5, 6, 5);
     pointer_.setScreenSize(QSize(1280, 1024));
-    w.txtStartX->setText(QStringLiteral("1281"));
-    w.txtStartY->setText(QStringLiteral("0"));
+    field("txtStartX")->setText(QStringLiteral("1281"));
+    field("txtStartY")->setText(QStringLiteral("0"));
     w.startCommand();
     ASSERT_EQ(dialogs_.messages.size(), 1u);
     EXPECT_EQ(dialogs_.messages[0].text, QStringLiteral("開始座標が不正です"));
@@ -741,8 +763,8 @@ TEST_F(FrmGraphTest, StartRunsTheDrawingAndShowsTheStrokeCount) {
     frmGraph& w = *window_;
     w.waitMenu().choose(0);
     drawLine(5, 6, 5);
-    w.txtStartX->setText(QStringLiteral("100"));
-    w.txtStartY->setText(QStringLiteral("200"));
+    field("txtStartX")->setText(QStringLiteral("100"));
+    field("txtStartY")->setText(QStringLiteral("200"));
     w.startCommand();
     EXPECT_TRUE(dialogs_.messages.empty());
     const auto presses = pointer_.operationsOfKind(Kind::Press);
@@ -755,7 +777,7 @@ TEST_F(FrmGraphTest, StartRunsTheDrawingAndShowsTheStrokeCount) {
     EXPECT_EQ(w.statusPanel(3), QStringLiteral("概算ｽﾄﾛｰｸ数:1"));
     EXPECT_EQ(w.caption(), QStringLiteral("Stylorex [処理完了]"));
     EXPECT_EQ(w.statusPanel(2), QStringLiteral("処理終了"));
-    EXPECT_FALSE(w.runInProgress());
+    EXPECT_FALSE(w.runState().inProgress());
 }
 
 TEST_F(FrmGraphTest, StartReadsTheCurrentSettings) {
@@ -765,9 +787,9 @@ TEST_F(FrmGraphTest, StartReadsTheCurrentSettings) {
     // A grey of 100 is no line pixel at the default threshold 80; at 120 it is.
     QImage image = MakeCanvasImage(200, 200);
     image.setPixel(4, 4, qRgb(100, 100, 100));
-    w.picSRC->setPicture(image);
-    w.txtStartX->setText(QStringLiteral("0"));
-    w.txtStartY->setText(QStringLiteral("0"));
+    canvas().setPicture(image);
+    field("txtStartX")->setText(QStringLiteral("0"));
+    field("txtStartY")->setText(QStringLiteral("0"));
     w.startCommand();
     EXPECT_TRUE(pointer_.operationsOfKind(Kind::Press).empty());
     EXPECT_EQ(w.statusPanel(3), QStringLiteral("概算ｽﾄﾛｰｸ数:0"));
@@ -781,25 +803,24 @@ TEST_F(FrmGraphTest, StartReadsTheCurrentSettings) {
 TEST_F(FrmGraphTest, EnterStartsARunOnlyWhileTheButtonHasTheFocus) {
     loadAndShow();
     activate();
-    frmGraph& w = *window_;
-    EXPECT_FALSE(w.cmdStart->isDefault());
-    EXPECT_FALSE(w.cmdStart->autoDefault());
-    EXPECT_TRUE(w.cmdStart->focusPolicy() & Qt::TabFocus);
+    EXPECT_FALSE(button("cmdStart")->isDefault());
+    EXPECT_FALSE(button("cmdStart")->autoDefault());
+    EXPECT_TRUE(button("cmdStart")->focusPolicy() & Qt::TabFocus);
 
-    w.txtStartX->setFocus();
-    QTest::keyClick(w.txtStartX, Qt::Key_Return);
+    field("txtStartX")->setFocus();
+    QTest::keyClick(field("txtStartX"), Qt::Key_Return);
     EXPECT_TRUE(dialogs_.messages.empty()) << "Enter elsewhere starts nothing";
 
     // Tab reaches the button from the origin fields.
-    w.txtStartY->setFocus();
-    for (int i = 0; i < 60 && QApplication::focusWidget() != w.cmdStart; ++i) {
+    field("txtStartY")->setFocus();
+    for (int i = 0; i < 60 && QApplication::focusWidget() != button("cmdStart"); ++i) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     }
-    ASSERT_EQ(QApplication::focusWidget(), w.cmdStart);
-    QTest::keyClick(w.cmdStart, Qt::Key_Return);
+    ASSERT_EQ(QApplication::focusWidget(), button("cmdStart"));
+    QTest::keyClick(button("cmdStart"), Qt::Key_Return);
     ASSERT_EQ(dialogs_.messages.size(), 1u);
     EXPECT_EQ(dialogs_.messages[0].text, QStringLiteral("開始座標を設定してください"));
-    QTest::keyClick(w.cmdStart, Qt::Key_Enter, Qt::KeypadModifier);
+    QTest::keyClick(button("cmdStart"), Qt::Key_Enter, Qt::KeypadModifier);
     EXPECT_EQ(dialogs_.messages.size(), 2u);
 }
 
@@ -808,52 +829,69 @@ TEST_F(FrmGraphTest, DuringARunCommandsThatWouldDisturbItAreRefused) {
     frmGraph& w = *window_;
     w.waitMenu().choose(0);
     drawLine(0, 59, 10);
-    w.txtStartX->setText(QStringLiteral("0"));
-    w.txtStartY->setText(QStringLiteral("0"));
-    QSignalSpy running(&w, &frmGraph::runInProgressChanged);
+    field("txtStartX")->setText(QStringLiteral("0"));
+    field("txtStartY")->setText(QStringLiteral("0"));
+    QSignalSpy running(&w.runState(), &RunState::inProgressChanged);
     QImage clipboardPicture(8, 8, QImage::Format_RGB32);
     clipboardPicture.fill(Qt::black);
     QGuiApplication::clipboard()->setImage(clipboardPicture);
     bool dialogOpened = false;
     bool checked = false;
+    const QList<QAction*> refusedActions = {action("mnu_m_1"),      action("mnu_m_2"),
+                                            action("mnu_m_3"),      action("mnu_s_0"),
+                                            action("mnu_canvas_0"), action("mnu_canvas_1"),
+                                            action("mnu_canvas_2"), action("mnu_canvas_3"),
+                                            action("mnu_version"),  action("mnu_work")};
+    const QList<QWidget*> refusedButtons = {button("cmdClear"),      button("cmdload"),
+                                            button("cmdPaste"),      button("cmdFixedStore"),
+                                            button("cmdFixedLoad"),  button("cmdDrawZtxt_0"),
+                                            button("cmdDrawZtxt_1"), button("cmdfont")};
 
     pointer_.onOperation = [&](const PointerOperation& op) {
         if (checked || op.kind != Kind::Move || pointer_.moveCount() != 3) {
             return;
         }
         checked = true;
-        EXPECT_TRUE(w.runInProgress());
-        w.cmdStart->click();
+        EXPECT_TRUE(w.runState().inProgress());
+        // The refused commands show it; "処理" stays enabled, so it keeps the keyboard focus.
+        for (QAction* item : refusedActions) {
+            EXPECT_FALSE(item->isEnabled()) << item->objectName().toStdString();
+        }
+        for (QWidget* control : refusedButtons) {
+            EXPECT_FALSE(control->isEnabled()) << control->objectName().toStdString();
+        }
+        EXPECT_TRUE(button("cmdStart")->isEnabled());
+        button("cmdStart")->click();
         w.startCommand();
-        w.mnu_canvas[2]->trigger();
-        w.mnu_canvas[3]->trigger();
-        w.mnu_m[1]->trigger();
-        w.mnu_m[2]->trigger();
-        w.cmdClear->click();
-        w.cmdFixedStore->click();
-        w.cmdFixedLoad->click();
-        QTest::mouseClick(w.picSRC, Qt::LeftButton, Qt::NoModifier, QPoint(100, 100));
+        action("mnu_canvas_2")->trigger();
+        action("mnu_canvas_3")->trigger();
+        action("mnu_m_1")->trigger();
+        action("mnu_m_2")->trigger();
+        button("cmdClear")->click();
+        button("cmdFixedStore")->click();
+        button("cmdFixedLoad")->click();
+        QTest::mouseClick(&canvas(), Qt::LeftButton, Qt::NoModifier, QPoint(100, 100));
         // A dialog that did open would be noted and closed again.
         auto closeAnyDialog = [&](QWidget* modal) {
             dialogOpened = true;
             modal->close();
         };
         whenModal(closeAnyDialog, 10);
-        w.mnu_s[0]->trigger();
+        action("mnu_s_0")->trigger();
         whenModal(closeAnyDialog, 10);
-        w.mnu_version->trigger();
+        action("mnu_version")->trigger();
     };
     w.startCommand();
 
     EXPECT_TRUE(checked);
     EXPECT_FALSE(dialogOpened);
     EXPECT_EQ(pointer_.operationsOfKind(Kind::Press).size(), 1u) << "one run only";
-    EXPECT_EQ(w.picSRC->size(), QSize(200, 200));
+    EXPECT_EQ(canvas().size(), QSize(200, 200));
     // Neither the paste nor the clear reached the picture, no input box asked for a size, and
     // no pattern was stored.
-    EXPECT_EQ(w.picSRC->persistentImage().pixel(20, 10), qRgb(0, 0, 0));
-    EXPECT_EQ(w.picSRC->persistentImage().pixel(5, 5), qRgb(255, 255, 255));
-    EXPECT_EQ(w.picSRC->persistentImage().pixel(100, 100), qRgb(255, 255, 255))
+    EXPECT_EQ(canvas().persistentImage().pixel(20, 10), qRgb(0, 0, 0));
+    EXPECT_EQ(canvas().persistentImage().pixel(5, 5), qRgb(255, 255, 255));
+    EXPECT_EQ(canvas().persistentImage().pixel(100, 100), qRgb(255, 255, 255))
         << "the pencil drew during the run";
     EXPECT_TRUE(dialogs_.questions.empty());
     EXPECT_FALSE(patternStored(1));
@@ -863,8 +901,14 @@ TEST_F(FrmGraphTest, DuringARunCommandsThatWouldDisturbItAreRefused) {
     EXPECT_EQ(w.statusPanel(3), QStringLiteral("概算ｽﾄﾛｰｸ数:1"));
 
     // After the run everything answers again.
-    w.cmdClear->click();
-    w.cmdFixedStore->click();
+    for (QAction* item : refusedActions) {
+        EXPECT_TRUE(item->isEnabled()) << item->objectName().toStdString();
+    }
+    for (QWidget* control : refusedButtons) {
+        EXPECT_TRUE(control->isEnabled()) << control->objectName().toStdString();
+    }
+    button("cmdClear")->click();
+    button("cmdFixedStore")->click();
     EXPECT_TRUE(canvasIsWhite());
     EXPECT_TRUE(patternStored(1));
     QGuiApplication::clipboard()->clear();
@@ -875,8 +919,8 @@ TEST_F(FrmGraphTest, ClosingDuringARunStopsItReleasesTheButtonThenSaves) {
     frmGraph& w = *window_;
     w.waitMenu().choose(0);
     drawLine(0, 99, 10);
-    w.txtStartX->setText(QStringLiteral("50"));
-    w.txtStartY->setText(QStringLiteral("60"));
+    field("txtStartX")->setText(QStringLiteral("50"));
+    field("txtStartY")->setText(QStringLiteral("60"));
     bool closeAccepted = true;
     bool savedBeforeRelease = false;
     pointer_.onOperation = [&](const PointerOperation& op) {
@@ -928,7 +972,7 @@ TEST_F(FrmGraphTest, AboutBoxShowsItsTextsAndClosesOnEnterAndEsc) {
             ok = box->findChild<QPushButton*>(QStringLiteral("cmdOK"))->text();
             centre = box->frameGeometry().center();
             // The main window takes no input while the box is open.
-            clickThroughTheWindowSystem(w.cmdClear);
+            clickThroughTheWindowSystem(button("cmdClear"));
             QTest::keyClick(w.windowHandle(), Qt::Key_G, Qt::ControlModifier);
             QTest::keyClick(box, key);
             closedByKey = !box->isVisible();
@@ -936,7 +980,7 @@ TEST_F(FrmGraphTest, AboutBoxShowsItsTextsAndClosesOnEnterAndEsc) {
                 box->close();
             }
         });
-        w.mnu_version->trigger();
+        action("mnu_version")->trigger();
         EXPECT_TRUE(closedByKey) << key;
         EXPECT_TRUE(modal);
         EXPECT_EQ(title, QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"));
@@ -946,9 +990,9 @@ TEST_F(FrmGraphTest, AboutBoxShowsItsTextsAndClosesOnEnterAndEsc) {
         EXPECT_LE((centre - w.frameGeometry().center()).manhattanLength(), 2);
     }
     EXPECT_FALSE(canvasIsWhite()) << "the click on クリア reached the window";
-    EXPECT_EQ(w.txtStartX->text(), QStringLiteral("**"));
+    EXPECT_EQ(field("txtStartX")->text(), QStringLiteral("**"));
     // Once the box is closed, the same click reaches the window.
-    clickThroughTheWindowSystem(w.cmdClear);
+    clickThroughTheWindowSystem(button("cmdClear"));
     EXPECT_TRUE(canvasIsWhite());
 }
 
@@ -965,7 +1009,7 @@ TEST_F(FrmGraphTest, ExtractionDialogOkWritesTheModeIntoStatusPanelOne) {
         dialog->SlideBlack->setValue(120);
         dialog->OKButton->click();
     });
-    w.mnu_s[0]->trigger();
+    action("mnu_s_0")->trigger();
     EXPECT_EQ(w.settings().BlackUpper, 120);
     EXPECT_EQ(w.statusPanel(1), QStringLiteral("抽出モード:120以下"));
 }

@@ -66,7 +66,7 @@ class DrawingRunX11 : public ::testing::Test {
         RunSettings settings;
         settings.WaitTime = 0;
         const std::int32_t strokes =
-            RunDrawing(picture, kOriginX, kOriginY, settings, services, tables);
+            RunDrawing(picture, kOriginX, kOriginY, settings, services, runs);
         XSync(pointer->display(), False);
         return strokes;
     }
@@ -79,7 +79,7 @@ class DrawingRunX11 : public ::testing::Test {
     TargetWindow target{testing::kTargetX, testing::kTargetY, 200, 200};
     std::unique_ptr<X11Pointer> pointer;
     RecordingWindow window;
-    ScanTables tables;
+    RunState runs;
 };
 
 TEST_F(DrawingRunX11, EveryStrokeArrivesAtOriginPlusPixelInOrder) {

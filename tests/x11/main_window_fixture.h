@@ -2,6 +2,7 @@
 
 #include "common/window_text.h"
 #include "os/x11/x11_pointer.h"
+#include "tests/support/named_child.h"
 #include "tests/support/recording_dialogs.h"
 #include "tests/x11/program_window.h"
 #include "tests/x11/target_window.h"

@@ -37,6 +37,9 @@ class MainWindowX11 : public testing::MainWindowOnX11 {
 
 TEST_F(MainWindowX11, CtrlGThenTabAndEnterDrawTheCanvasIntoTheTarget) {
     frmGraph& w = *window;
+    QLineEdit* startX = NamedChild<QLineEdit>(w, "txtStartX");
+    QLineEdit* startY = NamedChild<QLineEdit>(w, "txtStartY");
+    QPushButton* start = NamedChild<QPushButton>(w, "cmdStart");
     w.waitMenu().choose(0);
     // A horizontal stroke and a single pixel.
     QImage picture = MakeCanvasImage(200, 200);
@@ -44,19 +47,19 @@ TEST_F(MainWindowX11, CtrlGThenTabAndEnterDrawTheCanvasIntoTheTarget) {
         picture.setPixel(x, 3, qRgb(0, 0, 0));
     }
     picture.setPixel(10, 12, qRgb(0, 0, 0));
-    w.picSRC->setPicture(picture);
+    NamedChild<PictureBox>(w, "picSRC")->setPicture(picture);
 
     session.moveTo(kOriginX, kOriginY);
     TypeKey(session.display(), XK_g, true);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return w.txtStartX->text() != QStringLiteral("**"); }));
-    EXPECT_EQ(w.txtStartX->text(), QString::number(kOriginX));
-    EXPECT_EQ(w.txtStartY->text(), QString::number(kOriginY));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return startX->text() != QStringLiteral("**"); }));
+    EXPECT_EQ(startX->text(), QString::number(kOriginX));
+    EXPECT_EQ(startY->text(), QString::number(kOriginY));
     EXPECT_EQ(w.caption(), QStringLiteral("Stylorex [座標取得]"));
 
     // Tab from the origin fields to "処理", as the instructions say.
-    ASSERT_TRUE(focus(w.txtStartY));
-    tabUntilFocused(w.cmdStart);
-    ASSERT_EQ(QApplication::focusWidget(), w.cmdStart);
+    ASSERT_TRUE(focus(startY));
+    tabUntilFocused(start);
+    ASSERT_EQ(QApplication::focusWidget(), start);
     target.discard();
 
     TypeKey(session.display(), XK_Return);
@@ -65,6 +68,7 @@ TEST_F(MainWindowX11, CtrlGThenTabAndEnterDrawTheCanvasIntoTheTarget) {
     EXPECT_EQ(w.statusPanel(3), QStringLiteral("概算ｽﾄﾛｰｸ数:2"));
     EXPECT_EQ(w.caption(), QStringLiteral("Stylorex [処理完了]"));
     EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_EQ(QApplication::focusWidget(), start) << "Enter again starts the next run";
 
     const auto events = testing::WithoutRepeatedMotions(target.collect());
     const std::vector<ReceivedEvent> expected = {
@@ -78,10 +82,11 @@ TEST_F(MainWindowX11, CtrlGThenTabAndEnterDrawTheCanvasIntoTheTarget) {
 }
 
 TEST_F(MainWindowX11, EnterOnAnotherControlStartsNothing) {
+    QLineEdit* startX = NamedChild<QLineEdit>(*window, "txtStartX");
     session.moveTo(kOriginX, kOriginY);
     TypeKey(session.display(), XK_g, true);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return window->txtStartX->text() != "**"; }));
-    ASSERT_TRUE(focus(window->txtStartX));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return startX->text() != "**"; }));
+    ASSERT_TRUE(focus(startX));
     target.discard();
     TypeKey(session.display(), XK_Return);
     QTest::qWait(200);

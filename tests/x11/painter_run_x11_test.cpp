@@ -48,7 +48,7 @@ class PainterRunX11 : public testing::MainWindowOnX11 {
 
     // Chooses a tool as a user does with the keyboard: focus on cmbMethod, then Up or Down.
     void chooseTool(int tool) {
-        QComboBox* box = window->cmbMethod;
+        QComboBox* box = NamedChild<QComboBox>(*window, "cmbMethod");
         ASSERT_TRUE(focus(box));
         for (int i = 0; i < 10 && box->currentIndex() != tool; ++i) {
             testing::TypeKey(display(), box->currentIndex() < tool ? XK_Down : XK_Up);
@@ -58,7 +58,9 @@ class PainterRunX11 : public testing::MainWindowOnX11 {
         ASSERT_EQ(box->currentIndex(), tool);
     }
 
-    QPoint onCanvas(QPoint p) const { return window->picSRC->mapToGlobal(p); }
+    QPoint onCanvas(QPoint p) const {
+        return NamedChild<PictureBox>(*window, "picSRC")->mapToGlobal(p);
+    }
 
     void moveOnCanvas(QPoint p) {
         const QPoint root = onCanvas(p);
@@ -86,7 +88,10 @@ class PainterRunX11 : public testing::MainWindowOnX11 {
 
 TEST_F(PainterRunX11, LineRectangleAndBezierDrawnWithTheMouseAreExactlyWhatTheRunDraws) {
     frmGraph& w = *window;
-    PictureBox& canvas = *w.picSRC;
+    PictureBox& canvas = *NamedChild<PictureBox>(w, "picSRC");
+    QLineEdit* startX = NamedChild<QLineEdit>(w, "txtStartX");
+    QLineEdit* startY = NamedChild<QLineEdit>(w, "txtStartY");
+    QPushButton* start = NamedChild<QPushButton>(w, "cmdStart");
 
     chooseTool(kToolLine);
     drag(QPoint(20, 30), QPoint(120, 30));
@@ -121,10 +126,10 @@ TEST_F(PainterRunX11, LineRectangleAndBezierDrawnWithTheMouseAreExactlyWhatTheRu
     QTest::qWait(50);
     target.discard();
     testing::TypeKey(display(), XK_g, true);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return w.txtStartX->text() == QString::number(kOriginX); }));
-    ASSERT_TRUE(focus(w.txtStartY));
-    tabUntilFocused(w.cmdStart);
-    ASSERT_EQ(QApplication::focusWidget(), w.cmdStart);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return startX->text() == QString::number(kOriginX); }));
+    ASSERT_TRUE(focus(startY));
+    tabUntilFocused(start);
+    ASSERT_EQ(QApplication::focusWidget(), start);
     testing::TypeKey(display(), XK_Return);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !w.statusPanel(3).isEmpty(); }, 30000));
     XSync(pointer->display(), False);

@@ -328,18 +328,12 @@ std::vector<ReceivedEvent> ExpectedRunEvents(const QImage& picture, int originX,
     auto at = [&](Kind kind, PixelPoint p) {
         events.push_back({kind, originX + p.X, originY + p.Y});
     };
-    for (std::size_t i = 1; tables.StartPointList[i].X >= 0; ++i) {
-        PixelPoint p = tables.StartPointList[i];
-        if (!tables.PixelMap(p).Undrawn) {
-            continue;
-        }
+    StrokeWalker walker(tables);
+    PixelPoint p;
+    while (walker.nextStroke(p)) {
         at(Kind::Motion, p);
         at(Kind::Press, p);
-        tables.PixelMap(p).Undrawn = false;
-        PixelPoint next;
-        while (NextStrokePoint(tables, p.X, p.Y, next)) {
-            p = next;
-            tables.PixelMap(p).Undrawn = false;
+        while (walker.nextPoint(p)) {
             at(Kind::Motion, p);
         }
         at(Kind::Release, p);

@@ -67,11 +67,11 @@ class RunUnderWindowManager : public UnderWindowManager, public ::testing::WithP
         auto pointer = testing::OpenBackend();
         ASSERT_NE(pointer, nullptr);
         RecordingWindow window;
-        ScanTables tables;
+        RunState runs;
         RunServices services{*pointer, window, {}, SystemClock()};
         RunSettings settings;
         settings.WaitTime = static_cast<std::int16_t>(GetParam());
-        RunDrawing(picture, kOriginX, kOriginY, settings, services, tables);
+        RunDrawing(picture, kOriginX, kOriginY, settings, services, runs);
         XSync(pointer->display(), False);
         const auto events = received();
         const auto expected = testing::ExpectedRunEvents(picture, kOriginX, kOriginY);

@@ -1,0 +1,59 @@
+#pragma once
+
+#include "engine/pixel_scan.h"
+
+#include <QObject>
+#include <QPoint>
+
+#include <cstdint>
+
+namespace stylorex {
+
+// How the last drawing run ended.
+struct RunResult {
+    enum class Ending { None, Completed, Aborted, Failed };
+    Ending ending = Ending::None;  // None until a run has ended
+    std::int32_t strokes = 0;      // strokes drawn to their release
+};
+
+// The one record of drawing runs: whether a run is in progress, the tables its scan built (the
+// run clears Undrawn as it draws, so after an abort they still hold what was not drawn), the
+// origin of the run in progress or the last one, and how the last one ended. Everything that
+// must not change the picture under a run asks inProgress(); the main window follows
+// inProgressChanged. A run yields to the event loop after every move, which is how those
+// questions can arise while it is in progress.
+class RunState : public QObject {
+    Q_OBJECT
+  public:
+    explicit RunState(QObject* parent = nullptr);
+
+    bool inProgress() const { return inProgress_; }
+
+    // Marks a run at `origin` in progress and forgets an earlier stop request. Throws
+    // std::logic_error while a run is in progress already: both would share the tables.
+    void begin(QPoint origin);
+    // Marks the run in progress ended with `result`.
+    void end(const RunResult& result);
+
+    // Asks the run in progress to stop at its next move, as Esc does; nothing when none is.
+    void requestStop();
+    bool stopRequested() const { return stopRequested_; }
+
+    ScanTables& tables() { return tables_; }
+    const ScanTables& tables() const { return tables_; }
+    QPoint origin() const { return origin_; }
+    const RunResult& lastResult() const { return lastResult_; }
+
+  signals:
+    // True from begin, false from end.
+    void inProgressChanged(bool running);
+
+  private:
+    ScanTables tables_;
+    QPoint origin_;
+    RunResult lastResult_;
+    bool inProgress_ = false;
+    bool stopRequested_ = false;
+};
+
+}  // namespace stylorex

@@ -1,0 +1,365 @@
+#include "ui/frm_graph_layout.h"
+
+#include "canvas/picture_box.h"
+#include "common/rounding.h"
+#include "painter/drawing_tools.h"
+#include "painter/pen.h"
+#include "ui/viewport_scroll_bar.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QStatusBar>
+
+#include <algorithm>
+
+namespace stylorex {
+
+namespace {
+
+// Design sizes of the window; everything else follows the layout formulas.
+constexpr int kClientWidth = 387;
+constexpr int kClientHeight = 507;  // below the menu bar, status bar included
+constexpr int kStatusBarHeight = 15;
+constexpr int kScrollLargeChange = 120;
+constexpr int kScrollSmallChange = 20;
+
+const QColor kLightGrey(0xC0, 0xC0, 0xC0);
+const QColor kLighterGrey(0xE0, 0xE0, 0xE0);
+const QColor kDarkGrey(0x40, 0x40, 0x40);
+
+// Faces and sizes: the proportional Gothic everywhere unless the design says the fixed-pitch
+// one. Sizes are given in pixels, as the design's points come out at 96 dpi, so the layout
+// does not depend on the display's resolution.
+enum class Face { Proportional, Fixed };
+constexpr int kPx975 = 13;  // 9.75 pt
+constexpr int kPx9 = 12;    // 9 pt
+constexpr int kPx825 = 11;  // 8.25 pt
+constexpr int kPx12 = 16;   // 12 pt
+
+QFont uiFont(int pixels = kPx975, bool bold = false, Face face = Face::Proportional) {
+    QFont font(face == Face::Fixed ? QStringLiteral("IPAGothic") : QStringLiteral("IPAPGothic"));
+    font.setPixelSize(pixels);
+    font.setBold(bold);
+    font.setStyleHint(face == Face::Fixed ? QFont::Monospace : QFont::SansSerif);
+    return font;
+}
+
+template <typename Widget>
+Widget* place(Widget* widget, const QString& name, int left, int top, int width, int height,
+              const QFont& font = uiFont()) {
+    widget->setObjectName(name);
+    widget->setGeometry(left, top, width, height);
+    widget->setFont(font);
+    return widget;
+}
+
+// Labels show their text at the top, centred only where the design says so.
+QLabel* label(QWidget* parent, const QString& name, const QString& text, int left, int top,
+              int width, int height = 17, const QFont& font = uiFont(), bool centred = false) {
+    auto* l = place(new QLabel(text, parent), name, left, top, width, height, font);
+    l->setAlignment((centred ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignTop);
+    return l;
+}
+
+QString arrayName(const char* name, int index) {
+    return QStringLiteral("%1_%2").arg(QLatin1String(name)).arg(index);
+}
+
+void fillBackground(QWidget* widget, const QColor& colour) {
+    widget->setAutoFillBackground(true);
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Window, colour);
+    widget->setPalette(palette);
+}
+
+void createPainterPanel(QMainWindow& window, MainWindowControls& c) {
+    QWidget* f = c.Frame1;
+    c.Label8[0] = label(f, arrayName("Label8", 0), QStringLiteral("図種"), 8, 16, 33, 25);
+    c.cmbMethod = place(new QComboBox(f), QStringLiteral("cmbMethod"), 8, 32, 57, 21);
+    AddToolItems(*c.cmbMethod);
+    c.Label9[0] = label(f, arrayName("Label9", 0), QStringLiteral("線種"), 64, 16, 33, 17);
+    c.cmbDrawStyle = place(new QComboBox(f), QStringLiteral("cmbDrawStyle"), 64, 32, 49, 21);
+    AddLineStyleItems(*c.cmbDrawStyle);
+    // Nothing is selected until load selects the start-up entries, so that selecting them
+    // reaches the painter's selection handlers as a user's choice would.
+    c.cmbMethod->setCurrentIndex(-1);
+    c.cmbDrawStyle->setCurrentIndex(-1);
+
+    c.Label8[1] = label(f, arrayName("Label8", 1), QStringLiteral("太さ"), 48, 56, 25, 17);
+    c.FramLine = place(new QFrame(f), QStringLiteral("FramLine"), 8, 72, 49, 17);
+    c.FramLine->setFrameShape(QFrame::NoFrame);
+    fillBackground(c.FramLine, window.palette().color(QPalette::Window));
+    c.LineView = place(new QFrame(c.FramLine), QStringLiteral("LineView"), 0, 0, 49, 17);
+    c.LineView->setFrameShape(QFrame::HLine);
+    c.LineView->setFrameShadow(QFrame::Plain);
+    c.LineView->setLineWidth(1);
+    // The painter gives the width bar its range and the sample its tooltip.
+    c.DWBar = place(new QScrollBar(Qt::Horizontal, f), QStringLiteral("DWBar"), 56, 72, 57, 17);
+
+    c.Label9[1] = label(f, arrayName("Label9", 1), QStringLiteral("<文字出力"), 8, 96, 73, 17,
+                        uiFont(kPx975, true));
+    c.Label17 = label(f, QStringLiteral("Label17"), QStringLiteral("(x,y)"), 24, 112, 33, 17);
+    for (int i = 0; i < 2; ++i) {
+        c.txtTextOut[i] = place(new QLineEdit(QStringLiteral("0"), f), arrayName("txtTextOut", i),
+                                48 + 32 * i, 112, 33, 18);
+    }
+    c.Label10 = label(f, QStringLiteral("Label10"), QStringLiteral("傾き"), 24, 136, 41, 17);
+    c.Label10->setEnabled(false);
+    c.txtAngle =
+        place(new QLineEdit(QStringLiteral("0"), f), QStringLiteral("txtAngle"), 64, 136, 33, 18);
+    c.txtAngle->setEnabled(false);
+    c.Label16 = label(f, QStringLiteral("Label16"), QStringLiteral("度"), 96, 136, 17, 17);
+    c.Label16->setEnabled(false);
+    c.cmdfont = place(new QPushButton(QStringLiteral("フォントの設定"), f),
+                      QStringLiteral("cmdfont"), 32, 152, 81, 17, uiFont(kPx825));
+    c.txtInput = place(new QPlainTextEdit(QStringLiteral("text\n"), f), QStringLiteral("txtInput"),
+                       8, 168, 105, 121);
+    c.txtInput->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    c.txtInput->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    c.txtInput->setLineWrapMode(QPlainTextEdit::NoWrap);
+    // Tab moves on towards "処理", as the instructions on the window promise.
+    c.txtInput->setTabChangesFocus(true);
+    c.cmdDrawZtxt[0] = place(new QPushButton(QStringLiteral("普通に描画"), f),
+                             arrayName("cmdDrawZtxt", 0), 8, 288, 105, 17, uiFont(kPx9, true));
+    c.cmdDrawZtxt[1] = place(new QPushButton(QStringLiteral("中抜き描画"), f),
+                             arrayName("cmdDrawZtxt", 1), 8, 304, 105, 20, uiFont(kPx975, true));
+}
+
+void createBottomPanel(MainWindowControls& c) {
+    QWidget* f = c.Frame2;
+    c.cmdClear = place(new QPushButton(QStringLiteral("クリア"), f), QStringLiteral("cmdClear"),
+                       200, 0, 49, 17, uiFont(kPx825));
+    c.cmdload = place(new QPushButton(QStringLiteral("画像読込"), f), QStringLiteral("cmdload"),
+                      248, 0, 57, 17, uiFont(kPx825));
+    c.cmdPaste = place(new QPushButton(QStringLiteral("貼り付け"), f), QStringLiteral("cmdPaste"),
+                       304, 0, 49, 17, uiFont(kPx825));
+    c.Label15 = label(f, QStringLiteral("Label15"), QStringLiteral("定型画像"), 240, 24, 81, 17);
+    c.ListFixed =
+        place(new QListWidget(f), QStringLiteral("ListFixed"), 240, 40, 57, 98, uiFont(kPx12));
+    for (int i = 1; i <= 7; ++i) {
+        c.ListFixed->addItem(QString::number(i));
+    }
+    c.cmdFixedStore = place(new QPushButton(QStringLiteral("登録"), f),
+                            QStringLiteral("cmdFixedStore"), 304, 40, 65, 21);
+    c.cmdFixedLoad = place(new QPushButton(QStringLiteral("ロード"), f),
+                           QStringLiteral("cmdFixedLoad"), 304, 64, 65, 21);
+
+    for (int i = 0; i < 2; ++i) {
+        QLineEdit* field = place(new QLineEdit(QStringLiteral("**"), f),
+                                 i == 0 ? QStringLiteral("txtStartX") : QStringLiteral("txtStartY"),
+                                 8 + 32 * i, 72, 33, 18);
+        QPalette palette = field->palette();
+        palette.setColor(QPalette::Base, kDarkGrey);
+        palette.setColor(QPalette::Text, Qt::white);
+        field->setPalette(palette);
+        (i == 0 ? c.txtStartX : c.txtStartY) = field;
+    }
+    c.lblScreenPoint = label(f, QStringLiteral("lblScreenPoint"), QStringLiteral("Label1"), 168, 72,
+                             49, 17, uiFont(), true);
+    c.lblScreenPoint->setFrameShape(QFrame::Box);
+    c.lblScreenPoint->setFrameShadow(QFrame::Plain);
+    c.lblScreenPoint->setLineWidth(1);
+
+    c.cmdStart = place(new QPushButton(QStringLiteral("処理"), f), QStringLiteral("cmdStart"), 8,
+                       112, 65, 17, uiFont(kPx825, true));
+    c.cmdStart->setFocusPolicy(Qt::StrongFocus);
+    // Not the default button: Enter starts a run only while the button has the focus.
+    c.cmdStart->setAutoDefault(false);
+    c.cmdStart->setDefault(false);
+
+    const QFont bold = uiFont(kPx975, true);
+    const QFont fixedBold = uiFont(kPx975, true, Face::Fixed);
+    c.Label7[0] = label(f, arrayName("Label7", 0), QStringLiteral("描画先ウィンドウを"), 8, 8, 105);
+    c.Label7[1] =
+        label(f, arrayName("Label7", 1), QStringLiteral("横に並べる"), 112, 8, 73, 17, bold, true);
+    c.Label4[0] = label(f, arrayName("Label4", 0), QStringLiteral("描画先で"), 8, 24, 57);
+    c.Label1 = label(f, QStringLiteral("Label1"), QStringLiteral("ペン・ブラシ、色"), 64, 24, 97,
+                     17, bold, true);
+    c.Label12 = label(f, QStringLiteral("Label12"), QStringLiteral("を選択"), 176, 24, 49, 17,
+                      uiFont(), true);
+    c.Label13 = label(f, QStringLiteral("Label13"), QStringLiteral("このウィンドウをアクティブに"),
+                      0, 40, 177, 17, uiFont(kPx9, true), true);
+    c.Label14 = label(f, QStringLiteral("Label14"), QStringLiteral("してから"), 168, 40, 57, 17,
+                      uiFont(), true);
+    c.Label2[3] =
+        label(f, arrayName("Label2", 3), QStringLiteral("出力開始座標"), 8, 56, 89, 17, fixedBold);
+    c.Label3 = label(f, QStringLiteral("Label3"), QStringLiteral("にマウスを動かし"), 96, 56, 113);
+    c.Label2[1] =
+        label(f, arrayName("Label2", 1), QStringLiteral("Ctrl+G"), 72, 72, 57, 17, fixedBold, true);
+    c.Label2[0] = label(f, arrayName("Label2", 0), QStringLiteral("で設定"), 128, 72, 49);
+    c.Label4[1] = label(f, arrayName("Label4", 1), QStringLiteral("※マウス等から手を離し、"), 8, 96,
+                        169, 17, uiFont(kPx9, true));
+    c.Label11 =
+        label(f, QStringLiteral("Label11"), QStringLiteral("Ｔａｂキーで"), 152, 96, 73, 17, bold);
+    QPalette darkText = c.Label11->palette();
+    darkText.setColor(QPalette::WindowText, kDarkGrey);
+    c.Label11->setPalette(darkText);
+    c.Label5[0] = label(f, arrayName("Label5", 0), QStringLiteral("このボタンに移動しエンター"), 72,
+                        112, 169, 17, uiFont(), true);
+    c.Label6 = label(f, QStringLiteral("Label6"), QStringLiteral("(中断する場合はESCキー)"), 72,
+                     128, 161, 9, uiFont(kPx825, true));
+}
+
+void createControls(QMainWindow& window, MainWindowControls& c) {
+    auto* central = new QWidget(&window);
+    central->setObjectName(QStringLiteral("clientArea"));
+    window.setCentralWidget(central);
+
+    c.FrameG = place(new QFrame(central), QStringLiteral("FrameG"), 0, 0, 249, 321);
+    c.FrameG->setFrameShape(QFrame::NoFrame);
+    fillBackground(c.FrameG, kLightGrey);
+
+    c.picSRC = place(new PictureBox(c.FrameG), QStringLiteral("picSRC"), 0, 0, 201, 201);
+    // The canvas's font is the text tool's, kept in points: its images are 96 dpi.
+    QFont canvasFont(QStringLiteral("IPAPGothic"));
+    canvasFont.setPointSizeF(9.75);
+    canvasFont.setBold(false);
+    c.picSRC->setFont(canvasFont);
+
+    c.txtChar = place(new QPlainTextEdit(c.picSRC), QStringLiteral("txtChar"), 176, 264, 145, 41);
+    c.txtChar->setFrameShape(QFrame::NoFrame);
+    c.txtChar->setHidden(true);
+
+    c.VBar = place(new ViewportScrollBar(Qt::Vertical, central), QStringLiteral("VBar"), 248, 0, 17,
+                   313);
+    c.HBar = place(new ViewportScrollBar(Qt::Horizontal, central), QStringLiteral("HBar"), 0, 323,
+                   193, 17);
+
+    c.Frame1 = place(new QGroupBox(QStringLiteral("簡易ペインタ"), central),
+                     QStringLiteral("Frame1"), 264, 0, 120, 329, uiFont(kPx975, true));
+    fillBackground(c.Frame1, kLighterGrey);
+    createPainterPanel(window, c);
+
+    c.Frame2 = place(new QFrame(central), QStringLiteral("Frame2"), 0, 336, 385, 145);
+    c.Frame2->setFrameShape(QFrame::NoFrame);
+    fillBackground(c.Frame2, kLightGrey);
+    createBottomPanel(c);
+
+    c.lblforecol =
+        label(central, QStringLiteral("lblforecol"), QStringLiteral("Label8"), 368, 392, 25, 9);
+    // The painter gives the swatch its colour.
+    c.lblforecol->setHidden(true);
+}
+
+void createMenus(QMainWindow& window, MainWindowControls& c) {
+    QMenuBar* bar = window.menuBar();
+    bar->setObjectName(QStringLiteral("menuBar"));
+    bar->setFont(uiFont());
+    // Every shortcut is also an action of the window itself, so it works while the window is
+    // active whatever the menu bar shows (the last menu's caption is empty).
+    auto item = [&window](QMenu* menu, const QString& name, const QString& caption,
+                          const QKeySequence& shortcut = {}) {
+        QAction* action = menu->addAction(caption);
+        action->setObjectName(name);
+        if (!shortcut.isEmpty()) {
+            action->setShortcut(shortcut);
+            action->setShortcutContext(Qt::WindowShortcut);
+            window.addAction(action);
+        }
+        return action;
+    };
+
+    c.mnu_menu1 = bar->addMenu(QStringLiteral("元絵(&M)"));
+    c.mnu_menu1->setObjectName(QStringLiteral("mnu_menu1"));
+    c.mnu_m[1] = item(c.mnu_menu1, arrayName("mnu_m", 1), QStringLiteral("ファイルから読込"),
+                      QKeySequence(Qt::CTRL | Qt::Key_O));
+    c.mnu_m[2] = item(c.mnu_menu1, arrayName("mnu_m", 2), QStringLiteral("ｸﾘｯﾌﾟﾎﾞｰﾄﾞから貼り付け"),
+                      QKeySequence(Qt::CTRL | Qt::Key_V));
+    c.mnu_m[3] = item(c.mnu_menu1, arrayName("mnu_m", 3), QStringLiteral("クリア"),
+                      QKeySequence(Qt::SHIFT | Qt::Key_Delete));
+
+    c.mnu_setting = bar->addMenu(QStringLiteral("設定(&S)"));
+    c.mnu_setting->setObjectName(QStringLiteral("mnu_setting"));
+    c.mnu_s[0] = item(c.mnu_setting, arrayName("mnu_s", 0), QStringLiteral("線の抽出設定(S)"));
+    c.mnu_s1Menu = c.mnu_setting->addMenu(QStringLiteral("描画ウェイト(&W)"));
+    c.mnu_s1Menu->setObjectName(QStringLiteral("mnu_s1Menu"));
+    c.mnu_s[1] = c.mnu_s1Menu->menuAction();
+    c.mnu_s[1]->setObjectName(arrayName("mnu_s", 1));
+    c.mnu_can = c.mnu_setting->addMenu(QStringLiteral("ｷｬﾝﾊﾞｽｻｲｽﾞ"));
+    c.mnu_can->setObjectName(QStringLiteral("mnu_can"));
+    const QStringList sizes = {QStringLiteral("200*200"), QStringLiteral("300*300"),
+                               QStringLiteral("460*600(最大)"), QStringLiteral("カスタム")};
+    for (int i = 0; i < sizes.size(); ++i) {
+        c.mnu_canvas[i] = item(c.mnu_can, arrayName("mnu_canvas", i), sizes[i]);
+    }
+
+    c.mnu_version = bar->addAction(QStringLiteral("Version(&V)"));
+    c.mnu_version->setObjectName(QStringLiteral("mnu_version"));
+
+    c.mnu_men = bar->addMenu(QString());
+    c.mnu_men->setObjectName(QStringLiteral("mnu_men"));
+    c.mnu_getpt = item(c.mnu_men, QStringLiteral("mnu_getpt"), QStringLiteral("座標取得"),
+                       QKeySequence(Qt::CTRL | Qt::Key_G));
+    c.mnu_work = item(c.mnu_men, QStringLiteral("mnu_work"), QStringLiteral("画像リフレッシュ"));
+}
+
+void createStatusBar(QMainWindow& window, MainWindowControls& c) {
+    c.StatusBar1 = new QStatusBar(&window);
+    c.StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
+    c.StatusBar1->setFont(uiFont(kPx825));
+    c.StatusBar1->setFixedHeight(kStatusBarHeight);
+    c.StatusBar1->setSizeGripEnabled(false);
+    c.StatusBar1->setContentsMargins(0, 0, 0, 0);
+    const int widths[] = {93, 67, 93, 96};
+    for (int i = 0; i < 4; ++i) {
+        auto* panel = new QLabel(c.StatusBar1);
+        panel->setObjectName(QStringLiteral("StatusBar1_panel%1").arg(i + 1));
+        panel->setFont(uiFont(kPx825));
+        panel->setFixedSize(widths[i], kStatusBarHeight);
+        panel->setFrameShape(QFrame::Panel);
+        panel->setFrameShadow(QFrame::Sunken);
+        panel->setContentsMargins(2, 0, 0, 0);
+        c.StatusBar1->addWidget(panel);
+        c.panels[i] = panel;
+    }
+    window.setStatusBar(c.StatusBar1);
+}
+
+}  // namespace
+
+void BuildMainWindowControls(QMainWindow& window, MainWindowControls& c) {
+    window.setFont(uiFont());
+    createControls(window, c);
+    createMenus(window, c);
+    createStatusBar(window, c);
+    window.resize(kClientWidth, window.menuBar()->sizeHint().height() + kClientHeight);
+}
+
+void UpdateScrollRanges(MainWindowControls& c) {
+    c.HBar->setSignedMaximum(RoundHalfEven(c.FrameG->width() - c.picSRC->width()));
+    c.VBar->setSignedMaximum(RoundHalfEven(c.FrameG->height() - c.picSRC->height()));
+    for (ViewportScrollBar* bar : {c.HBar, c.VBar}) {
+        bar->setPageStep(kScrollLargeChange);
+        bar->setSingleStep(kScrollSmallChange);
+    }
+}
+
+void LayOutMainWindow(MainWindowControls& c, QSize outerSize) {
+    const int height = outerSize.height();
+    const int width = outerSize.width();
+    // The factors are those of the original layout: four scroll-bar heights and 1.05 painter
+    // panel widths. A window too small for them gets an empty viewport rather than a negative one.
+    const int viewportHeight =
+        std::max(0, height - (kStatusBarHeight + 4 * c.HBar->height() + c.Frame2->height()));
+    const int viewportWidth =
+        std::max(0, RoundHalfEven(width - c.VBar->width() - 1.05 * c.Frame1->width()));
+    c.FrameG->resize(viewportWidth, viewportHeight);
+    c.VBar->move(viewportWidth, c.VBar->y());
+    c.HBar->move(c.HBar->x(), viewportHeight);
+    c.Frame2->move(c.Frame2->x(), c.HBar->y() + c.HBar->height());
+    c.Frame1->move(c.VBar->x() + c.VBar->width(), c.Frame1->y());
+    UpdateScrollRanges(c);
+}
+
+}  // namespace stylorex
