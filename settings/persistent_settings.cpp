@@ -179,6 +179,21 @@ QString SettingsFilePath(const QString& programFolder) {
     return JoinPath(userConfigFolder(), settingsFileName());
 }
 
+QString SettingsFileToRead(const QString& programFolder) {
+    const QString written = SettingsFilePath(programFolder);
+    const QString beside = JoinPath(programFolder, settingsFileName());
+    const QString other =
+        written == beside ? JoinPath(userConfigFolder(), settingsFileName()) : beside;
+    const QFileInfo writtenInfo(written);
+    const QFileInfo otherInfo(other);
+    const auto readable = [](const QFileInfo& info) { return info.isFile() && info.isReadable(); };
+    if (readable(otherInfo) &&
+        (!readable(writtenInfo) || otherInfo.lastModified() > writtenInfo.lastModified())) {
+        return other;
+    }
+    return written;
+}
+
 void LoadSettings(SettingVariables& settings, SettingsControls& controls, const QString& iniPath) {
     clsIniFile ini;
     ini.PathIniFile(iniPath);

@@ -3,6 +3,7 @@
 #include "os/program_folder.h"
 #include "settings/ini_profile.h"
 #include "tests/support/faulty_file_writer.h"
+#include "tests/support/permission_guard.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,6 +15,7 @@
 #include <algorithm>
 #include <chrono>
 #include <csignal>
+#include <filesystem>
 #include <random>
 #include <thread>
 
@@ -488,6 +490,52 @@ TEST_F(SettingsLocation, AWriteProtectedSettingsFileIsNotReplacedButSavedPerUser
     }
     EXPECT_EQ(SettingsFilePath(programFolder_),
               config_.filePath(QStringLiteral("stylorex/") + name_));
+}
+
+// The program folder read-only for a while: the file beside the program is read all the same,
+// the changes go to the per-user file, and once the folder can be written again the per-user
+// file, saved last, is the one read.
+TEST_F(SettingsLocation, TheFileSavedLastIsReadWhereverTheSaveCouldWriteIt) {
+    const QString beside = JoinPath(program_.path(), name_);
+    const QString perUser = config_.filePath(QStringLiteral("stylorex/") + name_);
+    {
+        QFile file(beside);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("[Other]\r\nWaitTime=3\r\n");
+    }
+    std::filesystem::last_write_time(
+        QFile::encodeName(beside).toStdString(),
+        std::filesystem::file_time_type::clock::now() - std::chrono::hours(1));
+    const auto loadFrom = [](const QString& path) {
+        FakeControls controls;
+        SettingVariables settings;
+        LoadSettings(settings, controls, path);
+        return settings;
+    };
+    FakeControls controls;
+    {
+        test::PermissionBitsApply permissions;
+        ::chmod(QFile::encodeName(program_.path()).constData(), 0500);
+        if (FolderAcceptsFiles(program_.path())) {
+            GTEST_SKIP() << "permissions do not stop this user";
+        }
+        ASSERT_EQ(SettingsFileToRead(programFolder_), beside);
+        SettingVariables settings = loadFrom(beside);
+        EXPECT_EQ(settings.WaitTime, 3);
+        settings.WaitTime = 6;
+        ASSERT_EQ(SettingsFilePath(programFolder_), perUser);
+        ASSERT_TRUE(SaveSettings(settings, controls, perUser));
+        ::chmod(QFile::encodeName(program_.path()).constData(), 0700);
+    }
+
+    ASSERT_EQ(SettingsFileToRead(programFolder_), perUser);
+    SettingVariables settings = loadFrom(perUser);
+    EXPECT_EQ(settings.WaitTime, 6);
+    settings.WaitTime = 8;
+    ASSERT_EQ(SettingsFilePath(programFolder_), beside);
+    ASSERT_TRUE(SaveSettings(settings, controls, beside));
+    ASSERT_EQ(SettingsFileToRead(programFolder_), beside);
+    EXPECT_EQ(loadFrom(beside).WaitTime, 8);
 }
 
 }  // namespace
