@@ -7,6 +7,9 @@
 
 namespace stylorex {
 
+// How image files are replaced: a symbolic link under the name gives way to the new file.
+constexpr SymbolicLinks kImageFileLinks = SymbolicLinks::Replace;
+
 // Encodes `image` in `format` ("jpeg", "bmp"; `quality` as QImageWriter takes it, -1 for the
 // format's default) and replaces the file at `path` with it through `writer`, so the file
 // appears complete or not at all and an older file of that name survives a failure. A symbolic

@@ -2,7 +2,9 @@
 
 #include <QByteArrayView>
 #include <QString>
+#include <QStringList>
 
+#include <chrono>
 #include <filesystem>
 
 class QIODevice;
@@ -44,5 +46,12 @@ class AtomicFileWriter {
 
 // The writer the program's own files are written with.
 const AtomicFileWriter& SystemFileWriter();
+
+// Removes the temporary files that replaces of `paths` (with `links` as they were written) left
+// behind when their process was killed before the rename, as far as they are older than
+// `age`: a younger one may belong to a replace still going on in another process. Files of
+// other names are never touched. Each folder is listed once.
+void RemoveStaleTemporaryFiles(const QStringList& paths, SymbolicLinks links,
+                               std::chrono::seconds age = std::chrono::minutes(1));
 
 }  // namespace stylorex

@@ -102,6 +102,20 @@ bool PatternFileExists(const QString& path) {
     return info.exists() && info.isFile();
 }
 
+void RemoveStalePatternTemporaries(const QString& programFolder) {
+    // Slot 0 is stored while nothing is selected, 1 to 7 from the list.
+    constexpr int kLastSlot = 7;
+    QStringList paths;
+    for (const QString& folder : patternFolders(programFolder)) {
+        for (int slot = 0; slot <= kLastSlot; ++slot) {
+            for (const QString& extension : {kJpegExtension, kBmpExtension}) {
+                paths << JoinPath(folder, PatternFileName(slot, extension));
+            }
+        }
+    }
+    RemoveStaleTemporaryFiles(paths, kImageFileLinks);
+}
+
 void StorePattern(PatternContext& context, std::int16_t index) {
     // A store commits the picture and writes the caption and status that the run is using.
     if (context.run.inProgress()) {

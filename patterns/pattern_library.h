@@ -48,5 +48,8 @@ void StorePattern(PatternContext& context, std::int16_t index);
 void LoadPattern(PatternContext& context, std::int16_t index);
 // True when a plain file (not a folder) exists at `path`.
 bool PatternFileExists(const QString& path);
+// Removes the temporary files that stores killed before their end left beside the pattern
+// files of slots 0 to 7, in both folders (RemoveStaleTemporaryFiles).
+void RemoveStalePatternTemporaries(const QString& programFolder);
 
 }  // namespace stylorex

@@ -513,7 +513,7 @@ bool ProfileTransaction::commit(const QString& fileName, const AtomicFileWriter&
         return true;
     }
     return writer.replace(fileName, QByteArrayView(bytes_.data(), qsizetype(bytes_.size())),
-                          SymbolicLinks::Follow);
+                          kProfileFileLinks);
 }
 
 bool WritePrivateProfileStringA(const char* appName, const char* keyName, const char* value,

@@ -44,6 +44,9 @@
 
 namespace stylorex {
 
+// How profile files are replaced: through a symbolic link, so that a link stays one.
+constexpr SymbolicLinks kProfileFileLinks = SymbolicLinks::Follow;
+
 // Copies the value of key keyName in section appName of fileName, or defaultValue (without its
 // trailing spaces) when the file, the section or the key is missing, into returnedString: at
 // most size - 1 bytes, then a NUL. Returns the number of bytes copied. A null appName or keyName

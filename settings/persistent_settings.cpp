@@ -194,6 +194,12 @@ QString SettingsFileToRead(const QString& programFolder) {
     return written;
 }
 
+void RemoveStaleSettingsTemporaries(const QString& programFolder) {
+    RemoveStaleTemporaryFiles({JoinPath(programFolder, settingsFileName()),
+                               JoinPath(userConfigFolder(), settingsFileName())},
+                              kProfileFileLinks);
+}
+
 void LoadSettings(SettingVariables& settings, SettingsControls& controls, const QString& iniPath) {
     clsIniFile ini;
     ini.PathIniFile(iniPath);

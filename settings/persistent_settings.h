@@ -51,6 +51,10 @@ QString SettingsFilePath(const QString& programFolder = ProgramFolder());
 // saved change is lost whichever place the last save could reach.
 QString SettingsFileToRead(const QString& programFolder = ProgramFolder());
 
+// Removes the temporary files that saves killed before their end left beside the settings
+// file, in both places (RemoveStaleTemporaryFiles).
+void RemoveStaleSettingsTemporaries(const QString& programFolder = ProgramFolder());
+
 // Reads every setting into the variables and the controls. A value out of range in a
 // hand-edited file takes the setting's default (a font size out of range keeps the font's).
 void LoadSettings(SettingVariables& settings, SettingsControls& controls, const QString& iniPath);

@@ -140,6 +140,9 @@ void frmGraph::load() {
     // 5. The painter holds picSRC through PainterControls from its construction on.
     // 6.
     LoadSettings(settings_, *this, settingsPathToRead());
+    // Saves and stores killed before their rename left temporary files beside their files.
+    RemoveStaleSettingsTemporaries(programFolder_);
+    RemoveStalePatternTemporaries(programFolder_);
     // 7. txtInput shows its text in the face the text tool draws with.
     const QFont canvasFont = ui_->picSRC->font();
     QFont inputFont = ui_->txtInput->font();
