@@ -14,7 +14,7 @@ bool WriteImageFile(const QImage& image, const QString& path, const char* format
     if (!encoder.write(image)) {
         return false;
     }
-    return writer.replace(path, encoded.data());
+    return writer.replace(path, encoded.data(), kImageFileLinks);
 }
 
 }  // namespace stylorex

@@ -7,10 +7,14 @@
 
 namespace stylorex {
 
+// How image files are replaced: a symbolic link under the name gives way to the new file.
+constexpr SymbolicLinks kImageFileLinks = SymbolicLinks::Replace;
+
 // Encodes `image` in `format` ("jpeg", "bmp"; `quality` as QImageWriter takes it, -1 for the
 // format's default) and replaces the file at `path` with it through `writer`, so the file
-// appears complete or not at all and an older file of that name survives a failure. False
-// when the image cannot be encoded or the file cannot be written.
+// appears complete or not at all and an older file of that name survives a failure. A symbolic
+// link of that name is replaced, never the file it points at. False when the image cannot be
+// encoded or the file cannot be written.
 bool WriteImageFile(const QImage& image, const QString& path, const char* format, int quality = -1,
                     const AtomicFileWriter& writer = SystemFileWriter());
 

@@ -4,10 +4,13 @@
 
 #include "os/isolated_call.h"
 
+#include <QPainter>
+#include <QSvgRenderer>
 #include <QtEndian>
 
 #include <cmath>
 #include <cstring>
+#include <functional>
 
 #include <emf2svg.h>
 #include <libwmf/api.h>
@@ -39,38 +42,66 @@ bool isPlainWmfHeader(const QByteArray& data, qsizetype offset) {
     return (type == 1 || type == 2) && headerWords == 9 && (version == 0x0100 || version == 0x0300);
 }
 
-// The answer of the child: width and height (32 bits each, little-endian), then the SVG.
-QByteArray packAnswer(QSize size, const char* svg, qsizetype length) {
-    QByteArray answer(8, Qt::Uninitialized);
+// What a converter gives: the SVG and the size to draw it at.
+struct MetafileSvg {
+    QSize size;
+    QByteArray svg;
+};
+
+// The answer of the child: width and height (32 bits each, little-endian), then the pixels row
+// by row (32 bits each, as QImage::Format_RGB32 holds them, without padding).
+constexpr qsizetype kAnswerHeaderBytes = 8;
+
+qsizetype answerBytes(qint64 pixels) {
+    return kAnswerHeaderBytes + qsizetype(pixels) * 4;
+}
+
+// Runs in the child process. The pixels are drawn straight into the answer, so the largest
+// picture needs its memory once.
+QByteArray drawSvg(const MetafileSvg& converted) {
+    QSvgRenderer renderer(converted.svg);
+    if (!renderer.isValid()) {
+        return {};
+    }
+    const QSize size = converted.size;
+    QByteArray answer(answerBytes(qint64(size.width()) * size.height()), Qt::Uninitialized);
     qToLittleEndian<qint32>(size.width(), answer.data());
     qToLittleEndian<qint32>(size.height(), answer.data() + 4);
-    answer.append(svg, length);
+    QImage image(reinterpret_cast<uchar*>(answer.data() + kAnswerHeaderBytes), size.width(),
+                 size.height(), qsizetype(size.width()) * 4, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    // The drawing run traces every pixel: grey antialiasing fringes would become strokes.
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.setRenderHint(QPainter::TextAntialiasing, false);
+    renderer.render(&painter, QRectF(QPointF(0, 0), QSizeF(size)));
+    painter.end();
     return answer;
 }
 
-std::optional<MetafileSvg> unpackAnswer(const QByteArray& answer, QSize maxSize, qint64 maxPixels) {
-    if (answer.size() <= 8) {
-        return std::nullopt;
-    }
+std::optional<QImage> unpackAnswer(const QByteArray& answer, QSize maxSize, qint64 maxPixels) {
     const qint32 width = I32At(answer, 0);
     const qint32 height = I32At(answer, 4);
-    if (!sizeAllowed(width, height, maxSize, maxPixels)) {
+    if (!sizeAllowed(width, height, maxSize, maxPixels) ||
+        answer.size() != answerBytes(qint64(width) * height)) {
         return std::nullopt;
     }
-    return MetafileSvg{QSize(width, height), answer.mid(8)};
+    const QImage pixels(reinterpret_cast<const uchar*>(answer.constData() + kAnswerHeaderBytes),
+                        width, height, qsizetype(width) * 4, QImage::Format_RGB32);
+    return pixels.copy();
 }
 
 // Runs in the child process.
-QByteArray convertWmf(QByteArray data, QSize maxSize, qint64 maxPixels) {
+std::optional<MetafileSvg> convertWmf(QByteArray data, QSize maxSize, qint64 maxPixels) {
     wmfAPI* api = nullptr;
     wmfAPI_Options options;
     std::memset(&options, 0, sizeof options);
     options.function = wmf_svg_function;
     const unsigned long flags = WMF_OPT_FUNCTION | WMF_OPT_IGNORE_NONFATAL | WMF_OPT_NO_ERROR;
     if (wmf_api_create(&api, flags, &options) != wmf_E_None || api == nullptr) {
-        return {};
+        return std::nullopt;
     }
-    QByteArray answer;
+    std::optional<MetafileSvg> converted;
     wmf_svg_t* device = WMF_SVG_GetData(api);
     wmfD_Rect bbox;
     unsigned int width = 0;
@@ -101,17 +132,17 @@ QByteArray convertWmf(QByteArray data, QSize maxSize, qint64 maxPixels) {
             wmf_stream_destroy(api, device->out, &svg, &length);
         }
         if (played && svg != nullptr && length > 0) {
-            answer = packAnswer(QSize(static_cast<int>(width), static_cast<int>(height)), svg,
-                                static_cast<qsizetype>(length));
+            converted = MetafileSvg{QSize(static_cast<int>(width), static_cast<int>(height)),
+                                    QByteArray(svg, static_cast<qsizetype>(length))};
         }
         wmf_mem_close(api);
     }
     wmf_api_destroy(api);
-    return answer;
+    return converted;
 }
 
 // Runs in the child process.
-QByteArray convertEmf(QByteArray data, QSize size) {
+std::optional<MetafileSvg> convertEmf(QByteArray data, QSize size) {
     generatorOptions options;
     std::memset(&options, 0, sizeof options);
     options.nameSpace = const_cast<char*>("svg");
@@ -123,12 +154,12 @@ QByteArray convertEmf(QByteArray data, QSize size) {
     char* svg = nullptr;
     size_t length = 0;
     const int ok = emf2svg(data.data(), static_cast<size_t>(data.size()), &svg, &length, &options);
-    QByteArray answer;
+    std::optional<MetafileSvg> converted;
     if (ok != 0 && svg != nullptr && length > 0) {
-        answer = packAnswer(size, svg, static_cast<qsizetype>(length));
+        converted = MetafileSvg{size, QByteArray(svg, static_cast<qsizetype>(length))};
     }
     std::free(svg);
-    return answer;
+    return converted;
 }
 
 // The size an enhanced metafile gives itself: its frame (hundredths of a millimetre) at
@@ -179,22 +210,32 @@ MetafileKind DetectMetafile(const QByteArray& data) {
     return MetafileKind::None;
 }
 
-std::optional<MetafileSvg> ConvertMetafileToSvg(const QByteArray& data, QSize maxSize,
-                                                qint64 maxPixels) {
+std::optional<QImage> RenderMetafile(const QByteArray& data, QSize maxSize, qint64 maxPixels,
+                                     const IsolationLimits& limits) {
     const MetafileKind kind = DetectMetafile(data);
-    std::optional<QByteArray> answer;
+    std::function<std::optional<MetafileSvg>()> convert;
     if (kind == MetafileKind::Windows) {
         if (U32At(data, 0) == kPlaceableKey && !placeableSizeAllowed(data, maxSize, maxPixels)) {
             return std::nullopt;
         }
-        answer = RunIsolated([&] { return convertWmf(data, maxSize, maxPixels); });
+        convert = [&] { return convertWmf(data, maxSize, maxPixels); };
     } else if (kind == MetafileKind::Enhanced) {
         const std::optional<QSize> size = emfStoredSize(data);
         if (!size || !sizeAllowed(size->width(), size->height(), maxSize, maxPixels)) {
             return std::nullopt;
         }
-        answer = RunIsolated([&] { return convertEmf(data, *size); });
+        convert = [&] { return convertEmf(data, *size); };
+    } else {
+        return std::nullopt;
     }
+    IsolationLimits childLimits = limits;
+    childLimits.maxAnswerBytes = answerBytes(maxPixels);
+    const std::optional<QByteArray> answer = RunIsolated(
+        [&] {
+            const std::optional<MetafileSvg> converted = convert();
+            return converted ? drawSvg(*converted) : QByteArray();
+        },
+        childLimits);
     if (!answer) {
         return std::nullopt;
     }

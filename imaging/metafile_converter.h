@@ -1,6 +1,9 @@
 #pragma once
 
+#include "os/isolated_call.h"
+
 #include <QByteArray>
+#include <QImage>
 #include <QSize>
 
 #include <optional>
@@ -12,16 +15,14 @@ enum class MetafileKind { None, Windows, Enhanced };
 // Recognises a Windows metafile (placeable or plain) or an enhanced metafile by its header.
 MetafileKind DetectMetafile(const QByteArray& data);
 
-struct MetafileSvg {
-    QSize size;  // the metafile's own stored size in pixels at 96 dpi
-    QByteArray svg;
-};
-
-// Converts a metafile to SVG (Windows metafiles through libwmf, enhanced ones through
-// libemf2svg). The conversion runs in a child process with time and memory limits, so a
-// library fault on a hostile file only loses that file. Nothing when the file is not a
-// metafile, is damaged, or its stored size exceeds `maxSize` (checked before any drawing).
-std::optional<MetafileSvg> ConvertMetafileToSvg(const QByteArray& data, QSize maxSize,
-                                                qint64 maxPixels);
+// Draws a metafile at its own stored size (96 dpi) on white, without antialiasing. Windows
+// metafiles are converted to SVG through libwmf, enhanced ones through libemf2svg, and the SVG
+// is drawn with Qt SVG. Conversion and drawing both run in a child process within `limits`, so
+// neither a library fault nor drawing work without end on a hostile file reaches this process,
+// and the caller waits no longer than the limits' time. Nothing when the file is not a
+// metafile, is damaged, exceeds a limit, or its stored size exceeds `maxSize` or `maxPixels`
+// (checked before any drawing).
+std::optional<QImage> RenderMetafile(const QByteArray& data, QSize maxSize, qint64 maxPixels,
+                                     const IsolationLimits& limits = {});
 
 }  // namespace stylorex

@@ -3,11 +3,11 @@
 #include "imaging/header_fields.h"
 #include "imaging/metafile_converter.h"
 
+#include "os/regular_file.h"
+
 #include <QBuffer>
-#include <QFile>
 #include <QImageReader>
-#include <QPainter>
-#include <QSvgRenderer>
+
 namespace stylorex {
 
 namespace {
@@ -18,30 +18,6 @@ bool sizeAllowed(QSize size) {
     return size.width() > 0 && size.height() > 0 && size.width() <= kMaxPictureSide &&
            size.height() <= kMaxPictureSide &&
            qint64(size.width()) * size.height() <= kMaxPicturePixels;
-}
-
-std::optional<QImage> renderMetafile(const QByteArray& data) {
-    const std::optional<MetafileSvg> converted =
-        ConvertMetafileToSvg(data, QSize(kMaxPictureSide, kMaxPictureSide), kMaxPicturePixels);
-    if (!converted || !sizeAllowed(converted->size)) {
-        return std::nullopt;
-    }
-    QSvgRenderer renderer(converted->svg);
-    if (!renderer.isValid()) {
-        return std::nullopt;
-    }
-    QImage image(converted->size, QImage::Format_RGB32);
-    if (image.isNull()) {
-        return std::nullopt;
-    }
-    image.fill(Qt::white);
-    QPainter painter(&image);
-    // The drawing run traces every pixel: grey antialiasing fringes would become strokes.
-    painter.setRenderHint(QPainter::Antialiasing, false);
-    painter.setRenderHint(QPainter::TextAntialiasing, false);
-    renderer.render(&painter, QRectF(QPointF(0, 0), QSizeF(converted->size)));
-    painter.end();
-    return image;
 }
 
 // Qt's readers show what a cut-off file holds and fill the rest. A cut-off file is a damaged
@@ -197,23 +173,21 @@ std::optional<QImage> readRaster(const QByteArray& data) {
 
 }  // namespace
 
-std::optional<QImage> DecodePictureData(const QByteArray& data) {
+std::optional<QImage> DecodePictureData(const QByteArray& data,
+                                        const IsolationLimits& metafileLimits) {
     if (data.isEmpty()) {
         return std::nullopt;
     }
     if (DetectMetafile(data) != MetafileKind::None) {
-        return renderMetafile(data);
+        return RenderMetafile(data, QSize(kMaxPictureSide, kMaxPictureSide), kMaxPicturePixels,
+                              metafileLimits);
     }
     return readRaster(data);
 }
 
 std::optional<QImage> DecodePictureFile(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxPictureFileBytes) {
-        return std::nullopt;
-    }
-    const QByteArray data = file.read(kMaxPictureFileBytes + 1);
-    if (data.size() > kMaxPictureFileBytes) {
+    QByteArray data;
+    if (ReadRegularFile(path, data, kMaxPictureFileBytes) != FileRead::Read) {
         return std::nullopt;
     }
     return DecodePictureData(data);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "os/isolated_call.h"
+
 #include <QByteArray>
 #include <QImage>
 #include <QSize>
@@ -18,12 +20,14 @@ constexpr qint64 kMaxPictureFileBytes = 128LL * 1024 * 1024;
 
 // Decodes a picture of any supported format, recognised by its content rather than its name:
 // BMP and DIB (1, 4, 8, 16, 24 and 32 bits, RLE4 and RLE8), JPEG, GIF (the first frame), PNG,
-// ICO and CUR (the first image) through Qt's readers; Windows and enhanced metafiles rendered
-// at their own stored size. Nothing when the data is damaged, not a picture, or states a size
-// beyond the limits above (checked from the header, before any pixel is decoded).
-std::optional<QImage> DecodePictureData(const QByteArray& data);
-// Reads and decodes one file; nothing when it cannot be read, is larger than
-// kMaxPictureFileBytes, or cannot be decoded.
+// ICO and CUR (the first image) through Qt's readers; Windows and enhanced metafiles drawn at
+// their own stored size in a child process within `metafileLimits` (RenderMetafile). Nothing
+// when the data is damaged, not a picture, states a size beyond the limits above (checked from
+// the header, before any pixel is decoded), or is a metafile whose drawing exceeds its limits.
+std::optional<QImage> DecodePictureData(const QByteArray& data,
+                                        const IsolationLimits& metafileLimits = {});
+// Reads and decodes one file; nothing when it is no regular file (a named pipe is refused at
+// once), cannot be read, is larger than kMaxPictureFileBytes, or cannot be decoded.
 std::optional<QImage> DecodePictureFile(const QString& path);
 
 }  // namespace stylorex

@@ -2,12 +2,25 @@
 
 #include <QByteArrayView>
 #include <QString>
+#include <QStringList>
 
+#include <chrono>
 #include <filesystem>
 
 class QIODevice;
 
 namespace stylorex {
+
+// What a replace does when the path names a symbolic link.
+enum class SymbolicLinks {
+    // The link itself gives way to the new file; the file it pointed at stays untouched. For the
+    // files the program names and owns (the stored patterns): a link under such a name must not
+    // send the program's bytes into some other file.
+    Replace,
+    // The file the link points at is replaced and the link stays. For the settings file, which
+    // users keep as a link into a folder of their own (a dotfiles repository, a synced folder).
+    Follow,
+};
 
 // Replaces files whole or not at all. Every file the program writes goes through one.
 class AtomicFileWriter {
@@ -16,12 +29,11 @@ class AtomicFileWriter {
 
     // Makes the file at `path` hold `bytes`: they are written to a temporary file in the same
     // folder, flushed to disk and renamed over `path`, so a crash or a full disk leaves `path`
-    // with its old bytes or its new ones, never a part. A symbolic link is followed (the file
-    // it points at is replaced, the link stays); a replaced file keeps its permission bits, a
-    // new one gets those the user's umask allows of rw-rw-rw-. An existing file that may not be
-    // written is left alone. False when the file could not be replaced: the old file is then
-    // untouched and no temporary file remains.
-    bool replace(const QString& path, QByteArrayView bytes) const;
+    // with its old bytes or its new ones, never a part. A replaced file keeps its permission
+    // bits, a new one (and one that takes a link's place) gets those the user's umask allows of
+    // rw-rw-rw-. An existing file that may not be written is left alone. False when the file
+    // could not be replaced: the old file is then untouched and no temporary file remains.
+    bool replace(const QString& path, QByteArrayView bytes, SymbolicLinks links) const;
 
   protected:
     // The two steps where the system can fail a replace. The program's writer carries them out;
@@ -34,5 +46,12 @@ class AtomicFileWriter {
 
 // The writer the program's own files are written with.
 const AtomicFileWriter& SystemFileWriter();
+
+// Removes the temporary files that replaces of `paths` (with `links` as they were written) left
+// behind when their process was killed before the rename, as far as they are older than
+// `age`: a younger one may belong to a replace still going on in another process. Files of
+// other names are never touched. Each folder is listed once.
+void RemoveStaleTemporaryFiles(const QStringList& paths, SymbolicLinks links,
+                               std::chrono::seconds age = std::chrono::minutes(1));
 
 }  // namespace stylorex

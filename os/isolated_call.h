@@ -21,8 +21,9 @@ struct IsolationLimits {
 // Runs `work` in a child process and returns its answer, so that a library that crashes,
 // hangs or runs out of memory on hostile input cannot take this process down with it.
 // Nothing comes back when the work crashes, exceeds a limit, or returns an empty answer.
-// `work` runs in a copy of this process made by fork(): it must not touch widgets or other
-// threads' state; plain C libraries and memory are fine.
+// `work` runs in a copy of this process made by fork(): it must not touch widgets, the window
+// system or other threads' state; plain C libraries, memory, and Qt's images, painter and SVG
+// renderer are fine.
 std::optional<QByteArray> RunIsolated(const std::function<QByteArray()>& work,
                                       const IsolationLimits& limits = {});
 

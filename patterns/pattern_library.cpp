@@ -9,9 +9,14 @@
 #include "imaging/picture_decoder.h"
 #include "os/program_folder.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
+
+#include <algorithm>
+#include <utility>
+#include <vector>
 
 namespace stylorex {
 
@@ -30,6 +35,28 @@ QStringList patternFolders(const QString& programFolder) {
         return {programFolder, perUser};
     }
     return {perUser, programFolder};
+}
+
+// The files of `slot` in both folders, the one the last store wrote first: newest first, and
+// in a tie the folder a store would write to now before the other, JPEG before BMP. A store
+// whose JPEG could not be written leaves an older JPEG beside its BMP.
+QStringList storedFiles(const QString& programFolder, int slot) {
+    std::vector<std::pair<QString, QDateTime>> files;
+    for (const QString& folder : patternFolders(programFolder)) {
+        for (const QString& extension : {kJpegExtension, kBmpExtension}) {
+            const QString path = JoinPath(folder, PatternFileName(slot, extension));
+            if (PatternFileExists(path)) {
+                files.emplace_back(path, QFileInfo(path).lastModified());
+            }
+        }
+    }
+    std::stable_sort(files.begin(), files.end(),
+                     [](const auto& a, const auto& b) { return a.second > b.second; });
+    QStringList paths;
+    for (const auto& file : files) {
+        paths << file.first;
+    }
+    return paths;
 }
 
 void showProgress(WindowText& window, const QString& status, const QString& tag) {
@@ -75,6 +102,20 @@ bool PatternFileExists(const QString& path) {
     return info.exists() && info.isFile();
 }
 
+void RemoveStalePatternTemporaries(const QString& programFolder) {
+    // Slot 0 is stored while nothing is selected, 1 to 7 from the list.
+    constexpr int kLastSlot = 7;
+    QStringList paths;
+    for (const QString& folder : patternFolders(programFolder)) {
+        for (int slot = 0; slot <= kLastSlot; ++slot) {
+            for (const QString& extension : {kJpegExtension, kBmpExtension}) {
+                paths << JoinPath(folder, PatternFileName(slot, extension));
+            }
+        }
+    }
+    RemoveStaleTemporaryFiles(paths, kImageFileLinks);
+}
+
 void StorePattern(PatternContext& context, std::int16_t index) {
     // A store commits the picture and writes the caption and status that the run is using.
     if (context.run.inProgress()) {
@@ -112,22 +153,19 @@ void LoadPattern(PatternContext& context, std::int16_t index) {
     if (context.run.inProgress()) {
         return;
     }
-    const int slot = index + 1;
-    QString found;
-    for (const QString& folder : patternFolders(context.programFolder)) {
-        for (const QString& extension : {kJpegExtension, kBmpExtension}) {
-            const QString path = JoinPath(folder, PatternFileName(slot, extension));
-            if (found.isEmpty() && PatternFileExists(path)) {
-                found = path;
-            }
-        }
-    }
-    if (found.isEmpty()) {
+    const QStringList candidates = storedFiles(context.programFolder, index + 1);
+    if (candidates.isEmpty()) {
         context.dialogs.message(QStringLiteral("登録されていません"), QStringLiteral("定型ロード"));
         return;
     }
     showProgress(context.window, QStringLiteral("ロード中"), QStringLiteral("[定型ロード中]"));
-    const std::optional<QImage> image = DecodePictureFile(found);
+    std::optional<QImage> image;
+    for (const QString& path : candidates) {
+        image = DecodePictureFile(path);
+        if (image) {
+            break;
+        }
+    }
     if (!image) {
         showProgress(context.window, QStringLiteral("ロード失敗"),
                      QStringLiteral("[定型ロード失敗]"));

@@ -35,8 +35,8 @@ struct PatternContext {
 
 // Where the pattern files lie. Stores go to the program folder while it can be written, else
 // to the per-user data folder ($XDG_DATA_HOME/stylorex/, by default ~/.local/share/stylorex/).
-// Loads look first in the folder a store would write to now, then in the other one, so that
-// the most recent store of a slot is the one loaded back.
+// Loads take the newest file of the slot in either folder, JPEG or BMP, so that the most recent
+// store of a slot is the one loaded back, and try the next one when a file cannot be read.
 QString PerUserPatternFolder();
 QString PatternStoreFolder(const QString& programFolder);
 // " N.jpg" / " N.bmp" for slot N (the space stands where a negative number's sign would).
@@ -48,5 +48,8 @@ void StorePattern(PatternContext& context, std::int16_t index);
 void LoadPattern(PatternContext& context, std::int16_t index);
 // True when a plain file (not a folder) exists at `path`.
 bool PatternFileExists(const QString& path);
+// Removes the temporary files that stores killed before their end left beside the pattern
+// files of slots 0 to 7, in both folders (RemoveStaleTemporaryFiles).
+void RemoveStalePatternTemporaries(const QString& programFolder);
 
 }  // namespace stylorex

@@ -1,14 +1,12 @@
 #include "settings/ini_profile.h"
 
-#include <QFile>
+#include "os/regular_file.h"
 
 #include <cerrno>
 #include <cstring>
 #include <vector>
 
-#include <fcntl.h>
 #include <iconv.h>
-#include <unistd.h>
 
 namespace stylorex {
 
@@ -221,35 +219,24 @@ bool endsInsideDoubleByte(std::string_view text) {
 // ---------------------------------------------------------------------------------------------
 // Files
 
+// Far beyond any settings file; a larger file is not taken for one.
+constexpr qint64 kMaxProfileBytes = 16 * 1024 * 1024;
+
 enum class ReadState { Read, Missing, Failed };
 
 ReadState readFile(const QString& fileName, std::string& bytes) {
-    bytes.clear();
-    const QByteArray path = QFile::encodeName(fileName);
-    if (path.isEmpty()) {
-        return ReadState::Missing;
-    }
-    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        return (errno == ENOENT || errno == ENOTDIR) ? ReadState::Missing : ReadState::Failed;
-    }
-    char buffer[65536];
-    for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n < 0) {
-            ::close(fd);
-            return ReadState::Failed;
-        }
-        if (n == 0) {
+    QByteArray read;
+    const FileRead result = ReadRegularFile(fileName, read, kMaxProfileBytes);
+    bytes.assign(read.constData(), static_cast<std::size_t>(read.size()));
+    switch (result) {
+        case FileRead::Read:
+            return ReadState::Read;
+        case FileRead::Missing:
+            return ReadState::Missing;
+        case FileRead::Refused:
             break;
-        }
-        bytes.append(buffer, static_cast<std::size_t>(n));
     }
-    ::close(fd);
-    return ReadState::Read;
+    return ReadState::Failed;
 }
 
 std::optional<std::string> readValue(const char* appName, const char* keyName,
@@ -493,8 +480,12 @@ std::uint32_t GetPrivateProfileIntA(const char* appName, const char* keyName,
     return negative ? 0u - number : number;
 }
 
-bool WritePrivateProfileStringA(const char* appName, const char* keyName, const char* value,
-                                const QString& fileName, const AtomicFileWriter& writer) {
+ProfileTransaction::ProfileTransaction(const QString& fileName) : readFrom_(fileName) {
+    readable_ = readFile(fileName, original_) != ReadState::Failed;
+    bytes_ = original_;
+}
+
+bool ProfileTransaction::write(const char* appName, const char* keyName, const char* value) {
     if (appName == nullptr || !profile_bytes::CanWriteSection(appName)) {
         return false;
     }
@@ -504,23 +495,31 @@ bool WritePrivateProfileStringA(const char* appName, const char* keyName, const 
     if (keyName != nullptr && value != nullptr && !profile_bytes::CanWriteValue(value)) {
         return false;
     }
-    std::string file;
-    const ReadState state = readFile(fileName, file);
-    if (state == ReadState::Failed) {
+    if (keyName == nullptr) {
+        profile_bytes::DeleteSection(bytes_, appName);
+    } else if (value == nullptr) {
+        profile_bytes::DeleteEntry(bytes_, appName, keyName);
+    } else {
+        profile_bytes::SetEntry(bytes_, appName, keyName, value);
+    }
+    return true;
+}
+
+bool ProfileTransaction::commit(const QString& fileName, const AtomicFileWriter& writer) const {
+    if (!readable_) {
         return false;
     }
-    bool changed = false;
-    if (keyName == nullptr) {
-        changed = profile_bytes::DeleteSection(file, appName);
-    } else if (value == nullptr) {
-        changed = profile_bytes::DeleteEntry(file, appName, keyName);
-    } else {
-        changed = profile_bytes::SetEntry(file, appName, keyName, value);
-    }
-    if (!changed) {
+    if (fileName == readFrom_ && bytes_ == original_) {
         return true;
     }
-    return writer.replace(fileName, QByteArrayView(file.data(), qsizetype(file.size())));
+    return writer.replace(fileName, QByteArrayView(bytes_.data(), qsizetype(bytes_.size())),
+                          kProfileFileLinks);
+}
+
+bool WritePrivateProfileStringA(const char* appName, const char* keyName, const char* value,
+                                const QString& fileName, const AtomicFileWriter& writer) {
+    ProfileTransaction file(fileName);
+    return file.write(appName, keyName, value) && file.commit(fileName, writer);
 }
 
 QByteArray ToAnsiCodePage(const QString& text) {

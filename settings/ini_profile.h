@@ -28,8 +28,9 @@
 //   would break the file: such a write is refused and reports failure;
 // - the file is replaced atomically (AtomicFileWriter: a temporary file in the same folder is
 //   written, flushed to disk and renamed over the original), so a crash or a full disk never
-//   leaves a half-written or empty settings file. A file that exists but cannot be read is
-//   never replaced.
+//   leaves a half-written or empty settings file; a symbolic link is followed, so a settings
+//   file kept as a link into another folder stays one. A file that exists but cannot be read
+//   (also one that is no regular file, such as a named pipe) is never replaced.
 
 #include "os/atomic_file.h"
 
@@ -42,6 +43,9 @@
 #include <string_view>
 
 namespace stylorex {
+
+// How profile files are replaced: through a symbolic link, so that a link stays one.
+constexpr SymbolicLinks kProfileFileLinks = SymbolicLinks::Follow;
 
 // Copies the value of key keyName in section appName of fileName, or defaultValue (without its
 // trailing spaces) when the file, the section or the key is missing, into returnedString: at
@@ -65,6 +69,27 @@ std::uint32_t GetPrivateProfileIntA(const char* appName, const char* keyName,
 bool WritePrivateProfileStringA(const char* appName, const char* keyName, const char* value,
                                 const QString& fileName,
                                 const AtomicFileWriter& writer = SystemFileWriter());
+
+// A profile file held in memory: read once, changed by any number of writes, then written with
+// one atomic replace, so that the changes reach the file all together or not at all.
+class ProfileTransaction {
+  public:
+    // Reads `fileName`; a missing file starts empty.
+    explicit ProfileTransaction(const QString& fileName);
+    // As WritePrivateProfileStringA, on the bytes held. False when the write is refused (names
+    // or value that would break the file); nothing changes then.
+    bool write(const char* appName, const char* keyName, const char* value);
+    // Makes the file `fileName` hold the bytes, replacing it through `writer`; nothing is
+    // written when they are the bytes read from that same file. False when the file read
+    // exists but could not be read, or the replace failed.
+    bool commit(const QString& fileName, const AtomicFileWriter& writer) const;
+
+  private:
+    QString readFrom_;
+    bool readable_ = false;
+    std::string original_;
+    std::string bytes_;
+};
 
 // The program's text to CP932 and back, through iconv. A character that CP932 cannot hold is
 // written as '?'. On the way back, a byte sequence that is not CP932 becomes U+FFFD and an

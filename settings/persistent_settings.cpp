@@ -5,7 +5,6 @@
 #include "settings/ini_profile.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 
 #include <limits>
@@ -75,14 +74,6 @@ bool readFlag(clsIniFile& ini, const NumberSetting& setting) {
     return readSetting(ini, setting) != 0;
 }
 
-bool writeNumber(clsIniFile& ini, const NumberSetting& setting, const IniValue& value) {
-    return ini.SetValue(value, QString(), QString(), QLatin1String(setting.key));
-}
-
-bool writeFlag(clsIniFile& ini, const NumberSetting& setting, bool on) {
-    return writeNumber(ini, setting, std::int32_t{on ? -1 : 0});
-}
-
 // LastText holds the text tool's text, which may have several lines, in one entry line.
 // A text without line breaks is stored as it is, so a one-line text, and any value written
 // before this rule, read back unchanged (a Windows path such as C:\temp included). A text with
@@ -135,16 +126,25 @@ QString decodeLastText(const QString& stored) {
     return text;
 }
 
-// Writes a text entry. The store reports false also for a text that reads as a number beyond
-// 32 bits (its entry is written all the same), so a failure is confirmed by reading back what
-// the file holds.
-bool writeText(clsIniFile& ini, const QString& key, const QString& text) {
-    if (ini.SetValue(text, QString(), QString(), key)) {
-        return true;
-    }
-    const QString expected = FromAnsiCodePage(ToAnsiCodePage(text).left(254));
-    const QString missing = expected.isEmpty() ? QStringLiteral("-") : QString();
-    return ini.GetStrValue(QString(), QString(), key, missing) == expected;
+// One entry a save writes: its section, its key and the value's text form.
+struct SavedEntry {
+    QString section;
+    QString key;
+    QString text;
+};
+
+SavedEntry numberEntry(const QString& section, const NumberSetting& setting,
+                       const IniValue& value) {
+    return {section, QLatin1String(setting.key), IniTextForm(value).value_or(QString())};
+}
+
+// A flag is saved as -1 when set.
+SavedEntry flagEntry(const QString& section, const NumberSetting& setting, bool on) {
+    return numberEntry(section, setting, std::int32_t{on ? -1 : 0});
+}
+
+SavedEntry textEntry(const QString& section, const QString& key, const QString& text) {
+    return {section, key, text};
 }
 
 // Whether the settings file can be written at path: a file can be made in its folder, and an
@@ -155,6 +155,10 @@ bool canWriteSettingsAt(const QString& path) {
         return false;
     }
     return FolderAcceptsFiles(info.absolutePath());
+}
+
+QString settingsFileName() {
+    return ProgramBaseName() + QStringLiteral(".ini");
 }
 
 QString userConfigFolder() {
@@ -168,12 +172,32 @@ QString userConfigFolder() {
 }  // namespace
 
 QString SettingsFilePath(const QString& programFolder) {
-    const QString name = ProgramBaseName() + QStringLiteral(".ini");
-    const QString beside = JoinPath(programFolder, name);
+    const QString beside = JoinPath(programFolder, settingsFileName());
     if (canWriteSettingsAt(beside)) {
         return beside;
     }
-    return JoinPath(userConfigFolder(), name);
+    return JoinPath(userConfigFolder(), settingsFileName());
+}
+
+QString SettingsFileToRead(const QString& programFolder) {
+    const QString written = SettingsFilePath(programFolder);
+    const QString beside = JoinPath(programFolder, settingsFileName());
+    const QString other =
+        written == beside ? JoinPath(userConfigFolder(), settingsFileName()) : beside;
+    const QFileInfo writtenInfo(written);
+    const QFileInfo otherInfo(other);
+    const auto readable = [](const QFileInfo& info) { return info.isFile() && info.isReadable(); };
+    if (readable(otherInfo) &&
+        (!readable(writtenInfo) || otherInfo.lastModified() > writtenInfo.lastModified())) {
+        return other;
+    }
+    return written;
+}
+
+void RemoveStaleSettingsTemporaries(const QString& programFolder) {
+    RemoveStaleTemporaryFiles({JoinPath(programFolder, settingsFileName()),
+                               JoinPath(userConfigFolder(), settingsFileName())},
+                              kProfileFileLinks);
 }
 
 void LoadSettings(SettingVariables& settings, SettingsControls& controls, const QString& iniPath) {
@@ -216,35 +240,36 @@ void LoadSettings(SettingVariables& settings, SettingsControls& controls, const 
 
 bool SaveSettings(const SettingVariables& settings, const SettingsControls& controls,
                   const QString& iniPath, const AtomicFileWriter& writer) {
+    const QFont font = controls.pictureFont();
+    // Every entry the save writes, in the order a new file lists them.
+    const SavedEntry entries[] = {
+        numberEntry(kSectionPickUpPattern, kPattern, settings.PickUpPattern),
+        numberEntry(kSectionPickUpPattern, kBlackUpper, settings.BlackUpper),
+        numberEntry(kSectionPickUpPattern, kWhiteUpper, settings.WhiteUpper),
+        flagEntry(kSectionFont, kItalic, font.italic()),
+        flagEntry(kSectionFont, kBold, font.bold()),
+        textEntry(kSectionFont, kKeyName, font.family()),
+        numberEntry(kSectionFont, kSize, static_cast<float>(font.pointSizeF())),
+        flagEntry(kSectionFont, kStrikethru, font.strikeOut()),
+        flagEntry(kSectionFont, kUnderline, font.underline()),
+        flagEntry(kSectionFont, kTransparent, controls.fontTransparent()),
+        textEntry(kSectionOther, kKeyLastText, encodeLastText(controls.inputText())),
+        numberEntry(kSectionOther, kScanPattern, settings.ScanPattern),
+        numberEntry(kSectionOther, kWaitTime, settings.WaitTime),
+        numberEntry(kSectionOther, kCanvasHeight, settings.CanvasHeight),
+        numberEntry(kSectionOther, kCanvasWidth, settings.CanvasWidth),
+    };
+
     // The per-user folder may not exist yet; the program folder always does.
     QDir().mkpath(QFileInfo(iniPath).absolutePath());
-
-    clsIniFile ini(writer);
-    ini.PathIniFile(iniPath);
-    bool written = true;
-
-    ini.Section(kSectionPickUpPattern);
-    written &= writeNumber(ini, kPattern, settings.PickUpPattern);
-    written &= writeNumber(ini, kBlackUpper, settings.BlackUpper);
-    written &= writeNumber(ini, kWhiteUpper, settings.WhiteUpper);
-
-    const QFont font = controls.pictureFont();
-    ini.Section(kSectionFont);
-    written &= writeFlag(ini, kItalic, font.italic());
-    written &= writeFlag(ini, kBold, font.bold());
-    written &= writeText(ini, kKeyName, font.family());
-    written &= writeNumber(ini, kSize, static_cast<float>(font.pointSizeF()));
-    written &= writeFlag(ini, kStrikethru, font.strikeOut());
-    written &= writeFlag(ini, kUnderline, font.underline());
-    written &= writeFlag(ini, kTransparent, controls.fontTransparent());
-
-    ini.Section(kSectionOther);
-    written &= writeText(ini, kKeyLastText, encodeLastText(controls.inputText()));
-    written &= writeNumber(ini, kScanPattern, settings.ScanPattern);
-    written &= writeNumber(ini, kWaitTime, settings.WaitTime);
-    written &= writeNumber(ini, kCanvasHeight, settings.CanvasHeight);
-    written &= writeNumber(ini, kCanvasWidth, settings.CanvasWidth);
-    return written;
+    ProfileTransaction file(iniPath);
+    bool allTaken = true;
+    for (const SavedEntry& entry : entries) {
+        allTaken &= file.write(ToAnsiCodePage(entry.section).constData(),
+                               ToAnsiCodePage(entry.key).constData(),
+                               ToAnsiCodePage(entry.text).constData());
+    }
+    return file.commit(iniPath, writer) && allTaken;
 }
 
 }  // namespace stylorex

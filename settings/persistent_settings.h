@@ -37,21 +37,34 @@ class SettingsControls {
     virtual void processEvents() = 0;
 };
 
-// Where the settings file is, for the load and the save alike: the program folder (the
-// executable's, ProgramFolder()) + base name + ".ini" when a file can be written there (the
-// folder takes a new file, and an existing settings file is not write-protected); otherwise the
-// same name in the per-user configuration folder ($XDG_CONFIG_HOME/stylorex, or
-// ~/.config/stylorex when that variable is unset or relative). The answer is the same at every
-// start while the program folder stays as it is, so the next start reads what the last exit
-// saved.
+// Where the save writes the settings file: the program folder (the executable's,
+// ProgramFolder()) + base name + ".ini" when a file can be written there (the folder takes a
+// new file, and an existing settings file is not write-protected); otherwise the same name in
+// the per-user configuration folder ($XDG_CONFIG_HOME/stylorex, or ~/.config/stylorex when that
+// variable is unset or relative).
 QString SettingsFilePath(const QString& programFolder = ProgramFolder());
+
+// Where the load reads the settings file: of the two places above, the one whose file was
+// saved last, among those that hold a readable file (in a tie the place a save would write
+// to). A file beside the executable is read also while its folder cannot be written, and the
+// changes saved per user meanwhile win over it once the folder can be written again, so no
+// saved change is lost whichever place the last save could reach.
+QString SettingsFileToRead(const QString& programFolder = ProgramFolder());
+
+// Removes the temporary files that saves killed before their end left beside the settings
+// file, in both places (RemoveStaleTemporaryFiles).
+void RemoveStaleSettingsTemporaries(const QString& programFolder = ProgramFolder());
 
 // Reads every setting into the variables and the controls. A value out of range in a
 // hand-edited file takes the setting's default (a font size out of range keeps the font's).
 void LoadSettings(SettingVariables& settings, SettingsControls& controls, const QString& iniPath);
 
-// Writes all fifteen entries through `writer`, making the file's folder when it is missing.
-// Returns false when any entry could not be written; the entries written before stay.
+// Writes every entry in one transaction: the file is read, the entries are set on it in memory
+// (every line they do not change stays byte for byte) and the result replaces the file at once
+// through `writer`, so a save killed at any moment leaves the old file or the new one, never a
+// mix. Makes the file's folder when it is missing. Returns false when the file could not be
+// written (nothing of the save reaches it then) or an entry could not stand in the file (the
+// others are written).
 bool SaveSettings(const SettingVariables& settings, const SettingsControls& controls,
                   const QString& iniPath, const AtomicFileWriter& writer = SystemFileWriter());
 

@@ -122,6 +122,10 @@ QString frmGraph::settingsPath() const {
     return settingsPath_.isEmpty() ? SettingsFilePath(programFolder_) : settingsPath_;
 }
 
+QString frmGraph::settingsPathToRead() const {
+    return settingsPath_.isEmpty() ? SettingsFileToRead(programFolder_) : settingsPath_;
+}
+
 void frmGraph::load() {
     // 1. Start-up selections; the combo boxes' handlers run as for a user's choice.
     ui_->ListFixed->setCurrentRow(0);
@@ -135,7 +139,10 @@ void frmGraph::load() {
     placeAtScreenRightEdge();
     // 5. The painter holds picSRC through PainterControls from its construction on.
     // 6.
-    LoadSettings(settings_, *this, settingsPath());
+    LoadSettings(settings_, *this, settingsPathToRead());
+    // Saves and stores killed before their rename left temporary files beside their files.
+    RemoveStaleSettingsTemporaries(programFolder_);
+    RemoveStalePatternTemporaries(programFolder_);
     // 7. txtInput shows its text in the face the text tool draws with.
     const QFont canvasFont = ui_->picSRC->font();
     QFont inputFont = ui_->txtInput->font();

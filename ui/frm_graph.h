@@ -32,10 +32,11 @@ class frmGraph : public QMainWindow, public WindowText, public SettingsControls 
                       QWidget* parent = nullptr);
     ~frmGraph() override;
 
-    // Where load reads and unload writes the settings; SettingsFilePath() of the program folder
-    // unless set.
+    // Where load reads and unload writes the settings when set; otherwise load reads
+    // SettingsFileToRead() and unload writes SettingsFilePath() of the program folder.
     void setSettingsPath(const QString& path) { settingsPath_ = path; }
     QString settingsPath() const;
+    QString settingsPathToRead() const;
     // The folder that holds the settings file and the stored patterns while it can be written;
     // the executable's (ProgramFolder()) unless set.
     void setProgramFolder(const QString& folder) { programFolder_ = folder; }

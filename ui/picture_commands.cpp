@@ -108,18 +108,22 @@ bool PastePicture(PictureBox& picture, const QMimeData* data) {
     if (data->hasText() && !data->text().isEmpty()) {
         return false;
     }
-    // Picture bytes offered under an image type go through the same checked decoder as files;
-    // a picture object is taken when no such bytes decode.
+    // Picture bytes offered under an image type go through the same checked decoder as files,
+    // and only through it: Qt's own picture object of such bytes shows a damaged picture's
+    // missing part as black. A picture object is taken only where no bytes come with it (a
+    // picture this program's own process put on the clipboard).
     std::optional<QImage> image;
+    bool bytesOffered = false;
     for (const QString& format : data->formats()) {
         if (format.startsWith(QStringLiteral("image/"))) {
+            bytesOffered = true;
             image = DecodePictureData(data->data(format));
             if (image) {
                 break;
             }
         }
     }
-    if (!image && data->hasImage()) {
+    if (!bytesOffered && data->hasImage()) {
         const QImage offered = qvariant_cast<QImage>(data->imageData());
         if (!offered.isNull() && offered.width() <= kMaxPictureSide &&
             offered.height() <= kMaxPictureSide &&

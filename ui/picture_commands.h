@@ -43,7 +43,7 @@ bool LoadPictureFromDialog(PictureBox& picture, QString& lastChosenFile, QWidget
 // Pastes from the system clipboard.
 bool PastePicture(PictureBox& picture);
 // Makes the picture of `data` the background. Nothing when `data` holds (non-empty) plain
-// text, also beside a picture, or no decodable picture.
+// text, also beside a picture, or no picture that passes the checks a loaded file passes.
 bool PastePicture(PictureBox& picture, const QMimeData* data);
 
 // AutoRedraw on, Cls, no background picture, text position (0, 0): an all-white canvas.

@@ -3,10 +3,15 @@
 #include <QFile>
 #include <QRandomGenerator>
 
+#include <algorithm>
 #include <cerrno>
+#include <ctime>
+#include <map>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <system_error>
+#include <vector>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -18,11 +23,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The file a replace of `fileName` writes: the one a symbolic link points at, else itself.
-std::optional<fs::path> replacedFile(const QString& fileName) {
+// The file a replace of `fileName` writes: with links followed, the one a symbolic link points
+// at; otherwise the name itself.
+std::optional<fs::path> replacedFile(const QString& fileName, SymbolicLinks links) {
     fs::path target(QFile::encodeName(fileName).toStdString());
     std::error_code error;
-    if (fs::is_symlink(target, error)) {
+    if (links == SymbolicLinks::Follow && fs::is_symlink(target, error)) {
         target = fs::weakly_canonical(target, error);
         if (error) {
             return std::nullopt;
@@ -31,15 +37,28 @@ std::optional<fs::path> replacedFile(const QString& fileName) {
     return target;
 }
 
+// A temporary file is named "." + the target's name + "." + six of these characters.
+constexpr std::string_view kTemporaryCharacters = "abcdefghijklmnopqrstuvwxyz0123456789";
+constexpr std::size_t kTemporarySuffixLength = 6;
+
+std::string temporaryPrefix(const fs::path& target) {
+    return "." + target.filename().string() + ".";
+}
+
+bool isTemporaryOf(const std::string& name, const std::string& prefix) {
+    return name.size() == prefix.size() + kTemporarySuffixLength && name.starts_with(prefix) &&
+           name.find_first_not_of(kTemporaryCharacters, prefix.size()) == std::string::npos;
+}
+
 // Makes a new file beside `target`, hidden and named after it, with the permission bits that
 // the umask allows of rw-rw-rw-. Returns its descriptor and fills `path`, or -1.
 int createTemporaryBeside(const fs::path& target, const fs::path& folder, fs::path& path) {
     constexpr int kAttempts = 100;
-    static constexpr char kDigits[] = "abcdefghijklmnopqrstuvwxyz0123456789";
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
-        std::string name = "." + target.filename().string() + ".";
-        for (int i = 0; i < 6; ++i) {
-            name += kDigits[QRandomGenerator::global()->bounded(int(sizeof kDigits - 1))];
+        std::string name = temporaryPrefix(target);
+        for (std::size_t i = 0; i < kTemporarySuffixLength; ++i) {
+            name += kTemporaryCharacters[std::size_t(
+                QRandomGenerator::global()->bounded(int(kTemporaryCharacters.size())))];
         }
         path = folder / name;
         const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
@@ -60,8 +79,9 @@ void syncFolder(const fs::path& folder) {
 
 }  // namespace
 
-bool AtomicFileWriter::replace(const QString& path, QByteArrayView bytes) const {
-    const std::optional<fs::path> target = replacedFile(path);
+bool AtomicFileWriter::replace(const QString& path, QByteArrayView bytes,
+                               SymbolicLinks links) const {
+    const std::optional<fs::path> target = replacedFile(path, links);
     if (!target) {
         return false;
     }
@@ -72,7 +92,8 @@ bool AtomicFileWriter::replace(const QString& path, QByteArrayView bytes) const 
 
     std::optional<mode_t> keptMode;
     struct stat status {};
-    if (::stat(target->c_str(), &status) == 0) {
+    // A link still there is one to be replaced: the new file takes its place as a new file.
+    if (::lstat(target->c_str(), &status) == 0 && !S_ISLNK(status.st_mode)) {
         // A file its owner made read-only is left alone, as the system's own tools would.
         if (::access(target->c_str(), W_OK) != 0) {
             return false;
@@ -122,6 +143,33 @@ bool AtomicFileWriter::write(QIODevice& file, QByteArrayView bytes) const {
 
 bool AtomicFileWriter::rename(const fs::path& from, const fs::path& to) const {
     return ::rename(from.c_str(), to.c_str()) == 0;
+}
+
+void RemoveStaleTemporaryFiles(const QStringList& paths, SymbolicLinks links,
+                               std::chrono::seconds age) {
+    std::map<fs::path, std::vector<std::string>> prefixesByFolder;
+    for (const QString& path : paths) {
+        if (const std::optional<fs::path> target = replacedFile(path, links)) {
+            const fs::path folder = target->parent_path();
+            prefixesByFolder[folder.empty() ? fs::path(".") : folder].push_back(
+                temporaryPrefix(*target));
+        }
+    }
+    const std::time_t before = std::time(nullptr) - age.count();
+    for (const auto& [folder, prefixes] : prefixesByFolder) {
+        std::error_code error;
+        for (const fs::directory_entry& entry : fs::directory_iterator(folder, error)) {
+            const std::string name = entry.path().filename().string();
+            struct stat status {};
+            if (std::any_of(
+                    prefixes.begin(), prefixes.end(),
+                    [&](const std::string& prefix) { return isTemporaryOf(name, prefix); }) &&
+                ::lstat(entry.path().c_str(), &status) == 0 && S_ISREG(status.st_mode) &&
+                status.st_mtime < before) {
+                ::unlink(entry.path().c_str());
+            }
+        }
+    }
 }
 
 const AtomicFileWriter& SystemFileWriter() {

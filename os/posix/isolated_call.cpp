@@ -1,5 +1,7 @@
 #include "os/isolated_call.h"
 
+#include <QThreadPool>
+
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -23,6 +25,9 @@
 namespace stylorex {
 
 namespace {
+
+// Far longer than the image conversions Qt hands to its pool take.
+constexpr int kPoolEndWaitMs = 1000;
 
 void limitChild(const IsolationLimits& limits) {
     if (limits.cpuSeconds > 0) {
@@ -79,6 +84,10 @@ std::optional<QByteArray> RunIsolated(const std::function<QByteArray()>& work,
     // A library that ends the child with exit() flushes the child's copy of stdio buffers:
     // empty them first so nothing is written twice.
     std::fflush(nullptr);
+    // Qt spreads the conversion of a large image over its global thread pool. The child has
+    // none of the pool's threads while the pool still counts on its idle ones, so work handed
+    // to them there would never run: end them here, and the child's pool starts its own.
+    QThreadPool::globalInstance()->waitForDone(kPoolEndWaitMs);
     const pid_t child = ::fork();
     if (child < 0) {
         ::close(fds[0]);

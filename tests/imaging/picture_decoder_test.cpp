@@ -3,9 +3,17 @@
 #include "imaging/metafile_converter.h"
 #include "tests/support/picture_files.h"
 
+#include <QFile>
 #include <QGuiApplication>
 #include <QTemporaryDir>
 #include <QtEndian>
+
+#include <chrono>
+#include <future>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -98,6 +106,19 @@ TEST(PictureDecoder, EnhancedMetafileRendersAtItsStoredSize) {
     expectBlackRectangleOnWhite(decoded(emf), QSize(150, 90), QRect(30, 20, 50, 40));
 }
 
+// The drawing of a converted metafile runs in the child as well: a file whose drawing alone
+// outlasts the limit is refused once the limit is reached, not drawn while the window waits.
+TEST(PictureDecoder, AMetafileWhoseDrawingOutlastsTheLimitIsRefusedWithinIt) {
+    IsolationLimits limits;
+    limits.timeoutMs = 1000;
+    // Converted in a few tens of milliseconds, drawn in seconds.
+    const QByteArray slow = WidePenEmf(1000, 1000, 10000);
+    ASSERT_TRUE(DecodePictureData(WidePenEmf(200, 200, 5), limits));
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_FALSE(DecodePictureData(slow, limits));
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(4));
+}
+
 TEST(PictureDecoder, HeadersStatingHugePicturesAreRefused) {
     EXPECT_FALSE(DecodePictureData(HugeBmpHeader(30000, 30000)));
     EXPECT_FALSE(DecodePictureData(HugePngHeader(30000, 30000)));
@@ -163,6 +184,23 @@ TEST(PictureDecoder, FilesAreReadByContentWhateverTheirName) {
     EXPECT_TRUE(SamePixels(*image, ReferencePicture(8, 8, 4)));
     EXPECT_FALSE(DecodePictureFile(dir.filePath(QStringLiteral("missing.bmp"))));
     EXPECT_FALSE(DecodePictureFile(dir.path()));
+}
+
+// Opening a named pipe for reading waits for a writer: the decoder must not.
+TEST(PictureDecoder, ANamedPipeIsRefusedAtOnce) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QByteArray fifo = QFile::encodeName(dir.filePath(QStringLiteral("x.bmp")));
+    ASSERT_EQ(::mkfifo(fifo.constData(), 0600), 0);
+    std::future<bool> decoded = std::async(
+        std::launch::async, [&] { return DecodePictureFile(QFile::decodeName(fifo)).has_value(); });
+    if (decoded.wait_for(std::chrono::seconds(5)) != std::future_status::ready) {
+        // Free the reader so the test can end, then report the wait.
+        const int writer = ::open(fifo.constData(), O_WRONLY);
+        ::close(writer);
+        ADD_FAILURE() << "the decoder waited for a writer of the pipe";
+    }
+    EXPECT_FALSE(decoded.get());
 }
 
 }  // namespace

@@ -7,13 +7,15 @@
 #include "engine/run_state.h"
 #include "imaging/picture_decoder.h"
 #include "os/program_folder.h"
-#include "tests/patterns/permission_guard.h"
+#include "tests/support/permission_guard.h"
 #include "tests/support/recording_dialogs.h"
 #include "tests/support/recording_window.h"
 
 #include <QApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QPainter>
 #include <QTemporaryDir>
 
@@ -32,6 +34,24 @@ const Message kEmptySlotMessage{QStringLiteral("登録されていません"), Q
 
 bool FailingJpeg(const QImage&, int, int, const QString&, quint8, int) {
     return false;
+}
+
+bool WriteFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+           file.write(bytes) == bytes.size();
+}
+
+QByteArray fileBytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Stands in for the time between two stores, which a fast test does not leave.
+void setModified(const QString& path, const QDateTime& time) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(file.setFileTime(time, QFileDevice::FileModificationTime));
 }
 
 // Black line art on white: a frame, a diagonal and a cross, different for each `variant`.
@@ -219,19 +239,46 @@ TEST_F(PatternLibraryTest, FailingJpegFallsBackToBmpWithOneMessagePerStore) {
     EXPECT_EQ(dialogs_.messages.size(), 2u);
 }
 
-TEST_F(PatternLibraryTest, AfterABmpFallbackTheOlderJpegStaysAndIsLoaded) {
+// A JPEG that cannot be replaced (write-protected, say) stays beside the BMP the store falls
+// back to; the load brings back what the store wrote, and a file that cannot be read gives way
+// to the other one.
+TEST_F(PatternLibraryTest, LoadBringsBackWhatTheLastStoreWroteAndPassesOverADamagedFile) {
     DrawLineArt(picture_, 0);
     StorePattern(context_, 1);
-    const QImage jpegPicture = picture_.persistentImage();
+    setModified(inProgram(QStringLiteral(" 2.jpg")), QDateTime::currentDateTime().addSecs(-60));
     picture_.setPicture(QImage());
     DrawLineArt(picture_, 5);
+    const QImage bmpPicture = picture_.persistentImage();
     context_.saveJpeg = FailingJpeg;
     StorePattern(context_, 1);
     ASSERT_TRUE(PatternFileExists(inProgram(QStringLiteral(" 2.jpg"))));
-    ASSERT_TRUE(PatternFileExists(inProgram(QStringLiteral(" 2.bmp"))));
     picture_.setPicture(QImage());
     LoadPattern(context_, 1);
-    EXPECT_TRUE(SameLinePixels(jpegPicture, picture_.persistentImage(), true));
+    EXPECT_EQ(picture_.persistentImage(), bmpPicture);
+
+    // A damaged JPEG, newer than the BMP beside it.
+    ASSERT_TRUE(WriteFile(inProgram(QStringLiteral(" 2.jpg")), QByteArray("\xFF\xD8 cut")));
+    setModified(inProgram(QStringLiteral(" 2.jpg")), QDateTime::currentDateTime().addSecs(60));
+    picture_.setPicture(QImage());
+    forgetProgress();
+    LoadPattern(context_, 1);
+    EXPECT_EQ(picture_.persistentImage(), bmpPicture);
+    EXPECT_EQ(statusTexts().back(), QStringLiteral("ロード完了"));
+    EXPECT_TRUE(dialogs_.messages.empty());
+}
+
+// A link planted under a pattern's name must not let a store overwrite another file.
+TEST_F(PatternLibraryTest, AStoreReplacesASymbolicLinkAndLeavesItsTargetAlone) {
+    const QString target = root_.filePath(QStringLiteral("someone-elses.txt"));
+    ASSERT_TRUE(WriteFile(target, QByteArray("not a picture")));
+    ASSERT_TRUE(QFile::link(target, inProgram(QStringLiteral(" 2.jpg"))));
+    DrawLineArt(picture_, 4);
+    StorePattern(context_, 1);
+    EXPECT_EQ(fileBytes(target), QByteArray("not a picture"));
+    EXPECT_FALSE(QFileInfo(inProgram(QStringLiteral(" 2.jpg"))).isSymLink());
+    const std::optional<QImage> back = DecodePictureFile(inProgram(QStringLiteral(" 2.jpg")));
+    ASSERT_TRUE(back);
+    EXPECT_TRUE(SameLinePixels(picture_.persistentImage(), *back, true));
 }
 
 TEST_F(PatternLibraryTest, ASlotWithOnlyABmpLoadsTheBmp) {

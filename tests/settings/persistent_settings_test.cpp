@@ -3,6 +3,7 @@
 #include "os/program_folder.h"
 #include "settings/ini_profile.h"
 #include "tests/support/faulty_file_writer.h"
+#include "tests/support/permission_guard.h"
 
 #include <QDir>
 #include <QFile>
@@ -11,7 +12,16 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
+#include <csignal>
+#include <filesystem>
+#include <random>
+#include <thread>
+
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace stylorex {
 namespace {
@@ -313,6 +323,88 @@ TEST_F(Settings, ASaveThatCannotBeWrittenReportsFailureAndKeepsTheOldFile) {
                               QStringLiteral("/proc/stylorex-settings-test.ini")));
 }
 
+// A writer whose first replace goes through and every later one fails: a save that wrote its
+// entries one by one would leave the file with the first of them changed only.
+class FailsAfterOneReplace : public AtomicFileWriter {
+  protected:
+    bool rename(const std::filesystem::path& from, const std::filesystem::path& to) const override {
+        return renames_++ == 0 && AtomicFileWriter::rename(from, to);
+    }
+
+  private:
+    mutable int renames_ = 0;
+};
+
+TEST_F(Settings, ASaveReplacesTheFileOnceWithEveryEntry) {
+    writeFile("[Other]\r\nWaitTime=3\r\n");
+    FakeControls controls;
+    const SettingVariables saved{2, 90, 250, 2, 7, 300, 400};
+    ASSERT_TRUE(SaveSettings(saved, controls, path_, FailsAfterOneReplace()));
+    const QByteArray once = fileBytes();
+    writeFile("[Other]\r\nWaitTime=3\r\n");
+    ASSERT_TRUE(SaveSettings(saved, controls, path_));
+    EXPECT_EQ(once, fileBytes());
+    EXPECT_TRUE(once.contains("\r\nPattern=2\r\n") && once.contains("\r\nCanvasWidth=400\r\n"));
+}
+
+// The child saves while this process kills it at a random moment, a hundred times over. The
+// kills fall anywhere from before the save starts to after it ends.
+TEST_F(Settings, ASaveKilledAtAnyMomentLeavesTheOldFileOrTheNewOneNeverAMix) {
+    const QByteArray old =
+        "; kept as it is\r\n[PickUpPattern]\r\nPattern=2\r\nBlackUpper=70\r\nWhiteUpper=200\r\n"
+        "[Font]\r\nItalic=-1\r\nBold=0\r\nName=IPAPGothic\r\nSize=12\r\nStrikethru=-1\r\n"
+        "Underline=0\r\nTransparent=-1\r\n[Other]\r\nLastText=old\r\nScanPattern=2\r\n"
+        "WaitTime=3\r\nCanvasHeight=300\r\nCanvasWidth=300\r\n";
+    const SettingVariables next{1, 90, 250, 1, 9, 480, 600};
+    FakeControls controls;
+    controls.text_ = QStringLiteral("新しい文字");
+    controls.font_.setBold(true);
+    controls.font_.setUnderline(true);
+    writeFile(old);
+    ASSERT_TRUE(SaveSettings(next, controls, path_));
+    const QByteArray fresh = fileBytes();
+    for (const QByteArray& line : old.split('\n')) {
+        if (line.contains('=')) {
+            EXPECT_FALSE(fresh.contains(line + '\n')) << line.constData() << " is not saved anew";
+        }
+    }
+
+    const auto saveInAChild = [&] {
+        const pid_t child = ::fork();
+        if (child == 0) {
+            ::_exit(SaveSettings(next, controls, path_) ? 0 : 1);
+        }
+        return child;
+    };
+    // How long a whole save takes in a child here, so that the kills spread over all of it.
+    auto longest = std::chrono::microseconds(0);
+    for (int i = 0; i < 5; ++i) {
+        writeFile(old);
+        const auto started = std::chrono::steady_clock::now();
+        const pid_t child = saveInAChild();
+        ASSERT_GT(child, 0);
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+        longest = std::max(longest, std::chrono::duration_cast<std::chrono::microseconds>(
+                                        std::chrono::steady_clock::now() - started));
+    }
+
+    std::mt19937 random(13);
+    std::uniform_int_distribution<long long> delay(0, longest.count());
+    for (int cycle = 0; cycle < 100; ++cycle) {
+        writeFile(old);
+        const pid_t child = saveInAChild();
+        ASSERT_GT(child, 0);
+        std::this_thread::sleep_for(std::chrono::microseconds(delay(random)));
+        ::kill(child, SIGKILL);
+        ASSERT_EQ(::waitpid(child, nullptr, 0), child);
+        const QByteArray after = fileBytes();
+        ASSERT_TRUE(after == old || after == fresh) << "cycle " << cycle << ":\n"
+                                                    << after.constData();
+    }
+}
+
 // ---------------------------------------------------------------------------------------------
 // Where the file lives
 
@@ -398,6 +490,52 @@ TEST_F(SettingsLocation, AWriteProtectedSettingsFileIsNotReplacedButSavedPerUser
     }
     EXPECT_EQ(SettingsFilePath(programFolder_),
               config_.filePath(QStringLiteral("stylorex/") + name_));
+}
+
+// The program folder read-only for a while: the file beside the program is read all the same,
+// the changes go to the per-user file, and once the folder can be written again the per-user
+// file, saved last, is the one read.
+TEST_F(SettingsLocation, TheFileSavedLastIsReadWhereverTheSaveCouldWriteIt) {
+    const QString beside = JoinPath(program_.path(), name_);
+    const QString perUser = config_.filePath(QStringLiteral("stylorex/") + name_);
+    {
+        QFile file(beside);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("[Other]\r\nWaitTime=3\r\n");
+    }
+    std::filesystem::last_write_time(
+        QFile::encodeName(beside).toStdString(),
+        std::filesystem::file_time_type::clock::now() - std::chrono::hours(1));
+    const auto loadFrom = [](const QString& path) {
+        FakeControls controls;
+        SettingVariables settings;
+        LoadSettings(settings, controls, path);
+        return settings;
+    };
+    FakeControls controls;
+    {
+        test::PermissionBitsApply permissions;
+        ::chmod(QFile::encodeName(program_.path()).constData(), 0500);
+        if (FolderAcceptsFiles(program_.path())) {
+            GTEST_SKIP() << "permissions do not stop this user";
+        }
+        ASSERT_EQ(SettingsFileToRead(programFolder_), beside);
+        SettingVariables settings = loadFrom(beside);
+        EXPECT_EQ(settings.WaitTime, 3);
+        settings.WaitTime = 6;
+        ASSERT_EQ(SettingsFilePath(programFolder_), perUser);
+        ASSERT_TRUE(SaveSettings(settings, controls, perUser));
+        ::chmod(QFile::encodeName(program_.path()).constData(), 0700);
+    }
+
+    ASSERT_EQ(SettingsFileToRead(programFolder_), perUser);
+    SettingVariables settings = loadFrom(perUser);
+    EXPECT_EQ(settings.WaitTime, 6);
+    settings.WaitTime = 8;
+    ASSERT_EQ(SettingsFilePath(programFolder_), beside);
+    ASSERT_TRUE(SaveSettings(settings, controls, beside));
+    ASSERT_EQ(SettingsFileToRead(programFolder_), beside);
+    EXPECT_EQ(loadFrom(beside).WaitTime, 8);
 }
 
 }  // namespace

@@ -407,6 +407,20 @@ QByteArray Emf(int width, int height, int x0, int y0, int x1, int y1) {
     return header + body;
 }
 
+QByteArray WidePenEmf(int width, int height, int lines) {
+    QByteArray body;
+    emfRecord(body, 38, {1, 0x10000 /*PS_GEOMETRIC*/, width / 4, 0, 0x000000});  // CREATEPEN
+    emfRecord(body, 37, {1});                                                    // SELECTOBJECT
+    for (int i = 0; i < lines; ++i) {
+        // Long lines across the whole picture, each at its own angle.
+        emfRecord(body, 27, {(i * 37) % width, 0});                       // MOVETOEX
+        emfRecord(body, 54, {width - 1 - (i * 53) % width, height - 1});  // LINETO
+    }
+    emfRecord(body, 14, {0, 16, 20});  // EOF
+    const QByteArray header = emfHeader(width, height, 4 + 2 * lines, 88 + body.size());
+    return header + body;
+}
+
 QByteArray HugeBmpHeader(int width, int height) {
     QByteArray out = bmpHeaders(width, height, 24, 0, 0);
     out.append(QByteArray(64, '\x7f'));

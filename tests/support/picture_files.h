@@ -38,6 +38,10 @@ QByteArray Wmf(int width, int height, int x0, int y0, int x1, int y1);
 // Enhanced metafile of `width` × `height` pixels at 96 dpi (its frame), with the same content.
 QByteArray Emf(int width, int height, int x0, int y0, int x1, int y1);
 
+// Enhanced metafile of `width` × `height` pixels holding `lines` long lines drawn with a pen a
+// quarter of the picture wide: quick to convert, its drawing time grows with `lines`.
+QByteArray WidePenEmf(int width, int height, int lines);
+
 // Headers that state a picture of width × height pixels followed by (almost) no pixel data.
 QByteArray HugeBmpHeader(int width, int height);
 QByteArray HugePngHeader(int width, int height);

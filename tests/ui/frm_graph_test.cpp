@@ -1,6 +1,7 @@
 #include "ui/frm_graph.h"
 
 #include "canvas/picture_box.h"
+#include "os/program_folder.h"
 #include "tests/support/named_child.h"
 #include "tests/support/pointer_fake.h"
 #include "tests/support/recording_dialogs.h"
@@ -31,6 +32,8 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <filesystem>
 #include <functional>
 #include <memory>
 
@@ -210,6 +213,25 @@ TEST_F(FrmGraphTest, SettingsFileFromAPreviousStartIsHonoured) {
     }
     EXPECT_EQ(w.settings().PickUpPattern, 2);
     EXPECT_EQ(w.settings().BlackUpper, 100);
+}
+
+TEST_F(FrmGraphTest, StartUpRemovesWhatSavesAndStoresKilledBeforeTheirEndLeft) {
+    const QStringList leftovers = {
+        QStringLiteral(".") + ProgramBaseName() + QStringLiteral(".ini.k1ll3d"),
+        QStringLiteral(". 3.jpg.k1ll3d")};
+    for (const QString& name : leftovers) {
+        const QString path = dir_.filePath(name);
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.close();
+        std::filesystem::last_write_time(
+            QFile::encodeName(path).toStdString(),
+            std::filesystem::file_time_type::clock::now() - std::chrono::minutes(2));
+    }
+    window_->load();
+    for (const QString& name : leftovers) {
+        EXPECT_FALSE(QFile::exists(dir_.filePath(name))) << name.toStdString();
+    }
 }
 
 TEST_F(FrmGraphTest, WaitOutsideTheMenuChecksNothingButIsShown) {

@@ -367,6 +367,57 @@ TEST_F(PictureCommandsTest, PasteMakesThePictureTheBackground) {
     EXPECT_EQ(picture_.picture().size(), QSize(10, 10));
 }
 
+// What the X11 clipboard hands over for another program's picture: its bytes under their image
+// type, and the picture object Qt's own reader makes of those bytes when asked for one.
+class ClipboardPicture : public QMimeData {
+  public:
+    ClipboardPicture(const QString& type, const QByteArray& bytes) : type_(type), bytes_(bytes) {}
+    QStringList formats() const override {
+        return {type_, QStringLiteral("application/x-qt-image")};
+    }
+    bool hasFormat(const QString& format) const override { return formats().contains(format); }
+
+  protected:
+    QVariant retrieveData(const QString& format, QMetaType) const override {
+        if (format == type_) {
+            return bytes_;
+        }
+        if (format == QStringLiteral("application/x-qt-image")) {
+            return QImage::fromData(bytes_);
+        }
+        return {};
+    }
+
+  private:
+    QString type_;
+    QByteArray bytes_;
+};
+
+TEST_F(PictureCommandsTest, DamagedPicturesOnTheClipboardAreRefusedAsLoadingRefusesThem) {
+    QByteArray truncated = IndexedBmp(40, 30, 8);
+    truncated.chop(400);  // the top ten rows
+    QByteArray rleWithoutEnd = Rle8Bmp(40, 30);
+    rleWithoutEnd.chop(4);  // the last row's end and the end of the bitmap
+    const QByteArray jpeg = QtWritten(Reference(40, 30), "jpeg", 90);
+    const qsizetype scan = jpeg.indexOf("\xFF\xDA");
+    ASSERT_GT(scan, 0);
+    const std::vector<std::pair<QString, QByteArray>> damaged = {
+        {QStringLiteral("image/bmp"), truncated},
+        {QStringLiteral("image/bmp"), rleWithoutEnd},
+        {QStringLiteral("image/jpeg"), jpeg.left(scan + (jpeg.size() - scan) / 2)},
+    };
+    const QImage before = picture_.persistentImage();
+    for (const auto& [type, bytes] : damaged) {
+        SCOPED_TRACE(type.toStdString() + " of " + std::to_string(bytes.size()) + " bytes");
+        ClipboardPicture offered(type, bytes);
+        // Qt's reader takes it, showing what is missing as black.
+        ASSERT_FALSE(qvariant_cast<QImage>(offered.imageData()).isNull());
+        EXPECT_FALSE(PastePicture(picture_, &offered));
+        EXPECT_EQ(picture_.persistentImage(), before);
+        EXPECT_FALSE(loadThroughDialog(file(QStringLiteral("damaged"), bytes)));
+    }
+}
+
 TEST_F(PictureCommandsTest, PasteReadsTheSystemClipboard) {
     QClipboard* clipboard = QGuiApplication::clipboard();
     clipboard->setImage(Reference(25, 15));

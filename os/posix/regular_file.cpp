@@ -1,0 +1,56 @@
+#include "os/regular_file.h"
+
+#include <QFile>
+
+#include <cerrno>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace stylorex {
+
+FileRead ReadRegularFile(const QString& path, QByteArray& bytes, qint64 maxBytes) {
+    bytes.clear();
+    const QByteArray name = QFile::encodeName(path);
+    if (name.isEmpty()) {
+        return FileRead::Missing;
+    }
+    // O_NONBLOCK: opening a named pipe for reading would otherwise wait for a writer.
+    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        return (errno == ENOENT || errno == ENOTDIR) ? FileRead::Missing : FileRead::Refused;
+    }
+    struct stat status {};
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode) || status.st_size > maxBytes) {
+        ::close(fd);
+        return FileRead::Refused;
+    }
+    bytes.reserve(static_cast<qsizetype>(status.st_size));
+    char buffer[65536];
+    for (;;) {
+        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got < 0) {
+            ::close(fd);
+            bytes.clear();
+            return FileRead::Refused;
+        }
+        if (got == 0) {
+            break;
+        }
+        bytes.append(buffer, got);
+        // The file may grow while it is read.
+        if (bytes.size() > maxBytes) {
+            ::close(fd);
+            bytes.clear();
+            return FileRead::Refused;
+        }
+    }
+    ::close(fd);
+    return FileRead::Read;
+}
+
+}  // namespace stylorex

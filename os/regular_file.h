@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace stylorex {
+
+enum class FileRead {
+    Read,     // the whole file is in the bytes
+    Missing,  // nothing of that name (or a folder on the way is missing)
+    Refused,  // not a regular file (a folder, a named pipe, a device), unreadable, or too large
+};
+
+// Reads the whole regular file at `path` into `bytes` (emptied first), if it holds at most
+// `maxBytes` bytes. The file is opened without waiting and checked before the first read, so a
+// named pipe or a device under a picture's, a pattern's or the settings' name is refused at once
+// instead of stopping the program until another process writes to it. Every file the program
+// reads goes through here.
+FileRead ReadRegularFile(const QString& path, QByteArray& bytes, qint64 maxBytes);
+
+}  // namespace stylorex
