@@ -286,6 +286,22 @@ void frmGraph::captureOrigin() {
     const CapturedOrigin origin = CaptureOrigin(pointer_, *this);
     ui_->txtStartX->setText(origin.textX);
     ui_->txtStartY->setText(origin.textY);
+    // The instructions say: Ctrl+G, then Tab to "処理" and Enter. One Tab does it from here,
+    // wherever the focus was (a stored pattern's "登録", where Enter would store again).
+    if (QWidget* before = previousTabStop(ui_->cmdStart)) {
+        before->setFocus(Qt::OtherFocusReason);
+    }
+}
+
+QWidget* frmGraph::previousTabStop(QWidget* widget) const {
+    for (QWidget* w = widget->previousInFocusChain(); w != nullptr && w != widget;
+         w = w->previousInFocusChain()) {
+        if (w->window() == this && w->isVisible() && w->isEnabled() &&
+            (w->focusPolicy() & Qt::TabFocus) == Qt::TabFocus && w->focusProxy() == nullptr) {
+            return w;
+        }
+    }
+    return nullptr;
 }
 
 void frmGraph::timerTick() {

@@ -116,6 +116,8 @@ class frmGraph : public QMainWindow, public WindowText, public SettingsControls 
   private:
     void connectCommands();
     void placeAtScreenRightEdge();
+    // The control a Tab moves on from to reach `widget`: the Tab chain's stop before it.
+    QWidget* previousTabStop(QWidget* widget) const;
     void unload();
 
     PointerDevice& pointer_;
