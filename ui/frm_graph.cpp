@@ -260,6 +260,14 @@ void frmGraph::startCommand() {
     runSettings.extraction.BlackUpper = settings_.BlackUpper;
     runSettings.extraction.WhiteUpper = settings_.WhiteUpper;
     runSettings.WaitTime = settings_.WaitTime;
+    // The X server keeps the pointer on the screen: a stroke beyond its edge would be drawn
+    // along the edge instead. The line pixels decide, not the canvas's white margins.
+    const QRect lines = LinePixelBounds(ui_->picSRC->persistentImage(), runSettings.extraction);
+    const QRect screen(QPoint(0, 0), pointer_.primaryScreenSize());
+    if (!lines.isEmpty() && !screen.contains(lines.translated(origin.OriginX, origin.OriginY))) {
+        dialogs_->message(QStringLiteral("描画範囲が画面からはみ出します"));
+        return;
+    }
     RunServices services{pointer_, *this, [] { QCoreApplication::processEvents(); }, SystemClock()};
 
     std::int32_t strokes = 0;

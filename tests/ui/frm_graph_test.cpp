@@ -758,6 +758,33 @@ TEST_F(FrmGraphTest, StartWithAnOriginOffTheScreenIsRefused) {
     EXPECT_EQ(w.statusPanel(3), QString());
 }
 
+TEST_F(FrmGraphTest, StartWhoseLinePixelsWouldLeaveTheScreenIsRefusedWithoutMoving) {
+    loadAndShow();
+    frmGraph& w = *window_;
+    w.waitMenu().choose(0);
+    pointer_.setScreenSize(QSize(1600, 1000));
+    drawLine(5, 150, 99);  // the line pixels end at (150, 99) of the 200 × 200 canvas
+    for (const auto& [x, y] : {std::pair{"1450", "900"}, {"1449", "901"}, {"-6", "0"}}) {
+        field("txtStartX")->setText(QString::fromLatin1(x));
+        field("txtStartY")->setText(QString::fromLatin1(y));
+        w.startCommand();
+        ASSERT_EQ(dialogs_.messages.size(), 1u) << x << "," << y;
+        EXPECT_EQ(dialogs_.messages[0].text, QStringLiteral("描画範囲が画面からはみ出します"));
+        EXPECT_EQ(w.caption(), QStringLiteral("Stylorex [処理開始]"));
+        EXPECT_TRUE(pointer_.operations().empty());
+        EXPECT_EQ(w.statusPanel(3), QString());
+        dialogs_.messages.clear();
+    }
+    // The last line pixel on the screen's last column and row: drawn, though the canvas's white
+    // part reaches beyond the edges.
+    field("txtStartX")->setText(QStringLiteral("1449"));
+    field("txtStartY")->setText(QStringLiteral("900"));
+    w.startCommand();
+    EXPECT_TRUE(dialogs_.messages.empty());
+    EXPECT_EQ(pointer_.operationsOfKind(Kind::Release),
+              std::vector{FakePointer::Release(1599, 999)});
+}
+
 TEST_F(FrmGraphTest, StartRunsTheDrawingAndShowsTheStrokeCount) {
     loadAndShow();
     frmGraph& w = *window_;
