@@ -2,17 +2,57 @@
 
 #include "imaging/header_fields.h"
 #include "imaging/metafile_converter.h"
+#include "os/standard_error_capture.h"
 
 #include <QBuffer>
 #include <QFile>
 #include <QImageReader>
 #include <QPainter>
+#include <QRegularExpression>
+#include <QStringList>
 #include <QSvgRenderer>
+
 namespace stylorex {
 
 namespace {
 
 constexpr int kAllocationLimitMb = 128;
+
+const QString kNotAPicture = QStringLiteral("画像ファイルではないか、対応していない形式です");
+const QString kTooLarge = QStringLiteral("画像が大きすぎます");
+const QString kDamaged = QStringLiteral("画像データが壊れているか、途中で切れています");
+
+std::nullopt_t fail(QString* reason, const QString& why) {
+    if (reason != nullptr) {
+        *reason = why;
+    }
+    return std::nullopt;
+}
+
+// The image libraries print their complaints ("libpng error: ...") on standard error, some
+// directly, some through Qt's messages. While a decode runs they are caught, to become part of
+// the reason, instead of reaching the terminal.
+class LibraryMessages {
+  public:
+    // The reason `why`, with what the libraries said after it (each line once, without the
+    // name of Qt's logging category).
+    QString explain(const QString& why) const {
+        static const QRegularExpression category(QStringLiteral("^qt\\.[\\w.]+: "));
+        QStringList said;
+        for (QString line : capture_.text().split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+            line = line.remove(category).trimmed();
+            if (!line.isEmpty() && !said.contains(line)) {
+                said << line;
+            }
+        }
+        return said.isEmpty() ? why
+                              : why + QStringLiteral("（") + said.join(QStringLiteral("; ")) +
+                                    QStringLiteral("）");
+    }
+
+  private:
+    StandardErrorCapture capture_;
+};
 
 bool sizeAllowed(QSize size) {
     return size.width() > 0 && size.height() > 0 && size.width() <= kMaxPictureSide &&
@@ -20,19 +60,22 @@ bool sizeAllowed(QSize size) {
            qint64(size.width()) * size.height() <= kMaxPicturePixels;
 }
 
-std::optional<QImage> renderMetafile(const QByteArray& data) {
+std::optional<QImage> renderMetafile(const QByteArray& data, QString* reason) {
     const std::optional<MetafileSvg> converted =
         ConvertMetafileToSvg(data, QSize(kMaxPictureSide, kMaxPictureSide), kMaxPicturePixels);
-    if (!converted || !sizeAllowed(converted->size)) {
-        return std::nullopt;
+    if (!converted) {
+        return fail(reason, QStringLiteral("メタファイルが壊れているか、大きすぎます"));
+    }
+    if (!sizeAllowed(converted->size)) {
+        return fail(reason, kTooLarge);
     }
     QSvgRenderer renderer(converted->svg);
     if (!renderer.isValid()) {
-        return std::nullopt;
+        return fail(reason, QStringLiteral("メタファイルを描けません"));
     }
     QImage image(converted->size, QImage::Format_RGB32);
     if (image.isNull()) {
-        return std::nullopt;
+        return fail(reason, kTooLarge);
     }
     image.fill(Qt::white);
     QPainter painter(&image);
@@ -171,52 +214,64 @@ bool pixelDataComplete(const QByteArray& format, const QByteArray& data) {
     return true;
 }
 
-std::optional<QImage> readRaster(const QByteArray& data) {
+std::optional<QImage> readRaster(const QByteArray& data, QString* reason) {
     QBuffer buffer;
     buffer.setData(data);
     if (!buffer.open(QIODevice::ReadOnly)) {
-        return std::nullopt;
+        return fail(reason, kNotAPicture);
     }
+    const LibraryMessages messages;
     QImageReader reader(&buffer);
     reader.setDecideFormatFromContent(true);
     reader.setAllocationLimit(kAllocationLimitMb);
     if (!reader.canRead()) {
-        return std::nullopt;
+        return fail(reason, messages.explain(kNotAPicture));
     }
     // Some readers only learn the size while decoding; for those the allocation limit guards.
     const QSize stated = reader.size();
-    if ((stated.isValid() && !sizeAllowed(stated)) || !pixelDataComplete(reader.format(), data)) {
-        return std::nullopt;
+    if (stated.isValid() && !sizeAllowed(stated)) {
+        return fail(reason, kTooLarge);
+    }
+    if (!pixelDataComplete(reader.format(), data)) {
+        return fail(reason, messages.explain(kDamaged));
     }
     QImage image;
-    if (!reader.read(&image) || image.isNull() || !sizeAllowed(image.size())) {
-        return std::nullopt;
+    if (!reader.read(&image) || image.isNull()) {
+        return fail(reason, messages.explain(kDamaged));
+    }
+    if (!sizeAllowed(image.size())) {
+        return fail(reason, kTooLarge);
     }
     return image;
 }
 
 }  // namespace
 
-std::optional<QImage> DecodePictureData(const QByteArray& data) {
+std::optional<QImage> DecodePictureData(const QByteArray& data, QString* reason) {
     if (data.isEmpty()) {
-        return std::nullopt;
+        return fail(reason, QStringLiteral("データが空です"));
     }
     if (DetectMetafile(data) != MetafileKind::None) {
-        return renderMetafile(data);
+        return renderMetafile(data, reason);
     }
-    return readRaster(data);
+    return readRaster(data, reason);
 }
 
-std::optional<QImage> DecodePictureFile(const QString& path) {
+std::optional<QImage> DecodePictureFile(const QString& path, QString* reason) {
+    const QString tooLarge = QStringLiteral("ファイルが大きすぎます（%1 MB まで）")
+                                 .arg(kMaxPictureFileBytes / (1024 * 1024));
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxPictureFileBytes) {
-        return std::nullopt;
+    if (!file.open(QIODevice::ReadOnly)) {
+        return fail(reason, QStringLiteral("ファイルを開けません（%1）").arg(file.errorString()));
+    }
+    if (file.size() > kMaxPictureFileBytes) {
+        return fail(reason, tooLarge);
     }
     const QByteArray data = file.read(kMaxPictureFileBytes + 1);
     if (data.size() > kMaxPictureFileBytes) {
-        return std::nullopt;
+        return fail(reason, tooLarge);
     }
-    return DecodePictureData(data);
+    return DecodePictureData(data, reason);
 }
 
 }  // namespace stylorex

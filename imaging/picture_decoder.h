@@ -20,10 +20,12 @@ constexpr qint64 kMaxPictureFileBytes = 128LL * 1024 * 1024;
 // BMP and DIB (1, 4, 8, 16, 24 and 32 bits, RLE4 and RLE8), JPEG, GIF (the first frame), PNG,
 // ICO and CUR (the first image) through Qt's readers; Windows and enhanced metafiles rendered
 // at their own stored size. Nothing when the data is damaged, not a picture, or states a size
-// beyond the limits above (checked from the header, before any pixel is decoded).
-std::optional<QImage> DecodePictureData(const QByteArray& data);
+// beyond the limits above (checked from the header, before any pixel is decoded). When nothing
+// comes back and `reason` is given, it says why in words for the user. What the image
+// libraries complain about while decoding goes into that reason, never onto the terminal.
+std::optional<QImage> DecodePictureData(const QByteArray& data, QString* reason = nullptr);
 // Reads and decodes one file; nothing when it cannot be read, is larger than
 // kMaxPictureFileBytes, or cannot be decoded.
-std::optional<QImage> DecodePictureFile(const QString& path);
+std::optional<QImage> DecodePictureFile(const QString& path, QString* reason = nullptr);
 
 }  // namespace stylorex

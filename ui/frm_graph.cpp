@@ -375,11 +375,11 @@ void frmGraph::refreshPicture() {
 }
 
 void frmGraph::loadPictureCommand() {
-    LoadPictureFromDialog(*ui_->picSRC, lastChosenPictureFile_, this);
+    LoadPictureFromDialog(*ui_->picSRC, lastChosenPictureFile_, this, *dialogs_);
 }
 
 void frmGraph::pastePictureCommand() {
-    PastePicture(*ui_->picSRC);
+    PastePicture(*ui_->picSRC, *dialogs_);
 }
 
 void frmGraph::clearPictureCommand() {

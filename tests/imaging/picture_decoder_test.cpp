@@ -1,6 +1,7 @@
 #include "imaging/picture_decoder.h"
 
 #include "imaging/metafile_converter.h"
+#include "os/standard_error_capture.h"
 #include "tests/support/picture_files.h"
 
 #include <QGuiApplication>
@@ -151,6 +152,21 @@ TEST(PictureDecoder, AGifCutInItsSecondFrameStillGivesItsFirstFrame) {
 TEST(PictureDecoder, TextAndEmptyFilesAreNoPictures) {
     EXPECT_FALSE(DecodePictureData(QByteArray()));
     EXPECT_FALSE(DecodePictureData(QByteArray("just some words, not a picture")));
+}
+
+// The user reads why; libpng's own complaint, which it prints itself, is part of the reason.
+TEST(PictureDecoder, ARefusalSaysWhyAndKeepsTheLibrariesOffTheTerminal) {
+    QByteArray png = QtWritten(ReferencePicture(24, 20, 4), "png");
+    png[png.indexOf("IDAT") + 8] ^= 0x5A;
+    const StandardErrorCapture terminal;
+    QString reason;
+    EXPECT_FALSE(DecodePictureData(png, &reason));
+    EXPECT_TRUE(reason.startsWith(QStringLiteral("画像データが壊れているか、途中で切れています")))
+        << reason.toStdString();
+    EXPECT_TRUE(reason.contains(QStringLiteral("libpng error: IDAT: "))) << reason.toStdString();
+    EXPECT_FALSE(DecodePictureData(HugePngHeader(30000, 30000), &reason));
+    EXPECT_EQ(reason, QStringLiteral("画像が大きすぎます"));
+    EXPECT_EQ(terminal.text(), QString());
 }
 
 TEST(PictureDecoder, FilesAreReadByContentWhateverTheirName) {
