@@ -314,7 +314,9 @@ QWidget* frmGraph::previousTabStop(QWidget* widget) const {
 }
 
 void frmGraph::timerTick() {
-    ui_->lblScreenPoint->setText(ScreenPointText(pointer_.position()));
+    const QString position = ScreenPointText(pointer_.position());
+    ui_->lblScreenPoint->setText(position);
+    ui_->lblScreenPoint->setToolTip(position);
 }
 
 void frmGraph::SetCanvasSize(std::int16_t height, std::int16_t width) {

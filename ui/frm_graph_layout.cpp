@@ -179,18 +179,23 @@ void createBottomPanel(MainWindowControls& c) {
     c.cmdFixedLoad = place(new QPushButton(QStringLiteral("ロード"), f),
                            QStringLiteral("cmdFixedLoad"), 304, 64, 65, 21);
 
+    // Coordinates of five digits ("12345,12345") must show whole in the origin row, which ends at
+    // the pattern list: the numbers take the fixed face at 9 pt, whose digits are narrower, and
+    // the fields and the live position grow into the room that makes.
+    const QFont numbers = uiFont(kPx9, false, Face::Fixed);
     for (int i = 0; i < 2; ++i) {
         QLineEdit* field = place(new QLineEdit(QStringLiteral("**"), f),
                                  i == 0 ? QStringLiteral("txtStartX") : QStringLiteral("txtStartY"),
-                                 8 + 32 * i, 72, 33, 18);
+                                 8 + 40 * i, 72, 41, 18, numbers);
         QPalette palette = field->palette();
         palette.setColor(QPalette::Base, kDarkGrey);
         palette.setColor(QPalette::Text, Qt::white);
         field->setPalette(palette);
+        QObject::connect(field, &QLineEdit::textChanged, field, &QWidget::setToolTip);
         (i == 0 ? c.txtStartX : c.txtStartY) = field;
     }
     c.lblScreenPoint = label(f, QStringLiteral("lblScreenPoint"), QStringLiteral("Label1"), 168, 72,
-                             49, 17, uiFont(), true);
+                             71, 17, numbers, true);
     c.lblScreenPoint->setFrameShape(QFrame::Box);
     c.lblScreenPoint->setFrameShadow(QFrame::Plain);
     c.lblScreenPoint->setLineWidth(1);
@@ -220,7 +225,7 @@ void createBottomPanel(MainWindowControls& c) {
         label(f, arrayName("Label2", 3), QStringLiteral("出力開始座標"), 8, 56, 89, 17, fixedBold);
     c.Label3 = label(f, QStringLiteral("Label3"), QStringLiteral("にマウスを動かし"), 96, 56, 113);
     c.Label2[1] =
-        label(f, arrayName("Label2", 1), QStringLiteral("Ctrl+G"), 72, 72, 57, 17, fixedBold, true);
+        label(f, arrayName("Label2", 1), QStringLiteral("Ctrl+G"), 88, 72, 41, 17, fixedBold, true);
     c.Label2[0] = label(f, arrayName("Label2", 0), QStringLiteral("で設定"), 128, 72, 49);
     c.Label4[1] = label(f, arrayName("Label4", 1), QStringLiteral("※マウス等から手を離し、"), 8, 96,
                         169, 17, uiFont(kPx9, true));

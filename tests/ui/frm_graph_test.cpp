@@ -25,6 +25,8 @@
 #include <QScreen>
 #include <QSignalSpy>
 #include <QStatusBar>
+#include <QStyle>
+#include <QStyleOptionFrame>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -343,9 +345,9 @@ TEST_F(FrmGraphTest, ControlsSitWhereTheDesignPutsThem) {
         {"ListFixed", "Frame2", {240, 40, 57, 98}, nullptr},
         {"cmdFixedStore", "Frame2", {304, 40, 65, 21}, "登録"},
         {"cmdFixedLoad", "Frame2", {304, 64, 65, 21}, "ロード"},
-        {"txtStartX", "Frame2", {8, 72, 33, 18}, "**"},
-        {"txtStartY", "Frame2", {40, 72, 33, 18}, "**"},
-        {"lblScreenPoint", "Frame2", {168, 72, 49, 17}, "Label1"},
+        {"txtStartX", "Frame2", {8, 72, 41, 18}, "**"},
+        {"txtStartY", "Frame2", {48, 72, 41, 18}, "**"},
+        {"lblScreenPoint", "Frame2", {168, 72, 71, 17}, "Label1"},
         {"cmdStart", "Frame2", {8, 112, 65, 17}, "処理"},
         {"Label7_0", "Frame2", {8, 8, 105, 17}, "描画先ウィンドウを"},
         {"Label7_1", "Frame2", {112, 8, 73, 17}, "横に並べる"},
@@ -356,7 +358,7 @@ TEST_F(FrmGraphTest, ControlsSitWhereTheDesignPutsThem) {
         {"Label14", "Frame2", {168, 40, 57, 17}, "してから"},
         {"Label2_3", "Frame2", {8, 56, 89, 17}, "出力開始座標"},
         {"Label3", "Frame2", {96, 56, 113, 17}, "にマウスを動かし"},
-        {"Label2_1", "Frame2", {72, 72, 57, 17}, "Ctrl+G"},
+        {"Label2_1", "Frame2", {88, 72, 41, 17}, "Ctrl+G"},
         {"Label2_0", "Frame2", {128, 72, 49, 17}, "で設定"},
         {"Label4_1", "Frame2", {8, 96, 169, 17}, "※マウス等から手を離し、"},
         {"Label11", "Frame2", {152, 96, 73, 17}, "Ｔａｂキーで"},
@@ -569,6 +571,59 @@ TEST_F(FrmGraphTest, TimerShowsThePointerPositionAfterItsFirstTick) {
     pointer_.setPosition(QPoint(1280, 1024));
     ASSERT_TRUE(tick.wait(1000));
     EXPECT_EQ(NamedChild<QLabel>(*window_, "lblScreenPoint")->text(), QStringLiteral("1280,1024"));
+}
+
+// Five-digit coordinates show whole in the origin fields and the live position, with the full
+// value in the tool tip; nothing in the origin row overlaps.
+TEST_F(FrmGraphTest, FiveDigitCoordinatesShowWhole) {
+    frmGraph& w = *window_;
+    w.show();
+    auto* position = NamedChild<QLabel>(w, "lblScreenPoint");
+    pointer_.setPosition(QPoint(12345, 10050));
+    QSignalSpy tick(NamedChild<QTimer>(w, "Timer1"), &QTimer::timeout);
+    ASSERT_TRUE(tick.wait(1000));
+    ASSERT_EQ(position->text(), QStringLiteral("12345,10050"));
+    EXPECT_EQ(position->toolTip(), position->text());
+    EXPECT_LE(position->fontMetrics().horizontalAdvance(position->text()),
+              position->contentsRect().width());
+
+    pointer_.setPosition(QPoint(12345, 10050));
+    w.captureOrigin();
+    for (const char* name : {"txtStartX", "txtStartY"}) {
+        QLineEdit* shown = field(name);
+        ASSERT_EQ(shown->text().size(), 5) << name;
+        EXPECT_EQ(shown->toolTip(), shown->text());
+        QStyleOptionFrame option;
+        option.initFrom(shown);
+        option.lineWidth =
+            shown->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, shown);
+        // The text area less the margins a line edit keeps on each side (two pixels).
+        const int room =
+            shown->style()->subElementRect(QStyle::SE_LineEditContents, &option, shown).width() - 4;
+        EXPECT_LE(shown->fontMetrics().horizontalAdvance(shown->text()), room) << name;
+    }
+
+    // What each control of the origin row shows: a frameless label its text, others their
+    // whole face. None may run into another (neighbouring fields share their border pixel).
+    std::vector<std::pair<QString, QRect>> shownParts;
+    for (QWidget* widget : NamedChild<QFrame>(w, "Frame2")->findChildren<QWidget*>()) {
+        if (widget->y() != position->y()) {
+            continue;
+        }
+        QRect shownPart = widget->geometry();
+        const auto* label = qobject_cast<QLabel*>(widget);
+        if (label != nullptr && label->frameShape() == QFrame::NoFrame) {
+            const int textWidth = label->fontMetrics().horizontalAdvance(label->text());
+            const int indent =
+                label->alignment() & Qt::AlignHCenter ? (label->width() - textWidth) / 2 : 0;
+            shownPart = QRect(label->x() + indent, label->y(), textWidth, label->height());
+        }
+        for (const auto& [other, otherPart] : shownParts) {
+            EXPECT_FALSE(shownPart.adjusted(1, 0, -1, 0).intersects(otherPart))
+                << widget->objectName().toStdString() << " runs into " << other.toStdString();
+        }
+        shownParts.emplace_back(widget->objectName(), shownPart.adjusted(1, 0, -1, 0));
+    }
 }
 
 // --- layout and scrolling -------------------------------------------------------------------
