@@ -20,6 +20,7 @@ const QString kSectionOther = QStringLiteral("Other");
 
 const QString kKeyName = QStringLiteral("Name");
 const QString kKeyLastText = QStringLiteral("LastText");
+const QString kKeyLastPicture = QStringLiteral("LastPicture");
 const QString kDefaultLastText = QStringLiteral("文字");
 
 // A number setting: its key, its default when the key is missing, and the range the program
@@ -194,6 +195,7 @@ void LoadSettings(SettingVariables& settings, SettingsControls& controls, const 
     settings.WaitTime = static_cast<std::int16_t>(readSetting(ini, kWaitTime));
     settings.CanvasHeight = static_cast<std::int16_t>(readSetting(ini, kCanvasHeight));
     settings.CanvasWidth = static_cast<std::int16_t>(readSetting(ini, kCanvasWidth));
+    settings.LastPicture = ini.GetStrValue(QString(), QString(), kKeyLastPicture, QString());
     controls.processEvents();
 
     ini.Section(kSectionFont);
@@ -244,6 +246,9 @@ bool SaveSettings(const SettingVariables& settings, const SettingsControls& cont
     written &= writeNumber(ini, kWaitTime, settings.WaitTime);
     written &= writeNumber(ini, kCanvasHeight, settings.CanvasHeight);
     written &= writeNumber(ini, kCanvasWidth, settings.CanvasWidth);
+    if (!settings.LastPicture.isEmpty()) {
+        written &= writeText(ini, kKeyLastPicture, settings.LastPicture);
+    }
     return written;
 }
 

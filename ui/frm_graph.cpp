@@ -378,7 +378,7 @@ void frmGraph::refreshPicture() {
 }
 
 void frmGraph::loadPictureCommand() {
-    LoadPictureFromDialog(*ui_->picSRC, lastChosenPictureFile_, this, *dialogs_);
+    LoadPictureFromDialog(*ui_->picSRC, settings_.LastPicture, this, *dialogs_);
 }
 
 void frmGraph::pastePictureCommand() {

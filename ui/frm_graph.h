@@ -127,8 +127,6 @@ class frmGraph : public QMainWindow, public WindowText, public SettingsControls 
     UserDialogs* dialogs_;
     QString settingsPath_;
     QString programFolder_;
-    // The file the picture open dialog offers next.
-    QString lastChosenPictureFile_;
     SettingVariables settings_;
     RunState runState_;
     WaitMenu* waitMenu_ = nullptr;

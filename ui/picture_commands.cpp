@@ -84,8 +84,10 @@ bool LoadPictureFromDialog(PictureBox& picture, QString& lastChosenFile, QWidget
     const QString filter = PictureFileFilter();
     dialog.setNameFilters(filter.split(QStringLiteral(";;")));
     dialog.selectNameFilter(filter.section(QStringLiteral(";;"), 0, 0));
-    if (!lastChosenFile.isEmpty()) {
-        const QFileInfo last(lastChosenFile);
+    // The last file's folder, or the user's pictures folder the first time, or when the stored
+    // path no longer leads anywhere.
+    const QFileInfo last(lastChosenFile);
+    if (!lastChosenFile.isEmpty() && last.absoluteDir().exists()) {
         dialog.setDirectory(last.absolutePath());
         dialog.selectFile(last.fileName());
     } else {

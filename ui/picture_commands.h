@@ -41,7 +41,8 @@ QString UnreadablePictureMessage(const QString& source, const QString& reason);
 // Shows the open dialog and makes the chosen picture the background. False when cancelled or
 // the file could not be decoded (nothing changes then; `dialogs` tells the user which file and
 // why). The dialog offers `lastChosenFile` and a choice is kept there, so that it opens on the
-// file chosen last; before the first choice it opens in the user's pictures folder.
+// file chosen last (in its folder); before the first choice it opens in the user's pictures
+// folder.
 bool LoadPictureFromDialog(PictureBox& picture, QString& lastChosenFile, QWidget* dialogParent,
                            UserDialogs& dialogs);
 

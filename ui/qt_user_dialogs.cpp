@@ -1,7 +1,11 @@
 #include "ui/qt_user_dialogs.h"
 
+#include <QCoreApplication>
 #include <QInputDialog>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMessageBox>
+#include <QTranslator>
 
 namespace stylorex {
 
@@ -19,6 +23,18 @@ std::optional<QString> QtUserDialogs::input(const QString& prompt, const QString
         return std::nullopt;
     }
     return text;
+}
+
+QTranslator* InstallStandardDialogTranslations() {
+    auto* translator = new QTranslator(QCoreApplication::instance());
+    if (!translator->load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"),
+                          QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)) ||
+        !QCoreApplication::installTranslator(translator)) {
+        delete translator;
+        return nullptr;
+    }
+    return translator;
 }
 
 }  // namespace stylorex
