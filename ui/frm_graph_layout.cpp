@@ -86,10 +86,10 @@ class FocusFramedButton : public QPushButton {
             return;
         }
         QPainter painter(this);
-        painter.setPen(QPen(palette().color(QPalette::Highlight), kFocusFrameWidth));
-        painter.setBrush(Qt::NoBrush);
-        const int half = kFocusFrameWidth / 2;
-        painter.drawRect(rect().adjusted(half, half, -half, -half));
+        const QRect inside = rect().adjusted(kFocusFrameWidth, kFocusFrameWidth, -kFocusFrameWidth,
+                                             -kFocusFrameWidth);
+        painter.setClipRegion(QRegion(rect()).subtracted(inside));
+        painter.fillRect(rect(), palette().color(QPalette::Highlight));
     }
 
   private:

@@ -906,6 +906,38 @@ TEST_F(FrmGraphTest, EnterStartsARunOnlyWhileTheButtonHasTheFocus) {
     EXPECT_EQ(dialogs_.messages.size(), 2u);
 }
 
+// Enter is pressed with the hand off the mouse: "処理" shows plainly that it has the focus, with a
+// frame two pixels wide in the highlight colour that it lacks without the focus.
+TEST_F(FrmGraphTest, TheStartButtonShowsItsFocusPlainly) {
+    loadAndShow();
+    activate();
+    QPushButton* start = button("cmdStart");
+    const QColor highlight = start->palette().color(QPalette::Highlight);
+    const auto framed = [&] {
+        const QImage face = start->grab().toImage();
+        for (int x = 0; x < face.width(); ++x) {
+            for (const int y : {0, 1, face.height() - 2, face.height() - 1}) {
+                if (face.pixelColor(x, y) != highlight) {
+                    return false;
+                }
+            }
+        }
+        for (int y = 0; y < face.height(); ++y) {
+            for (const int x : {0, 1, face.width() - 2, face.width() - 1}) {
+                if (face.pixelColor(x, y) != highlight) {
+                    return false;
+                }
+            }
+        }
+        return true;
+    };
+    field("txtStartX")->setFocus();
+    EXPECT_FALSE(framed());
+    start->setFocus();
+    ASSERT_TRUE(start->hasFocus());
+    EXPECT_TRUE(framed());
+}
+
 TEST_F(FrmGraphTest, DuringARunCommandsThatWouldDisturbItAreRefused) {
     loadAndShow();
     frmGraph& w = *window_;
