@@ -110,10 +110,14 @@ void fillBackground(QWidget* widget, const QColor& colour) {
 void createPainterPanel(QMainWindow& window, MainWindowControls& c) {
     QWidget* f = c.Frame1;
     c.Label8[0] = label(f, arrayName("Label8", 0), QStringLiteral("図種"), 8, 16, 33, 25);
-    c.cmbMethod = place(new QComboBox(f), QStringLiteral("cmbMethod"), 8, 32, 57, 21);
+    // Two boxes side by side in the panel's width: at 8.25 pt, the size of the window's other
+    // small controls, "消しゴム" and "実線" show whole beside the drop-down arrows.
+    c.cmbMethod =
+        place(new QComboBox(f), QStringLiteral("cmbMethod"), 3, 32, 67, 21, uiFont(kPx825));
     AddToolItems(*c.cmbMethod);
-    c.Label9[0] = label(f, arrayName("Label9", 0), QStringLiteral("線種"), 64, 16, 33, 17);
-    c.cmbDrawStyle = place(new QComboBox(f), QStringLiteral("cmbDrawStyle"), 64, 32, 49, 21);
+    c.Label9[0] = label(f, arrayName("Label9", 0), QStringLiteral("線種"), 69, 16, 33, 17);
+    c.cmbDrawStyle =
+        place(new QComboBox(f), QStringLiteral("cmbDrawStyle"), 69, 32, 49, 21, uiFont(kPx825));
     AddLineStyleItems(*c.cmbDrawStyle);
     // Nothing is selected until load selects the start-up entries, so that selecting them
     // reaches the painter's selection handlers as a user's choice would.
@@ -237,7 +241,7 @@ void createBottomPanel(MainWindowControls& c) {
     c.Label5[0] = label(f, arrayName("Label5", 0), QStringLiteral("このボタンに移動しエンター"), 72,
                         112, 169, 17, uiFont(), true);
     c.Label6 = label(f, QStringLiteral("Label6"), QStringLiteral("(中断する場合はESCキー)"), 72,
-                     128, 161, 9, uiFont(kPx825, true));
+                     128, 161, 13, uiFont(kPx825, true));
 }
 
 void createControls(QMainWindow& window, MainWindowControls& c) {

@@ -26,6 +26,8 @@
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <QStyle>
+#include <QStyleOptionButton>
+#include <QStyleOptionComboBox>
 #include <QStyleOptionFrame>
 #include <QTemporaryDir>
 #include <QTest>
@@ -320,9 +322,9 @@ TEST_F(FrmGraphTest, ControlsSitWhereTheDesignPutsThem) {
         {"Frame2", "clientArea", {0, 336, 385, 145}, nullptr},
         {"lblforecol", "clientArea", {368, 392, 25, 9}, "Label8"},
         {"Label8_0", "Frame1", {8, 16, 33, 25}, "図種"},
-        {"cmbMethod", "Frame1", {8, 32, 57, 21}, nullptr},
-        {"Label9_0", "Frame1", {64, 16, 33, 17}, "線種"},
-        {"cmbDrawStyle", "Frame1", {64, 32, 49, 21}, nullptr},
+        {"cmbMethod", "Frame1", {3, 32, 67, 21}, nullptr},
+        {"Label9_0", "Frame1", {69, 16, 33, 17}, "線種"},
+        {"cmbDrawStyle", "Frame1", {69, 32, 49, 21}, nullptr},
         {"Label8_1", "Frame1", {48, 56, 25, 17}, "太さ"},
         {"FramLine", "Frame1", {8, 72, 49, 17}, nullptr},
         {"LineView", "FramLine", {0, 0, 49, 17}, nullptr},
@@ -363,7 +365,7 @@ TEST_F(FrmGraphTest, ControlsSitWhereTheDesignPutsThem) {
         {"Label4_1", "Frame2", {8, 96, 169, 17}, "※マウス等から手を離し、"},
         {"Label11", "Frame2", {152, 96, 73, 17}, "Ｔａｂキーで"},
         {"Label5_0", "Frame2", {72, 112, 169, 17}, "このボタンに移動しエンター"},
-        {"Label6", "Frame2", {72, 128, 161, 9}, "(中断する場合はESCキー)"},
+        {"Label6", "Frame2", {72, 128, 161, 13}, "(中断する場合はESCキー)"},
     };
     for (const ExpectedControl& expected : expectedControls) {
         auto* widget = window_->findChild<QWidget*>(QString::fromUtf8(expected.name));
@@ -623,6 +625,43 @@ TEST_F(FrmGraphTest, FiveDigitCoordinatesShowWhole) {
                 << widget->objectName().toStdString() << " runs into " << other.toStdString();
         }
         shownParts.emplace_back(widget->objectName(), shownPart.adjusted(1, 0, -1, 0));
+    }
+}
+
+// Every fixed text of the window shows whole at the design size: labels, buttons and each
+// entry of the drop-down boxes.
+TEST_F(FrmGraphTest, EveryFixedTextFitsItsControl) {
+    frmGraph& w = *window_;
+    w.show();
+    for (QLabel* label : w.findChildren<QLabel*>()) {
+        if (label->objectName().startsWith(QStringLiteral("StatusBar1")) ||
+            !label->isVisibleTo(&w) || label->text().isEmpty()) {
+            continue;
+        }
+        const QSize needed = label->fontMetrics().size(0, label->text());
+        EXPECT_LE(needed.width(), label->contentsRect().width())
+            << label->objectName().toStdString() << " " << label->text().toStdString();
+        EXPECT_LE(needed.height(), label->contentsRect().height())
+            << label->objectName().toStdString() << " " << label->text().toStdString();
+    }
+    for (QPushButton* pushButton : w.findChildren<QPushButton*>()) {
+        QStyleOptionButton option;
+        option.initFrom(pushButton);
+        const QRect face =
+            pushButton->style()->subElementRect(QStyle::SE_PushButtonContents, &option, pushButton);
+        EXPECT_LE(pushButton->fontMetrics().horizontalAdvance(pushButton->text()), face.width())
+            << pushButton->objectName().toStdString();
+    }
+    for (QComboBox* box : w.findChildren<QComboBox*>()) {
+        QStyleOptionComboBox option;
+        option.initFrom(box);
+        const QRect field = box->style()->subControlRect(QStyle::CC_ComboBox, &option,
+                                                         QStyle::SC_ComboBoxEditField, box);
+        for (int i = 0; i < box->count(); ++i) {
+            // The style draws the text one pixel inside the field on either side.
+            EXPECT_LE(box->fontMetrics().horizontalAdvance(box->itemText(i)), field.width() - 2)
+                << box->objectName().toStdString() << " " << box->itemText(i).toStdString();
+        }
     }
 }
 

@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QInputDialog>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
 #include <QTranslator>
@@ -35,6 +36,26 @@ TEST(StandardDialogs, AnInputBoxOffersTheJapaneseCancelButton) {
     EXPECT_TRUE(buttons.contains(QStringLiteral("キャンセル"))) << buttons.join(' ').toStdString();
     QCoreApplication::removeTranslator(translator);
     delete translator;
+}
+
+// A short message under a title: the box leaves the title room beside the window manager's
+// buttons instead of cutting it.
+TEST(StandardDialogs, AMessageBoxIsWideEnoughForItsTitle) {
+    const QString title = QStringLiteral("定型画像の保存と読み込み");
+    int width = 0;
+    int titleWidth = 0;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (box == nullptr) {
+            return;
+        }
+        width = box->width();
+        titleWidth = box->fontMetrics().horizontalAdvance(title);
+        box->accept();
+    });
+    QtUserDialogs(nullptr).message(QStringLiteral("済"), title);
+    ASSERT_GT(titleWidth, 0) << "no message box came up";
+    EXPECT_GE(width, titleWidth + 100);
 }
 
 }  // namespace
