@@ -161,6 +161,14 @@ std::int32_t scanRows(const QImage& picture, int width, int height, PixelMap& ma
     return count;
 }
 
+// The picture as the scan reads it: 32-bit pixels (a shared copy when it has them already).
+QImage scannedForm(const QImage& picture) {
+    if (picture.format() == QImage::Format_RGB32 || picture.format() == QImage::Format_ARGB32) {
+        return picture;
+    }
+    return picture.convertToFormat(QImage::Format_RGB32);
+}
+
 }  // namespace
 
 bool IsLinePixel(const ColorParts& parts, const ExtractionSettings& settings) {
@@ -184,15 +192,34 @@ void PixelMap::resizeRows(int rows) {
     cells_.resize(static_cast<std::size_t>(rows) * kColumns);
 }
 
+QRect LinePixelBounds(const QImage& committedPicture, const ExtractionSettings& settings) {
+    const QImage picture = scannedForm(committedPicture);
+    const int width = std::clamp(picture.width(), 0, PixelMap::kColumns);
+    const int height = std::clamp(picture.height(), 0, kMaxRows);
+    const RowRule rule = ruleFor(settings);
+    QRect bounds;
+    for (int y = 0; y < height; ++y) {
+        const auto* pixels = reinterpret_cast<const QRgb*>(picture.constScanLine(y));
+        int first = 0;
+        while (first < width && !rule.isLine(pixels[first])) {
+            ++first;
+        }
+        if (first == width) {
+            continue;
+        }
+        int last = width - 1;
+        while (!rule.isLine(pixels[last])) {
+            --last;
+        }
+        bounds |= QRect(first, y, last - first + 1, 1);
+    }
+    return bounds;
+}
+
 void ScanPicture(const QImage& committedPicture, const ExtractionSettings& settings,
                  ScanTables& tables) {
-    QImage converted;
-    const QImage* picture = &committedPicture;
-    if (committedPicture.format() != QImage::Format_RGB32 &&
-        committedPicture.format() != QImage::Format_ARGB32) {
-        converted = committedPicture.convertToFormat(QImage::Format_RGB32);
-        picture = &converted;
-    }
+    const QImage converted = scannedForm(committedPicture);
+    const QImage* picture = &converted;
     const int width = std::clamp(picture->width(), 0, PixelMap::kColumns);
     const int height = std::clamp(picture->height(), 0, kMaxRows);
 

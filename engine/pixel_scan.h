@@ -3,6 +3,7 @@
 #include "common/colour.h"
 
 #include <QImage>
+#include <QRect>
 
 #include <cstddef>
 #include <cstdint>
@@ -82,5 +83,10 @@ struct ScanTables {
 // and over its first 32767 rows at most, so every coordinate fits the 16-bit points.
 void ScanPicture(const QImage& committedPicture, const ExtractionSettings& settings,
                  ScanTables& tables);
+
+// The smallest rectangle holding every line pixel the scan of `committedPicture` would list
+// (same columns and rows as ScanPicture), in picture coordinates: what a run touches. Empty
+// when there is no line pixel.
+QRect LinePixelBounds(const QImage& committedPicture, const ExtractionSettings& settings);
 
 }  // namespace stylorex

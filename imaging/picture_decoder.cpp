@@ -2,17 +2,55 @@
 
 #include "imaging/header_fields.h"
 #include "imaging/metafile_converter.h"
-
 #include "os/regular_file.h"
+#include "os/standard_error_capture.h"
 
 #include <QBuffer>
 #include <QImageReader>
+#include <QRegularExpression>
+#include <QStringList>
 
 namespace stylorex {
 
 namespace {
 
 constexpr int kAllocationLimitMb = 128;
+
+const QString kNotAPicture = QStringLiteral("画像ファイルではないか、対応していない形式です");
+const QString kTooLarge = QStringLiteral("画像が大きすぎます");
+const QString kDamaged = QStringLiteral("画像データが壊れているか、途中で切れています");
+
+std::nullopt_t fail(QString* reason, const QString& why) {
+    if (reason != nullptr) {
+        *reason = why;
+    }
+    return std::nullopt;
+}
+
+// The image libraries print their complaints ("libpng error: ...") on standard error, some
+// directly, some through Qt's messages. While a decode runs they are caught, to become part of
+// the reason, instead of reaching the terminal.
+class LibraryMessages {
+  public:
+    // The reason `why`, with what the libraries said after it (each line once, without the
+    // name of Qt's logging category).
+    QString explain(const QString& why) const {
+        static const QRegularExpression category(QStringLiteral("^qt\\.[\\w.]+: "));
+        QStringList said;
+        for (QString line : capture_.text().split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+            line = line.remove(category).trimmed();
+            if (!line.isEmpty() && !said.contains(line)) {
+                said << line;
+            }
+        }
+        return said.isEmpty() ? why
+                              : why + QStringLiteral("（") + said.join(QStringLiteral("; ")) +
+                                    QStringLiteral("）");
+    }
+
+  private:
+    StandardErrorCapture capture_;
+};
 
 bool sizeAllowed(QSize size) {
     return size.width() > 0 && size.height() > 0 && size.width() <= kMaxPictureSide &&
@@ -147,50 +185,72 @@ bool pixelDataComplete(const QByteArray& format, const QByteArray& data) {
     return true;
 }
 
-std::optional<QImage> readRaster(const QByteArray& data) {
+std::optional<QImage> readRaster(const QByteArray& data, QString* reason) {
     QBuffer buffer;
     buffer.setData(data);
     if (!buffer.open(QIODevice::ReadOnly)) {
-        return std::nullopt;
+        return fail(reason, kNotAPicture);
     }
+    const LibraryMessages messages;
     QImageReader reader(&buffer);
     reader.setDecideFormatFromContent(true);
     reader.setAllocationLimit(kAllocationLimitMb);
     if (!reader.canRead()) {
-        return std::nullopt;
+        return fail(reason, messages.explain(kNotAPicture));
     }
     // Some readers only learn the size while decoding; for those the allocation limit guards.
     const QSize stated = reader.size();
-    if ((stated.isValid() && !sizeAllowed(stated)) || !pixelDataComplete(reader.format(), data)) {
-        return std::nullopt;
+    if (stated.isValid() && !sizeAllowed(stated)) {
+        return fail(reason, kTooLarge);
+    }
+    if (!pixelDataComplete(reader.format(), data)) {
+        return fail(reason, messages.explain(kDamaged));
     }
     QImage image;
-    if (!reader.read(&image) || image.isNull() || !sizeAllowed(image.size())) {
-        return std::nullopt;
+    if (!reader.read(&image) || image.isNull()) {
+        return fail(reason, messages.explain(kDamaged));
+    }
+    if (!sizeAllowed(image.size())) {
+        return fail(reason, kTooLarge);
     }
     return image;
 }
 
 }  // namespace
 
-std::optional<QImage> DecodePictureData(const QByteArray& data,
+std::optional<QImage> DecodePictureData(const QByteArray& data, QString* reason,
                                         const IsolationLimits& metafileLimits) {
     if (data.isEmpty()) {
-        return std::nullopt;
+        return fail(reason, QStringLiteral("データが空です"));
     }
     if (DetectMetafile(data) != MetafileKind::None) {
-        return RenderMetafile(data, QSize(kMaxPictureSide, kMaxPictureSide), kMaxPicturePixels,
-                              metafileLimits);
+        const std::optional<QImage> image = RenderMetafile(
+            data, QSize(kMaxPictureSide, kMaxPictureSide), kMaxPicturePixels, metafileLimits);
+        if (!image) {
+            return fail(
+                reason,
+                QStringLiteral(
+                    "メタファイルが壊れているか、大きすぎるか、描くのに時間がかかりすぎます"));
+        }
+        return image;
     }
-    return readRaster(data);
+    return readRaster(data, reason);
 }
 
-std::optional<QImage> DecodePictureFile(const QString& path) {
+std::optional<QImage> DecodePictureFile(const QString& path, QString* reason) {
     QByteArray data;
-    if (ReadRegularFile(path, data, kMaxPictureFileBytes) != FileRead::Read) {
-        return std::nullopt;
+    switch (ReadRegularFile(path, data, kMaxPictureFileBytes)) {
+        case FileRead::Read:
+            break;
+        case FileRead::Missing:
+            return fail(reason, QStringLiteral("ファイルがありません"));
+        case FileRead::Refused:
+            return fail(
+                reason,
+                QStringLiteral("通常のファイルではないか、読めないか、大きすぎます（%1 MB まで）")
+                    .arg(kMaxPictureFileBytes / (1024 * 1024)));
     }
-    return DecodePictureData(data);
+    return DecodePictureData(data, reason);
 }
 
 }  // namespace stylorex

@@ -24,10 +24,12 @@ constexpr qint64 kMaxPictureFileBytes = 128LL * 1024 * 1024;
 // their own stored size in a child process within `metafileLimits` (RenderMetafile). Nothing
 // when the data is damaged, not a picture, states a size beyond the limits above (checked from
 // the header, before any pixel is decoded), or is a metafile whose drawing exceeds its limits.
-std::optional<QImage> DecodePictureData(const QByteArray& data,
+// When nothing comes back and `reason` is given, it says why in words for the user. What the
+// image libraries complain about while decoding goes into that reason, never onto the terminal.
+std::optional<QImage> DecodePictureData(const QByteArray& data, QString* reason = nullptr,
                                         const IsolationLimits& metafileLimits = {});
 // Reads and decodes one file; nothing when it is no regular file (a named pipe is refused at
 // once), cannot be read, is larger than kMaxPictureFileBytes, or cannot be decoded.
-std::optional<QImage> DecodePictureFile(const QString& path);
+std::optional<QImage> DecodePictureFile(const QString& path, QString* reason = nullptr);
 
 }  // namespace stylorex

@@ -78,6 +78,10 @@ void DrawTextOutline(std::int16_t x, std::int16_t y, PictureBox& picture, const 
 TextTool::TextTool(const Controls& controls, QObject* parent)
     : QObject(parent), c_(controls), chooseFont_(ChooseFontWithDialog) {
     c_.txtChar->hide();
+    // Tab leaves the box like any other focus loss, and so does hiding it while it has the
+    // focus: Qt then hands the focus on along the Tab chain. A text box that keeps Tab as text
+    // would keep the focus when hidden, and every Tab and Enter after would vanish into it.
+    c_.txtChar->setTabChangesFocus(true);
     c_.txtChar->installEventFilter(this);
     c_.txtInput->installEventFilter(this);
     for (int i = 0; i < 2; ++i) {

@@ -8,6 +8,7 @@
 #include <QFileInfo>
 
 #include <limits>
+#include <vector>
 
 namespace stylorex {
 
@@ -19,6 +20,7 @@ const QString kSectionOther = QStringLiteral("Other");
 
 const QString kKeyName = QStringLiteral("Name");
 const QString kKeyLastText = QStringLiteral("LastText");
+const QString kKeyLastPicture = QStringLiteral("LastPicture");
 const QString kDefaultLastText = QStringLiteral("文字");
 
 // A number setting: its key, its default when the key is missing, and the range the program
@@ -218,6 +220,7 @@ void LoadSettings(SettingVariables& settings, SettingsControls& controls, const 
     settings.WaitTime = static_cast<std::int16_t>(readSetting(ini, kWaitTime));
     settings.CanvasHeight = static_cast<std::int16_t>(readSetting(ini, kCanvasHeight));
     settings.CanvasWidth = static_cast<std::int16_t>(readSetting(ini, kCanvasWidth));
+    settings.LastPicture = ini.GetStrValue(QString(), QString(), kKeyLastPicture, QString());
     controls.processEvents();
 
     ini.Section(kSectionFont);
@@ -242,7 +245,7 @@ bool SaveSettings(const SettingVariables& settings, const SettingsControls& cont
                   const QString& iniPath, const AtomicFileWriter& writer) {
     const QFont font = controls.pictureFont();
     // Every entry the save writes, in the order a new file lists them.
-    const SavedEntry entries[] = {
+    std::vector<SavedEntry> entries = {
         numberEntry(kSectionPickUpPattern, kPattern, settings.PickUpPattern),
         numberEntry(kSectionPickUpPattern, kBlackUpper, settings.BlackUpper),
         numberEntry(kSectionPickUpPattern, kWhiteUpper, settings.WhiteUpper),
@@ -259,6 +262,9 @@ bool SaveSettings(const SettingVariables& settings, const SettingsControls& cont
         numberEntry(kSectionOther, kCanvasHeight, settings.CanvasHeight),
         numberEntry(kSectionOther, kCanvasWidth, settings.CanvasWidth),
     };
+    if (!settings.LastPicture.isEmpty()) {
+        entries.push_back(textEntry(kSectionOther, kKeyLastPicture, settings.LastPicture));
+    }
 
     // The per-user folder may not exist yet; the program folder always does.
     QDir().mkpath(QFileInfo(iniPath).absolutePath());

@@ -19,6 +19,9 @@ struct SettingVariables {
     std::int16_t WaitTime = 0;
     std::int16_t CanvasHeight = 0;
     std::int16_t CanvasWidth = 0;
+    // The picture file loaded last, where the open dialog starts; empty before the first load
+    // (the entry is then not written).
+    QString LastPicture;
 };
 
 // The settings that live in controls of the main window: the text of txtInput and the font of
@@ -59,12 +62,12 @@ void RemoveStaleSettingsTemporaries(const QString& programFolder = ProgramFolder
 // hand-edited file takes the setting's default (a font size out of range keeps the font's).
 void LoadSettings(SettingVariables& settings, SettingsControls& controls, const QString& iniPath);
 
-// Writes every entry in one transaction: the file is read, the entries are set on it in memory
-// (every line they do not change stays byte for byte) and the result replaces the file at once
-// through `writer`, so a save killed at any moment leaves the old file or the new one, never a
-// mix. Makes the file's folder when it is missing. Returns false when the file could not be
-// written (nothing of the save reaches it then) or an entry could not stand in the file (the
-// others are written).
+// Writes every entry (the fifteen, and LastPicture once there is one) in one transaction: the file
+// is read, the entries are set on it in memory (every line they do not change stays byte for byte)
+// and the result replaces the file at once through `writer`, so a save killed at any moment leaves
+// the old file or the new one, never a mix. Makes the file's folder when it is missing. Returns
+// false when the file could not be written (nothing of the save reaches it then) or an entry could
+// not stand in the file (the others are written).
 bool SaveSettings(const SettingVariables& settings, const SettingsControls& controls,
                   const QString& iniPath, const AtomicFileWriter& writer = SystemFileWriter());
 

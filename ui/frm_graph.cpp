@@ -268,6 +268,14 @@ void frmGraph::startCommand() {
     runSettings.extraction.BlackUpper = settings_.BlackUpper;
     runSettings.extraction.WhiteUpper = settings_.WhiteUpper;
     runSettings.WaitTime = settings_.WaitTime;
+    // The X server keeps the pointer on the screen: a stroke beyond its edge would be drawn
+    // along the edge instead. The line pixels decide, not the canvas's white margins.
+    const QRect lines = LinePixelBounds(ui_->picSRC->persistentImage(), runSettings.extraction);
+    const QRect screen(QPoint(0, 0), pointer_.primaryScreenSize());
+    if (!lines.isEmpty() && !screen.contains(lines.translated(origin.OriginX, origin.OriginY))) {
+        dialogs_->message(QStringLiteral("描画範囲が画面からはみ出します"));
+        return;
+    }
     RunServices services{pointer_, *this, [] { QCoreApplication::processEvents(); }, SystemClock()};
 
     std::int32_t strokes = 0;
@@ -294,10 +302,28 @@ void frmGraph::captureOrigin() {
     const CapturedOrigin origin = CaptureOrigin(pointer_, *this);
     ui_->txtStartX->setText(origin.textX);
     ui_->txtStartY->setText(origin.textY);
+    // The instructions say: Ctrl+G, then Tab to "処理" and Enter. One Tab does it from here,
+    // wherever the focus was (a stored pattern's "登録", where Enter would store again).
+    if (QWidget* before = previousTabStop(ui_->cmdStart)) {
+        before->setFocus(Qt::OtherFocusReason);
+    }
+}
+
+QWidget* frmGraph::previousTabStop(QWidget* widget) const {
+    for (QWidget* w = widget->previousInFocusChain(); w != nullptr && w != widget;
+         w = w->previousInFocusChain()) {
+        if (w->window() == this && w->isVisible() && w->isEnabled() &&
+            (w->focusPolicy() & Qt::TabFocus) == Qt::TabFocus && w->focusProxy() == nullptr) {
+            return w;
+        }
+    }
+    return nullptr;
 }
 
 void frmGraph::timerTick() {
-    ui_->lblScreenPoint->setText(ScreenPointText(pointer_.position()));
+    const QString position = ScreenPointText(pointer_.position());
+    ui_->lblScreenPoint->setText(position);
+    ui_->lblScreenPoint->setToolTip(position);
 }
 
 void frmGraph::SetCanvasSize(std::int16_t height, std::int16_t width) {
@@ -359,11 +385,11 @@ void frmGraph::refreshPicture() {
 }
 
 void frmGraph::loadPictureCommand() {
-    LoadPictureFromDialog(*ui_->picSRC, lastChosenPictureFile_, this);
+    LoadPictureFromDialog(*ui_->picSRC, settings_.LastPicture, this, *dialogs_);
 }
 
 void frmGraph::pastePictureCommand() {
-    PastePicture(*ui_->picSRC);
+    PastePicture(*ui_->picSRC, *dialogs_);
 }
 
 void frmGraph::clearPictureCommand() {

@@ -117,6 +117,8 @@ class frmGraph : public QMainWindow, public WindowText, public SettingsControls 
   private:
     void connectCommands();
     void placeAtScreenRightEdge();
+    // The control a Tab moves on from to reach `widget`: the Tab chain's stop before it.
+    QWidget* previousTabStop(QWidget* widget) const;
     void unload();
 
     PointerDevice& pointer_;
@@ -126,8 +128,6 @@ class frmGraph : public QMainWindow, public WindowText, public SettingsControls 
     UserDialogs* dialogs_;
     QString settingsPath_;
     QString programFolder_;
-    // The file the picture open dialog offers next.
-    QString lastChosenPictureFile_;
     SettingVariables settings_;
     RunState runState_;
     WaitMenu* waitMenu_ = nullptr;

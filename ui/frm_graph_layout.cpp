@@ -16,6 +16,7 @@
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
@@ -72,6 +73,29 @@ QLabel* label(QWidget* parent, const QString& name, const QString& text, int lef
     return l;
 }
 
+// "処理" is where the user presses Enter with the hand off the mouse: while it has the focus it
+// shows so plainly, with a frame two pixels wide in the highlight colour around its face.
+class FocusFramedButton : public QPushButton {
+  public:
+    using QPushButton::QPushButton;
+
+  protected:
+    void paintEvent(QPaintEvent* event) override {
+        QPushButton::paintEvent(event);
+        if (!hasFocus()) {
+            return;
+        }
+        QPainter painter(this);
+        const QRect inside = rect().adjusted(kFocusFrameWidth, kFocusFrameWidth, -kFocusFrameWidth,
+                                             -kFocusFrameWidth);
+        painter.setClipRegion(QRegion(rect()).subtracted(inside));
+        painter.fillRect(rect(), palette().color(QPalette::Highlight));
+    }
+
+  private:
+    static constexpr int kFocusFrameWidth = 2;
+};
+
 QString arrayName(const char* name, int index) {
     return QStringLiteral("%1_%2").arg(QLatin1String(name)).arg(index);
 }
@@ -86,10 +110,14 @@ void fillBackground(QWidget* widget, const QColor& colour) {
 void createPainterPanel(QMainWindow& window, MainWindowControls& c) {
     QWidget* f = c.Frame1;
     c.Label8[0] = label(f, arrayName("Label8", 0), QStringLiteral("図種"), 8, 16, 33, 25);
-    c.cmbMethod = place(new QComboBox(f), QStringLiteral("cmbMethod"), 8, 32, 57, 21);
+    // Two boxes side by side in the panel's width: at 8.25 pt, the size of the window's other
+    // small controls, "消しゴム" and "実線" show whole beside the drop-down arrows.
+    c.cmbMethod =
+        place(new QComboBox(f), QStringLiteral("cmbMethod"), 3, 32, 67, 21, uiFont(kPx825));
     AddToolItems(*c.cmbMethod);
-    c.Label9[0] = label(f, arrayName("Label9", 0), QStringLiteral("線種"), 64, 16, 33, 17);
-    c.cmbDrawStyle = place(new QComboBox(f), QStringLiteral("cmbDrawStyle"), 64, 32, 49, 21);
+    c.Label9[0] = label(f, arrayName("Label9", 0), QStringLiteral("線種"), 69, 16, 33, 17);
+    c.cmbDrawStyle =
+        place(new QComboBox(f), QStringLiteral("cmbDrawStyle"), 69, 32, 49, 21, uiFont(kPx825));
     AddLineStyleItems(*c.cmbDrawStyle);
     // Nothing is selected until load selects the start-up entries, so that selecting them
     // reaches the painter's selection handlers as a user's choice would.
@@ -155,24 +183,29 @@ void createBottomPanel(MainWindowControls& c) {
     c.cmdFixedLoad = place(new QPushButton(QStringLiteral("ロード"), f),
                            QStringLiteral("cmdFixedLoad"), 304, 64, 65, 21);
 
+    // Coordinates of five digits ("12345,12345") must show whole in the origin row, which ends at
+    // the pattern list: the numbers take the fixed face at 9 pt, whose digits are narrower, and
+    // the fields and the live position grow into the room that makes.
+    const QFont numbers = uiFont(kPx9, false, Face::Fixed);
     for (int i = 0; i < 2; ++i) {
         QLineEdit* field = place(new QLineEdit(QStringLiteral("**"), f),
                                  i == 0 ? QStringLiteral("txtStartX") : QStringLiteral("txtStartY"),
-                                 8 + 32 * i, 72, 33, 18);
+                                 8 + 40 * i, 72, 41, 18, numbers);
         QPalette palette = field->palette();
         palette.setColor(QPalette::Base, kDarkGrey);
         palette.setColor(QPalette::Text, Qt::white);
         field->setPalette(palette);
+        QObject::connect(field, &QLineEdit::textChanged, field, &QWidget::setToolTip);
         (i == 0 ? c.txtStartX : c.txtStartY) = field;
     }
     c.lblScreenPoint = label(f, QStringLiteral("lblScreenPoint"), QStringLiteral("Label1"), 168, 72,
-                             49, 17, uiFont(), true);
+                             71, 17, numbers, true);
     c.lblScreenPoint->setFrameShape(QFrame::Box);
     c.lblScreenPoint->setFrameShadow(QFrame::Plain);
     c.lblScreenPoint->setLineWidth(1);
 
-    c.cmdStart = place(new QPushButton(QStringLiteral("処理"), f), QStringLiteral("cmdStart"), 8,
-                       112, 65, 17, uiFont(kPx825, true));
+    c.cmdStart = place(new FocusFramedButton(QStringLiteral("処理"), f), QStringLiteral("cmdStart"),
+                       8, 112, 65, 17, uiFont(kPx825, true));
     c.cmdStart->setFocusPolicy(Qt::StrongFocus);
     // Not the default button: Enter starts a run only while the button has the focus.
     c.cmdStart->setAutoDefault(false);
@@ -196,7 +229,7 @@ void createBottomPanel(MainWindowControls& c) {
         label(f, arrayName("Label2", 3), QStringLiteral("出力開始座標"), 8, 56, 89, 17, fixedBold);
     c.Label3 = label(f, QStringLiteral("Label3"), QStringLiteral("にマウスを動かし"), 96, 56, 113);
     c.Label2[1] =
-        label(f, arrayName("Label2", 1), QStringLiteral("Ctrl+G"), 72, 72, 57, 17, fixedBold, true);
+        label(f, arrayName("Label2", 1), QStringLiteral("Ctrl+G"), 88, 72, 41, 17, fixedBold, true);
     c.Label2[0] = label(f, arrayName("Label2", 0), QStringLiteral("で設定"), 128, 72, 49);
     c.Label4[1] = label(f, arrayName("Label4", 1), QStringLiteral("※マウス等から手を離し、"), 8, 96,
                         169, 17, uiFont(kPx9, true));
@@ -208,7 +241,7 @@ void createBottomPanel(MainWindowControls& c) {
     c.Label5[0] = label(f, arrayName("Label5", 0), QStringLiteral("このボタンに移動しエンター"), 72,
                         112, 169, 17, uiFont(), true);
     c.Label6 = label(f, QStringLiteral("Label6"), QStringLiteral("(中断する場合はESCキー)"), 72,
-                     128, 161, 9, uiFont(kPx825, true));
+                     128, 161, 13, uiFont(kPx825, true));
 }
 
 void createControls(QMainWindow& window, MainWindowControls& c) {

@@ -34,6 +34,13 @@ void saveSettingsOnAbruptExit() {
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Stylorex"));
+    if (stylorex::InstallStandardDialogTranslations() == nullptr) {
+        std::fprintf(stderr, "Stylorex: %s\n",
+                     QStringLiteral("Qt の日本語訳が見つかりません（qt6-translations-l10n）。"
+                                    "標準のダイアログは英語で表示されます。")
+                         .toLocal8Bit()
+                         .constData());
+    }
 
     QString error;
     stylorex::SystemSession session = stylorex::OpenSystemSession(&error);

@@ -4,10 +4,12 @@
 #include "common/user_dialogs.h"
 
 #include <QClipboard>
+#include <QDir>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QLocale>
 #include <QMimeData>
+#include <QStandardPaths>
 
 #include <cmath>
 #include <limits>
@@ -22,6 +24,7 @@ constexpr int kMinCanvasWidth = 100;
 constexpr int kMaxCanvasWidth = 600;
 
 const QString kCanvasSizeTitle = QStringLiteral("キャンバスサイズ変更");
+const QString kClipboardHoldsNoPicture = QStringLiteral("クリップボードに画像がありません");
 
 QString qtPatterns(const QStringList& patterns) {
     QStringList out;
@@ -68,7 +71,12 @@ QString PictureFileFilter() {
     return filters.join(QStringLiteral(";;"));
 }
 
-bool LoadPictureFromDialog(PictureBox& picture, QString& lastChosenFile, QWidget* dialogParent) {
+QString UnreadablePictureMessage(const QString& source, const QString& reason) {
+    return QStringLiteral("画像を読み込めません\n%1\n%2").arg(source, reason);
+}
+
+bool LoadPictureFromDialog(PictureBox& picture, QString& lastChosenFile, QWidget* dialogParent,
+                           UserDialogs& dialogs) {
     QFileDialog dialog(dialogParent);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
@@ -76,37 +84,55 @@ bool LoadPictureFromDialog(PictureBox& picture, QString& lastChosenFile, QWidget
     const QString filter = PictureFileFilter();
     dialog.setNameFilters(filter.split(QStringLiteral(";;")));
     dialog.selectNameFilter(filter.section(QStringLiteral(";;"), 0, 0));
-    if (!lastChosenFile.isEmpty()) {
-        const QFileInfo last(lastChosenFile);
+    // The last file's folder, or the user's pictures folder the first time, or when the stored
+    // path no longer leads anywhere.
+    const QFileInfo last(lastChosenFile);
+    if (!lastChosenFile.isEmpty() && last.absoluteDir().exists()) {
         dialog.setDirectory(last.absolutePath());
         dialog.selectFile(last.fileName());
+    } else {
+        const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+        dialog.setDirectory(QDir(pictures).exists() ? pictures : QDir::homePath());
     }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return false;
     }
     const QString chosen = dialog.selectedFiles().constFirst();
     lastChosenFile = chosen;
-    const std::optional<QImage> image = DecodePictureFile(chosen);
+    QString reason;
+    const std::optional<QImage> image = DecodePictureFile(chosen, &reason);
     if (!image) {
+        dialogs.message(UnreadablePictureMessage(QDir::toNativeSeparators(chosen), reason));
         return false;
     }
     picture.setPicture(*image);
     return true;
 }
 
-bool PastePicture(PictureBox& picture) {
+bool PastePicture(PictureBox& picture, UserDialogs& dialogs) {
     const QClipboard* clipboard = QGuiApplication::clipboard();
-    return clipboard != nullptr && PastePicture(picture, clipboard->mimeData());
+    QString reason;
+    if (PastePicture(picture, clipboard != nullptr ? clipboard->mimeData() : nullptr, &reason)) {
+        return true;
+    }
+    dialogs.message(UnreadablePictureMessage(QStringLiteral("クリップボード"), reason));
+    return false;
 }
 
-bool PastePicture(PictureBox& picture, const QMimeData* data) {
-    if (data == nullptr) {
+bool PastePicture(PictureBox& picture, const QMimeData* data, QString* reason) {
+    const auto fail = [reason](const QString& why) {
+        if (reason != nullptr) {
+            *reason = why;
+        }
         return false;
+    };
+    if (data == nullptr) {
+        return fail(kClipboardHoldsNoPicture);
     }
     // Text wins over a picture beside it. An empty text is no text: some sources announce a
     // text form for image data that holds nothing.
     if (data->hasText() && !data->text().isEmpty()) {
-        return false;
+        return fail(QStringLiteral("クリップボードの内容は文字です"));
     }
     // Picture bytes offered under an image type go through the same checked decoder as files,
     // and only through it: Qt's own picture object of such bytes shows a damaged picture's
@@ -114,10 +140,11 @@ bool PastePicture(PictureBox& picture, const QMimeData* data) {
     // picture this program's own process put on the clipboard).
     std::optional<QImage> image;
     bool bytesOffered = false;
+    QString why = kClipboardHoldsNoPicture;
     for (const QString& format : data->formats()) {
         if (format.startsWith(QStringLiteral("image/"))) {
             bytesOffered = true;
-            image = DecodePictureData(data->data(format));
+            image = DecodePictureData(data->data(format), &why);
             if (image) {
                 break;
             }
@@ -125,14 +152,17 @@ bool PastePicture(PictureBox& picture, const QMimeData* data) {
     }
     if (!bytesOffered && data->hasImage()) {
         const QImage offered = qvariant_cast<QImage>(data->imageData());
-        if (!offered.isNull() && offered.width() <= kMaxPictureSide &&
-            offered.height() <= kMaxPictureSide &&
-            qint64(offered.width()) * offered.height() <= kMaxPicturePixels) {
+        if (offered.isNull()) {
+            why = kClipboardHoldsNoPicture;
+        } else if (offered.width() > kMaxPictureSide || offered.height() > kMaxPictureSide ||
+                   qint64(offered.width()) * offered.height() > kMaxPicturePixels) {
+            why = QStringLiteral("画像が大きすぎます");
+        } else {
             image = offered;
         }
     }
     if (!image) {
-        return false;
+        return fail(why);
     }
     picture.setPicture(*image);
     return true;

@@ -17,8 +17,8 @@ namespace stylorex {
 class PictureBox;
 class UserDialogs;
 
-// The commands that fill, empty and size the source picture. Each ends quietly without a
-// change when it cannot be carried out.
+// The commands that fill, empty and size the source picture. Each ends without a change when it
+// cannot be carried out; a picture that cannot be read is named to the user with the reason.
 
 // One entry of the open dialog's filter list: the description the user reads and the
 // patterns it stands for, as the Windows-style list "desc|*.a;*.b|desc|..." has them.
@@ -34,17 +34,24 @@ const QList<PictureFilterEntry>& PictureFilterEntries();
 // case-sensitive; "*.*", which means every file on Windows, becomes "*".
 QString PictureFileFilter();
 
-// Shows the open dialog and makes the chosen picture the background. False when cancelled or
-// the file could not be decoded (nothing changes then). The dialog offers `lastChosenFile`
-// (empty before the first choice) and a choice is kept there, so that, like the one dialog
-// component the window keeps, it opens on the file chosen last.
-bool LoadPictureFromDialog(PictureBox& picture, QString& lastChosenFile, QWidget* dialogParent);
+// The message that a picture could not be read: "画像を読み込めません", where it came from (a
+// file's path, the clipboard) and why.
+QString UnreadablePictureMessage(const QString& source, const QString& reason);
 
-// Pastes from the system clipboard.
-bool PastePicture(PictureBox& picture);
+// Shows the open dialog and makes the chosen picture the background. False when cancelled or
+// the file could not be decoded (nothing changes then; `dialogs` tells the user which file and
+// why). The dialog offers `lastChosenFile` and a choice is kept there, so that it opens on the
+// file chosen last (in its folder); before the first choice it opens in the user's pictures
+// folder.
+bool LoadPictureFromDialog(PictureBox& picture, QString& lastChosenFile, QWidget* dialogParent,
+                           UserDialogs& dialogs);
+
+// Pastes from the system clipboard; when nothing is pasted `dialogs` tells the user why.
+bool PastePicture(PictureBox& picture, UserDialogs& dialogs);
 // Makes the picture of `data` the background. Nothing when `data` holds (non-empty) plain
-// text, also beside a picture, or no picture that passes the checks a loaded file passes.
-bool PastePicture(PictureBox& picture, const QMimeData* data);
+// text, also beside a picture, or no picture that passes the checks a loaded file passes;
+// `reason` then says why.
+bool PastePicture(PictureBox& picture, const QMimeData* data, QString* reason = nullptr);
 
 // AutoRedraw on, Cls, no background picture, text position (0, 0): an all-white canvas.
 void ClearPicture(PictureBox& picture);

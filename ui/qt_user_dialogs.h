@@ -2,6 +2,7 @@
 
 #include "common/user_dialogs.h"
 
+class QTranslator;
 class QWidget;
 
 namespace stylorex {
@@ -16,5 +17,11 @@ class QtUserDialogs : public UserDialogs {
   private:
     QWidget* parent_;
 };
+
+// Makes Qt's standard dialogs (files, fonts, the buttons of message and input boxes) speak
+// Japanese like the rest of the program, from Qt's own translations (Debian package
+// qt6-translations-l10n). Returns the installed translator, owned by the application, or
+// nullptr when the translations are not installed (the dialogs stay English then).
+QTranslator* InstallStandardDialogTranslations();
 
 }  // namespace stylorex

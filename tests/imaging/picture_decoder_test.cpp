@@ -1,6 +1,7 @@
 #include "imaging/picture_decoder.h"
 
 #include "imaging/metafile_converter.h"
+#include "os/standard_error_capture.h"
 #include "tests/support/picture_files.h"
 
 #include <QFile>
@@ -113,9 +114,9 @@ TEST(PictureDecoder, AMetafileWhoseDrawingOutlastsTheLimitIsRefusedWithinIt) {
     limits.timeoutMs = 1000;
     // Converted in a few tens of milliseconds, drawn in seconds.
     const QByteArray slow = WidePenEmf(1000, 1000, 10000);
-    ASSERT_TRUE(DecodePictureData(WidePenEmf(200, 200, 5), limits));
+    ASSERT_TRUE(DecodePictureData(WidePenEmf(200, 200, 5), nullptr, limits));
     const auto started = std::chrono::steady_clock::now();
-    EXPECT_FALSE(DecodePictureData(slow, limits));
+    EXPECT_FALSE(DecodePictureData(slow, nullptr, limits));
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(4));
 }
 
@@ -172,6 +173,21 @@ TEST(PictureDecoder, AGifCutInItsSecondFrameStillGivesItsFirstFrame) {
 TEST(PictureDecoder, TextAndEmptyFilesAreNoPictures) {
     EXPECT_FALSE(DecodePictureData(QByteArray()));
     EXPECT_FALSE(DecodePictureData(QByteArray("just some words, not a picture")));
+}
+
+// The user reads why; libpng's own complaint, which it prints itself, is part of the reason.
+TEST(PictureDecoder, ARefusalSaysWhyAndKeepsTheLibrariesOffTheTerminal) {
+    QByteArray png = QtWritten(ReferencePicture(24, 20, 4), "png");
+    png[png.indexOf("IDAT") + 8] ^= 0x5A;
+    const StandardErrorCapture terminal;
+    QString reason;
+    EXPECT_FALSE(DecodePictureData(png, &reason));
+    EXPECT_TRUE(reason.startsWith(QStringLiteral("画像データが壊れているか、途中で切れています")))
+        << reason.toStdString();
+    EXPECT_TRUE(reason.contains(QStringLiteral("libpng error: IDAT: "))) << reason.toStdString();
+    EXPECT_FALSE(DecodePictureData(HugePngHeader(30000, 30000), &reason));
+    EXPECT_EQ(reason, QStringLiteral("画像が大きすぎます"));
+    EXPECT_EQ(terminal.text(), QString());
 }
 
 TEST(PictureDecoder, FilesAreReadByContentWhateverTheirName) {

@@ -118,7 +118,8 @@ TEST_F(Settings, AFirstStartTakesTheDefaultsAndItsSaveWritesAllFifteenKeys) {
 }
 
 TEST_F(Settings, ARestartReadsBackWhatTheSaveWrote) {
-    SettingVariables saved{2, 100, 230, 3, 12, 480, 600};
+    const SettingVariables saved{2,  100, 230, 3,
+                                 12, 480, 600, QStringLiteral("/home/user/絵/家.png")};
     FakeControls before;
     before.font_.setFamily(QStringLiteral("IPAPGothic"));
     before.font_.setPointSizeF(10.5);
@@ -139,6 +140,7 @@ TEST_F(Settings, ARestartReadsBackWhatTheSaveWrote) {
     EXPECT_EQ(loaded.WaitTime, 12);
     EXPECT_EQ(loaded.CanvasHeight, 480);
     EXPECT_EQ(loaded.CanvasWidth, 600);
+    EXPECT_EQ(loaded.LastPicture, saved.LastPicture);
     EXPECT_EQ(after.font_.family(), QStringLiteral("IPAPGothic"));
     EXPECT_EQ(after.font_.pointSizeF(), 10.0);  // the whole part only
     EXPECT_TRUE(after.font_.bold());
@@ -215,7 +217,7 @@ TEST_F(Settings, ValuesOutOfRangeInAHandEditedFileTakeTheDefault) {
 }
 
 TEST_F(Settings, MultiLineTextsComeBackExactlyAndNoLineBreakReachesTheFile) {
-    const SettingVariables settings{1, 80, 240, 1, 5, 200, 200};
+    const SettingVariables settings{1, 80, 240, 1, 5, 200, 200, {}};
     for (const QString& text :
          {QStringLiteral("表\nC:\\temp"), QStringLiteral("two\r\nlines\r\n"),
           QStringLiteral("C:\\new\\n and \\\\ and \\r\nx"), QStringLiteral("\\:starts like it"),
@@ -316,7 +318,7 @@ TEST_F(Settings, AWindowsWrittenFileReadsRightAndASaveKeepsEveryLineItNeedNotCha
 TEST_F(Settings, ASaveThatCannotBeWrittenReportsFailureAndKeepsTheOldFile) {
     writeFile("[Other]\r\nWaitTime=3\r\n");
     FakeControls controls;
-    EXPECT_FALSE(SaveSettings(SettingVariables{1, 80, 240, 1, 7, 200, 200}, controls, path_,
+    EXPECT_FALSE(SaveSettings(SettingVariables{1, 80, 240, 1, 7, 200, 200, {}}, controls, path_,
                               FaultyFileWriter(FaultyFileWriter::Fault::StopBeforeRename)));
     EXPECT_EQ(fileBytes(), QByteArray("[Other]\r\nWaitTime=3\r\n"));
     EXPECT_FALSE(SaveSettings(SettingVariables{}, controls,
@@ -454,7 +456,7 @@ TEST_F(SettingsLocation, AReadOnlyProgramFolderSendsTheSettingsToThePerUserFolde
 
     FakeControls before;
     before.text_ = QStringLiteral("saved per user");
-    ASSERT_TRUE(SaveSettings(SettingVariables{2, 80, 240, 1, 6, 300, 400}, before, path));
+    ASSERT_TRUE(SaveSettings(SettingVariables{2, 80, 240, 1, 6, 300, 400, {}}, before, path));
 
     // The next start looks in the same place and finds them.
     ASSERT_EQ(SettingsFilePath(programFolder_), path);

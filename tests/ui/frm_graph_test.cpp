@@ -26,6 +26,10 @@
 #include <QScreen>
 #include <QSignalSpy>
 #include <QStatusBar>
+#include <QStyle>
+#include <QStyleOptionButton>
+#include <QStyleOptionComboBox>
+#include <QStyleOptionFrame>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -340,9 +344,9 @@ TEST_F(FrmGraphTest, ControlsSitWhereTheDesignPutsThem) {
         {"Frame2", "clientArea", {0, 336, 385, 145}, nullptr},
         {"lblforecol", "clientArea", {368, 392, 25, 9}, "Label8"},
         {"Label8_0", "Frame1", {8, 16, 33, 25}, "図種"},
-        {"cmbMethod", "Frame1", {8, 32, 57, 21}, nullptr},
-        {"Label9_0", "Frame1", {64, 16, 33, 17}, "線種"},
-        {"cmbDrawStyle", "Frame1", {64, 32, 49, 21}, nullptr},
+        {"cmbMethod", "Frame1", {3, 32, 67, 21}, nullptr},
+        {"Label9_0", "Frame1", {69, 16, 33, 17}, "線種"},
+        {"cmbDrawStyle", "Frame1", {69, 32, 49, 21}, nullptr},
         {"Label8_1", "Frame1", {48, 56, 25, 17}, "太さ"},
         {"FramLine", "Frame1", {8, 72, 49, 17}, nullptr},
         {"LineView", "FramLine", {0, 0, 49, 17}, nullptr},
@@ -365,9 +369,9 @@ TEST_F(FrmGraphTest, ControlsSitWhereTheDesignPutsThem) {
         {"ListFixed", "Frame2", {240, 40, 57, 98}, nullptr},
         {"cmdFixedStore", "Frame2", {304, 40, 65, 21}, "登録"},
         {"cmdFixedLoad", "Frame2", {304, 64, 65, 21}, "ロード"},
-        {"txtStartX", "Frame2", {8, 72, 33, 18}, "**"},
-        {"txtStartY", "Frame2", {40, 72, 33, 18}, "**"},
-        {"lblScreenPoint", "Frame2", {168, 72, 49, 17}, "Label1"},
+        {"txtStartX", "Frame2", {8, 72, 41, 18}, "**"},
+        {"txtStartY", "Frame2", {48, 72, 41, 18}, "**"},
+        {"lblScreenPoint", "Frame2", {168, 72, 71, 17}, "Label1"},
         {"cmdStart", "Frame2", {8, 112, 65, 17}, "処理"},
         {"Label7_0", "Frame2", {8, 8, 105, 17}, "描画先ウィンドウを"},
         {"Label7_1", "Frame2", {112, 8, 73, 17}, "横に並べる"},
@@ -378,12 +382,12 @@ TEST_F(FrmGraphTest, ControlsSitWhereTheDesignPutsThem) {
         {"Label14", "Frame2", {168, 40, 57, 17}, "してから"},
         {"Label2_3", "Frame2", {8, 56, 89, 17}, "出力開始座標"},
         {"Label3", "Frame2", {96, 56, 113, 17}, "にマウスを動かし"},
-        {"Label2_1", "Frame2", {72, 72, 57, 17}, "Ctrl+G"},
+        {"Label2_1", "Frame2", {88, 72, 41, 17}, "Ctrl+G"},
         {"Label2_0", "Frame2", {128, 72, 49, 17}, "で設定"},
         {"Label4_1", "Frame2", {8, 96, 169, 17}, "※マウス等から手を離し、"},
         {"Label11", "Frame2", {152, 96, 73, 17}, "Ｔａｂキーで"},
         {"Label5_0", "Frame2", {72, 112, 169, 17}, "このボタンに移動しエンター"},
-        {"Label6", "Frame2", {72, 128, 161, 9}, "(中断する場合はESCキー)"},
+        {"Label6", "Frame2", {72, 128, 161, 13}, "(中断する場合はESCキー)"},
     };
     for (const ExpectedControl& expected : expectedControls) {
         auto* widget = window_->findChild<QWidget*>(QString::fromUtf8(expected.name));
@@ -593,6 +597,96 @@ TEST_F(FrmGraphTest, TimerShowsThePointerPositionAfterItsFirstTick) {
     EXPECT_EQ(NamedChild<QLabel>(*window_, "lblScreenPoint")->text(), QStringLiteral("1280,1024"));
 }
 
+// Five-digit coordinates show whole in the origin fields and the live position, with the full
+// value in the tool tip; nothing in the origin row overlaps.
+TEST_F(FrmGraphTest, FiveDigitCoordinatesShowWhole) {
+    frmGraph& w = *window_;
+    w.show();
+    auto* position = NamedChild<QLabel>(w, "lblScreenPoint");
+    pointer_.setPosition(QPoint(12345, 10050));
+    QSignalSpy tick(NamedChild<QTimer>(w, "Timer1"), &QTimer::timeout);
+    ASSERT_TRUE(tick.wait(1000));
+    ASSERT_EQ(position->text(), QStringLiteral("12345,10050"));
+    EXPECT_EQ(position->toolTip(), position->text());
+    EXPECT_LE(position->fontMetrics().horizontalAdvance(position->text()),
+              position->contentsRect().width());
+
+    pointer_.setPosition(QPoint(12345, 10050));
+    w.captureOrigin();
+    for (const char* name : {"txtStartX", "txtStartY"}) {
+        QLineEdit* shown = field(name);
+        ASSERT_EQ(shown->text().size(), 5) << name;
+        EXPECT_EQ(shown->toolTip(), shown->text());
+        QStyleOptionFrame option;
+        option.initFrom(shown);
+        option.lineWidth =
+            shown->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, shown);
+        // The text area less the margins a line edit keeps on each side (two pixels).
+        const int room =
+            shown->style()->subElementRect(QStyle::SE_LineEditContents, &option, shown).width() - 4;
+        EXPECT_LE(shown->fontMetrics().horizontalAdvance(shown->text()), room) << name;
+    }
+
+    // What each control of the origin row shows: a frameless label its text, others their
+    // whole face. None may run into another (neighbouring fields share their border pixel).
+    std::vector<std::pair<QString, QRect>> shownParts;
+    for (QWidget* widget : NamedChild<QFrame>(w, "Frame2")->findChildren<QWidget*>()) {
+        if (widget->y() != position->y()) {
+            continue;
+        }
+        QRect shownPart = widget->geometry();
+        const auto* label = qobject_cast<QLabel*>(widget);
+        if (label != nullptr && label->frameShape() == QFrame::NoFrame) {
+            const int textWidth = label->fontMetrics().horizontalAdvance(label->text());
+            const int indent =
+                label->alignment() & Qt::AlignHCenter ? (label->width() - textWidth) / 2 : 0;
+            shownPart = QRect(label->x() + indent, label->y(), textWidth, label->height());
+        }
+        for (const auto& [other, otherPart] : shownParts) {
+            EXPECT_FALSE(shownPart.adjusted(1, 0, -1, 0).intersects(otherPart))
+                << widget->objectName().toStdString() << " runs into " << other.toStdString();
+        }
+        shownParts.emplace_back(widget->objectName(), shownPart.adjusted(1, 0, -1, 0));
+    }
+}
+
+// Every fixed text of the window shows whole at the design size: labels, buttons and each
+// entry of the drop-down boxes.
+TEST_F(FrmGraphTest, EveryFixedTextFitsItsControl) {
+    frmGraph& w = *window_;
+    w.show();
+    for (QLabel* label : w.findChildren<QLabel*>()) {
+        if (label->objectName().startsWith(QStringLiteral("StatusBar1")) ||
+            !label->isVisibleTo(&w) || label->text().isEmpty()) {
+            continue;
+        }
+        const QSize needed = label->fontMetrics().size(0, label->text());
+        EXPECT_LE(needed.width(), label->contentsRect().width())
+            << label->objectName().toStdString() << " " << label->text().toStdString();
+        EXPECT_LE(needed.height(), label->contentsRect().height())
+            << label->objectName().toStdString() << " " << label->text().toStdString();
+    }
+    for (QPushButton* pushButton : w.findChildren<QPushButton*>()) {
+        QStyleOptionButton option;
+        option.initFrom(pushButton);
+        const QRect face =
+            pushButton->style()->subElementRect(QStyle::SE_PushButtonContents, &option, pushButton);
+        EXPECT_LE(pushButton->fontMetrics().horizontalAdvance(pushButton->text()), face.width())
+            << pushButton->objectName().toStdString();
+    }
+    for (QComboBox* box : w.findChildren<QComboBox*>()) {
+        QStyleOptionComboBox option;
+        option.initFrom(box);
+        const QRect field = box->style()->subControlRect(QStyle::CC_ComboBox, &option,
+                                                         QStyle::SC_ComboBoxEditField, box);
+        for (int i = 0; i < box->count(); ++i) {
+            // The style draws the text one pixel inside the field on either side.
+            EXPECT_LE(box->fontMetrics().horizontalAdvance(box->itemText(i)), field.width() - 2)
+                << box->objectName().toStdString() << " " << box->itemText(i).toStdString();
+        }
+    }
+}
+
 // --- layout and scrolling -------------------------------------------------------------------
 
 TEST_F(FrmGraphTest, LayoutFollowsTheOuterSizeWithItsFactors) {
@@ -780,6 +874,33 @@ TEST_F(FrmGraphTest, StartWithAnOriginOffTheScreenIsRefused) {
     EXPECT_EQ(w.statusPanel(3), QString());
 }
 
+TEST_F(FrmGraphTest, StartWhoseLinePixelsWouldLeaveTheScreenIsRefusedWithoutMoving) {
+    loadAndShow();
+    frmGraph& w = *window_;
+    w.waitMenu().choose(0);
+    pointer_.setScreenSize(QSize(1600, 1000));
+    drawLine(5, 150, 99);  // the line pixels end at (150, 99) of the 200 × 200 canvas
+    for (const auto& [x, y] : {std::pair{"1450", "900"}, {"1449", "901"}, {"-6", "0"}}) {
+        field("txtStartX")->setText(QString::fromLatin1(x));
+        field("txtStartY")->setText(QString::fromLatin1(y));
+        w.startCommand();
+        ASSERT_EQ(dialogs_.messages.size(), 1u) << x << "," << y;
+        EXPECT_EQ(dialogs_.messages[0].text, QStringLiteral("描画範囲が画面からはみ出します"));
+        EXPECT_EQ(w.caption(), QStringLiteral("Stylorex [処理開始]"));
+        EXPECT_TRUE(pointer_.operations().empty());
+        EXPECT_EQ(w.statusPanel(3), QString());
+        dialogs_.messages.clear();
+    }
+    // The last line pixel on the screen's last column and row: drawn, though the canvas's white
+    // part reaches beyond the edges.
+    field("txtStartX")->setText(QStringLiteral("1449"));
+    field("txtStartY")->setText(QStringLiteral("900"));
+    w.startCommand();
+    EXPECT_TRUE(dialogs_.messages.empty());
+    EXPECT_EQ(pointer_.operationsOfKind(Kind::Release),
+              std::vector{FakePointer::Release(1599, 999)});
+}
+
 TEST_F(FrmGraphTest, StartRunsTheDrawingAndShowsTheStrokeCount) {
     loadAndShow();
     frmGraph& w = *window_;
@@ -844,6 +965,38 @@ TEST_F(FrmGraphTest, EnterStartsARunOnlyWhileTheButtonHasTheFocus) {
     EXPECT_EQ(dialogs_.messages[0].text, QStringLiteral("開始座標を設定してください"));
     QTest::keyClick(button("cmdStart"), Qt::Key_Enter, Qt::KeypadModifier);
     EXPECT_EQ(dialogs_.messages.size(), 2u);
+}
+
+// Enter is pressed with the hand off the mouse: "処理" shows plainly that it has the focus, with a
+// frame two pixels wide in the highlight colour that it lacks without the focus.
+TEST_F(FrmGraphTest, TheStartButtonShowsItsFocusPlainly) {
+    loadAndShow();
+    activate();
+    QPushButton* start = button("cmdStart");
+    const QColor highlight = start->palette().color(QPalette::Highlight);
+    const auto framed = [&] {
+        const QImage face = start->grab().toImage();
+        for (int x = 0; x < face.width(); ++x) {
+            for (const int y : {0, 1, face.height() - 2, face.height() - 1}) {
+                if (face.pixelColor(x, y) != highlight) {
+                    return false;
+                }
+            }
+        }
+        for (int y = 0; y < face.height(); ++y) {
+            for (const int x : {0, 1, face.width() - 2, face.width() - 1}) {
+                if (face.pixelColor(x, y) != highlight) {
+                    return false;
+                }
+            }
+        }
+        return true;
+    };
+    field("txtStartX")->setFocus();
+    EXPECT_FALSE(framed());
+    start->setFocus();
+    ASSERT_TRUE(start->hasFocus());
+    EXPECT_TRUE(framed());
 }
 
 TEST_F(FrmGraphTest, DuringARunCommandsThatWouldDisturbItAreRefused) {

@@ -19,6 +19,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <map>
 #include <utility>
 #include <vector>
 
@@ -177,7 +178,7 @@ class PictureCommandsTest : public ::testing::Test {
             answer(*dialog);
         };
         QTimer::singleShot(0, poll);
-        const bool loaded = LoadPictureFromDialog(picture_, lastChosenFile_, nullptr);
+        const bool loaded = LoadPictureFromDialog(picture_, lastChosenFile_, nullptr, dialogs_);
         EXPECT_TRUE(answered);
         for (QWidget* w : QApplication::topLevelWidgets()) {
             EXPECT_EQ(qobject_cast<QMessageBox*>(w), nullptr) << "a message box came up";
@@ -196,6 +197,7 @@ class PictureCommandsTest : public ::testing::Test {
 
     QTemporaryDir dir_;
     PictureBox picture_;
+    RecordingDialogs dialogs_;
     QString lastChosenFile_;
     QStringList lastNameFilters_;
     QString lastSelectedFilter_;
@@ -299,8 +301,11 @@ TEST_F(PictureCommandsTest, CancellingTwiceChangesNothingAndTheDialogOffersTheLa
     EXPECT_EQ(lastChosenFile_, chosen);
 }
 
-TEST_F(PictureCommandsTest, CorruptAndOversizedFilesEndSilentlyWithoutAChange) {
+TEST_F(PictureCommandsTest, UnreadableFilesAreNamedWithTheReasonAndChangeNothing) {
     const QImage before = picture_.persistentImage();
+    QByteArray damagedPng = QtWritten(Reference(40, 30), "png");
+    damagedPng[damagedPng.indexOf("IDAT") + 8] ^= 0x5A;
+    std::map<QString, QString> reasons;
     const std::vector<std::pair<QString, QByteArray>> bad = {
         {"huge.bmp", HugeBmpHeader(30000, 30000)},
         {"huge.png", HugePngHeader(30000, 30000)},
@@ -318,19 +323,37 @@ TEST_F(PictureCommandsTest, CorruptAndOversizedFilesEndSilentlyWithoutAChange) {
         {"cut-rle.bmp", Rle8Bmp(40, 30).left(600)},
         {"cut.gif", Gif(40, 30, 1).left(300)},
         {"cut.png", QtWritten(Reference(40, 30), "png").left(80)},
+        {"damaged.png", damagedPng},
+        {"words.png", QByteArray("a text file that only has a picture's name")},
     };
     for (const auto& [name, data] : bad) {
         SCOPED_TRACE(name.toStdString());
-        EXPECT_FALSE(loadThroughDialog(file(name, data)));
+        dialogs_.messages.clear();
+        const QString path = file(name, data);
+        EXPECT_FALSE(loadThroughDialog(path));
         EXPECT_EQ(picture_.persistentImage(), before);
+        ASSERT_EQ(dialogs_.messages.size(), 1u);
+        const QStringList lines = dialogs_.messages[0].text.split(QLatin1Char('\n'));
+        ASSERT_EQ(lines.size(), 3);
+        EXPECT_EQ(lines[0], QStringLiteral("画像を読み込めません"));
+        EXPECT_EQ(lines[1], path);
+        EXPECT_FALSE(lines[2].isEmpty());
+        reasons[name] = lines[2];
     }
+    // What libpng found wrong is part of the reason the user reads.
+    EXPECT_TRUE(reasons["damaged.png"].contains(QStringLiteral("libpng error")))
+        << reasons["damaged.png"].toStdString();
+    EXPECT_EQ(reasons["words.png"],
+              QStringLiteral("画像ファイルではないか、対応していない形式です"));
 }
 
 TEST_F(PictureCommandsTest, PasteIgnoresTextEvenBesideAPicture) {
     const QImage before = picture_.persistentImage();
     QMimeData text;
     text.setText(QStringLiteral("some text"));
-    EXPECT_FALSE(PastePicture(picture_, &text));
+    QString reason;
+    EXPECT_FALSE(PastePicture(picture_, &text, &reason));
+    EXPECT_EQ(reason, QStringLiteral("クリップボードの内容は文字です"));
     QMimeData both;
     both.setText(QStringLiteral("a caption"));
     both.setImageData(Reference(20, 20));
@@ -418,16 +441,20 @@ TEST_F(PictureCommandsTest, DamagedPicturesOnTheClipboardAreRefusedAsLoadingRefu
     }
 }
 
-TEST_F(PictureCommandsTest, PasteReadsTheSystemClipboard) {
+TEST_F(PictureCommandsTest, PasteReadsTheSystemClipboardAndSaysWhenItHoldsOnlyText) {
     QClipboard* clipboard = QGuiApplication::clipboard();
     clipboard->setImage(Reference(25, 15));
-    ASSERT_TRUE(PastePicture(picture_));
+    ASSERT_TRUE(PastePicture(picture_, dialogs_));
     EXPECT_TRUE(SamePixels(picture_.picture(), Reference(25, 15)));
+    EXPECT_TRUE(dialogs_.messages.empty());
     drawSomething();
     const QImage before = picture_.persistentImage();
     clipboard->setText(QStringLiteral("text now"));
-    EXPECT_FALSE(PastePicture(picture_));
+    EXPECT_FALSE(PastePicture(picture_, dialogs_));
     EXPECT_EQ(picture_.persistentImage(), before);
+    EXPECT_EQ(dialogs_.messageTexts(),
+              QStringList{QStringLiteral("画像を読み込めません\nクリップボード\n"
+                                         "クリップボードの内容は文字です")});
     clipboard->clear();
 }
 

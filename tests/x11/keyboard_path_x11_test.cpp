@@ -1,0 +1,135 @@
+// The keyboard path the window's instructions teach, under a click-to-focus window manager
+// (openbox): Ctrl+G over the target, one Tab to "処理", Enter. It must hold whatever the user
+// did before: typed text with the text tool, stored a pattern.
+#include "ui/frm_graph.h"
+
+#include "canvas/picture_box.h"
+#include "painter/drawing_tools.h"
+#include "tests/x11/main_window_fixture.h"
+#include "tests/x11/program_window.h"
+#include "tests/x11/window_manager.h"
+#include "ui/wait_menu.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
+
+namespace stylorex {
+namespace {
+
+using testing::kOriginX;
+using testing::kOriginY;
+
+class KeyboardPathX11 : public testing::MainWindowOnX11 {
+  protected:
+    KeyboardPathX11() : MainWindowOnX11(300) {}
+
+    static void SetUpTestSuite() { manager = new testing::WindowManager; }
+    static void TearDownTestSuite() {
+        delete manager;
+        manager = nullptr;
+    }
+
+    void SetUp() override {
+        ASSERT_TRUE(manager->running());
+        MainWindowOnX11::SetUp();
+        if (HasFatalFailure()) {
+            return;
+        }
+        window->setProgramFolder(dir.path());
+        window->waitMenu().choose(0);
+    }
+
+    QPoint onCanvas(QPoint p) const {
+        return NamedChild<PictureBox>(*window, "picSRC")->mapToGlobal(p);
+    }
+
+    void clickAt(QPoint root) {
+        testing::ClickAt(display(), root);
+        QTest::qWait(100);
+    }
+
+    // A click on the middle of the window's title bar, as a user brings the window forward.
+    void clickTitleBar() {
+        const QRect frame = window->frameGeometry();
+        const int titleHeight = window->geometry().top() - frame.top();
+        ASSERT_GT(titleHeight, 4) << "the window manager gave the window no title bar";
+        clickAt(QPoint(frame.center().x(), frame.top() + titleHeight / 2));
+    }
+
+    // Ctrl+G with the pointer on the origin, then one Tab and Enter: whether a run started.
+    bool captureOneTabEnterStartsARun() {
+        session.moveTo(kOriginX, kOriginY);
+        QTest::qWait(50);
+        target.discard();
+        testing::TypeKey(display(), XK_g, true);
+        QLineEdit* startX = NamedChild<QLineEdit>(*window, "txtStartX");
+        if (!QTest::qWaitFor([&] { return startX->text() == QString::number(kOriginX); })) {
+            ADD_FAILURE() << "Ctrl+G did not capture the origin";
+            return false;
+        }
+        testing::TypeKey(display(), XK_Tab);
+        testing::TypeKey(display(), XK_Return);
+        return QTest::qWaitFor([&] { return !window->statusPanel(3).isEmpty(); }, 30000) &&
+               window->caption() == QStringLiteral("Stylorex [処理完了]");
+    }
+
+    static testing::WindowManager* manager;
+};
+
+testing::WindowManager* KeyboardPathX11::manager = nullptr;
+
+TEST_F(KeyboardPathX11, AfterTheTextToolOneTabAndEnterStartTheRun) {
+    QComboBox* tools = NamedChild<QComboBox>(*window, "cmbMethod");
+    ASSERT_TRUE(focus(tools));
+    testing::TypeKey(display(), XK_Up);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return tools->currentIndex() == kToolText; }));
+
+    clickAt(onCanvas(QPoint(30, 40)));
+    QPlainTextEdit* box = NamedChild<QPlainTextEdit>(*window, "txtChar");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return box->isVisible() && box->hasFocus(); }));
+    for (const unsigned long key : {XK_a, XK_b, XK_c}) {
+        testing::TypeKey(display(), key, false, true);
+    }
+    ASSERT_TRUE(QTest::qWaitFor([&] { return box->toPlainText() == QStringLiteral("ABC"); }));
+    testing::TypeKey(display(), XK_Return);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return box->isHidden(); }));
+    ASSERT_NO_FATAL_FAILURE(clickTitleBar());
+    // The hidden box must not keep the focus: every Tab and Enter would vanish into it.
+    ASSERT_NE(QApplication::focusWidget(), nullptr);
+    EXPECT_TRUE(QApplication::focusWidget()->isVisible())
+        << QApplication::focusWidget()->objectName().toStdString();
+
+    EXPECT_TRUE(captureOneTabEnterStartsARun()) << window->caption().toStdString();
+    EXPECT_TRUE(dialogs.messages.empty());
+    XSync(pointer->display(), False);
+    const QImage drawn = NamedChild<PictureBox>(*window, "picSRC")->persistentImage();
+    ASSERT_FALSE(testing::DarkPixels(drawn).empty()) << "the text was not drawn";
+    EXPECT_EQ(testing::WithoutRepeatedMotions(target.collect()),
+              testing::ExpectedRunEvents(drawn, kOriginX, kOriginY));
+}
+
+TEST_F(KeyboardPathX11, AfterAPatternStoreOneTabAndEnterStartTheRunAndStoreNothingMore) {
+    NamedChild<PictureBox>(*window, "picSRC")->setPicture(testing::LineArt(200));
+    QPushButton* store = NamedChild<QPushButton>(*window, "cmdFixedStore");
+    clickAt(store->mapToGlobal(store->rect().center()));
+    const QString stored = dir.filePath(QStringLiteral(" 1.jpg"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QFile::exists(stored); })) << "登録 stored nothing";
+    ASSERT_TRUE(QFile::remove(stored));
+
+    EXPECT_TRUE(captureOneTabEnterStartsARun()) << window->caption().toStdString();
+    EXPECT_FALSE(QFile::exists(stored)) << "Enter stored the pattern again";
+}
+
+}  // namespace
+}  // namespace stylorex
