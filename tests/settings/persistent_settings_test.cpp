@@ -340,7 +340,7 @@ class FailsAfterOneReplace : public AtomicFileWriter {
 TEST_F(Settings, ASaveReplacesTheFileOnceWithEveryEntry) {
     writeFile("[Other]\r\nWaitTime=3\r\n");
     FakeControls controls;
-    const SettingVariables saved{2, 90, 250, 2, 7, 300, 400};
+    const SettingVariables saved{2, 90, 250, 2, 7, 300, 400, {}};
     ASSERT_TRUE(SaveSettings(saved, controls, path_, FailsAfterOneReplace()));
     const QByteArray once = fileBytes();
     writeFile("[Other]\r\nWaitTime=3\r\n");
@@ -357,7 +357,7 @@ TEST_F(Settings, ASaveKilledAtAnyMomentLeavesTheOldFileOrTheNewOneNeverAMix) {
         "[Font]\r\nItalic=-1\r\nBold=0\r\nName=IPAPGothic\r\nSize=12\r\nStrikethru=-1\r\n"
         "Underline=0\r\nTransparent=-1\r\n[Other]\r\nLastText=old\r\nScanPattern=2\r\n"
         "WaitTime=3\r\nCanvasHeight=300\r\nCanvasWidth=300\r\n";
-    const SettingVariables next{1, 90, 250, 1, 9, 480, 600};
+    const SettingVariables next{1, 90, 250, 1, 9, 480, 600, {}};
     FakeControls controls;
     controls.text_ = QStringLiteral("新しい文字");
     controls.font_.setBold(true);
