@@ -111,6 +111,7 @@ void TextTool::CommitCharText() {
     picture.setAutoRedraw(true);
     PrintText(picture, c_.txtChar->toPlainText());
     picture.setAutoRedraw(false);
+    picture.recordStep();
 }
 
 void TextTool::CancelCharBox() {
@@ -146,6 +147,7 @@ void TextTool::DrawInputText(int index) {
         DrawTextOutline(*x, *y, picture, text, *tilt);
     }
     picture.Refresh();
+    picture.recordStep();
 }
 
 void TextTool::ChooseFont() {
