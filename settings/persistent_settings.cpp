@@ -46,6 +46,11 @@ constexpr NumberSetting kScanPattern{"ScanPattern", 1, kInt32Min, kInt32Max};
 constexpr NumberSetting kWaitTime{"WaitTime", 5, 0, kInt16Max};
 constexpr NumberSetting kCanvasHeight{"CanvasHeight", 200, 1, kInt16Max};
 constexpr NumberSetting kCanvasWidth{"CanvasWidth", 200, 1, kInt16Max};
+// A window larger than any screen or placed beyond any coordinate a screen has is of no use.
+constexpr NumberSetting kWindowLeft{"WindowLeft", 0, -kInt16Max, kInt16Max};
+constexpr NumberSetting kWindowTop{"WindowTop", 0, -kInt16Max, kInt16Max};
+constexpr NumberSetting kWindowWidth{"WindowWidth", 0, 0, kInt16Max};
+constexpr NumberSetting kWindowHeight{"WindowHeight", 0, 0, kInt16Max};
 // A size of 0 (also what a missing Size reads as) or beyond any sensible text keeps the size
 // the picture's font has.
 constexpr NumberSetting kSize{"Size", 0, 1, 1000};
@@ -194,6 +199,10 @@ void LoadSettings(SettingVariables& settings, SettingsControls& controls, const 
     settings.WaitTime = static_cast<std::int16_t>(readSetting(ini, kWaitTime));
     settings.CanvasHeight = static_cast<std::int16_t>(readSetting(ini, kCanvasHeight));
     settings.CanvasWidth = static_cast<std::int16_t>(readSetting(ini, kCanvasWidth));
+    settings.WindowLeft = readSetting(ini, kWindowLeft);
+    settings.WindowTop = readSetting(ini, kWindowTop);
+    settings.WindowWidth = readSetting(ini, kWindowWidth);
+    settings.WindowHeight = readSetting(ini, kWindowHeight);
     controls.processEvents();
 
     ini.Section(kSectionFont);
@@ -244,6 +253,13 @@ bool SaveSettings(const SettingVariables& settings, const SettingsControls& cont
     written &= writeNumber(ini, kWaitTime, settings.WaitTime);
     written &= writeNumber(ini, kCanvasHeight, settings.CanvasHeight);
     written &= writeNumber(ini, kCanvasWidth, settings.CanvasWidth);
+    // Without a window (its size 0) there is no place to keep, and the file stays as it was.
+    if (settings.WindowWidth > 0 && settings.WindowHeight > 0) {
+        written &= writeNumber(ini, kWindowLeft, settings.WindowLeft);
+        written &= writeNumber(ini, kWindowTop, settings.WindowTop);
+        written &= writeNumber(ini, kWindowWidth, settings.WindowWidth);
+        written &= writeNumber(ini, kWindowHeight, settings.WindowHeight);
+    }
     return written;
 }
 

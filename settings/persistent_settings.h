@@ -19,6 +19,11 @@ struct SettingVariables {
     std::int16_t WaitTime = 0;
     std::int16_t CanvasHeight = 0;
     std::int16_t CanvasWidth = 0;
+    // The main window's place on the desktop at the last exit (its size 0 when none is known).
+    std::int32_t WindowLeft = 0;
+    std::int32_t WindowTop = 0;
+    std::int32_t WindowWidth = 0;
+    std::int32_t WindowHeight = 0;
 };
 
 // The settings that live in controls of the main window: the text of txtInput and the font of
@@ -50,8 +55,9 @@ QString SettingsFilePath(const QString& programFolder = ProgramFolder());
 // hand-edited file takes the setting's default (a font size out of range keeps the font's).
 void LoadSettings(SettingVariables& settings, SettingsControls& controls, const QString& iniPath);
 
-// Writes all fifteen entries through `writer`, making the file's folder when it is missing.
-// Returns false when any entry could not be written; the entries written before stay.
+// Writes all fifteen entries, and the window's four when its size is known, through `writer`,
+// making the file's folder when it is missing. Returns false when any entry could not be written;
+// the entries written before stay.
 bool SaveSettings(const SettingVariables& settings, const SettingsControls& controls,
                   const QString& iniPath, const AtomicFileWriter& writer = SystemFileWriter());
 

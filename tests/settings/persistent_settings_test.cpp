@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRect>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -108,7 +109,7 @@ TEST_F(Settings, AFirstStartTakesTheDefaultsAndItsSaveWritesAllFifteenKeys) {
 }
 
 TEST_F(Settings, ARestartReadsBackWhatTheSaveWrote) {
-    SettingVariables saved{2, 100, 230, 3, 12, 480, 600};
+    SettingVariables saved{2, 100, 230, 3, 12, 480, 600, -20, 35, 640, 520};
     FakeControls before;
     before.font_.setFamily(QStringLiteral("IPAPGothic"));
     before.font_.setPointSizeF(10.5);
@@ -129,6 +130,8 @@ TEST_F(Settings, ARestartReadsBackWhatTheSaveWrote) {
     EXPECT_EQ(loaded.WaitTime, 12);
     EXPECT_EQ(loaded.CanvasHeight, 480);
     EXPECT_EQ(loaded.CanvasWidth, 600);
+    EXPECT_EQ(QRect(loaded.WindowLeft, loaded.WindowTop, loaded.WindowWidth, loaded.WindowHeight),
+              QRect(-20, 35, 640, 520));
     EXPECT_EQ(after.font_.family(), QStringLiteral("IPAPGothic"));
     EXPECT_EQ(after.font_.pointSizeF(), 10.0);  // the whole part only
     EXPECT_TRUE(after.font_.bold());
