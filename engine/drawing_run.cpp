@@ -31,6 +31,18 @@ class RunInProgressMark {
     RunState& state_;
 };
 
+// Tells the pointer that a run lasts from construction to destruction, whichever way it ends.
+class RunBracket {
+  public:
+    explicit RunBracket(PointerDevice& pointer) : pointer_(pointer) { pointer_.runStarting(); }
+    ~RunBracket() { pointer_.runEnded(); }
+    RunBracket(const RunBracket&) = delete;
+    RunBracket& operator=(const RunBracket&) = delete;
+
+  private:
+    PointerDevice& pointer_;
+};
+
 // Holds the left button from the press that starts a stroke until the matching release, and
 // releases it when the run leaves in any other way (an exception on its way up).
 class LeftButton {
@@ -123,6 +135,8 @@ std::int32_t RunDrawing(const QImage& picture, std::int32_t originX, std::int32_
     ScanTables& tables = state.tables();
     PointerDevice& pointer = services.pointer;
     WindowText& window = services.window;
+    // Outlives the button below: the button is released before the run counts as ended.
+    RunBracket bracket(pointer);
 
     // An Esc press made before the run must not count: empty the latch.
     pointer.escPressed();

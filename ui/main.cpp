@@ -1,4 +1,4 @@
-#include "os/pointer_device.h"
+#include "os/system_session.h"
 #include "os/termination_signals.h"
 #include "os/window_destruction.h"
 #include "ui/frm_graph.h"
@@ -36,7 +36,8 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("Stylorex"));
 
     QString error;
-    std::unique_ptr<stylorex::PointerDevice> pointer = stylorex::OpenSystemPointer(&error);
+    stylorex::SystemSession session = stylorex::OpenSystemSession(&error);
+    std::unique_ptr<stylorex::PointerDevice>& pointer = session.pointer;
     if (!pointer) {
         std::fprintf(stderr, "Stylorex: %s\n", error.toLocal8Bit().constData());
         stylorex::QtUserDialogs(nullptr).message(error);

@@ -913,10 +913,10 @@ TEST_F(FrmGraphTest, DuringARunCommandsThatWouldDisturbItAreRefused) {
         action("mnu_work"),     action("mnu_undo"),     action("mnu_saveAs")};
     const QString droppedFile = dir_.filePath(QStringLiteral("dropped.png"));
     ASSERT_TRUE(MakeCanvasImage(30, 30).save(droppedFile));
-    const QList<QWidget*> refusedButtons = {button("cmdClear"),     button("cmdload"),
-                                            button("cmdPaste"),     button("cmdFixedStore"),
-                                            button("cmdFixedLoad"), button("cmdDrawZtxt_0"),
-                                            button("cmdDrawZtxt_1")};
+    const QList<QWidget*> refusedButtons = {button("cmdClear"),      button("cmdload"),
+                                            button("cmdPaste"),      button("cmdFixedStore"),
+                                            button("cmdFixedLoad"),  button("cmdDrawZtxt_0"),
+                                            button("cmdDrawZtxt_1"), button("cmdfont")};
 
     pointer_.onOperation = [&](const PointerOperation& op) {
         if (checked || op.kind != Kind::Move || pointer_.moveCount() != 3) {
