@@ -1033,8 +1033,9 @@ TEST_F(FrmGraphTest, AboutBoxShowsItsTextsAndClosesOnEnterAndEsc) {
     drawLine(0, 20, 5);
     pointer_.setPosition(QPoint(7, 9));
     for (Qt::Key key : {Qt::Key_Return, Qt::Key_Escape, Qt::Key_Return}) {
-        QString title, name, version, ok;
+        QString title, name, version, purpose, ok;
         bool modal = false;
+        bool purposeFits = false;
         QPoint centre;
         bool closedByKey = false;
         whenModal([&](QWidget* box) {
@@ -1042,6 +1043,11 @@ TEST_F(FrmGraphTest, AboutBoxShowsItsTextsAndClosesOnEnterAndEsc) {
             title = box->windowTitle();
             name = box->findChild<QLabel*>(QStringLiteral("lblTitle"))->text();
             version = box->findChild<QLabel*>(QStringLiteral("lblVersion"))->text();
+            const auto* purposeLabel = box->findChild<QLabel*>(QStringLiteral("lblPurpose"));
+            purpose = purposeLabel->text();
+            purposeFits =
+                purposeLabel->heightForWidth(purposeLabel->width()) <= purposeLabel->height() &&
+                box->rect().contains(purposeLabel->geometry());
             ok = box->findChild<QPushButton*>(QStringLiteral("cmdOK"))->text();
             centre = box->frameGeometry().center();
             // The main window takes no input while the box is open.
@@ -1059,6 +1065,8 @@ TEST_F(FrmGraphTest, AboutBoxShowsItsTextsAndClosesOnEnterAndEsc) {
         EXPECT_EQ(title, QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"));
         EXPECT_EQ(name, QStringLiteral("Stylorex"));
         EXPECT_EQ(version, QStringLiteral("ﾊﾞｰｼﾞｮﾝ   0.4β"));
+        EXPECT_EQ(purpose, QStringLiteral("小さな絵を、マウスを動かして他のソフトに描き写します"));
+        EXPECT_TRUE(purposeFits) << "the line is cut off";
         EXPECT_EQ(ok, QStringLiteral("OK"));
         EXPECT_LE((centre - w.frameGeometry().center()).manhattanLength(), 2);
     }
