@@ -5,6 +5,7 @@
 #include "engine/origin_capture.h"
 #include "os/pointer_device.h"
 #include "os/program_folder.h"
+#include "painter/bezier_tool.h"
 #include "patterns/pattern_library.h"
 #include "ui/dlg_setting.h"
 #include "ui/frm_about.h"
@@ -412,8 +413,8 @@ void frmGraph::undoCommand() {
         return;
     }
     const QSize before = ui_->picSRC->size();
-    if (ui_->picSRC->undo() && ui_->picSRC->size() != before) {
-        showCanvasSize();
+    if (ui_->picSRC->undo()) {
+        showRestoredPicture(before);
     }
 }
 
@@ -422,8 +423,19 @@ void frmGraph::redoCommand() {
         return;
     }
     const QSize before = ui_->picSRC->size();
-    if (ui_->picSRC->redo() && ui_->picSRC->size() != before) {
+    if (ui_->picSRC->redo()) {
+        showRestoredPicture(before);
+    }
+}
+
+void frmGraph::showRestoredPicture(QSize sizeBefore) {
+    if (ui_->picSRC->size() != sizeBefore) {
         showCanvasSize();
+    }
+    // A curve under edit is not part of the picture: it stays under edit, shown over the
+    // restored picture, instead of vanishing from view and being committed by the next press.
+    if (painter_->bezier().BezState() > 0) {
+        painter_->bezier().DrawBezierPreview();
     }
 }
 

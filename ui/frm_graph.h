@@ -130,6 +130,8 @@ class frmGraph : public QMainWindow, public WindowText, public SettingsControls 
     bool restoreSavedPlace();
     // The canvas size in the settings and status panel 4, the picture in the viewport's corner.
     void showCanvasSize();
+    // After an undo or redo: the canvas size when it changed, and the curve under edit.
+    void showRestoredPicture(QSize sizeBefore);
     void unload();
 
     PointerDevice& pointer_;

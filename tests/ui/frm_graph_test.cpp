@@ -2,6 +2,7 @@
 
 #include "canvas/picture_box.h"
 #include "imaging/picture_decoder.h"
+#include "painter/drawing_tools.h"
 #include "tests/support/named_child.h"
 #include "tests/support/picture_files.h"
 #include "tests/support/pointer_fake.h"
@@ -182,9 +183,18 @@ class FrmGraphTest : public ::testing::Test {
                 modal->close();
                 return;
             }
+            // selectFile() leaves a focused name field as the user typed it.
+            if (QWidget* focused = dialog->focusWidget()) {
+                focused->clearFocus();
+            }
             dialog->selectFile(path);
             // The same virtual accept(), public in QDialog.
             static_cast<QDialog*>(dialog)->accept();
+            if (dialog->isVisible()) {
+                ADD_FAILURE() << "not accepted: "
+                              << dialog->selectedFiles().join(' ').toStdString();
+                dialog->reject();
+            }
         });
     }
 
@@ -1162,6 +1172,31 @@ TEST_F(FrmGraphTest, UndoAndRedoWalkThroughEveryPictureCommandAndARunLeavesThemA
     EXPECT_FALSE(action("mnu_redo")->isEnabled());
     EXPECT_EQ(w.settings().CanvasHeight, 300);
     QGuiApplication::clipboard()->clear();
+}
+
+TEST_F(FrmGraphTest, ACurveUnderEditStaysInViewAcrossAnUndo) {
+    loadAndShow();
+    activate();
+    const QImage initial = canvas().persistentImage();
+    stroke(QPoint(10, 10), QPoint(60, 40));
+    const QImage stroked = canvas().persistentImage();
+    NamedChild<QComboBox>(*window_, "cmbMethod")->setCurrentIndex(kToolBezier);
+    stroke(QPoint(40, 100), QPoint(160, 100));
+    const QImage edited = canvas().screenImage();
+    ASSERT_NE(edited, stroked) << "no curve under edit";
+
+    QTest::keyClick(window_.get(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(canvas().persistentImage(), initial);
+    // The curve and its handles, over the picture without the stroke.
+    QImage expected = initial;
+    for (int y = 0; y < expected.height(); ++y) {
+        for (int x = 0; x < expected.width(); ++x) {
+            if (edited.pixel(x, y) != stroked.pixel(x, y)) {
+                expected.setPixel(x, y, edited.pixel(x, y));
+            }
+        }
+    }
+    EXPECT_EQ(canvas().screenImage(), expected);
 }
 
 TEST_F(FrmGraphTest, ADroppedPictureFileLoadsAndADamagedOneChangesNothing) {
