@@ -1219,7 +1219,7 @@ TEST_F(FrmGraphTest, ADroppedPictureFileLoadsAndADamagedOneChangesNothing) {
     EXPECT_EQ(canvas().history().undoSteps(), 1);
 }
 
-TEST_F(FrmGraphTest, APictureSavedAsPngOrBmpReadsBackWithEveryPixel) {
+TEST_F(FrmGraphTest, APictureSavedAsPngOrBmpReadsBackWithEveryPixelAndJpegIsOffered) {
     loadAndShow();
     canvas().setPicture(colourful(200, 200));
     stroke(QPoint(10, 10), QPoint(150, 120));
@@ -1239,6 +1239,15 @@ TEST_F(FrmGraphTest, APictureSavedAsPngOrBmpReadsBackWithEveryPixel) {
         ASSERT_TRUE(reloaded.has_value());
         EXPECT_TRUE(test::SamePixels(*reloaded, drawn));
     }
+    // JPEG loses detail by design; the file must still be a JPEG of the canvas's size.
+    answerFileDialog(dir_.filePath(QStringLiteral("drawing.jpg")));
+    action("mnu_saveAs")->trigger();
+    QFile jpeg(dir_.filePath(QStringLiteral("drawing.jpg")));
+    ASSERT_TRUE(jpeg.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(jpeg.read(2) == QByteArray("\xff\xd8"));
+    const std::optional<QImage> reloadedJpeg = DecodePictureFile(jpeg.fileName());
+    ASSERT_TRUE(reloadedJpeg.has_value());
+    EXPECT_EQ(reloadedJpeg->size(), drawn.size());
     EXPECT_TRUE(dialogs_.messages.empty());
 }
 
