@@ -1,13 +1,14 @@
 #include "canvas/picture_box.h"
 
+#include <QDropEvent>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QUrl>
 
 namespace stylorex {
 
 namespace {
-
-constexpr int kDotsPerMeterAt96Dpi = 3780;
 
 int buttonValue(Qt::MouseButtons buttons) {
     int value = 0;
@@ -37,15 +38,20 @@ int shiftValue(Qt::KeyboardModifiers modifiers) {
     return value;
 }
 
-}  // namespace
-
-QImage MakeCanvasImage(int width, int height) {
-    QImage image(qMax(width, 0), qMax(height, 0), QImage::Format_RGB32);
-    image.setDotsPerMeterX(kDotsPerMeterAt96Dpi);
-    image.setDotsPerMeterY(kDotsPerMeterAt96Dpi);
-    image.fill(Qt::white);
-    return image;
+// The first local file among `data`'s addresses; empty when there is none.
+QString firstLocalFile(const QMimeData* data) {
+    if (data == nullptr || !data->hasUrls()) {
+        return {};
+    }
+    for (const QUrl& url : data->urls()) {
+        if (url.isLocalFile()) {
+            return url.toLocalFile();
+        }
+    }
+    return {};
 }
+
+}  // namespace
 
 PictureBox::PictureBox(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -53,38 +59,57 @@ PictureBox::PictureBox(QWidget* parent) : QWidget(parent) {
     setCanvasSize(201, 201);
 }
 
-QImage PictureBox::composedBackground(int width, int height) const {
-    QImage image = MakeCanvasImage(width, height);
-    if (!picture_.isNull()) {
-        QPainter painter(&image);
-        painter.drawImage(0, 0, picture_);
-    }
-    return image;
-}
-
 void PictureBox::setCanvasSize(int width, int height) {
-    QImage grown = composedBackground(width, height);
+    QImage grown = ComposedCanvas(picture_, QSize(width, height));
     if (!persistent_.isNull()) {
         QPainter painter(&grown);
         painter.drawImage(0, 0, persistent_);
     }
-    persistent_ = grown;
-    screen_ = persistent_;
-    setFixedSize(qMax(width, 0), qMax(height, 0));
-    update();
+    takeState({picture_, grown});
+    recordStep();
 }
 
 void PictureBox::setPicture(const QImage& picture) {
-    if (picture.isNull()) {
-        picture_ = QImage();
-    } else {
-        picture_ = picture.convertToFormat(QImage::Format_RGB32);
-        picture_.setDotsPerMeterX(kDotsPerMeterAt96Dpi);
-        picture_.setDotsPerMeterY(kDotsPerMeterAt96Dpi);
-    }
-    persistent_ = composedBackground(ScaleWidth(), ScaleHeight());
+    picture_ = CanvasPicture(picture);
+    takeState({picture_, ComposedCanvas(picture_, persistent_.size())});
+    recordStep();
+}
+
+void PictureBox::takeState(const PictureState& state) {
+    picture_ = state.background;
+    persistent_ = state.persistent;
     screen_ = persistent_;
+    setFixedSize(persistent_.size());
     update();
+}
+
+void PictureBox::recordStep() {
+    if (history_.record(state())) {
+        emit historyChanged();
+    }
+}
+
+bool PictureBox::undo() {
+    const std::optional<PictureState> before = history_.undo(state());
+    if (before) {
+        takeState(*before);
+    }
+    emit historyChanged();
+    return before.has_value();
+}
+
+bool PictureBox::redo() {
+    const std::optional<PictureState> after = history_.redo(state());
+    if (after) {
+        takeState(*after);
+    }
+    emit historyChanged();
+    return after.has_value();
+}
+
+void PictureBox::clearHistory() {
+    history_.reset(state());
+    emit historyChanged();
 }
 
 PackedColour PictureBox::GetPixel(int x, int y) const {
@@ -97,7 +122,7 @@ PackedColour PictureBox::GetPixel(int x, int y) const {
 
 void PictureBox::Cls() {
     if (autoRedraw_) {
-        persistent_ = composedBackground(ScaleWidth(), ScaleHeight());
+        persistent_ = ComposedCanvas(picture_, persistent_.size());
     }
     screen_ = persistent_;
     currentX_ = 0;
@@ -150,6 +175,20 @@ void PictureBox::paintOnTarget(const std::function<void(QPainter&)>& paint) {
 void PictureBox::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.drawImage(0, 0, screen_);
+}
+
+void PictureBox::dragEnterEvent(QDragEnterEvent* event) {
+    if (!firstLocalFile(event->mimeData()).isEmpty()) {
+        event->acceptProposedAction();
+    }
+}
+
+void PictureBox::dropEvent(QDropEvent* event) {
+    const QString path = firstLocalFile(event->mimeData());
+    if (!path.isEmpty()) {
+        event->acceptProposedAction();
+        emit pictureFileDropped(path);
+    }
 }
 
 void PictureBox::mousePressEvent(QMouseEvent* event) {

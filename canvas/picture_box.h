@@ -1,5 +1,7 @@
 #pragma once
 
+#include "canvas/canvas_image.h"
+#include "canvas/picture_history.h"
 #include "common/colour.h"
 
 #include <QColor>
@@ -29,10 +31,11 @@ class PictureBox : public QWidget {
     int ScaleHeight() const { return persistent_.height(); }
     // Resizes the canvas without scaling or moving its content: what lies beyond the new
     // edges is cut off, new area shows the background picture where it reaches, else white.
+    // One undo step.
     void setCanvasSize(int width, int height);
 
     // Sets the background picture (a null image removes it); the persistent image and the
-    // screen become exactly the new background, so earlier drawings are gone.
+    // screen become exactly the new background, so earlier drawings are gone. One undo step.
     void setPicture(const QImage& picture);
     const QImage& picture() const { return picture_; }
     const QImage& persistentImage() const { return persistent_; }
@@ -69,6 +72,19 @@ class PictureBox : public QWidget {
     void setFontTransparent(bool on) { fontTransparent_ = on; }
     QColor BackColor() const { return Qt::white; }
 
+    // Undo and redo of the persistent image (see PictureHistory). Whoever changes the persistent
+    // image ends each change the user sees as one with recordStep(); setPicture and
+    // setCanvasSize do so themselves. Undo and redo show the restored picture on the screen
+    // and give false when there was nothing to undo or redo.
+    void recordStep();
+    bool undo();
+    bool redo();
+    bool canUndo() const { return history_.undoSteps() > 0; }
+    bool canRedo() const { return history_.redoSteps() > 0; }
+    // Forgets every step: the picture as it is now is where undo stops.
+    void clearHistory();
+    const PictureHistory& history() const { return history_; }
+
     // The pen as the picture's width and style make it, in `colour`.
     QPen userPen(const QColor& colour) const;
 
@@ -82,15 +98,23 @@ class PictureBox : public QWidget {
     void mouseDown(int button, int shift, float x, float y);
     void mouseMove(int button, int shift, float x, float y);
     void mouseUp(int button, int shift, float x, float y);
+    // canUndo or canRedo may have changed.
+    void historyChanged();
+    // A local file was dropped onto the canvas (the first one when several were).
+    void pictureFileDropped(const QString& path);
 
   protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    // Drops are taken while acceptDrops() is on.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
   private:
-    QImage composedBackground(int width, int height) const;
+    PictureState state() const { return {picture_, persistent_}; }
+    void takeState(const PictureState& state);
 
     QImage picture_;
     QImage persistent_;
@@ -102,9 +126,7 @@ class PictureBox : public QWidget {
     int drawWidth_ = 1;
     int drawStyle_ = 0;
     bool fontTransparent_ = true;
+    PictureHistory history_;
 };
-
-// Pictures on the canvas keep 96 dots per inch, so font point sizes come out as on screen.
-QImage MakeCanvasImage(int width, int height);
 
 }  // namespace stylorex

@@ -69,6 +69,7 @@ void BezierTool::Commit() {
     PolyBezier(*picSRC_, BezPoints_);
     picSRC_->Refresh();
     picSRC_->setAutoRedraw(false);
+    picSRC_->recordStep();
     BezState_ = -1;
 }
 

@@ -241,6 +241,8 @@ void DrawingTools::MouseUp(int button, int /*shift*/, float x, float y) {
             break;
     }
     picture.setAutoRedraw(false);
+    // A stroke of the pencil or the eraser, a shape or a committed curve is one undo step.
+    picture.recordStep();
 }
 
 }  // namespace stylorex

@@ -49,7 +49,7 @@ void DrawRectangle(PictureBox& picture, float x1, float y1, float x2, float y2);
 // the left button (the shapes) and the right one (the "元絵(&M)" menu at the pointer). Shapes are
 // previewed on the screen only (AutoRedraw off, each move clears the previous preview with Cls) and
 // the release draws the final shape into the persistent image where the last preview stood; every
-// left release leaves AutoRedraw off.
+// left release leaves AutoRedraw off and ends one undo step.
 class DrawingTools : public QObject {
     Q_OBJECT
   public:

@@ -115,6 +115,7 @@ void TextTool::CommitCharText() {
     picture.setAutoRedraw(true);
     PrintText(picture, c_.txtChar->toPlainText());
     picture.setAutoRedraw(false);
+    picture.recordStep();
 }
 
 void TextTool::CancelCharBox() {
@@ -150,6 +151,7 @@ void TextTool::DrawInputText(int index) {
         DrawTextOutline(*x, *y, picture, text, *tilt);
     }
     picture.Refresh();
+    picture.recordStep();
 }
 
 void TextTool::ChooseFont() {

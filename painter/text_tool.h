@@ -62,7 +62,8 @@ class TextTool : public QObject {
     // Opens the empty entry box with its top-left corner at (x, y) of the picture, in the
     // picture's font, focused; (x, y) rounded to whole pixels becomes the text's anchor.
     void OpenCharBox(float x, float y);
-    // Hides the entry box and draws its text at the anchor into the persistent image.
+    // Hides the entry box and draws its text at the anchor into the persistent image, one undo
+    // step.
     void CommitCharText();
     // Hides the entry box without drawing.
     void CancelCharBox();
@@ -70,7 +71,7 @@ class TextTool : public QObject {
     std::int32_t CharX() const { return CharX_; }
     std::int32_t CharY() const { return CharY_; }
 
-    // The click of cmdDrawZtxt(index): 0 normal text, 1 outline text.
+    // The click of cmdDrawZtxt(index): 0 normal text, 1 outline text; one undo step.
     void DrawInputText(int index);
     // The click of cmdfont.
     void ChooseFont();

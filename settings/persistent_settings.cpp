@@ -47,6 +47,11 @@ constexpr NumberSetting kScanPattern{"ScanPattern", 1, kInt32Min, kInt32Max};
 constexpr NumberSetting kWaitTime{"WaitTime", 5, 0, kInt16Max};
 constexpr NumberSetting kCanvasHeight{"CanvasHeight", 200, 1, kInt16Max};
 constexpr NumberSetting kCanvasWidth{"CanvasWidth", 200, 1, kInt16Max};
+// A window larger than any screen or placed beyond any coordinate a screen has is of no use.
+constexpr NumberSetting kWindowLeft{"WindowLeft", 0, -kInt16Max, kInt16Max};
+constexpr NumberSetting kWindowTop{"WindowTop", 0, -kInt16Max, kInt16Max};
+constexpr NumberSetting kWindowWidth{"WindowWidth", 0, 0, kInt16Max};
+constexpr NumberSetting kWindowHeight{"WindowHeight", 0, 0, kInt16Max};
 // A size of 0 (also what a missing Size reads as) or beyond any sensible text keeps the size
 // the picture's font has.
 constexpr NumberSetting kSize{"Size", 0, 1, 1000};
@@ -221,6 +226,10 @@ void LoadSettings(SettingVariables& settings, SettingsControls& controls, const 
     settings.CanvasHeight = static_cast<std::int16_t>(readSetting(ini, kCanvasHeight));
     settings.CanvasWidth = static_cast<std::int16_t>(readSetting(ini, kCanvasWidth));
     settings.LastPicture = ini.GetStrValue(QString(), QString(), kKeyLastPicture, QString());
+    settings.WindowLeft = readSetting(ini, kWindowLeft);
+    settings.WindowTop = readSetting(ini, kWindowTop);
+    settings.WindowWidth = readSetting(ini, kWindowWidth);
+    settings.WindowHeight = readSetting(ini, kWindowHeight);
     controls.processEvents();
 
     ini.Section(kSectionFont);
@@ -268,6 +277,13 @@ bool SaveSettings(const SettingVariables& settings, const SettingsControls& cont
 
     // The per-user folder may not exist yet; the program folder always does.
     QDir().mkpath(QFileInfo(iniPath).absolutePath());
+    // Without a window (its size 0) there is no place to keep, and the file stays as it was.
+    if (settings.WindowWidth > 0 && settings.WindowHeight > 0) {
+        entries.push_back(numberEntry(kSectionOther, kWindowLeft, settings.WindowLeft));
+        entries.push_back(numberEntry(kSectionOther, kWindowTop, settings.WindowTop));
+        entries.push_back(numberEntry(kSectionOther, kWindowWidth, settings.WindowWidth));
+        entries.push_back(numberEntry(kSectionOther, kWindowHeight, settings.WindowHeight));
+    }
     ProfileTransaction file(iniPath);
     bool allTaken = true;
     for (const SavedEntry& entry : entries) {

@@ -22,6 +22,11 @@ struct SettingVariables {
     // The picture file loaded last, where the open dialog starts; empty before the first load
     // (the entry is then not written).
     QString LastPicture;
+    // The main window's place on the desktop at the last exit (its size 0 when none is known).
+    std::int32_t WindowLeft = 0;
+    std::int32_t WindowTop = 0;
+    std::int32_t WindowWidth = 0;
+    std::int32_t WindowHeight = 0;
 };
 
 // The settings that live in controls of the main window: the text of txtInput and the font of
@@ -62,7 +67,8 @@ void RemoveStaleSettingsTemporaries(const QString& programFolder = ProgramFolder
 // hand-edited file takes the setting's default (a font size out of range keeps the font's).
 void LoadSettings(SettingVariables& settings, SettingsControls& controls, const QString& iniPath);
 
-// Writes every entry (the fifteen, and LastPicture once there is one) in one transaction: the file
+// Writes every entry (the fifteen, LastPicture once there is one, and the window's four when
+// its size is known) in one transaction: the file
 // is read, the entries are set on it in memory (every line they do not change stays byte for byte)
 // and the result replaces the file at once through `writer`, so a save killed at any moment leaves
 // the old file or the new one, never a mix. Makes the file's folder when it is missing. Returns

@@ -1,5 +1,6 @@
 #include "ui/frm_about.h"
 
+#include "common/version.h"
 #include "ui/program_icon.h"
 
 #include <QLabel>
@@ -18,7 +19,7 @@ frmAbout::frmAbout(QWidget* owner)
     QFont font(QStringLiteral("IPAPGothic"));
     font.setPixelSize(13);  // 9.75 pt at 96 dpi
     setFont(font);
-    setFixedSize(185, 90);
+    setFixedSize(185, 122);
 
     picIcon = new QLabel(this);
     picIcon->setObjectName(QStringLiteral("picIcon"));
@@ -36,17 +37,24 @@ frmAbout::frmAbout(QWidget* owner)
     black.setColor(QPalette::WindowText, Qt::black);
     lblTitle->setPalette(black);
 
-    lblVersion = new QLabel(QStringLiteral("ﾊﾞｰｼﾞｮﾝ   0.4β"), this);
+    lblVersion =
+        new QLabel(QStringLiteral("ﾊﾞｰｼﾞｮﾝ   %1β").arg(QLatin1String(kProgramVersion)), this);
     lblVersion->setObjectName(QStringLiteral("lblVersion"));
     lblVersion->setGeometry(96, 24, 91, 23);
 
-    for (QLabel* label : {lblTitle, lblVersion}) {
+    lblPurpose =
+        new QLabel(QStringLiteral("小さな絵を、マウスを動かして他のソフトに描き写します"), this);
+    lblPurpose->setObjectName(QStringLiteral("lblPurpose"));
+    lblPurpose->setGeometry(8, 50, 169, 34);
+    lblPurpose->setWordWrap(true);
+
+    for (QLabel* label : {lblTitle, lblVersion, lblPurpose}) {
         label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     }
 
     cmdOK = new QPushButton(QStringLiteral("OK"), this);
     cmdOK->setObjectName(QStringLiteral("cmdOK"));
-    cmdOK->setGeometry(48, 64, 92, 23);
+    cmdOK->setGeometry(48, 92, 92, 23);
     cmdOK->setDefault(true);
     cmdOK->setAutoDefault(true);
     cmdOK->setFocus();

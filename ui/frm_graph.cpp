@@ -5,6 +5,7 @@
 #include "engine/origin_capture.h"
 #include "os/pointer_device.h"
 #include "os/program_folder.h"
+#include "painter/bezier_tool.h"
 #include "patterns/pattern_library.h"
 #include "ui/dlg_setting.h"
 #include "ui/frm_about.h"
@@ -68,14 +69,17 @@ frmGraph::frmGraph(PointerDevice& pointer, UserDialogs* dialogs, QWidget* parent
 
     painter_ = std::make_unique<Painter>(painterControls());
     connect(&runState_, &RunState::inProgressChanged, this, &frmGraph::showRunInProgress);
+    showHistory();
 }
 
 void frmGraph::showRunInProgress(bool running) {
     for (QAction* action : {ui_->mnu_m[1], ui_->mnu_m[2], ui_->mnu_m[3], ui_->mnu_s[0],
                             ui_->mnu_canvas[0], ui_->mnu_canvas[1], ui_->mnu_canvas[2],
-                            ui_->mnu_canvas[3], ui_->mnu_version, ui_->mnu_work}) {
+                            ui_->mnu_canvas[3], ui_->mnu_version, ui_->mnu_work, ui_->mnu_saveAs}) {
         action->setEnabled(!running);
     }
+    ui_->picSRC->setAcceptDrops(!running);
+    showHistory();
     // "処理" stays enabled, refused by startCommand instead: it holds the keyboard focus during
     // the run it started, and a disabled button would pass the focus on, away from where the
     // user presses Enter for the next run.
@@ -84,6 +88,12 @@ void frmGraph::showRunInProgress(bool running) {
           ui_->cmdDrawZtxt[0], ui_->cmdDrawZtxt[1], ui_->cmdfont}) {
         button->setEnabled(!running);
     }
+}
+
+void frmGraph::showHistory() {
+    const bool idle = !runState_.inProgress();
+    ui_->mnu_undo->setEnabled(idle && ui_->picSRC->canUndo());
+    ui_->mnu_redo->setEnabled(idle && ui_->picSRC->canRedo());
 }
 
 void frmGraph::connectCommands() {
@@ -114,6 +124,12 @@ void frmGraph::connectCommands() {
     connect(c.mnu_version, &QAction::triggered, this, &frmGraph::openAbout);
     connect(c.mnu_getpt, &QAction::triggered, this, &frmGraph::captureOrigin);
     connect(c.mnu_work, &QAction::triggered, this, &frmGraph::refreshPicture);
+    connect(c.mnu_undo, &QAction::triggered, this, &frmGraph::undoCommand);
+    connect(c.mnu_redo, &QAction::triggered, this, &frmGraph::redoCommand);
+    connect(c.mnu_saveAs, &QAction::triggered, this, &frmGraph::savePictureCommand);
+    connect(c.picSRC, &PictureBox::historyChanged, this, &frmGraph::showHistory);
+    connect(c.picSRC, &PictureBox::pictureFileDropped, this, &frmGraph::dropPictureFile);
+    c.picSRC->setAcceptDrops(true);
 }
 
 frmGraph::~frmGraph() = default;
@@ -166,6 +182,24 @@ void frmGraph::load() {
     // 12.
     ui_->picSRC->move(0, 0);
     UpdateScrollRanges(*ui_);
+    placeRestored_ = restoreSavedPlace();
+    // Undo goes back as far as the picture the window opens with.
+    ui_->picSRC->clearHistory();
+}
+
+bool frmGraph::restoreSavedPlace() {
+    const QRect place(settings_.WindowLeft, settings_.WindowTop, settings_.WindowWidth,
+                      settings_.WindowHeight);
+    if (place.isEmpty()) {
+        return false;
+    }
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        if (screen->geometry().contains(place)) {
+            setGeometry(place);
+            return true;
+        }
+    }
+    return false;
 }
 
 void frmGraph::placeAtScreenRightEdge() {
@@ -332,6 +366,10 @@ void frmGraph::SetCanvasSize(std::int16_t height, std::int16_t width) {
         width = kDefaultCanvasSide;
     }
     ui_->picSRC->setCanvasSize(width, height);
+    showCanvasSize();
+}
+
+void frmGraph::showCanvasSize() {
     // The picture goes back to the viewport's corner, and the bars say so.
     ui_->HBar->setSignedValue(0);
     ui_->VBar->setSignedValue(0);
@@ -403,6 +441,48 @@ void frmGraph::customCanvasSizeCommand() {
     }
 }
 
+void frmGraph::undoCommand() {
+    if (runState_.inProgress()) {
+        return;
+    }
+    const QSize before = ui_->picSRC->size();
+    if (ui_->picSRC->undo()) {
+        showRestoredPicture(before);
+    }
+}
+
+void frmGraph::redoCommand() {
+    if (runState_.inProgress()) {
+        return;
+    }
+    const QSize before = ui_->picSRC->size();
+    if (ui_->picSRC->redo()) {
+        showRestoredPicture(before);
+    }
+}
+
+void frmGraph::showRestoredPicture(QSize sizeBefore) {
+    if (ui_->picSRC->size() != sizeBefore) {
+        showCanvasSize();
+    }
+    // A curve under edit is not part of the picture: it stays under edit, shown over the
+    // restored picture, instead of vanishing from view and being committed by the next press.
+    if (painter_->bezier().BezState() > 0) {
+        painter_->bezier().DrawBezierPreview();
+    }
+}
+
+void frmGraph::savePictureCommand() {
+    SavePictureFromDialog(ui_->picSRC->persistentImage(), lastSavedPictureFile_, *dialogs_, this);
+}
+
+void frmGraph::dropPictureFile(const QString& path) {
+    if (runState_.inProgress()) {
+        return;
+    }
+    LoadPictureFile(*ui_->picSRC, path, *dialogs_);
+}
+
 void frmGraph::storePatternCommand() {
     PatternContext context(*ui_->picSRC, *this, *dialogs_, runState_);
     context.programFolder = programFolder_;
@@ -430,7 +510,9 @@ void frmGraph::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     if (!placedAfterShow_) {
         placedAfterShow_ = true;
-        placeAtScreenRightEdge();
+        if (!placeRestored_) {
+            placeAtScreenRightEdge();
+        }
     }
     layOut();
 }
@@ -461,6 +543,11 @@ void frmGraph::unload() {
     unloaded_ = true;
     painter_.reset();
     timer_->stop();
+    const QRect place = isMaximized() || isMinimized() ? normalGeometry() : geometry();
+    settings_.WindowLeft = place.x();
+    settings_.WindowTop = place.y();
+    settings_.WindowWidth = place.width();
+    settings_.WindowHeight = place.height();
     const QString path = settingsPath();
     if (!SaveSettings(settings_, *this, path)) {
         // The settings would be lost without a word; a signal's close has no one to answer a box.

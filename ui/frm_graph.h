@@ -102,9 +102,18 @@ class frmGraph : public QMainWindow, public WindowText, public SettingsControls 
     void customCanvasSizeCommand();
     void storePatternCommand();
     void loadPatternCommand();
+    // Undo and redo of the picture (Ctrl+Z, Ctrl+Y), refused while a run is in progress.
+    void undoCommand();
+    void redoCommand();
+    // "名前を付けて保存": the persistent image into a picture file.
+    void savePictureCommand();
+    // A picture file dropped onto the canvas loads as the load command's choice would.
+    void dropPictureFile(const QString& path);
 
     // Disables (running) or enables again the menu items and buttons of the commands above.
     void showRunInProgress(bool running);
+    // Undo and redo are enabled while there is a step and no run is in progress.
+    void showHistory();
 
   protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -119,6 +128,13 @@ class frmGraph : public QMainWindow, public WindowText, public SettingsControls 
     void placeAtScreenRightEdge();
     // The control a Tab moves on from to reach `widget`: the Tab chain's stop before it.
     QWidget* previousTabStop(QWidget* widget) const;
+    // Puts the window where the settings say it was, when that lies wholly on a screen; false
+    // when it does not or they say nothing.
+    bool restoreSavedPlace();
+    // The canvas size in the settings and status panel 4, the picture in the viewport's corner.
+    void showCanvasSize();
+    // After an undo or redo: the canvas size when it changed, and the curve under edit.
+    void showRestoredPicture(QSize sizeBefore);
     void unload();
 
     PointerDevice& pointer_;
@@ -128,6 +144,8 @@ class frmGraph : public QMainWindow, public WindowText, public SettingsControls 
     UserDialogs* dialogs_;
     QString settingsPath_;
     QString programFolder_;
+    // The file the save dialog offers next.
+    QString lastSavedPictureFile_;
     SettingVariables settings_;
     RunState runState_;
     WaitMenu* waitMenu_ = nullptr;
@@ -137,6 +155,7 @@ class frmGraph : public QMainWindow, public WindowText, public SettingsControls 
     bool unloaded_ = false;
     bool closingOnSignal_ = false;
     bool placedAfterShow_ = false;
+    bool placeRestored_ = false;
 };
 
 }  // namespace stylorex

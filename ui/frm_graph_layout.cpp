@@ -311,6 +311,14 @@ void createMenus(QMainWindow& window, MainWindowControls& c) {
                       QKeySequence(Qt::CTRL | Qt::Key_V));
     c.mnu_m[3] = item(c.mnu_menu1, arrayName("mnu_m", 3), QStringLiteral("クリア"),
                       QKeySequence(Qt::SHIFT | Qt::Key_Delete));
+    c.mnu_menu1->addSeparator();
+    c.mnu_undo = item(c.mnu_menu1, QStringLiteral("mnu_undo"), QStringLiteral("元に戻す"),
+                      QKeySequence(Qt::CTRL | Qt::Key_Z));
+    c.mnu_redo = item(c.mnu_menu1, QStringLiteral("mnu_redo"), QStringLiteral("やり直し"),
+                      QKeySequence(Qt::CTRL | Qt::Key_Y));
+    c.mnu_menu1->addSeparator();
+    c.mnu_saveAs = item(c.mnu_menu1, QStringLiteral("mnu_saveAs"),
+                        QStringLiteral("名前を付けて保存"), QKeySequence(Qt::CTRL | Qt::Key_S));
 
     c.mnu_setting = bar->addMenu(QStringLiteral("設定(&S)"));
     c.mnu_setting->setObjectName(QStringLiteral("mnu_setting"));

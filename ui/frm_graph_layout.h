@@ -82,6 +82,9 @@ struct MainWindowControls {
     // Menus.
     QMenu* mnu_menu1 = nullptr;
     std::array<QAction*, 4> mnu_m{};  // index 0 is not used
+    QAction* mnu_saveAs = nullptr;
+    QAction* mnu_undo = nullptr;
+    QAction* mnu_redo = nullptr;
     QMenu* mnu_setting = nullptr;
     std::array<QAction*, 2> mnu_s{};
     QMenu* mnu_s1Menu = nullptr;  // the submenu that mnu_s(1) opens, empty until filled

@@ -2,6 +2,7 @@
 
 #include "canvas/picture_box.h"
 #include "common/user_dialogs.h"
+#include "imaging/image_file.h"
 
 #include <QClipboard>
 #include <QDir>
@@ -11,6 +12,7 @@
 #include <QMimeData>
 #include <QStandardPaths>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -99,13 +101,81 @@ bool LoadPictureFromDialog(PictureBox& picture, QString& lastChosenFile, QWidget
     }
     const QString chosen = dialog.selectedFiles().constFirst();
     lastChosenFile = chosen;
+    return LoadPictureFile(picture, chosen, dialogs);
+}
+
+bool LoadPictureFile(PictureBox& picture, const QString& path, UserDialogs& dialogs) {
     QString reason;
-    const std::optional<QImage> image = DecodePictureFile(chosen, &reason);
+    const std::optional<QImage> image = DecodePictureFile(path, &reason);
     if (!image) {
-        dialogs.message(UnreadablePictureMessage(QDir::toNativeSeparators(chosen), reason));
+        dialogs.message(UnreadablePictureMessage(QDir::toNativeSeparators(path), reason));
         return false;
     }
     picture.setPicture(*image);
+    return true;
+}
+
+const QList<PictureSaveFormat>& PictureSaveFormats() {
+    // JPEG at quality 90, as the stored patterns are written.
+    static const QList<PictureSaveFormat> formats = {
+        {QStringLiteral("PNG(*.png)"), {QStringLiteral("png")}, "png", -1},
+        {QStringLiteral("ﾋﾞｯﾄﾏｯﾌﾟ(*.bmp)"), {QStringLiteral("bmp")}, "bmp", -1},
+        {QStringLiteral("JPEG(*.jpg,*.jpeg)"),
+         {QStringLiteral("jpg"), QStringLiteral("jpeg")},
+         "jpeg",
+         90},
+    };
+    return formats;
+}
+
+bool SavePictureFile(const QImage& image, const QString& path, const PictureSaveFormat& fallback) {
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    const PictureSaveFormat* format = &fallback;
+    for (const PictureSaveFormat& entry : PictureSaveFormats()) {
+        if (entry.suffixes.contains(suffix)) {
+            format = &entry;
+        }
+    }
+    return WriteImageFile(image, path, format->format, format->quality);
+}
+
+bool SavePictureFromDialog(const QImage& image, QString& lastSavedFile, UserDialogs& dialogs,
+                           QWidget* dialogParent) {
+    const QList<PictureSaveFormat>& formats = PictureSaveFormats();
+    QStringList filters;
+    for (const PictureSaveFormat& format : formats) {
+        QStringList patterns;
+        for (const QString& suffix : format.suffixes) {
+            patterns << QStringLiteral("*.") + suffix;
+        }
+        filters << format.description + QStringLiteral(" (") + qtPatterns(patterns) +
+                       QLatin1Char(')');
+    }
+    QFileDialog dialog(dialogParent, QStringLiteral("名前を付けて保存"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setOption(QFileDialog::HideNameFilterDetails, true);
+    dialog.setNameFilters(filters);
+    dialog.setDefaultSuffix(formats.constFirst().suffixes.constFirst());
+    auto chosenFormat = [&] {
+        return formats[std::max<qsizetype>(0, filters.indexOf(dialog.selectedNameFilter()))];
+    };
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                     [&] { dialog.setDefaultSuffix(chosenFormat().suffixes.constFirst()); });
+    if (!lastSavedFile.isEmpty()) {
+        const QFileInfo last(lastSavedFile);
+        dialog.setDirectory(last.absolutePath());
+        dialog.selectFile(last.fileName());
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return false;
+    }
+    const QString chosen = dialog.selectedFiles().constFirst();
+    lastSavedFile = chosen;
+    if (!SavePictureFile(image, chosen, chosenFormat())) {
+        dialogs.message(QStringLiteral("画像を保存できませんでした\n") + chosen);
+        return false;
+    }
     return true;
 }
 

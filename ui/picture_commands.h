@@ -48,6 +48,33 @@ bool LoadPictureFromDialog(PictureBox& picture, QString& lastChosenFile, QWidget
 
 // Pastes from the system clipboard; when nothing is pasted `dialogs` tells the user why.
 bool PastePicture(PictureBox& picture, UserDialogs& dialogs);
+
+// Makes the picture in the file at `path` the background, as the open dialog's choice would
+// be; false (nothing changes, and `dialogs` tells the user which file and why) when the file
+// cannot be read or decoded. A file dropped onto the canvas is loaded this way.
+bool LoadPictureFile(PictureBox& picture, const QString& path, UserDialogs& dialogs);
+
+// The formats "名前を付けて保存" offers, the first the default: each entry's description, its
+// file name suffixes (the first is added to a name without one), and the format and quality the
+// writer takes.
+struct PictureSaveFormat {
+    QString description;
+    QStringList suffixes;
+    const char* format;
+    int quality;
+};
+const QList<PictureSaveFormat>& PictureSaveFormats();
+// Writes `image` to `path` through the atomic file write, in the format of the entry that has
+// the suffix of `path` (in any case), else in `fallback`'s. False when it could not be written;
+// an older file of that name is then untouched.
+bool SavePictureFile(const QImage& image, const QString& path,
+                     const PictureSaveFormat& fallback = PictureSaveFormats().constFirst());
+// Shows the save dialog (on `lastSavedFile` once there is one, which a choice updates) and
+// writes `image` to the chosen file; a name without a suffix gets that of the chosen format.
+// A failed write is told as "画像を保存できませんでした" and the file's path. False when
+// cancelled or not written.
+bool SavePictureFromDialog(const QImage& image, QString& lastSavedFile, UserDialogs& dialogs,
+                           QWidget* dialogParent);
 // Makes the picture of `data` the background. Nothing when `data` holds (non-empty) plain
 // text, also beside a picture, or no picture that passes the checks a loaded file passes;
 // `reason` then says why.

@@ -2,6 +2,10 @@
 #include "painter_fixture.h"
 
 #include <QSignalSpy>
+#include <QTest>
+
+#include <functional>
+#include <vector>
 
 namespace stylorex {
 namespace {
@@ -248,6 +252,58 @@ TEST_F(DrawingTools_, DuringARunThePictureAndTheTextButtonsDoNothing) {
     runState.end({});
     drag(QPointF(10, 10), QPointF(80, 80));
     EXPECT_GT(CountNotWhite(persistent()), 70);
+}
+
+// Every change a tool makes to the persistent image is one undo step, and nothing else is: the
+// previews, the text box opening, the Bezier curve under edit and the context menu are none.
+TEST_F(DrawingTools_, EachToolsChangeIsOneUndoStepThatUndoAndRedoWalkExactly) {
+    pic->clearHistory();
+    std::vector<QImage> states = {persistent()};
+    auto step = [&](DrawTool tool, const std::function<void()>& act) {
+        selectTool(tool);
+        act();
+        ASSERT_NE(persistent(), states.back()) << tool;
+        states.push_back(persistent());
+        EXPECT_EQ(pic->history().undoSteps(), static_cast<int>(states.size()) - 1) << tool;
+    };
+    setWidth(3);
+    step(kToolPencil, [&] { drag(QPointF(10, 10), QPointF(40, 15)); });
+    step(kToolLine, [&] { drag(QPointF(10, 30), QPointF(150, 35)); });
+    step(kToolRectangle, [&] { drag(QPointF(20, 50), QPointF(90, 90)); });
+    step(kToolCircle, [&] { drag(QPointF(140, 140), QPointF(160, 140)); });
+    step(kToolEllipse, [&] { drag(QPointF(60, 150), QPointF(90, 170)); });
+    step(kToolEraser, [&] { drag(QPointF(10, 30), QPointF(60, 30)); });
+    step(kToolBezier, [&] {
+        drag(QPointF(100, 100), QPointF(180, 100));
+        EXPECT_EQ(pic->history().undoSteps(), 6) << "a curve under edit is no step";
+        click(QPointF(30, 190));  // outside every handle: commits
+    });
+    step(kToolText, [&] {
+        click(QPointF(100, 60));
+        QTest::keyClicks(c.txtChar, QStringLiteral("Ab"));
+        QTest::keyClick(c.txtChar, Qt::Key_Return);
+    });
+    step(kToolPencil, [&] {
+        c.txtTextOut[0]->setText(QStringLiteral("120"));
+        c.txtTextOut[1]->setText(QStringLiteral("170"));
+        c.cmdDrawZtxt[0]->click();
+    });
+    press(QPointF(5, 5), Qt::RightButton);
+    release(QPointF(5, 5), Qt::RightButton);
+    c.mnu_menu1->hide();
+    EXPECT_EQ(pic->history().undoSteps(), static_cast<int>(states.size()) - 1);
+
+    for (std::size_t i = states.size() - 1; i > 0; --i) {
+        ASSERT_TRUE(pic->undo());
+        EXPECT_EQ(persistent(), states[i - 1]) << i;
+        EXPECT_EQ(screen(), persistent()) << i;
+    }
+    EXPECT_FALSE(pic->undo());
+    for (std::size_t i = 1; i < states.size(); ++i) {
+        ASSERT_TRUE(pic->redo());
+        EXPECT_EQ(persistent(), states[i]) << i;
+    }
+    EXPECT_FALSE(pic->redo());
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRect>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -118,8 +119,8 @@ TEST_F(Settings, AFirstStartTakesTheDefaultsAndItsSaveWritesAllFifteenKeys) {
 }
 
 TEST_F(Settings, ARestartReadsBackWhatTheSaveWrote) {
-    const SettingVariables saved{2,  100, 230, 3,
-                                 12, 480, 600, QStringLiteral("/home/user/絵/家.png")};
+    const SettingVariables saved{
+        2, 100, 230, 3, 12, 480, 600, QStringLiteral("/home/user/絵/家.png"), -20, 35, 640, 520};
     FakeControls before;
     before.font_.setFamily(QStringLiteral("IPAPGothic"));
     before.font_.setPointSizeF(10.5);
@@ -141,6 +142,8 @@ TEST_F(Settings, ARestartReadsBackWhatTheSaveWrote) {
     EXPECT_EQ(loaded.CanvasHeight, 480);
     EXPECT_EQ(loaded.CanvasWidth, 600);
     EXPECT_EQ(loaded.LastPicture, saved.LastPicture);
+    EXPECT_EQ(QRect(loaded.WindowLeft, loaded.WindowTop, loaded.WindowWidth, loaded.WindowHeight),
+              QRect(-20, 35, 640, 520));
     EXPECT_EQ(after.font_.family(), QStringLiteral("IPAPGothic"));
     EXPECT_EQ(after.font_.pointSizeF(), 10.0);  // the whole part only
     EXPECT_TRUE(after.font_.bold());

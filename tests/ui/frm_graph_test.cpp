@@ -1,8 +1,11 @@
 #include "ui/frm_graph.h"
 
 #include "canvas/picture_box.h"
+#include "imaging/picture_decoder.h"
 #include "os/program_folder.h"
+#include "painter/drawing_tools.h"
 #include "tests/support/named_child.h"
+#include "tests/support/picture_files.h"
 #include "tests/support/pointer_fake.h"
 #include "tests/support/recording_dialogs.h"
 #include "ui/dlg_setting.h"
@@ -14,12 +17,14 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QFile>
+#include <QFileDialog>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -33,6 +38,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QUrl>
 
 #include <gtest/gtest.h>
 
@@ -40,6 +46,9 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <tuple>
+#include <vector>
 
 namespace stylorex {
 namespace {
@@ -143,6 +152,69 @@ class FrmGraphTest : public ::testing::Test {
                 whenModal(act, attempts - 1);
             }
         });
+    }
+
+    // A left-button stroke on the canvas, as the pointer would draw it.
+    void stroke(QPoint from, QPoint to) {
+        auto send = [this](QEvent::Type type, Qt::MouseButton button, Qt::MouseButtons held,
+                           QPoint at) {
+            QMouseEvent event(type, at, canvas().mapToGlobal(at), button, held, Qt::NoModifier);
+            QApplication::sendEvent(&canvas(), &event);
+        };
+        send(QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton, from);
+        send(QEvent::MouseMove, Qt::NoButton, Qt::LeftButton, (from + to) / 2);
+        send(QEvent::MouseMove, Qt::NoButton, Qt::LeftButton, to);
+        send(QEvent::MouseButtonRelease, Qt::LeftButton, Qt::NoButton, to);
+    }
+
+    // Drags `path` onto the canvas and drops it there; true when the canvas took the drop.
+    bool dropOnCanvas(const QString& path) {
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(path)});
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&canvas(), &enter);
+        if (!enter.isAccepted()) {
+            return false;
+        }
+        QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&canvas(), &drop);
+        return drop.isAccepted();
+    }
+
+    // Answers the next file dialog with `path`, as if typed into its name field.
+    void answerFileDialog(const QString& path) {
+        whenModal([path](QWidget* modal) {
+            auto* dialog = qobject_cast<QFileDialog*>(modal);
+            if (dialog == nullptr) {
+                ADD_FAILURE() << "not a file dialog";
+                modal->close();
+                return;
+            }
+            // selectFile() leaves a focused name field as the user typed it.
+            if (QWidget* focused = dialog->focusWidget()) {
+                focused->clearFocus();
+            }
+            dialog->selectFile(path);
+            // The same virtual accept(), public in QDialog.
+            static_cast<QDialog*>(dialog)->accept();
+            if (dialog->isVisible()) {
+                ADD_FAILURE() << "not accepted: "
+                              << dialog->selectedFiles().join(' ').toStdString();
+                dialog->reject();
+            }
+        });
+    }
+
+    // A picture whose every pixel differs from its neighbours', so that a lost or moved pixel
+    // shows.
+    static QImage colourful(int width, int height) {
+        QImage image = MakeCanvasImage(width, height);
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < width; ++x) {
+                image.setPixel(x, y, qRgb(x * 7 % 256, y * 13 % 256, (x * y) % 256));
+            }
+        }
+        return image;
     }
 
     QObject guard_;
@@ -502,7 +574,7 @@ TEST_F(FrmGraphTest, MenuTreeHasTheCaptionsShortcutsAndCheckMarks) {
     EXPECT_TRUE(top[3]->isVisible());
 
     const QList<QAction*> picture = NamedChild<QMenu>(w, "mnu_menu1")->actions();
-    ASSERT_EQ(picture.size(), 3);
+    ASSERT_EQ(picture.size(), 8);
     EXPECT_EQ(picture[0]->text(), QStringLiteral("ファイルから読込"));
     EXPECT_EQ(picture[0]->shortcut(), QKeySequence(QStringLiteral("Ctrl+O")));
     EXPECT_EQ(picture[1]->text(), QStringLiteral("ｸﾘｯﾌﾟﾎﾞｰﾄﾞから貼り付け"));
@@ -510,6 +582,13 @@ TEST_F(FrmGraphTest, MenuTreeHasTheCaptionsShortcutsAndCheckMarks) {
     EXPECT_EQ(picture[2]->text(), QStringLiteral("クリア"));
     EXPECT_EQ(picture[2]->shortcut(), QKeySequence(QStringLiteral("Shift+Del")));
     EXPECT_EQ(picture[2]->objectName(), QStringLiteral("mnu_m_3"));
+    EXPECT_TRUE(picture[3]->isSeparator());
+    EXPECT_EQ(picture[4]->text(), QStringLiteral("元に戻す"));
+    EXPECT_EQ(picture[4]->shortcut(), QKeySequence(QStringLiteral("Ctrl+Z")));
+    EXPECT_EQ(picture[5]->text(), QStringLiteral("やり直し"));
+    EXPECT_EQ(picture[5]->shortcut(), QKeySequence(QStringLiteral("Ctrl+Y")));
+    EXPECT_TRUE(picture[6]->isSeparator());
+    EXPECT_EQ(picture[7]->text(), QStringLiteral("名前を付けて保存"));
 
     const QList<QAction*> setting = NamedChild<QMenu>(w, "mnu_setting")->actions();
     ASSERT_EQ(setting.size(), 3);
@@ -1012,11 +1091,13 @@ TEST_F(FrmGraphTest, DuringARunCommandsThatWouldDisturbItAreRefused) {
     QGuiApplication::clipboard()->setImage(clipboardPicture);
     bool dialogOpened = false;
     bool checked = false;
-    const QList<QAction*> refusedActions = {action("mnu_m_1"),      action("mnu_m_2"),
-                                            action("mnu_m_3"),      action("mnu_s_0"),
-                                            action("mnu_canvas_0"), action("mnu_canvas_1"),
-                                            action("mnu_canvas_2"), action("mnu_canvas_3"),
-                                            action("mnu_version"),  action("mnu_work")};
+    const QList<QAction*> refusedActions = {
+        action("mnu_m_1"),      action("mnu_m_2"),      action("mnu_m_3"),
+        action("mnu_s_0"),      action("mnu_canvas_0"), action("mnu_canvas_1"),
+        action("mnu_canvas_2"), action("mnu_canvas_3"), action("mnu_version"),
+        action("mnu_work"),     action("mnu_undo"),     action("mnu_saveAs")};
+    const QString droppedFile = dir_.filePath(QStringLiteral("dropped.png"));
+    ASSERT_TRUE(MakeCanvasImage(30, 30).save(droppedFile));
     const QList<QWidget*> refusedButtons = {button("cmdClear"),      button("cmdload"),
                                             button("cmdPaste"),      button("cmdFixedStore"),
                                             button("cmdFixedLoad"),  button("cmdDrawZtxt_0"),
@@ -1046,6 +1127,8 @@ TEST_F(FrmGraphTest, DuringARunCommandsThatWouldDisturbItAreRefused) {
         button("cmdFixedStore")->click();
         button("cmdFixedLoad")->click();
         QTest::mouseClick(&canvas(), Qt::LeftButton, Qt::NoModifier, QPoint(100, 100));
+        EXPECT_FALSE(canvas().acceptDrops());
+        dropOnCanvas(droppedFile);
         // A dialog that did open would be noted and closed again.
         auto closeAnyDialog = [&](QWidget* modal) {
             dialogOpened = true;
@@ -1135,8 +1218,9 @@ TEST_F(FrmGraphTest, AboutBoxShowsItsTextsAndClosesOnEnterAndEsc) {
     drawLine(0, 20, 5);
     pointer_.setPosition(QPoint(7, 9));
     for (Qt::Key key : {Qt::Key_Return, Qt::Key_Escape, Qt::Key_Return}) {
-        QString title, name, version, ok;
+        QString title, name, version, purpose, ok;
         bool modal = false;
+        bool purposeFits = false;
         QPoint centre;
         bool closedByKey = false;
         whenModal([&](QWidget* box) {
@@ -1144,6 +1228,11 @@ TEST_F(FrmGraphTest, AboutBoxShowsItsTextsAndClosesOnEnterAndEsc) {
             title = box->windowTitle();
             name = box->findChild<QLabel*>(QStringLiteral("lblTitle"))->text();
             version = box->findChild<QLabel*>(QStringLiteral("lblVersion"))->text();
+            const auto* purposeLabel = box->findChild<QLabel*>(QStringLiteral("lblPurpose"));
+            purpose = purposeLabel->text();
+            purposeFits =
+                purposeLabel->heightForWidth(purposeLabel->width()) <= purposeLabel->height() &&
+                box->rect().contains(purposeLabel->geometry());
             ok = box->findChild<QPushButton*>(QStringLiteral("cmdOK"))->text();
             centre = box->frameGeometry().center();
             // The main window takes no input while the box is open.
@@ -1161,6 +1250,8 @@ TEST_F(FrmGraphTest, AboutBoxShowsItsTextsAndClosesOnEnterAndEsc) {
         EXPECT_EQ(title, QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"));
         EXPECT_EQ(name, QStringLiteral("Stylorex"));
         EXPECT_EQ(version, QStringLiteral("ﾊﾞｰｼﾞｮﾝ   0.4β"));
+        EXPECT_EQ(purpose, QStringLiteral("小さな絵を、マウスを動かして他のソフトに描き写します"));
+        EXPECT_TRUE(purposeFits) << "the line is cut off";
         EXPECT_EQ(ok, QStringLiteral("OK"));
         EXPECT_LE((centre - w.frameGeometry().center()).manhattanLength(), 2);
     }
@@ -1187,6 +1278,185 @@ TEST_F(FrmGraphTest, ExtractionDialogOkWritesTheModeIntoStatusPanelOne) {
     action("mnu_s_0")->trigger();
     EXPECT_EQ(w.settings().BlackUpper, 120);
     EXPECT_EQ(w.statusPanel(1), QStringLiteral("抽出モード:120以下"));
+}
+
+// --- undo, drop, save, the window's place ----------------------------------------------------
+
+TEST_F(FrmGraphTest, UndoAndRedoWalkThroughEveryPictureCommandAndARunLeavesThemAlone) {
+    loadAndShow();
+    frmGraph& w = *window_;
+    EXPECT_FALSE(action("mnu_undo")->isEnabled()) << "start-up is no step";
+    EXPECT_FALSE(action("mnu_redo")->isEnabled());
+    const QString file = dir_.filePath(QStringLiteral("loaded.png"));
+    ASSERT_TRUE(colourful(90, 70).save(file));
+    QImage clipboardPicture(30, 20, QImage::Format_RGB32);
+    clipboardPicture.fill(Qt::black);
+
+    std::vector<QImage> states = {canvas().persistentImage()};
+    std::vector<QString> sizes = {w.statusPanel(4)};
+    auto step = [&](const char* what, const std::function<void()>& act) {
+        act();
+        EXPECT_NE(canvas().persistentImage(), states.back()) << what;
+        states.push_back(canvas().persistentImage());
+        sizes.push_back(w.statusPanel(4));
+        EXPECT_EQ(canvas().history().undoSteps(), static_cast<int>(states.size()) - 1) << what;
+    };
+    step("pencil", [&] { stroke(QPoint(10, 10), QPoint(60, 40)); });
+    button("cmdFixedStore")->click();  // commits: no step
+    step("load", [&] {
+        answerFileDialog(file);
+        action("mnu_m_1")->trigger();
+    });
+    step("paste", [&] {
+        QGuiApplication::clipboard()->setImage(clipboardPicture);
+        action("mnu_m_2")->trigger();
+    });
+    step("clear", [&] { button("cmdClear")->click(); });
+    step("pattern", [&] { button("cmdFixedLoad")->click(); });
+    step("canvas size", [&] { action("mnu_canvas_1")->trigger(); });
+    EXPECT_EQ(sizes.back(), QStringLiteral("canvas:300*300"));
+
+    w.waitMenu().choose(0);
+    field("txtStartX")->setText(QStringLiteral("0"));
+    field("txtStartY")->setText(QStringLiteral("0"));
+    w.startCommand();
+    EXPECT_FALSE(pointer_.operationsOfKind(Kind::Press).empty());
+    EXPECT_EQ(canvas().persistentImage(), states.back());
+    EXPECT_EQ(canvas().history().undoSteps(), static_cast<int>(states.size()) - 1);
+
+    // Ctrl+Z all the way back; the canvas size and its status panel go back too. The dialogs
+    // above took the activation with them.
+    activate();
+    button("cmdStart")->setFocus();
+    for (std::size_t i = states.size() - 1; i > 0; --i) {
+        EXPECT_TRUE(action("mnu_undo")->isEnabled()) << i;
+        QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier);
+        EXPECT_EQ(canvas().persistentImage(), states[i - 1]) << i;
+        EXPECT_EQ(canvas().size(), states[i - 1].size()) << i;
+        EXPECT_EQ(w.statusPanel(4), sizes[i - 1]) << i;
+    }
+    EXPECT_FALSE(action("mnu_undo")->isEnabled());
+    // The menu item, then Ctrl+Y for the rest.
+    action("mnu_redo")->trigger();
+    EXPECT_EQ(canvas().persistentImage(), states[1]);
+    for (std::size_t i = 2; i < states.size(); ++i) {
+        QTest::keyClick(&w, Qt::Key_Y, Qt::ControlModifier);
+        EXPECT_EQ(canvas().persistentImage(), states[i]) << i;
+        EXPECT_EQ(w.statusPanel(4), sizes[i]) << i;
+    }
+    EXPECT_FALSE(action("mnu_redo")->isEnabled());
+    EXPECT_EQ(w.settings().CanvasHeight, 300);
+    QGuiApplication::clipboard()->clear();
+}
+
+TEST_F(FrmGraphTest, ACurveUnderEditStaysInViewAcrossAnUndo) {
+    loadAndShow();
+    activate();
+    const QImage initial = canvas().persistentImage();
+    stroke(QPoint(10, 10), QPoint(60, 40));
+    const QImage stroked = canvas().persistentImage();
+    NamedChild<QComboBox>(*window_, "cmbMethod")->setCurrentIndex(kToolBezier);
+    stroke(QPoint(40, 100), QPoint(160, 100));
+    const QImage edited = canvas().screenImage();
+    ASSERT_NE(edited, stroked) << "no curve under edit";
+
+    QTest::keyClick(window_.get(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(canvas().persistentImage(), initial);
+    // The curve and its handles, over the picture without the stroke.
+    QImage expected = initial;
+    for (int y = 0; y < expected.height(); ++y) {
+        for (int x = 0; x < expected.width(); ++x) {
+            if (edited.pixel(x, y) != stroked.pixel(x, y)) {
+                expected.setPixel(x, y, edited.pixel(x, y));
+            }
+        }
+    }
+    EXPECT_EQ(canvas().screenImage(), expected);
+}
+
+TEST_F(FrmGraphTest, ADroppedPictureFileLoadsAndADamagedOneChangesNothingAndSaysWhy) {
+    loadAndShow();
+    const QImage picture = colourful(90, 70);
+    const QString good = dir_.filePath(QStringLiteral("dropped.png"));
+    ASSERT_TRUE(picture.save(good));
+    const QString damaged = dir_.filePath(QStringLiteral("damaged.png"));
+    ASSERT_TRUE(test::WriteFile(damaged, test::QtWritten(picture, "png").left(80)));
+
+    EXPECT_TRUE(canvas().acceptDrops());
+    EXPECT_TRUE(dropOnCanvas(good));
+    const QImage loaded = canvas().persistentImage();
+    EXPECT_TRUE(test::SamePixels(loaded.copy(0, 0, 90, 70), picture));
+    EXPECT_EQ(loaded.pixel(90, 70), qRgb(255, 255, 255));
+
+    dropOnCanvas(damaged);
+    EXPECT_EQ(canvas().persistentImage(), loaded);
+    ASSERT_EQ(dialogs_.messages.size(), 1u) << "as the load command, it says which file and why";
+    EXPECT_TRUE(dialogs_.messages.front().text.contains(QStringLiteral("damaged.png")));
+    EXPECT_EQ(canvas().history().undoSteps(), 1);
+}
+
+TEST_F(FrmGraphTest, APictureSavedAsPngOrBmpReadsBackWithEveryPixelAndJpegIsOffered) {
+    loadAndShow();
+    canvas().setPicture(colourful(200, 200));
+    stroke(QPoint(10, 10), QPoint(150, 120));
+    const QImage drawn = canvas().persistentImage();
+    // A name without a suffix gets the default format's.
+    for (const auto& [typed, written, magic] :
+         {std::tuple{"drawing", "drawing.png", QByteArray("\x89PNG")},
+          std::tuple{"drawing.bmp", "drawing.bmp", QByteArray("BM")}}) {
+        SCOPED_TRACE(written);
+        answerFileDialog(dir_.filePath(QString::fromUtf8(typed)));
+        action("mnu_saveAs")->trigger();
+        const QString path = dir_.filePath(QString::fromUtf8(written));
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        EXPECT_TRUE(file.read(magic.size()) == magic);
+        const std::optional<QImage> reloaded = DecodePictureFile(path);
+        ASSERT_TRUE(reloaded.has_value());
+        EXPECT_TRUE(test::SamePixels(*reloaded, drawn));
+    }
+    // JPEG loses detail by design; the file must still be a JPEG of the canvas's size.
+    answerFileDialog(dir_.filePath(QStringLiteral("drawing.jpg")));
+    action("mnu_saveAs")->trigger();
+    QFile jpeg(dir_.filePath(QStringLiteral("drawing.jpg")));
+    ASSERT_TRUE(jpeg.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(jpeg.read(2) == QByteArray("\xff\xd8"));
+    const std::optional<QImage> reloadedJpeg = DecodePictureFile(jpeg.fileName());
+    ASSERT_TRUE(reloadedJpeg.has_value());
+    EXPECT_EQ(reloadedJpeg->size(), drawn.size());
+    EXPECT_TRUE(dialogs_.messages.empty());
+}
+
+TEST_F(FrmGraphTest, TheWindowComesBackWhereItWasUnlessThatIsOffTheScreens) {
+    loadAndShow();
+    const QRect place(40, 30, 430, 540);
+    ASSERT_TRUE(QGuiApplication::primaryScreen()->geometry().contains(place));
+    window_->setGeometry(place);
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(window_->close());
+    EXPECT_TRUE(
+        readIni().contains("WindowLeft=40\r\nWindowTop=30\r\nWindowWidth=430\r\n"
+                           "WindowHeight=540\r\n"))
+        << readIni().toStdString();
+
+    auto reopen = [this] {
+        window_ = std::make_unique<frmGraph>(pointer_, &dialogs_);
+        window_->setProgramFolder(dir_.path());
+        window_->setSettingsPath(iniPath());
+        loadAndShow();
+    };
+    reopen();
+    EXPECT_EQ(window_->geometry(), place);
+
+    // Beyond the right edge of every screen: placed as at the first start.
+    QByteArray ini = readIni();
+    ini.replace("WindowLeft=40", "WindowLeft=5000");
+    writeIni(ini);
+    reopen();
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    const QRect outer = window_->frameGeometry();
+    EXPECT_EQ(outer.x() + outer.width(), screen.x() + screen.width());
+    EXPECT_EQ(outer.y(), screen.y());
 }
 
 }  // namespace
