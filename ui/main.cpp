@@ -1,4 +1,5 @@
 #include "os/pointer_device.h"
+#include "os/screen_reader.h"
 #include "os/termination_signals.h"
 #include "os/window_destruction.h"
 #include "ui/frm_graph.h"
@@ -43,7 +44,14 @@ int main(int argc, char** argv) {
         return 1;
     }
 
+    // Without the screen, runs neither follow the target nor check what it drew.
+    std::unique_ptr<stylorex::ScreenReader> screen = stylorex::OpenSystemScreen(&error);
+    if (!screen) {
+        std::fprintf(stderr, "Stylorex: %s\n", error.toLocal8Bit().constData());
+    }
+
     stylorex::frmGraph window(*pointer);
+    window.setScreenReader(screen.get());
     // A signal closes the window through the event loop: a run stops and releases the button,
     // then the settings are saved.
     stylorex::TerminationSignals signalHandling([&window] { window.closeOnSignal(); });
