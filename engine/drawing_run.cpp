@@ -35,6 +35,18 @@ class RunInProgressMark {
     RunState& state_;
 };
 
+// Tells the pointer that a run lasts from construction to destruction, whichever way it ends.
+class RunBracket {
+  public:
+    explicit RunBracket(PointerDevice& pointer) : pointer_(pointer) { pointer_.runStarting(); }
+    ~RunBracket() { pointer_.runEnded(); }
+    RunBracket(const RunBracket&) = delete;
+    RunBracket& operator=(const RunBracket&) = delete;
+
+  private:
+    PointerDevice& pointer_;
+};
+
 // Holds the left button from the press that starts a stroke until the matching release, and
 // releases it when the run leaves in any other way (an exception on its way up).
 class LeftButton {
@@ -390,6 +402,8 @@ class StrokeRun {
 // scan). Then the walk.
 std::int32_t DrawStrokes(const RunSettings& settings, RunServices& services, RunState& state,
                          RunResult& result, const std::function<void()>& prepare) {
+    // Outlives the run's button: the button is released before the run counts as ended.
+    RunBracket bracket(services.pointer);
     services.pointer.escPressed();
     services.pointer.escPressed();
     SetStatusText(services.window, 2, QStringLiteral("データ準備中"));

@@ -65,7 +65,8 @@ struct RunSettings {
 // of strokes completed, also after an abort (Esc, or a stop requested on `state`, both tested
 // after every move). The left button is released on every way out, and then the run is marked
 // ended with its result; an exception from the pointer, the window or a callback is rethrown
-// after that. A run started on `state` while another is in progress (through a yield) throws
+// after that. The pointer's runStarting() and runEnded() come first and last, whichever way the
+// run ends. A run started on `state` while another is in progress (through a yield) throws
 // std::logic_error.
 //
 // With JoinRuns, a stroke's moves go to the ends of its straight runs only (RunModes). With a

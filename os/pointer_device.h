@@ -24,10 +24,15 @@ class PointerDevice {
     virtual bool escPressed() = 0;
     virtual QPoint position() = 0;
     virtual QSize primaryScreenSize() = 0;
-};
 
-// Opens the backend of this platform. On failure returns null and says why in `error`
-// (no display, no XTest, a Wayland session), in words a user can act on.
-std::unique_ptr<PointerDevice> OpenSystemPointer(QString* error);
+    // Whether escPressed() can notice Esc during a run. Where it cannot (a Wayland compositor
+    // that offers no way to watch keys), the user must agree to a run that Esc cannot stop.
+    virtual bool canWatchEsc() const { return true; }
+    // A drawing run calls these first and last, whichever way it ends, so that a backend can
+    // hold what it needs only while a run lasts (under sway: the Esc key binding). They do not
+    // throw.
+    virtual void runStarting() {}
+    virtual void runEnded() {}
+};
 
 }  // namespace stylorex

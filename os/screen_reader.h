@@ -4,9 +4,7 @@
 #include <QPoint>
 #include <QRect>
 #include <QRgb>
-#include <QString>
 
-#include <memory>
 #include <optional>
 
 namespace stylorex {
@@ -24,9 +22,5 @@ class ScreenReader {
     // screen or cannot be read. Alpha is always 255.
     virtual std::optional<QRgb> pixel(QPoint at) = 0;
 };
-
-// Opens the screen read-back of this platform. On failure returns null and says why in `error`;
-// the program then draws without following the target and without checking the result.
-std::unique_ptr<ScreenReader> OpenSystemScreen(QString* error);
 
 }  // namespace stylorex

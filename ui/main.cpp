@@ -1,5 +1,4 @@
-#include "os/pointer_device.h"
-#include "os/screen_reader.h"
+#include "os/system_session.h"
 #include "os/termination_signals.h"
 #include "os/window_destruction.h"
 #include "ui/frm_graph.h"
@@ -37,21 +36,17 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("Stylorex"));
 
     QString error;
-    std::unique_ptr<stylorex::PointerDevice> pointer = stylorex::OpenSystemPointer(&error);
+    stylorex::SystemSession session = stylorex::OpenSystemSession(&error);
+    std::unique_ptr<stylorex::PointerDevice>& pointer = session.pointer;
     if (!pointer) {
         std::fprintf(stderr, "Stylorex: %s\n", error.toLocal8Bit().constData());
         stylorex::QtUserDialogs(nullptr).message(error);
         return 1;
     }
 
-    // Without the screen, runs neither follow the target nor check what it drew.
-    std::unique_ptr<stylorex::ScreenReader> screen = stylorex::OpenSystemScreen(&error);
-    if (!screen) {
-        std::fprintf(stderr, "Stylorex: %s\n", error.toLocal8Bit().constData());
-    }
-
     stylorex::frmGraph window(*pointer);
-    window.setScreenReader(screen.get());
+    // Without the screen, runs neither follow the target nor check what it drew.
+    window.setScreenReader(session.screen.get());
     // A signal closes the window through the event loop: a run stops and releases the button,
     // then the settings are saved.
     stylorex::TerminationSignals signalHandling([&window] { window.closeOnSignal(); });

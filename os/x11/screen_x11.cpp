@@ -209,8 +209,4 @@ std::optional<QRgb> X11Screen::pixel(QPoint at) {
     return colour;
 }
 
-std::unique_ptr<ScreenReader> OpenSystemScreen(QString* error) {
-    return X11Screen::open(error);
-}
-
 }  // namespace stylorex

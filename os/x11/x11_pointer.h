@@ -34,7 +34,8 @@ class X11ButtonGuard;
 // the program dies (X11ButtonGuard).
 class X11Pointer : public PointerDevice {
   public:
-    // Null with the reason in `error` when this session cannot drive the pointer.
+    // Null with the reason in `error` when the X server in DISPLAY cannot be reached or lacks
+    // XTest. Whether the session is an X11 one is OpenSystemSession's decision.
     static std::unique_ptr<X11Pointer> open(QString* error);
     ~X11Pointer() override;
     X11Pointer(const X11Pointer&) = delete;
@@ -76,10 +77,6 @@ class X11Pointer : public PointerDevice {
     std::thread watcher_;
     std::unique_ptr<X11ButtonGuard> buttonGuard_;
 };
-
-// What stands in the way of driving the pointer in this session (Wayland, no DISPLAY), or an
-// empty text when nothing is known to.
-QString PointerSessionProblem();
 
 // The left button as the server sees it (XQueryPointer's mask), whoever pressed it.
 bool LeftButtonIsDown(Display* display);

@@ -1,6 +1,6 @@
 // Where the pointer cannot be driven, opening it says why instead of failing silently. None
 // of these cases needs an X server.
-#include "os/pointer_device.h"
+#include "os/system_session.h"
 
 #include <QByteArray>
 
@@ -35,8 +35,9 @@ class SessionEnvironment : public ::testing::Test {
 
     static QString openError() {
         QString error;
-        auto pointer = OpenSystemPointer(&error);
-        EXPECT_EQ(pointer, nullptr);
+        const SystemSession session = OpenSystemSession(&error);
+        EXPECT_EQ(session.pointer, nullptr);
+        EXPECT_EQ(session.screen, nullptr);
         EXPECT_FALSE(error.isEmpty());
         return error;
     }
@@ -47,7 +48,7 @@ class SessionEnvironment : public ::testing::Test {
 
 TEST_F(SessionEnvironment, WaylandDisplayIsRefusedWithAPlainReason) {
     qputenv("DISPLAY", ":0");
-    qputenv("WAYLAND_DISPLAY", "wayland-0");
+    qputenv("WAYLAND_DISPLAY", "stylorex-no-such-compositor");
     const QString error = openError();
     EXPECT_TRUE(error.contains(QStringLiteral("Wayland"))) << error.toStdString();
     EXPECT_TRUE(error.contains(QStringLiteral("X11"))) << error.toStdString();

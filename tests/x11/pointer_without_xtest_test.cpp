@@ -1,6 +1,6 @@
 // An X server without the XTest extension: opening the pointer names what is missing. The
 // test starts its own Xvfb with XTest switched off.
-#include "os/pointer_device.h"
+#include "os/system_session.h"
 
 #include <QByteArray>
 #include <QFile>
@@ -64,7 +64,7 @@ TEST(PointerWithoutXTest, OpeningSaysThatXTestIsMissing) {
     const QByteArray saved = qgetenv("DISPLAY");
     qputenv("DISPLAY", server.display().c_str());
     QString error;
-    auto pointer = OpenSystemPointer(&error);
+    auto pointer = OpenSystemSession(&error).pointer;
     qputenv("DISPLAY", saved);
     EXPECT_EQ(pointer, nullptr);
     EXPECT_TRUE(error.contains(QStringLiteral("XTest"))) << error.toStdString();

@@ -1,0 +1,40 @@
+#include "os/system_session.h"
+
+#include "os/wayland/wayland_session.h"
+#include "os/x11/screen_x11.h"
+#include "os/x11/x11_pointer.h"
+
+#include <QByteArray>
+
+namespace stylorex {
+
+SystemSession OpenSystemSession(QString* error) {
+    auto fail = [error](const QString& text) {
+        if (error != nullptr) {
+            *error = text;
+        }
+        return SystemSession{};
+    };
+    if (!qgetenv("WAYLAND_DISPLAY").isEmpty()) {
+        return OpenWaylandSession(error);
+    }
+    if (qgetenv("XDG_SESSION_TYPE").toLower() == "wayland") {
+        return fail(QStringLiteral(
+            "Wayland セッションではマウスポインタを操作できません（XTest は XWayland "
+            "のポインタしか動かせず、他のアプリケーションには届きません）。X11 "
+            "セッションでログインし直してから Stylorex を起動してください。"));
+    }
+    if (qgetenv("DISPLAY").isEmpty()) {
+        return fail(QStringLiteral(
+            "X ディスプレイがありません（DISPLAY が設定されていません）。マウスポインタを"
+            "操作できないため、X11 セッションの中で Stylorex を起動してください。"));
+    }
+    SystemSession session;
+    session.pointer = X11Pointer::open(error);
+    if (session.pointer) {
+        session.screen = X11Screen::open(nullptr);
+    }
+    return session;
+}
+
+}  // namespace stylorex

@@ -1,0 +1,63 @@
+#include "os/wayland/wayland_session.h"
+
+#include "os/wayland/sway_ipc.h"
+#include "os/wayland/wayland_connection.h"
+#include "os/wayland/wayland_pointer.h"
+#include "os/wayland/wayland_screen_reader.h"
+
+#include <QByteArray>
+
+#include <stdexcept>
+
+namespace stylorex {
+
+namespace {
+
+QString WithoutVirtualPointerText() {
+    QString text = QStringLiteral(
+        "この Wayland コンポジタはポインタを操作するためのプロトコル（wlr virtual pointer）を"
+        "提供していないため、マウスポインタを操作できません。sway など wlroots を使う"
+        "コンポジタか、X11 セッションの中で Stylorex を起動してください。");
+    const QByteArray desktop = qgetenv("XDG_CURRENT_DESKTOP").toUpper();
+    for (const char* portalDesktop : {"GNOME", "KDE"}) {
+        if (desktop.contains(portalDesktop)) {
+            text += QStringLiteral("%1 のリモートデスクトップ ポータルにはまだ対応していません。")
+                        .arg(QLatin1String(portalDesktop));
+        }
+    }
+    return text;
+}
+
+}  // namespace
+
+SystemSession OpenWaylandSession(QString* error) {
+    auto fail = [error](const QString& text) {
+        if (error != nullptr) {
+            *error = text;
+        }
+        return SystemSession{};
+    };
+    WaylandConnection::Failure failure = WaylandConnection::Failure::None;
+    std::shared_ptr<WaylandConnection> connection = WaylandConnection::open(&failure);
+    if (failure == WaylandConnection::Failure::NoVirtualPointer) {
+        return fail(WithoutVirtualPointerText());
+    }
+    if (!connection) {
+        return fail(QStringLiteral("Wayland コンポジタ（WAYLAND_DISPLAY=%1）に接続できません。"
+                                   "sway など wlroots を使うコンポジタか、X11 セッションの中で "
+                                   "Stylorex を起動してください。")
+                        .arg(QString::fromLocal8Bit(qgetenv("WAYLAND_DISPLAY"))));
+    }
+    try {
+        SystemSession session;
+        session.pointer = std::make_unique<WaylandPointer>(connection, SwayEscWatch::open());
+        if (connection->screencopyManager() != nullptr) {
+            session.screen = std::make_unique<WaylandScreenReader>(connection);
+        }
+        return session;
+    } catch (const std::runtime_error&) {
+        return fail(QStringLiteral("Wayland コンポジタとの接続が切れました。"));
+    }
+}
+
+}  // namespace stylorex

@@ -1,0 +1,271 @@
+// Drawing runs through the Wayland backend into a client of the test's own on a headless sway:
+// no fake on the path. The backend is the one the program's start picks for this session.
+#include "engine/drawing_run.h"
+#include "os/system_session.h"
+#include "os/wayland/sway_ipc.h"
+#include "tests/support/recording_window.h"
+#include "tests/wayland/headless_sway.h"
+#include "tests/wayland/recording_client.h"
+#include "tests/x11/program_window.h"
+#include "tests/x11/target_window.h"
+
+#include <QImage>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <stdexcept>
+#include <thread>
+
+namespace stylorex {
+namespace {
+
+using testing::kOriginX;
+using testing::kOriginY;
+using testing::kTargetX;
+using testing::kTargetY;
+using testing::ReceivedEvent;
+using testing::SurfaceEvent;
+using Kind = ReceivedEvent::Kind;
+
+constexpr int kClientWidth = 300;
+constexpr int kClientHeight = 300;
+
+QImage VerticalLine(int x, int fromY, int toY) {
+    QImage picture(40, 60, QImage::Format_RGB32);
+    picture.fill(Qt::white);
+    for (int y = fromY; y <= toY; ++y) {
+        picture.setPixel(x, y, qRgb(0, 0, 0));
+    }
+    return picture;
+}
+
+// What the client received, on the screen: entering the window is the move that brought the
+// pointer in.
+std::vector<ReceivedEvent> OnScreen(const std::vector<SurfaceEvent>& events) {
+    std::vector<ReceivedEvent> onScreen;
+    for (const SurfaceEvent& event : events) {
+        const int x = kTargetX + event.x;
+        const int y = kTargetY + event.y;
+        switch (event.kind) {
+            case SurfaceEvent::Kind::Enter:
+            case SurfaceEvent::Kind::Motion:
+                onScreen.push_back({Kind::Motion, x, y});
+                break;
+            case SurfaceEvent::Kind::Press:
+                onScreen.push_back({Kind::Press, x, y});
+                break;
+            case SurfaceEvent::Kind::Release:
+                onScreen.push_back({Kind::Release, x, y});
+                break;
+            case SurfaceEvent::Kind::Leave:
+                break;
+        }
+    }
+    return testing::WithoutRepeatedMotions(onScreen);
+}
+
+// Where two long event lists first part, for a failure message.
+std::string FirstDifference(const std::vector<ReceivedEvent>& got,
+                            const std::vector<ReceivedEvent>& expected) {
+    std::size_t i = 0;
+    while (i < got.size() && i < expected.size() && got[i] == expected[i]) {
+        ++i;
+    }
+    auto around = [i](const std::vector<ReceivedEvent>& events) {
+        const std::size_t from = i >= 3 ? i - 3 : 0;
+        return testing::Describe(std::vector<ReceivedEvent>(
+            events.begin() + static_cast<std::ptrdiff_t>(std::min(from, events.size())),
+            events.begin() + static_cast<std::ptrdiff_t>(std::min(i + 4, events.size()))));
+    };
+    return "received " + std::to_string(got.size()) + " events, expected " +
+           std::to_string(expected.size()) + "; from event " + std::to_string(i) + ": received " +
+           around(got) + "; expected " + around(expected);
+}
+
+// sway's binding events, as a subscription of the test's own sees them.
+class BindingEvents {
+  public:
+    explicit BindingEvents(const QByteArray& socket) : ipc_(SwayIpc::connect(socket)) {
+        subscribed_ = ipc_ && ipc_->subscribe(QByteArrayLiteral("[\"binding\"]"));
+    }
+    bool subscribed() const { return subscribed_; }
+    // How many arrive until the first one, within `limit`.
+    int within(std::chrono::milliseconds limit) {
+        const auto deadline = std::chrono::steady_clock::now() + limit;
+        int count = 0;
+        while (count == 0 && std::chrono::steady_clock::now() < deadline) {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                deadline - std::chrono::steady_clock::now());
+            for (const SwayIpc::Message& event : ipc_->waitForEvents(left)) {
+                count += event.type == SwayIpc::BindingEvent ? 1 : 0;
+            }
+        }
+        return count;
+    }
+
+  private:
+    std::unique_ptr<SwayIpc> ipc_;
+    bool subscribed_ = false;
+};
+
+class WaylandRun : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(sway.running());
+        client = std::make_unique<testing::RecordingClient>(kClientWidth, kClientHeight,
+                                                            clientFrameTime());
+        ASSERT_TRUE(client->alive()) << sway.log();
+        ASSERT_EQ(sway.windowRect(testing::kRecordingClientAppId),
+                  QRect(kTargetX, kTargetY, kClientWidth, kClientHeight));
+        // The client has answered every configure so far, and sway shows it there.
+        ASSERT_FALSE(client->shownCanvas().isNull());
+    }
+
+    virtual std::chrono::milliseconds clientFrameTime() const {
+        return std::chrono::milliseconds(0);
+    }
+
+    void open() {
+        QString error;
+        session = OpenSystemSession(&error);
+        ASSERT_NE(session.pointer, nullptr) << error.toStdString();
+        // sway lets the client's pointer enter at (0, 0) when the virtual pointer appears;
+        // the run starts from outside the window, as in the x11 tests.
+        session.pointer->moveTo(5, 5);
+        client->forget();
+    }
+
+    std::int32_t run(const QImage& picture, std::int16_t wait, std::function<void()> yield = {}) {
+        RunServices services{*session.pointer, window, std::move(yield), SystemClock()};
+        RunSettings settings;
+        settings.WaitTime = wait;
+        return RunDrawing(picture, kOriginX, kOriginY, settings, services, runs);
+    }
+
+    void expectExactStrokes(const QImage& picture) {
+        const std::vector<ReceivedEvent> received = OnScreen(client->events());
+        const std::vector<ReceivedEvent> expected =
+            testing::ExpectedRunEvents(picture, kOriginX, kOriginY);
+        EXPECT_TRUE(received == expected) << FirstDifference(received, expected);
+        EXPECT_TRUE(client->alive()) << "the compositor disconnected the client";
+    }
+
+    testing::HeadlessSway sway;
+    std::unique_ptr<testing::RecordingClient> client;
+    SystemSession session;
+    RecordingWindow window;
+    RunState runs;
+};
+
+TEST_F(WaylandRun, LineArtArrivesExactlyAtWaitZeroAndTheScreenShowsWhatTheClientDrew) {
+    open();
+    ASSERT_NE(session.screen, nullptr);
+    EXPECT_EQ(session.pointer->primaryScreenSize(), QSize(1280, 1024));
+    EXPECT_TRUE(session.pointer->canWatchEsc());
+    const QImage picture = testing::LineArt(200);
+    EXPECT_GT(run(picture, 0), 0);
+    expectExactStrokes(picture);
+
+    const QImage canvas = client->shownCanvas();
+    ASSERT_FALSE(canvas.isNull());
+    const QImage screen =
+        session.screen->grab(QRect(kTargetX, kTargetY, kClientWidth, kClientHeight));
+    EXPECT_TRUE(screen == canvas) << "the screen read back differs from what the client drew";
+    // One line pixel, read alone: the top-left corner of the line art's rectangle.
+    EXPECT_EQ(session.screen->pixel(QPoint(kOriginX + 20, kOriginY + 20)), qRgb(0, 0, 0));
+    EXPECT_EQ(session.screen->pixel(QPoint(kOriginX + 21, kOriginY + 21)), qRgb(255, 255, 255));
+}
+
+TEST_F(WaylandRun, WithoutSwaysIpcEscIsNotWatchedAndAtWaitFiveTheStrokesArriveExactly) {
+    qunsetenv("SWAYSOCK");
+    open();
+    EXPECT_FALSE(session.pointer->canWatchEsc());
+    const QImage picture = testing::LineArt(200).copy(0, 0, 100, 110);
+    EXPECT_GT(run(picture, 5), 0);
+    expectExactStrokes(picture);
+}
+
+TEST_F(WaylandRun, EscMidStrokeStopsWithinOneMoveAndItsBindingIsGoneAfterwards) {
+    open();
+    BindingEvents bindings(sway.ipcSocket());
+    ASSERT_TRUE(bindings.subscribed());
+    int moves = 0;
+    bool bindingRan = false;
+    const std::int32_t strokes = run(VerticalLine(3, 0, 40), 0, [&] {
+        if (++moves == 5) {
+            testing::TypeEscape();
+            bindingRan = bindings.within(std::chrono::seconds(2)) == 1;
+            // sway writes the event to each subscriber in turn: let it reach the backend too.
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        } else if (moves > 5) {
+            // Time for the event to reach the backend's socket, should it be late.
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+    });
+    EXPECT_TRUE(bindingRan) << "sway ran no binding for Esc during the run";
+    EXPECT_EQ(strokes, 0);
+    EXPECT_LE(moves, 6) << "the run went on after Esc";
+    const std::vector<ReceivedEvent> events = OnScreen(client->events());
+    ASSERT_GE(events.size(), 3u) << testing::Describe(events);
+    const ReceivedEvent last = events.back();
+    EXPECT_EQ(last.kind, Kind::Release) << testing::Describe(events);
+    EXPECT_EQ(last.x, kOriginX + 3);
+    EXPECT_TRUE(last.y == kOriginY + 5 || last.y == kOriginY + 6) << testing::Describe(events);
+
+    testing::TypeEscape();
+    EXPECT_EQ(bindings.within(std::chrono::milliseconds(300)), 0)
+        << "the Esc binding outlived the run";
+}
+
+TEST_F(WaylandRun, AnErrorOrClosingTheBackendLeavesTheButtonUpAndNoBinding) {
+    open();
+    BindingEvents bindings(sway.ipcSocket());
+    ASSERT_TRUE(bindings.subscribed());
+    int moves = 0;
+    EXPECT_THROW(run(VerticalLine(3, 0, 40), 0,
+                     [&] {
+                         if (++moves == 3) {
+                             throw std::runtime_error("window closed");
+                         }
+                     }),
+                 std::runtime_error);
+    std::vector<ReceivedEvent> events = OnScreen(client->events());
+    ASSERT_FALSE(events.empty());
+    EXPECT_EQ(events.back(), (ReceivedEvent{Kind::Release, kOriginX + 3, kOriginY + 3}))
+        << testing::Describe(events);
+    testing::TypeEscape();
+    EXPECT_EQ(bindings.within(std::chrono::milliseconds(300)), 0)
+        << "the Esc binding outlived the run";
+
+    session.pointer->moveTo(kOriginX + 20, kOriginY + 20);
+    session.pointer->pressLeft(kOriginX + 20, kOriginY + 20);
+    session = {};
+    events = OnScreen(client->events());
+    ASSERT_GE(events.size(), 2u);
+    EXPECT_EQ(events[events.size() - 2],
+              (ReceivedEvent{Kind::Press, kOriginX + 20, kOriginY + 20}));
+    EXPECT_EQ(events.back(), (ReceivedEvent{Kind::Release, kOriginX + 20, kOriginY + 20}))
+        << testing::Describe(events);
+}
+
+// A program that takes 50 ms for each frame reads nothing meanwhile. Sent as fast as sway takes
+// them (about 100,000 a second here), 5,000 moves would pile up unread, and sway disconnects a
+// client at about 2,500.
+class WaylandRunIntoSlowFrames : public WaylandRun {
+  protected:
+    std::chrono::milliseconds clientFrameTime() const override {
+        return std::chrono::milliseconds(50);
+    }
+};
+
+TEST_F(WaylandRunIntoSlowFrames, ALongStrokeAtWaitZeroArrivesWholeAndTheClientStaysConnected) {
+    open();
+    QImage picture(200, 100, QImage::Format_RGB32);
+    picture.fill(Qt::black);
+    EXPECT_GT(run(picture, 0), 0);
+    expectExactStrokes(picture);
+}
+
+}  // namespace
+}  // namespace stylorex
