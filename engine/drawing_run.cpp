@@ -182,7 +182,14 @@ class StrokeRun {
     void end(PixelPoint p) {
         const int sx = screenCoordinate(origin_.x(), p.X);
         const int sy = screenCoordinate(origin_.y(), p.Y);
-        pointer_.moveTo(sx, sy);
+        // The pointer stands there already. Moved there again, it would queue one more motion
+        // event, which a lagging target handles after the run has gone on to the next stroke:
+        // it then asks where the pointer is, finds the button down again, and joins the two
+        // strokes. A followed target has shown this pixel's ink, so it has nothing left to do
+        // but the release.
+        if (!following()) {
+            pointer_.moveTo(sx, sy);
+        }
         button_.release(sx, sy);
         ++result_.strokes;
     }
@@ -230,9 +237,11 @@ class StrokeRun {
         services_.progress(progress);
     }
 
+    bool following() const { return follower_ && !follower_->fellBack(); }
+
     // The wait after a move to `at` (screen); false when Esc or a stop request came during it.
     bool waitAfterMove(QPoint at, bool endsRun) {
-        if (follower_ && !follower_->fellBack()) {
+        if (following()) {
             if (!WaitsAfterMove(endsRun, modes_)) {
                 return true;
             }
@@ -369,7 +378,9 @@ class StrokeRun {
             abort(p.x(), p.y());
             return false;
         }
-        pointer_.moveTo(p.x(), p.y());
+        if (!following()) {
+            pointer_.moveTo(p.x(), p.y());  // as end() does
+        }
         button_.release(p.x(), p.y());
         yieldOnce();
         if (abortRequested(services_, state_)) {
