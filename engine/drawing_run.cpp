@@ -107,6 +107,8 @@ bool abortRequested(RunServices& services, const RunState& state) {
 // every kSettleInterval until a read equals the one before, for kSettleLimit at most.
 constexpr std::chrono::milliseconds kSettleInterval{30};
 constexpr std::chrono::milliseconds kSettleLimit{1000};
+// The waits of InkFollower::kLimit each for a followed target's ink before a release.
+constexpr int kStrokeEndWaits = 5;
 // Passes of mending after the first check.
 constexpr int kMendPasses = 2;
 
@@ -173,7 +175,11 @@ class StrokeRun {
         button_.movedTo(sx, sy);
         yieldOnce();
         ++movesDone_;
-        if (!waitAfterMove(QPoint(sx, sy), endsRun) || abortRequested(services_, state_)) {
+        PixelPoint next;
+        const bool endsStroke =
+            endsRun && following() && !NextStrokePoint(state_.tables(), p.X, p.Y, next);
+        if (!waitAfterMove(QPoint(sx, sy), endsRun, endsStroke) ||
+            abortRequested(services_, state_)) {
             abort(sx, sy);
             return false;
         }
@@ -240,18 +246,27 @@ class StrokeRun {
     bool following() const { return follower_ && !follower_->fellBack(); }
 
     // The wait after a move to `at` (screen); false when Esc or a stop request came during it.
-    bool waitAfterMove(QPoint at, bool endsRun) {
+    // Before a release (`endsStroke`), a followed target that has shown no ink yet is waited
+    // for kStrokeEndWaits times: released early, a target that lags and then asks where the
+    // pointer is finds the button down on the next stroke and joins the two.
+    bool waitAfterMove(QPoint at, bool endsRun, bool endsStroke) {
         if (following()) {
             if (!WaitsAfterMove(endsRun, modes_)) {
                 return true;
             }
             ++waitsDone_;
-            const InkFollower::Wait wait = follower_->waitForInk(at, [this] {
-                yieldOnce();
-                return abortRequested(services_, state_);
-            });
-            if (wait == InkFollower::Wait::Aborted) {
-                return false;
+            for (int waits = 1;; ++waits) {
+                const InkFollower::Wait wait = follower_->waitForInk(at, [this] {
+                    yieldOnce();
+                    return abortRequested(services_, state_);
+                });
+                if (wait == InkFollower::Wait::Aborted) {
+                    return false;
+                }
+                if (wait != InkFollower::Wait::GaveUp || !endsStroke || waits == kStrokeEndWaits ||
+                    follower_->fellBack()) {
+                    break;
+                }
             }
             if (follower_->fellBack()) {
                 SetStatusText(services_.window, 5,
@@ -374,7 +389,7 @@ class StrokeRun {
     bool mendPixel(QPoint p) {
         pointer_.moveTo(p.x(), p.y());
         button_.press(p.x(), p.y());
-        if (!waitAfterMove(p, true)) {
+        if (!waitAfterMove(p, true, true)) {
             abort(p.x(), p.y());
             return false;
         }

@@ -595,6 +595,14 @@ TEST(FollowTarget, ChecksTheTargetAndMendsWhatItMissed) {
             EXPECT_EQ(check.mendPasses, 1);
             EXPECT_EQ(check.mendPresses, 2);
             EXPECT_EQ(h.window.panels[5], QStringLiteral("確認: 欠け 0 / 余分 0"));
+            // Released where the pointer stands, never moved there again first: that move would
+            // queue a motion event that a lagging target handles after the next press.
+            const std::vector<PointerOperation>& ops = h.pointer.operations();
+            for (std::size_t i = 1; i < ops.size(); ++i) {
+                if (ops[i].kind == PointerOperation::Kind::Release) {
+                    EXPECT_NE(ops[i - 1].kind, PointerOperation::Kind::Move) << i;
+                }
+            }
         } else {
             EXPECT_TRUE(screen.reads.empty());
             EXPECT_EQ(check.missing, (std::vector<QPoint>{{115, 210}, {120, 210}}));
