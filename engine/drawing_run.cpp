@@ -107,8 +107,8 @@ bool abortRequested(RunServices& services, const RunState& state) {
 // every kSettleInterval until a read equals the one before, for kSettleLimit at most.
 constexpr std::chrono::milliseconds kSettleInterval{30};
 constexpr std::chrono::milliseconds kSettleLimit{1000};
-// The waits of InkFollower::kLimit each for a followed target's ink before a release.
-constexpr int kStrokeEndWaits = 5;
+// The most waits of InkFollower::kLimit each for a slow target's ink after one move.
+constexpr int kSlowInkWaits = 5;
 // Passes of mending after the first check.
 constexpr int kMendPasses = 2;
 
@@ -246,9 +246,11 @@ class StrokeRun {
     bool following() const { return follower_ && !follower_->fellBack(); }
 
     // The wait after a move to `at` (screen); false when Esc or a stop request came during it.
-    // Before a release (`endsStroke`), a followed target that has shown no ink yet is waited
-    // for kStrokeEndWaits times: released early, a target that lags and then asks where the
-    // pointer is finds the button down on the next stroke and joins the two.
+    // A followed target that shows no ink within the limit is waited for up to kSlowInkWaits
+    // limits when it has shown ink before in this run (it paints, only slowly: gone on from, it
+    // cuts the corner), and before a release (`endsStroke`; released early, a target that lags
+    // and then asks where the pointer is finds the button down on the next stroke and joins the
+    // two). Each wait that gave up counts towards the fall-back to the fixed wait.
     bool waitAfterMove(QPoint at, bool endsRun, bool endsStroke) {
         if (following()) {
             if (!WaitsAfterMove(endsRun, modes_)) {
@@ -263,8 +265,8 @@ class StrokeRun {
                 if (wait == InkFollower::Wait::Aborted) {
                     return false;
                 }
-                if (wait != InkFollower::Wait::GaveUp || !endsStroke || waits == kStrokeEndWaits ||
-                    follower_->fellBack()) {
+                if (wait != InkFollower::Wait::GaveUp || !(endsStroke || follower_->ink()) ||
+                    waits == kSlowInkWaits || follower_->fellBack()) {
                     break;
                 }
             }
