@@ -52,6 +52,8 @@ constexpr NumberSetting kWindowLeft{"WindowLeft", 0, -kInt16Max, kInt16Max};
 constexpr NumberSetting kWindowTop{"WindowTop", 0, -kInt16Max, kInt16Max};
 constexpr NumberSetting kWindowWidth{"WindowWidth", 0, 0, kInt16Max};
 constexpr NumberSetting kWindowHeight{"WindowHeight", 0, 0, kInt16Max};
+constexpr NumberSetting kFollowTarget{"FollowTarget", 0, 0, 1};
+constexpr NumberSetting kJoinRuns{"JoinRuns", 0, 0, 1};
 // A size of 0 (also what a missing Size reads as) or beyond any sensible text keeps the size
 // the picture's font has.
 constexpr NumberSetting kSize{"Size", 0, 1, 1000};
@@ -230,6 +232,8 @@ void LoadSettings(SettingVariables& settings, SettingsControls& controls, const 
     settings.WindowTop = readSetting(ini, kWindowTop);
     settings.WindowWidth = readSetting(ini, kWindowWidth);
     settings.WindowHeight = readSetting(ini, kWindowHeight);
+    settings.FollowTarget = readFlag(ini, kFollowTarget);
+    settings.JoinRuns = readFlag(ini, kJoinRuns);
     controls.processEvents();
 
     ini.Section(kSectionFont);
@@ -277,6 +281,9 @@ bool SaveSettings(const SettingVariables& settings, const SettingsControls& cont
 
     // The per-user folder may not exist yet; the program folder always does.
     QDir().mkpath(QFileInfo(iniPath).absolutePath());
+    entries.push_back(
+        numberEntry(kSectionOther, kFollowTarget, std::int32_t{settings.FollowTarget}));
+    entries.push_back(numberEntry(kSectionOther, kJoinRuns, std::int32_t{settings.JoinRuns}));
     // Without a window (its size 0) there is no place to keep, and the file stays as it was.
     if (settings.WindowWidth > 0 && settings.WindowHeight > 0) {
         entries.push_back(numberEntry(kSectionOther, kWindowLeft, settings.WindowLeft));

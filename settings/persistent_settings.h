@@ -19,6 +19,9 @@ struct SettingVariables {
     std::int16_t WaitTime = 0;
     std::int16_t CanvasHeight = 0;
     std::int16_t CanvasWidth = 0;
+    // The drawing run's modes (RunModes), 0 or 1 in the file.
+    bool FollowTarget = false;
+    bool JoinRuns = false;
     // The picture file loaded last, where the open dialog starts; empty before the first load
     // (the entry is then not written).
     QString LastPicture;
@@ -67,8 +70,8 @@ void RemoveStaleSettingsTemporaries(const QString& programFolder = ProgramFolder
 // hand-edited file takes the setting's default (a font size out of range keeps the font's).
 void LoadSettings(SettingVariables& settings, SettingsControls& controls, const QString& iniPath);
 
-// Writes every entry (the fifteen, LastPicture once there is one, and the window's four when
-// its size is known) in one transaction: the file
+// Writes every entry (the seventeen, LastPicture once there is one, and the window's four
+// when its size is known) in one transaction: the file
 // is read, the entries are set on it in memory (every line they do not change stays byte for byte)
 // and the result replaces the file at once through `writer`, so a save killed at any moment leaves
 // the old file or the new one, never a mix. Makes the file's folder when it is missing. Returns

@@ -27,6 +27,21 @@
 namespace stylorex {
 namespace {
 
+// The seven values every save writes; the others keep their defaults.
+SettingVariables Values(std::int32_t pattern, std::int32_t black, std::int32_t white,
+                        std::int32_t scan, std::int16_t wait, std::int16_t height,
+                        std::int16_t width) {
+    SettingVariables values;
+    values.PickUpPattern = pattern;
+    values.BlackUpper = black;
+    values.WhiteUpper = white;
+    values.ScanPattern = scan;
+    values.WaitTime = wait;
+    values.CanvasHeight = height;
+    values.CanvasWidth = width;
+    return values;
+}
+
 // The main window's two settings held by controls, and a log of what the load did to them, so
 // that the order against the two yields shows.
 class FakeControls : public SettingsControls {
@@ -93,7 +108,7 @@ class Settings : public ::testing::Test {
     const QString path_ = dir_.filePath(QStringLiteral("stylorex.ini"));
 };
 
-TEST_F(Settings, AFirstStartTakesTheDefaultsAndItsSaveWritesAllFifteenKeys) {
+TEST_F(Settings, AFirstStartTakesTheDefaultsAndItsSaveWritesAllSeventeenKeys) {
     FakeControls controls;
     const SettingVariables settings = load(controls);
     EXPECT_EQ(settings.PickUpPattern, 1);
@@ -115,12 +130,13 @@ TEST_F(Settings, AFirstStartTakesTheDefaultsAndItsSaveWritesAllFifteenKeys) {
               "[Other]\r\nLastText=" +
                   cp932(QStringLiteral("文字")) +
                   "\r\nScanPattern=1\r\nWaitTime=5\r\nCanvasHeight=200\r\n"
-                  "CanvasWidth=200\r\n");
+                  "CanvasWidth=200\r\nFollowTarget=0\r\nJoinRuns=0\r\n");
 }
 
 TEST_F(Settings, ARestartReadsBackWhatTheSaveWrote) {
-    const SettingVariables saved{
-        2, 100, 230, 3, 12, 480, 600, QStringLiteral("/home/user/絵/家.png"), -20, 35, 640, 520};
+    const SettingVariables saved{2,   100, 230,  3,    12,
+                                 480, 600, true, true, QStringLiteral("/home/user/絵/家.png"),
+                                 -20, 35,  640,  520};
     FakeControls before;
     before.font_.setFamily(QStringLiteral("IPAPGothic"));
     before.font_.setPointSizeF(10.5);
@@ -144,6 +160,8 @@ TEST_F(Settings, ARestartReadsBackWhatTheSaveWrote) {
     EXPECT_EQ(loaded.LastPicture, saved.LastPicture);
     EXPECT_EQ(QRect(loaded.WindowLeft, loaded.WindowTop, loaded.WindowWidth, loaded.WindowHeight),
               QRect(-20, 35, 640, 520));
+    EXPECT_TRUE(loaded.FollowTarget);
+    EXPECT_TRUE(loaded.JoinRuns);
     EXPECT_EQ(after.font_.family(), QStringLiteral("IPAPGothic"));
     EXPECT_EQ(after.font_.pointSizeF(), 10.0);  // the whole part only
     EXPECT_TRUE(after.font_.bold());
@@ -220,7 +238,7 @@ TEST_F(Settings, ValuesOutOfRangeInAHandEditedFileTakeTheDefault) {
 }
 
 TEST_F(Settings, MultiLineTextsComeBackExactlyAndNoLineBreakReachesTheFile) {
-    const SettingVariables settings{1, 80, 240, 1, 5, 200, 200, {}};
+    const SettingVariables settings = Values(1, 80, 240, 1, 5, 200, 200);
     for (const QString& text :
          {QStringLiteral("表\nC:\\temp"), QStringLiteral("two\r\nlines\r\n"),
           QStringLiteral("C:\\new\\n and \\\\ and \\r\nx"), QStringLiteral("\\:starts like it"),
@@ -231,7 +249,7 @@ TEST_F(Settings, MultiLineTextsComeBackExactlyAndNoLineBreakReachesTheFile) {
         ASSERT_TRUE(SaveSettings(settings, before, path_));
         const QByteArray bytes = fileBytes();
         EXPECT_EQ(bytes.count('\n'), bytes.count("\r\n"));
-        EXPECT_EQ(bytes.count('\n'), 18);  // the three headers and fifteen entries only
+        EXPECT_EQ(bytes.count('\n'), 20);  // the three headers and seventeen entries only
         FakeControls after;
         load(after);
         EXPECT_EQ(after.text_, text);
@@ -309,19 +327,20 @@ TEST_F(Settings, AWindowsWrittenFileReadsRightAndASaveKeepsEveryLineItNeedNotCha
     settings.WaitTime = 7;
     ASSERT_TRUE(SaveSettings(settings, controls, path_));
     // Size comes back as its whole part, a flag of 1 is written as -1, the wait changed and
-    // ScanPattern was missing: those four lines change, every other byte stays.
+    // ScanPattern and the run's modes were missing: those lines change, every other byte stays.
     QByteArray expected = original;
     expected.replace("Size=10.5\r\n", "Size=10\r\n");
     expected.replace("Underline=1\r\n", "Underline=-1\r\n");
     expected.replace("WaitTime=3\r\n", "WaitTime=7\r\n");
-    expected.replace("CanvasWidth=400\r\n", "CanvasWidth=400\r\nScanPattern=1\r\n");
+    expected.replace("CanvasWidth=400\r\n",
+                     "CanvasWidth=400\r\nScanPattern=1\r\nFollowTarget=0\r\nJoinRuns=0\r\n");
     EXPECT_EQ(fileBytes(), expected);
 }
 
 TEST_F(Settings, ASaveThatCannotBeWrittenReportsFailureAndKeepsTheOldFile) {
     writeFile("[Other]\r\nWaitTime=3\r\n");
     FakeControls controls;
-    EXPECT_FALSE(SaveSettings(SettingVariables{1, 80, 240, 1, 7, 200, 200, {}}, controls, path_,
+    EXPECT_FALSE(SaveSettings(Values(1, 80, 240, 1, 7, 200, 200), controls, path_,
                               FaultyFileWriter(FaultyFileWriter::Fault::StopBeforeRename)));
     EXPECT_EQ(fileBytes(), QByteArray("[Other]\r\nWaitTime=3\r\n"));
     EXPECT_FALSE(SaveSettings(SettingVariables{}, controls,
@@ -343,7 +362,7 @@ class FailsAfterOneReplace : public AtomicFileWriter {
 TEST_F(Settings, ASaveReplacesTheFileOnceWithEveryEntry) {
     writeFile("[Other]\r\nWaitTime=3\r\n");
     FakeControls controls;
-    const SettingVariables saved{2, 90, 250, 2, 7, 300, 400, {}};
+    const SettingVariables saved = Values(2, 90, 250, 2, 7, 300, 400);
     ASSERT_TRUE(SaveSettings(saved, controls, path_, FailsAfterOneReplace()));
     const QByteArray once = fileBytes();
     writeFile("[Other]\r\nWaitTime=3\r\n");
@@ -360,7 +379,7 @@ TEST_F(Settings, ASaveKilledAtAnyMomentLeavesTheOldFileOrTheNewOneNeverAMix) {
         "[Font]\r\nItalic=-1\r\nBold=0\r\nName=IPAPGothic\r\nSize=12\r\nStrikethru=-1\r\n"
         "Underline=0\r\nTransparent=-1\r\n[Other]\r\nLastText=old\r\nScanPattern=2\r\n"
         "WaitTime=3\r\nCanvasHeight=300\r\nCanvasWidth=300\r\n";
-    const SettingVariables next{1, 90, 250, 1, 9, 480, 600, {}};
+    const SettingVariables next = Values(1, 90, 250, 1, 9, 480, 600);
     FakeControls controls;
     controls.text_ = QStringLiteral("新しい文字");
     controls.font_.setBold(true);
@@ -459,7 +478,7 @@ TEST_F(SettingsLocation, AReadOnlyProgramFolderSendsTheSettingsToThePerUserFolde
 
     FakeControls before;
     before.text_ = QStringLiteral("saved per user");
-    ASSERT_TRUE(SaveSettings(SettingVariables{2, 80, 240, 1, 6, 300, 400, {}}, before, path));
+    ASSERT_TRUE(SaveSettings(Values(2, 80, 240, 1, 6, 300, 400), before, path));
 
     // The next start looks in the same place and finds them.
     ASSERT_EQ(SettingsFilePath(programFolder_), path);

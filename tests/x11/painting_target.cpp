@@ -129,12 +129,16 @@ void PaintingTarget::run() {
     QPoint last;
     pollfd fds[2] = {{ConnectionNumber(display_), POLLIN, 0}, {wakePipe_[0], POLLIN, 0}};
     while (!stop_) {
-        if (wipeRequested_.exchange(false)) {
+        if (wipeRequested_.load()) {
             XClearWindow(display_, window_);
             XSync(display_, False);
-            std::lock_guard lock(mutex_);
-            inked_.clear();
+            {
+                std::lock_guard lock(mutex_);
+                inked_.clear();
+            }
             down = false;
+            // Only now: wipe() returns once the window is white on the screen.
+            wipeRequested_ = false;
         }
         if (XPending(display_) == 0) {
             poll(fds, 2, 50);
