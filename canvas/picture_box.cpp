@@ -47,6 +47,15 @@ QImage MakeCanvasImage(int width, int height) {
     return image;
 }
 
+QImage ComposeCanvasImage(const QImage& picture, int width, int height) {
+    QImage image = MakeCanvasImage(width, height);
+    if (!picture.isNull()) {
+        QPainter painter(&image);
+        painter.drawImage(0, 0, picture.convertToFormat(QImage::Format_RGB32));
+    }
+    return image;
+}
+
 PictureBox::PictureBox(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);
@@ -54,12 +63,7 @@ PictureBox::PictureBox(QWidget* parent) : QWidget(parent) {
 }
 
 QImage PictureBox::composedBackground(int width, int height) const {
-    QImage image = MakeCanvasImage(width, height);
-    if (!picture_.isNull()) {
-        QPainter painter(&image);
-        painter.drawImage(0, 0, picture_);
-    }
-    return image;
+    return ComposeCanvasImage(picture_, width, height);
 }
 
 void PictureBox::setCanvasSize(int width, int height) {

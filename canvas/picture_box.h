@@ -107,4 +107,13 @@ class PictureBox : public QWidget {
 // Pictures on the canvas keep 96 dots per inch, so font point sizes come out as on screen.
 QImage MakeCanvasImage(int width, int height);
 
+// What the canvas holds with `picture` as its background at width × height: the picture's
+// pixels taken as RGB32, drawn at (0, 0) at their own size over white. The drawing run scans
+// exactly this after a picture is loaded.
+QImage ComposeCanvasImage(const QImage& picture, int width, int height);
+
+// The largest canvas the window offers.
+constexpr int kLargestCanvasWidth = 600;
+constexpr int kLargestCanvasHeight = 480;
+
 }  // namespace stylorex

@@ -17,9 +17,9 @@ namespace stylorex {
 namespace {
 
 constexpr int kMinCanvasHeight = 100;
-constexpr int kMaxCanvasHeight = 480;
+constexpr int kMaxCanvasHeight = kLargestCanvasHeight;
 constexpr int kMinCanvasWidth = 100;
-constexpr int kMaxCanvasWidth = 600;
+constexpr int kMaxCanvasWidth = kLargestCanvasWidth;
 
 const QString kCanvasSizeTitle = QStringLiteral("キャンバスサイズ変更");
 

@@ -1,0 +1,450 @@
+#include "cli/draw_command.h"
+
+#include "canvas/picture_box.h"
+#include "cli/run_plan.h"
+#include "common/window_text.h"
+#include "engine/drawing_run.h"
+#include "engine/run_state.h"
+#include "imaging/image_file.h"
+#include "imaging/picture_decoder.h"
+#include "os/pointer_device.h"
+#include "os/system_session.h"
+#include "os/termination_signals.h"
+#include "settings/persistent_settings.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QJsonValue>
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <exception>
+#include <optional>
+#include <thread>
+
+namespace stylorex {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr auto kLiveLineInterval = std::chrono::milliseconds(100);
+constexpr auto kCountdownPoll = std::chrono::milliseconds(20);
+
+// Results go to `out`, messages to `err`. When `out` is a terminal, a live line (the countdown,
+// the progress) stands on its last row until the next result or message replaces it; when it is
+// not, there is no live line at all.
+class Terminal {
+  public:
+    Terminal(std::FILE* out, std::FILE* err)
+        : out_(out), err_(err), live_(::isatty(::fileno(out)) == 1) {}
+
+    bool live() const { return live_; }
+    void show(const QString& line) {
+        if (live_) {
+            write(out_, QStringLiteral("\r") + line + QStringLiteral("\x1b[K"));
+            shown_ = true;
+        }
+    }
+    void result(const QString& text) {
+        clear();
+        write(out_, text + QLatin1Char('\n'));
+    }
+    void message(const QString& text) {
+        clear();
+        write(err_, QStringLiteral("Stylorex: ") + text + QLatin1Char('\n'));
+    }
+
+  private:
+    static void write(std::FILE* stream, const QString& text) {
+        std::fputs(text.toLocal8Bit().constData(), stream);
+        std::fflush(stream);
+    }
+    void clear() {
+        if (shown_) {
+            write(out_, QStringLiteral("\r\x1b[K"));
+            shown_ = false;
+        }
+    }
+
+    std::FILE* out_;
+    std::FILE* err_;
+    bool live_;
+    bool shown_ = false;
+};
+
+QString seconds(double value) {
+    return QStringLiteral("%1 秒").arg(value, 0, 'f', 1);
+}
+
+QString duration(Clock::duration span) {
+    const auto total = std::chrono::duration_cast<std::chrono::seconds>(span).count();
+    return QStringLiteral("%1:%2").arg(total / 60).arg(total % 60, 2, 10, QLatin1Char('0'));
+}
+
+double secondsOf(Clock::duration span) {
+    return std::chrono::duration<double>(span).count();
+}
+
+// The settings file read into nothing but the variables: the command has no text tool and
+// no canvas font, and never saves.
+class NoSettingsControls : public SettingsControls {
+  public:
+    QString inputText() const override { return {}; }
+    void setInputText(const QString&) override {}
+    QFont pictureFont() const override { return {}; }
+    void setPictureFont(const QFont&) override {}
+    bool fontTransparent() const override { return false; }
+    void setFontTransparent(bool) override {}
+    void processEvents() override {}
+};
+
+// The run reports to a window's caption and status bar; the command reports on the terminal.
+class NoWindowText : public WindowText {
+  public:
+    QString caption() const override { return {}; }
+    void setCaption(const QString&) override {}
+    void setStatusPanel(int, const QString&) override {}
+};
+
+// The saved settings as the window loads them, then the options given.
+RunSettings settingsFor(const DrawOptions& options) {
+    SettingVariables saved;
+    saved.PickUpPattern = 1;
+    NoSettingsControls controls;
+    LoadSettings(saved, controls, SettingsFilePath());
+    RunSettings settings;
+    settings.extraction.PickUpPattern = options.mode.value_or(saved.PickUpPattern);
+    settings.extraction.BlackUpper = options.black.value_or(saved.BlackUpper);
+    settings.extraction.WhiteUpper = options.white.value_or(saved.WhiteUpper);
+    settings.WaitTime = options.waitMs.value_or(saved.WaitTime);
+    return settings;
+}
+
+// The picture on a canvas of its own size, as the window's canvas holds it after loading it;
+// nothing, said on the terminal, when it cannot be read or is too large for a canvas.
+std::optional<QImage> canvasOf(const DrawOptions& options, Terminal& terminal) {
+    if (!QFileInfo::exists(options.picture)) {
+        terminal.message(QStringLiteral("画像ファイルがありません: %1").arg(options.picture));
+        return std::nullopt;
+    }
+    const std::optional<QImage> picture = DecodePictureFile(options.picture);
+    if (!picture) {
+        terminal.message(
+            QStringLiteral("画像ファイルを読めません（読めない形式か、壊れているか、大きすぎます）: %1")
+                .arg(options.picture));
+        return std::nullopt;
+    }
+    const bool tooLarge =
+        picture->width() > kLargestCanvasWidth || picture->height() > kLargestCanvasHeight;
+    if (tooLarge && !options.crop) {
+        terminal.message(QStringLiteral("画像が大きすぎます（%1 × %2）。描画できるのは %3 × %4 "
+                                        "までです。--crop を付けると左上の %3 × %4 を描画します。")
+                             .arg(picture->width())
+                             .arg(picture->height())
+                             .arg(kLargestCanvasWidth)
+                             .arg(kLargestCanvasHeight));
+        return std::nullopt;
+    }
+    return ComposeCanvasImage(*picture, std::min(picture->width(), kLargestCanvasWidth),
+                              std::min(picture->height(), kLargestCanvasHeight));
+}
+
+// The session's pointer, counting the run's moves and finished strokes for the progress line.
+class CountingPointer : public PointerDevice {
+  public:
+    explicit CountingPointer(PointerDevice& pointer) : pointer_(pointer) {}
+
+    void moveTo(int x, int y) override {
+        pointer_.moveTo(x, y);
+        ++moves;
+    }
+    void pressLeft(int x, int y) override { pointer_.pressLeft(x, y); }
+    void releaseLeft(int x, int y) override {
+        pointer_.releaseLeft(x, y);
+        ++strokes;
+    }
+    bool escPressed() override { return pointer_.escPressed(); }
+    QPoint position() override { return pointer_.position(); }
+    bool canReadPosition() const override { return pointer_.canReadPosition(); }
+    QSize primaryScreenSize() override { return pointer_.primaryScreenSize(); }
+    bool canWatchEsc() const override { return pointer_.canWatchEsc(); }
+    void runStarting() override { pointer_.runStarting(); }
+    void runEnded() override { pointer_.runEnded(); }
+
+    std::int64_t moves = 0;
+    std::int32_t strokes = 0;
+
+  private:
+    PointerDevice& pointer_;
+};
+
+// "描画中 12/67 ストローク　経過 0:03　残り 約 0:10", at most every kLiveLineInterval.
+class ProgressLine {
+  public:
+    ProgressLine(Terminal& terminal, const CountingPointer& pointer, const RunPlan& plan,
+                 QString stopHint)
+        : terminal_(terminal),
+          pointer_(pointer),
+          plan_(plan),
+          stopHint_(std::move(stopHint)),
+          start_(Clock::now()) {}
+
+    void update() {
+        if (!terminal_.live()) {
+            return;
+        }
+        const Clock::time_point now = Clock::now();
+        if (now - shown_ < kLiveLineInterval) {
+            return;
+        }
+        shown_ = now;
+        const Clock::duration elapsed = now - start_;
+        // Every stroke moves once to its start, once per further pixel and once to its release.
+        const std::int64_t allMoves = plan_.pixels + plan_.strokes;
+        QString remaining = QStringLiteral("--");
+        if (pointer_.moves > 0) {
+            remaining = duration(elapsed * std::max<std::int64_t>(allMoves - pointer_.moves, 0) /
+                                 pointer_.moves);
+        }
+        terminal_.show(QStringLiteral("描画中 %1/%2 ストローク　経過 %3　残り 約 %4　%5")
+                           .arg(pointer_.strokes)
+                           .arg(plan_.strokes)
+                           .arg(duration(elapsed), remaining, stopHint_));
+    }
+
+  private:
+    Terminal& terminal_;
+    const CountingPointer& pointer_;
+    const RunPlan& plan_;
+    QString stopHint_;
+    Clock::time_point start_;
+    Clock::time_point shown_{};
+};
+
+// Waits `delay` seconds, counting down on the terminal, while signals (through the event loop)
+// and Esc (when there is a pointer) can stop it. False when stopped.
+bool countDown(double delay, Terminal& terminal, PointerDevice* pointer, const bool& stopped) {
+    const Clock::time_point end =
+        Clock::now() + std::chrono::duration_cast<Clock::duration>(
+                           std::chrono::duration<double>(delay));
+    while (Clock::now() < end) {
+        QCoreApplication::processEvents();
+        if (stopped || (pointer != nullptr && pointer->escPressed())) {
+            return false;
+        }
+        const double left = secondsOf(end - Clock::now());
+        terminal.show(QStringLiteral("開始まで %1 秒　%2")
+                          .arg(static_cast<int>(std::ceil(std::max(left, 0.0))))
+                          .arg(pointer != nullptr ? QStringLiteral("Esc キーで中止")
+                                                  : QStringLiteral("Ctrl+C で中止")));
+        std::this_thread::sleep_for(kCountdownPoll);
+    }
+    QCoreApplication::processEvents();
+    return !stopped;
+}
+
+QJsonObject point(QPoint p) {
+    return {{QStringLiteral("x"), p.x()}, {QStringLiteral("y"), p.y()}};
+}
+
+int showPlan(const DrawOptions& options, const QImage& canvas, const RunSettings& settings,
+             const RunPlan& plan, QPoint origin, Terminal& terminal) {
+    if (!options.planImage.isEmpty() &&
+        !WriteImageFile(PlanImage(canvas, settings), options.planImage, "png")) {
+        terminal.message(QStringLiteral("計画の画像を書けません: %1").arg(options.planImage));
+        return exit_code::kFailed;
+    }
+    const QRect onScreen = plan.bounds.translated(origin);
+    const double estimated = std::chrono::duration<double>(plan.estimatedTime).count();
+    if (options.json) {
+        QJsonObject json{
+            {QStringLiteral("strokes"), plan.strokes},
+            {QStringLiteral("moves_in_strokes"), static_cast<qint64>(plan.movesInStrokes)},
+            {QStringLiteral("pixels"), static_cast<qint64>(plan.pixels)},
+            {QStringLiteral("wait_ms"), settings.WaitTime},
+            {QStringLiteral("estimated_seconds"), estimated},
+            {QStringLiteral("origin"), point(origin)},
+            {QStringLiteral("picture"),
+             QJsonObject{{QStringLiteral("width"), canvas.width()},
+                         {QStringLiteral("height"), canvas.height()}}},
+        };
+        json.insert(QStringLiteral("bounds"),
+                    plan.pixels == 0
+                        ? QJsonValue()
+                        : QJsonValue(QJsonObject{{QStringLiteral("x"), onScreen.x()},
+                                                 {QStringLiteral("y"), onScreen.y()},
+                                                 {QStringLiteral("width"), onScreen.width()},
+                                                 {QStringLiteral("height"), onScreen.height()}}));
+        if (!options.planImage.isEmpty()) {
+            json.insert(QStringLiteral("plan_image"), options.planImage);
+        }
+        terminal.result(QString::fromUtf8(QJsonDocument(json).toJson(QJsonDocument::Compact)));
+        return exit_code::kDone;
+    }
+    QString text =
+        QStringLiteral(
+            "ストローク: %1\nストローク内の移動: %2\n線のピクセル: %3\n推定時間: %4（ウェイト %5 "
+            "ms）\n")
+            .arg(plan.strokes)
+            .arg(plan.movesInStrokes)
+            .arg(plan.pixels)
+            .arg(seconds(estimated))
+            .arg(settings.WaitTime);
+    text += plan.pixels == 0
+                ? QStringLiteral("画面上の範囲: なし（線のピクセルがありません）")
+                : QStringLiteral("画面上の範囲: (%1, %2) から (%3, %4) まで、%5 × %6")
+                      .arg(onScreen.left())
+                      .arg(onScreen.top())
+                      .arg(onScreen.right())
+                      .arg(onScreen.bottom())
+                      .arg(onScreen.width())
+                      .arg(onScreen.height());
+    if (!options.planImage.isEmpty()) {
+        text += QStringLiteral("\n計画の画像: %1").arg(options.planImage);
+    }
+    terminal.result(text);
+    return exit_code::kDone;
+}
+
+int draw(const DrawOptions& options, const QImage& canvas, const RunSettings& settings,
+         const RunPlan& plan, QPoint origin, PointerDevice& pointer, RunState& state,
+         const bool& signalled, Terminal& terminal) {
+    CountingPointer counting(pointer);
+    NoWindowText window;
+    ProgressLine progress(terminal, counting, plan,
+                          pointer.canWatchEsc() ? QStringLiteral("Esc キーで中断")
+                                                : QStringLiteral("Ctrl+C で中断"));
+    RunServices services{counting, window,
+                         [&progress] {
+                             QCoreApplication::processEvents();
+                             progress.update();
+                         },
+                         SystemClock()};
+    const Clock::time_point start = Clock::now();
+    std::int32_t strokes = 0;
+    try {
+        strokes = RunDrawing(canvas, origin.x(), origin.y(), settings, services, state);
+    } catch (const std::exception& error) {
+        // The run has released the button before the error reached here.
+        terminal.message(QString::fromLocal8Bit(error.what()));
+        return exit_code::kFailed;
+    }
+    const double elapsed = secondsOf(Clock::now() - start);
+    const bool aborted = state.lastResult().ending == RunResult::Ending::Aborted;
+    if (options.json) {
+        QJsonObject json{
+            {QStringLiteral("result"), aborted ? QStringLiteral("aborted") : QStringLiteral("drawn")},
+            {QStringLiteral("strokes_drawn"), strokes},
+            {QStringLiteral("strokes"), plan.strokes},
+            {QStringLiteral("pixels"), static_cast<qint64>(plan.pixels)},
+            {QStringLiteral("wait_ms"), settings.WaitTime},
+            {QStringLiteral("elapsed_seconds"), elapsed},
+            {QStringLiteral("origin"), point(origin)},
+        };
+        if (aborted) {
+            json.insert(QStringLiteral("reason"),
+                        signalled ? QStringLiteral("signal") : QStringLiteral("esc"));
+        }
+        terminal.result(QString::fromUtf8(QJsonDocument(json).toJson(QJsonDocument::Compact)));
+    } else if (aborted) {
+        terminal.result(QStringLiteral("中断しました（%1）: %2 ストロークのうち %3 を描画、%4")
+                            .arg(signalled ? QStringLiteral("シグナル") : QStringLiteral("Esc キー"))
+                            .arg(plan.strokes)
+                            .arg(strokes)
+                            .arg(seconds(elapsed)));
+    } else {
+        terminal.result(QStringLiteral("描画しました: %1 ストローク、%2 ピクセル、%3")
+                            .arg(strokes)
+                            .arg(plan.pixels)
+                            .arg(seconds(elapsed)));
+    }
+    return aborted ? exit_code::kAborted : exit_code::kDone;
+}
+
+}  // namespace
+
+int RunDrawCommand(const DrawOptions& options, std::FILE* out, std::FILE* err) {
+    // No window is made, so no display is needed for the picture: the offscreen platform still
+    // gives the metafile decoder its fonts. The pointer backends open connections of their own.
+    char name[] = "stylorex";
+    char platformOption[] = "-platform";
+    char platform[] = "offscreen";
+    char* argv[] = {name, platformOption, platform, nullptr};
+    int argc = 3;
+    QGuiApplication application(argc, argv);
+
+    Terminal terminal(out, err);
+    const RunSettings settings = settingsFor(options);
+    const std::optional<QImage> canvas = canvasOf(options, terminal);
+    if (!canvas) {
+        return exit_code::kFailed;
+    }
+    const RunPlan plan = PlanRun(*canvas, settings);
+
+    // A plan at a given origin needs no display.
+    SystemSession session;
+    if (!options.plan || options.atPointer) {
+        QString error;
+        session = OpenSystemSession(&error);
+        if (!session.pointer) {
+            terminal.message(error);
+            return exit_code::kFailed;
+        }
+    }
+    PointerDevice* pointer = session.pointer.get();
+    if (options.atPointer && !pointer->canReadPosition()) {
+        terminal.message(QStringLiteral("この環境ではマウスポインタの位置を読めないため、--at "
+                                        "pointer は使えません。--at X,Y で原点を指定してください。"));
+        return exit_code::kFailed;
+    }
+    if (!options.plan && !pointer->canWatchEsc()) {
+        if (!options.yes) {
+            terminal.message(QStringLiteral(
+                "この環境では Esc キーで描画を止められません。描画は Ctrl+C（SIGINT）か SIGTERM "
+                "で止められます。それでも描画するには --yes を付けてください。"));
+            return exit_code::kFailed;
+        }
+        terminal.message(QStringLiteral(
+            "Esc キーでは描画を止められません。止めるには Ctrl+C（SIGINT）か SIGTERM を使って"
+            "ください。"));
+    }
+    if (options.at && pointer != nullptr) {
+        const OriginCheck check = CheckOrigin(QString::number(options.at->x()),
+                                              QString::number(options.at->y()),
+                                              pointer->primaryScreenSize());
+        if (!check.ok) {
+            terminal.message(QStringLiteral("%1: %2,%3\n%4")
+                                 .arg(check.message)
+                                 .arg(options.at->x())
+                                 .arg(options.at->y())
+                                 .arg(HelpHint()));
+            return exit_code::kUsage;
+        }
+    }
+
+    RunState state;
+    bool signalled = false;
+    TerminationSignals stopOnSignal([&] {
+        signalled = true;
+        state.requestStop();
+    });
+    if (!countDown(options.delaySeconds, terminal, pointer, signalled)) {
+        terminal.result(QStringLiteral("中断しました（%1）: 描画は始まっていません")
+                            .arg(signalled ? QStringLiteral("シグナル") : QStringLiteral("Esc キー")));
+        return exit_code::kAborted;
+    }
+    const QPoint origin = options.atPointer ? pointer->position() : *options.at;
+    if (options.plan) {
+        return showPlan(options, *canvas, settings, plan, origin, terminal);
+    }
+    return draw(options, *canvas, settings, plan, origin, *pointer, state, signalled, terminal);
+}
+
+}  // namespace stylorex
