@@ -61,10 +61,11 @@ struct Options {
                             QStringLiteral("600 × 480 より大きい画像の左上 600 × 480 を描画します"
                                            "（ウィンドウに表示される部分）。付けなければ、大きい"
                                            "画像は描画しません。")};
-    QCommandLineOption plan{QStringLiteral("plan"),
-                            QStringLiteral("何も動かさずに計画を表示します: ストローク数、ストローク"
-                                           "内の移動数、線のピクセル数、ウェイトによる推定時間、"
-                                           "画面上の範囲。")};
+    QCommandLineOption plan{
+        QStringLiteral("plan"),
+        QStringLiteral("何も動かさずに計画を表示します: ストローク数、ストローク"
+                       "内の移動数、線のピクセル数、ウェイトによる推定時間、"
+                       "画面上の範囲。")};
     QCommandLineOption planImage{QStringLiteral("plan-image"),
                                  QStringLiteral("計画を PNG 画像に書きます: 各ストロークを描く順に"
                                                 "青から赤への色で、薄くした元画像の上に。--plan "
@@ -74,20 +75,28 @@ struct Options {
                             QStringLiteral("結果（または計画）を 1 つの JSON オブジェクトとして"
                                            "標準出力に書きます。")};
     QCommandLineOption yes{QStringLiteral("yes"),
-                           QStringLiteral("Esc キーで描画を止められない環境（Esc を監視できない "
-                                          "Wayland コンポジタ）でも描画します。")};
+                           QStringLiteral("Esc キーで描画を止められない環境（キーを監視できない "
+                                          "Wayland コンポジタ）でも、確かめずに描画します。その"
+                                          "環境では、付けなければ端末で確かめ、標準入力が端末で"
+                                          "なければ描画しません。")};
 
     std::vector<const QCommandLineOption*> all() const {
-        return {&help, &version, &at,   &delay,     &wait, &mode, &black,
-                &white, &crop,   &plan, &planImage, &json, &yes};
-    }
-    std::vector<const QCommandLineOption*> drawOptions() const {
-        return {&at, &delay, &wait, &mode, &black, &white, &crop, &plan, &planImage, &json, &yes};
+        return {&help,  &version, &at,   &delay,     &wait, &mode, &black,
+                &white, &crop,    &plan, &planImage, &json, &yes};
     }
 };
 
 QString dashed(const QString& name) {
     return (name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) + name;
+}
+
+// Columns the text takes on a terminal: Japanese characters take two.
+qsizetype terminalWidth(const QString& text) {
+    qsizetype width = 0;
+    for (const QChar c : text) {
+        width += c.unicode() >= 0x1100 ? 2 : 1;
+    }
+    return width;
 }
 
 QString optionSynopsis(const QCommandLineOption& option) {
@@ -176,7 +185,8 @@ bool readDrawOptions(const QCommandLineParser& parser, const Options& o, DrawOpt
              }
              bool okX = false;
              bool okY = false;
-             draw.at = QPoint(parts[0].trimmed().toInt(&okX, 10), parts[1].trimmed().toInt(&okY, 10));
+             draw.at =
+                 QPoint(parts[0].trimmed().toInt(&okX, 10), parts[1].trimmed().toInt(&okY, 10));
              return okX && okY;
          }},
         {o.delay, range(0, static_cast<int>(kLongestDelaySeconds), QStringLiteral("秒数")),
@@ -274,8 +284,8 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
         return usageError(QStringLiteral("描画する画像ファイルを指定してください"));
     }
     if (positional.size() > 2) {
-        return usageError(
-            QStringLiteral("余分な引数があります: %1").arg(positional.mid(2).join(QLatin1Char(' '))));
+        return usageError(QStringLiteral("余分な引数があります: %1")
+                              .arg(positional.mid(2).join(QLatin1Char(' '))));
     }
     line.kind = CommandLine::Kind::Draw;
     line.draw.picture = positional[1];
@@ -311,8 +321,9 @@ QString HelpText() {
     constexpr qsizetype kColumn = 28;
     for (const QCommandLineOption* option : o.all()) {
         const QString synopsis = QStringLiteral("  ") + optionSynopsis(*option);
-        text += synopsis.size() < kColumn ? synopsis.leftJustified(kColumn)
-                                          : synopsis + QLatin1Char('\n') + QString(kColumn, ' ');
+        const qsizetype width = terminalWidth(synopsis);
+        text += width < kColumn ? synopsis + QString(kColumn - width, QLatin1Char(' '))
+                                : synopsis + QLatin1Char('\n') + QString(kColumn, QLatin1Char(' '));
         text += option->description() + QLatin1Char('\n');
     }
     text += QStringLiteral(
@@ -342,7 +353,7 @@ int RunCommandLine(const QStringList& arguments, std::FILE* out, std::FILE* err)
             write(out, HelpText());
             return exit_code::kDone;
         case CommandLine::Kind::Version:
-            write(out, QStringLiteral("Stylorex %1\n").arg(ProgramVersion()));
+            write(out, QStringLiteral("Stylorex %1\n").arg(QString::fromLatin1(kProgramVersion)));
             return exit_code::kDone;
         case CommandLine::Kind::UsageError:
             write(err, QStringLiteral("Stylorex: %1\n%2\n").arg(line.error, HelpHint()));

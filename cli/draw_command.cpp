@@ -56,9 +56,11 @@ class Terminal {
         clear();
         write(out_, text + QLatin1Char('\n'));
     }
-    void message(const QString& text) {
+    // One line; a question ends without a line break, so the answer follows it.
+    void message(const QString& text, bool endLine = true) {
         clear();
-        write(err_, QStringLiteral("Stylorex: ") + text + QLatin1Char('\n'));
+        write(err_,
+              QStringLiteral("Stylorex: ") + text + (endLine ? QStringLiteral("\n") : QString()));
     }
 
   private:
@@ -137,7 +139,8 @@ std::optional<QImage> canvasOf(const DrawOptions& options, Terminal& terminal) {
     const std::optional<QImage> picture = DecodePictureFile(options.picture);
     if (!picture) {
         terminal.message(
-            QStringLiteral("画像ファイルを読めません（読めない形式か、壊れているか、大きすぎます）: %1")
+            QStringLiteral(
+                "画像ファイルを読めません（読めない形式か、壊れているか、大きすぎます）: %1")
                 .arg(options.picture));
         return std::nullopt;
     }
@@ -231,9 +234,8 @@ class ProgressLine {
 // Waits `delay` seconds, counting down on the terminal, while signals (through the event loop)
 // and Esc (when there is a pointer) can stop it. False when stopped.
 bool countDown(double delay, Terminal& terminal, PointerDevice* pointer, const bool& stopped) {
-    const Clock::time_point end =
-        Clock::now() + std::chrono::duration_cast<Clock::duration>(
-                           std::chrono::duration<double>(delay));
+    const Clock::time_point end = Clock::now() + std::chrono::duration_cast<Clock::duration>(
+                                                     std::chrono::duration<double>(delay));
     while (Clock::now() < end) {
         QCoreApplication::processEvents();
         if (stopped || (pointer != nullptr && pointer->escPressed())) {
@@ -248,6 +250,31 @@ bool countDown(double delay, Terminal& terminal, PointerDevice* pointer, const b
     }
     QCoreApplication::processEvents();
     return !stopped;
+}
+
+// Where Esc cannot stop a run, says so before it and asks on the terminal whether to draw all
+// the same. --yes agrees in advance; a stdin that is not a terminal cannot agree, so a script
+// there must pass --yes. Returns kDone to go on, or the exit code to end with.
+int agreesToRunWithoutEsc(const DrawOptions& options, Terminal& terminal) {
+    const QString warning = QStringLiteral(
+        "この環境では Esc キーで描画を止められません。止めるには Ctrl+C（SIGINT）か SIGTERM "
+        "を使ってください。");
+    if (options.yes) {
+        terminal.message(warning);
+        return exit_code::kDone;
+    }
+    if (::isatty(STDIN_FILENO) != 1) {
+        terminal.message(warning + QStringLiteral("それでも描画するには --yes を付けてください。"));
+        return exit_code::kFailed;
+    }
+    terminal.message(warning + QStringLiteral("描画しますか？ [y/N] "), false);
+    char answer[16] = {};
+    if (std::fgets(answer, sizeof answer, stdin) == nullptr ||
+        (answer[0] != 'y' && answer[0] != 'Y')) {
+        terminal.message(QStringLiteral("描画をやめました。"));
+        return exit_code::kAborted;
+    }
+    return exit_code::kDone;
 }
 
 QJsonObject point(QPoint p) {
@@ -271,9 +298,8 @@ int showPlan(const DrawOptions& options, const QImage& canvas, const RunSettings
             {QStringLiteral("wait_ms"), settings.WaitTime},
             {QStringLiteral("estimated_seconds"), estimated},
             {QStringLiteral("origin"), point(origin)},
-            {QStringLiteral("picture"),
-             QJsonObject{{QStringLiteral("width"), canvas.width()},
-                         {QStringLiteral("height"), canvas.height()}}},
+            {QStringLiteral("picture"), QJsonObject{{QStringLiteral("width"), canvas.width()},
+                                                    {QStringLiteral("height"), canvas.height()}}},
         };
         json.insert(QStringLiteral("bounds"),
                     plan.pixels == 0
@@ -297,15 +323,14 @@ int showPlan(const DrawOptions& options, const QImage& canvas, const RunSettings
             .arg(plan.pixels)
             .arg(seconds(estimated))
             .arg(settings.WaitTime);
-    text += plan.pixels == 0
-                ? QStringLiteral("画面上の範囲: なし（線のピクセルがありません）")
-                : QStringLiteral("画面上の範囲: (%1, %2) から (%3, %4) まで、%5 × %6")
-                      .arg(onScreen.left())
-                      .arg(onScreen.top())
-                      .arg(onScreen.right())
-                      .arg(onScreen.bottom())
-                      .arg(onScreen.width())
-                      .arg(onScreen.height());
+    text += plan.pixels == 0 ? QStringLiteral("画面上の範囲: なし（線のピクセルがありません）")
+                             : QStringLiteral("画面上の範囲: (%1, %2) から (%3, %4) まで、%5 × %6")
+                                   .arg(onScreen.left())
+                                   .arg(onScreen.top())
+                                   .arg(onScreen.right())
+                                   .arg(onScreen.bottom())
+                                   .arg(onScreen.width())
+                                   .arg(onScreen.height());
     if (!options.planImage.isEmpty()) {
         text += QStringLiteral("\n計画の画像: %1").arg(options.planImage);
     }
@@ -318,9 +343,9 @@ int draw(const DrawOptions& options, const QImage& canvas, const RunSettings& se
          const bool& signalled, Terminal& terminal) {
     CountingPointer counting(pointer);
     NoWindowText window;
-    ProgressLine progress(terminal, counting, plan,
-                          pointer.canWatchEsc() ? QStringLiteral("Esc キーで中断")
-                                                : QStringLiteral("Ctrl+C で中断"));
+    ProgressLine progress(
+        terminal, counting, plan,
+        pointer.canWatchEsc() ? QStringLiteral("Esc キーで中断") : QStringLiteral("Ctrl+C で中断"));
     RunServices services{counting, window,
                          [&progress] {
                              QCoreApplication::processEvents();
@@ -340,7 +365,8 @@ int draw(const DrawOptions& options, const QImage& canvas, const RunSettings& se
     const bool aborted = state.lastResult().ending == RunResult::Ending::Aborted;
     if (options.json) {
         QJsonObject json{
-            {QStringLiteral("result"), aborted ? QStringLiteral("aborted") : QStringLiteral("drawn")},
+            {QStringLiteral("result"),
+             aborted ? QStringLiteral("aborted") : QStringLiteral("drawn")},
             {QStringLiteral("strokes_drawn"), strokes},
             {QStringLiteral("strokes"), plan.strokes},
             {QStringLiteral("pixels"), static_cast<qint64>(plan.pixels)},
@@ -354,11 +380,12 @@ int draw(const DrawOptions& options, const QImage& canvas, const RunSettings& se
         }
         terminal.result(QString::fromUtf8(QJsonDocument(json).toJson(QJsonDocument::Compact)));
     } else if (aborted) {
-        terminal.result(QStringLiteral("中断しました（%1）: %2 ストロークのうち %3 を描画、%4")
-                            .arg(signalled ? QStringLiteral("シグナル") : QStringLiteral("Esc キー"))
-                            .arg(plan.strokes)
-                            .arg(strokes)
-                            .arg(seconds(elapsed)));
+        terminal.result(
+            QStringLiteral("中断しました（%1）: %2 ストロークのうち %3 を描画、%4")
+                .arg(signalled ? QStringLiteral("シグナル") : QStringLiteral("Esc キー"))
+                .arg(plan.strokes)
+                .arg(strokes)
+                .arg(seconds(elapsed)));
     } else {
         terminal.result(QStringLiteral("描画しました: %1 ストローク、%2 ピクセル、%3")
                             .arg(strokes)
@@ -400,25 +427,20 @@ int RunDrawCommand(const DrawOptions& options, std::FILE* out, std::FILE* err) {
     }
     PointerDevice* pointer = session.pointer.get();
     if (options.atPointer && !pointer->canReadPosition()) {
-        terminal.message(QStringLiteral("この環境ではマウスポインタの位置を読めないため、--at "
-                                        "pointer は使えません。--at X,Y で原点を指定してください。"));
+        terminal.message(
+            QStringLiteral("この環境ではマウスポインタの位置を読めないため、--at "
+                           "pointer は使えません。--at X,Y で原点を指定してください。"));
         return exit_code::kFailed;
     }
     if (!options.plan && !pointer->canWatchEsc()) {
-        if (!options.yes) {
-            terminal.message(QStringLiteral(
-                "この環境では Esc キーで描画を止められません。描画は Ctrl+C（SIGINT）か SIGTERM "
-                "で止められます。それでも描画するには --yes を付けてください。"));
-            return exit_code::kFailed;
+        if (const int code = agreesToRunWithoutEsc(options, terminal); code != exit_code::kDone) {
+            return code;
         }
-        terminal.message(QStringLiteral(
-            "Esc キーでは描画を止められません。止めるには Ctrl+C（SIGINT）か SIGTERM を使って"
-            "ください。"));
     }
     if (options.at && pointer != nullptr) {
-        const OriginCheck check = CheckOrigin(QString::number(options.at->x()),
-                                              QString::number(options.at->y()),
-                                              pointer->primaryScreenSize());
+        const OriginCheck check =
+            CheckOrigin(QString::number(options.at->x()), QString::number(options.at->y()),
+                        pointer->primaryScreenSize());
         if (!check.ok) {
             terminal.message(QStringLiteral("%1: %2,%3\n%4")
                                  .arg(check.message)
@@ -436,8 +458,9 @@ int RunDrawCommand(const DrawOptions& options, std::FILE* out, std::FILE* err) {
         state.requestStop();
     });
     if (!countDown(options.delaySeconds, terminal, pointer, signalled)) {
-        terminal.result(QStringLiteral("中断しました（%1）: 描画は始まっていません")
-                            .arg(signalled ? QStringLiteral("シグナル") : QStringLiteral("Esc キー")));
+        terminal.result(
+            QStringLiteral("中断しました（%1）: 描画は始まっていません")
+                .arg(signalled ? QStringLiteral("シグナル") : QStringLiteral("Esc キー")));
         return exit_code::kAborted;
     }
     const QPoint origin = options.atPointer ? pointer->position() : *options.at;
