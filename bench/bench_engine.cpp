@@ -194,10 +194,14 @@ double BareMotionRate(Display* display) {
     return kMovesPerBatch / elapsed.count();
 }
 
-double RunDrawingRate(X11Pointer& pointer) {
+// With `progress`, the run reports its progress as the window's progress bar takes it.
+double RunDrawingRate(X11Pointer& pointer, bool progress) {
     QuietWindow window;
     RunState runs;
     RunServices services{pointer, window, [] {}, SystemClock()};
+    if (progress) {
+        services.progress = [](const RunProgress& report) { benchmark::DoNotOptimize(report); };
+    }
     RunSettings settings;
     settings.WaitTime = 0;
     const auto start = std::chrono::steady_clock::now();
@@ -208,7 +212,8 @@ double RunDrawingRate(X11Pointer& pointer) {
 }
 
 // Each iteration times one batch of bare XTest moves and one run drawing the same number of
-// moves at wait 0 through the backend, alternately, so both see the same server load.
+// moves at wait 0 through the backend, then the same run reporting its progress, alternately, so
+// all see the same server load.
 void BM_X11Dispatch(benchmark::State& state) {
     QString error;
     auto pointer = X11Pointer::open(&error);
@@ -218,17 +223,24 @@ void BM_X11Dispatch(benchmark::State& state) {
     }
     std::vector<double> bare;
     std::vector<double> run;
+    std::vector<double> reporting;
     for (auto _ : state) {
         bare.push_back(BareMotionRate(pointer->display()));
-        run.push_back(RunDrawingRate(*pointer));
+        run.push_back(RunDrawingRate(*pointer, false));
+        reporting.push_back(RunDrawingRate(*pointer, true));
     }
-    std::sort(bare.begin(), bare.end());
-    std::sort(run.begin(), run.end());
-    const double bareMedian = bare[bare.size() / 2];
-    const double runMedian = run[run.size() / 2];
+    auto median = [](std::vector<double>& rates) {
+        std::sort(rates.begin(), rates.end());
+        return rates[rates.size() / 2];
+    };
+    const double bareMedian = median(bare);
+    const double runMedian = median(run);
+    const double reportingMedian = median(reporting);
     state.counters["bare_moves_per_s"] = bareMedian;
     state.counters["run_moves_per_s"] = runMedian;
     state.counters["run_vs_bare"] = runMedian / bareMedian;
+    state.counters["progress_moves_per_s"] = reportingMedian;
+    state.counters["progress_vs_run"] = reportingMedian / runMedian;
 }
 
 BENCHMARK(BM_X11Dispatch)->Iterations(7)->Unit(benchmark::kMillisecond);

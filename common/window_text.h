@@ -11,8 +11,11 @@ class WindowText {
     virtual ~WindowText() = default;
     virtual QString caption() const = 0;
     virtual void setCaption(const QString& caption) = 0;
-    // Panels are numbered from 1: 1 extraction mode, 2 activity, 3 stroke count, 4 canvas size.
+    // Panels are numbered from 1: 1 extraction mode, 2 activity, 3 stroke count, 4 canvas size,
+    // 5 the check of the last run's result on the screen.
     virtual void setStatusPanel(int panel, const QString& text) = 0;
+    // A panel's tool tip; a window that shows none ignores it.
+    virtual void setStatusToolTip(int /*panel*/, const QString& /*text*/) {}
 };
 
 // Puts `tag` behind the caption the window had at the first call of the program run

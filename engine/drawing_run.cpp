@@ -1,9 +1,13 @@
 #include "engine/drawing_run.h"
 
-#include "engine/stroke_trace.h"
+#include "engine/ink_follower.h"
+#include "engine/run_check.h"
 
 #include <algorithm>
 #include <limits>
+#include <memory>
+#include <optional>
+#include <stdexcept>
 
 namespace stylorex {
 
@@ -25,7 +29,7 @@ class RunInProgressMark {
     RunInProgressMark(const RunInProgressMark&) = delete;
     RunInProgressMark& operator=(const RunInProgressMark&) = delete;
 
-    RunResult result{RunResult::Ending::Failed, 0};
+    RunResult result{RunResult::Ending::Failed, 0, {}};
 
   private:
     RunState& state_;
@@ -92,17 +96,324 @@ int screenCoordinate(std::int32_t origin, std::int16_t pixel) {
                                                      std::numeric_limits<std::int32_t>::max()));
 }
 
-void yieldOnce(const RunServices& services) {
-    if (services.yield) {
-        services.yield();
-    }
-}
-
 // The test after each move inside a stroke. Esc is always queried, so its latch is consumed
 // at the same points whether or not a stop was requested.
 bool abortRequested(RunServices& services, const RunState& state) {
     const bool esc = services.pointer.escPressed();
     return esc || state.stopRequested();
+}
+
+// After a completed run, a target that lags behind may still be drawing: the rectangle is read
+// every kSettleInterval until a read equals the one before, for kSettleLimit at most.
+constexpr std::chrono::milliseconds kSettleInterval{30};
+constexpr std::chrono::milliseconds kSettleLimit{1000};
+// Passes of mending after the first check.
+constexpr int kMendPasses = 2;
+
+// One run over the undrawn strokes of the state's tables, at the state's origin: WalkRun's
+// visitor, and what happens before and after the walk.
+class StrokeRun {
+  public:
+    StrokeRun(const RunSettings& settings, RunServices& services, RunState& state,
+              RunResult& result)
+        : settings_(settings),
+          services_(services),
+          state_(state),
+          result_(result),
+          pointer_(services.pointer),
+          button_(services.pointer),
+          origin_(state.origin()) {}
+
+    void draw() {
+        WindowText& window = services_.window;
+        SetStatusText(window, 2, QStringLiteral("描画開始"));
+        SetCaptionTag(window,
+                      QStringLiteral("[描画開始-wait %1ms] Escキーで中断").arg(settings_.WaitTime));
+        modes_ = settings_.modes;
+        if (services_.screen != nullptr) {
+            readTargetBefore();
+        }
+        modes_.FollowTarget = follower_ != nullptr;
+        if (services_.progress) {
+            plan_ = PlanRun(state_.tables(), modes_);
+        }
+
+        WalkRun(state_.tables(), modes_.JoinRuns, *this);
+        if (aborted_) {
+            return;
+        }
+        if (area_) {
+            checkAndMend();
+            if (aborted_) {
+                return;
+            }
+        }
+        SetCaptionTag(window, QStringLiteral("[処理完了]"));
+        SetStatusText(window, 2, QStringLiteral("処理終了"));
+        result_.ending = RunResult::Ending::Completed;
+        if (services_.progress) {
+            RunProgress last;
+            last.strokesDone = result_.strokes;
+            last.strokesTotal = plan_.strokes;
+            services_.progress(last);
+        }
+    }
+
+    // WalkRun's visitor.
+    void start(PixelPoint p) {
+        const int sx = screenCoordinate(origin_.x(), p.X);
+        const int sy = screenCoordinate(origin_.y(), p.Y);
+        pointer_.moveTo(sx, sy);
+        button_.press(sx, sy);
+    }
+    bool move(PixelPoint p, bool endsRun) {
+        const int sx = screenCoordinate(origin_.x(), p.X);
+        const int sy = screenCoordinate(origin_.y(), p.Y);
+        pointer_.moveTo(sx, sy);
+        button_.movedTo(sx, sy);
+        yieldOnce();
+        ++movesDone_;
+        if (!waitAfterMove(QPoint(sx, sy), endsRun) || abortRequested(services_, state_)) {
+            abort(sx, sy);
+            return false;
+        }
+        return true;
+    }
+    void end(PixelPoint p) {
+        const int sx = screenCoordinate(origin_.x(), p.X);
+        const int sy = screenCoordinate(origin_.y(), p.Y);
+        pointer_.moveTo(sx, sy);
+        button_.release(sx, sy);
+        ++result_.strokes;
+    }
+
+  private:
+    // The target rectangle on the screen: the scanned picture's size at the origin.
+    struct TargetArea {
+        QRect rect;
+        QImage before;  // null when it could not be read
+        // Why it cannot be checked, found before the run; None: nothing is known to prevent it.
+        RunCheck::Outcome obstacle = RunCheck::Outcome::None;
+        DrawMask drawn;
+    };
+
+    void yieldOnce() {
+        if (services_.yield) {
+            services_.yield();
+        }
+        if (services_.progress) {
+            reportProgress();
+        }
+    }
+
+    void reportProgress() {
+        const auto now = services_.clock.now();
+        if (now < nextReport_) {
+            return;
+        }
+        nextReport_ = now + kProgressInterval;
+        const bool fellBack = follower_ && follower_->fellBack();
+        RunPlan left;
+        left.strokes = std::max(0, plan_.strokes - result_.strokes);
+        left.moves = std::max<std::int64_t>(0, plan_.moves - movesDone_);
+        left.waits = fellBack ? left.moves : std::max<std::int64_t>(0, plan_.waits - waitsDone_);
+        double waitMs = settings_.WaitTime;
+        if (follower_ && !fellBack) {
+            if (const auto mean = follower_->meanInkTime()) {
+                waitMs = std::chrono::duration<double, std::milli>(*mean).count();
+            }
+        }
+        RunProgress progress;
+        progress.strokesDone = result_.strokes;
+        progress.strokesTotal = plan_.strokes;
+        progress.timeLeft = EstimatedRunTime(left, waitMs);
+        services_.progress(progress);
+    }
+
+    // The wait after a move to `at` (screen); false when Esc or a stop request came during it.
+    bool waitAfterMove(QPoint at, bool endsRun) {
+        if (follower_ && !follower_->fellBack()) {
+            if (!WaitsAfterMove(endsRun, modes_)) {
+                return true;
+            }
+            ++waitsDone_;
+            const InkFollower::Wait wait = follower_->waitForInk(at, [this] {
+                yieldOnce();
+                return abortRequested(services_, state_);
+            });
+            if (wait == InkFollower::Wait::Aborted) {
+                return false;
+            }
+            if (follower_->fellBack()) {
+                SetStatusText(services_.window, 5,
+                              QStringLiteral("描画が見えないため固定ウェイトで描画中"));
+            }
+            return true;
+        }
+        ++waitsDone_;
+        WaitMs(settings_.WaitTime, services_.yield, services_.clock);
+        return true;
+    }
+
+    // Esc or a stop request: the button goes up where the pointer stands.
+    void abort(int x, int y) {
+        if (button_.isDown()) {
+            pointer_.moveTo(x, y);
+            button_.release(x, y);
+        }
+        if (services_.yield) {
+            services_.yield();
+        }
+        SetCaptionTag(services_.window, QStringLiteral("[中断しました]"));
+        SetStatusText(services_.window, 2, QStringLiteral("中断"));
+        result_.ending = RunResult::Ending::Aborted;
+        aborted_ = true;
+    }
+
+    bool ownWindowCovers() const {
+        return services_.ownWindow && services_.ownWindow().intersects(area_->rect);
+    }
+
+    void readTargetBefore() {
+        const ScanTables& tables = state_.tables();
+        area_.emplace();
+        area_->rect = QRect(origin_, QSize(tables.MaxX + 1, tables.MaxY + 1));
+        area_->drawn = UndrawnLinePixels(tables);
+        if (!QRect(QPoint(0, 0), pointer_.primaryScreenSize()).contains(area_->rect)) {
+            area_->obstacle = RunCheck::Outcome::LeavesScreen;
+        } else {
+            area_->before = services_.screen->grab(area_->rect);
+            if (area_->before.isNull()) {
+                area_->obstacle = RunCheck::Outcome::Unreadable;
+            }
+        }
+        if (area_->obstacle == RunCheck::Outcome::None && ownWindowCovers()) {
+            area_->obstacle = RunCheck::Outcome::OwnWindowCovers;
+        }
+        SetStatusText(services_.window, 5, QString());
+        services_.window.setStatusToolTip(5, QString());
+        if (settings_.modes.FollowTarget && !area_->before.isNull()) {
+            follower_ = std::make_unique<InkFollower>(*services_.screen, area_->before,
+                                                      area_->rect.topLeft(), services_.clock);
+        }
+    }
+
+    QImage settledArea() {
+        QImage last = services_.screen->grab(area_->rect);
+        const auto deadline = services_.clock.now() + kSettleLimit;
+        while (!last.isNull() && services_.clock.now() < deadline) {
+            WaitMs(static_cast<std::int32_t>(kSettleInterval.count()), services_.yield,
+                   services_.clock);
+            QImage next = services_.screen->grab(area_->rect);
+            if (next == last) {
+                break;
+            }
+            last = std::move(next);
+        }
+        return last;
+    }
+
+    RunCheck checkArea() {
+        RunCheck check;
+        if (area_->obstacle != RunCheck::Outcome::None) {
+            check.outcome = area_->obstacle;
+        } else if (ownWindowCovers()) {
+            check.outcome = RunCheck::Outcome::OwnWindowCovers;
+        } else {
+            const QImage after = settledArea();
+            if (after.isNull()) {
+                check.outcome = RunCheck::Outcome::Unreadable;
+            } else {
+                check = CompareTarget(area_->before, after, area_->drawn,
+                                      follower_ ? follower_->ink() : std::nullopt,
+                                      area_->rect.topLeft());
+            }
+        }
+        check.followed = follower_ != nullptr;
+        check.fellBack = follower_ && follower_->fellBack();
+        return check;
+    }
+
+    void showCheck() {
+        SetStatusText(services_.window, 5, CheckPanelText(result_.check));
+        services_.window.setStatusToolTip(5, CheckToolTip(result_.check, settings_.WaitTime));
+    }
+
+    void checkAndMend() {
+        result_.check = checkArea();
+        while (modes_.FollowTarget && result_.check.outcome == RunCheck::Outcome::Checked &&
+               !result_.check.missing.empty() && result_.check.mendPasses < kMendPasses) {
+            const int passes = result_.check.mendPasses + 1;
+            int presses = result_.check.mendPresses;
+            for (const QPoint p : result_.check.missing) {
+                ++presses;
+                if (!mendPixel(p)) {
+                    result_.check.mendPasses = passes;
+                    result_.check.mendPresses = presses;
+                    showCheck();
+                    return;
+                }
+            }
+            result_.check = checkArea();
+            result_.check.mendPasses = passes;
+            result_.check.mendPresses = presses;
+        }
+        showCheck();
+    }
+
+    // A press and a release on a missing pixel, paced as the run's moves; false when stopped.
+    bool mendPixel(QPoint p) {
+        pointer_.moveTo(p.x(), p.y());
+        button_.press(p.x(), p.y());
+        if (!waitAfterMove(p, true)) {
+            abort(p.x(), p.y());
+            return false;
+        }
+        pointer_.moveTo(p.x(), p.y());
+        button_.release(p.x(), p.y());
+        yieldOnce();
+        if (abortRequested(services_, state_)) {
+            abort(p.x(), p.y());
+            return false;
+        }
+        return true;
+    }
+
+    const RunSettings& settings_;
+    RunServices& services_;
+    RunState& state_;
+    RunResult& result_;
+    PointerDevice& pointer_;
+    LeftButton button_;
+    QPoint origin_;
+    RunModes modes_;
+    RunPlan plan_;
+    std::optional<TargetArea> area_;
+    std::unique_ptr<InkFollower> follower_;
+    std::int64_t movesDone_ = 0;
+    std::int64_t waitsDone_ = 0;
+    std::chrono::steady_clock::time_point nextReport_ =
+        std::chrono::steady_clock::time_point::min();
+    bool aborted_ = false;
+};
+
+// Before the walk: an Esc press made before the run must not count, so the latch is emptied,
+// and the window says the data is being prepared (`prepare` scans, when there is anything to
+// scan). Then the walk.
+std::int32_t DrawStrokes(const RunSettings& settings, RunServices& services, RunState& state,
+                         RunResult& result, const std::function<void()>& prepare) {
+    // Outlives the button inside the stroke run: the button is up before the run counts as ended.
+    RunBracket bracket(services.pointer);
+    services.pointer.escPressed();
+    services.pointer.escPressed();
+    SetStatusText(services.window, 2, QStringLiteral("データ準備中"));
+    SetCaptionTag(services.window, QStringLiteral("[データ準備中]"));
+    if (prepare) {
+        prepare();
+    }
+    StrokeRun run(settings, services, state, result);
+    run.draw();
+    return result.strokes;
 }
 
 }  // namespace
@@ -131,62 +442,16 @@ void WaitMs(std::int32_t ms, const std::function<void()>& yield, MonotonicClock&
 std::int32_t RunDrawing(const QImage& picture, std::int32_t originX, std::int32_t originY,
                         const RunSettings& settings, RunServices& services, RunState& state) {
     RunInProgressMark mark(state, QPoint(originX, originY));
-    RunResult& result = mark.result;
-    ScanTables& tables = state.tables();
-    PointerDevice& pointer = services.pointer;
-    WindowText& window = services.window;
-    // Outlives the button below: the button is released before the run counts as ended.
-    RunBracket bracket(pointer);
+    return DrawStrokes(settings, services, state, mark.result,
+                       [&] { ScanPicture(picture, settings.extraction, state.tables()); });
+}
 
-    // An Esc press made before the run must not count: empty the latch.
-    pointer.escPressed();
-    pointer.escPressed();
-
-    SetStatusText(window, 2, QStringLiteral("データ準備中"));
-    SetCaptionTag(window, QStringLiteral("[データ準備中]"));
-    ScanPicture(picture, settings.extraction, tables);
-
-    SetStatusText(window, 2, QStringLiteral("描画開始"));
-    SetCaptionTag(window,
-                  QStringLiteral("[描画開始-wait %1ms] Escキーで中断").arg(settings.WaitTime));
-
-    LeftButton button(pointer);
-    StrokeWalker walker(tables);
-    PixelPoint p;
-    while (walker.nextStroke(p)) {
-        int sx = screenCoordinate(originX, p.X);
-        int sy = screenCoordinate(originY, p.Y);
-        pointer.moveTo(sx, sy);
-        button.press(sx, sy);
-
-        while (walker.nextPoint(p)) {
-            sx = screenCoordinate(originX, p.X);
-            sy = screenCoordinate(originY, p.Y);
-            pointer.moveTo(sx, sy);
-            button.movedTo(sx, sy);
-            yieldOnce(services);
-            WaitMs(settings.WaitTime, services.yield, services.clock);
-            if (abortRequested(services, state)) {
-                if (button.isDown()) {
-                    pointer.moveTo(sx, sy);
-                    button.release(sx, sy);
-                }
-                yieldOnce(services);
-                SetCaptionTag(window, QStringLiteral("[中断しました]"));
-                SetStatusText(window, 2, QStringLiteral("中断"));
-                result.ending = RunResult::Ending::Aborted;
-                return result.strokes;
-            }
-        }
-
-        pointer.moveTo(sx, sy);
-        button.release(sx, sy);
-        ++result.strokes;
+std::int32_t ResumeDrawing(const RunSettings& settings, RunServices& services, RunState& state) {
+    if (!state.resumable()) {
+        throw std::logic_error("no stopped drawing run to resume");
     }
-    SetCaptionTag(window, QStringLiteral("[処理完了]"));
-    SetStatusText(window, 2, QStringLiteral("処理終了"));
-    result.ending = RunResult::Ending::Completed;
-    return result.strokes;
+    RunInProgressMark mark(state, state.origin());
+    return DrawStrokes(settings, services, state, mark.result, {});
 }
 
 OriginCheck CheckOrigin(const QString& textX, const QString& textY, QSize primaryScreen) {

@@ -1,11 +1,15 @@
 #pragma once
 
 #include "common/window_text.h"
+#include "engine/monotonic_clock.h"
 #include "engine/pixel_scan.h"
+#include "engine/run_plan.h"
 #include "engine/run_state.h"
 #include "os/pointer_device.h"
+#include "os/screen_reader.h"
 
 #include <QImage>
+#include <QRect>
 #include <QSize>
 #include <QString>
 
@@ -15,15 +19,17 @@
 
 namespace stylorex {
 
-// A monotonic clock; the run's waits never follow the time of day.
-class MonotonicClock {
-  public:
-    virtual ~MonotonicClock() = default;
-    virtual std::chrono::steady_clock::time_point now() = 0;
+// How far a run has got (RunServices::progress).
+struct RunProgress {
+    std::int32_t strokesDone = 0;
+    std::int32_t strokesTotal = 0;  // of this run; a resumed run counts what it has to draw
+    // From the run's plan and what is left of it (EstimatedRunTime), at the pace the followed
+    // target has shown so far in the follow mode.
+    std::chrono::milliseconds timeLeft{0};
 };
 
-// The steady clock of the system.
-MonotonicClock& SystemClock();
+// The shortest time between two progress reports.
+inline constexpr std::chrono::milliseconds kProgressInterval{100};
 
 // What a drawing run needs from its surroundings.
 struct RunServices {
@@ -32,12 +38,26 @@ struct RunServices {
     // Lets pending window events run, then returns.
     std::function<void()> yield;
     MonotonicClock& clock;
+    // The screen read back: the follow mode waits for the ink on it, and a completed run is
+    // checked against it (status panel 5). Null: neither; the run then writes no panel 5.
+    ScreenReader* screen = nullptr;
+    // Where the program's own window lies on the screen, frame included, when the run starts and
+    // when it is checked: a target rectangle it covers cannot be checked (nor mended). Empty: no
+    // window of ours is in the way.
+    std::function<QRect()> ownWindow = {};
+    // Told how far the run has got: from the run's yields, at most every kProgressInterval of
+    // `clock`, and once more when the run completes (then strokesDone == strokesTotal and
+    // timeLeft is zero), never after that. A run stopped by Esc or a request sends no last
+    // report; RunState::inProgressChanged(false) tells that it has ended. Runs on the run's
+    // thread, between moves with the button held: keep it short, and never start anything modal.
+    std::function<void(const RunProgress&)> progress = {};
 };
 
 // The settings a run reads.
 struct RunSettings {
     ExtractionSettings extraction;
     std::int16_t WaitTime = 5;
+    RunModes modes;
 };
 
 // Marks a run in progress on `state`, scans `picture` (the committed persistent image) into its
@@ -48,8 +68,23 @@ struct RunSettings {
 // after that. The pointer's runStarting() and runEnded() come first and last, whichever way the
 // run ends. A run started on `state` while another is in progress (through a yield) throws
 // std::logic_error.
+//
+// With JoinRuns, a stroke's moves go to the ends of its straight runs only (RunModes). With a
+// screen in `services`, the run reads the target rectangle (origin, the scanned picture's size)
+// before it starts; with FollowTarget it then waits for the ink instead of WaitTime
+// (InkFollower), falling back to WaitTime when the target shows none. A completed run waits until
+// the rectangle stops changing, compares it with what it was before (RunCheck, kept in the
+// state's lastResult()), and with FollowTarget presses each missing pixel again and checks
+// again, twice at most. Status panel 5 then shows the check, its tool tip what it means.
 std::int32_t RunDrawing(const QImage& picture, std::int32_t originX, std::int32_t originY,
                         const RunSettings& settings, RunServices& services, RunState& state);
+
+// Goes on with the run that `state` says can be resumed (RunState::resumable()): draws what that
+// run left undrawn in its tables, from the first stroke not yet drawn, at its origin, with the
+// caption tags and status texts of a run and everything else as RunDrawing does (without its
+// scan). The two runs together draw every line pixel once. Throws std::logic_error when nothing
+// can be resumed.
+std::int32_t ResumeDrawing(const RunSettings& settings, RunServices& services, RunState& state);
 
 // Status panel 3 after a run: "概算ｽﾄﾛｰｸ数:" and the count.
 QString StrokeCountText(std::int32_t strokes);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/pixel_scan.h"
+#include "engine/run_check.h"
 
 #include <QObject>
 #include <QPoint>
@@ -14,6 +15,7 @@ struct RunResult {
     enum class Ending { None, Completed, Aborted, Failed };
     Ending ending = Ending::None;  // None until a run has ended
     std::int32_t strokes = 0;      // strokes drawn to their release
+    RunCheck check;                // the target as the screen showed it after the run
 };
 
 // The one record of drawing runs: whether a run is in progress, the tables its scan built (the
@@ -44,16 +46,29 @@ class RunState : public QObject {
     QPoint origin() const { return origin_; }
     const RunResult& lastResult() const { return lastResult_; }
 
+    // Whether ResumeDrawing can go on with the last run: it was stopped (Esc or a stop request)
+    // with pixels left undrawn in the tables, no run has begun since, and nobody has called
+    // forgetResumableRun.
+    bool resumable() const { return resumable_; }
+    // What the stopped run would draw no longer matches the picture: the canvas or the extraction
+    // settings have changed. The window calls this on every such change.
+    void forgetResumableRun();
+
   signals:
     // True from begin, false from end.
     void inProgressChanged(bool running);
+    // Each time resumable() changes.
+    void resumableChanged(bool resumable);
 
   private:
+    void setResumable(bool resumable);
+
     ScanTables tables_;
     QPoint origin_;
     RunResult lastResult_;
     bool inProgress_ = false;
     bool stopRequested_ = false;
+    bool resumable_ = false;
 };
 
 }  // namespace stylorex

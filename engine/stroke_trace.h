@@ -46,13 +46,20 @@ class StrokeWalker {
     // the run's inner loop.
     bool nextPoint(PixelPoint& point) {
         PixelPoint next;
-        if (!NextStrokePoint(tables_, at_.X, at_.Y, next)) {
+        if (!peek(next)) {
             return false;
         }
-        tables_.PixelMap(next).Undrawn = false;
-        at_ = next;
+        take(next);
         point = next;
         return true;
+    }
+
+    // The pixel nextPoint would hand out, without handing it out: nothing is marked.
+    bool peek(PixelPoint& next) const { return NextStrokePoint(tables_, at_.X, at_.Y, next); }
+    // Hands out `next`, which peek gave: marks it drawn and goes on from it.
+    void take(PixelPoint next) {
+        tables_.PixelMap(next).Undrawn = false;
+        at_ = next;
     }
 
   private:

@@ -46,6 +46,8 @@ constexpr NumberSetting kScanPattern{"ScanPattern", 1, kInt32Min, kInt32Max};
 constexpr NumberSetting kWaitTime{"WaitTime", 5, 0, kInt16Max};
 constexpr NumberSetting kCanvasHeight{"CanvasHeight", 200, 1, kInt16Max};
 constexpr NumberSetting kCanvasWidth{"CanvasWidth", 200, 1, kInt16Max};
+constexpr NumberSetting kFollowTarget{"FollowTarget", 0, 0, 1};
+constexpr NumberSetting kJoinRuns{"JoinRuns", 0, 0, 1};
 // A size of 0 (also what a missing Size reads as) or beyond any sensible text keeps the size
 // the picture's font has.
 constexpr NumberSetting kSize{"Size", 0, 1, 1000};
@@ -194,6 +196,8 @@ void LoadSettings(SettingVariables& settings, SettingsControls& controls, const 
     settings.WaitTime = static_cast<std::int16_t>(readSetting(ini, kWaitTime));
     settings.CanvasHeight = static_cast<std::int16_t>(readSetting(ini, kCanvasHeight));
     settings.CanvasWidth = static_cast<std::int16_t>(readSetting(ini, kCanvasWidth));
+    settings.FollowTarget = readFlag(ini, kFollowTarget);
+    settings.JoinRuns = readFlag(ini, kJoinRuns);
     controls.processEvents();
 
     ini.Section(kSectionFont);
@@ -244,6 +248,8 @@ bool SaveSettings(const SettingVariables& settings, const SettingsControls& cont
     written &= writeNumber(ini, kWaitTime, settings.WaitTime);
     written &= writeNumber(ini, kCanvasHeight, settings.CanvasHeight);
     written &= writeNumber(ini, kCanvasWidth, settings.CanvasWidth);
+    written &= writeNumber(ini, kFollowTarget, std::int32_t{settings.FollowTarget});
+    written &= writeNumber(ini, kJoinRuns, std::int32_t{settings.JoinRuns});
     return written;
 }
 

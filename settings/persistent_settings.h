@@ -19,6 +19,9 @@ struct SettingVariables {
     std::int16_t WaitTime = 0;
     std::int16_t CanvasHeight = 0;
     std::int16_t CanvasWidth = 0;
+    // The drawing run's modes (RunModes), 0 or 1 in the file.
+    bool FollowTarget = false;
+    bool JoinRuns = false;
 };
 
 // The settings that live in controls of the main window: the text of txtInput and the font of
@@ -50,7 +53,7 @@ QString SettingsFilePath(const QString& programFolder = ProgramFolder());
 // hand-edited file takes the setting's default (a font size out of range keeps the font's).
 void LoadSettings(SettingVariables& settings, SettingsControls& controls, const QString& iniPath);
 
-// Writes all fifteen entries through `writer`, making the file's folder when it is missing.
+// Writes all seventeen entries through `writer`, making the file's folder when it is missing.
 // Returns false when any entry could not be written; the entries written before stay.
 bool SaveSettings(const SettingVariables& settings, const SettingsControls& controls,
                   const QString& iniPath, const AtomicFileWriter& writer = SystemFileWriter());

@@ -110,6 +110,9 @@ void frmGraph::connectCommands() {
         connect(c.mnu_canvas[i], &QAction::triggered, this, [this, i] { canvasPreset(i); });
     }
     connect(c.mnu_canvas[3], &QAction::triggered, this, &frmGraph::customCanvasSizeCommand);
+    connect(c.mnu_followTarget, &QAction::toggled, this,
+            [this](bool on) { settings_.FollowTarget = on; });
+    connect(c.mnu_joinRuns, &QAction::toggled, this, [this](bool on) { settings_.JoinRuns = on; });
     connect(c.mnu_version, &QAction::triggered, this, &frmGraph::openAbout);
     connect(c.mnu_getpt, &QAction::triggered, this, &frmGraph::captureOrigin);
     connect(c.mnu_work, &QAction::triggered, this, &frmGraph::refreshPicture);
@@ -155,6 +158,8 @@ void frmGraph::load() {
     waitMenu_->showStartupWait();
     // 11.
     SetStatusText(*this, 2, QStringLiteral("Wait: %1ms").arg(settings_.WaitTime));
+    ui_->mnu_followTarget->setChecked(settings_.FollowTarget);
+    ui_->mnu_joinRuns->setChecked(settings_.JoinRuns);
     // 12.
     ui_->picSRC->move(0, 0);
     UpdateScrollRanges(*ui_);
@@ -203,6 +208,12 @@ void frmGraph::setCaption(const QString& caption) {
 void frmGraph::setStatusPanel(int panel, const QString& text) {
     if (panel >= 1 && panel <= static_cast<int>(ui_->panels.size())) {
         ui_->panels[panel - 1]->setText(text);
+    }
+}
+
+void frmGraph::setStatusToolTip(int panel, const QString& text) {
+    if (panel >= 1 && panel <= static_cast<int>(ui_->panels.size())) {
+        ui_->panels[panel - 1]->setToolTip(text);
     }
 }
 
@@ -260,7 +271,11 @@ void frmGraph::startCommand() {
     runSettings.extraction.BlackUpper = settings_.BlackUpper;
     runSettings.extraction.WhiteUpper = settings_.WhiteUpper;
     runSettings.WaitTime = settings_.WaitTime;
+    runSettings.modes.FollowTarget = settings_.FollowTarget;
+    runSettings.modes.JoinRuns = settings_.JoinRuns;
     RunServices services{pointer_, *this, [] { QCoreApplication::processEvents(); }, SystemClock()};
+    services.screen = screen_;
+    services.ownWindow = [this] { return frameGeometry(); };
 
     std::int32_t strokes = 0;
     QString failure;

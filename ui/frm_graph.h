@@ -16,6 +16,7 @@ class QTimer;
 namespace stylorex {
 
 class PointerDevice;
+class ScreenReader;
 class UserDialogs;
 class WaitMenu;
 struct MainWindowControls;
@@ -36,6 +37,9 @@ class frmGraph : public QMainWindow, public WindowText, public SettingsControls 
     // unless set.
     void setSettingsPath(const QString& path) { settingsPath_ = path; }
     QString settingsPath() const;
+    // The screen read back for the runs' follow mode and check (null: neither); it must outlive
+    // the window.
+    void setScreenReader(ScreenReader* screen) { screen_ = screen; }
     // The folder that holds the settings file and the stored patterns while it can be written;
     // the executable's (ProgramFolder()) unless set.
     void setProgramFolder(const QString& folder) { programFolder_ = folder; }
@@ -62,6 +66,7 @@ class frmGraph : public QMainWindow, public WindowText, public SettingsControls 
     QString caption() const override;
     void setCaption(const QString& caption) override;
     void setStatusPanel(int panel, const QString& text) override;
+    void setStatusToolTip(int panel, const QString& text) override;
     QString statusPanel(int panel) const;
 
     // SettingsControls
@@ -119,6 +124,7 @@ class frmGraph : public QMainWindow, public WindowText, public SettingsControls 
     void unload();
 
     PointerDevice& pointer_;
+    ScreenReader* screen_ = nullptr;
     std::unique_ptr<MainWindowControls> ui_;
     QTimer* timer_ = nullptr;
     std::unique_ptr<UserDialogs> ownDialogs_;

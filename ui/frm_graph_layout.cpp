@@ -293,6 +293,12 @@ void createMenus(QMainWindow& window, MainWindowControls& c) {
     for (int i = 0; i < sizes.size(); ++i) {
         c.mnu_canvas[i] = item(c.mnu_can, arrayName("mnu_canvas", i), sizes[i]);
     }
+    c.mnu_followTarget = item(c.mnu_setting, QStringLiteral("mnu_followTarget"),
+                              QStringLiteral("描画を確かめながら進む"));
+    c.mnu_followTarget->setCheckable(true);
+    c.mnu_joinRuns =
+        item(c.mnu_setting, QStringLiteral("mnu_joinRuns"), QStringLiteral("直線をまとめて動かす"));
+    c.mnu_joinRuns->setCheckable(true);
 
     c.mnu_version = bar->addAction(QStringLiteral("Version(&V)"));
     c.mnu_version->setObjectName(QStringLiteral("mnu_version"));
@@ -323,6 +329,18 @@ void createStatusBar(QMainWindow& window, MainWindowControls& c) {
         c.StatusBar1->addWidget(panel);
         c.panels[i] = panel;
     }
+    // The check of the last run: whatever width the four panels leave, so that it never widens
+    // the window; its tool tip holds the whole text.
+    auto* check = new QLabel(c.StatusBar1);
+    check->setObjectName(QStringLiteral("StatusBar1_panel5"));
+    check->setFont(uiFont(kPx825));
+    check->setFixedHeight(kStatusBarHeight);
+    check->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    check->setFrameShape(QFrame::Panel);
+    check->setFrameShadow(QFrame::Sunken);
+    check->setContentsMargins(2, 0, 0, 0);
+    c.StatusBar1->addWidget(check, 1);
+    c.panels[4] = check;
     window.setStatusBar(c.StatusBar1);
 }
 

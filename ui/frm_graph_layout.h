@@ -35,7 +35,7 @@ struct MainWindowControls {
     QGroupBox* Frame1 = nullptr;
     QFrame* Frame2 = nullptr;
     QStatusBar* StatusBar1 = nullptr;
-    std::array<QLabel*, 4> panels{};  // the status bar's panels 1 to 4
+    std::array<QLabel*, 5> panels{};  // the status bar's panels 1 to 5
     QLabel* lblforecol = nullptr;
 
     // The painter panel.
@@ -87,6 +87,8 @@ struct MainWindowControls {
     QMenu* mnu_s1Menu = nullptr;  // the submenu that mnu_s(1) opens, empty until filled
     QMenu* mnu_can = nullptr;
     std::array<QAction*, 4> mnu_canvas{};
+    QAction* mnu_followTarget = nullptr;  // checkable: the run's FollowTarget mode
+    QAction* mnu_joinRuns = nullptr;      // checkable: the run's JoinRuns mode
     QAction* mnu_version = nullptr;
     QMenu* mnu_men = nullptr;
     QAction* mnu_getpt = nullptr;

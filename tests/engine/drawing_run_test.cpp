@@ -1,12 +1,17 @@
 #include "engine/drawing_run.h"
 
+#include "bench/acceptance_pictures.h"
 #include "tests/engine/test_pictures.h"
+#include "tests/support/fake_clock.h"
 #include "tests/support/pointer_fake.h"
 #include "tests/support/recording_window.h"
+#include "tests/support/screen_fake.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <set>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -17,16 +22,6 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::ElementsAreArray;
 using testing::PictureWith;
-
-// A clock that moves only when told to.
-class FakeClock : public MonotonicClock {
-  public:
-    std::chrono::steady_clock::time_point now() override { return now_; }
-    void advance(std::chrono::steady_clock::duration by) { now_ += by; }
-
-  private:
-    std::chrono::steady_clock::time_point now_{};
-};
 
 // Records everything a run does, pointer, yields and window texts, on one timeline.
 class RunHarness {
@@ -54,10 +49,13 @@ class RunHarness {
     ~RunHarness() { ForgetRememberedCaption(); }
 
     std::int32_t run(const QImage& picture, int originX, int originY, std::int16_t wait = 0) {
-        RunServices services{pointer, window, [this] { onYield(); }, clock};
-        RunSettings settings;
         settings.WaitTime = wait;
+        RunServices services = makeServices();
         return RunDrawing(picture, originX, originY, settings, services, state);
+    }
+    std::int32_t resume() {
+        RunServices services = makeServices();
+        return ResumeDrawing(settings, services, state);
     }
 
     // The log without the window texts.
@@ -75,11 +73,20 @@ class RunHarness {
     RecordingWindow window;
     FakeClock clock;
     RunState state;
+    RunSettings settings;
+    ScreenReader* screen = nullptr;
+    std::function<void(const RunProgress&)> progress;
     std::vector<std::string> log;
     std::function<void()> yieldHook;
     int yields = 0;
 
   private:
+    RunServices makeServices() {
+        RunServices services{pointer, window, [this] { onYield(); }, clock};
+        services.screen = screen;
+        services.progress = progress;
+        return services;
+    }
     static std::string xy(const PointerOperation& op) {
         return std::to_string(op.x) + "," + std::to_string(op.y);
     }
@@ -283,6 +290,323 @@ TEST(RunDrawing, EveryVisitedPixelIsMarkedDrawn) {
     // The T: stem first, then the rest of the bar from (2, 0).
     const auto presses = h.pointer.operationsOfKind(PointerOperation::Kind::Press);
     EXPECT_THAT(presses, ElementsAre(FakePointer::Press(0, 0), FakePointer::Press(2, 0)));
+}
+
+// The pixels after `from` up to and including `to` along a straight run of unit steps.
+std::vector<std::pair<int, int>> StepsTo(QPoint from, QPoint to) {
+    std::vector<std::pair<int, int>> steps;
+    while (from != to) {
+        from += QPoint((to.x() > from.x()) - (to.x() < from.x()),
+                       (to.y() > from.y()) - (to.y() < from.y()));
+        steps.emplace_back(from.x(), from.y());
+    }
+    return steps;
+}
+
+// Every pixel a joining target inks for the operations, once per time it is inked: the press's
+// pixel, and the straight segment of each move made with the button down.
+std::vector<std::pair<int, int>> InkedPixels(const std::vector<PointerOperation>& ops) {
+    std::vector<std::pair<int, int>> inked;
+    bool down = false;
+    QPoint at;
+    for (const PointerOperation& op : ops) {
+        if (op.kind == PointerOperation::Kind::Press) {
+            down = true;
+            inked.emplace_back(op.x, op.y);
+        } else if (op.kind == PointerOperation::Kind::Release) {
+            down = false;
+        } else if (op.kind == PointerOperation::Kind::Move) {
+            if (down) {
+                const auto steps = StepsTo(at, QPoint(op.x, op.y));
+                inked.insert(inked.end(), steps.begin(), steps.end());
+            }
+            at = QPoint(op.x, op.y);
+        }
+    }
+    return inked;
+}
+
+std::vector<std::pair<int, int>> Sorted(std::vector<std::pair<int, int>> pixels) {
+    std::sort(pixels.begin(), pixels.end());
+    return pixels;
+}
+
+std::vector<PointerOperation> MovesInsideStrokes(const std::vector<PointerOperation>& ops) {
+    std::vector<PointerOperation> moves;
+    bool down = false;
+    for (std::size_t i = 0; i < ops.size(); ++i) {
+        down = ops[i].kind == PointerOperation::Kind::Press ||
+               (down && ops[i].kind != PointerOperation::Kind::Release);
+        const bool beforeRelease =
+            i + 1 < ops.size() && ops[i + 1].kind == PointerOperation::Kind::Release;
+        if (down && ops[i].kind == PointerOperation::Kind::Move && !beforeRelease) {
+            moves.push_back(ops[i]);
+        }
+    }
+    return moves;
+}
+
+TEST(JoinRuns, MovesOnlyToTheEndsOfStraightRunsInEveryDirection) {
+    RunHarness h;
+    h.settings.modes.JoinRuns = true;
+    // A rectangle's outline (down, right, up, left), a diamond (the four diagonals) and a pixel.
+    std::vector<std::pair<int, int>> rectangle;
+    for (int x = 2; x <= 6; ++x) {
+        rectangle.insert(rectangle.end(), {{x, 2}, {x, 5}});
+    }
+    for (int y = 3; y <= 4; ++y) {
+        rectangle.insert(rectangle.end(), {{2, y}, {6, y}});
+    }
+    std::vector<std::pair<int, int>> diamond;
+    for (int i = 0; i <= 4; ++i) {
+        diamond.insert(diamond.end(),
+                       {{10 - i, 12 + i}, {10 + i, 12 + i}, {10 - i, 20 - i}, {10 + i, 20 - i}});
+    }
+    QImage picture = PictureWith(30, 30, {{20, 25}});
+    for (const auto& [x, y] : rectangle) {
+        picture.setPixelColor(x, y, Qt::black);
+    }
+    for (const auto& [x, y] : diamond) {
+        picture.setPixelColor(x, y, Qt::black);
+    }
+    EXPECT_EQ(h.run(picture, 0, 0), 4);
+    // The outline goes down, right, up, then up-left where the neighbour order prefers the corner's
+    // diagonal, then left; the corner it cut is a stroke of its own. The diamond goes down-left,
+    // down-right, up-right and up-left.
+    using P = FakePointer;
+    EXPECT_THAT(h.pointer.operations(),
+                ElementsAreArray(std::vector<PointerOperation>{
+                    P::EscQuery(false), P::EscQuery(false), P::Move(2, 2),   P::Press(2, 2),
+                    P::Move(2, 5),      P::EscQuery(false), P::Move(6, 5),   P::EscQuery(false),
+                    P::Move(6, 3),      P::EscQuery(false), P::Move(5, 2),   P::EscQuery(false),
+                    P::Move(3, 2),      P::EscQuery(false), P::Move(3, 2),   P::Release(3, 2),
+                    P::Move(6, 2),      P::Press(6, 2),     P::Move(6, 2),   P::Release(6, 2),
+                    P::Move(10, 12),    P::Press(10, 12),   P::Move(6, 16),  P::EscQuery(false),
+                    P::Move(10, 20),    P::EscQuery(false), P::Move(14, 16), P::EscQuery(false),
+                    P::Move(11, 13),    P::EscQuery(false), P::Move(11, 13), P::Release(11, 13),
+                    P::Move(20, 25),    P::Press(20, 25),   P::Move(20, 25), P::Release(20, 25)}));
+}
+
+TEST(JoinRuns, AZigzagKeepsEveryStep) {
+    RunHarness h;
+    h.settings.modes.JoinRuns = true;
+    EXPECT_EQ(h.run(PictureWith(10, 10, {{0, 0}, {1, 1}, {2, 0}, {3, 1}, {4, 0}}), 0, 0), 1);
+    EXPECT_THAT(
+        h.pointer.operationsOfKind(PointerOperation::Kind::Move),
+        ElementsAre(FakePointer::Move(0, 0), FakePointer::Move(1, 1), FakePointer::Move(2, 0),
+                    FakePointer::Move(3, 1), FakePointer::Move(4, 0), FakePointer::Move(4, 0)));
+}
+
+TEST(JoinRuns, KeepsTheStrokesAndThePixelsOfARunWithoutJoining) {
+    for (const AcceptancePicture kind : AcceptancePictures()) {
+        const QImage picture = MakeAcceptancePicture(kind);
+        RunHarness plain;
+        RunHarness joined;
+        joined.settings.modes.JoinRuns = true;
+        EXPECT_EQ(plain.run(picture, 0, 0), joined.run(picture, 0, 0));
+        for (const auto kindOfEnd :
+             {PointerOperation::Kind::Press, PointerOperation::Kind::Release}) {
+            EXPECT_EQ(plain.pointer.operationsOfKind(kindOfEnd),
+                      joined.pointer.operationsOfKind(kindOfEnd));
+        }
+        const auto inked = Sorted(InkedPixels(joined.pointer.operations()));
+        EXPECT_EQ(inked, Sorted(InkedPixels(plain.pointer.operations())));
+        EXPECT_EQ(std::set(inked.begin(), inked.end()).size(), inked.size()) << "a pixel twice";
+    }
+}
+
+TEST(RunPlan, CountsWhatTheRunDoesAndEstimatesItsTime) {
+    for (const bool join : {false, true}) {
+        for (const AcceptancePicture kind : AcceptancePictures()) {
+            const QImage picture = MakeAcceptancePicture(kind);
+            RunModes modes;
+            modes.JoinRuns = join;
+            const RunPlan plan = PlanPicture(picture, ExtractionSettings{}, modes);
+            RunHarness h;
+            h.settings.modes = modes;
+            const std::string name = AcceptancePictureName(kind).toStdString();
+            EXPECT_EQ(plan.strokes, h.run(picture, 0, 0)) << name;
+            EXPECT_EQ(plan.moves,
+                      static_cast<std::int64_t>(MovesInsideStrokes(h.pointer.operations()).size()))
+                << name;
+            EXPECT_EQ(plan.waits, plan.moves) << name;
+            EXPECT_EQ(plan.linePixels,
+                      static_cast<std::int32_t>(InkedPixels(h.pointer.operations()).size()))
+                << name;
+
+            // Against the time the run takes on a clock that a yield moves by 50 µs.
+            for (const std::int16_t wait : {1, 5, 7}) {
+                FakePointer pointer;
+                RecordingWindow window;
+                FakeClock clock;
+                RunState state;
+                RunServices services{pointer, window,
+                                     [&clock] { clock.advance(std::chrono::microseconds(50)); },
+                                     clock};
+                RunSettings settings;
+                settings.modes = modes;
+                settings.WaitTime = wait;
+                RunDrawing(picture, 0, 0, settings, services, state);
+                const double took =
+                    std::chrono::duration<double, std::milli>(clock.now().time_since_epoch())
+                        .count();
+                const auto estimate = EstimatedRunTime(
+                    plan, wait,
+                    RunCosts{std::chrono::microseconds(50), std::chrono::microseconds(0)});
+                EXPECT_NEAR(static_cast<double>(estimate.count()), took, 0.1 * took + 1)
+                    << name << " at " << wait << " ms, joined " << join;
+            }
+        }
+    }
+}
+
+TEST(RunProgress, ComesAtMostTenTimesASecondAndEndsExactlyAtTheRunsEnd) {
+    RunHarness h;
+    std::vector<std::chrono::steady_clock::time_point> times;
+    std::vector<RunProgress> reports;
+    h.progress = [&h, &times, &reports](const RunProgress& progress) {
+        times.push_back(h.clock.now());
+        reports.push_back(progress);
+        h.log.push_back("progress");
+    };
+    const std::int32_t strokes = h.run(MakeAcceptancePicture(AcceptancePicture::LineArt), 0, 0, 1);
+    ASSERT_GE(reports.size(), 10u);
+    for (std::size_t i = 0; i + 2 < reports.size(); ++i) {
+        EXPECT_GE(times[i + 1] - times[i], kProgressInterval) << i;
+        EXPECT_LE(reports[i].strokesDone, reports[i + 1].strokesDone) << i;
+        EXPECT_GE(reports[i].timeLeft, reports[i + 1].timeLeft) << i;
+        EXPECT_EQ(reports[i].strokesTotal, strokes);
+    }
+    EXPECT_GT(reports.front().timeLeft.count(), 0);
+    EXPECT_EQ(reports.back().strokesDone, strokes);
+    EXPECT_EQ(reports.back().strokesTotal, strokes);
+    EXPECT_EQ(reports.back().timeLeft.count(), 0);
+    // The last report is the last thing the run does; it comes once the last stroke is released.
+    EXPECT_EQ(h.log.back(), "progress");
+    EXPECT_EQ(h.log[h.log.size() - 4].rfind("release", 0), 0u);
+}
+
+TEST(ResumeDrawing, DrawsExactlyWhatTheStoppedRunLeft) {
+    const QImage picture = MakeAcceptancePicture(AcceptancePicture::LineArt);
+    for (const bool join : {false, true}) {
+        RunHarness full;
+        full.settings.modes.JoinRuns = join;
+        full.run(picture, 40, 30);
+
+        RunHarness h;
+        h.settings.modes.JoinRuns = join;
+        h.pointer.tapEscAfterMoves(150);
+        const std::int32_t first = h.run(picture, 40, 30);
+        ASSERT_EQ(h.state.lastResult().ending, RunResult::Ending::Aborted);
+        ASSERT_TRUE(h.state.resumable());
+        const std::size_t split = h.pointer.operations().size();
+        h.window.statuses.clear();
+        const std::int32_t second = h.resume();
+
+        EXPECT_EQ(h.state.lastResult().ending, RunResult::Ending::Completed);
+        EXPECT_FALSE(h.state.resumable());
+        EXPECT_GE(first + second, full.state.lastResult().strokes);
+        const auto& ops = h.pointer.operations();
+        auto both = InkedPixels({ops.begin(), ops.begin() + static_cast<std::ptrdiff_t>(split)});
+        const auto resumed =
+            InkedPixels({ops.begin() + static_cast<std::ptrdiff_t>(split), ops.end()});
+        EXPECT_FALSE(resumed.empty());
+        both.insert(both.end(), resumed.begin(), resumed.end());
+        EXPECT_EQ(Sorted(both), Sorted(InkedPixels(full.pointer.operations())))
+            << "joined " << join;
+        EXPECT_THAT(h.window.statuses, ElementsAre(std::pair(2, QStringLiteral("データ準備中")),
+                                                   std::pair(2, QStringLiteral("描画開始")),
+                                                   std::pair(2, QStringLiteral("処理終了"))));
+        EXPECT_THROW(h.resume(), std::logic_error);
+    }
+
+    // Forgotten, a stopped run cannot be resumed.
+    RunHarness h;
+    h.pointer.tapEscAfterMoves(20);
+    h.run(picture, 0, 0);
+    ASSERT_TRUE(h.state.resumable());
+    h.state.forgetResumableRun();
+    EXPECT_FALSE(h.state.resumable());
+    EXPECT_THROW(h.resume(), std::logic_error);
+}
+
+// A target on the fake screen that inks each pixel a drag passes over as the operation comes,
+// except that the first press or move onto a pixel of `dropped` leaves it white.
+class InkingTarget {
+  public:
+    InkingTarget(FakePointer& pointer, FakeScreen& screen, std::set<std::pair<int, int>> dropped)
+        : dropped_(std::move(dropped)) {
+        pointer.onOperation = [this, &screen](const PointerOperation& op) {
+            std::vector<std::pair<int, int>> pixels;
+            if (op.kind == PointerOperation::Kind::Press) {
+                down_ = true;
+                pixels = {{op.x, op.y}};
+            } else if (op.kind == PointerOperation::Kind::Release) {
+                down_ = false;
+            } else if (op.kind == PointerOperation::Kind::Move) {
+                if (down_) {
+                    pixels = StepsTo(at_, QPoint(op.x, op.y));
+                }
+                at_ = QPoint(op.x, op.y);
+            }
+            for (const auto& [x, y] : pixels) {
+                if (dropped_.erase({x, y}) == 0) {
+                    screen.image.setPixel(x, y, qRgb(0, 0, 0));
+                }
+            }
+        };
+    }
+
+  private:
+    std::set<std::pair<int, int>> dropped_;
+    bool down_ = false;
+    QPoint at_;
+};
+
+TEST(FollowTarget, ChecksTheTargetAndMendsWhatItMissed) {
+    // A bent line, from (10, 10) right to (20, 10), then down-right to (30, 20); the target drops
+    // a pixel in the middle of the first straight part and the one where the line turns.
+    QImage picture = testing::FilledPicture(40, 40, Qt::white);
+    for (int i = 0; i <= 10; ++i) {
+        picture.setPixelColor(10 + i, 10, Qt::black);
+        picture.setPixelColor(20 + i, 10 + i, Qt::black);
+    }
+    const QPoint origin(100, 200);
+    const std::set<std::pair<int, int>> dropped = {{115, 210}, {120, 210}};
+    for (const bool follow : {false, true}) {
+        RunHarness h;
+        FakeScreen screen;
+        h.screen = &screen;
+        h.settings.modes.FollowTarget = follow;
+        InkingTarget target(h.pointer, screen, dropped);
+        EXPECT_EQ(h.run(picture, origin.x(), origin.y()), 1);
+        const RunCheck& check = h.state.lastResult().check;
+        EXPECT_EQ(check.outcome, RunCheck::Outcome::Checked);
+        EXPECT_TRUE(check.extra.empty());
+        if (follow) {
+            // Waited only where the line turns and where it ends, for 20 ms without ink at the
+            // turn; then one press and release on each missed pixel.
+            std::set<std::pair<int, int>> read;
+            for (const QPoint p : screen.reads) {
+                read.insert({p.x(), p.y()});
+            }
+            EXPECT_EQ(read, (std::set<std::pair<int, int>>{{120, 210}, {130, 220}, {115, 210}}));
+            EXPECT_TRUE(check.missing.empty());
+            EXPECT_EQ(check.mendPasses, 1);
+            EXPECT_EQ(check.mendPresses, 2);
+            EXPECT_EQ(h.window.panels[5], QStringLiteral("確認: 欠け 0 / 余分 0"));
+        } else {
+            EXPECT_TRUE(screen.reads.empty());
+            EXPECT_EQ(check.missing, (std::vector<QPoint>{{115, 210}, {120, 210}}));
+            EXPECT_EQ(check.mendPresses, 0);
+            EXPECT_EQ(h.window.panels[5], QStringLiteral("確認: 欠け 2 / 余分 0"));
+            EXPECT_TRUE(h.window.toolTips[5].contains(QStringLiteral("描画を確かめながら進む")));
+        }
+        EXPECT_EQ(h.pointer.operationsOfKind(PointerOperation::Kind::Press).size(),
+                  1u + check.mendPresses);
+        EXPECT_FALSE(h.pointer.leftButtonDown());
+        EXPECT_EQ(h.window.panels[2], QStringLiteral("処理終了"));
+    }
 }
 
 TEST(WaitMs, WaitsUntilTheMonotonicDeadlineYieldingMeanwhile) {

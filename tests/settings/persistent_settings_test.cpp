@@ -82,7 +82,7 @@ class Settings : public ::testing::Test {
     const QString path_ = dir_.filePath(QStringLiteral("stylorex.ini"));
 };
 
-TEST_F(Settings, AFirstStartTakesTheDefaultsAndItsSaveWritesAllFifteenKeys) {
+TEST_F(Settings, AFirstStartTakesTheDefaultsAndItsSaveWritesAllSeventeenKeys) {
     FakeControls controls;
     const SettingVariables settings = load(controls);
     EXPECT_EQ(settings.PickUpPattern, 1);
@@ -104,11 +104,11 @@ TEST_F(Settings, AFirstStartTakesTheDefaultsAndItsSaveWritesAllFifteenKeys) {
               "[Other]\r\nLastText=" +
                   cp932(QStringLiteral("文字")) +
                   "\r\nScanPattern=1\r\nWaitTime=5\r\nCanvasHeight=200\r\n"
-                  "CanvasWidth=200\r\n");
+                  "CanvasWidth=200\r\nFollowTarget=0\r\nJoinRuns=0\r\n");
 }
 
 TEST_F(Settings, ARestartReadsBackWhatTheSaveWrote) {
-    SettingVariables saved{2, 100, 230, 3, 12, 480, 600};
+    SettingVariables saved{2, 100, 230, 3, 12, 480, 600, true, true};
     FakeControls before;
     before.font_.setFamily(QStringLiteral("IPAPGothic"));
     before.font_.setPointSizeF(10.5);
@@ -129,6 +129,8 @@ TEST_F(Settings, ARestartReadsBackWhatTheSaveWrote) {
     EXPECT_EQ(loaded.WaitTime, 12);
     EXPECT_EQ(loaded.CanvasHeight, 480);
     EXPECT_EQ(loaded.CanvasWidth, 600);
+    EXPECT_TRUE(loaded.FollowTarget);
+    EXPECT_TRUE(loaded.JoinRuns);
     EXPECT_EQ(after.font_.family(), QStringLiteral("IPAPGothic"));
     EXPECT_EQ(after.font_.pointSizeF(), 10.0);  // the whole part only
     EXPECT_TRUE(after.font_.bold());
@@ -216,7 +218,7 @@ TEST_F(Settings, MultiLineTextsComeBackExactlyAndNoLineBreakReachesTheFile) {
         ASSERT_TRUE(SaveSettings(settings, before, path_));
         const QByteArray bytes = fileBytes();
         EXPECT_EQ(bytes.count('\n'), bytes.count("\r\n"));
-        EXPECT_EQ(bytes.count('\n'), 18);  // the three headers and fifteen entries only
+        EXPECT_EQ(bytes.count('\n'), 20);  // the three headers and seventeen entries only
         FakeControls after;
         load(after);
         EXPECT_EQ(after.text_, text);
@@ -294,12 +296,13 @@ TEST_F(Settings, AWindowsWrittenFileReadsRightAndASaveKeepsEveryLineItNeedNotCha
     settings.WaitTime = 7;
     ASSERT_TRUE(SaveSettings(settings, controls, path_));
     // Size comes back as its whole part, a flag of 1 is written as -1, the wait changed and
-    // ScanPattern was missing: those four lines change, every other byte stays.
+    // ScanPattern and the run's modes were missing: those lines change, every other byte stays.
     QByteArray expected = original;
     expected.replace("Size=10.5\r\n", "Size=10\r\n");
     expected.replace("Underline=1\r\n", "Underline=-1\r\n");
     expected.replace("WaitTime=3\r\n", "WaitTime=7\r\n");
-    expected.replace("CanvasWidth=400\r\n", "CanvasWidth=400\r\nScanPattern=1\r\n");
+    expected.replace("CanvasWidth=400\r\n",
+                     "CanvasWidth=400\r\nScanPattern=1\r\nFollowTarget=0\r\nJoinRuns=0\r\n");
     EXPECT_EQ(fileBytes(), expected);
 }
 

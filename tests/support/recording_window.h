@@ -31,12 +31,15 @@ class RecordingWindow : public WindowText {
         }
     }
 
+    void setStatusToolTip(int panel, const QString& text) override { toolTips[panel] = text; }
+
     // Every caption set, in order.
     std::vector<QString> captions;
     // Every status text with its panel, in order.
     std::vector<std::pair<int, QString>> statuses;
-    // The last text of each panel.
+    // The last text and tool tip of each panel.
     std::map<int, QString> panels;
+    std::map<int, QString> toolTips;
     // Told of every write as one line ("caption Stylorex [処理開始]", "status2 処理開始"), for a
     // test that puts the window's texts on one timeline with what else happens.
     std::function<void(const std::string&)> onWrite;

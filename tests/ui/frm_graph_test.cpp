@@ -486,10 +486,16 @@ TEST_F(FrmGraphTest, MenuTreeHasTheCaptionsShortcutsAndCheckMarks) {
     EXPECT_EQ(picture[2]->objectName(), QStringLiteral("mnu_m_3"));
 
     const QList<QAction*> setting = NamedChild<QMenu>(w, "mnu_setting")->actions();
-    ASSERT_EQ(setting.size(), 3);
+    ASSERT_EQ(setting.size(), 5);
     EXPECT_EQ(setting[0]->text(), QStringLiteral("線の抽出設定(S)"));
     EXPECT_EQ(setting[1]->text(), QStringLiteral("描画ウェイト(&W)"));
     EXPECT_EQ(setting[2]->text(), QStringLiteral("ｷｬﾝﾊﾞｽｻｲｽﾞ"));
+    EXPECT_EQ(setting[3]->text(), QStringLiteral("描画を確かめながら進む"));
+    EXPECT_EQ(setting[4]->text(), QStringLiteral("直線をまとめて動かす"));
+    for (QAction* mode : {setting[3], setting[4]}) {
+        EXPECT_TRUE(mode->isCheckable());
+        EXPECT_FALSE(mode->isChecked());
+    }
     ASSERT_NE(setting[1]->menu(), nullptr);
     const QList<QAction*> waits = setting[1]->menu()->actions();
     ASSERT_EQ(waits.size(), 8);

@@ -3,10 +3,13 @@
 #include "ui/frm_graph.h"
 
 #include "canvas/picture_box.h"
+#include "os/x11/screen_x11.h"
 #include "tests/x11/main_window_fixture.h"
+#include "tests/x11/painting_target.h"
 #include "tests/x11/program_window.h"
 #include "ui/wait_menu.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
@@ -78,6 +81,47 @@ TEST_F(MainWindowX11, CtrlGThenTabAndEnterDrawTheCanvasIntoTheTarget) {
         At(Kind::Release, 10, 12),
     };
     EXPECT_EQ(events, expected) << testing::Describe(events);
+    EXPECT_FALSE(session.leftButtonDown());
+}
+
+TEST_F(MainWindowX11, ATargetTheWindowCoversIsNotCheckedNorMended) {
+    frmGraph& w = *window;
+    QString error;
+    const std::unique_ptr<X11Screen> screen = X11Screen::open(&error);
+    ASSERT_NE(screen, nullptr) << error.toStdString();
+    w.setScreenReader(screen.get());
+    NamedChild<QAction>(w, "mnu_followTarget")->trigger();
+    NamedChild<QAction>(w, "mnu_joinRuns")->trigger();
+    w.waitMenu().choose(0);
+    // A line and a dot in the left part of the canvas. The target only stamps where the pointer
+    // stops, so the joined line leaves misses that mending would press on; but the window
+    // covers the right part of the rectangle the canvas makes at the origin.
+    QImage picture = MakeCanvasImage(200, 200);
+    for (int y = 10; y <= 40; ++y) {
+        picture.setPixel(10, y, qRgb(0, 0, 0));
+    }
+    picture.setPixel(30, 60, qRgb(0, 0, 0));
+    NamedChild<PictureBox>(w, "picSRC")->setPicture(picture);
+    testing::PaintingTarget stamps(testing::PaintingTarget::Kind::StampsEveryMotion,
+                                   QRect(kOriginX, kOriginY, 200, 200));
+    ASSERT_TRUE(stamps.mapped());
+    const QPoint corner(kOriginX + 100, kOriginY - 20);
+    w.move(corner);
+    w.raise();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.frameGeometry().topLeft() == corner; }));
+    NamedChild<QLineEdit>(w, "txtStartX")->setText(QString::number(kOriginX));
+    NamedChild<QLineEdit>(w, "txtStartY")->setText(QString::number(kOriginY));
+
+    w.startCommand();
+    XSync(pointer->display(), False);
+    ASSERT_TRUE(stamps.settle());
+    EXPECT_EQ(w.caption(), QStringLiteral("Stylorex [処理完了]"));
+    EXPECT_EQ(w.statusPanel(5),
+              QStringLiteral("確認できません: このウィンドウが描画先に重なっています"));
+    const std::set<std::pair<int, int>> stamped = {{kOriginX + 10, kOriginY + 10},
+                                                   {kOriginX + 10, kOriginY + 40},
+                                                   {kOriginX + 30, kOriginY + 60}};
+    EXPECT_EQ(stamps.inked(), stamped);
     EXPECT_FALSE(session.leftButtonDown());
 }
 

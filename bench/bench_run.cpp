@@ -1,0 +1,255 @@
+// Whole runs through the X11 backend into paint programs of the tests' own (tests/x11's
+// PaintingTarget), on the acceptance pictures: how close the plan's estimate comes to the real
+// time, what joining straight runs saves, how the follow mode does against a target that lags,
+// and what reading the screen back costs. Needs DISPLAY (a private Xvfb; the runs move the real
+// pointer), and minutes: every run waits for real.
+// Run: build-*/bench/bench_run [--benchmark_filter=...]
+#include "bench/acceptance_pictures.h"
+#include "engine/drawing_run.h"
+#include "engine/run_plan.h"
+#include "os/x11/screen_x11.h"
+#include "os/x11/x11_pointer.h"
+#include "tests/x11/painting_target.h"
+
+#include <QColor>
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include <X11/Xlib.h>
+
+namespace stylorex {
+namespace {
+
+using testing::PaintingTarget;
+using Pixels = std::set<std::pair<int, int>>;
+
+constexpr int kOriginX = 60;
+constexpr int kOriginY = 60;
+
+class QuietWindow : public WindowText {
+  public:
+    QString caption() const override { return caption_; }
+    void setCaption(const QString& caption) override { caption_ = caption; }
+    void setStatusPanel(int, const QString&) override {}
+
+  private:
+    QString caption_ = QStringLiteral("Stylorex");
+};
+
+AcceptancePicture PictureOf(std::int64_t arg) {
+    return AcceptancePictures()[static_cast<std::size_t>(arg)];
+}
+
+Pixels LinePixels(const QImage& picture) {
+    Pixels pixels;
+    for (int y = 0; y < picture.height(); ++y) {
+        for (int x = 0; x < picture.width(); ++x) {
+            const QRgb c = picture.pixel(x, y);
+            const ColorParts parts{static_cast<std::int16_t>(qRed(c)),
+                                   static_cast<std::int16_t>(qGreen(c)),
+                                   static_cast<std::int16_t>(qBlue(c))};
+            if (IsLinePixel(parts, ExtractionSettings{})) {
+                pixels.insert({kOriginX + x, kOriginY + y});
+            }
+        }
+    }
+    return pixels;
+}
+
+std::size_t CountMissing(const Pixels& expected, const Pixels& inked) {
+    std::size_t missing = 0;
+    for (const auto& p : expected) {
+        missing += inked.count(p) == 0 ? 1 : 0;
+    }
+    return missing;
+}
+
+struct Backend {
+    std::unique_ptr<X11Pointer> pointer;
+    std::unique_ptr<X11Screen> screen;
+    QString error;
+
+    Backend() {
+        pointer = X11Pointer::open(&error);
+        if (pointer) {
+            screen = X11Screen::open(&error);
+        }
+    }
+    bool ok() const { return pointer && screen; }
+};
+
+struct RunOutcome {
+    double seconds = 0;
+    std::int32_t strokes = 0;
+};
+
+// One run as the window makes it: yields through the event loop, the system clock.
+RunOutcome Run(Backend& backend, const QImage& picture, const RunSettings& settings,
+               bool withScreen) {
+    QuietWindow window;
+    RunState state;
+    RunServices services{*backend.pointer, window, [] { QCoreApplication::processEvents(); },
+                         SystemClock()};
+    services.screen = withScreen ? backend.screen.get() : nullptr;
+    const auto start = std::chrono::steady_clock::now();
+    RunOutcome outcome;
+    outcome.strokes = RunDrawing(picture, kOriginX, kOriginY, settings, services, state);
+    XSync(backend.pointer->display(), False);
+    outcome.seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    return outcome;
+}
+
+QRect TargetArea(const QImage& picture) {
+    return QRect(kOriginX - 10, kOriginY - 10, picture.width() + 20, picture.height() + 20);
+}
+
+// A fixed-wait run into a target that handles every motion event, against the plan's estimate
+// for it. Arguments: picture, wait in ms, joined runs (0/1).
+void BM_EstimateAgainstRun(benchmark::State& state) {
+    Backend backend;
+    if (!backend.ok()) {
+        state.SkipWithError(("skipped: " + backend.error).toStdString().c_str());
+        return;
+    }
+    const AcceptancePicture kind = PictureOf(state.range(0));
+    const QImage picture = MakeAcceptancePicture(kind);
+    RunSettings settings;
+    settings.WaitTime = static_cast<std::int16_t>(state.range(1));
+    settings.modes.JoinRuns = state.range(2) != 0;
+    const RunPlan plan = PlanPicture(picture, settings.extraction, settings.modes);
+    const double estimate =
+        std::chrono::duration<double>(EstimatedRunTime(plan, settings.WaitTime)).count();
+    PaintingTarget target(PaintingTarget::Kind::JoinsEveryMotion, TargetArea(picture));
+    RunOutcome outcome;
+    for (auto _ : state) {
+        outcome = Run(backend, picture, settings, false);
+        target.settle();
+    }
+    state.counters["strokes"] = outcome.strokes;
+    state.counters["moves"] = static_cast<double>(plan.moves);
+    state.counters["run_s"] = outcome.seconds;
+    state.counters["estimate_s"] = estimate;
+    state.counters["estimate_vs_run"] = estimate / outcome.seconds;
+    state.counters["exact"] = target.inked() == LinePixels(picture) ? 1 : 0;
+    state.SetLabel(AcceptancePictureName(kind).toStdString());
+}
+
+BENCHMARK(BM_EstimateAgainstRun)
+    ->ArgNames({"picture", "wait", "join"})
+    ->ArgsProduct({{0, 1, 2, 3}, {1, 5, 7}, {0, 1}})
+    ->Iterations(1)
+    ->Unit(benchmark::kSecond);
+
+// Into a target that selects motion hints, lags 2 to 9 ms per event and joins to where the
+// pointer is when it asks: the fixed 5 ms wait against the follow mode, with and without joined
+// runs. Arguments: picture, mode (0 fixed 5 ms, 1 follow, 2 follow and join). Counters: the
+// run's time, and the missing and extra pixels by the target's own record.
+void BM_LaggingTarget(benchmark::State& state) {
+    Backend backend;
+    if (!backend.ok()) {
+        state.SkipWithError(("skipped: " + backend.error).toStdString().c_str());
+        return;
+    }
+    const AcceptancePicture kind = PictureOf(state.range(0));
+    const QImage picture = MakeAcceptancePicture(kind);
+    RunSettings settings;
+    settings.WaitTime = 5;
+    settings.modes.FollowTarget = state.range(1) >= 1;
+    settings.modes.JoinRuns = state.range(1) == 2;
+    PaintingTarget target(PaintingTarget::Kind::LagsAndAsksForThePointer, TargetArea(picture));
+    RunOutcome outcome;
+    for (auto _ : state) {
+        outcome = Run(backend, picture, settings, true);
+        target.settle();
+    }
+    const Pixels expected = LinePixels(picture);
+    const Pixels inked = target.inked();
+    state.counters["run_s"] = outcome.seconds;
+    state.counters["missing"] = static_cast<double>(CountMissing(expected, inked));
+    state.counters["extra"] = static_cast<double>(CountMissing(inked, expected));
+    static const char* modes[] = {"fixed_5ms", "follow", "follow_join"};
+    state.SetLabel(AcceptancePictureName(kind).toStdString() + "/" + modes[state.range(1)]);
+}
+
+BENCHMARK(BM_LaggingTarget)
+    ->ArgNames({"picture", "mode"})
+    ->ArgsProduct({{0, 1, 2}, {0, 1, 2}})
+    ->Iterations(1)
+    ->Unit(benchmark::kSecond);
+
+// One pixel read back from the root window, and the target rectangle of an acceptance picture
+// read at once.
+void BM_ReadBack(benchmark::State& state) {
+    QString error;
+    auto screen = X11Screen::open(&error);
+    if (!screen) {
+        state.SkipWithError(("skipped: " + error).toStdString().c_str());
+        return;
+    }
+    const QRect area = TargetArea(MakeAcceptancePicture(AcceptancePicture::Dots));
+    for (auto _ : state) {
+        if (state.range(0) == 0) {
+            benchmark::DoNotOptimize(screen->pixel(area.center()));
+        } else {
+            benchmark::DoNotOptimize(screen->grab(area));
+        }
+    }
+    state.SetLabel(state.range(0) == 0 ? "one_pixel" : "340x260");
+}
+
+BENCHMARK(BM_ReadBack)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
+// The plan the window shows beside the picture: scan, copy and walk, on the acceptance pictures
+// and on a 600 × 480 grid of lines.
+void BM_PlanPicture(benchmark::State& state) {
+    QImage picture;
+    std::string label;
+    if (state.range(0) < static_cast<std::int64_t>(AcceptancePictures().size())) {
+        picture = MakeAcceptancePicture(PictureOf(state.range(0)));
+        label = AcceptancePictureName(PictureOf(state.range(0))).toStdString();
+    } else {
+        picture = QImage(600, 480, QImage::Format_RGB32);
+        picture.fill(Qt::white);
+        QPainter painter(&picture);
+        painter.setPen(Qt::black);
+        for (int i = 0; i < 600; i += 10) {
+            painter.drawLine(i, 0, i, 479);
+        }
+        for (int i = 0; i < 480; i += 10) {
+            painter.drawLine(0, i, 599, i);
+        }
+        label = "grid_600x480";
+    }
+    RunPlan plan;
+    for (auto _ : state) {
+        plan = PlanPicture(picture, ExtractionSettings{}, RunModes{});
+        benchmark::DoNotOptimize(plan);
+    }
+    state.counters["strokes"] = plan.strokes;
+    state.counters["line_pixels"] = plan.linePixels;
+    state.SetLabel(label);
+}
+
+BENCHMARK(BM_PlanPicture)->DenseRange(0, 4)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+}  // namespace stylorex
+
+int main(int argc, char** argv) {
+    QGuiApplication app(argc, argv);  // the text picture's font
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

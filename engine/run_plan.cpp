@@ -1,0 +1,65 @@
+#include "engine/run_plan.h"
+
+namespace stylorex {
+
+namespace {
+
+class PlanCounter {
+  public:
+    PlanCounter(RunPlan& plan, const RunModes& modes) : plan_(plan), modes_(modes) {}
+
+    void start(PixelPoint) { ++plan_.strokes; }
+    bool move(PixelPoint, bool endsRun) {
+        ++plan_.moves;
+        if (WaitsAfterMove(endsRun, modes_)) {
+            ++plan_.waits;
+        }
+        return true;
+    }
+    void end(PixelPoint) {}
+
+  private:
+    RunPlan& plan_;
+    const RunModes& modes_;
+};
+
+}  // namespace
+
+RunPlan PlanRun(const ScanTables& tables, const RunModes& modes) {
+    RunPlan plan;
+    if (tables.StartPointList.empty()) {
+        return plan;  // never scanned
+    }
+    for (std::size_t i = 1; tables.StartPointList[i].X >= 0; ++i) {
+        if (tables.PixelMap(tables.StartPointList[i]).Undrawn) {
+            ++plan.linePixels;
+        }
+    }
+    ScanTables walked = tables;
+    PlanCounter counter(plan, modes);
+    WalkRun(walked, modes.JoinRuns, counter);
+    return plan;
+}
+
+RunPlan PlanPicture(const QImage& picture, const ExtractionSettings& extraction,
+                    const RunModes& modes) {
+    ScanTables tables;
+    ScanPicture(picture, extraction, tables);
+    return PlanRun(tables, modes);
+}
+
+RunCosts MeasuredRunCosts() {
+    using std::chrono::microseconds;
+    return RunCosts{microseconds(20), microseconds(100)};
+}
+
+std::chrono::milliseconds EstimatedRunTime(const RunPlan& plan, double waitMs,
+                                           const RunCosts& costs) {
+    using Ms = std::chrono::duration<double, std::milli>;
+    const Ms total = Ms(waitMs) * static_cast<double>(plan.waits) +
+                     Ms(costs.move) * static_cast<double>(plan.moves) +
+                     Ms(costs.strokeEnds) * static_cast<double>(plan.strokes);
+    return std::chrono::round<std::chrono::milliseconds>(total);
+}
+
+}  // namespace stylorex

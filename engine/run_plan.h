@@ -1,0 +1,106 @@
+#pragma once
+
+#include "engine/pixel_scan.h"
+#include "engine/stroke_trace.h"
+
+#include <QImage>
+
+#include <chrono>
+#include <cstdint>
+
+namespace stylorex {
+
+// How a run moves and waits; RunSettings carries them, and so does a plan.
+struct RunModes {
+    // Inside a stroke, move only to the last pixel of each run of equal unit steps (horizontal,
+    // vertical or 45°): a target that joins the positions of a drag draws the same line.
+    bool JoinRuns = false;
+    // Instead of the fixed wait, wait until the target shows the ink (engine/ink_follower.h).
+    bool FollowTarget = false;
+};
+
+// Whether a run waits after a move inside a stroke. With the fixed wait, after every move. A
+// target followed by its ink is only waited for where the stroke turns and at its end: a target
+// that lags behind and then joins its last position to where the pointer is now draws a straight
+// run right however far it has fallen behind, and cuts a corner only where the direction changes.
+inline bool WaitsAfterMove(bool endsStraightRun, const RunModes& modes) {
+    return !modes.FollowTarget || endsStraightRun;
+}
+
+// The one walk over the strokes of `tables` that a run and its plan share, so that the plan
+// counts exactly the moves and waits the run makes. For each stroke, in the run's order (the
+// StrokeWalker's, whether or not runs are joined):
+//   visitor.start(p)              its first pixel: the run moves there and presses;
+//   visitor.move(p, endsRun)      each move inside it; endsRun when p is the last pixel of a run of
+//                                 equal unit steps (always true for the last move of the stroke);
+//                                 false from it ends the walk at once;
+//   visitor.end(p)                its last pixel: the run releases there.
+// Pixels are marked drawn as the walk passes them; a joined run's pixels are all marked when its
+// move is made, and no pixel beyond the move is, so tables left by a walk that was ended hold as
+// undrawn exactly what the target has not been sent.
+template <typename Visitor>
+void WalkRun(ScanTables& tables, bool joinRuns, Visitor& visitor) {
+    StrokeWalker walker(tables);
+    PixelPoint p;
+    while (walker.nextStroke(p)) {
+        visitor.start(p);
+        PixelPoint next;
+        bool more = walker.peek(next);
+        while (more) {
+            const int dx = next.X - p.X;
+            const int dy = next.Y - p.Y;
+            walker.take(next);
+            p = next;
+            more = walker.peek(next);
+            while (more && next.X - p.X == dx && next.Y - p.Y == dy) {
+                if (!joinRuns && !visitor.move(p, false)) {
+                    return;
+                }
+                walker.take(next);
+                p = next;
+                more = walker.peek(next);
+            }
+            if (!visitor.move(p, true)) {
+                return;
+            }
+        }
+        visitor.end(p);
+    }
+}
+
+// What a run of the tables will do, counted by the run's own walk (WalkRun).
+struct RunPlan {
+    std::int32_t strokes = 0;
+    std::int32_t linePixels = 0;  // the line pixels still to draw
+    std::int64_t moves = 0;       // moves inside strokes
+    std::int64_t waits = 0;       // moves after which the run waits (the fixed wait or the ink)
+};
+
+// The plan of a run over `tables` as they are (after a scan: the whole picture; after a stopped
+// run: what it left). The tables are not changed. Costs a copy of the tables and one walk: well
+// under a millisecond for a 600 × 480 picture.
+RunPlan PlanRun(const ScanTables& tables, const RunModes& modes);
+
+// The plan of a run over `picture` (the committed persistent image) with these settings: the
+// scan and PlanRun, into tables of its own.
+RunPlan PlanPicture(const QImage& picture, const ExtractionSettings& extraction,
+                    const RunModes& modes);
+
+// What a run costs besides its waits, through the X11 backend.
+struct RunCosts {
+    // A move inside a stroke with its yield and its Esc test, and the overshoot of its wait.
+    std::chrono::nanoseconds move;
+    // The ends of a stroke: the move to its start, the press, the move back and the release, each
+    // awaited by the backend.
+    std::chrono::nanoseconds strokeEnds;
+};
+
+// Measured on a bare X server with a target window that handles every event (docs/performance.md).
+RunCosts MeasuredRunCosts();
+
+// The time a run of `plan` takes when each of its waits lasts `waitMs` milliseconds (the fixed
+// wait; for a followed target, the time it takes to show its ink).
+std::chrono::milliseconds EstimatedRunTime(const RunPlan& plan, double waitMs,
+                                           const RunCosts& costs = MeasuredRunCosts());
+
+}  // namespace stylorex

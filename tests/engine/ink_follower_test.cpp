@@ -1,0 +1,96 @@
+#include "engine/ink_follower.h"
+
+#include "tests/support/fake_clock.h"
+#include "tests/support/screen_fake.h"
+
+#include <gtest/gtest.h>
+
+namespace stylorex {
+namespace {
+
+using Wait = InkFollower::Wait;
+
+// A follower of the rectangle at (100, 100), read before the run with one pixel already red.
+class InkFollowerTest : public ::testing::Test {
+  protected:
+    InkFollowerTest() {
+        screen.image.setPixel(105, 100, qRgb(255, 0, 0));
+        follower = std::make_unique<InkFollower>(screen, screen.grab(area), area.topLeft(), clock);
+    }
+
+    Wait waitAt(QPoint at) {
+        return follower->waitForInk(at, [this] {
+            ++betweens;
+            clock.advance(std::chrono::microseconds(100));
+            return abortAfter > 0 && betweens >= abortAfter;
+        });
+    }
+    // Reads after which the target shows red at `at`.
+    void inkAfterReads(QPoint at, int reads) {
+        screen.onRead = [this, at, reads](QPoint read) {
+            if (read == at && --readsLeft_ <= 0) {
+                screen.image.setPixel(at, qRgb(255, 0, 0));
+            }
+        };
+        readsLeft_ = reads;
+    }
+
+    FakeScreen screen;
+    FakeClock clock;
+    const QRect area{100, 100, 20, 20};
+    std::unique_ptr<InkFollower> follower;
+    int betweens = 0;
+    int abortAfter = 0;
+
+  private:
+    int readsLeft_ = 0;
+};
+
+TEST_F(InkFollowerTest, LearnsTheInkFromTheFirstChangeAndSkipsPixelsThatAlreadyHadIt) {
+    EXPECT_EQ(follower->ink(), std::nullopt);
+    inkAfterReads(QPoint(101, 100), 4);
+    EXPECT_EQ(waitAt(QPoint(101, 100)), Wait::Inked);
+    EXPECT_EQ(screen.reads.size(), 4u);
+    EXPECT_EQ(betweens, 3 * 3);  // 250 µs between reads, 100 µs a yield
+    EXPECT_EQ(follower->ink(), qRgb(255, 0, 0));
+    EXPECT_EQ(follower->meanInkTime(), std::chrono::microseconds(900));
+
+    // Red before the run: no change can show there, so no read and no wait.
+    screen.reads.clear();
+    EXPECT_EQ(waitAt(QPoint(105, 100)), Wait::AlreadyInk);
+    EXPECT_TRUE(screen.reads.empty());
+    // Any other colour is waited on, black included.
+    screen.image.setPixel(106, 100, qRgb(0, 0, 0));
+    EXPECT_EQ(waitAt(QPoint(106, 100)), Wait::Inked);
+}
+
+TEST_F(InkFollowerTest, GivesUpAtTheLimitAndFallsBackAfterTwentyInARow) {
+    const QPoint white(110, 110);
+    for (int i = 1; i < InkFollower::kGiveUpsBeforeFallBack; ++i) {
+        const auto start = clock.now();
+        EXPECT_EQ(waitAt(white), Wait::GaveUp);
+        EXPECT_GE(clock.now() - start, InkFollower::kLimit);
+        EXPECT_LT(clock.now() - start, InkFollower::kLimit + InkFollower::kPollInterval * 2);
+    }
+    EXPECT_FALSE(follower->fellBack());
+    // A pixel that shows ink starts the count again.
+    inkAfterReads(QPoint(111, 110), 1);
+    EXPECT_EQ(waitAt(QPoint(111, 110)), Wait::Inked);
+    for (int i = 1; i < InkFollower::kGiveUpsBeforeFallBack; ++i) {
+        waitAt(white);
+    }
+    EXPECT_FALSE(follower->fellBack());
+    // Outside the rectangle read before the run: given up at once.
+    EXPECT_EQ(follower->waitForInk(QPoint(99, 100), [] { return false; }), Wait::GaveUp);
+    EXPECT_TRUE(follower->fellBack());
+}
+
+TEST_F(InkFollowerTest, StopsWaitingWhenAskedBetweenReads) {
+    abortAfter = 5;
+    EXPECT_EQ(waitAt(QPoint(110, 110)), Wait::Aborted);
+    EXPECT_EQ(betweens, 5);
+    EXPECT_EQ(screen.reads.size(), 2u);
+}
+
+}  // namespace
+}  // namespace stylorex

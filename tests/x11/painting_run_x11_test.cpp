@@ -1,0 +1,259 @@
+// Runs through the X11 backend into paint programs of the tests' own, the screen read back
+// through X11Screen: what the target inked is what the run and its check must agree on. No fake
+// is on the path.
+#include "bench/acceptance_pictures.h"
+#include "engine/drawing_run.h"
+#include "engine/ink_follower.h"
+#include "os/x11/screen_x11.h"
+#include "os/x11/x11_pointer.h"
+#include "tests/support/recording_window.h"
+#include "tests/x11/painting_target.h"
+#include "tests/x11/program_window.h"
+#include "tests/x11/target_window.h"
+#include "tests/x11/x11_session.h"
+
+#include <QImage>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <optional>
+#include <set>
+#include <thread>
+
+#include <X11/Xlib.h>
+
+namespace stylorex {
+namespace {
+
+using testing::kOriginX;
+using testing::kOriginY;
+using testing::PaintingTarget;
+using Pixels = std::set<std::pair<int, int>>;
+
+// The backend, counting the moves that reach it.
+class CountingPointer : public PointerDevice {
+  public:
+    explicit CountingPointer(PointerDevice& inner) : inner_(inner) {}
+    void moveTo(int x, int y) override {
+        ++moves;
+        inner_.moveTo(x, y);
+    }
+    void pressLeft(int x, int y) override { inner_.pressLeft(x, y); }
+    void releaseLeft(int x, int y) override { inner_.releaseLeft(x, y); }
+    bool escPressed() override { return inner_.escPressed(); }
+    QPoint position() override { return inner_.position(); }
+    QSize primaryScreenSize() override { return inner_.primaryScreenSize(); }
+
+    int moves = 0;
+
+  private:
+    PointerDevice& inner_;
+};
+
+Pixels ToPixels(const std::vector<QPoint>& points) {
+    Pixels pixels;
+    for (const QPoint p : points) {
+        pixels.insert({p.x(), p.y()});
+    }
+    return pixels;
+}
+
+Pixels Minus(const Pixels& a, const Pixels& b) {
+    Pixels difference;
+    for (const auto& p : a) {
+        if (b.count(p) == 0) {
+            difference.insert(p);
+        }
+    }
+    return difference;
+}
+
+class PaintingRunX11 : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ForgetRememberedCaption();
+        backend = testing::OpenBackend();
+        ASSERT_NE(backend, nullptr);
+        pointer.emplace(*backend);
+        QString error;
+        screen = X11Screen::open(&error);
+        ASSERT_NE(screen, nullptr) << error.toStdString();
+        session.moveTo(5, 5);
+    }
+    void TearDown() override {
+        target.reset();
+        session.restore();
+        ForgetRememberedCaption();
+    }
+
+    // A target of `kind` around a picture of `size` at the origin.
+    void openTarget(PaintingTarget::Kind kind, QSize size) {
+        target = std::make_unique<PaintingTarget>(
+            kind, QRect(kOriginX - 10, kOriginY - 10, size.width() + 20, size.height() + 20));
+        ASSERT_TRUE(target->mapped());
+    }
+
+    std::int32_t run(const QImage& picture, const RunSettings& settings,
+                     std::function<void()> yield = {}) {
+        RunServices services{*pointer, window, std::move(yield), SystemClock()};
+        services.screen = screen.get();
+        const std::int32_t strokes =
+            RunDrawing(picture, kOriginX, kOriginY, settings, services, runs);
+        XSync(backend->display(), False);
+        EXPECT_TRUE(target->settle());
+        return strokes;
+    }
+
+    // The picture's line pixels on the screen.
+    static Pixels LinePixels(const QImage& picture) {
+        Pixels pixels;
+        for (const auto& [x, y] : testing::DarkPixels(picture)) {
+            pixels.insert({kOriginX + x, kOriginY + y});
+        }
+        return pixels;
+    }
+
+    testing::X11Session session;
+    std::unique_ptr<X11Pointer> backend;
+    std::optional<CountingPointer> pointer;
+    std::unique_ptr<X11Screen> screen;
+    std::unique_ptr<PaintingTarget> target;
+    RecordingWindow window;
+    RunState runs;
+};
+
+TEST_F(PaintingRunX11, LaggingTargetMissesAtTheFixedWaitAsCheckedAndFollowedDrawsExactly) {
+    const QImage picture = testing::LineArt(200);
+    const Pixels expected = LinePixels(picture);
+    openTarget(PaintingTarget::Kind::LagsAndAsksForThePointer, picture.size());
+    RunSettings settings;
+    settings.WaitTime = 5;
+    run(picture, settings);
+    RunCheck check = runs.lastResult().check;
+    ASSERT_EQ(check.outcome, RunCheck::Outcome::Checked);
+    const Pixels inked = target->inked();
+    const Pixels missing = Minus(expected, inked);
+    const Pixels extra = Minus(inked, expected);
+    EXPECT_FALSE(missing.empty() && extra.empty()) << "the lagging target came out exact";
+    EXPECT_EQ(ToPixels(check.missing), missing);
+    EXPECT_EQ(ToPixels(check.extra), extra);
+    EXPECT_EQ(window.panels[5],
+              QStringLiteral("確認: 欠け %1 / 余分 %2").arg(missing.size()).arg(extra.size()));
+
+    target->wipe();
+    settings.modes.FollowTarget = true;
+    run(picture, settings);
+    check = runs.lastResult().check;
+    EXPECT_EQ(target->inked(), expected);
+    EXPECT_EQ(check.outcome, RunCheck::Outcome::Checked);
+    EXPECT_TRUE(check.missing.empty());
+    EXPECT_TRUE(check.extra.empty());
+    EXPECT_FALSE(check.fellBack);
+    EXPECT_EQ(window.panels[5], QStringLiteral("確認: 欠け 0 / 余分 0"));
+    EXPECT_FALSE(session.leftButtonDown());
+}
+
+TEST_F(PaintingRunX11, FollowingATargetThatNeverPaintsFallsBackToTheFixedWait) {
+    const QImage picture = testing::LineArt(200);
+    openTarget(PaintingTarget::Kind::NeverPaints, picture.size());
+    RunSettings settings;
+    settings.WaitTime = 0;
+    settings.modes.FollowTarget = true;
+    std::optional<std::chrono::steady_clock::duration> fellBackAfter;
+    const auto start = std::chrono::steady_clock::now();
+    window.onWrite = [&](const std::string& line) {
+        if (line.rfind("status5 描画が見えない", 0) == 0 && !fellBackAfter) {
+            fellBackAfter = std::chrono::steady_clock::now() - start;
+        }
+    };
+    EXPECT_EQ(run(picture, settings), PlanPicture(picture, {}, {}).strokes);
+    EXPECT_EQ(runs.lastResult().ending, RunResult::Ending::Completed);
+    // Twenty waits of the whole limit came before it.
+    ASSERT_TRUE(fellBackAfter.has_value());
+    EXPECT_GE(*fellBackAfter, InkFollower::kGiveUpsBeforeFallBack * InkFollower::kLimit);
+    EXPECT_TRUE(runs.lastResult().check.fellBack);
+    EXPECT_EQ(window.panels[5],
+              QStringLiteral("確認できません: 描画先に変化がありません（固定ウェイトに切替）"));
+    EXPECT_TRUE(window.toolTips[5].contains(QStringLiteral("固定ウェイト (0ms)")));
+    EXPECT_FALSE(session.leftButtonDown());
+}
+
+TEST_F(PaintingRunX11, EscMidStrokeWhileFollowingStopsWithinOneMoveWithTheButtonUp) {
+    // A zigzag: every step turns, so the run waits for the ink after each move.
+    QImage picture(60, 10, QImage::Format_RGB32);
+    picture.fill(Qt::white);
+    for (int x = 0; x < 50; ++x) {
+        picture.setPixel(x, x % 2, qRgb(0, 0, 0));
+    }
+    openTarget(PaintingTarget::Kind::LagsAndAsksForThePointer, picture.size());
+    RunSettings settings;
+    settings.modes.FollowTarget = true;
+    int movesAtTap = -1;
+    run(picture, settings, [&] {
+        if (movesAtTap < 0 && pointer->moves == 6) {
+            movesAtTap = pointer->moves;
+            session.tapEsc();
+        } else if (movesAtTap >= 0) {
+            // Time for the key watcher, should it not have run yet on a busy machine.
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+    });
+    EXPECT_EQ(runs.lastResult().ending, RunResult::Ending::Aborted);
+    // The move back onto the pixel where the button goes up is the only one after the tap.
+    EXPECT_LE(pointer->moves - movesAtTap, 1);
+    EXPECT_FALSE(session.leftButtonDown());
+}
+
+TEST_F(PaintingRunX11, JoinedRunsGiveAJoiningTargetExactlyThePictureAndAStampingOneGaps) {
+    RunSettings settings;
+    settings.WaitTime = 0;
+    settings.modes.JoinRuns = true;
+    for (const AcceptancePicture kind :
+         {AcceptancePicture::LineArt, AcceptancePicture::FilledShapes, AcceptancePicture::Text}) {
+        const QImage picture = MakeAcceptancePicture(kind);
+        openTarget(PaintingTarget::Kind::JoinsEveryMotion, picture.size());
+        run(picture, settings);
+        EXPECT_EQ(target->inked(), LinePixels(picture))
+            << AcceptancePictureName(kind).toStdString();
+    }
+    const QImage lineArt = MakeAcceptancePicture(AcceptancePicture::LineArt);
+    openTarget(PaintingTarget::Kind::StampsEveryMotion, lineArt.size());
+    run(lineArt, settings);
+    const Pixels stamped = target->inked();
+    EXPECT_TRUE(Minus(stamped, LinePixels(lineArt)).empty());
+    EXPECT_LT(stamped.size() * 2, LinePixels(lineArt).size()) << "every pixel was sent";
+}
+
+TEST_F(PaintingRunX11, AResumedRunCompletesThePictureExactly) {
+    const QImage picture = testing::LineArt(200);
+    openTarget(PaintingTarget::Kind::JoinsEveryMotion, picture.size());
+    RunSettings settings;
+    settings.WaitTime = 0;
+    int yields = 0;
+    run(picture, settings, [&] {
+        if (++yields == 150) {
+            session.tapEsc();
+        } else if (yields > 150) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+    });
+    ASSERT_EQ(runs.lastResult().ending, RunResult::Ending::Aborted);
+    ASSERT_TRUE(runs.resumable());
+    const Pixels first = target->inked();
+    EXPECT_LT(first.size(), LinePixels(picture).size());
+
+    RunServices services{*pointer, window, {}, SystemClock()};
+    services.screen = screen.get();
+    ResumeDrawing(settings, services, runs);
+    XSync(backend->display(), False);
+    ASSERT_TRUE(target->settle());
+    EXPECT_EQ(runs.lastResult().ending, RunResult::Ending::Completed);
+    EXPECT_EQ(target->inked(), LinePixels(picture));
+    // The resumed run's check knows what the stopped run had drawn already.
+    EXPECT_EQ(window.panels[5], QStringLiteral("確認: 欠け 0 / 余分 0"));
+    EXPECT_FALSE(session.leftButtonDown());
+}
+
+}  // namespace
+}  // namespace stylorex
