@@ -57,6 +57,16 @@ struct Options {
                              QStringLiteral("nonwhite モードの白（0〜256）: 3 色ともこの値以上の"
                                             "ピクセルが白です。既定: 保存された設定。"),
                              QStringLiteral("N")};
+    QCommandLineOption follow{QStringLiteral("follow"),
+                              QStringLiteral("追従モード: 固定のウェイトの代わりに、描画先の画面に"
+                                             "線が現れるのを待ちます。既定: 保存された設定。")};
+    QCommandLineOption noFollow{QStringLiteral("no-follow"),
+                                QStringLiteral("追従モードを使わず、固定のウェイトで描画します。")};
+    QCommandLineOption joinRuns{QStringLiteral("join-runs"),
+                                QStringLiteral("まっすぐな部分はその端へ 1 回で動かします（つないで"
+                                               "線を引く描画先向け）。既定: 保存された設定。")};
+    QCommandLineOption noJoinRuns{QStringLiteral("no-join-runs"),
+                                  QStringLiteral("1 ピクセルずつ動かします。")};
     QCommandLineOption crop{QStringLiteral("crop"),
                             QStringLiteral("600 × 480 より大きい画像の左上 600 × 480 を描画します"
                                            "（ウィンドウに表示される部分）。付けなければ、大きい"
@@ -81,8 +91,9 @@ struct Options {
                                           "なければ描画しません。")};
 
     std::vector<const QCommandLineOption*> all() const {
-        return {&help,  &version, &at,   &delay,     &wait, &mode, &black,
-                &white, &crop,    &plan, &planImage, &json, &yes};
+        return {&help,  &version, &at,        &delay,    &wait,     &mode,
+                &black, &white,   &follow,    &noFollow, &joinRuns, &noJoinRuns,
+                &crop,  &plan,    &planImage, &json,     &yes};
     }
 };
 
@@ -295,6 +306,23 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
     }
     if (!parser.isSet(o.at)) {
         return usageError(QStringLiteral("--at で描画の原点を指定してください（X,Y か pointer）"));
+    }
+    // An option and its "no-" form: the one given, or empty for the saved setting.
+    auto flag = [&](const QCommandLineOption& on, const QCommandLineOption& off,
+                    std::optional<bool>& value) {
+        if (parser.isSet(on) && parser.isSet(off)) {
+            error = QStringLiteral("%1 と %2 は同時に指定できません")
+                        .arg(dashed(on.names().constLast()), dashed(off.names().constLast()));
+            return false;
+        }
+        if (parser.isSet(on) || parser.isSet(off)) {
+            value = parser.isSet(on);
+        }
+        return true;
+    };
+    if (!flag(o.follow, o.noFollow, line.draw.follow) ||
+        !flag(o.joinRuns, o.noJoinRuns, line.draw.joinRuns)) {
+        return usageError(error);
     }
     line.draw.crop = parser.isSet(o.crop);
     line.draw.plan = parser.isSet(o.plan) || !line.draw.planImage.isEmpty();

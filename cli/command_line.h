@@ -31,6 +31,10 @@ struct DrawOptions {
     std::optional<std::int32_t> mode;
     std::optional<std::int32_t> black;
     std::optional<std::int32_t> white;
+    // Wait for the target's ink instead of the fixed wait (the follow mode), and move only to
+    // the ends of straight runs; empty: as saved.
+    std::optional<bool> follow;
+    std::optional<bool> joinRuns;
     bool crop = false;
     bool plan = false;
     // Where the picture of the plan goes; set, it implies plan.

@@ -1,9 +1,11 @@
 #include "cli/draw_command.h"
 
 #include "canvas/picture_box.h"
-#include "cli/run_plan.h"
+#include "cli/plan_drawing.h"
 #include "common/window_text.h"
 #include "engine/drawing_run.h"
+#include "engine/run_check.h"
+#include "engine/run_plan.h"
 #include "engine/run_state.h"
 #include "imaging/image_file.h"
 #include "imaging/picture_decoder.h"
@@ -34,7 +36,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr auto kLiveLineInterval = std::chrono::milliseconds(100);
 constexpr auto kCountdownPoll = std::chrono::milliseconds(20);
 
 // Results go to `out`, messages to `err`. When `out` is a terminal, a live line (the countdown,
@@ -126,6 +127,8 @@ RunSettings settingsFor(const DrawOptions& options) {
     settings.extraction.BlackUpper = options.black.value_or(saved.BlackUpper);
     settings.extraction.WhiteUpper = options.white.value_or(saved.WhiteUpper);
     settings.WaitTime = options.waitMs.value_or(saved.WaitTime);
+    settings.modes.FollowTarget = options.follow.value_or(saved.FollowTarget);
+    settings.modes.JoinRuns = options.joinRuns.value_or(saved.JoinRuns);
     return settings;
 }
 
@@ -159,76 +162,24 @@ std::optional<QImage> canvasOf(const DrawOptions& options, Terminal& terminal) {
                               std::min(picture->height(), kLargestCanvasHeight));
 }
 
-// The session's pointer, counting the run's moves and finished strokes for the progress line.
-class CountingPointer : public PointerDevice {
-  public:
-    explicit CountingPointer(PointerDevice& pointer) : pointer_(pointer) {}
-
-    void moveTo(int x, int y) override {
-        pointer_.moveTo(x, y);
-        ++moves;
-    }
-    void pressLeft(int x, int y) override { pointer_.pressLeft(x, y); }
-    void releaseLeft(int x, int y) override {
-        pointer_.releaseLeft(x, y);
-        ++strokes;
-    }
-    bool escPressed() override { return pointer_.escPressed(); }
-    QPoint position() override { return pointer_.position(); }
-    bool canReadPosition() const override { return pointer_.canReadPosition(); }
-    QSize primaryScreenSize() override { return pointer_.primaryScreenSize(); }
-    bool canWatchEsc() const override { return pointer_.canWatchEsc(); }
-    void runStarting() override { pointer_.runStarting(); }
-    void runEnded() override { pointer_.runEnded(); }
-
-    std::int64_t moves = 0;
-    std::int32_t strokes = 0;
-
-  private:
-    PointerDevice& pointer_;
-};
-
-// "描画中 12/67 ストローク　経過 0:03　残り 約 0:10", at most every kLiveLineInterval.
+// "描画中 12/67 ストローク　経過 0:03　残り 約 0:10", from the run's progress reports.
 class ProgressLine {
   public:
-    ProgressLine(Terminal& terminal, const CountingPointer& pointer, const RunPlan& plan,
-                 QString stopHint)
-        : terminal_(terminal),
-          pointer_(pointer),
-          plan_(plan),
-          stopHint_(std::move(stopHint)),
-          start_(Clock::now()) {}
+    ProgressLine(Terminal& terminal, QString stopHint)
+        : terminal_(terminal), stopHint_(std::move(stopHint)), start_(Clock::now()) {}
 
-    void update() {
-        if (!terminal_.live()) {
-            return;
-        }
-        const Clock::time_point now = Clock::now();
-        if (now - shown_ < kLiveLineInterval) {
-            return;
-        }
-        shown_ = now;
-        const Clock::duration elapsed = now - start_;
-        // Every stroke moves once to its start, once per further pixel and once to its release.
-        const std::int64_t allMoves = plan_.pixels + plan_.strokes;
-        QString remaining = QStringLiteral("--");
-        if (pointer_.moves > 0) {
-            remaining = duration(elapsed * std::max<std::int64_t>(allMoves - pointer_.moves, 0) /
-                                 pointer_.moves);
-        }
-        terminal_.show(QStringLiteral("描画中 %1/%2 ストローク　経過 %3　残り 約 %4　%5")
-                           .arg(pointer_.strokes)
-                           .arg(plan_.strokes)
-                           .arg(duration(elapsed), remaining, stopHint_));
+    void show(const RunProgress& progress) {
+        terminal_.show(
+            QStringLiteral("描画中 %1/%2 ストローク　経過 %3　残り 約 %4　%5")
+                .arg(progress.strokesDone)
+                .arg(progress.strokesTotal)
+                .arg(duration(Clock::now() - start_), duration(progress.timeLeft), stopHint_));
     }
 
   private:
     Terminal& terminal_;
-    const CountingPointer& pointer_;
-    const RunPlan& plan_;
     QString stopHint_;
     Clock::time_point start_;
-    Clock::time_point shown_{};
 };
 
 // Waits `delay` seconds, counting down on the terminal, while signals (through the event loop)
@@ -281,56 +232,76 @@ QJsonObject point(QPoint p) {
     return {{QStringLiteral("x"), p.x()}, {QStringLiteral("y"), p.y()}};
 }
 
+QJsonObject rectangle(const QRect& r) {
+    return {{QStringLiteral("x"), r.x()},
+            {QStringLiteral("y"), r.y()},
+            {QStringLiteral("width"), r.width()},
+            {QStringLiteral("height"), r.height()}};
+}
+
+QString modesText(const RunModes& modes) {
+    QStringList on;
+    if (modes.FollowTarget) {
+        on << QStringLiteral("追従");
+    }
+    if (modes.JoinRuns) {
+        on << QStringLiteral("直線をつなぐ");
+    }
+    return on.isEmpty() ? QString() : QStringLiteral("、") + on.join(QStringLiteral("、"));
+}
+
 int showPlan(const DrawOptions& options, const QImage& canvas, const RunSettings& settings,
              const RunPlan& plan, QPoint origin, Terminal& terminal) {
-    if (!options.planImage.isEmpty() &&
-        !WriteImageFile(PlanImage(canvas, settings), options.planImage, "png")) {
+    const PlanDrawing picture = DrawPlan(canvas, settings.extraction);
+    if (!options.planImage.isEmpty() && !WriteImageFile(picture.image, options.planImage, "png")) {
         terminal.message(QStringLiteral("計画の画像を書けません: %1").arg(options.planImage));
         return exit_code::kFailed;
     }
-    const QRect onScreen = plan.bounds.translated(origin);
-    const double estimated = std::chrono::duration<double>(plan.estimatedTime).count();
+    const QRect onScreen = picture.bounds.translated(origin);
+    // In the follow mode each wait lasts as long as the target takes to show the ink; the fixed
+    // wait stands in for it.
+    const double estimated =
+        std::chrono::duration<double>(EstimatedRunTime(plan, settings.WaitTime)).count();
     if (options.json) {
         QJsonObject json{
             {QStringLiteral("strokes"), plan.strokes},
-            {QStringLiteral("moves_in_strokes"), static_cast<qint64>(plan.movesInStrokes)},
-            {QStringLiteral("pixels"), static_cast<qint64>(plan.pixels)},
+            {QStringLiteral("moves_in_strokes"), static_cast<qint64>(plan.moves)},
+            {QStringLiteral("waits"), static_cast<qint64>(plan.waits)},
+            {QStringLiteral("pixels"), plan.linePixels},
             {QStringLiteral("wait_ms"), settings.WaitTime},
+            {QStringLiteral("follow"), settings.modes.FollowTarget},
+            {QStringLiteral("join_runs"), settings.modes.JoinRuns},
             {QStringLiteral("estimated_seconds"), estimated},
             {QStringLiteral("origin"), point(origin)},
             {QStringLiteral("picture"), QJsonObject{{QStringLiteral("width"), canvas.width()},
                                                     {QStringLiteral("height"), canvas.height()}}},
+            {QStringLiteral("bounds"),
+             onScreen.isEmpty() ? QJsonValue() : QJsonValue(rectangle(onScreen))},
         };
-        json.insert(QStringLiteral("bounds"),
-                    plan.pixels == 0
-                        ? QJsonValue()
-                        : QJsonValue(QJsonObject{{QStringLiteral("x"), onScreen.x()},
-                                                 {QStringLiteral("y"), onScreen.y()},
-                                                 {QStringLiteral("width"), onScreen.width()},
-                                                 {QStringLiteral("height"), onScreen.height()}}));
         if (!options.planImage.isEmpty()) {
             json.insert(QStringLiteral("plan_image"), options.planImage);
         }
         terminal.result(QString::fromUtf8(QJsonDocument(json).toJson(QJsonDocument::Compact)));
         return exit_code::kDone;
     }
-    QString text =
-        QStringLiteral(
-            "ストローク: %1\nストローク内の移動: %2\n線のピクセル: %3\n推定時間: %4（ウェイト %5 "
-            "ms）\n")
-            .arg(plan.strokes)
-            .arg(plan.movesInStrokes)
-            .arg(plan.pixels)
-            .arg(seconds(estimated))
-            .arg(settings.WaitTime);
-    text += plan.pixels == 0 ? QStringLiteral("画面上の範囲: なし（線のピクセルがありません）")
-                             : QStringLiteral("画面上の範囲: (%1, %2) から (%3, %4) まで、%5 × %6")
-                                   .arg(onScreen.left())
-                                   .arg(onScreen.top())
-                                   .arg(onScreen.right())
-                                   .arg(onScreen.bottom())
-                                   .arg(onScreen.width())
-                                   .arg(onScreen.height());
+    QString text = QStringLiteral(
+                       "ストローク: %1\nストローク内の移動: %2\n線のピクセル: %3\n"
+                       "推定時間: %4（ウェイト %5 ms%6）\n")
+                       .arg(plan.strokes)
+                       .arg(plan.moves)
+                       .arg(plan.linePixels)
+                       .arg(seconds(estimated))
+                       .arg(settings.WaitTime)
+                       .arg(modesText(settings.modes));
+    text += onScreen.isEmpty()
+                ? QStringLiteral("画面上の範囲: なし（線のピクセルがありません）")
+                : QStringLiteral("画面上の範囲: (%1, %2) から (%3, %4) まで、%5 × %6")
+                      .arg(onScreen.left())
+                      .arg(onScreen.top())
+                      .arg(onScreen.right())
+                      .arg(onScreen.bottom())
+                      .arg(onScreen.width())
+                      .arg(onScreen.height());
     if (!options.planImage.isEmpty()) {
         text += QStringLiteral("\n計画の画像: %1").arg(options.planImage);
     }
@@ -338,20 +309,55 @@ int showPlan(const DrawOptions& options, const QImage& canvas, const RunSettings
     return exit_code::kDone;
 }
 
+QString outcomeName(RunCheck::Outcome outcome) {
+    switch (outcome) {
+        case RunCheck::Outcome::None:
+            return QStringLiteral("none");
+        case RunCheck::Outcome::Checked:
+            return QStringLiteral("checked");
+        case RunCheck::Outcome::OwnWindowCovers:
+            return QStringLiteral("own_window_covers");
+        case RunCheck::Outcome::LeavesScreen:
+            return QStringLiteral("leaves_screen");
+        case RunCheck::Outcome::Unreadable:
+            return QStringLiteral("unreadable");
+        case RunCheck::Outcome::NothingChanged:
+            return QStringLiteral("nothing_changed");
+    }
+    return {};
+}
+
+QJsonValue checkJson(const RunCheck& check) {
+    if (check.outcome == RunCheck::Outcome::None) {
+        return QJsonValue();
+    }
+    QJsonObject json{{QStringLiteral("outcome"), outcomeName(check.outcome)},
+                     {QStringLiteral("followed"), check.followed},
+                     {QStringLiteral("fell_back"), check.fellBack}};
+    if (check.outcome == RunCheck::Outcome::Checked) {
+        json.insert(QStringLiteral("missing"), static_cast<qint64>(check.missing.size()));
+        json.insert(QStringLiteral("extra"), static_cast<qint64>(check.extra.size()));
+    }
+    return json;
+}
+
 int draw(const DrawOptions& options, const QImage& canvas, const RunSettings& settings,
-         const RunPlan& plan, QPoint origin, PointerDevice& pointer, RunState& state,
+         const RunPlan& plan, QPoint origin, SystemSession& session, RunState& state,
          const bool& signalled, Terminal& terminal) {
-    CountingPointer counting(pointer);
+    PointerDevice& pointer = *session.pointer;
     NoWindowText window;
-    ProgressLine progress(
-        terminal, counting, plan,
-        pointer.canWatchEsc() ? QStringLiteral("Esc キーで中断") : QStringLiteral("Ctrl+C で中断"));
-    RunServices services{counting, window,
-                         [&progress] {
-                             QCoreApplication::processEvents();
-                             progress.update();
-                         },
-                         SystemClock()};
+    ProgressLine progress(terminal, pointer.canWatchEsc() ? QStringLiteral("Esc キーで中断")
+                                                          : QStringLiteral("Ctrl+C で中断"));
+    RunServices services{pointer, window, [] { QCoreApplication::processEvents(); }, SystemClock()};
+    // Without the screen read back, the run neither follows the target nor checks it.
+    services.screen = session.screen.get();
+    if (terminal.live()) {
+        services.progress = [&progress](const RunProgress& p) { progress.show(p); };
+    }
+    if (settings.modes.FollowTarget && services.screen == nullptr) {
+        terminal.message(
+            QStringLiteral("画面を読めないため、追従モードを使わず固定のウェイトで描画します。"));
+    }
     const Clock::time_point start = Clock::now();
     std::int32_t strokes = 0;
     try {
@@ -362,17 +368,21 @@ int draw(const DrawOptions& options, const QImage& canvas, const RunSettings& se
         return exit_code::kFailed;
     }
     const double elapsed = secondsOf(Clock::now() - start);
-    const bool aborted = state.lastResult().ending == RunResult::Ending::Aborted;
+    const RunResult& result = state.lastResult();
+    const bool aborted = result.ending == RunResult::Ending::Aborted;
     if (options.json) {
         QJsonObject json{
             {QStringLiteral("result"),
              aborted ? QStringLiteral("aborted") : QStringLiteral("drawn")},
             {QStringLiteral("strokes_drawn"), strokes},
             {QStringLiteral("strokes"), plan.strokes},
-            {QStringLiteral("pixels"), static_cast<qint64>(plan.pixels)},
+            {QStringLiteral("pixels"), plan.linePixels},
             {QStringLiteral("wait_ms"), settings.WaitTime},
+            {QStringLiteral("follow"), settings.modes.FollowTarget},
+            {QStringLiteral("join_runs"), settings.modes.JoinRuns},
             {QStringLiteral("elapsed_seconds"), elapsed},
             {QStringLiteral("origin"), point(origin)},
+            {QStringLiteral("check"), checkJson(result.check)},
         };
         if (aborted) {
             json.insert(QStringLiteral("reason"),
@@ -387,10 +397,14 @@ int draw(const DrawOptions& options, const QImage& canvas, const RunSettings& se
                 .arg(strokes)
                 .arg(seconds(elapsed)));
     } else {
-        terminal.result(QStringLiteral("描画しました: %1 ストローク、%2 ピクセル、%3")
-                            .arg(strokes)
-                            .arg(plan.pixels)
-                            .arg(seconds(elapsed)));
+        QString text = QStringLiteral("描画しました: %1 ストローク、%2 ピクセル、%3")
+                           .arg(strokes)
+                           .arg(plan.linePixels)
+                           .arg(seconds(elapsed));
+        if (const QString check = CheckPanelText(result.check); !check.isEmpty()) {
+            text += QStringLiteral("\n") + check;
+        }
+        terminal.result(text);
     }
     return aborted ? exit_code::kAborted : exit_code::kDone;
 }
@@ -413,7 +427,7 @@ int RunDrawCommand(const DrawOptions& options, std::FILE* out, std::FILE* err) {
     if (!canvas) {
         return exit_code::kFailed;
     }
-    const RunPlan plan = PlanRun(*canvas, settings);
+    const RunPlan plan = PlanPicture(*canvas, settings.extraction, settings.modes);
 
     // A plan at a given origin needs no display.
     SystemSession session;
@@ -467,7 +481,7 @@ int RunDrawCommand(const DrawOptions& options, std::FILE* out, std::FILE* err) {
     if (options.plan) {
         return showPlan(options, *canvas, settings, plan, origin, terminal);
     }
-    return draw(options, *canvas, settings, plan, origin, *pointer, state, signalled, terminal);
+    return draw(options, *canvas, settings, plan, origin, session, state, signalled, terminal);
 }
 
 }  // namespace stylorex

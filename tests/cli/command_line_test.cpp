@@ -53,8 +53,9 @@ TEST(CommandLine, NoArgumentsOpenTheWindow) {
 
 TEST(CommandLine, EveryDrawOptionIsRead) {
     const CommandLine line = ParseCommandLine(Args(
-        {"draw", "pic.png", "--at", "-12,34", "--delay", "2.5", "--wait", "7", "--mode", "nonwhite",
-         "--black", "90", "--white", "256", "--crop", "--plan-image", "p.png", "--json", "--yes"}));
+        {"draw",     "pic.png",        "--at",     "-12,34",       "--delay", "2.5",     "--wait",
+         "7",        "--mode",         "nonwhite", "--black",      "90",      "--white", "256",
+         "--follow", "--no-join-runs", "--crop",   "--plan-image", "p.png",   "--json",  "--yes"}));
     ASSERT_EQ(line.kind, CommandLine::Kind::Draw) << line.error.toStdString();
     const DrawOptions& d = line.draw;
     EXPECT_EQ(d.picture, QStringLiteral("pic.png"));
@@ -65,6 +66,8 @@ TEST(CommandLine, EveryDrawOptionIsRead) {
     EXPECT_EQ(d.mode, 2);
     EXPECT_EQ(d.black, 90);
     EXPECT_EQ(d.white, 256);
+    EXPECT_EQ(d.follow, true);
+    EXPECT_EQ(d.joinRuns, false);
     EXPECT_TRUE(d.crop);
     EXPECT_TRUE(d.plan) << "--plan-image shows the plan and moves nothing";
     EXPECT_EQ(d.planImage, QStringLiteral("p.png"));
@@ -82,6 +85,8 @@ TEST(CommandLine, SettingsNotGivenStayEmptyForTheSavedOnes) {
     EXPECT_FALSE(line.draw.waitMs.has_value());
     EXPECT_FALSE(line.draw.black.has_value());
     EXPECT_FALSE(line.draw.white.has_value());
+    EXPECT_FALSE(line.draw.follow.has_value());
+    EXPECT_FALSE(line.draw.joinRuns.has_value());
     EXPECT_FALSE(line.draw.plan);
     EXPECT_FALSE(line.draw.crop);
 }
@@ -89,8 +94,9 @@ TEST(CommandLine, SettingsNotGivenStayEmptyForTheSavedOnes) {
 TEST(CommandLine, HelpAndVersionEndWithZero) {
     const Ran help = RunProgram(Args({"--help"}));
     EXPECT_EQ(help.code, exit_code::kDone);
-    for (const char* part : {"--at", "--delay", "--wait", "--mode", "--black", "--white", "--crop",
-                             "--plan-image", "--json", "--yes", "終了コード"}) {
+    for (const char* part :
+         {"--at", "--delay", "--wait", "--mode", "--black", "--white", "--crop", "--follow",
+          "--join-runs", "--plan-image", "--json", "--yes", "終了コード"}) {
         EXPECT_NE(help.out.find(part), std::string::npos) << part;
     }
     const Ran version = RunProgram(Args({"draw", "--version"}));
@@ -121,6 +127,8 @@ TEST(CommandLine, WrongArgumentsSayWhatIsWrongAndExitWithTwo) {
         {Args({"draw", "pic.png", "--at", "1,2", "--speed", "3"}), "不明なオプションです: --speed"},
         {Args({"draw", "pic.png", "--at"}), "--at には値が必要です"},
         {Args({"draw", "pic.png", "--at", "1,2", "--crop=yes"}), "--crop は値を取りません"},
+        {Args({"draw", "pic.png", "--at", "1,2", "--follow", "--no-follow"}),
+         "--follow と --no-follow は同時に指定できません"},
         {Args({"paint", "pic.png"}), "不明なコマンドです: paint"},
         {Args({"pic.png"}), "不明なコマンドです: pic.png"},
         {Args({"draw", "a.png", "b.png", "--at", "1,2"}), "余分な引数があります: b.png"},
