@@ -33,10 +33,13 @@ struct Options {
                             QStringLiteral("この説明を表示します。")};
     QCommandLineOption version{QStringLiteral("version"),
                                QStringLiteral("バージョンを表示します。")};
-    QCommandLineOption at{QStringLiteral("at"),
-                          QStringLiteral("描画の原点（画像の左上のピクセルが来る画面上の座標）。"
-                                         "pointer: 描画を始めるときのマウスポインタの位置。"),
-                          QStringLiteral("X,Y|pointer")};
+    QCommandLineOption at{
+        QStringLiteral("at"),
+        QStringLiteral(
+            "描画の原点（画像の左上のピクセルが来る画面上の座標）。"
+            "pointer: 描画を始めるときのマウスポインタの位置（位置を読めない Wayland では使え"
+            "ません）。"),
+        QStringLiteral("X,Y|pointer")};
     QCommandLineOption delay{QStringLiteral("delay"),
                              QStringLiteral("描画を始める前に待つ秒数（描画先のウィンドウへ"
                                             "切り替えるため）。端末にカウントダウンを表示します。"),
@@ -360,7 +363,7 @@ QString HelpText() {
         "  0  描画しました（--plan: 計画を表示しました）\n"
         "  1  失敗しました（画像を読めない、X ディスプレイがない、Wayland で使えない など）\n"
         "  2  使い方の誤り\n"
-        "  3  中断しました（Esc キーかシグナル）\n"
+        "  3  中断しました（Esc キーかシグナル、または確認に y 以外で答えました）\n"
         "\n"
         "例:\n"
         "  stylorex draw logo.png --at 400,300\n"
