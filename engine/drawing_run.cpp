@@ -402,7 +402,7 @@ class StrokeRun {
 // scan). Then the walk.
 std::int32_t DrawStrokes(const RunSettings& settings, RunServices& services, RunState& state,
                          RunResult& result, const std::function<void()>& prepare) {
-    // Outlives the button inside the stroke run: the button is up before the run counts as ended.
+    // Outlives the run's button: the button is released before the run counts as ended.
     RunBracket bracket(services.pointer);
     services.pointer.escPressed();
     services.pointer.escPressed();

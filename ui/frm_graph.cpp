@@ -79,8 +79,9 @@ void frmGraph::showRunInProgress(bool running) {
     // "処理" stays enabled, refused by startCommand instead: it holds the keyboard focus during
     // the run it started, and a disabled button would pass the focus on, away from where the
     // user presses Enter for the next run.
-    for (QPushButton* button : {ui_->cmdClear, ui_->cmdload, ui_->cmdPaste, ui_->cmdFixedStore,
-                                ui_->cmdFixedLoad, ui_->cmdDrawZtxt[0], ui_->cmdDrawZtxt[1]}) {
+    for (QPushButton* button :
+         {ui_->cmdClear, ui_->cmdload, ui_->cmdPaste, ui_->cmdFixedStore, ui_->cmdFixedLoad,
+          ui_->cmdDrawZtxt[0], ui_->cmdDrawZtxt[1], ui_->cmdfont}) {
         button->setEnabled(!running);
     }
 }

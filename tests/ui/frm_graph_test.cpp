@@ -848,10 +848,10 @@ TEST_F(FrmGraphTest, DuringARunCommandsThatWouldDisturbItAreRefused) {
                                             action("mnu_canvas_0"), action("mnu_canvas_1"),
                                             action("mnu_canvas_2"), action("mnu_canvas_3"),
                                             action("mnu_version"),  action("mnu_work")};
-    const QList<QWidget*> refusedButtons = {button("cmdClear"),     button("cmdload"),
-                                            button("cmdPaste"),     button("cmdFixedStore"),
-                                            button("cmdFixedLoad"), button("cmdDrawZtxt_0"),
-                                            button("cmdDrawZtxt_1")};
+    const QList<QWidget*> refusedButtons = {button("cmdClear"),      button("cmdload"),
+                                            button("cmdPaste"),      button("cmdFixedStore"),
+                                            button("cmdFixedLoad"),  button("cmdDrawZtxt_0"),
+                                            button("cmdDrawZtxt_1"), button("cmdfont")};
 
     pointer_.onOperation = [&](const PointerOperation& op) {
         if (checked || op.kind != Kind::Move || pointer_.moveCount() != 3) {

@@ -44,6 +44,9 @@ class CountingPointer : public PointerDevice {
     bool escPressed() override { return inner_.escPressed(); }
     QPoint position() override { return inner_.position(); }
     QSize primaryScreenSize() override { return inner_.primaryScreenSize(); }
+    bool canWatchEsc() const override { return inner_.canWatchEsc(); }
+    void runStarting() override { inner_.runStarting(); }
+    void runEnded() override { inner_.runEnded(); }
 
     int moves = 0;
 
