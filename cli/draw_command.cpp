@@ -183,7 +183,8 @@ class ProgressLine {
 };
 
 // Waits `delay` seconds, counting down on the terminal, while signals (through the event loop)
-// and Esc (when there is a pointer) can stop it. False when stopped.
+// and Esc (where the pointer watches it outside a run: X11, not sway) can stop it. The hint names
+// Ctrl+C, which stops it everywhere. False when stopped.
 bool countDown(double delay, Terminal& terminal, PointerDevice* pointer, const bool& stopped) {
     const Clock::time_point end = Clock::now() + std::chrono::duration_cast<Clock::duration>(
                                                      std::chrono::duration<double>(delay));
@@ -195,8 +196,7 @@ bool countDown(double delay, Terminal& terminal, PointerDevice* pointer, const b
         const double left = secondsOf(end - Clock::now());
         terminal.show(QStringLiteral("開始まで %1 秒　%2")
                           .arg(static_cast<int>(std::ceil(std::max(left, 0.0))))
-                          .arg(pointer != nullptr ? QStringLiteral("Esc キーで中止")
-                                                  : QStringLiteral("Ctrl+C で中止")));
+                          .arg(QStringLiteral("Ctrl+C で中止")));
         std::this_thread::sleep_for(kCountdownPoll);
     }
     QCoreApplication::processEvents();
