@@ -253,8 +253,9 @@ TEST_F(WaylandRun, AnErrorOrClosingTheBackendLeavesTheButtonUpAndNoBinding) {
 }
 
 // `stylorex draw`, the real executable, in the sway session: it opens the Wayland backend
-// itself. One compositor start for all of it.
-TEST_F(WaylandRun, TheDrawCommandDrawsExactlyAtWaitZeroAndFiveAndEscEndsItWithThree) {
+// itself. One compositor start for all of it: exact strokes at wait 0 and 5, --at pointer
+// refused, a run Esc cannot stop refused without a terminal to ask on unless --yes, and Esc.
+TEST_F(WaylandRun, TheDrawCommandDrawsExactlyAsksWhereEscIsNotWatchedAndEscEndsItWithThree) {
     open();
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
@@ -295,6 +296,22 @@ TEST_F(WaylandRun, TheDrawCommandDrawsExactlyAtWaitZeroAndFiveAndEscEndsItWithTh
         << "the pointer cannot be read here";
     EXPECT_TRUE(client->events().empty());
 
+    // Without sway's IPC Esc cannot be watched: with no terminal to ask on, only --yes draws.
+    QProcessEnvironment withoutIpc = QProcessEnvironment::systemEnvironment();
+    withoutIpc.remove(QStringLiteral("SWAYSOCK"));
+    process.setProcessEnvironment(withoutIpc);
+    process.setStandardInputFile(QProcess::nullDevice());
+    EXPECT_EQ(drawAt(part, {QStringLiteral("--at"), origin, QStringLiteral("--wait"),
+                            QStringLiteral("0")}),
+              1);
+    EXPECT_TRUE(client->events().empty()) << "it drew without being allowed to";
+    EXPECT_EQ(drawAt(part, {QStringLiteral("--at"), origin, QStringLiteral("--wait"),
+                            QStringLiteral("0"), QStringLiteral("--yes")}),
+              0);
+    expectExactStrokes(part);
+    process.setProcessEnvironment(QProcessEnvironment::systemEnvironment());
+
+    client->forget();
     // Every pixel of a white picture with nothing counted as white: a long run.
     QImage white(200, 200, QImage::Format_RGB32);
     white.fill(Qt::white);
