@@ -16,6 +16,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <stdexcept>
 #include <thread>
@@ -318,7 +319,17 @@ TEST_F(WaylandRun, TheDrawCommandDrawsExactlyAsksWhereEscIsNotWatchedAndEscEndsI
     startDraw(white, {QStringLiteral("--at"), origin, QStringLiteral("--wait"), QStringLiteral("3"),
                       QStringLiteral("--mode"), QStringLiteral("nonwhite"),
                       QStringLiteral("--white"), QStringLiteral("256")});
-    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    // The run has begun once the client sees the button down; Esc before then meets no run.
+    const auto pressed = [&] {
+        const std::vector<SurfaceEvent> seen = client->events();
+        return std::any_of(seen.begin(), seen.end(), [](const SurfaceEvent& e) {
+            return e.kind == SurfaceEvent::Kind::Press;
+        });
+    };
+    for (int i = 0; i < 150 && !pressed(); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
     ASSERT_EQ(process.state(), QProcess::Running) << "the run ended before Esc";
     testing::TypeEscape();
     ASSERT_TRUE(process.waitForFinished(10000));

@@ -9,6 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <set>
+
 #include <X11/Xlib.h>
 
 namespace stylorex {
@@ -82,7 +85,10 @@ class DrawCommandX11 : public ProgramX11 {
                                            QStringLiteral("nonwhite"), QStringLiteral("--white"),
                                            QStringLiteral("256"), QStringLiteral("--wait"),
                                            QStringLiteral("3"), QStringLiteral("--no-follow")}));
-        Pause(1500);
+        // The run has begun once it holds the button; a stop before then would meet no run.
+        ASSERT_TRUE(testing::Eventually([&] { return session.leftButtonDown(); }, 15000, 10))
+            << "the run never pressed the button";
+        Pause(300);
         ASSERT_EQ(process.state(), QProcess::Running) << "the run ended before it was stopped";
     }
 
