@@ -3,6 +3,7 @@
 #include "canvas/picture_box.h"
 #include "engine/drawing_run.h"
 #include "engine/origin_capture.h"
+#include "os/point_picker.h"
 #include "os/pointer_device.h"
 #include "os/program_folder.h"
 #include "patterns/pattern_library.h"
@@ -25,6 +26,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
@@ -45,7 +47,11 @@ constexpr std::int16_t kLargestCanvasSide = 4096;
 }  // namespace
 
 frmGraph::frmGraph(PointerDevice& pointer, UserDialogs* dialogs, QWidget* parent)
-    : QMainWindow(parent), pointer_(pointer), programFolder_(ProgramFolder()) {
+    : QMainWindow(parent),
+      pointer_(pointer),
+      ownPointPicker_(std::make_unique<PointerPositionPicker>(pointer)),
+      pointPicker_(ownPointPicker_.get()),
+      programFolder_(ProgramFolder()) {
     if (dialogs == nullptr) {
         ownDialogs_ = std::make_unique<QtUserDialogs>(this);
         dialogs = ownDialogs_.get();
@@ -256,6 +262,15 @@ void frmGraph::startCommand() {
         return;
     }
 
+    if (!pointer_.canWatchEsc() &&
+        !dialogs_->confirm(QStringLiteral(
+            "この Wayland コンポジタでは Esc キーを監視できないため、描画を Esc で止めることは"
+            "できません（Esc で止められるのは X11 セッションと sway です）。途中で止めるには "
+            "Stylorex を終了してください（起動した端末で Ctrl+C、または kill）。\n\n"
+            "描画を始めますか？"))) {
+        return;
+    }
+
     RunSettings runSettings;
     runSettings.extraction.PickUpPattern = settings_.PickUpPattern;
     runSettings.extraction.BlackUpper = settings_.BlackUpper;
@@ -284,13 +299,28 @@ void frmGraph::startCommand() {
 }
 
 void frmGraph::captureOrigin() {
-    const CapturedOrigin origin = CaptureOrigin(pointer_, *this);
-    ui_->txtStartX->setText(origin.textX);
-    ui_->txtStartY->setText(origin.textY);
+    // A pick's overlay would take the strokes of the run.
+    if (runState_.inProgress() && !pointer_.canReadPosition()) {
+        return;
+    }
+    pointPicker_->pick([this, alive = QPointer<frmGraph>(this)](const PointPicker::Result& picked) {
+        if (alive == nullptr) {
+            return;
+        }
+        if (!picked.error.isEmpty()) {
+            dialogs_->message(picked.error);
+        }
+        if (!picked.point) {
+            return;
+        }
+        const CapturedOrigin origin = CaptureOrigin(*picked.point, *this);
+        ui_->txtStartX->setText(origin.textX);
+        ui_->txtStartY->setText(origin.textY);
+    });
 }
 
 void frmGraph::timerTick() {
-    ui_->lblScreenPoint->setText(ScreenPointText(pointer_.position()));
+    ui_->lblScreenPoint->setText(LiveScreenPointText(pointer_));
 }
 
 void frmGraph::SetCanvasSize(std::int16_t height, std::int16_t width) {

@@ -45,6 +45,7 @@ int main(int argc, char** argv) {
     }
 
     stylorex::frmGraph window(*pointer);
+    window.setPointPicker(*session.pointPicker);
     // A signal closes the window through the event loop: a run stops and releases the button,
     // then the settings are saved.
     stylorex::TerminationSignals signalHandling([&window] { window.closeOnSignal(); });
