@@ -207,9 +207,9 @@ std::string HeadlessSway::log() const {
 
 namespace {
 
-void Wtype(std::vector<std::string> keys) {
+void Wtype(std::vector<std::string> keys, const char* leadMs = "150") {
     // wtype's virtual keyboard, like our virtual pointer, needs a moment before its first key.
-    keys.insert(keys.begin(), {"wtype", "-s", "150"});
+    keys.insert(keys.begin(), {"wtype", "-s", leadMs});
     const pid_t pid = Spawn(keys, nullptr);
     ASSERT_GT(pid, 0) << "wtype could not be started (scripts/install-deps installs it)";
     // A Qt client of this process must go on reading meanwhile: it takes the keyboard the
@@ -231,10 +231,12 @@ void TypeEscape() {
 }
 
 void TypeKey(const std::string& key, bool control) {
+    // A Qt client of this process binds the new keyboard only when its event loop gets round to
+    // it: longer on a loaded machine.
     if (control) {
-        Wtype({"-M", "ctrl", "-k", key, "-m", "ctrl"});
+        Wtype({"-M", "ctrl", "-k", key, "-m", "ctrl"}, "300");
     } else {
-        Wtype({"-k", key});
+        Wtype({"-k", key}, "300");
     }
 }
 
