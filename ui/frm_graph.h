@@ -15,6 +15,7 @@ class QTimer;
 
 namespace stylorex {
 
+class PointPicker;
 class PointerDevice;
 class ScreenReader;
 class UserDialogs;
@@ -44,6 +45,9 @@ class frmGraph : public QMainWindow, public WindowText, public SettingsControls 
     // The folder that holds the settings file and the stored patterns while it can be written;
     // the executable's (ProgramFolder()) unless set.
     void setProgramFolder(const QString& folder) { programFolder_ = folder; }
+    // How Ctrl+G learns the origin: the session's (os/system_session.h); where the pointer stands
+    // unless set. It must outlive the window.
+    void setPointPicker(PointPicker& picker) { pointPicker_ = &picker; }
 
     // The start-up sequence. Call once, after the painter has connected to the controls and
     // before the first show.
@@ -82,7 +86,8 @@ class frmGraph : public QMainWindow, public WindowText, public SettingsControls 
   public slots:
     // The start command (cmdStart); refused while a run is in progress.
     void startCommand();
-    // Ctrl+G: the pointer's position becomes the output origin.
+    // Ctrl+G: the point the picker gives (the pointer's position on X11, a point the user
+    // clicks on Wayland) becomes the output origin; without one the origin stays as it was.
     void captureOrigin();
     void timerTick();
     // Height first. A size of zero or less, or above 4096 (a damaged settings file), gives
@@ -144,6 +149,8 @@ class frmGraph : public QMainWindow, public WindowText, public SettingsControls 
 
     PointerDevice& pointer_;
     ScreenReader* screen_ = nullptr;
+    std::unique_ptr<PointPicker> ownPointPicker_;
+    PointPicker* pointPicker_;
     std::unique_ptr<MainWindowControls> ui_;
     QTimer* timer_ = nullptr;
     std::unique_ptr<UserDialogs> ownDialogs_;

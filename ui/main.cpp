@@ -59,6 +59,7 @@ int main(int argc, char** argv) {
     stylorex::frmGraph window(*pointer);
     // Without the screen, runs neither follow the target nor check what it drew.
     window.setScreenReader(session.screen.get());
+    window.setPointPicker(*session.pointPicker);
     // A signal closes the window through the event loop: a run stops and releases the button,
     // then the settings are saved.
     stylorex::TerminationSignals signalHandling([&window] { window.closeOnSignal(); });

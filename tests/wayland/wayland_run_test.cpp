@@ -7,6 +7,7 @@
 #include "tests/support/recording_window.h"
 #include "tests/wayland/headless_sway.h"
 #include "tests/wayland/recording_client.h"
+#include "tests/wayland/screen_events.h"
 #include "tests/x11/program_window.h"
 #include "tests/x11/target_window.h"
 
@@ -28,6 +29,7 @@ using testing::kOriginX;
 using testing::kOriginY;
 using testing::kTargetX;
 using testing::kTargetY;
+using testing::OnScreen;
 using testing::ReceivedEvent;
 using testing::SurfaceEvent;
 using Kind = ReceivedEvent::Kind;
@@ -42,49 +44,6 @@ QImage VerticalLine(int x, int fromY, int toY) {
         picture.setPixel(x, y, qRgb(0, 0, 0));
     }
     return picture;
-}
-
-// What the client received, on the screen: entering the window is the move that brought the
-// pointer in.
-std::vector<ReceivedEvent> OnScreen(const std::vector<SurfaceEvent>& events) {
-    std::vector<ReceivedEvent> onScreen;
-    for (const SurfaceEvent& event : events) {
-        const int x = kTargetX + event.x;
-        const int y = kTargetY + event.y;
-        switch (event.kind) {
-            case SurfaceEvent::Kind::Enter:
-            case SurfaceEvent::Kind::Motion:
-                onScreen.push_back({Kind::Motion, x, y});
-                break;
-            case SurfaceEvent::Kind::Press:
-                onScreen.push_back({Kind::Press, x, y});
-                break;
-            case SurfaceEvent::Kind::Release:
-                onScreen.push_back({Kind::Release, x, y});
-                break;
-            case SurfaceEvent::Kind::Leave:
-                break;
-        }
-    }
-    return testing::WithoutRepeatedMotions(onScreen);
-}
-
-// Where two long event lists first part, for a failure message.
-std::string FirstDifference(const std::vector<ReceivedEvent>& got,
-                            const std::vector<ReceivedEvent>& expected) {
-    std::size_t i = 0;
-    while (i < got.size() && i < expected.size() && got[i] == expected[i]) {
-        ++i;
-    }
-    auto around = [i](const std::vector<ReceivedEvent>& events) {
-        const std::size_t from = i >= 3 ? i - 3 : 0;
-        return testing::Describe(std::vector<ReceivedEvent>(
-            events.begin() + static_cast<std::ptrdiff_t>(std::min(from, events.size())),
-            events.begin() + static_cast<std::ptrdiff_t>(std::min(i + 4, events.size()))));
-    };
-    return "received " + std::to_string(got.size()) + " events, expected " +
-           std::to_string(expected.size()) + "; from event " + std::to_string(i) + ": received " +
-           around(got) + "; expected " + around(expected);
 }
 
 // sway's binding events, as a subscription of the test's own sees them.
@@ -151,7 +110,7 @@ class WaylandRun : public ::testing::Test {
         const std::vector<ReceivedEvent> received = OnScreen(client->events());
         const std::vector<ReceivedEvent> expected =
             testing::ExpectedRunEvents(picture, kOriginX, kOriginY);
-        EXPECT_TRUE(received == expected) << FirstDifference(received, expected);
+        EXPECT_TRUE(received == expected) << testing::FirstDifference(received, expected);
         EXPECT_TRUE(client->alive()) << "the compositor disconnected the client";
     }
 
