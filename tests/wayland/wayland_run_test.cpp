@@ -12,6 +12,8 @@
 #include "tests/x11/target_window.h"
 
 #include <QImage>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -240,9 +242,17 @@ TEST_F(WaylandRun, TheDrawCommandDrawsExactlyAsksWhereEscIsNotWatchedAndEscEndsI
 
     const QImage art = testing::LineArt(200);
     EXPECT_EQ(drawAt(art, {QStringLiteral("--at"), origin, QStringLiteral("--wait"),
-                           QStringLiteral("0")}),
+                           QStringLiteral("0"), QStringLiteral("--json")}),
               0);
     expectExactStrokes(art);
+    // The run's own check read the target back through screencopy.
+    const QJsonObject check = QJsonDocument::fromJson(process.readAllStandardOutput())
+                                  .object()
+                                  .value(QStringLiteral("check"))
+                                  .toObject();
+    EXPECT_EQ(check.value(QStringLiteral("outcome")).toString(), QStringLiteral("checked"));
+    EXPECT_EQ(check.value(QStringLiteral("missing")).toInt(-1), 0);
+    EXPECT_EQ(check.value(QStringLiteral("extra")).toInt(-1), 0);
 
     client->forget();
     const QImage part = art.copy(0, 0, 100, 110);
