@@ -1622,7 +1622,22 @@ TEST_F(RunPanelsTest, ResumeDrawsWhatTheStoppedRunLeftAndIsDisabledAfterACanvasC
     // Both runs together: every pixel of one full run, none twice.
     EXPECT_EQ(Sorted(DrawnPixels(runs)), full);
 
-    // Stopped again, then the canvas changes: nothing left to resume.
+    // Stopped again, then the extraction or the canvas changes: nothing left to resume.
+    pointer_.tapEscAfterMoves(pointer_.moveCount() + 100);
+    w.startCommand();
+    ASSERT_TRUE(resume->isEnabled());
+    whenModal([](QWidget* modal) {
+        auto* dialog = qobject_cast<dlgSetting*>(modal);
+        if (dialog == nullptr) {
+            ADD_FAILURE() << "not the extraction dialog";
+            modal->close();
+            return;
+        }
+        dialog->SlideBlack->setValue(120);
+        dialog->OKButton->click();
+    });
+    action("mnu_s_0")->trigger();
+    EXPECT_FALSE(resume->isEnabled());
     pointer_.tapEscAfterMoves(pointer_.moveCount() + 100);
     w.startCommand();
     ASSERT_TRUE(resume->isEnabled());
