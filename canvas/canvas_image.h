@@ -16,4 +16,8 @@ QImage CanvasPicture(const QImage& picture);
 // (0, 0) at its own size over white, never scaled (all white for a null background).
 QImage ComposedCanvas(const QImage& background, QSize size);
 
+// The largest canvas the window offers.
+constexpr int kLargestCanvasWidth = 600;
+constexpr int kLargestCanvasHeight = 480;
+
 }  // namespace stylorex

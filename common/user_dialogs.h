@@ -7,12 +7,15 @@
 namespace stylorex {
 
 // The program's only ways of asking or telling the user something: a message box with an OK
-// button alone, and an input box. The main window uses the Qt dialogs; tests answer them.
+// button alone, a yes/no question, and an input box. The main window uses the Qt dialogs; tests
+// answer them.
 class UserDialogs {
   public:
     virtual ~UserDialogs() = default;
     // An empty title means the program's name.
     virtual void message(const QString& text, const QString& title = QString()) = 0;
+    // True when the user answered yes; no is the default answer.
+    virtual bool confirm(const QString& text, const QString& title = QString()) = 0;
     // The typed text, or nothing when the box was cancelled.
     virtual std::optional<QString> input(const QString& prompt, const QString& title) = 0;
 };

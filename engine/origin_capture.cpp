@@ -19,11 +19,14 @@ QString ScreenPointText(QPoint position) {
     return padded(position.x()) + QLatin1Char(',') + padded(position.y());
 }
 
-CapturedOrigin CaptureOrigin(PointerDevice& pointer, WindowText& window) {
-    const QPoint position = pointer.position();
+QString LiveScreenPointText(PointerDevice& pointer) {
+    return pointer.canReadPosition() ? ScreenPointText(pointer.position()) : QStringLiteral("--");
+}
+
+CapturedOrigin CaptureOrigin(QPoint point, WindowText& window) {
     SetCaptionTag(window, QStringLiteral("[座標取得]"));
     SetStatusText(window, 2, QStringLiteral("座標を取得"));
-    return CapturedOrigin{QString::number(position.x()), QString::number(position.y())};
+    return CapturedOrigin{QString::number(point.x()), QString::number(point.y())};
 }
 
 }  // namespace stylorex

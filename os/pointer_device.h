@@ -23,6 +23,9 @@ class PointerDevice {
     // True when Esc is down now or has been pressed since the previous query.
     virtual bool escPressed() = 0;
     virtual QPoint position() = 0;
+    // Whether position() reads where the pointer really stands; where it cannot (a Wayland
+    // client), it is only where this program last moved it.
+    virtual bool canReadPosition() const { return true; }
     virtual QSize primaryScreenSize() = 0;
 
     // Whether escPressed() can notice Esc during a run. Where it cannot (a Wayland compositor

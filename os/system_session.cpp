@@ -33,6 +33,7 @@ SystemSession OpenSystemSession(QString* error) {
     session.pointer = X11Pointer::open(error);
     if (session.pointer) {
         session.screen = X11Screen::open(nullptr);
+        session.pointPicker = std::make_unique<PointerPositionPicker>(*session.pointer);
     }
     return session;
 }

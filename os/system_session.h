@@ -1,5 +1,6 @@
 #pragma once
 
+#include "os/point_picker.h"
 #include "os/pointer_device.h"
 #include "os/screen_reader.h"
 
@@ -15,6 +16,8 @@ struct SystemSession {
     std::unique_ptr<PointerDevice> pointer;
     // Null where this session's screen cannot be read back.
     std::unique_ptr<ScreenReader> screen;
+    // How the origin capture learns its point here; set whenever `pointer` is.
+    std::unique_ptr<PointPicker> pointPicker;
 };
 
 // Picks the backend for this session: X11 when the session is an X11 one with a display; the

@@ -3,6 +3,7 @@
 #include "canvas/picture_box.h"
 #include "engine/drawing_run.h"
 #include "engine/origin_capture.h"
+#include "os/point_picker.h"
 #include "os/pointer_device.h"
 #include "os/program_folder.h"
 #include "painter/bezier_tool.h"
@@ -28,6 +29,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
@@ -50,6 +52,8 @@ constexpr std::int16_t kLargestCanvasSide = 4096;
 frmGraph::frmGraph(PointerDevice& pointer, UserDialogs* dialogs, QWidget* parent)
     : QMainWindow(parent),
       pointer_(pointer),
+      ownPointPicker_(std::make_unique<PointerPositionPicker>(pointer)),
+      pointPicker_(ownPointPicker_.get()),
       programFolder_(ProgramFolder()),
       clock_(&SystemClock()) {
     if (dialogs == nullptr) {
@@ -360,6 +364,15 @@ void frmGraph::startCommand() {
         return;
     }
 
+    if (!pointer_.canWatchEsc() &&
+        !dialogs_->confirm(QStringLiteral(
+            "この Wayland コンポジタでは Esc キーを監視できないため、描画を Esc で止めることは"
+            "できません（Esc で止められるのは X11 セッションと sway です）。途中で止めるには "
+            "Stylorex を終了してください（起動した端末で Ctrl+C、または kill）。\n\n"
+            "描画を始めますか？"))) {
+        return;
+    }
+
     const RunSettings runSettings = currentRunSettings();
     // The X server keeps the pointer on the screen: a stroke beyond its edge would be drawn
     // along the edge instead. The line pixels decide, not the canvas's white margins.
@@ -427,14 +440,29 @@ void frmGraph::runAndReport(const std::function<std::int32_t(RunServices&)>& run
 }
 
 void frmGraph::captureOrigin() {
-    const CapturedOrigin origin = CaptureOrigin(pointer_, *this);
-    ui_->txtStartX->setText(origin.textX);
-    ui_->txtStartY->setText(origin.textY);
-    // The instructions say: Ctrl+G, then Tab to "処理" and Enter. One Tab does it from here,
-    // wherever the focus was (a stored pattern's "登録", where Enter would store again).
-    if (QWidget* before = previousTabStop(ui_->cmdStart)) {
-        before->setFocus(Qt::OtherFocusReason);
+    // A pick's overlay would take the strokes of the run.
+    if (runState_.inProgress() && !pointer_.canReadPosition()) {
+        return;
     }
+    pointPicker_->pick([this, alive = QPointer<frmGraph>(this)](const PointPicker::Result& picked) {
+        if (alive == nullptr) {
+            return;
+        }
+        if (!picked.error.isEmpty()) {
+            dialogs_->message(picked.error);
+        }
+        if (!picked.point) {
+            return;
+        }
+        const CapturedOrigin origin = CaptureOrigin(*picked.point, *this);
+        ui_->txtStartX->setText(origin.textX);
+        ui_->txtStartY->setText(origin.textY);
+        // The instructions say: Ctrl+G, then Tab to "処理" and Enter. One Tab does it from here,
+        // wherever the focus was (a stored pattern's "登録", where Enter would store again).
+        if (QWidget* before = previousTabStop(ui_->cmdStart)) {
+            before->setFocus(Qt::OtherFocusReason);
+        }
+    });
 }
 
 QWidget* frmGraph::previousTabStop(QWidget* widget) const {
@@ -449,7 +477,7 @@ QWidget* frmGraph::previousTabStop(QWidget* widget) const {
 }
 
 void frmGraph::timerTick() {
-    const QString position = ScreenPointText(pointer_.position());
+    const QString position = LiveScreenPointText(pointer_);
     ui_->lblScreenPoint->setText(position);
     ui_->lblScreenPoint->setToolTip(position);
 }

@@ -18,6 +18,7 @@ class QTimer;
 namespace stylorex {
 
 class MonotonicClock;
+class PointPicker;
 class PointerDevice;
 class RunPanels;
 class ScreenReader;
@@ -53,6 +54,9 @@ class frmGraph : public QMainWindow, public WindowText, public SettingsControls 
     // The clock the runs wait and report their progress by; the system's unless set. It must
     // outlive the window.
     void setClock(MonotonicClock& clock) { clock_ = &clock; }
+    // How Ctrl+G learns the origin: the session's (os/system_session.h); where the pointer stands
+    // unless set. It must outlive the window.
+    void setPointPicker(PointPicker& picker) { pointPicker_ = &picker; }
 
     // The start-up sequence. Call once, after the painter has connected to the controls and
     // before the first show.
@@ -94,7 +98,8 @@ class frmGraph : public QMainWindow, public WindowText, public SettingsControls 
     // "続きを描く": goes on with the run stopped last (RunState::resumable()); refused while a
     // run is in progress.
     void resumeCommand();
-    // Ctrl+G: the pointer's position becomes the output origin.
+    // Ctrl+G: the point the picker gives (the pointer's position on X11, a point the user
+    // clicks on Wayland) becomes the output origin; without one the origin stays as it was.
     void captureOrigin();
     void timerTick();
     // Height first. A size of zero or less, or above 4096 (a damaged settings file), gives
@@ -168,6 +173,8 @@ class frmGraph : public QMainWindow, public WindowText, public SettingsControls 
 
     PointerDevice& pointer_;
     ScreenReader* screen_ = nullptr;
+    std::unique_ptr<PointPicker> ownPointPicker_;
+    PointPicker* pointPicker_;
     std::unique_ptr<MainWindowControls> ui_;
     QTimer* timer_ = nullptr;
     std::unique_ptr<UserDialogs> ownDialogs_;

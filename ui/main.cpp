@@ -1,3 +1,4 @@
+#include "cli/command_line.h"
 #include "os/system_session.h"
 #include "os/termination_signals.h"
 #include "os/window_destruction.h"
@@ -32,6 +33,10 @@ void saveSettingsOnAbruptExit() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // With arguments, the command line's commands: no window, no widget application.
+    if (argc > 1) {
+        return stylorex::RunCommandLine(stylorex::ArgumentsOf(argc, argv), stdout, stderr);
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Stylorex"));
     if (stylorex::InstallStandardDialogTranslations() == nullptr) {
@@ -54,6 +59,7 @@ int main(int argc, char** argv) {
     stylorex::frmGraph window(*pointer);
     // Without the screen, runs neither follow the target nor check what it drew.
     window.setScreenReader(session.screen.get());
+    window.setPointPicker(*session.pointPicker);
     // A signal closes the window through the event loop: a run stops and releases the button,
     // then the settings are saved.
     stylorex::TerminationSignals signalHandling([&window] { window.closeOnSignal(); });

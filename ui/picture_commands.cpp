@@ -21,9 +21,9 @@ namespace stylorex {
 namespace {
 
 constexpr int kMinCanvasHeight = 100;
-constexpr int kMaxCanvasHeight = 480;
+constexpr int kMaxCanvasHeight = kLargestCanvasHeight;
 constexpr int kMinCanvasWidth = 100;
-constexpr int kMaxCanvasWidth = 600;
+constexpr int kMaxCanvasWidth = kLargestCanvasWidth;
 
 const QString kCanvasSizeTitle = QStringLiteral("キャンバスサイズ変更");
 const QString kClipboardHoldsNoPicture = QStringLiteral("クリップボードに画像がありません");

@@ -28,6 +28,13 @@ void QtUserDialogs::message(const QString& text, const QString& title) {
     box.exec();
 }
 
+bool QtUserDialogs::confirm(const QString& text, const QString& title) {
+    QMessageBox box(QMessageBox::Question, title.isEmpty() ? ProgramTitle() : title, text,
+                    QMessageBox::Yes | QMessageBox::No, parent_);
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
 std::optional<QString> QtUserDialogs::input(const QString& prompt, const QString& title) {
     bool ok = false;
     const QString text =

@@ -39,6 +39,7 @@ class WaylandPointer : public PointerDevice {
     bool escPressed() override;
     // The last position a move put the pointer on: the user's mouse may have moved it since.
     QPoint position() override;
+    bool canReadPosition() const override { return false; }
     // The size of the desktop that all outputs span.
     QSize primaryScreenSize() override;
     bool canWatchEsc() const override;

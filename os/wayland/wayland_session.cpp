@@ -1,5 +1,6 @@
 #include "os/wayland/wayland_session.h"
 
+#include "os/wayland/slurp_point_picker.h"
 #include "os/wayland/sway_ipc.h"
 #include "os/wayland/wayland_connection.h"
 #include "os/wayland/wayland_pointer.h"
@@ -54,6 +55,8 @@ SystemSession OpenWaylandSession(QString* error) {
         if (connection->screencopyManager() != nullptr) {
             session.screen = std::make_unique<WaylandScreenReader>(connection);
         }
+        // A Wayland client cannot read the pointer: the user clicks the point instead.
+        session.pointPicker = std::make_unique<SlurpPointPicker>();
         return session;
     } catch (const std::runtime_error&) {
         return fail(QStringLiteral("Wayland コンポジタとの接続が切れました。"));

@@ -1,6 +1,5 @@
 #include "engine/origin_capture.h"
 
-#include "tests/support/pointer_fake.h"
 #include "tests/support/recording_window.h"
 
 #include <gtest/gtest.h>
@@ -23,17 +22,14 @@ TEST(ScreenPointText, PutsTheMinusSignBeforeThePaddedDigits) {
 
 TEST(CaptureOrigin, GivesPlainDecimalTextsAndTagsTheCaption) {
     ForgetRememberedCaption();
-    FakePointer pointer;
     RecordingWindow window;
-    pointer.setPosition(QPoint(7, 9));
-    CapturedOrigin origin = CaptureOrigin(pointer, window);
+    CapturedOrigin origin = CaptureOrigin(QPoint(7, 9), window);
     EXPECT_EQ(origin.textX, QStringLiteral("7"));
     EXPECT_EQ(origin.textY, QStringLiteral("9"));
     EXPECT_EQ(window.caption(), QStringLiteral("Stylorex [座標取得]"));
     EXPECT_EQ(window.panels[2], QStringLiteral("座標を取得"));
 
-    pointer.setPosition(QPoint(-300, 1024));
-    origin = CaptureOrigin(pointer, window);
+    origin = CaptureOrigin(QPoint(-300, 1024), window);
     EXPECT_EQ(origin.textX, QStringLiteral("-300"));
     EXPECT_EQ(origin.textY, QStringLiteral("1024"));
     EXPECT_EQ(window.caption(), QStringLiteral("Stylorex [座標取得]"));

@@ -38,6 +38,7 @@ class FakePointer : public PointerDevice {
     bool escPressed() override;
     QPoint position() override;
     QSize primaryScreenSize() override { return screenSize_; }
+    bool canWatchEsc() const override { return canWatchEsc_; }
 
     // Esc is held down from query `n` on, up to and including query `until` when given.
     void holdEscFromQuery(int n, std::optional<int> until = std::nullopt);
@@ -45,6 +46,7 @@ class FakePointer : public PointerDevice {
     void tapEscAfterMoves(int moves);
     void setPosition(QPoint position) { position_ = position; }
     void setScreenSize(QSize size) { screenSize_ = size; }
+    void setCanWatchEsc(bool can) { canWatchEsc_ = can; }
     // Runs after each operation is recorded; a test may throw from it.
     std::function<void(const PointerOperation&)> onOperation;
 
@@ -63,6 +65,7 @@ class FakePointer : public PointerDevice {
     int moves_ = 0;
     int escQueries_ = 0;
     bool buttonDown_ = false;
+    bool canWatchEsc_ = true;
     std::optional<int> holdFrom_;
     std::optional<int> holdUntil_;
     std::optional<int> tapAfterMoves_;

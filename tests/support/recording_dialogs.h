@@ -13,8 +13,9 @@
 
 namespace stylorex {
 
-// Answers every message box at once and every input box from a script (cancelled once the
-// script has run out), and remembers what it was told and asked.
+// Answers every message box at once, every yes/no question with `confirmAnswer`, and every
+// input box from a script (cancelled once the script has run out), and remembers what it was
+// told and asked.
 class RecordingDialogs : public UserDialogs {
   public:
     // A message or a question: its text and its title (the program's name for an empty one).
@@ -35,6 +36,10 @@ class RecordingDialogs : public UserDialogs {
     void message(const QString& text, const QString& title = QString()) override {
         messages.push_back({text, title.isEmpty() ? ProgramTitle() : title});
     }
+    bool confirm(const QString& text, const QString& title = QString()) override {
+        confirmations.push_back({text, title.isEmpty() ? ProgramTitle() : title});
+        return confirmAnswer;
+    }
     std::optional<QString> input(const QString& prompt, const QString& title) override {
         questions.push_back({prompt, title.isEmpty() ? ProgramTitle() : title});
         if (nextAnswer_ >= answers_.size()) {
@@ -53,7 +58,9 @@ class RecordingDialogs : public UserDialogs {
     }
 
     std::vector<Entry> messages;
+    std::vector<Entry> confirmations;
     std::vector<Entry> questions;
+    bool confirmAnswer = false;
 
   private:
     std::vector<std::optional<QString>> answers_;

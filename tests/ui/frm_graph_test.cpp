@@ -3,6 +3,7 @@
 #include "bench/acceptance_pictures.h"
 #include "canvas/picture_box.h"
 #include "imaging/picture_decoder.h"
+#include "os/point_picker.h"
 #include "os/program_folder.h"
 #include "painter/drawing_tools.h"
 #include "tests/support/fake_clock.h"
@@ -53,6 +54,7 @@
 #include <optional>
 #include <set>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 namespace stylorex {
@@ -1036,6 +1038,75 @@ TEST_F(FrmGraphTest, StartReadsTheCurrentSettings) {
     w.startCommand();
     EXPECT_EQ(pointer_.operationsOfKind(Kind::Press).size(), 1u);
     EXPECT_EQ(w.statusPanel(3), QStringLiteral("概算ｽﾄﾛｰｸ数:1"));
+}
+
+TEST_F(FrmGraphTest, WhereEscCannotStopTheRunTheUserConfirmsItFirst) {
+    loadAndShow();
+    frmGraph& w = *window_;
+    w.waitMenu().choose(0);
+    drawLine(5, 6, 5);
+    field("txtStartX")->setText(QStringLiteral("100"));
+    field("txtStartY")->setText(QStringLiteral("200"));
+    pointer_.setCanWatchEsc(false);
+    dialogs_.confirmAnswer = false;
+    w.startCommand();
+    ASSERT_EQ(dialogs_.confirmations.size(), 1u);
+    EXPECT_TRUE(
+        dialogs_.confirmations[0].text.contains(QStringLiteral("Esc で止めることはできません")))
+        << dialogs_.confirmations[0].text.toStdString();
+    EXPECT_TRUE(pointer_.operations().empty()) << "declined, yet the run went ahead";
+
+    dialogs_.confirmAnswer = true;
+    w.startCommand();
+    EXPECT_EQ(dialogs_.confirmations.size(), 2u);
+    EXPECT_EQ(pointer_.operationsOfKind(Kind::Press).size(), 1u);
+    EXPECT_EQ(w.statusPanel(3), QStringLiteral("概算ｽﾄﾛｰｸ数:1"));
+
+    // Where Esc is watched, nobody is asked.
+    pointer_.setCanWatchEsc(true);
+    w.startCommand();
+    EXPECT_EQ(dialogs_.confirmations.size(), 2u);
+    EXPECT_EQ(pointer_.operationsOfKind(Kind::Press).size(), 2u);
+}
+
+// A pick that the user makes on the screen (Wayland): the window goes on meanwhile, and a
+// cancelled or failed pick leaves the origin as it was.
+TEST_F(FrmGraphTest, CtrlGTakesThePickedPointWhenItComesAndKeepsTheOriginWithoutOne) {
+    struct HeldPick : PointPicker {
+        bool pick(Done done) override {
+            if (pending) {
+                return false;
+            }
+            pending = std::move(done);
+            return true;
+        }
+        void answer(const Result& result) { std::exchange(pending, nullptr)(result); }
+        Done pending;
+    } picker;
+    window_->setPointPicker(picker);
+    loadAndShow();
+    frmGraph& w = *window_;
+    field("txtStartX")->setText(QStringLiteral("10"));
+    field("txtStartY")->setText(QStringLiteral("20"));
+
+    w.captureOrigin();
+    ASSERT_TRUE(picker.pending);
+    EXPECT_EQ(field("txtStartX")->text(), QStringLiteral("10"));
+    picker.answer({});
+    EXPECT_EQ(field("txtStartX")->text(), QStringLiteral("10"));
+    EXPECT_EQ(field("txtStartY")->text(), QStringLiteral("20"));
+    EXPECT_TRUE(dialogs_.messages.empty());
+
+    w.captureOrigin();
+    picker.answer({std::nullopt, QStringLiteral("slurp がありません")});
+    EXPECT_EQ(dialogs_.messageTexts(), QStringList{QStringLiteral("slurp がありません")});
+    EXPECT_EQ(field("txtStartX")->text(), QStringLiteral("10"));
+
+    w.captureOrigin();
+    picker.answer({QPoint(300, 400), {}});
+    EXPECT_EQ(field("txtStartX")->text(), QStringLiteral("300"));
+    EXPECT_EQ(field("txtStartY")->text(), QStringLiteral("400"));
+    EXPECT_EQ(w.caption(), QStringLiteral("Stylorex [座標取得]"));
 }
 
 TEST_F(FrmGraphTest, EnterStartsARunOnlyWhileTheButtonHasTheFocus) {

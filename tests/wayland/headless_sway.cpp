@@ -4,6 +4,7 @@
 #include "tests/wayland/recording_client.h"
 #include "tests/x11/target_window.h"
 
+#include <QCoreApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -204,14 +205,39 @@ std::string HeadlessSway::log() const {
     return text.str();
 }
 
-void TypeEscape() {
+namespace {
+
+void Wtype(std::vector<std::string> keys, const char* leadMs = "150") {
     // wtype's virtual keyboard, like our virtual pointer, needs a moment before its first key.
-    const pid_t pid =
-        Spawn({"wtype", "-s", "150", "-P", "Escape", "-s", "50", "-p", "Escape"}, nullptr);
+    keys.insert(keys.begin(), {"wtype", "-s", leadMs});
+    const pid_t pid = Spawn(keys, nullptr);
     ASSERT_GT(pid, 0) << "wtype could not be started (scripts/install-deps installs it)";
+    // A Qt client of this process must go on reading meanwhile: it takes the keyboard the
+    // virtual one gives the seat only once it has seen the seat's new capability.
     int status = 0;
-    waitpid(pid, &status, 0);
+    while (waitpid(pid, &status, WNOHANG) == 0) {
+        if (QCoreApplication::instance() != nullptr) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "wtype failed";
+}
+
+}  // namespace
+
+void TypeEscape() {
+    Wtype({"-P", "Escape", "-s", "50", "-p", "Escape"});
+}
+
+void TypeKey(const std::string& key, bool control) {
+    // A Qt client of this process binds the new keyboard only when its event loop gets round to
+    // it: longer on a loaded machine.
+    if (control) {
+        Wtype({"-M", "ctrl", "-k", key, "-m", "ctrl"}, "300");
+    } else {
+        Wtype({"-k", key}, "300");
+    }
 }
 
 }  // namespace stylorex::testing

@@ -41,5 +41,8 @@ class HeadlessSway {
 // Esc as a keyboard user types it, through a virtual keyboard (wtype); returns once wtype has
 // ended.
 void TypeEscape();
+// One key (an XKB key name: "Tab", "Return", "g") into the window that has the keyboard, with
+// Control held when asked, the same way.
+void TypeKey(const std::string& key, bool control = false);
 
 }  // namespace stylorex::testing

@@ -1,18 +1,23 @@
 // Drawing runs through the Wayland backend into a client of the test's own on a headless sway:
-// no fake on the path. The backend is the one the program's start picks for this session.
+// no fake on the path. The backend is the one the program's start picks for this session, and
+// the real executable's draw command picks it too.
 #include "engine/drawing_run.h"
 #include "os/system_session.h"
 #include "os/wayland/sway_ipc.h"
 #include "tests/support/recording_window.h"
 #include "tests/wayland/headless_sway.h"
 #include "tests/wayland/recording_client.h"
+#include "tests/wayland/screen_events.h"
 #include "tests/x11/program_window.h"
 #include "tests/x11/target_window.h"
 
 #include <QImage>
+#include <QProcess>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <stdexcept>
 #include <thread>
@@ -24,6 +29,7 @@ using testing::kOriginX;
 using testing::kOriginY;
 using testing::kTargetX;
 using testing::kTargetY;
+using testing::OnScreen;
 using testing::ReceivedEvent;
 using testing::SurfaceEvent;
 using Kind = ReceivedEvent::Kind;
@@ -38,49 +44,6 @@ QImage VerticalLine(int x, int fromY, int toY) {
         picture.setPixel(x, y, qRgb(0, 0, 0));
     }
     return picture;
-}
-
-// What the client received, on the screen: entering the window is the move that brought the
-// pointer in.
-std::vector<ReceivedEvent> OnScreen(const std::vector<SurfaceEvent>& events) {
-    std::vector<ReceivedEvent> onScreen;
-    for (const SurfaceEvent& event : events) {
-        const int x = kTargetX + event.x;
-        const int y = kTargetY + event.y;
-        switch (event.kind) {
-            case SurfaceEvent::Kind::Enter:
-            case SurfaceEvent::Kind::Motion:
-                onScreen.push_back({Kind::Motion, x, y});
-                break;
-            case SurfaceEvent::Kind::Press:
-                onScreen.push_back({Kind::Press, x, y});
-                break;
-            case SurfaceEvent::Kind::Release:
-                onScreen.push_back({Kind::Release, x, y});
-                break;
-            case SurfaceEvent::Kind::Leave:
-                break;
-        }
-    }
-    return testing::WithoutRepeatedMotions(onScreen);
-}
-
-// Where two long event lists first part, for a failure message.
-std::string FirstDifference(const std::vector<ReceivedEvent>& got,
-                            const std::vector<ReceivedEvent>& expected) {
-    std::size_t i = 0;
-    while (i < got.size() && i < expected.size() && got[i] == expected[i]) {
-        ++i;
-    }
-    auto around = [i](const std::vector<ReceivedEvent>& events) {
-        const std::size_t from = i >= 3 ? i - 3 : 0;
-        return testing::Describe(std::vector<ReceivedEvent>(
-            events.begin() + static_cast<std::ptrdiff_t>(std::min(from, events.size())),
-            events.begin() + static_cast<std::ptrdiff_t>(std::min(i + 4, events.size()))));
-    };
-    return "received " + std::to_string(got.size()) + " events, expected " +
-           std::to_string(expected.size()) + "; from event " + std::to_string(i) + ": received " +
-           around(got) + "; expected " + around(expected);
 }
 
 // sway's binding events, as a subscription of the test's own sees them.
@@ -147,7 +110,7 @@ class WaylandRun : public ::testing::Test {
         const std::vector<ReceivedEvent> received = OnScreen(client->events());
         const std::vector<ReceivedEvent> expected =
             testing::ExpectedRunEvents(picture, kOriginX, kOriginY);
-        EXPECT_TRUE(received == expected) << FirstDifference(received, expected);
+        EXPECT_TRUE(received == expected) << testing::FirstDifference(received, expected);
         EXPECT_TRUE(client->alive()) << "the compositor disconnected the client";
     }
 
@@ -247,6 +210,94 @@ TEST_F(WaylandRun, AnErrorOrClosingTheBackendLeavesTheButtonUpAndNoBinding) {
               (ReceivedEvent{Kind::Press, kOriginX + 20, kOriginY + 20}));
     EXPECT_EQ(events.back(), (ReceivedEvent{Kind::Release, kOriginX + 20, kOriginY + 20}))
         << testing::Describe(events);
+}
+
+// `stylorex draw`, the real executable, in the sway session: it opens the Wayland backend
+// itself. One compositor start for all of it: exact strokes at wait 0 and 5, --at pointer
+// refused, a run Esc cannot stop refused without a terminal to ask on unless --yes, and Esc.
+TEST_F(WaylandRun, TheDrawCommandDrawsExactlyAsksWhereEscIsNotWatchedAndEscEndsItWithThree) {
+    open();
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    QProcess process;
+    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    const auto startDraw = [&](const QImage& picture, QStringList options) {
+        const QString file = dir.filePath(QStringLiteral("picture.png"));
+        EXPECT_TRUE(picture.save(file, "PNG"));
+        process.start(QStringLiteral(STYLOREX_PROGRAM),
+                      QStringList{QStringLiteral("draw"), file, QStringLiteral("--mode"),
+                                  QStringLiteral("dark"), QStringLiteral("--black"),
+                                  QStringLiteral("80"), QStringLiteral("--no-follow")} +
+                          options);
+        EXPECT_TRUE(process.waitForStarted(5000));
+    };
+    const auto drawAt = [&](const QImage& picture, QStringList options) {
+        startDraw(picture, options);
+        EXPECT_TRUE(process.waitForFinished(60000));
+        return process.exitCode();
+    };
+    const QString origin = QStringLiteral("%1,%2").arg(kOriginX).arg(kOriginY);
+
+    const QImage art = testing::LineArt(200);
+    EXPECT_EQ(drawAt(art, {QStringLiteral("--at"), origin, QStringLiteral("--wait"),
+                           QStringLiteral("0")}),
+              0);
+    expectExactStrokes(art);
+
+    client->forget();
+    const QImage part = art.copy(0, 0, 100, 110);
+    EXPECT_EQ(drawAt(part, {QStringLiteral("--at"), origin, QStringLiteral("--wait"),
+                            QStringLiteral("5")}),
+              0);
+    expectExactStrokes(part);
+
+    client->forget();
+    EXPECT_EQ(drawAt(part, {QStringLiteral("--at"), QStringLiteral("pointer")}), 1)
+        << "the pointer cannot be read here";
+    EXPECT_TRUE(client->events().empty());
+
+    // Without sway's IPC Esc cannot be watched: with no terminal to ask on, only --yes draws.
+    QProcessEnvironment withoutIpc = QProcessEnvironment::systemEnvironment();
+    withoutIpc.remove(QStringLiteral("SWAYSOCK"));
+    process.setProcessEnvironment(withoutIpc);
+    process.setStandardInputFile(QProcess::nullDevice());
+    EXPECT_EQ(drawAt(part, {QStringLiteral("--at"), origin, QStringLiteral("--wait"),
+                            QStringLiteral("0")}),
+              1);
+    EXPECT_TRUE(client->events().empty()) << "it drew without being allowed to";
+    EXPECT_EQ(drawAt(part, {QStringLiteral("--at"), origin, QStringLiteral("--wait"),
+                            QStringLiteral("0"), QStringLiteral("--yes")}),
+              0);
+    expectExactStrokes(part);
+    process.setProcessEnvironment(QProcessEnvironment::systemEnvironment());
+
+    client->forget();
+    // Every pixel of a white picture with nothing counted as white: a long run.
+    QImage white(200, 200, QImage::Format_RGB32);
+    white.fill(Qt::white);
+    startDraw(white, {QStringLiteral("--at"), origin, QStringLiteral("--wait"), QStringLiteral("3"),
+                      QStringLiteral("--mode"), QStringLiteral("nonwhite"),
+                      QStringLiteral("--white"), QStringLiteral("256")});
+    // The run has begun once the client sees the button down; Esc before then meets no run.
+    const auto pressed = [&] {
+        const std::vector<SurfaceEvent> seen = client->events();
+        return std::any_of(seen.begin(), seen.end(), [](const SurfaceEvent& e) {
+            return e.kind == SurfaceEvent::Kind::Press;
+        });
+    };
+    for (int i = 0; i < 150 && !pressed(); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    ASSERT_EQ(process.state(), QProcess::Running) << "the run ended before Esc";
+    testing::TypeEscape();
+    ASSERT_TRUE(process.waitForFinished(10000));
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(process.exitCode(), 3);
+    const std::vector<ReceivedEvent> events = OnScreen(client->events());
+    ASSERT_FALSE(events.empty());
+    EXPECT_EQ(events.back().kind, Kind::Release) << testing::Describe(events);
+    EXPECT_LT(events.size(), 20000u);
 }
 
 // A program that takes 50 ms for each frame reads nothing meanwhile. Sent as fast as sway takes

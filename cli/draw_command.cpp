@@ -1,0 +1,488 @@
+#include "cli/draw_command.h"
+
+#include "canvas/canvas_image.h"
+#include "cli/plan_drawing.h"
+#include "common/window_text.h"
+#include "engine/drawing_run.h"
+#include "engine/run_check.h"
+#include "engine/run_plan.h"
+#include "engine/run_state.h"
+#include "imaging/image_file.h"
+#include "imaging/picture_decoder.h"
+#include "os/pointer_device.h"
+#include "os/system_session.h"
+#include "os/termination_signals.h"
+#include "settings/persistent_settings.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QJsonValue>
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <exception>
+#include <optional>
+#include <thread>
+
+namespace stylorex {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr auto kCountdownPoll = std::chrono::milliseconds(20);
+
+// Results go to `out`, messages to `err`. When `out` is a terminal, a live line (the countdown,
+// the progress) stands on its last row until the next result or message replaces it; when it is
+// not, there is no live line at all.
+class Terminal {
+  public:
+    Terminal(std::FILE* out, std::FILE* err)
+        : out_(out), err_(err), live_(::isatty(::fileno(out)) == 1) {}
+
+    bool live() const { return live_; }
+    void show(const QString& line) {
+        if (live_) {
+            write(out_, QStringLiteral("\r") + line + QStringLiteral("\x1b[K"));
+            shown_ = true;
+        }
+    }
+    void result(const QString& text) {
+        clear();
+        write(out_, text + QLatin1Char('\n'));
+    }
+    // One line; a question ends without a line break, so the answer follows it.
+    void message(const QString& text, bool endLine = true) {
+        clear();
+        write(err_,
+              QStringLiteral("Stylorex: ") + text + (endLine ? QStringLiteral("\n") : QString()));
+    }
+
+  private:
+    static void write(std::FILE* stream, const QString& text) {
+        std::fputs(text.toLocal8Bit().constData(), stream);
+        std::fflush(stream);
+    }
+    void clear() {
+        if (shown_) {
+            write(out_, QStringLiteral("\r\x1b[K"));
+            shown_ = false;
+        }
+    }
+
+    std::FILE* out_;
+    std::FILE* err_;
+    bool live_;
+    bool shown_ = false;
+};
+
+QString seconds(double value) {
+    return QStringLiteral("%1 秒").arg(value, 0, 'f', 1);
+}
+
+QString duration(Clock::duration span) {
+    const auto total = std::chrono::duration_cast<std::chrono::seconds>(span).count();
+    return QStringLiteral("%1:%2").arg(total / 60).arg(total % 60, 2, 10, QLatin1Char('0'));
+}
+
+double secondsOf(Clock::duration span) {
+    return std::chrono::duration<double>(span).count();
+}
+
+// The settings file read into nothing but the variables: the command has no text tool and
+// no canvas font, and never saves.
+class NoSettingsControls : public SettingsControls {
+  public:
+    QString inputText() const override { return {}; }
+    void setInputText(const QString&) override {}
+    QFont pictureFont() const override { return {}; }
+    void setPictureFont(const QFont&) override {}
+    bool fontTransparent() const override { return false; }
+    void setFontTransparent(bool) override {}
+    void processEvents() override {}
+};
+
+// The run reports to a window's caption and status bar; the command reports on the terminal.
+class NoWindowText : public WindowText {
+  public:
+    QString caption() const override { return {}; }
+    void setCaption(const QString&) override {}
+    void setStatusPanel(int, const QString&) override {}
+};
+
+// The saved settings as the window loads them, then the options given.
+RunSettings settingsFor(const DrawOptions& options) {
+    SettingVariables saved;
+    saved.PickUpPattern = 1;
+    NoSettingsControls controls;
+    LoadSettings(saved, controls, SettingsFileToRead());
+    RunSettings settings;
+    settings.extraction.PickUpPattern = options.mode.value_or(saved.PickUpPattern);
+    settings.extraction.BlackUpper = options.black.value_or(saved.BlackUpper);
+    settings.extraction.WhiteUpper = options.white.value_or(saved.WhiteUpper);
+    settings.WaitTime = options.waitMs.value_or(saved.WaitTime);
+    settings.modes.FollowTarget = options.follow.value_or(saved.FollowTarget);
+    settings.modes.JoinRuns = options.joinRuns.value_or(saved.JoinRuns);
+    return settings;
+}
+
+// The picture on a canvas of its own size, as the window's canvas holds it after loading it;
+// nothing, said on the terminal, when it cannot be read or is too large for a canvas.
+std::optional<QImage> canvasOf(const DrawOptions& options, Terminal& terminal) {
+    if (!QFileInfo::exists(options.picture)) {
+        terminal.message(QStringLiteral("画像ファイルがありません: %1").arg(options.picture));
+        return std::nullopt;
+    }
+    const std::optional<QImage> picture = DecodePictureFile(options.picture);
+    if (!picture) {
+        terminal.message(
+            QStringLiteral(
+                "画像ファイルを読めません（読めない形式か、壊れているか、大きすぎます）: %1")
+                .arg(options.picture));
+        return std::nullopt;
+    }
+    const bool tooLarge =
+        picture->width() > kLargestCanvasWidth || picture->height() > kLargestCanvasHeight;
+    if (tooLarge && !options.crop) {
+        terminal.message(QStringLiteral("画像が大きすぎます（%1 × %2）。描画できるのは %3 × %4 "
+                                        "までです。--crop を付けると左上の %3 × %4 を描画します。")
+                             .arg(picture->width())
+                             .arg(picture->height())
+                             .arg(kLargestCanvasWidth)
+                             .arg(kLargestCanvasHeight));
+        return std::nullopt;
+    }
+    return ComposedCanvas(CanvasPicture(*picture),
+                          QSize(std::min(picture->width(), kLargestCanvasWidth),
+                                std::min(picture->height(), kLargestCanvasHeight)));
+}
+
+// "描画中 12/67 ストローク　経過 0:03　残り 約 0:10", from the run's progress reports.
+class ProgressLine {
+  public:
+    ProgressLine(Terminal& terminal, QString stopHint)
+        : terminal_(terminal), stopHint_(std::move(stopHint)), start_(Clock::now()) {}
+
+    void show(const RunProgress& progress) {
+        terminal_.show(
+            QStringLiteral("描画中 %1/%2 ストローク　経過 %3　残り 約 %4　%5")
+                .arg(progress.strokesDone)
+                .arg(progress.strokesTotal)
+                .arg(duration(Clock::now() - start_), duration(progress.timeLeft), stopHint_));
+    }
+
+  private:
+    Terminal& terminal_;
+    QString stopHint_;
+    Clock::time_point start_;
+};
+
+// Waits `delay` seconds, counting down on the terminal, while signals (through the event loop)
+// and Esc (where the pointer watches it outside a run: X11, not sway) can stop it. The hint names
+// Ctrl+C, which stops it everywhere. False when stopped.
+bool countDown(double delay, Terminal& terminal, PointerDevice* pointer, const bool& stopped) {
+    const Clock::time_point end = Clock::now() + std::chrono::duration_cast<Clock::duration>(
+                                                     std::chrono::duration<double>(delay));
+    while (Clock::now() < end) {
+        QCoreApplication::processEvents();
+        if (stopped || (pointer != nullptr && pointer->escPressed())) {
+            return false;
+        }
+        const double left = secondsOf(end - Clock::now());
+        terminal.show(QStringLiteral("開始まで %1 秒　%2")
+                          .arg(static_cast<int>(std::ceil(std::max(left, 0.0))))
+                          .arg(QStringLiteral("Ctrl+C で中止")));
+        std::this_thread::sleep_for(kCountdownPoll);
+    }
+    QCoreApplication::processEvents();
+    return !stopped;
+}
+
+// Where Esc cannot stop a run, says so before it and asks on the terminal whether to draw all
+// the same. --yes agrees in advance; a stdin that is not a terminal cannot agree, so a script
+// there must pass --yes. Returns kDone to go on, or the exit code to end with.
+int agreesToRunWithoutEsc(const DrawOptions& options, Terminal& terminal) {
+    const QString warning = QStringLiteral(
+        "この環境では Esc キーで描画を止められません。止めるには Ctrl+C（SIGINT）か SIGTERM "
+        "を使ってください。");
+    if (options.yes) {
+        terminal.message(warning);
+        return exit_code::kDone;
+    }
+    if (::isatty(STDIN_FILENO) != 1) {
+        terminal.message(warning + QStringLiteral("それでも描画するには --yes を付けてください。"));
+        return exit_code::kFailed;
+    }
+    terminal.message(warning + QStringLiteral("描画しますか？ [y/N] "), false);
+    char answer[16] = {};
+    if (std::fgets(answer, sizeof answer, stdin) == nullptr ||
+        (answer[0] != 'y' && answer[0] != 'Y')) {
+        terminal.message(QStringLiteral("描画をやめました。"));
+        return exit_code::kAborted;
+    }
+    return exit_code::kDone;
+}
+
+QJsonObject point(QPoint p) {
+    return {{QStringLiteral("x"), p.x()}, {QStringLiteral("y"), p.y()}};
+}
+
+QJsonObject rectangle(const QRect& r) {
+    return {{QStringLiteral("x"), r.x()},
+            {QStringLiteral("y"), r.y()},
+            {QStringLiteral("width"), r.width()},
+            {QStringLiteral("height"), r.height()}};
+}
+
+QString modesText(const RunModes& modes) {
+    QStringList on;
+    if (modes.FollowTarget) {
+        on << QStringLiteral("追従");
+    }
+    if (modes.JoinRuns) {
+        on << QStringLiteral("直線をつなぐ");
+    }
+    return on.isEmpty() ? QString() : QStringLiteral("、") + on.join(QStringLiteral("、"));
+}
+
+int showPlan(const DrawOptions& options, const QImage& canvas, const RunSettings& settings,
+             const RunPlan& plan, QPoint origin, Terminal& terminal) {
+    const PlanDrawing picture = DrawPlan(canvas, settings.extraction);
+    if (!options.planImage.isEmpty() && !WriteImageFile(picture.image, options.planImage, "png")) {
+        terminal.message(QStringLiteral("計画の画像を書けません: %1").arg(options.planImage));
+        return exit_code::kFailed;
+    }
+    const QRect onScreen = picture.bounds.translated(origin);
+    // In the follow mode each wait lasts as long as the target takes to show the ink; the fixed
+    // wait stands in for it.
+    const double estimated =
+        std::chrono::duration<double>(EstimatedRunTime(plan, settings.WaitTime)).count();
+    if (options.json) {
+        QJsonObject json{
+            {QStringLiteral("strokes"), plan.strokes},
+            {QStringLiteral("moves_in_strokes"), static_cast<qint64>(plan.moves)},
+            {QStringLiteral("waits"), static_cast<qint64>(plan.waits)},
+            {QStringLiteral("pixels"), plan.linePixels},
+            {QStringLiteral("wait_ms"), settings.WaitTime},
+            {QStringLiteral("follow"), settings.modes.FollowTarget},
+            {QStringLiteral("join_runs"), settings.modes.JoinRuns},
+            {QStringLiteral("estimated_seconds"), estimated},
+            {QStringLiteral("origin"), point(origin)},
+            {QStringLiteral("picture"), QJsonObject{{QStringLiteral("width"), canvas.width()},
+                                                    {QStringLiteral("height"), canvas.height()}}},
+            {QStringLiteral("bounds"),
+             onScreen.isEmpty() ? QJsonValue() : QJsonValue(rectangle(onScreen))},
+        };
+        if (!options.planImage.isEmpty()) {
+            json.insert(QStringLiteral("plan_image"), options.planImage);
+        }
+        terminal.result(QString::fromUtf8(QJsonDocument(json).toJson(QJsonDocument::Compact)));
+        return exit_code::kDone;
+    }
+    QString text = QStringLiteral(
+                       "ストローク: %1\nストローク内の移動: %2\n線のピクセル: %3\n"
+                       "推定時間: %4（ウェイト %5 ms%6）\n")
+                       .arg(plan.strokes)
+                       .arg(plan.moves)
+                       .arg(plan.linePixels)
+                       .arg(seconds(estimated))
+                       .arg(settings.WaitTime)
+                       .arg(modesText(settings.modes));
+    text += onScreen.isEmpty()
+                ? QStringLiteral("画面上の範囲: なし（線のピクセルがありません）")
+                : QStringLiteral("画面上の範囲: (%1, %2) から (%3, %4) まで、%5 × %6")
+                      .arg(onScreen.left())
+                      .arg(onScreen.top())
+                      .arg(onScreen.right())
+                      .arg(onScreen.bottom())
+                      .arg(onScreen.width())
+                      .arg(onScreen.height());
+    if (!options.planImage.isEmpty()) {
+        text += QStringLiteral("\n計画の画像: %1").arg(options.planImage);
+    }
+    terminal.result(text);
+    return exit_code::kDone;
+}
+
+QString outcomeName(RunCheck::Outcome outcome) {
+    switch (outcome) {
+        case RunCheck::Outcome::None:
+            return QStringLiteral("none");
+        case RunCheck::Outcome::Checked:
+            return QStringLiteral("checked");
+        case RunCheck::Outcome::OwnWindowCovers:
+            return QStringLiteral("own_window_covers");
+        case RunCheck::Outcome::LeavesScreen:
+            return QStringLiteral("leaves_screen");
+        case RunCheck::Outcome::Unreadable:
+            return QStringLiteral("unreadable");
+        case RunCheck::Outcome::NothingChanged:
+            return QStringLiteral("nothing_changed");
+    }
+    return {};
+}
+
+QJsonValue checkJson(const RunCheck& check) {
+    if (check.outcome == RunCheck::Outcome::None) {
+        return QJsonValue();
+    }
+    QJsonObject json{{QStringLiteral("outcome"), outcomeName(check.outcome)},
+                     {QStringLiteral("followed"), check.followed},
+                     {QStringLiteral("fell_back"), check.fellBack}};
+    if (check.outcome == RunCheck::Outcome::Checked) {
+        json.insert(QStringLiteral("missing"), static_cast<qint64>(check.missing.size()));
+        json.insert(QStringLiteral("extra"), static_cast<qint64>(check.extra.size()));
+    }
+    return json;
+}
+
+int draw(const DrawOptions& options, const QImage& canvas, const RunSettings& settings,
+         const RunPlan& plan, QPoint origin, SystemSession& session, RunState& state,
+         const bool& signalled, Terminal& terminal) {
+    PointerDevice& pointer = *session.pointer;
+    NoWindowText window;
+    ProgressLine progress(terminal, pointer.canWatchEsc() ? QStringLiteral("Esc キーで中断")
+                                                          : QStringLiteral("Ctrl+C で中断"));
+    RunServices services{pointer, window, [] { QCoreApplication::processEvents(); }, SystemClock()};
+    // Without the screen read back, the run neither follows the target nor checks it.
+    services.screen = session.screen.get();
+    if (terminal.live()) {
+        services.progress = [&progress](const RunProgress& p) { progress.show(p); };
+    }
+    if (settings.modes.FollowTarget && services.screen == nullptr) {
+        terminal.message(
+            QStringLiteral("画面を読めないため、追従モードを使わず固定のウェイトで描画します。"));
+    }
+    const Clock::time_point start = Clock::now();
+    std::int32_t strokes = 0;
+    try {
+        strokes = RunDrawing(canvas, origin.x(), origin.y(), settings, services, state);
+    } catch (const std::exception& error) {
+        // The run has released the button before the error reached here.
+        terminal.message(QString::fromLocal8Bit(error.what()));
+        return exit_code::kFailed;
+    }
+    const double elapsed = secondsOf(Clock::now() - start);
+    const RunResult& result = state.lastResult();
+    const bool aborted = result.ending == RunResult::Ending::Aborted;
+    if (options.json) {
+        QJsonObject json{
+            {QStringLiteral("result"),
+             aborted ? QStringLiteral("aborted") : QStringLiteral("drawn")},
+            {QStringLiteral("strokes_drawn"), strokes},
+            {QStringLiteral("strokes"), plan.strokes},
+            {QStringLiteral("pixels"), plan.linePixels},
+            {QStringLiteral("wait_ms"), settings.WaitTime},
+            {QStringLiteral("follow"), settings.modes.FollowTarget},
+            {QStringLiteral("join_runs"), settings.modes.JoinRuns},
+            {QStringLiteral("elapsed_seconds"), elapsed},
+            {QStringLiteral("origin"), point(origin)},
+            {QStringLiteral("check"), checkJson(result.check)},
+        };
+        if (aborted) {
+            json.insert(QStringLiteral("reason"),
+                        signalled ? QStringLiteral("signal") : QStringLiteral("esc"));
+        }
+        terminal.result(QString::fromUtf8(QJsonDocument(json).toJson(QJsonDocument::Compact)));
+    } else if (aborted) {
+        terminal.result(
+            QStringLiteral("中断しました（%1）: %2 ストロークのうち %3 を描画、%4")
+                .arg(signalled ? QStringLiteral("シグナル") : QStringLiteral("Esc キー"))
+                .arg(plan.strokes)
+                .arg(strokes)
+                .arg(seconds(elapsed)));
+    } else {
+        QString text = QStringLiteral("描画しました: %1 ストローク、%2 ピクセル、%3")
+                           .arg(strokes)
+                           .arg(plan.linePixels)
+                           .arg(seconds(elapsed));
+        if (const QString check = CheckPanelText(result.check); !check.isEmpty()) {
+            text += QStringLiteral("\n") + check;
+        }
+        terminal.result(text);
+    }
+    return aborted ? exit_code::kAborted : exit_code::kDone;
+}
+
+}  // namespace
+
+int RunDrawCommand(const DrawOptions& options, std::FILE* out, std::FILE* err) {
+    // No window is made, so no display is needed for the picture: the offscreen platform still
+    // gives the metafile decoder its fonts. The pointer backends open connections of their own.
+    char name[] = "stylorex";
+    char platformOption[] = "-platform";
+    char platform[] = "offscreen";
+    char* argv[] = {name, platformOption, platform, nullptr};
+    int argc = 3;
+    QGuiApplication application(argc, argv);
+
+    Terminal terminal(out, err);
+    const RunSettings settings = settingsFor(options);
+    const std::optional<QImage> canvas = canvasOf(options, terminal);
+    if (!canvas) {
+        return exit_code::kFailed;
+    }
+    const RunPlan plan = PlanPicture(*canvas, settings.extraction, settings.modes);
+
+    // A plan at a given origin needs no display.
+    SystemSession session;
+    if (!options.plan || options.atPointer) {
+        QString error;
+        session = OpenSystemSession(&error);
+        if (!session.pointer) {
+            terminal.message(error);
+            return exit_code::kFailed;
+        }
+    }
+    PointerDevice* pointer = session.pointer.get();
+    if (options.atPointer && !pointer->canReadPosition()) {
+        terminal.message(
+            QStringLiteral("この環境ではマウスポインタの位置を読めないため、--at "
+                           "pointer は使えません。--at X,Y で原点を指定してください。"));
+        return exit_code::kFailed;
+    }
+    if (!options.plan && !pointer->canWatchEsc()) {
+        if (const int code = agreesToRunWithoutEsc(options, terminal); code != exit_code::kDone) {
+            return code;
+        }
+    }
+    if (options.at && pointer != nullptr) {
+        const OriginCheck check =
+            CheckOrigin(QString::number(options.at->x()), QString::number(options.at->y()),
+                        pointer->primaryScreenSize());
+        if (!check.ok) {
+            terminal.message(QStringLiteral("%1: %2,%3\n%4")
+                                 .arg(check.message)
+                                 .arg(options.at->x())
+                                 .arg(options.at->y())
+                                 .arg(HelpHint()));
+            return exit_code::kUsage;
+        }
+    }
+
+    RunState state;
+    bool signalled = false;
+    TerminationSignals stopOnSignal([&] {
+        signalled = true;
+        state.requestStop();
+    });
+    if (!countDown(options.delaySeconds, terminal, pointer, signalled)) {
+        terminal.result(
+            QStringLiteral("中断しました（%1）: 描画は始まっていません")
+                .arg(signalled ? QStringLiteral("シグナル") : QStringLiteral("Esc キー")));
+        return exit_code::kAborted;
+    }
+    const QPoint origin = options.atPointer ? pointer->position() : *options.at;
+    if (options.plan) {
+        return showPlan(options, *canvas, settings, plan, origin, terminal);
+    }
+    return draw(options, *canvas, settings, plan, origin, session, state, signalled, terminal);
+}
+
+}  // namespace stylorex

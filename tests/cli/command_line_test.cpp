@@ -1,0 +1,158 @@
+// The command line's arguments: what each option sets, and how wrong arguments end the program
+// (one line saying what is wrong, a hint to --help, exit code 2) before anything is opened.
+#include "cli/command_line.h"
+
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+namespace stylorex {
+namespace {
+
+QStringList Args(std::initializer_list<const char*> arguments) {
+    QStringList list{QStringLiteral("stylorex")};
+    for (const char* argument : arguments) {
+        list << QString::fromUtf8(argument);
+    }
+    return list;
+}
+
+struct Ran {
+    int code = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string ReadBack(std::FILE* file) {
+    std::rewind(file);
+    std::string text;
+    char buffer[4096];
+    while (const std::size_t n = std::fread(buffer, 1, sizeof buffer, file)) {
+        text.append(buffer, n);
+    }
+    std::fclose(file);
+    return text;
+}
+
+Ran RunProgram(const QStringList& arguments) {
+    std::FILE* out = std::tmpfile();
+    std::FILE* err = std::tmpfile();
+    Ran ran;
+    ran.code = RunCommandLine(arguments, out, err);
+    ran.out = ReadBack(out);
+    ran.err = ReadBack(err);
+    return ran;
+}
+
+TEST(CommandLine, NoArgumentsOpenTheWindow) {
+    EXPECT_EQ(ParseCommandLine(Args({})).kind, CommandLine::Kind::Window);
+}
+
+TEST(CommandLine, EveryDrawOptionIsRead) {
+    const CommandLine line = ParseCommandLine(Args(
+        {"draw",     "pic.png",        "--at",     "-12,34",       "--delay", "2.5",     "--wait",
+         "7",        "--mode",         "nonwhite", "--black",      "90",      "--white", "256",
+         "--follow", "--no-join-runs", "--crop",   "--plan-image", "p.png",   "--json",  "--yes"}));
+    ASSERT_EQ(line.kind, CommandLine::Kind::Draw) << line.error.toStdString();
+    const DrawOptions& d = line.draw;
+    EXPECT_EQ(d.picture, QStringLiteral("pic.png"));
+    EXPECT_EQ(d.at, QPoint(-12, 34));
+    EXPECT_FALSE(d.atPointer);
+    EXPECT_DOUBLE_EQ(d.delaySeconds, 2.5);
+    EXPECT_EQ(d.waitMs, 7);
+    EXPECT_EQ(d.mode, 2);
+    EXPECT_EQ(d.black, 90);
+    EXPECT_EQ(d.white, 256);
+    EXPECT_EQ(d.follow, true);
+    EXPECT_EQ(d.joinRuns, false);
+    EXPECT_TRUE(d.crop);
+    EXPECT_TRUE(d.plan) << "--plan-image shows the plan and moves nothing";
+    EXPECT_EQ(d.planImage, QStringLiteral("p.png"));
+    EXPECT_TRUE(d.json);
+    EXPECT_TRUE(d.yes);
+}
+
+TEST(CommandLine, SettingsNotGivenStayEmptyForTheSavedOnes) {
+    const CommandLine line =
+        ParseCommandLine(Args({"draw", "pic.png", "--at=pointer", "--mode=dark"}));
+    ASSERT_EQ(line.kind, CommandLine::Kind::Draw) << line.error.toStdString();
+    EXPECT_TRUE(line.draw.atPointer);
+    EXPECT_FALSE(line.draw.at.has_value());
+    EXPECT_EQ(line.draw.mode, 1);
+    EXPECT_FALSE(line.draw.waitMs.has_value());
+    EXPECT_FALSE(line.draw.black.has_value());
+    EXPECT_FALSE(line.draw.white.has_value());
+    EXPECT_FALSE(line.draw.follow.has_value());
+    EXPECT_FALSE(line.draw.joinRuns.has_value());
+    EXPECT_FALSE(line.draw.plan);
+    EXPECT_FALSE(line.draw.crop);
+}
+
+TEST(CommandLine, HelpAndVersionEndWithZero) {
+    const Ran help = RunProgram(Args({"--help"}));
+    EXPECT_EQ(help.code, exit_code::kDone);
+    for (const char* part :
+         {"--at", "--delay", "--wait", "--mode", "--black", "--white", "--crop", "--follow",
+          "--join-runs", "--plan-image", "--json", "--yes", "終了コード"}) {
+        EXPECT_NE(help.out.find(part), std::string::npos) << part;
+    }
+    const Ran version = RunProgram(Args({"draw", "--version"}));
+    EXPECT_EQ(version.code, exit_code::kDone);
+    EXPECT_EQ(version.out.rfind("Stylorex ", 0), 0u) << version.out;
+    EXPECT_TRUE(version.err.empty());
+}
+
+TEST(CommandLine, WrongArgumentsSayWhatIsWrongAndExitWithTwo) {
+    const std::string hint = HelpHint().toStdString();
+    const struct {
+        QStringList arguments;
+        const char* says;
+    } cases[] = {
+        {Args({"draw", "pic.png", "--at", "12"}), "--at には X,Y"},
+        {Args({"draw", "pic.png", "--at", "a,b"}), "（指定: a,b）"},
+        {Args({"draw", "pic.png", "--at", "1,2,3"}), "（指定: 1,2,3）"},
+        {Args({"draw", "pic.png", "--at", "1,2", "--wait", "9"}), "--wait には 0 から 7 まで"},
+        {Args({"draw", "pic.png", "--at", "1,2", "--wait", "1.5"}), "--wait には 0 から 7 まで"},
+        {Args({"draw", "pic.png", "--at", "1,2", "--mode", "light"}),
+         "--mode には dark か nonwhite"},
+        {Args({"draw", "pic.png", "--at", "1,2", "--black", "256"}),
+         "--black には 0 から 255 まで"},
+        {Args({"draw", "pic.png", "--at", "1,2", "--white", "-1"}), "--white には 0 から 256 まで"},
+        {Args({"draw", "pic.png", "--at", "1,2", "--delay", "soon"}), "--delay には"},
+        {Args({"draw", "pic.png"}), "--at で描画の原点を指定してください"},
+        {Args({"draw", "--at", "1,2"}), "描画する画像ファイルを指定してください"},
+        {Args({"draw", "pic.png", "--at", "1,2", "--speed", "3"}), "不明なオプションです: --speed"},
+        {Args({"draw", "pic.png", "--at"}), "--at には値が必要です"},
+        {Args({"draw", "pic.png", "--at", "1,2", "--crop=yes"}), "--crop は値を取りません"},
+        {Args({"draw", "pic.png", "--at", "1,2", "--follow", "--no-follow"}),
+         "--follow と --no-follow は同時に指定できません"},
+        {Args({"paint", "pic.png"}), "不明なコマンドです: paint"},
+        {Args({"pic.png"}), "不明なコマンドです: pic.png"},
+        {Args({"draw", "a.png", "b.png", "--at", "1,2"}), "余分な引数があります: b.png"},
+    };
+    for (const auto& c : cases) {
+        const std::string arguments = c.arguments.join(QLatin1Char(' ')).toStdString();
+        const Ran ran = RunProgram(c.arguments);
+        EXPECT_EQ(ran.code, exit_code::kUsage) << arguments;
+        EXPECT_NE(ran.err.find(c.says), std::string::npos) << arguments << "\n" << ran.err;
+        EXPECT_NE(ran.err.find(hint), std::string::npos) << arguments << "\n" << ran.err;
+        EXPECT_TRUE(ran.out.empty()) << arguments;
+    }
+}
+
+TEST(CommandLine, APictureThatCannotBeReadIsAFailureNotAUsageError) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString missing = dir.filePath(QStringLiteral("missing.png"));
+    const Ran ran =
+        RunProgram({QStringLiteral("stylorex"), QStringLiteral("draw"), missing,
+                    QStringLiteral("--at"), QStringLiteral("1,2"), QStringLiteral("--plan")});
+    EXPECT_EQ(ran.code, exit_code::kFailed);
+    EXPECT_NE(ran.err.find("画像ファイルがありません"), std::string::npos) << ran.err;
+}
+
+}  // namespace
+}  // namespace stylorex

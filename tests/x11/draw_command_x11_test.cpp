@@ -1,0 +1,203 @@
+// `stylorex draw`, the real executable, into a recording target window on a real X server:
+// what it draws, where the pointer stood, how Esc and SIGTERM end it, and that its plan moves
+// nothing and counts what the run does.
+#include "tests/x11/program_fixture.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <set>
+
+#include <X11/Xlib.h>
+
+namespace stylorex {
+namespace {
+
+using testing::ExpectedRunEvents;
+using testing::kOriginX;
+using testing::kOriginY;
+using testing::Pause;
+using testing::ProgramX11;
+using testing::ReceivedEvent;
+using Kind = ReceivedEvent::Kind;
+
+// The extraction ExpectedRunEvents assumes, so that no saved setting changes it.
+const QStringList kDarkAt80 = {QStringLiteral("--mode"), QStringLiteral("dark"),
+                               QStringLiteral("--black"), QStringLiteral("80")};
+
+QPoint PointerPosition(Display* display) {
+    Window root = 0;
+    Window child = 0;
+    int x = 0;
+    int y = 0;
+    int winX = 0;
+    int winY = 0;
+    unsigned int mask = 0;
+    XQueryPointer(display, DefaultRootWindow(display), &root, &child, &x, &y, &winX, &winY, &mask);
+    return {x, y};
+}
+
+class DrawCommandX11 : public ProgramX11 {
+  protected:
+    QString savePicture(const QImage& picture, const char* name) {
+        const QString path = dir.filePath(QString::fromLatin1(name));
+        EXPECT_TRUE(picture.save(path, "PNG"));
+        return path;
+    }
+
+    // Starts `stylorex draw` with these arguments, its stdout kept, its stderr forwarded.
+    void startDraw(const QStringList& arguments) {
+        process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        process.start(program, QStringList{QStringLiteral("draw")} + arguments);
+        ASSERT_TRUE(process.waitForStarted(5000));
+    }
+
+    // Runs it to its end; returns its exit code, or -1 when it did not end normally in time.
+    int runDraw(const QStringList& arguments) {
+        startDraw(arguments);
+        if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit) {
+            return -1;
+        }
+        return process.exitCode();
+    }
+
+    QJsonObject jsonOutput() {
+        QJsonParseError error{};
+        const QJsonDocument document =
+            QJsonDocument::fromJson(process.readAllStandardOutput(), &error);
+        EXPECT_EQ(error.error, QJsonParseError::NoError) << error.errorString().toStdString();
+        return document.object();
+    }
+
+    static QString at(QPoint p) { return QStringLiteral("%1,%2").arg(p.x()).arg(p.y()); }
+
+    // A run long enough to be stopped: every pixel of a white 200 × 200 picture is a line pixel
+    // when nothing counts as white, drawn with a 3 ms wait.
+    void startLongRun() {
+        QImage white(200, 200, QImage::Format_RGB32);
+        white.fill(Qt::white);
+        ASSERT_NO_FATAL_FAILURE(startDraw({savePicture(white, "white.png"), QStringLiteral("--at"),
+                                           at({kOriginX, kOriginY}), QStringLiteral("--mode"),
+                                           QStringLiteral("nonwhite"), QStringLiteral("--white"),
+                                           QStringLiteral("256"), QStringLiteral("--wait"),
+                                           QStringLiteral("3"), QStringLiteral("--no-follow")}));
+        // The run has begun once it holds the button; a stop before then would meet no run.
+        ASSERT_TRUE(testing::Eventually([&] { return session.leftButtonDown(); }, 15000, 10))
+            << "the run never pressed the button";
+        Pause(300);
+        ASSERT_EQ(process.state(), QProcess::Running) << "the run ended before it was stopped";
+    }
+
+    // The stopped run: exit code 3, the button up, the target's last event a release, and far
+    // fewer of the 40,000 pixels drawn.
+    void expectStopped() {
+        ASSERT_TRUE(process.waitForFinished(10000));
+        EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(process.exitCode(), 3);
+        EXPECT_FALSE(session.leftButtonDown());
+        const auto events = received();
+        ASSERT_FALSE(events.empty());
+        EXPECT_EQ(events.back().kind, Kind::Release) << testing::Describe(events);
+        EXPECT_LT(events.size(), 20000u);
+    }
+};
+
+TEST_F(DrawCommandX11, DrawsTheStrokesOfTheWindowsRunAndLeavesTheSettingsAlone) {
+    const QImage art = testing::LineArt(200);
+    ASSERT_EQ(
+        runDraw(QStringList{savePicture(art, "art.png"), QStringLiteral("--at"),
+                            at({kOriginX, kOriginY}), QStringLiteral("--wait"), QStringLiteral("0"),
+                            QStringLiteral("--no-follow"), QStringLiteral("--no-join-runs")} +
+                kDarkAt80),
+        0);
+    EXPECT_EQ(testing::WithoutRepeatedMotions(received()),
+              ExpectedRunEvents(art, kOriginX, kOriginY));
+    EXPECT_FALSE(session.leftButtonDown());
+    EXPECT_FALSE(QFile::exists(iniPath())) << "the command wrote the settings file";
+}
+
+TEST_F(DrawCommandX11, PlanAtThePointerMovesNothingAndCountsWhatTheRunDraws) {
+    const QImage art = testing::LineArt(200);
+    const QString file = savePicture(art, "art.png");
+    const QPoint pointer(kOriginX + 7, kOriginY + 3);
+    session.moveTo(pointer.x(), pointer.y());
+    target.discard();
+    const QStringList arguments = QStringList{file,
+                                              QStringLiteral("--at"),
+                                              QStringLiteral("pointer"),
+                                              QStringLiteral("--wait"),
+                                              QStringLiteral("0"),
+                                              QStringLiteral("--no-follow"),
+                                              QStringLiteral("--no-join-runs"),
+                                              QStringLiteral("--json")} +
+                                  kDarkAt80;
+
+    ASSERT_EQ(runDraw(arguments + QStringList{QStringLiteral("--plan")}), 0);
+    const QJsonObject plan = jsonOutput();
+    EXPECT_EQ(PointerPosition(session.display()), pointer);
+    EXPECT_FALSE(session.leftButtonDown());
+    EXPECT_TRUE(received().empty()) << "the plan moved the pointer";
+
+    ASSERT_EQ(runDraw(arguments), 0);
+    const QJsonObject run = jsonOutput();
+    const auto events = testing::WithoutRepeatedMotions(received());
+    EXPECT_EQ(events, ExpectedRunEvents(art, pointer.x(), pointer.y()));
+
+    const auto count = [&events](Kind kind) {
+        return std::count_if(events.begin(), events.end(),
+                             [kind](const ReceivedEvent& e) { return e.kind == kind; });
+    };
+    EXPECT_EQ(plan.value(QStringLiteral("strokes")).toInteger(), count(Kind::Press));
+    EXPECT_EQ(run.value(QStringLiteral("strokes_drawn")).toInteger(), count(Kind::Press));
+    EXPECT_EQ(plan.value(QStringLiteral("pixels")).toInteger(),
+              static_cast<qint64>(testing::DarkPixels(art).size()));
+    // Each stroke's motions: one to its start, then one per move inside it.
+    EXPECT_EQ(plan.value(QStringLiteral("moves_in_strokes")).toInteger(),
+              count(Kind::Motion) - count(Kind::Press));
+    EXPECT_EQ(plan.value(QStringLiteral("origin")).toObject().value(QStringLiteral("x")).toInt(),
+              pointer.x());
+    EXPECT_EQ(run.value(QStringLiteral("result")).toString(), QStringLiteral("drawn"));
+}
+
+TEST_F(DrawCommandX11, EscMidRunEndsWithThreeAndTheButtonUp) {
+    ASSERT_NO_FATAL_FAILURE(startLongRun());
+    session.tapEsc();
+    expectStopped();
+}
+
+TEST_F(DrawCommandX11, SigtermMidRunEndsWithThreeAndTheButtonUp) {
+    ASSERT_NO_FATAL_FAILURE(startLongRun());
+    process.terminate();
+    expectStopped();
+}
+
+TEST_F(DrawCommandX11, PlanImageMarksExactlyTheLinePixels) {
+    const QImage art = testing::LineArt(200);
+    const QString image = dir.filePath(QStringLiteral("plan.png"));
+    ASSERT_EQ(runDraw(QStringList{savePicture(art, "art.png"), QStringLiteral("--at"),
+                                  QStringLiteral("0,0"), QStringLiteral("--plan-image"), image} +
+                      kDarkAt80),
+              0);
+    const QImage plan(image);
+    ASSERT_EQ(plan.size(), art.size());
+    std::set<std::pair<int, int>> marked;
+    for (int y = 0; y < plan.height(); ++y) {
+        for (int x = 0; x < plan.width(); ++x) {
+            const QRgb c = plan.pixel(x, y);
+            const int spread =
+                std::max({qRed(c), qGreen(c), qBlue(c)}) - std::min({qRed(c), qGreen(c), qBlue(c)});
+            if (spread > 63) {
+                marked.insert({x, y});
+            }
+        }
+    }
+    EXPECT_EQ(marked, testing::DarkPixels(art));
+    EXPECT_TRUE(received().empty()) << "the plan moved the pointer";
+}
+
+}  // namespace
+}  // namespace stylorex
