@@ -86,6 +86,7 @@ void PictureBox::takeState(const PictureState& state) {
 void PictureBox::recordStep() {
     if (history_.record(state())) {
         emit historyChanged();
+        emit pictureChanged();
     }
 }
 
@@ -95,6 +96,9 @@ bool PictureBox::undo() {
         takeState(*before);
     }
     emit historyChanged();
+    if (before) {
+        emit pictureChanged();
+    }
     return before.has_value();
 }
 
@@ -104,6 +108,9 @@ bool PictureBox::redo() {
         takeState(*after);
     }
     emit historyChanged();
+    if (after) {
+        emit pictureChanged();
+    }
     return after.has_value();
 }
 
@@ -175,6 +182,14 @@ void PictureBox::paintOnTarget(const std::function<void(QPainter&)>& paint) {
 void PictureBox::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.drawImage(0, 0, screen_);
+    if (!overlay_.isNull()) {
+        painter.drawImage(0, 0, overlay_);
+    }
+}
+
+void PictureBox::setOverlay(const QImage& overlay) {
+    overlay_ = overlay;
+    update();
 }
 
 void PictureBox::dragEnterEvent(QDragEnterEvent* event) {

@@ -85,6 +85,11 @@ class PictureBox : public QWidget {
     void clearHistory();
     const PictureHistory& history() const { return history_; }
 
+    // Shown over the screen image until replaced (a null image: nothing); the persistent and
+    // the screen image stay as they are.
+    void setOverlay(const QImage& overlay);
+    const QImage& overlay() const { return overlay_; }
+
     // The pen as the picture's width and style make it, in `colour`.
     QPen userPen(const QColor& colour) const;
 
@@ -100,6 +105,8 @@ class PictureBox : public QWidget {
     void mouseUp(int button, int shift, float x, float y);
     // canUndo or canRedo may have changed.
     void historyChanged();
+    // The persistent image changed: a step was recorded, undone or redone.
+    void pictureChanged();
     // A local file was dropped onto the canvas (the first one when several were).
     void pictureFileDropped(const QString& path);
 
@@ -119,6 +126,7 @@ class PictureBox : public QWidget {
     QImage picture_;
     QImage persistent_;
     QImage screen_;
+    QImage overlay_;
     bool autoRedraw_ = true;
     double currentX_ = 0;
     double currentY_ = 0;

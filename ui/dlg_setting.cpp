@@ -134,6 +134,7 @@ void dlgSetting::UpdatePickMode() {
     }
     setBold(OptPickCol[1], whiteMode);
     setBold(OptPickCol[0], !whiteMode);
+    emit shownSettingsChanged(whiteMode ? 2 : 1, SlideBlack->value());
 }
 
 void dlgSetting::showSliderValue(int value) {
@@ -143,6 +144,7 @@ void dlgSetting::showSliderValue(int value) {
     palette.setColor(QPalette::Disabled, QPalette::Window, QColor(value, value, value));
     lblBlack->setPalette(palette);
     txtBlack->setText(QString::number(value));
+    emit shownSettingsChanged(OptPickCol[1]->isChecked() ? 2 : 1, value);
 }
 
 void dlgSetting::okClicked() {

@@ -45,6 +45,10 @@ class dlgSetting : public QDialog {
     QPushButton* OKButton = nullptr;
     QPushButton* CancelButton = nullptr;
 
+  signals:
+    // The mode or the threshold shown changed (before OK): the extraction preview follows.
+    void shownSettingsChanged(int pickUpPattern, int blackUpper);
+
   protected:
     void keyPressEvent(QKeyEvent* event) override;
 

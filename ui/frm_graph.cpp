@@ -14,6 +14,7 @@
 #include "ui/picture_commands.h"
 #include "ui/program_icon.h"
 #include "ui/qt_user_dialogs.h"
+#include "ui/run_panels.h"
 #include "ui/viewport_scroll_bar.h"
 #include "ui/wait_menu.h"
 
@@ -26,6 +27,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
@@ -52,7 +54,8 @@ frmGraph::frmGraph(PointerDevice& pointer, UserDialogs* dialogs, QWidget* parent
       pointer_(pointer),
       ownPointPicker_(std::make_unique<PointerPositionPicker>(pointer)),
       pointPicker_(ownPointPicker_.get()),
-      programFolder_(ProgramFolder()) {
+      programFolder_(ProgramFolder()),
+      clock_(&SystemClock()) {
     if (dialogs == nullptr) {
         ownDialogs_ = std::make_unique<QtUserDialogs>(this);
         dialogs = ownDialogs_.get();
@@ -65,6 +68,12 @@ frmGraph::frmGraph(PointerDevice& pointer, UserDialogs* dialogs, QWidget* parent
     ui_ = std::make_unique<MainWindowControls>();
     BuildMainWindowControls(*this, *ui_);
     waitMenu_ = new WaitMenu(*ui_->mnu_s1Menu, settings_, this);
+    runPanels_ = new RunPanels(
+        *ui_->StatusBar1,
+        [this] {
+            return PlanInput{ui_->picSRC->persistentImage(), currentRunSettings()};
+        },
+        this);
     connectCommands();
 
     timer_ = new QTimer(this);
@@ -75,7 +84,9 @@ frmGraph::frmGraph(PointerDevice& pointer, UserDialogs* dialogs, QWidget* parent
 
     painter_ = std::make_unique<Painter>(painterControls());
     connect(&runState_, &RunState::inProgressChanged, this, &frmGraph::showRunInProgress);
+    connect(&runState_, &RunState::resumableChanged, this, &frmGraph::showResumable);
     showHistory();
+    runPanels_->requestPlan();
 }
 
 void frmGraph::showRunInProgress(bool running) {
@@ -86,6 +97,12 @@ void frmGraph::showRunInProgress(bool running) {
     }
     ui_->picSRC->setAcceptDrops(!running);
     showHistory();
+    showResumable();
+    if (!running && runState_.lastResult().ending != RunResult::Ending::Completed) {
+        // A completed run leaves its full bar in view; one stopped or failed leaves nothing
+        // that would go on.
+        runPanels_->resetProgress();
+    }
     // "処理" stays enabled, refused by startCommand instead: it holds the keyboard focus during
     // the run it started, and a disabled button would pass the focus on, away from where the
     // user presses Enter for the next run.
@@ -100,6 +117,28 @@ void frmGraph::showHistory() {
     const bool idle = !runState_.inProgress();
     ui_->mnu_undo->setEnabled(idle && ui_->picSRC->canUndo());
     ui_->mnu_redo->setEnabled(idle && ui_->picSRC->canRedo());
+}
+
+void frmGraph::showResumable() {
+    ui_->mnu_resume->setEnabled(!runState_.inProgress() && runState_.resumable());
+}
+
+void frmGraph::runInputChanged(bool forgetsRun) {
+    if (forgetsRun) {
+        runState_.forgetResumableRun();
+    }
+    runPanels_->requestPlan();
+    showPreview();
+}
+
+void frmGraph::showPreview() {
+    if (!ui_->mnu_preview->isChecked()) {
+        ui_->picSRC->setOverlay(QImage());
+        return;
+    }
+    const ExtractionSettings extraction =
+        shownExtraction_.value_or(currentRunSettings().extraction);
+    ui_->picSRC->setOverlay(ExtractionPreview(ui_->picSRC->persistentImage(), extraction));
 }
 
 void frmGraph::connectCommands() {
@@ -127,9 +166,19 @@ void frmGraph::connectCommands() {
         connect(c.mnu_canvas[i], &QAction::triggered, this, [this, i] { canvasPreset(i); });
     }
     connect(c.mnu_canvas[3], &QAction::triggered, this, &frmGraph::customCanvasSizeCommand);
-    connect(c.mnu_followTarget, &QAction::toggled, this,
-            [this](bool on) { settings_.FollowTarget = on; });
-    connect(c.mnu_joinRuns, &QAction::toggled, this, [this](bool on) { settings_.JoinRuns = on; });
+    connect(c.mnu_followTarget, &QAction::toggled, this, [this](bool on) {
+        settings_.FollowTarget = on;
+        runPanels_->requestPlan();
+    });
+    connect(c.mnu_joinRuns, &QAction::toggled, this, [this](bool on) {
+        settings_.JoinRuns = on;
+        runPanels_->requestPlan();
+    });
+    connect(c.mnu_s1Menu, &QMenu::triggered, runPanels_, &RunPanels::requestPlan);
+    connect(c.mnu_resume, &QAction::triggered, this, &frmGraph::resumeCommand);
+    connect(c.mnu_preview, &QAction::toggled, this, &frmGraph::showPreview);
+    // Every change of the persistent image ends in a recorded step, an undo or a redo.
+    connect(c.picSRC, &PictureBox::pictureChanged, this, [this] { runInputChanged(true); });
     connect(c.mnu_version, &QAction::triggered, this, &frmGraph::openAbout);
     connect(c.mnu_getpt, &QAction::triggered, this, &frmGraph::captureOrigin);
     connect(c.mnu_work, &QAction::triggered, this, &frmGraph::refreshPicture);
@@ -196,6 +245,7 @@ void frmGraph::load() {
     placeRestored_ = restoreSavedPlace();
     // Undo goes back as far as the picture the window opens with.
     ui_->picSRC->clearHistory();
+    runPanels_->requestPlan();
 }
 
 bool frmGraph::restoreSavedPlace() {
@@ -323,13 +373,7 @@ void frmGraph::startCommand() {
         return;
     }
 
-    RunSettings runSettings;
-    runSettings.extraction.PickUpPattern = settings_.PickUpPattern;
-    runSettings.extraction.BlackUpper = settings_.BlackUpper;
-    runSettings.extraction.WhiteUpper = settings_.WhiteUpper;
-    runSettings.WaitTime = settings_.WaitTime;
-    runSettings.modes.FollowTarget = settings_.FollowTarget;
-    runSettings.modes.JoinRuns = settings_.JoinRuns;
+    const RunSettings runSettings = currentRunSettings();
     // The X server keeps the pointer on the screen: a stroke beyond its edge would be drawn
     // along the edge instead. The line pixels decide, not the canvas's white margins.
     const QRect lines = LinePixelBounds(ui_->picSRC->persistentImage(), runSettings.extraction);
@@ -338,15 +382,48 @@ void frmGraph::startCommand() {
         dialogs_->message(QStringLiteral("描画範囲が画面からはみ出します"));
         return;
     }
-    RunServices services{pointer_, *this, [] { QCoreApplication::processEvents(); }, SystemClock()};
+    runAndReport([&](RunServices& services) {
+        return RunDrawing(ui_->picSRC->persistentImage(), origin.OriginX, origin.OriginY,
+                          runSettings, services, runState_);
+    });
+}
+
+void frmGraph::resumeCommand() {
+    if (runState_.inProgress() || !runState_.resumable()) {
+        return;
+    }
+    ui_->picSRC->commit();
+    const RunSettings runSettings = currentRunSettings();
+    runAndReport(
+        [&](RunServices& services) { return ResumeDrawing(runSettings, services, runState_); });
+}
+
+RunSettings frmGraph::currentRunSettings() const {
+    RunSettings runSettings;
+    runSettings.extraction.PickUpPattern = settings_.PickUpPattern;
+    runSettings.extraction.BlackUpper = settings_.BlackUpper;
+    runSettings.extraction.WhiteUpper = settings_.WhiteUpper;
+    runSettings.WaitTime = settings_.WaitTime;
+    runSettings.modes.FollowTarget = settings_.FollowTarget;
+    runSettings.modes.JoinRuns = settings_.JoinRuns;
+    return runSettings;
+}
+
+void frmGraph::runAndReport(const std::function<std::int32_t(RunServices&)>& run) {
+    RunServices services{pointer_, *this, [] { QCoreApplication::processEvents(); }, *clock_};
     services.screen = screen_;
     services.ownWindow = [this] { return frameGeometry(); };
+    runPanels_->resetProgress();
+    // Panel 3 counts up as the strokes complete.
+    services.progress = [this](const RunProgress& progress) {
+        runPanels_->showProgress(progress);
+        SetStatusText(*this, 3, StrokeCountText(progress.strokesDone));
+    };
 
     std::int32_t strokes = 0;
     QString failure;
     try {
-        strokes = RunDrawing(ui_->picSRC->persistentImage(), origin.OriginX, origin.OriginY,
-                             runSettings, services, runState_);
+        strokes = run(services);
     } catch (const std::exception& error) {
         // The run has released the button and ended before the error reached here.
         failure = QString::fromLocal8Bit(error.what());
@@ -452,8 +529,21 @@ void frmGraph::canvasPreset(int index) {
 }
 
 void frmGraph::openExtractionSettings() {
+    const ExtractionSettings before = currentRunSettings().extraction;
     dlgSetting dialog(settings_, *this, this);
+    connect(&dialog, &dlgSetting::shownSettingsChanged, this,
+            [this](int pickUpPattern, int blackUpper) {
+                ExtractionSettings shown = currentRunSettings().extraction;
+                shown.PickUpPattern = pickUpPattern;
+                shown.BlackUpper = blackUpper;
+                shownExtraction_ = shown;
+                showPreview();
+            });
     dialog.exec();
+    shownExtraction_.reset();
+    const ExtractionSettings after = currentRunSettings().extraction;
+    runInputChanged(after.PickUpPattern != before.PickUpPattern ||
+                    after.BlackUpper != before.BlackUpper);
 }
 
 void frmGraph::openAbout() {

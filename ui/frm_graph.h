@@ -9,15 +9,21 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <optional>
 
 class QTimer;
 
 namespace stylorex {
 
+class MonotonicClock;
 class PointPicker;
 class PointerDevice;
+class RunPanels;
 class ScreenReader;
+struct RunServices;
+struct RunSettings;
 class UserDialogs;
 class WaitMenu;
 struct MainWindowControls;
@@ -45,6 +51,9 @@ class frmGraph : public QMainWindow, public WindowText, public SettingsControls 
     // The folder that holds the settings file and the stored patterns while it can be written;
     // the executable's (ProgramFolder()) unless set.
     void setProgramFolder(const QString& folder) { programFolder_ = folder; }
+    // The clock the runs wait and report their progress by; the system's unless set. It must
+    // outlive the window.
+    void setClock(MonotonicClock& clock) { clock_ = &clock; }
     // How Ctrl+G learns the origin: the session's (os/system_session.h); where the pointer stands
     // unless set. It must outlive the window.
     void setPointPicker(PointPicker& picker) { pointPicker_ = &picker; }
@@ -86,6 +95,9 @@ class frmGraph : public QMainWindow, public WindowText, public SettingsControls 
   public slots:
     // The start command (cmdStart); refused while a run is in progress.
     void startCommand();
+    // "続きを描く": goes on with the run stopped last (RunState::resumable()); refused while a
+    // run is in progress.
+    void resumeCommand();
     // Ctrl+G: the point the picker gives (the pointer's position on X11, a point the user
     // clicks on Wayland) becomes the output origin; without one the origin stays as it was.
     void captureOrigin();
@@ -124,6 +136,14 @@ class frmGraph : public QMainWindow, public WindowText, public SettingsControls 
     void showRunInProgress(bool running);
     // Undo and redo are enabled while there is a step and no run is in progress.
     void showHistory();
+    // "続きを描く" is enabled while the state can resume and no run is in progress.
+    void showResumable();
+    // The persistent image or a setting the run reads changed: what a stopped run left no longer
+    // matches (`forgetsRun`), and the plan and the preview are made again.
+    void runInputChanged(bool forgetsRun);
+    // The extraction preview on the canvas, from the extraction the dialog shows while it is
+    // open, else from the settings; nothing while "抽出プレビュー" is off.
+    void showPreview();
 
   protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -146,6 +166,10 @@ class frmGraph : public QMainWindow, public WindowText, public SettingsControls 
     // After an undo or redo: the canvas size when it changed, and the curve under edit.
     void showRestoredPicture(QSize sizeBefore);
     void unload();
+    RunSettings currentRunSettings() const;
+    // The part of a run both the start and the resume command share: the services, the run,
+    // then its error or its stroke count.
+    void runAndReport(const std::function<std::int32_t(RunServices&)>& run);
 
     PointerDevice& pointer_;
     ScreenReader* screen_ = nullptr;
@@ -162,6 +186,10 @@ class frmGraph : public QMainWindow, public WindowText, public SettingsControls 
     SettingVariables settings_;
     RunState runState_;
     WaitMenu* waitMenu_ = nullptr;
+    RunPanels* runPanels_ = nullptr;
+    MonotonicClock* clock_;
+    // The extraction the open dialog shows, which the preview follows until it closes.
+    std::optional<ExtractionSettings> shownExtraction_;
     // Destroyed before the controls it drives and the run state it asks, and dropped at unload.
     std::unique_ptr<Painter> painter_;
     bool closeAfterRun_ = false;

@@ -319,6 +319,13 @@ void createMenus(QMainWindow& window, MainWindowControls& c) {
     c.mnu_menu1->addSeparator();
     c.mnu_saveAs = item(c.mnu_menu1, QStringLiteral("mnu_saveAs"),
                         QStringLiteral("名前を付けて保存"), QKeySequence(Qt::CTRL | Qt::Key_S));
+    c.mnu_menu1->addSeparator();
+    c.mnu_resume = item(c.mnu_menu1, QStringLiteral("mnu_resume"), QStringLiteral("続きを描く"),
+                        QKeySequence(Qt::CTRL | Qt::Key_R));
+    c.mnu_resume->setEnabled(false);
+    c.mnu_preview =
+        item(c.mnu_menu1, QStringLiteral("mnu_preview"), QStringLiteral("抽出プレビュー"));
+    c.mnu_preview->setCheckable(true);
 
     c.mnu_setting = bar->addMenu(QStringLiteral("設定(&S)"));
     c.mnu_setting->setObjectName(QStringLiteral("mnu_setting"));

@@ -83,6 +83,8 @@ struct MainWindowControls {
     QMenu* mnu_menu1 = nullptr;
     std::array<QAction*, 4> mnu_m{};  // index 0 is not used
     QAction* mnu_saveAs = nullptr;
+    QAction* mnu_resume = nullptr;   // "続きを描く": resumes the run stopped last
+    QAction* mnu_preview = nullptr;  // checkable: the extraction preview on the canvas
     QAction* mnu_undo = nullptr;
     QAction* mnu_redo = nullptr;
     QMenu* mnu_setting = nullptr;

@@ -1,10 +1,12 @@
 #include "ui/frm_graph.h"
 
+#include "bench/acceptance_pictures.h"
 #include "canvas/picture_box.h"
 #include "imaging/picture_decoder.h"
 #include "os/point_picker.h"
 #include "os/program_folder.h"
 #include "painter/drawing_tools.h"
+#include "tests/support/fake_clock.h"
 #include "tests/support/named_child.h"
 #include "tests/support/picture_files.h"
 #include "tests/support/pointer_fake.h"
@@ -28,7 +30,9 @@
 #include <QMimeData>
 #include <QPainter>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QStatusBar>
@@ -48,6 +52,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <set>
 #include <tuple>
 #include <utility>
 #include <vector>
@@ -576,7 +581,7 @@ TEST_F(FrmGraphTest, MenuTreeHasTheCaptionsShortcutsAndCheckMarks) {
     EXPECT_TRUE(top[3]->isVisible());
 
     const QList<QAction*> picture = NamedChild<QMenu>(w, "mnu_menu1")->actions();
-    ASSERT_EQ(picture.size(), 8);
+    ASSERT_EQ(picture.size(), 11);
     EXPECT_EQ(picture[0]->text(), QStringLiteral("ファイルから読込"));
     EXPECT_EQ(picture[0]->shortcut(), QKeySequence(QStringLiteral("Ctrl+O")));
     EXPECT_EQ(picture[1]->text(), QStringLiteral("ｸﾘｯﾌﾟﾎﾞｰﾄﾞから貼り付け"));
@@ -591,6 +596,11 @@ TEST_F(FrmGraphTest, MenuTreeHasTheCaptionsShortcutsAndCheckMarks) {
     EXPECT_EQ(picture[5]->shortcut(), QKeySequence(QStringLiteral("Ctrl+Y")));
     EXPECT_TRUE(picture[6]->isSeparator());
     EXPECT_EQ(picture[7]->text(), QStringLiteral("名前を付けて保存"));
+    EXPECT_TRUE(picture[8]->isSeparator());
+    EXPECT_EQ(picture[9]->text(), QStringLiteral("続きを描く"));
+    EXPECT_EQ(picture[9]->shortcut(), QKeySequence(QStringLiteral("Ctrl+R")));
+    EXPECT_EQ(picture[10]->text(), QStringLiteral("抽出プレビュー"));
+    EXPECT_TRUE(picture[10]->isCheckable());
 
     const QList<QAction*> setting = NamedChild<QMenu>(w, "mnu_setting")->actions();
     ASSERT_EQ(setting.size(), 5);
@@ -1534,6 +1544,232 @@ TEST_F(FrmGraphTest, TheWindowComesBackWhereItWasUnlessThatIsOffTheScreens) {
     const QRect outer = window_->frameGeometry();
     EXPECT_EQ(outer.x() + outer.width(), screen.x() + screen.width());
     EXPECT_EQ(outer.y(), screen.y());
+}
+
+// --- the plan, the progress, resume and the extraction preview ------------------------------
+
+// The pixels a run drew, in order: where it pressed and every new place it moved to while the
+// button was down.
+std::vector<QPoint> DrawnPixels(const std::vector<PointerOperation>& operations) {
+    std::vector<QPoint> drawn;
+    bool down = false;
+    for (const PointerOperation& op : operations) {
+        const QPoint at(op.x, op.y);
+        if (op.kind == Kind::Press) {
+            down = true;
+            drawn.push_back(at);
+        } else if (op.kind == Kind::Release) {
+            down = false;
+        } else if (op.kind == Kind::Move && down && drawn.back() != at) {
+            drawn.push_back(at);
+        }
+    }
+    return drawn;
+}
+
+std::vector<QPoint> Sorted(std::vector<QPoint> points) {
+    std::sort(points.begin(), points.end(),
+              [](QPoint a, QPoint b) { return std::pair(a.y(), a.x()) < std::pair(b.y(), b.x()); });
+    return points;
+}
+
+class RunPanelsTest : public FrmGraphTest {
+  protected:
+    void SetUp() override {
+        FrmGraphTest::SetUp();
+        window_->setClock(clock_);
+        loadAndShow();
+        // The fake clock does not move by itself: no fixed wait.
+        window_->waitMenu().choose(0);
+        window_->SetCanvasSize(480, 600);
+        canvas().setPicture(MakeAcceptancePicture(AcceptancePicture::LineArt));
+        field("txtStartX")->setText(QStringLiteral("10"));
+        field("txtStartY")->setText(QStringLiteral("20"));
+    }
+
+    QLabel* planPanel() const { return NamedChild<QLabel>(*window_, "StatusBar1_plan"); }
+    QProgressBar* progressBar() const {
+        return NamedChild<QProgressBar>(*window_, "StatusBar1_progress");
+    }
+    int panelThreeCount() const {
+        return window_->statusPanel(3).section(QLatin1Char(':'), 1).toInt();
+    }
+
+    FakeClock clock_;
+};
+
+TEST_F(RunPanelsTest, ThePlanPanelShowsTheStrokesAndPixelsTheRunThenDraws) {
+    frmGraph& w = *window_;
+    // The plan follows the picture, a while after it changed.
+    const QRegularExpression form(QStringLiteral("^([0-9,]+)本 ([0-9,]+)px 約([0-9,]+)秒$"));
+    QRegularExpressionMatch plan;
+    QTRY_VERIFY((plan = form.match(planPanel()->text())).hasMatch() &&
+                plan.captured(1) != QStringLiteral("0"));
+    const auto number = [&](int i) { return plan.captured(i).remove(QLatin1Char(',')).toInt(); };
+    EXPECT_GT(number(2), 999) << "thousands are grouped";
+
+    w.startCommand();
+    const std::vector<QPoint> drawn = DrawnPixels(pointer_.operations());
+    EXPECT_EQ(number(1), static_cast<int>(pointer_.operationsOfKind(Kind::Press).size()));
+    EXPECT_EQ(number(1), panelThreeCount());
+    EXPECT_EQ(number(2), static_cast<int>(drawn.size()));
+
+    // A setting the run reads changes the plan: at a wait of 7 ms the same strokes take longer.
+    w.waitMenu().item(7)->trigger();
+    QTRY_VERIFY(form.match(planPanel()->text()).captured(3) != plan.captured(3));
+    EXPECT_EQ(form.match(planPanel()->text()).captured(1), plan.captured(1));
+}
+
+TEST_F(RunPanelsTest, ProgressReachesItsEndWhenTheRunCompletesAndIsResetOnEsc) {
+    frmGraph& w = *window_;
+    std::vector<int> countsDuringRun;
+    bool fullBeforeEnd = false;
+    pointer_.onOperation = [&](const PointerOperation& op) {
+        if (op.kind == Kind::Move) {
+            clock_.advance(std::chrono::milliseconds(7));
+        }
+        if (op.kind == Kind::Release && w.runState().inProgress()) {
+            countsDuringRun.push_back(panelThreeCount());
+            fullBeforeEnd = fullBeforeEnd || (progressBar()->value() == progressBar()->maximum() &&
+                                              progressBar()->value() > 0);
+        }
+    };
+    w.startCommand();
+    const int strokes = static_cast<int>(pointer_.operationsOfKind(Kind::Press).size());
+    ASSERT_GT(strokes, 10);
+    EXPECT_FALSE(fullBeforeEnd);
+    EXPECT_EQ(progressBar()->maximum(), strokes);
+    EXPECT_EQ(progressBar()->value(), strokes);
+    EXPECT_EQ(panelThreeCount(), strokes);
+    // Panel 3 counted up during the run, never down.
+    ASSERT_FALSE(countsDuringRun.empty());
+    EXPECT_TRUE(std::is_sorted(countsDuringRun.begin(), countsDuringRun.end()));
+    EXPECT_GT(countsDuringRun.back(), countsDuringRun.front());
+
+    pointer_.tapEscAfterMoves(pointer_.moveCount() + 1200);
+    bool progressShown = false;
+    pointer_.onOperation = [&](const PointerOperation& op) {
+        if (op.kind == Kind::Move) {
+            clock_.advance(std::chrono::milliseconds(7));
+            progressShown = progressShown || progressBar()->value() > 0;
+        }
+    };
+    w.startCommand();
+    ASSERT_EQ(w.runState().lastResult().ending, RunResult::Ending::Aborted);
+    EXPECT_TRUE(progressShown);
+    EXPECT_EQ(progressBar()->value(), 0);
+    EXPECT_TRUE(progressBar()->text().isEmpty());
+}
+
+TEST_F(RunPanelsTest, ResumeDrawsWhatTheStoppedRunLeftAndIsDisabledAfterACanvasChange) {
+    frmGraph& w = *window_;
+    QAction* resume = action("mnu_resume");
+    EXPECT_FALSE(resume->isEnabled());
+    w.startCommand();
+    const std::vector<QPoint> full = Sorted(DrawnPixels(pointer_.operations()));
+
+    const std::size_t before = pointer_.operations().size();
+    pointer_.tapEscAfterMoves(pointer_.moveCount() + 500);
+    w.startCommand();
+    ASSERT_EQ(w.runState().lastResult().ending, RunResult::Ending::Aborted);
+    std::vector<PointerOperation> runs(pointer_.operations().begin() + before,
+                                       pointer_.operations().end());
+    EXPECT_TRUE(resume->isEnabled());
+
+    bool disabledDuringRun = false;
+    pointer_.onOperation = [&](const PointerOperation&) {
+        disabledDuringRun =
+            disabledDuringRun || (!resume->isEnabled() && w.runState().inProgress());
+    };
+    const std::size_t resumedFrom = pointer_.operations().size();
+    resume->trigger();
+    pointer_.onOperation = nullptr;
+    EXPECT_TRUE(disabledDuringRun);
+    EXPECT_EQ(w.runState().lastResult().ending, RunResult::Ending::Completed);
+    EXPECT_EQ(w.caption(), QStringLiteral("Stylorex [処理完了]"));
+    EXPECT_FALSE(resume->isEnabled());
+    runs.insert(runs.end(), pointer_.operations().begin() + resumedFrom,
+                pointer_.operations().end());
+    // Both runs together: every pixel of one full run, none twice.
+    EXPECT_EQ(Sorted(DrawnPixels(runs)), full);
+
+    // Stopped again, then the extraction or the canvas changes: nothing left to resume.
+    pointer_.tapEscAfterMoves(pointer_.moveCount() + 100);
+    w.startCommand();
+    ASSERT_TRUE(resume->isEnabled());
+    whenModal([](QWidget* modal) {
+        auto* dialog = qobject_cast<dlgSetting*>(modal);
+        if (dialog == nullptr) {
+            ADD_FAILURE() << "not the extraction dialog";
+            modal->close();
+            return;
+        }
+        dialog->SlideBlack->setValue(120);
+        dialog->OKButton->click();
+    });
+    action("mnu_s_0")->trigger();
+    EXPECT_FALSE(resume->isEnabled());
+    pointer_.tapEscAfterMoves(pointer_.moveCount() + 100);
+    w.startCommand();
+    ASSERT_TRUE(resume->isEnabled());
+    action("mnu_m_3")->trigger();
+    EXPECT_FALSE(resume->isEnabled());
+    const std::size_t operations = pointer_.operations().size();
+    resume->trigger();
+    w.resumeCommand();
+    EXPECT_EQ(pointer_.operations().size(), operations);
+}
+
+TEST_F(RunPanelsTest, ThePreviewFollowsTheSliderAndNeverTouchesThePersistentImage) {
+    frmGraph& w = *window_;
+    QImage picture = MakeCanvasImage(200, 200);
+    picture.setPixel(3, 3, qRgb(0, 0, 0));
+    picture.setPixel(5, 5, qRgb(100, 100, 100));
+    canvas().setPicture(picture);
+    const QImage persistent = canvas().persistentImage();
+    const QByteArray bytes(reinterpret_cast<const char*>(persistent.constBits()),
+                           static_cast<qsizetype>(persistent.sizeInBytes()));
+    const auto sameBytes = [&] {
+        const QImage& now = canvas().persistentImage();
+        return QByteArray(reinterpret_cast<const char*>(now.constBits()),
+                          static_cast<qsizetype>(now.sizeInBytes())) == bytes;
+    };
+    const auto shown = [&](int x, int y) { return canvas().grab().toImage().pixel(x, y); };
+    const QRgb white = shown(50, 50);
+
+    action("mnu_preview")->trigger();
+    EXPECT_TRUE(sameBytes());
+    // The line pixel stands out; the grey of 100 is no line pixel at 80 and fades.
+    const QRgb line = shown(3, 3);
+    EXPECT_NE(line, qRgb(0, 0, 0));
+    EXPECT_GT(qRed(line), 2 * qGreen(line));
+    EXPECT_GT(qGray(shown(5, 5)), 100);
+    EXPECT_EQ(shown(50, 50), white);
+
+    // The slider moved in the dialog: the grey becomes a line pixel at once; Cancel puts it back.
+    QRgb whileOpen = 0;
+    whenModal([&](QWidget* modal) {
+        auto* dialog = qobject_cast<dlgSetting*>(modal);
+        if (dialog == nullptr) {
+            ADD_FAILURE() << "not the extraction dialog";
+            modal->close();
+            return;
+        }
+        dialog->SlideBlack->setValue(120);
+        whileOpen = shown(5, 5);
+        dialog->CancelButton->click();
+    });
+    action("mnu_s_0")->trigger();
+    EXPECT_EQ(whileOpen, line);
+    EXPECT_NE(shown(5, 5), line);
+    EXPECT_TRUE(sameBytes());
+
+    action("mnu_preview")->trigger();
+    EXPECT_EQ(shown(3, 3), qRgb(0, 0, 0));
+    EXPECT_TRUE(sameBytes());
+    // A run sees the picture as it is.
+    w.startCommand();
+    EXPECT_EQ(Sorted(DrawnPixels(pointer_.operations())), std::vector<QPoint>{QPoint(13, 23)});
 }
 
 }  // namespace

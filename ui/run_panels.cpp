@@ -1,0 +1,116 @@
+#include "ui/run_panels.h"
+
+#include "common/colour.h"
+
+#include <QLabel>
+#include <QLocale>
+#include <QProgressBar>
+#include <QStatusBar>
+#include <QTimer>
+
+#include <algorithm>
+#include <utility>
+
+namespace stylorex {
+
+namespace {
+
+constexpr int kPanelHeight = 15;
+
+// Whole seconds, rounded; a run of any length shows at least one.
+qint64 RoundedSeconds(std::chrono::milliseconds time, bool anything) {
+    const qint64 seconds = (time.count() + 500) / 1000;
+    return anything ? std::max<qint64>(1, seconds) : seconds;
+}
+
+QString Grouped(qint64 n) {
+    // "1,787" whatever the user's locale says.
+    return QLocale::c().toString(n);
+}
+
+}  // namespace
+
+QString PlanText(const RunPlan& plan, std::chrono::milliseconds time) {
+    return QStringLiteral("%1本 %2px 約%3秒")
+        .arg(Grouped(plan.strokes), Grouped(plan.linePixels),
+             Grouped(RoundedSeconds(time, plan.strokes > 0)));
+}
+
+QString ProgressText(const RunProgress& progress) {
+    return QStringLiteral("%1/%2本 残り約%3秒")
+        .arg(Grouped(progress.strokesDone), Grouped(progress.strokesTotal),
+             Grouped(RoundedSeconds(progress.timeLeft, false)));
+}
+
+QImage ExtractionPreview(const QImage& picture, const ExtractionSettings& extraction) {
+    QImage preview = picture.convertToFormat(QImage::Format_RGB32);
+    for (int y = 0; y < preview.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(preview.scanLine(y));
+        for (int x = 0; x < preview.width(); ++x) {
+            const QRgb rgb = line[x];
+            if (IsLinePixel(SplitRGB(PackRGB(qRed(rgb), qGreen(rgb), qBlue(rgb))), extraction)) {
+                line[x] = qRgb(255, 0, 0);
+            } else {
+                // A quarter of the colour over white: the picture stays recognisable, the line
+                // pixels stand out, white stays white.
+                line[x] = qRgb(255 - (255 - qRed(rgb)) / 4, 255 - (255 - qGreen(rgb)) / 4,
+                               255 - (255 - qBlue(rgb)) / 4);
+            }
+        }
+    }
+    return preview;
+}
+
+RunPanels::RunPanels(QStatusBar& bar, std::function<PlanInput()> input, QObject* parent)
+    : QObject(parent), input_(std::move(input)) {
+    plan_ = new QLabel(&bar);
+    plan_->setObjectName(QStringLiteral("StatusBar1_plan"));
+    plan_->setFixedHeight(kPanelHeight);
+    plan_->setFrameShape(QFrame::Panel);
+    plan_->setFrameShadow(QFrame::Sunken);
+    plan_->setContentsMargins(2, 0, 2, 0);
+    // Like panel 5, they share what the four fixed panels leave and never widen the window; the
+    // tool tips hold the whole texts.
+    plan_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    bar.addPermanentWidget(plan_, 2);
+
+    progress_ = new QProgressBar(&bar);
+    progress_->setObjectName(QStringLiteral("StatusBar1_progress"));
+    progress_->setFixedHeight(kPanelHeight);
+    progress_->setTextVisible(true);
+    progress_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    bar.addPermanentWidget(progress_, 1);
+    resetProgress();
+
+    planTimer_ = new QTimer(this);
+    planTimer_->setSingleShot(true);
+    planTimer_->setInterval(kPlanDelay);
+    connect(planTimer_, &QTimer::timeout, this, &RunPanels::showPlan);
+}
+
+void RunPanels::requestPlan() {
+    planTimer_->start();
+}
+
+void RunPanels::showPlan() {
+    const PlanInput in = input_();
+    const RunPlan plan = PlanPicture(in.picture, in.settings.extraction, in.settings.modes);
+    plan_->setText(PlanText(plan, EstimatedRunTime(plan, in.settings.WaitTime)));
+    plan_->setToolTip(plan_->text());
+}
+
+void RunPanels::showProgress(const RunProgress& progress) {
+    progress_->setMaximum(std::max(1, progress.strokesTotal));
+    progress_->setValue(progress.strokesDone);
+    progress_->setFormat(ProgressText(progress));
+    progress_->setToolTip(progress_->format());
+}
+
+void RunPanels::resetProgress() {
+    progress_->setMaximum(1);
+    progress_->setValue(0);
+    progress_->setFormat(QString());
+    progress_->setToolTip(QString());
+}
+
+}  // namespace stylorex

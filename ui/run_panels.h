@@ -1,0 +1,63 @@
+#pragma once
+
+#include "engine/drawing_run.h"
+#include "engine/run_plan.h"
+
+#include <QImage>
+#include <QObject>
+#include <QString>
+
+#include <chrono>
+#include <functional>
+
+class QLabel;
+class QProgressBar;
+class QStatusBar;
+class QTimer;
+
+namespace stylorex {
+
+// The plan panel: "180本 1,787px 約9秒" (strokes, line pixels, the estimated time).
+QString PlanText(const RunPlan& plan, std::chrono::milliseconds time);
+// The progress bar's text: strokes done of all and the time left.
+QString ProgressText(const RunProgress& progress);
+
+// What the run would draw from `picture` (the persistent image) under `extraction`: its line
+// pixels in a strong colour over a faded copy of the picture, as an opaque image of its size.
+QImage ExtractionPreview(const QImage& picture, const ExtractionSettings& extraction);
+
+// What a plan is made of: the picture a run would scan and the settings it would read.
+struct PlanInput {
+    QImage picture;
+    RunSettings settings;
+};
+
+// The two panels the status bar gains beside its five: the plan of the next run, refreshed a
+// moment after the last change asked for it (a drag of the extraction slider or a painter
+// stroke asks many times), and the progress of the run in progress.
+class RunPanels : public QObject {
+    Q_OBJECT
+  public:
+    // The quiet time after the last request before the plan is made.
+    static constexpr std::chrono::milliseconds kPlanDelay{150};
+
+    // Adds the panels to `bar` after its own; `input` gives what the plan is made of.
+    RunPanels(QStatusBar& bar, std::function<PlanInput()> input, QObject* parent = nullptr);
+
+    // The picture or a setting the plan depends on changed.
+    void requestPlan();
+    // From RunServices::progress.
+    void showProgress(const RunProgress& progress);
+    // An empty bar: no run in progress and none completed since the last reset.
+    void resetProgress();
+
+  private:
+    void showPlan();
+
+    std::function<PlanInput()> input_;
+    QLabel* plan_ = nullptr;
+    QProgressBar* progress_ = nullptr;
+    QTimer* planTimer_ = nullptr;
+};
+
+}  // namespace stylorex
