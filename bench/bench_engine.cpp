@@ -2,6 +2,7 @@
 // same pixels, the X11 backend's dispatch rate against a bare XTest loop, and the cost of the
 // button guardian's messages.
 // Run: build-*/bench/bench_engine (the X11 part needs DISPLAY; without it, it is skipped).
+#include "bench/quiet_window.h"
 #include "engine/drawing_run.h"
 #include "engine/pixel_scan.h"
 #include "engine/stroke_trace.h"
@@ -156,16 +157,6 @@ BENCHMARK(BM_ScanPicture)->DenseRange(kWhite, kLineArt)->Unit(benchmark::kMicros
 BENCHMARK(BM_TraceStrokes)->DenseRange(kWhite, kLineArt)->Unit(benchmark::kMicrosecond);
 
 // --- X11 dispatch ---------------------------------------------------------------------------
-
-class QuietWindow : public WindowText {
-  public:
-    QString caption() const override { return caption_; }
-    void setCaption(const QString& caption) override { caption_ = caption; }
-    void setStatusPanel(int, const QString&) override {}
-
-  private:
-    QString caption_ = QStringLiteral("Stylorex");
-};
 
 // Horizontal strokes of 500 pixels on every other row: 100 strokes, 49,900 moves in a stroke.
 const QImage& LongStrokes() {

@@ -5,6 +5,7 @@
 // pointer), and minutes: every run waits for real.
 // Run: build-*/bench/bench_run [--benchmark_filter=...]
 #include "bench/acceptance_pictures.h"
+#include "bench/quiet_window.h"
 #include "engine/drawing_run.h"
 #include "engine/run_plan.h"
 #include "os/x11/screen_x11.h"
@@ -35,16 +36,6 @@ using Pixels = std::set<std::pair<int, int>>;
 
 constexpr int kOriginX = 60;
 constexpr int kOriginY = 60;
-
-class QuietWindow : public WindowText {
-  public:
-    QString caption() const override { return caption_; }
-    void setCaption(const QString& caption) override { caption_ = caption; }
-    void setStatusPanel(int, const QString&) override {}
-
-  private:
-    QString caption_ = QStringLiteral("Stylorex");
-};
 
 AcceptancePicture PictureOf(std::int64_t arg) {
     return AcceptancePictures()[static_cast<std::size_t>(arg)];

@@ -161,6 +161,19 @@ class FrmGraphTest : public ::testing::Test {
         });
     }
 
+    // Runs `act` on the extraction dialog as soon as it is open (mnu_s_0 opens it).
+    void whenExtractionDialog(std::function<void(dlgSetting&)> act) {
+        whenModal([act](QWidget* modal) {
+            auto* dialog = qobject_cast<dlgSetting*>(modal);
+            if (dialog == nullptr) {
+                ADD_FAILURE() << "not the extraction dialog";
+                modal->close();
+                return;
+            }
+            act(*dialog);
+        });
+    }
+
     // A left-button stroke on the canvas, as the pointer would draw it.
     void stroke(QPoint from, QPoint to) {
         auto send = [this](QEvent::Type type, Qt::MouseButton button, Qt::MouseButtons held,
@@ -1352,15 +1365,9 @@ TEST_F(FrmGraphTest, AboutBoxShowsItsTextsAndClosesOnEnterAndEsc) {
 TEST_F(FrmGraphTest, ExtractionDialogOkWritesTheModeIntoStatusPanelOne) {
     loadAndShow();
     frmGraph& w = *window_;
-    whenModal([&](QWidget* modal) {
-        auto* dialog = qobject_cast<dlgSetting*>(modal);
-        if (dialog == nullptr) {
-            ADD_FAILURE() << "not the extraction dialog";
-            modal->close();
-            return;
-        }
-        dialog->SlideBlack->setValue(120);
-        dialog->OKButton->click();
+    whenExtractionDialog([&](dlgSetting& dialog) {
+        dialog.SlideBlack->setValue(120);
+        dialog.OKButton->click();
     });
     action("mnu_s_0")->trigger();
     EXPECT_EQ(w.settings().BlackUpper, 120);
@@ -1697,15 +1704,9 @@ TEST_F(RunPanelsTest, ResumeDrawsWhatTheStoppedRunLeftAndIsDisabledAfterACanvasC
     pointer_.tapEscAfterMoves(pointer_.moveCount() + 100);
     w.startCommand();
     ASSERT_TRUE(resume->isEnabled());
-    whenModal([](QWidget* modal) {
-        auto* dialog = qobject_cast<dlgSetting*>(modal);
-        if (dialog == nullptr) {
-            ADD_FAILURE() << "not the extraction dialog";
-            modal->close();
-            return;
-        }
-        dialog->SlideBlack->setValue(120);
-        dialog->OKButton->click();
+    whenExtractionDialog([](dlgSetting& dialog) {
+        dialog.SlideBlack->setValue(120);
+        dialog.OKButton->click();
     });
     action("mnu_s_0")->trigger();
     EXPECT_FALSE(resume->isEnabled());
@@ -1748,16 +1749,10 @@ TEST_F(RunPanelsTest, ThePreviewFollowsTheSliderAndNeverTouchesThePersistentImag
 
     // The slider moved in the dialog: the grey becomes a line pixel at once; Cancel puts it back.
     QRgb whileOpen = 0;
-    whenModal([&](QWidget* modal) {
-        auto* dialog = qobject_cast<dlgSetting*>(modal);
-        if (dialog == nullptr) {
-            ADD_FAILURE() << "not the extraction dialog";
-            modal->close();
-            return;
-        }
-        dialog->SlideBlack->setValue(120);
+    whenExtractionDialog([&](dlgSetting& dialog) {
+        dialog.SlideBlack->setValue(120);
         whileOpen = shown(5, 5);
-        dialog->CancelButton->click();
+        dialog.CancelButton->click();
     });
     action("mnu_s_0")->trigger();
     EXPECT_EQ(whileOpen, line);
