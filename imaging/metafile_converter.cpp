@@ -224,7 +224,8 @@ std::optional<QImage> RenderMetafile(const QByteArray& data, QSize maxSize, qint
         if (!size || !sizeAllowed(size->width(), size->height(), maxSize, maxPixels)) {
             return std::nullopt;
         }
-        convert = [&] { return convertEmf(data, *size); };
+        // The size is copied: the lambda runs after this block has ended.
+        convert = [&data, stored = *size] { return convertEmf(data, stored); };
     } else {
         return std::nullopt;
     }
