@@ -6,6 +6,8 @@
 #include <QPainter>
 #include <QUrl>
 
+#include <algorithm>
+
 namespace stylorex {
 
 namespace {
@@ -181,10 +183,28 @@ void PictureBox::paintOnTarget(const std::function<void(QPainter&)>& paint) {
 
 void PictureBox::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    painter.drawImage(0, 0, screen_);
-    if (!overlay_.isNull()) {
-        painter.drawImage(0, 0, overlay_);
+    if (overlay_.isNull()) {
+        painter.drawImage(0, 0, screen_);
+        return;
     }
+    // The overlay stands for the persistent image: where the screen shows marks not committed
+    // yet (a line being dragged, a curve under edit), the marks stay on top.
+    QImage shown = screen_.convertToFormat(QImage::Format_RGB32);
+    const QImage overlay = overlay_.convertToFormat(QImage::Format_RGB32);
+    const QImage persistent = persistent_.convertToFormat(QImage::Format_RGB32);
+    const int width = std::min({shown.width(), overlay.width(), persistent.width()});
+    const int height = std::min({shown.height(), overlay.height(), persistent.height()});
+    for (int y = 0; y < height; ++y) {
+        auto* out = reinterpret_cast<QRgb*>(shown.scanLine(y));
+        const auto* over = reinterpret_cast<const QRgb*>(overlay.constScanLine(y));
+        const auto* kept = reinterpret_cast<const QRgb*>(persistent.constScanLine(y));
+        for (int x = 0; x < width; ++x) {
+            if (out[x] == kept[x]) {
+                out[x] = over[x];
+            }
+        }
+    }
+    painter.drawImage(0, 0, shown);
 }
 
 void PictureBox::setOverlay(const QImage& overlay) {
