@@ -50,7 +50,7 @@ RunPlan PlanPicture(const QImage& picture, const ExtractionSettings& extraction,
 
 RunCosts MeasuredRunCosts() {
     using std::chrono::microseconds;
-    return RunCosts{microseconds(20), microseconds(100)};
+    return RunCosts{microseconds(20), microseconds(170)};
 }
 
 std::chrono::milliseconds EstimatedRunTime(const RunPlan& plan, double waitMs,
