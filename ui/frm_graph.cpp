@@ -69,7 +69,7 @@ frmGraph::frmGraph(PointerDevice& pointer, UserDialogs* dialogs, QWidget* parent
     BuildMainWindowControls(*this, *ui_);
     waitMenu_ = new WaitMenu(*ui_->mnu_s1Menu, settings_, this);
     runPanels_ = new RunPanels(
-        *ui_->StatusBar1,
+        *ui_->StatusBar2,
         [this] {
             return PlanInput{ui_->picSRC->persistentImage(), currentRunSettings()};
         },

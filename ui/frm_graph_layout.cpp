@@ -7,6 +7,7 @@
 #include "ui/viewport_scroll_bar.h"
 
 #include <QAction>
+#include <QBoxLayout>
 #include <QComboBox>
 #include <QFrame>
 #include <QGroupBox>
@@ -32,6 +33,9 @@ namespace {
 constexpr int kClientWidth = 387;
 constexpr int kClientHeight = 507;  // below the menu bar, status bar included
 constexpr int kStatusBarHeight = 15;
+// The second status row: the window is that much taller than its design, and the viewport
+// keeps its design height.
+constexpr int kStatusRow2Height = 15;
 constexpr int kScrollLargeChange = 120;
 constexpr int kScrollSmallChange = 20;
 
@@ -245,9 +249,24 @@ void createBottomPanel(MainWindowControls& c) {
 }
 
 void createControls(QMainWindow& window, MainWindowControls& c) {
-    auto* central = new QWidget(&window);
+    // The client area keeps its absolute layout; the second status row sits under it.
+    auto* column = new QWidget(&window);
+    column->setObjectName(QStringLiteral("clientColumn"));
+    auto* rows = new QVBoxLayout(column);
+    rows->setContentsMargins(0, 0, 0, 0);
+    rows->setSpacing(0);
+    auto* central = new QWidget(column);
     central->setObjectName(QStringLiteral("clientArea"));
-    window.setCentralWidget(central);
+    rows->addWidget(central, 1);
+    c.StatusBar2 = new QWidget(column);
+    c.StatusBar2->setObjectName(QStringLiteral("StatusBar2"));
+    c.StatusBar2->setFixedHeight(kStatusRow2Height);
+    c.StatusBar2->setFont(uiFont(kPx825));
+    auto* row = new QHBoxLayout(c.StatusBar2);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(2);
+    rows->addWidget(c.StatusBar2);
+    window.setCentralWidget(column);
 
     c.FrameG = place(new QFrame(central), QStringLiteral("FrameG"), 0, 0, 249, 321);
     c.FrameG->setFrameShape(QFrame::NoFrame);
@@ -377,19 +396,20 @@ void createStatusBar(QMainWindow& window, MainWindowControls& c) {
         c.StatusBar1->addWidget(panel);
         c.panels[i] = panel;
     }
-    // The check of the last run: whatever width the four panels leave, so that it never widens
-    // the window; its tool tip holds the whole text.
-    auto* check = new QLabel(c.StatusBar1);
+    window.setStatusBar(c.StatusBar1);
+    // The check of the last run, last in the second row (after the plan and the progress the
+    // window adds): a share of the row's width, so that it never widens the window; its tool
+    // tip holds the whole text.
+    auto* check = new QLabel(c.StatusBar2);
     check->setObjectName(QStringLiteral("StatusBar1_panel5"));
     check->setFont(uiFont(kPx825));
-    check->setFixedHeight(kStatusBarHeight);
+    check->setFixedHeight(kStatusRow2Height);
     check->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
     check->setFrameShape(QFrame::Panel);
     check->setFrameShadow(QFrame::Sunken);
     check->setContentsMargins(2, 0, 0, 0);
-    c.StatusBar1->addWidget(check, 1);
+    static_cast<QHBoxLayout*>(c.StatusBar2->layout())->addWidget(check, 1);
     c.panels[4] = check;
-    window.setStatusBar(c.StatusBar1);
 }
 
 }  // namespace
@@ -399,7 +419,8 @@ void BuildMainWindowControls(QMainWindow& window, MainWindowControls& c) {
     createControls(window, c);
     createMenus(window, c);
     createStatusBar(window, c);
-    window.resize(kClientWidth, window.menuBar()->sizeHint().height() + kClientHeight);
+    window.resize(kClientWidth,
+                  window.menuBar()->sizeHint().height() + kClientHeight + kStatusRow2Height);
 }
 
 void UpdateScrollRanges(MainWindowControls& c) {
@@ -416,8 +437,8 @@ void LayOutMainWindow(MainWindowControls& c, QSize outerSize) {
     const int width = outerSize.width();
     // The factors are those of the original layout: four scroll-bar heights and 1.05 painter
     // panel widths. A window too small for them gets an empty viewport rather than a negative one.
-    const int viewportHeight =
-        std::max(0, height - (kStatusBarHeight + 4 * c.HBar->height() + c.Frame2->height()));
+    const int viewportHeight = std::max(0, height - (kStatusBarHeight + kStatusRow2Height +
+                                                     4 * c.HBar->height() + c.Frame2->height()));
     const int viewportWidth =
         std::max(0, RoundHalfEven(width - c.VBar->width() - 1.05 * c.Frame1->width()));
     c.FrameG->resize(viewportWidth, viewportHeight);

@@ -17,6 +17,7 @@ class QPlainTextEdit;
 class QPushButton;
 class QScrollBar;
 class QStatusBar;
+class QWidget;
 
 namespace stylorex {
 
@@ -35,6 +36,9 @@ struct MainWindowControls {
     QGroupBox* Frame1 = nullptr;
     QFrame* Frame2 = nullptr;
     QStatusBar* StatusBar1 = nullptr;
+    // The row above StatusBar1 for what the four fixed panels leave no room for: the plan, the
+    // progress and panel 5 (the check of the last run).
+    QWidget* StatusBar2 = nullptr;
     std::array<QLabel*, 5> panels{};  // the status bar's panels 1 to 5
     QLabel* lblforecol = nullptr;
 

@@ -2,11 +2,12 @@
 
 #include "common/colour.h"
 
+#include <QBoxLayout>
 #include <QLabel>
 #include <QLocale>
 #include <QProgressBar>
-#include <QStatusBar>
 #include <QTimer>
+#include <QWidget>
 
 #include <algorithm>
 #include <utility>
@@ -61,25 +62,26 @@ QImage ExtractionPreview(const QImage& picture, const ExtractionSettings& extrac
     return preview;
 }
 
-RunPanels::RunPanels(QStatusBar& bar, std::function<PlanInput()> input, QObject* parent)
+RunPanels::RunPanels(QWidget& row, std::function<PlanInput()> input, QObject* parent)
     : QObject(parent), input_(std::move(input)) {
-    plan_ = new QLabel(&bar);
+    auto* layout = qobject_cast<QBoxLayout*>(row.layout());
+    plan_ = new QLabel(&row);
     plan_->setObjectName(QStringLiteral("StatusBar1_plan"));
     plan_->setFixedHeight(kPanelHeight);
     plan_->setFrameShape(QFrame::Panel);
     plan_->setFrameShadow(QFrame::Sunken);
     plan_->setContentsMargins(2, 0, 2, 0);
-    // Like panel 5, they share what the four fixed panels leave and never widen the window; the
-    // tool tips hold the whole texts.
+    // Like panel 5, they share the row and never widen the window; the tool tips hold the whole
+    // texts.
     plan_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
-    bar.addPermanentWidget(plan_, 2);
+    layout->insertWidget(0, plan_, 1);
 
-    progress_ = new QProgressBar(&bar);
+    progress_ = new QProgressBar(&row);
     progress_->setObjectName(QStringLiteral("StatusBar1_progress"));
     progress_->setFixedHeight(kPanelHeight);
     progress_->setTextVisible(true);
     progress_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
-    bar.addPermanentWidget(progress_, 1);
+    layout->insertWidget(1, progress_, 1);
     resetProgress();
 
     planTimer_ = new QTimer(this);

@@ -12,7 +12,7 @@
 
 class QLabel;
 class QProgressBar;
-class QStatusBar;
+class QWidget;
 class QTimer;
 
 namespace stylorex {
@@ -32,7 +32,7 @@ struct PlanInput {
     RunSettings settings;
 };
 
-// The two panels the status bar gains beside its five: the plan of the next run, refreshed a
+// The two panels the status bar's second row gains: the plan of the next run, refreshed a
 // moment after the last change asked for it (a drag of the extraction slider or a painter
 // stroke asks many times), and the progress of the run in progress.
 class RunPanels : public QObject {
@@ -41,8 +41,9 @@ class RunPanels : public QObject {
     // The quiet time after the last request before the plan is made.
     static constexpr std::chrono::milliseconds kPlanDelay{150};
 
-    // Adds the panels to `bar` after its own; `input` gives what the plan is made of.
-    RunPanels(QStatusBar& bar, std::function<PlanInput()> input, QObject* parent = nullptr);
+    // Puts the panels first in `row` (a widget with a box layout); `input` gives what the plan
+    // is made of.
+    RunPanels(QWidget& row, std::function<PlanInput()> input, QObject* parent = nullptr);
 
     // The picture or a setting the plan depends on changed.
     void requestPlan();

@@ -2,6 +2,8 @@
 
 #include "bench/acceptance_pictures.h"
 #include "canvas/picture_box.h"
+#include "engine/drawing_run.h"
+#include "engine/run_plan.h"
 #include "imaging/picture_decoder.h"
 #include "os/point_picker.h"
 #include "os/program_folder.h"
@@ -807,7 +809,7 @@ TEST_F(FrmGraphTest, LayoutFollowsTheOuterSizeWithItsFactors) {
         const QSize actual = w.frameGeometry().size();
         ASSERT_EQ(actual, outer);
         const int viewportWidth = outer.width() - 17 - 126;         // VBar, 1.05 × Frame1
-        const int viewportHeight = outer.height() - 15 - 68 - 145;  // status, 4 × HBar, Frame2
+        const int viewportHeight = outer.height() - 30 - 68 - 145;  // status rows, 4 × HBar, Frame2
         EXPECT_EQ(NamedChild<QFrame>(w, "FrameG")->geometry(),
                   QRect(0, 0, viewportWidth, viewportHeight));
         EXPECT_EQ(vBar()->geometry(), QRect(viewportWidth, 0, 17, 313));
@@ -838,7 +840,7 @@ TEST_F(FrmGraphTest, MinimisingChangesNothingAndRestoringLaysOutAgain) {
     QCoreApplication::processEvents();
     const QSize outer = w.frameGeometry().size();
     EXPECT_EQ(NamedChild<QFrame>(w, "FrameG")->size(),
-              QSize(outer.width() - 143, outer.height() - 228));
+              QSize(outer.width() - 143, outer.height() - 243));
 }
 
 TEST_F(FrmGraphTest, WindowTooSmallForTheFormulasGetsAnEmptyViewport) {
@@ -848,7 +850,7 @@ TEST_F(FrmGraphTest, WindowTooSmallForTheFormulasGetsAnEmptyViewport) {
     // shrink below them.
     resizeOuter(QSize(400, 150));
     const QSize outer = w.frameGeometry().size();
-    ASSERT_LT(outer.height(), 228);
+    ASSERT_LT(outer.height(), 243);
     EXPECT_EQ(NamedChild<QFrame>(w, "FrameG")->size(), QSize(outer.width() - 143, 0));
     EXPECT_EQ(hBar()->y(), 0);
     EXPECT_EQ(NamedChild<QFrame>(w, "Frame2")->y(), 17);
@@ -858,7 +860,7 @@ TEST_F(FrmGraphTest, WindowTooSmallForTheFormulasGetsAnEmptyViewport) {
 TEST_F(FrmGraphTest, WidePictureScrollsLeftUpToItsRightEdge) {
     loadAndShow();
     frmGraph& w = *window_;
-    resizeOuter(QSize(392, 549));  // viewport 249 × 321
+    resizeOuter(QSize(392, 564));  // viewport 249 × 321
     ASSERT_EQ(NamedChild<QFrame>(w, "FrameG")->size(), QSize(249, 321));
     w.SetCanvasSize(480, 600);
     EXPECT_EQ(hBar()->signedMaximum(), -351);
@@ -886,7 +888,7 @@ TEST_F(FrmGraphTest, WidePictureScrollsLeftUpToItsRightEdge) {
 TEST_F(FrmGraphTest, NarrowPictureScrollsRightInsideTheViewport) {
     loadAndShow();
     frmGraph& w = *window_;
-    resizeOuter(QSize(392, 549));
+    resizeOuter(QSize(392, 564));
     w.SetCanvasSize(200, 200);
     EXPECT_EQ(hBar()->signedMaximum(), 49);
     EXPECT_EQ(vBar()->signedMaximum(), 121);
@@ -899,12 +901,12 @@ TEST_F(FrmGraphTest, NarrowPictureScrollsRightInsideTheViewport) {
 TEST_F(FrmGraphTest, GrowingTheWindowShrinksTheRangesAndKeepsTheBarsLengths) {
     loadAndShow();
     frmGraph& w = *window_;
-    resizeOuter(QSize(392, 549));
+    resizeOuter(QSize(392, 564));
     w.SetCanvasSize(480, 600);
     hBar()->triggerAction(QAbstractSlider::SliderToMaximum);
     ASSERT_EQ(canvas().x(), -351);
 
-    resizeOuter(QSize(492, 649));
+    resizeOuter(QSize(492, 664));
     EXPECT_EQ(hBar()->signedMaximum(), -251);
     EXPECT_EQ(vBar()->signedMaximum(), -59);
     EXPECT_EQ(canvas().x(), -251) << "a value outside the new range moves into it";
@@ -918,7 +920,7 @@ TEST_F(FrmGraphTest, GrowingTheWindowShrinksTheRangesAndKeepsTheBarsLengths) {
 TEST_F(FrmGraphTest, CanvasSizeItemsResizeAndReturnThePictureToTheCorner) {
     loadAndShow();
     frmGraph& w = *window_;
-    resizeOuter(QSize(392, 549));
+    resizeOuter(QSize(392, 564));
     w.SetCanvasSize(300, 300);
     hBar()->triggerAction(QAbstractSlider::SliderToMaximum);
     ASSERT_NE(canvas().x(), 0);
@@ -1580,6 +1582,22 @@ std::vector<QPoint> Sorted(std::vector<QPoint> points) {
     return points;
 }
 
+// A clock that moves a fixed step each time it is read: a wait of the run ends after its length
+// in steps, and each move's progress check costs one, about what the window's yield costs.
+class SteppingClock : public MonotonicClock {
+  public:
+    explicit SteppingClock(std::chrono::microseconds step) : step_(step) {}
+    std::chrono::steady_clock::time_point now() override {
+        const auto read = now_;
+        now_ += step_;
+        return read;
+    }
+
+  private:
+    std::chrono::microseconds step_;
+    std::chrono::steady_clock::time_point now_{};
+};
+
 class RunPanelsTest : public FrmGraphTest {
   protected:
     void SetUp() override {
@@ -1603,7 +1621,25 @@ class RunPanelsTest : public FrmGraphTest {
     }
 
     FakeClock clock_;
+    SteppingClock steppingClock_{std::chrono::microseconds(50)};
 };
+
+TEST_F(RunPanelsTest, AtTheFirstStartSizeThePlanProgressAndCheckHaveRoomUnderThePainter) {
+    frmGraph& w = *window_;
+    const QWidget* frame2 = NamedChild<QFrame>(w, "Frame2");
+    const int painterBottom = frame2->mapTo(&w, QPoint(0, frame2->height())).y();
+    const QRect statusBar = NamedChild<QStatusBar>(w, "StatusBar1")->geometry();
+    for (const QWidget* panel :
+         {static_cast<QWidget*>(planPanel()), static_cast<QWidget*>(progressBar()),
+          static_cast<QWidget*>(NamedChild<QLabel>(w, "StatusBar1_panel5"))}) {
+        const QRect at(panel->mapTo(&w, QPoint(0, 0)), panel->size());
+        EXPECT_TRUE(panel->isVisible()) << panel->objectName().toStdString();
+        EXPECT_GE(at.width(), 110) << panel->objectName().toStdString();
+        EXPECT_GE(at.top(), painterBottom) << panel->objectName().toStdString();
+        EXPECT_LE(at.bottom(), statusBar.top()) << panel->objectName().toStdString();
+        EXPECT_LE(at.right(), w.width()) << panel->objectName().toStdString();
+    }
+}
 
 TEST_F(RunPanelsTest, ThePlanPanelShowsTheStrokesAndPixelsTheRunThenDraws) {
     frmGraph& w = *window_;
@@ -1625,6 +1661,34 @@ TEST_F(RunPanelsTest, ThePlanPanelShowsTheStrokesAndPixelsTheRunThenDraws) {
     w.waitMenu().item(7)->trigger();
     QTRY_VERIFY(form.match(planPanel()->text()).captured(3) != plan.captured(3));
     EXPECT_EQ(form.match(planPanel()->text()).captured(1), plan.captured(1));
+}
+
+TEST_F(RunPanelsTest, TheEstimateComesWithinATenthOfTheRunsTimeAtEveryWait) {
+    frmGraph& w = *window_;
+    SteppingClock& clock = steppingClock_;
+    w.setClock(clock);
+    for (const bool join : {false, true}) {
+        if (action("mnu_joinRuns")->isChecked() != join) {
+            action("mnu_joinRuns")->trigger();
+        }
+        for (const int wait : {1, 5, 7}) {
+            w.waitMenu().item(wait)->trigger();
+            // The window's extraction settings are the defaults in this fixture.
+            RunModes modes;
+            modes.JoinRuns = join;
+            const RunPlan plan =
+                PlanPicture(canvas().persistentImage(), ExtractionSettings{}, modes);
+            const auto estimate = EstimatedRunTime(plan, wait);
+            const auto start = clock.now();
+            w.startCommand();
+            const auto took =
+                std::chrono::duration_cast<std::chrono::milliseconds>(clock.now() - start);
+            ASSERT_EQ(w.runState().lastResult().ending, RunResult::Ending::Completed);
+            EXPECT_NEAR(static_cast<double>(estimate.count()) / took.count(), 1.0, 0.1)
+                << "join " << join << ", wait " << wait << ": estimate " << estimate.count()
+                << " ms, run " << took.count() << " ms";
+        }
+    }
 }
 
 TEST_F(RunPanelsTest, ProgressReachesItsEndWhenTheRunCompletesAndIsResetOnEsc) {
@@ -1757,6 +1821,19 @@ TEST_F(RunPanelsTest, ThePreviewFollowsTheSliderAndNeverTouchesThePersistentImag
     action("mnu_s_0")->trigger();
     EXPECT_EQ(whileOpen, line);
     EXPECT_NE(shown(5, 5), line);
+    EXPECT_TRUE(sameBytes());
+
+    // A mark the painter shows but has not committed (a line being dragged) stays in view.
+    canvas().setAutoRedraw(false);
+    canvas().paintOnTarget([](QPainter& painter) {
+        painter.setPen(QColor(0, 0, 255));
+        painter.drawLine(40, 50, 60, 50);
+    });
+    EXPECT_EQ(shown(50, 50), qRgb(0, 0, 255));
+    EXPECT_EQ(shown(3, 3), line);
+    canvas().Cls();
+    canvas().setAutoRedraw(true);
+    EXPECT_EQ(shown(50, 50), white);
     EXPECT_TRUE(sameBytes());
 
     action("mnu_preview")->trigger();

@@ -21,10 +21,10 @@ namespace stylorex::testing {
 
 namespace {
 
-// The main window's design height below its menu bar, status bar included, and the heights the
-// layout takes off it above the bottom panel.
-constexpr int kClientHeight = 507;
-constexpr int kAboveBottomPanel = 228;  // status bar, four scroll-bar heights, bottom panel
+// The main window's first-start height below its menu bar, status rows included, and the heights
+// the layout takes off it above the bottom panel.
+constexpr int kClientHeight = 507 + 15;  // and the second status row
+constexpr int kAboveBottomPanel = 243;   // two status rows, four scroll-bar heights, bottom panel
 constexpr int kScrollBarHeight = 17;
 
 }  // namespace
