@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 #include <stdexcept>
+#include <thread>
 
 namespace stylorex {
 
@@ -18,6 +19,7 @@ class SteadyClock : public MonotonicClock {
     std::chrono::steady_clock::time_point now() override {
         return std::chrono::steady_clock::now();
     }
+    void sleepFor(std::chrono::nanoseconds time) override { std::this_thread::sleep_for(time); }
 };
 
 // Marks the run in progress on the state for its lifetime. Declared before the button, so the
@@ -464,6 +466,7 @@ void WaitMs(std::int32_t ms, const std::function<void()>& yield, MonotonicClock&
         if (yield) {
             yield();
         }
+        SleepTowards(clock, deadline);
     }
 }
 

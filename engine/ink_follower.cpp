@@ -45,6 +45,7 @@ InkFollower::Wait InkFollower::waitForInk(QPoint at, const std::function<bool()>
             if (between()) {
                 return Wait::Aborted;
             }
+            SleepTowards(clock_, readAt + kPollInterval);
         } while (clock_.now() < readAt + kPollInterval);
     }
 }

@@ -11,6 +11,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <ctime>
 #include <set>
 #include <stdexcept>
 #include <string>
@@ -653,6 +655,26 @@ TEST(WaitMs, RealClockWaitNeverEndsEarly) {
         EXPECT_LT(elapsed, std::chrono::milliseconds(ms + 100)) << ms;
         EXPECT_GT(yields, 0);
     }
+}
+
+TEST(WaitMs, RealClockWaitLeavesTheProcessorFree) {
+    // A paint program drawing beside the run needs the processor: the wait sleeps, and spins
+    // only at its very end.
+    const auto threadTime = [] {
+        timespec t{};
+        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+        return std::chrono::seconds(t.tv_sec) + std::chrono::nanoseconds(t.tv_nsec);
+    };
+    const auto start = std::chrono::steady_clock::now();
+    const auto cpuStart = threadTime();
+    for (int i = 0; i < 20; ++i) {
+        WaitMs(
+            5, [] {}, SystemClock());
+    }
+    const auto cpu = threadTime() - cpuStart;
+    const auto elapsed = std::chrono::steady_clock::now() - start;
+    EXPECT_GE(elapsed, std::chrono::milliseconds(100));
+    EXPECT_LT(cpu * 3, elapsed) << "CPU " << cpu.count() << " ns of " << elapsed.count() << " ns";
 }
 
 TEST(CheckOrigin, MissingOriginAsksForOne) {

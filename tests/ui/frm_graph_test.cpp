@@ -1582,8 +1582,8 @@ std::vector<QPoint> Sorted(std::vector<QPoint> points) {
     return points;
 }
 
-// A clock that moves a fixed step each time it is read: a wait of the run ends after its length
-// in steps, and each move's progress check costs one, about what the window's yield costs.
+// A clock that moves a fixed step each time it is read (the work between two reads, about
+// what the window's yield costs) and by the whole time it is asked to sleep.
 class SteppingClock : public MonotonicClock {
   public:
     explicit SteppingClock(std::chrono::microseconds step) : step_(step) {}
@@ -1592,6 +1592,7 @@ class SteppingClock : public MonotonicClock {
         now_ += step_;
         return read;
     }
+    void sleepFor(std::chrono::nanoseconds time) override { now_ += time; }
 
   private:
     std::chrono::microseconds step_;
@@ -1621,7 +1622,7 @@ class RunPanelsTest : public FrmGraphTest {
     }
 
     FakeClock clock_;
-    SteppingClock steppingClock_{std::chrono::microseconds(50)};
+    SteppingClock steppingClock_{std::chrono::microseconds(10)};
 };
 
 TEST_F(RunPanelsTest, AtTheFirstStartSizeThePlanProgressAndCheckHaveRoomUnderThePainter) {
