@@ -398,8 +398,8 @@ void createStatusBar(QMainWindow& window, MainWindowControls& c) {
     }
     window.setStatusBar(c.StatusBar1);
     // The check of the last run, last in the second row (after the plan and the progress the
-    // window adds): a share of the row's width, so that it never widens the window; its tool
-    // tip holds the whole text.
+    // window adds, 3 : 3 : 4, as its reasons are the longest texts): a share of the row's width,
+    // so that it never widens the window; its tool tip holds the whole text.
     auto* check = new QLabel(c.StatusBar2);
     check->setObjectName(QStringLiteral("StatusBar1_panel5"));
     check->setFont(uiFont(kPx825));
@@ -408,7 +408,7 @@ void createStatusBar(QMainWindow& window, MainWindowControls& c) {
     check->setFrameShape(QFrame::Panel);
     check->setFrameShadow(QFrame::Sunken);
     check->setContentsMargins(2, 0, 0, 0);
-    static_cast<QHBoxLayout*>(c.StatusBar2->layout())->addWidget(check, 1);
+    static_cast<QHBoxLayout*>(c.StatusBar2->layout())->addWidget(check, 4);
     c.panels[4] = check;
 }
 

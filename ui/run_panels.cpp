@@ -74,14 +74,14 @@ RunPanels::RunPanels(QWidget& row, std::function<PlanInput()> input, QObject* pa
     // Like panel 5, they share the row and never widen the window; the tool tips hold the whole
     // texts.
     plan_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
-    layout->insertWidget(0, plan_, 1);
+    layout->insertWidget(0, plan_, 3);
 
     progress_ = new QProgressBar(&row);
     progress_->setObjectName(QStringLiteral("StatusBar1_progress"));
     progress_->setFixedHeight(kPanelHeight);
     progress_->setTextVisible(true);
     progress_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
-    layout->insertWidget(1, progress_, 1);
+    layout->insertWidget(1, progress_, 3);
     resetProgress();
 
     planTimer_ = new QTimer(this);
