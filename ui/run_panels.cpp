@@ -5,6 +5,7 @@
 #include <QBoxLayout>
 #include <QLabel>
 #include <QLocale>
+#include <QPalette>
 #include <QProgressBar>
 #include <QTimer>
 #include <QWidget>
@@ -80,6 +81,13 @@ RunPanels::RunPanels(QWidget& row, std::function<PlanInput()> input, QObject* pa
     progress_->setObjectName(QStringLiteral("StatusBar1_progress"));
     progress_->setFixedHeight(kPanelHeight);
     progress_->setTextVisible(true);
+    progress_->setAlignment(Qt::AlignCenter);
+    // At 8.25 pt in a 15 px bar, white text over the style's dark chunk is hard to read: a light
+    // chunk and dark text read the same over the done and the left part.
+    QPalette palette = progress_->palette();
+    palette.setColor(QPalette::Highlight, QColor(0xA8, 0xD8, 0xA8));
+    palette.setColor(QPalette::HighlightedText, Qt::black);
+    progress_->setPalette(palette);
     progress_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
     layout->insertWidget(1, progress_, 3);
     resetProgress();
