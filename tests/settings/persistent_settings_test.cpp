@@ -228,13 +228,27 @@ TEST_F(Settings, ValuesOutOfRangeInAHandEditedFileTakeTheDefault) {
     EXPECT_EQ(settings.PickUpPattern, 1);
     EXPECT_EQ(settings.WaitTime, 5);
     EXPECT_EQ(settings.CanvasHeight, 200);
-    EXPECT_EQ(settings.CanvasWidth, 32767);       // in range: left to the canvas to limit
+    EXPECT_EQ(settings.CanvasWidth, 200);         // more than the canvas takes from a file
     EXPECT_EQ(controls.font_.pointSizeF(), 9.0);  // a missing Size reads as 0
 
     writeFile("[PickUpPattern]\r\nPattern=2\r\n[Other]\r\nWaitTime=0\r\n");
     settings = load(controls);
     EXPECT_EQ(settings.PickUpPattern, 2);
     EXPECT_EQ(settings.WaitTime, 0);
+}
+
+TEST_F(Settings, LongTextsComeBackWhole) {
+    SettingVariables saved;
+    saved.LastPicture =
+        QStringLiteral("/home/user/") + QString(300, QChar(0x7D75)) + QStringLiteral(".png");
+    FakeControls before;
+    before.text_ = QString(300, QChar(0x8868));  // 600 bytes in the file
+    ASSERT_TRUE(SaveSettings(saved, before, path_));
+    ASSERT_TRUE(fileBytes().contains(cp932(before.text_)));
+
+    FakeControls after;
+    EXPECT_EQ(load(after).LastPicture, saved.LastPicture);
+    EXPECT_EQ(after.text_, before.text_);
 }
 
 TEST_F(Settings, MultiLineTextsComeBackExactlyAndNoLineBreakReachesTheFile) {
