@@ -97,7 +97,8 @@ constexpr std::array kTable = {
             .savedWhen = [](const StoredSettings& s) { return !s.LastPicture.isEmpty(); }},
     Setting{.section = kOtherSection,
             .key = "FollowTarget",
-            .field = Number(&StoredSettings::FollowTarget)},
+            .field = Number(&StoredSettings::FollowTarget),
+            .fallback = 1},
     Setting{
         .section = kOtherSection, .key = "JoinRuns", .field = Number(&StoredSettings::JoinRuns)},
     // A window larger than any screen or placed beyond any coordinate a screen has is of no use.
