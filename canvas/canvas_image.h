@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/setting_limits.h"
+
 #include <QImage>
 #include <QSize>
 
@@ -15,9 +17,5 @@ QImage CanvasPicture(const QImage& picture);
 // What the canvas shows of `background` at `size` before anything is drawn: the background at
 // (0, 0) at its own size over white, never scaled (all white for a null background).
 QImage ComposedCanvas(const QImage& background, QSize size);
-
-// The largest canvas the window offers.
-constexpr int kLargestCanvasWidth = 600;
-constexpr int kLargestCanvasHeight = 480;
 
 }  // namespace stylorex

@@ -1,6 +1,7 @@
 #include "cli/command_line.h"
 
 #include "cli/draw_command.h"
+#include "common/setting_limits.h"
 #include "common/version.h"
 
 #include <QCommandLineOption>
@@ -19,8 +20,7 @@ namespace {
 const QString kDrawCommand = QStringLiteral("draw");
 const QString kPointer = QStringLiteral("pointer");
 
-// The longest wait the window's wait menu offers, and the longest delay taken.
-constexpr int kLongestWaitMs = 7;
+// The longest delay taken.
 constexpr double kLongestDelaySeconds = 3600;
 // Thresholds: every channel at or below `black` is dark; at or above `white` is white (256:
 // nothing is white).

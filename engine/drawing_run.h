@@ -56,7 +56,7 @@ struct RunServices {
 // The settings a run reads.
 struct RunSettings {
     ExtractionSettings extraction;
-    std::int16_t WaitTime = 5;
+    std::int16_t WaitTime = kDefaultWaitMs;
     RunModes modes;
 };
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/colour.h"
+#include "common/setting_limits.h"
 
 #include <QImage>
 #include <QRect>
@@ -17,9 +18,9 @@ struct ExtractionSettings {
     // 1: dark pixels, all three channels at or below BlackUpper.
     // 2: every pixel that is not white, white being all three channels at or above WhiteUpper.
     // Any other value extracts nothing.
-    std::int32_t PickUpPattern = 1;
-    std::int32_t BlackUpper = 80;
-    std::int32_t WhiteUpper = 240;
+    std::int32_t PickUpPattern = kDefaultPickUpPattern;
+    std::int32_t BlackUpper = kDefaultBlackUpper;
+    std::int32_t WhiteUpper = kDefaultWhiteUpper;
 };
 
 // True when a pixel of these parts is a line pixel under `settings`.
@@ -42,7 +43,7 @@ struct PixelPoint {
 // picture's width, and H + 1 rows. Cells outside the scanned picture hold false in both flags.
 class PixelMap {
   public:
-    static constexpr int kColumns = 601;
+    static constexpr int kColumns = kLargestCanvasWidth + 1;
 
     int columns() const { return kColumns; }
     int rows() const { return rows_; }

@@ -1,160 +1,15 @@
 #include "settings/persistent_settings.h"
 
 #include "os/program_folder.h"
-#include "settings/ini_file.h"
 #include "settings/ini_profile.h"
+#include "settings/setting_table.h"
 
 #include <QDir>
 #include <QFileInfo>
 
-#include <limits>
-#include <vector>
-
 namespace stylorex {
 
 namespace {
-
-const QString kSectionPickUpPattern = QStringLiteral("PickUpPattern");
-const QString kSectionFont = QStringLiteral("Font");
-const QString kSectionOther = QStringLiteral("Other");
-
-const QString kKeyName = QStringLiteral("Name");
-const QString kKeyLastText = QStringLiteral("LastText");
-const QString kKeyLastPicture = QStringLiteral("LastPicture");
-const QString kDefaultLastText = QStringLiteral("文字");
-
-// A number setting: its key, its default when the key is missing, and the range the program
-// can use. This table is the one place where a value out of range in a hand-edited file is
-// caught.
-struct NumberSetting {
-    const char* key;
-    std::int32_t missing;
-    std::int32_t lowest;
-    std::int32_t highest;
-};
-
-constexpr std::int32_t kInt32Min = std::numeric_limits<std::int32_t>::min();
-constexpr std::int32_t kInt32Max = std::numeric_limits<std::int32_t>::max();
-constexpr std::int32_t kInt16Max = std::numeric_limits<std::int16_t>::max();
-
-// The extraction knows the modes 1 and 2 only.
-constexpr NumberSetting kPattern{"Pattern", 1, 1, 2};
-constexpr NumberSetting kBlackUpper{"BlackUpper", 80, kInt32Min, kInt32Max};
-constexpr NumberSetting kWhiteUpper{"WhiteUpper", 240, kInt32Min, kInt32Max};
-constexpr NumberSetting kScanPattern{"ScanPattern", 1, kInt32Min, kInt32Max};
-// 16-bit settings: a value that does not fit is not cut to some other number; a wait below 0
-// and a canvas side of 0 or less mean nothing.
-constexpr NumberSetting kWaitTime{"WaitTime", 5, 0, kInt16Max};
-constexpr NumberSetting kCanvasHeight{"CanvasHeight", 200, 1, kInt16Max};
-constexpr NumberSetting kCanvasWidth{"CanvasWidth", 200, 1, kInt16Max};
-// A window larger than any screen or placed beyond any coordinate a screen has is of no use.
-constexpr NumberSetting kWindowLeft{"WindowLeft", 0, -kInt16Max, kInt16Max};
-constexpr NumberSetting kWindowTop{"WindowTop", 0, -kInt16Max, kInt16Max};
-constexpr NumberSetting kWindowWidth{"WindowWidth", 0, 0, kInt16Max};
-constexpr NumberSetting kWindowHeight{"WindowHeight", 0, 0, kInt16Max};
-constexpr NumberSetting kFollowTarget{"FollowTarget", 0, 0, 1};
-constexpr NumberSetting kJoinRuns{"JoinRuns", 0, 0, 1};
-// A size of 0 (also what a missing Size reads as) or beyond any sensible text keeps the size
-// the picture's font has.
-constexpr NumberSetting kSize{"Size", 0, 1, 1000};
-// Flags: any value other than 0 sets them.
-constexpr NumberSetting kItalic{"Italic", 0, kInt32Min, kInt32Max};
-constexpr NumberSetting kBold{"Bold", 0, kInt32Min, kInt32Max};
-constexpr NumberSetting kStrikethru{"Strikethru", 0, kInt32Min, kInt32Max};
-constexpr NumberSetting kUnderline{"Underline", 0, kInt32Min, kInt32Max};
-constexpr NumberSetting kTransparent{"Transparent", 0, kInt32Min, kInt32Max};
-
-// The stored number, or nothing when it lies outside the setting's range.
-std::optional<std::int32_t> readNumber(clsIniFile& ini, const NumberSetting& setting) {
-    const std::int32_t value =
-        ini.GetIntValue(QString(), QString(), QLatin1String(setting.key), setting.missing);
-    if (value < setting.lowest || value > setting.highest) {
-        return std::nullopt;
-    }
-    return value;
-}
-
-// Out of range gives the default.
-std::int32_t readSetting(clsIniFile& ini, const NumberSetting& setting) {
-    return readNumber(ini, setting).value_or(setting.missing);
-}
-
-bool readFlag(clsIniFile& ini, const NumberSetting& setting) {
-    return readSetting(ini, setting) != 0;
-}
-
-// LastText holds the text tool's text, which may have several lines, in one entry line.
-// A text without line breaks is stored as it is, so a one-line text, and any value written
-// before this rule, read back unchanged (a Windows path such as C:\temp included). A text with
-// a line break, or one that itself starts with the marker "\:", is stored as "\:" followed by
-// the text with "\" written as "\\", LF as "\n" and CR as "\r"; on reading, any other "\x"
-// after the marker stays as it is.
-const QString kEscapeMarker = QStringLiteral("\\:");
-
-QString encodeLastText(const QString& text) {
-    if (!text.contains(QLatin1Char('\n')) && !text.contains(QLatin1Char('\r')) &&
-        !text.startsWith(kEscapeMarker)) {
-        return text;
-    }
-    QString stored = kEscapeMarker;
-    for (const QChar c : text) {
-        if (c == QLatin1Char('\\')) {
-            stored += QStringLiteral("\\\\");
-        } else if (c == QLatin1Char('\n')) {
-            stored += QStringLiteral("\\n");
-        } else if (c == QLatin1Char('\r')) {
-            stored += QStringLiteral("\\r");
-        } else {
-            stored += c;
-        }
-    }
-    return stored;
-}
-
-QString decodeLastText(const QString& stored) {
-    if (!stored.startsWith(kEscapeMarker)) {
-        return stored;
-    }
-    QString text;
-    for (qsizetype i = kEscapeMarker.size(); i < stored.size(); ++i) {
-        const QChar c = stored[i];
-        const QChar next = i + 1 < stored.size() ? stored[i + 1] : QChar();
-        if (c == QLatin1Char('\\') && next == QLatin1Char('\\')) {
-            text += QLatin1Char('\\');
-            ++i;
-        } else if (c == QLatin1Char('\\') && next == QLatin1Char('n')) {
-            text += QLatin1Char('\n');
-            ++i;
-        } else if (c == QLatin1Char('\\') && next == QLatin1Char('r')) {
-            text += QLatin1Char('\r');
-            ++i;
-        } else {
-            text += c;
-        }
-    }
-    return text;
-}
-
-// One entry a save writes: its section, its key and the value's text form.
-struct SavedEntry {
-    QString section;
-    QString key;
-    QString text;
-};
-
-SavedEntry numberEntry(const QString& section, const NumberSetting& setting,
-                       const IniValue& value) {
-    return {section, QLatin1String(setting.key), IniTextForm(value).value_or(QString())};
-}
-
-// A flag is saved as -1 when set.
-SavedEntry flagEntry(const QString& section, const NumberSetting& setting, bool on) {
-    return numberEntry(section, setting, std::int32_t{on ? -1 : 0});
-}
-
-SavedEntry textEntry(const QString& section, const QString& key, const QString& text) {
-    return {section, key, text};
-}
 
 // Whether the settings file can be written at path: a file can be made in its folder, and an
 // existing file may be written.
@@ -210,95 +65,52 @@ void RemoveStaleSettingsTemporaries(const QString& programFolder) {
 }
 
 void LoadSettings(SettingVariables& settings, SettingsControls& controls, const QString& iniPath) {
-    clsIniFile ini;
-    ini.PathIniFile(iniPath);
-
-    ini.Section(kSectionPickUpPattern);
-    settings.PickUpPattern = readSetting(ini, kPattern);
-    settings.BlackUpper = readSetting(ini, kBlackUpper);
-    settings.WhiteUpper = readSetting(ini, kWhiteUpper);
+    // Section by section, with a yield after the first two: what the yields let run sees the
+    // settings read so far.
+    StoredSettings stored;
+    static_cast<SettingVariables&>(stored) = settings;
+    ReadSettings(iniPath, stored, kPickUpPatternSection);
+    settings = stored;
     controls.processEvents();
 
-    ini.Section(kSectionOther);
-    controls.setInputText(
-        decodeLastText(ini.GetStrValue(QString(), QString(), kKeyLastText, kDefaultLastText)));
-    settings.ScanPattern = readSetting(ini, kScanPattern);
-    // In range of 16 bits by the table above.
-    settings.WaitTime = static_cast<std::int16_t>(readSetting(ini, kWaitTime));
-    settings.CanvasHeight = static_cast<std::int16_t>(readSetting(ini, kCanvasHeight));
-    settings.CanvasWidth = static_cast<std::int16_t>(readSetting(ini, kCanvasWidth));
-    settings.LastPicture = ini.GetStrValue(QString(), QString(), kKeyLastPicture, QString());
-    settings.WindowLeft = readSetting(ini, kWindowLeft);
-    settings.WindowTop = readSetting(ini, kWindowTop);
-    settings.WindowWidth = readSetting(ini, kWindowWidth);
-    settings.WindowHeight = readSetting(ini, kWindowHeight);
-    settings.FollowTarget = readFlag(ini, kFollowTarget);
-    settings.JoinRuns = readFlag(ini, kJoinRuns);
+    ReadSettings(iniPath, stored, kOtherSection);
+    settings = stored;
+    controls.setInputText(stored.LastText);
     controls.processEvents();
 
-    ini.Section(kSectionFont);
-    const QString name = ini.GetStrValue(QString(), QString(), kKeyName, QString());
-    if (name.isEmpty()) {
+    ReadSettings(iniPath, stored, kFontSection);
+    if (stored.FontName.isEmpty()) {
         return;  // the picture keeps the font it has
     }
     QFont font = controls.pictureFont();
-    font.setFamily(name);
-    font.setBold(readFlag(ini, kBold));
-    font.setItalic(readFlag(ini, kItalic));
-    if (const auto size = readNumber(ini, kSize)) {
-        font.setPointSize(*size);
+    font.setFamily(stored.FontName);
+    font.setBold(stored.FontBold);
+    font.setItalic(stored.FontItalic);
+    if (stored.FontSize > 0) {
+        font.setPointSizeF(stored.FontSize);
     }
-    font.setStrikeOut(readFlag(ini, kStrikethru));
-    font.setUnderline(readFlag(ini, kUnderline));
+    font.setStrikeOut(stored.FontStrikethru);
+    font.setUnderline(stored.FontUnderline);
     controls.setPictureFont(font);
-    controls.setFontTransparent(readFlag(ini, kTransparent));
+    controls.setFontTransparent(stored.FontTransparent);
 }
 
 bool SaveSettings(const SettingVariables& settings, const SettingsControls& controls,
                   const QString& iniPath, const AtomicFileWriter& writer) {
+    StoredSettings stored;
+    static_cast<SettingVariables&>(stored) = settings;
+    stored.LastText = controls.inputText();
     const QFont font = controls.pictureFont();
-    // Every entry the save writes, in the order a new file lists them.
-    std::vector<SavedEntry> entries = {
-        numberEntry(kSectionPickUpPattern, kPattern, settings.PickUpPattern),
-        numberEntry(kSectionPickUpPattern, kBlackUpper, settings.BlackUpper),
-        numberEntry(kSectionPickUpPattern, kWhiteUpper, settings.WhiteUpper),
-        flagEntry(kSectionFont, kItalic, font.italic()),
-        flagEntry(kSectionFont, kBold, font.bold()),
-        textEntry(kSectionFont, kKeyName, font.family()),
-        numberEntry(kSectionFont, kSize, static_cast<float>(font.pointSizeF())),
-        flagEntry(kSectionFont, kStrikethru, font.strikeOut()),
-        flagEntry(kSectionFont, kUnderline, font.underline()),
-        flagEntry(kSectionFont, kTransparent, controls.fontTransparent()),
-        textEntry(kSectionOther, kKeyLastText, encodeLastText(controls.inputText())),
-        numberEntry(kSectionOther, kScanPattern, settings.ScanPattern),
-        numberEntry(kSectionOther, kWaitTime, settings.WaitTime),
-        numberEntry(kSectionOther, kCanvasHeight, settings.CanvasHeight),
-        numberEntry(kSectionOther, kCanvasWidth, settings.CanvasWidth),
-    };
-    if (!settings.LastPicture.isEmpty()) {
-        entries.push_back(textEntry(kSectionOther, kKeyLastPicture, settings.LastPicture));
-    }
-
+    stored.FontName = font.family();
+    stored.FontSize = font.pointSizeF();
+    stored.FontItalic = font.italic();
+    stored.FontBold = font.bold();
+    stored.FontStrikethru = font.strikeOut();
+    stored.FontUnderline = font.underline();
+    stored.FontTransparent = controls.fontTransparent();
     // The per-user folder may not exist yet; the program folder always does.
     QDir().mkpath(QFileInfo(iniPath).absolutePath());
-    entries.push_back(
-        numberEntry(kSectionOther, kFollowTarget, std::int32_t{settings.FollowTarget}));
-    entries.push_back(numberEntry(kSectionOther, kJoinRuns, std::int32_t{settings.JoinRuns}));
-    // Without a window (its size 0) there is no place to keep, and the file stays as it was.
-    if (settings.WindowWidth > 0 && settings.WindowHeight > 0) {
-        entries.push_back(numberEntry(kSectionOther, kWindowLeft, settings.WindowLeft));
-        entries.push_back(numberEntry(kSectionOther, kWindowTop, settings.WindowTop));
-        entries.push_back(numberEntry(kSectionOther, kWindowWidth, settings.WindowWidth));
-        entries.push_back(numberEntry(kSectionOther, kWindowHeight, settings.WindowHeight));
-    }
-    ProfileTransaction file(iniPath);
-    bool allTaken = true;
-    for (const SavedEntry& entry : entries) {
-        allTaken &= file.write(ToAnsiCodePage(entry.section).constData(),
-                               ToAnsiCodePage(entry.key).constData(),
-                               ToAnsiCodePage(entry.text).constData());
-    }
-    return file.commit(iniPath, writer) && allTaken;
+    return WriteSettings(stored, iniPath, writer);
 }
 
 }  // namespace stylorex

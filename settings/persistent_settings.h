@@ -66,17 +66,18 @@ QString SettingsFileToRead(const QString& programFolder = ProgramFolder());
 // file, in both places (RemoveStaleTemporaryFiles).
 void RemoveStaleSettingsTemporaries(const QString& programFolder = ProgramFolder());
 
-// Reads every setting into the variables and the controls. A value out of range in a
-// hand-edited file takes the setting's default (a font size out of range keeps the font's).
+// Reads every setting of the table (SettingTable) into the variables and the controls, the
+// sections PickUpPattern, Other and Font in this order with a yield (processEvents) after each
+// of the first two. A value out of range in a hand-edited file takes the setting's default (a
+// font size out of range keeps the font's); texts come back whole however long. An empty font
+// Name leaves the picture's font as it is.
 void LoadSettings(SettingVariables& settings, SettingsControls& controls, const QString& iniPath);
 
-// Writes every entry (the seventeen, LastPicture once there is one, and the window's four
-// when its size is known) in one transaction: the file
-// is read, the entries are set on it in memory (every line they do not change stays byte for byte)
-// and the result replaces the file at once through `writer`, so a save killed at any moment leaves
-// the old file or the new one, never a mix. Makes the file's folder when it is missing. Returns
-// false when the file could not be written (nothing of the save reaches it then) or an entry could
-// not stand in the file (the others are written).
+// Writes every entry of the table (the seventeen, LastPicture once there is one, and the
+// window's four when its size is known) in one transaction (WriteSettings), so a save killed at
+// any moment leaves the old file or the new one, never a mix. Makes the file's folder when it is
+// missing. Returns false when the file could not be written (nothing of the save reaches it then)
+// or an entry could not stand in the file (the others are written).
 bool SaveSettings(const SettingVariables& settings, const SettingsControls& controls,
                   const QString& iniPath, const AtomicFileWriter& writer = SystemFileWriter());
 

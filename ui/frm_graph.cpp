@@ -1,6 +1,7 @@
 #include "ui/frm_graph.h"
 
 #include "canvas/picture_box.h"
+#include "common/setting_limits.h"
 #include "engine/drawing_run.h"
 #include "engine/origin_capture.h"
 #include "os/point_picker.h"
@@ -42,10 +43,6 @@ namespace stylorex {
 namespace {
 
 constexpr int kTimerIntervalMs = 100;
-constexpr std::int16_t kDefaultCanvasSide = 200;
-// Larger canvases than this come only from a damaged settings file; three images of 32767
-// pixels square would not fit in memory.
-constexpr std::int16_t kLargestCanvasSide = 4096;
 
 }  // namespace
 
@@ -483,7 +480,8 @@ void frmGraph::timerTick() {
 }
 
 void frmGraph::SetCanvasSize(std::int16_t height, std::int16_t width) {
-    if (height <= 0 || width <= 0 || height > kLargestCanvasSide || width > kLargestCanvasSide) {
+    if (height <= 0 || width <= 0 || height > kLargestStoredCanvasSide ||
+        width > kLargestStoredCanvasSide) {
         height = kDefaultCanvasSide;
         width = kDefaultCanvasSide;
     }
@@ -512,19 +510,11 @@ void frmGraph::layOut() {
 }
 
 void frmGraph::canvasPreset(int index) {
-    switch (index) {
-        case 0:
-            SetCanvasSize(200, 200);
-            break;
-        case 1:
-            SetCanvasSize(300, 300);
-            break;
-        case 2:
-            // The caption says 460; the largest canvas is 480 high.
-            SetCanvasSize(480, 600);
-            break;
-        default:
-            break;
+    // The third caption says 460; the largest canvas is 480 high.
+    if (index >= 0 && index < static_cast<int>(kCanvasPresets.size())) {
+        const QSize size = kCanvasPresets[static_cast<std::size_t>(index)];
+        SetCanvasSize(static_cast<std::int16_t>(size.height()),
+                      static_cast<std::int16_t>(size.width()));
     }
 }
 

@@ -1,6 +1,7 @@
 #include "ui/picture_commands.h"
 
 #include "canvas/picture_box.h"
+#include "common/setting_limits.h"
 #include "common/user_dialogs.h"
 #include "imaging/image_file.h"
 
@@ -20,9 +21,9 @@ namespace stylorex {
 
 namespace {
 
-constexpr int kMinCanvasHeight = 100;
+constexpr int kMinCanvasHeight = kSmallestCanvasSide;
 constexpr int kMaxCanvasHeight = kLargestCanvasHeight;
-constexpr int kMinCanvasWidth = 100;
+constexpr int kMinCanvasWidth = kSmallestCanvasSide;
 constexpr int kMaxCanvasWidth = kLargestCanvasWidth;
 
 const QString kCanvasSizeTitle = QStringLiteral("キャンバスサイズ変更");

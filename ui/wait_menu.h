@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/setting_limits.h"
 #include "settings/persistent_settings.h"
 
 #include <QObject>
@@ -16,7 +17,7 @@ namespace stylorex {
 class WaitMenu : public QObject {
     Q_OBJECT
   public:
-    static constexpr int kItems = 8;
+    static constexpr int kItems = kLongestWaitMs + 1;
 
     // Fills `submenu` with the items (objectNames "mnu_waittime_0" to "mnu_waittime_7").
     WaitMenu(QMenu& submenu, SettingVariables& settings, QObject* parent = nullptr);

@@ -130,13 +130,13 @@ TEST_F(Settings, AFirstStartTakesTheDefaultsAndItsSaveWritesAllSeventeenKeys) {
               "[Other]\r\nLastText=" +
                   cp932(QStringLiteral("文字")) +
                   "\r\nScanPattern=1\r\nWaitTime=5\r\nCanvasHeight=200\r\n"
-                  "CanvasWidth=200\r\nFollowTarget=0\r\nJoinRuns=0\r\n");
+                  "CanvasWidth=200\r\nFollowTarget=1\r\nJoinRuns=0\r\n");
 }
 
 TEST_F(Settings, ARestartReadsBackWhatTheSaveWrote) {
-    const SettingVariables saved{2,   100, 230,  3,    12,
-                                 480, 600, true, true, QStringLiteral("/home/user/絵/家.png"),
-                                 -20, 35,  640,  520};
+    const SettingVariables saved{2,   100, 230,   3,    12,
+                                 480, 600, false, true, QStringLiteral("/home/user/絵/家.png"),
+                                 -20, 35,  640,   520};
     FakeControls before;
     before.font_.setFamily(QStringLiteral("IPAPGothic"));
     before.font_.setPointSizeF(10.5);
@@ -160,7 +160,7 @@ TEST_F(Settings, ARestartReadsBackWhatTheSaveWrote) {
     EXPECT_EQ(loaded.LastPicture, saved.LastPicture);
     EXPECT_EQ(QRect(loaded.WindowLeft, loaded.WindowTop, loaded.WindowWidth, loaded.WindowHeight),
               QRect(-20, 35, 640, 520));
-    EXPECT_TRUE(loaded.FollowTarget);
+    EXPECT_FALSE(loaded.FollowTarget);
     EXPECT_TRUE(loaded.JoinRuns);
     EXPECT_EQ(after.font_.family(), QStringLiteral("IPAPGothic"));
     EXPECT_EQ(after.font_.pointSizeF(), 10.0);  // the whole part only
@@ -228,13 +228,31 @@ TEST_F(Settings, ValuesOutOfRangeInAHandEditedFileTakeTheDefault) {
     EXPECT_EQ(settings.PickUpPattern, 1);
     EXPECT_EQ(settings.WaitTime, 5);
     EXPECT_EQ(settings.CanvasHeight, 200);
-    EXPECT_EQ(settings.CanvasWidth, 32767);       // in range: left to the canvas to limit
+    EXPECT_EQ(settings.CanvasWidth, 200);         // more than the canvas takes from a file
     EXPECT_EQ(controls.font_.pointSizeF(), 9.0);  // a missing Size reads as 0
 
     writeFile("[PickUpPattern]\r\nPattern=2\r\n[Other]\r\nWaitTime=0\r\n");
     settings = load(controls);
     EXPECT_EQ(settings.PickUpPattern, 2);
     EXPECT_EQ(settings.WaitTime, 0);
+    EXPECT_TRUE(settings.FollowTarget);  // missing: on
+
+    writeFile("[Other]\r\nFollowTarget=0\r\n");
+    EXPECT_FALSE(load(controls).FollowTarget);  // a file that turned it off keeps the fixed wait
+}
+
+TEST_F(Settings, LongTextsComeBackWhole) {
+    SettingVariables saved;
+    saved.LastPicture =
+        QStringLiteral("/home/user/") + QString(300, QChar(0x7D75)) + QStringLiteral(".png");
+    FakeControls before;
+    before.text_ = QString(300, QChar(0x8868));  // 600 bytes in the file
+    ASSERT_TRUE(SaveSettings(saved, before, path_));
+    ASSERT_TRUE(fileBytes().contains(cp932(before.text_)));
+
+    FakeControls after;
+    EXPECT_EQ(load(after).LastPicture, saved.LastPicture);
+    EXPECT_EQ(after.text_, before.text_);
 }
 
 TEST_F(Settings, MultiLineTextsComeBackExactlyAndNoLineBreakReachesTheFile) {
@@ -333,7 +351,7 @@ TEST_F(Settings, AWindowsWrittenFileReadsRightAndASaveKeepsEveryLineItNeedNotCha
     expected.replace("Underline=1\r\n", "Underline=-1\r\n");
     expected.replace("WaitTime=3\r\n", "WaitTime=7\r\n");
     expected.replace("CanvasWidth=400\r\n",
-                     "CanvasWidth=400\r\nScanPattern=1\r\nFollowTarget=0\r\nJoinRuns=0\r\n");
+                     "CanvasWidth=400\r\nScanPattern=1\r\nFollowTarget=1\r\nJoinRuns=0\r\n");
     EXPECT_EQ(fileBytes(), expected);
 }
 

@@ -90,8 +90,8 @@ TEST_F(MainWindowX11, ATargetTheWindowCoversIsNotCheckedNorMended) {
     const std::unique_ptr<X11Screen> screen = X11Screen::open(&error);
     ASSERT_NE(screen, nullptr) << error.toStdString();
     w.setScreenReader(screen.get());
-    NamedChild<QAction>(w, "mnu_followTarget")->trigger();
-    NamedChild<QAction>(w, "mnu_joinRuns")->trigger();
+    NamedChild<QAction>(w, "mnu_followTarget")->setChecked(true);
+    NamedChild<QAction>(w, "mnu_joinRuns")->setChecked(true);
     w.waitMenu().choose(0);
     // A line and a dot in the left part of the canvas. The target only stamps where the pointer
     // stops, so the joined line leaves misses that mending would press on; but the window

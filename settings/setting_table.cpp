@@ -1,0 +1,281 @@
+#include "settings/setting_table.h"
+
+#include "common/setting_limits.h"
+#include "settings/ini_profile.h"
+
+#include <QByteArray>
+#include <QStringView>
+
+#include <algorithm>
+#include <array>
+
+namespace stylorex {
+
+namespace {
+
+template <typename T, typename Owner>
+constexpr NumberField<T> Number(T Owner::*member) {
+    return {member};
+}
+
+constexpr std::int32_t kInt16Max = std::numeric_limits<std::int16_t>::max();
+
+// Without a window (its size 0) there is no place to keep, and the file keeps the last one.
+bool windowKnown(const StoredSettings& stored) {
+    return stored.WindowWidth > 0 && stored.WindowHeight > 0;
+}
+
+constexpr std::array kTable = {
+    // The extraction knows its two modes only.
+    Setting{.section = kPickUpPatternSection,
+            .key = "Pattern",
+            .field = Number(&StoredSettings::PickUpPattern),
+            .fallback = kDefaultPickUpPattern,
+            .lowest = kDarkPixelsMode,
+            .highest = kNonWhitePixelsMode},
+    Setting{.section = kPickUpPatternSection,
+            .key = "BlackUpper",
+            .field = Number(&StoredSettings::BlackUpper),
+            .fallback = kDefaultBlackUpper},
+    Setting{.section = kPickUpPatternSection,
+            .key = "WhiteUpper",
+            .field = Number(&StoredSettings::WhiteUpper),
+            .fallback = kDefaultWhiteUpper},
+
+    Setting{
+        .section = kFontSection, .key = "Italic", .field = FlagField{&StoredSettings::FontItalic}},
+    Setting{.section = kFontSection, .key = "Bold", .field = FlagField{&StoredSettings::FontBold}},
+    Setting{.section = kFontSection, .key = "Name", .field = TextField{&StoredSettings::FontName}},
+    // A size of 0 (what a missing Size reads as) or beyond any sensible text keeps the size the
+    // picture's font has.
+    Setting{.section = kFontSection,
+            .key = "Size",
+            .field = RealField{&StoredSettings::FontSize},
+            .lowest = 1,
+            .highest = 1000},
+    Setting{.section = kFontSection,
+            .key = "Strikethru",
+            .field = FlagField{&StoredSettings::FontStrikethru}},
+    Setting{.section = kFontSection,
+            .key = "Underline",
+            .field = FlagField{&StoredSettings::FontUnderline}},
+    Setting{.section = kFontSection,
+            .key = "Transparent",
+            .field = FlagField{&StoredSettings::FontTransparent}},
+
+    Setting{.section = kOtherSection,
+            .key = "LastText",
+            .field = TextField{&StoredSettings::LastText},
+            .fallbackText = u"文字"},
+    Setting{.section = kOtherSection,
+            .key = "ScanPattern",
+            .field = Number(&StoredSettings::ScanPattern),
+            .fallback = 1},
+    // A wait below 0 and a canvas side of 0 or less mean nothing; a 16-bit value that does not
+    // fit is not cut to some other number.
+    Setting{.section = kOtherSection,
+            .key = "WaitTime",
+            .field = Number(&StoredSettings::WaitTime),
+            .fallback = kDefaultWaitMs,
+            .lowest = 0},
+    Setting{.section = kOtherSection,
+            .key = "CanvasHeight",
+            .field = Number(&StoredSettings::CanvasHeight),
+            .fallback = kDefaultCanvasSide,
+            .lowest = 1,
+            .highest = kLargestStoredCanvasSide},
+    Setting{.section = kOtherSection,
+            .key = "CanvasWidth",
+            .field = Number(&StoredSettings::CanvasWidth),
+            .fallback = kDefaultCanvasSide,
+            .lowest = 1,
+            .highest = kLargestStoredCanvasSide},
+    // The picture file loaded last, where the open dialog starts.
+    Setting{.section = kOtherSection,
+            .key = "LastPicture",
+            .field = TextField{&StoredSettings::LastPicture},
+            .savedWhen = [](const StoredSettings& s) { return !s.LastPicture.isEmpty(); }},
+    Setting{.section = kOtherSection,
+            .key = "FollowTarget",
+            .field = Number(&StoredSettings::FollowTarget),
+            .fallback = 1},
+    Setting{
+        .section = kOtherSection, .key = "JoinRuns", .field = Number(&StoredSettings::JoinRuns)},
+    // A window larger than any screen or placed beyond any coordinate a screen has is of no use.
+    Setting{.section = kOtherSection,
+            .key = "WindowLeft",
+            .field = Number(&StoredSettings::WindowLeft),
+            .lowest = -kInt16Max,
+            .highest = kInt16Max,
+            .savedWhen = windowKnown},
+    Setting{.section = kOtherSection,
+            .key = "WindowTop",
+            .field = Number(&StoredSettings::WindowTop),
+            .lowest = -kInt16Max,
+            .highest = kInt16Max,
+            .savedWhen = windowKnown},
+    Setting{.section = kOtherSection,
+            .key = "WindowWidth",
+            .field = Number(&StoredSettings::WindowWidth),
+            .lowest = 0,
+            .highest = kInt16Max,
+            .savedWhen = windowKnown},
+    Setting{.section = kOtherSection,
+            .key = "WindowHeight",
+            .field = Number(&StoredSettings::WindowHeight),
+            .lowest = 0,
+            .highest = kInt16Max,
+            .savedWhen = windowKnown},
+};
+
+// A text without line breaks is stored as it is, so a one-line text, and any value written
+// before this rule, read back unchanged (a Windows path such as C:\temp included). A text with a
+// line break, or one that itself starts with the marker, is stored as the marker followed by the
+// text with "\" written as "\\", LF as "\n" and CR as "\r"; on reading, any other "\x" after the
+// marker stays as it is.
+const QString kEscapeMarker = QStringLiteral("\\:");
+
+QString encodeText(const QString& text) {
+    if (!text.contains(QLatin1Char('\n')) && !text.contains(QLatin1Char('\r')) &&
+        !text.startsWith(kEscapeMarker)) {
+        return text;
+    }
+    QString stored = kEscapeMarker;
+    for (const QChar c : text) {
+        if (c == QLatin1Char('\\')) {
+            stored += QStringLiteral("\\\\");
+        } else if (c == QLatin1Char('\n')) {
+            stored += QStringLiteral("\\n");
+        } else if (c == QLatin1Char('\r')) {
+            stored += QStringLiteral("\\r");
+        } else {
+            stored += c;
+        }
+    }
+    return stored;
+}
+
+QString decodeText(const QString& stored) {
+    if (!stored.startsWith(kEscapeMarker)) {
+        return stored;
+    }
+    QString text;
+    for (qsizetype i = kEscapeMarker.size(); i < stored.size(); ++i) {
+        const QChar c = stored[i];
+        const QChar next = i + 1 < stored.size() ? stored[i + 1] : QChar();
+        if (c == QLatin1Char('\\') && next == QLatin1Char('\\')) {
+            text += QLatin1Char('\\');
+            ++i;
+        } else if (c == QLatin1Char('\\') && next == QLatin1Char('n')) {
+            text += QLatin1Char('\n');
+            ++i;
+        } else if (c == QLatin1Char('\\') && next == QLatin1Char('r')) {
+            text += QLatin1Char('\r');
+            ++i;
+        } else {
+            text += c;
+        }
+    }
+    return text;
+}
+
+// The stored number, or the fallback when it lies outside the setting's range or T's.
+template <typename T>
+T readNumber(const Setting& setting, const QString& path) {
+    const auto value = static_cast<std::int32_t>(
+        GetPrivateProfileIntA(setting.section, setting.key, setting.fallback, path));
+    const auto lowest = std::max<std::int64_t>(setting.lowest, std::numeric_limits<T>::lowest());
+    const auto highest = std::min<std::int64_t>(setting.highest, std::numeric_limits<T>::max());
+    return static_cast<T>(value < lowest || value > highest ? setting.fallback : value);
+}
+
+// The whole stored text. The profile function cuts a value to the buffer it is given, so a
+// value that fills the buffer is read again with one twice as large.
+QString readText(const Setting& setting, const QString& path) {
+    const QByteArray fallback =
+        ToAnsiCodePage(QStringView(setting.fallbackText.data(),
+                                   static_cast<qsizetype>(setting.fallbackText.size()))
+                           .toString());
+    QByteArray buffer(256, '\0');
+    for (;;) {
+        const std::uint32_t count = GetPrivateProfileStringA(
+            setting.section, setting.key, fallback.constData(), buffer.data(),
+            static_cast<std::uint32_t>(buffer.size()), path);
+        if (count + 1 < static_cast<std::uint32_t>(buffer.size())) {
+            buffer.truncate(count);
+            return decodeText(FromAnsiCodePage(buffer));
+        }
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+template <typename... Visitors>
+struct Overloaded : Visitors... {
+    using Visitors::operator()...;
+};
+
+void readSetting(const Setting& setting, const QString& path, StoredSettings& stored) {
+    std::visit(Overloaded{
+                   [&]<typename T>(const NumberField<T>& field) {
+                       stored.*field.member = readNumber<T>(setting, path);
+                   },
+                   [&](const FlagField& field) {
+                       stored.*field.member = readNumber<std::int32_t>(setting, path) != 0;
+                   },
+                   [&](const RealField& field) {
+                       stored.*field.member = readNumber<std::int32_t>(setting, path);
+                   },
+                   [&](const TextField& field) { stored.*field.member = readText(setting, path); },
+               },
+               setting.field);
+}
+
+// The value's text in the file, in the file's code page.
+QByteArray storedText(const Setting& setting, const StoredSettings& stored) {
+    return std::visit(
+        Overloaded{
+            [&]<typename T>(const NumberField<T>& field) {
+                return QByteArray::number(static_cast<std::int32_t>(stored.*field.member));
+            },
+            [&](const FlagField& field) { return QByteArray(stored.*field.member ? "-1" : "0"); },
+            [&](const RealField& field) {
+                // A single-precision real, as the file has always held it; -0 is written 0.
+                const auto real = static_cast<float>(stored.*field.member);
+                return real == 0.0f ? QByteArray("0")
+                                    : QByteArray::number(static_cast<double>(real), 'g', 7);
+            },
+            [&](const TextField& field) {
+                return ToAnsiCodePage(encodeText(stored.*field.member));
+            },
+        },
+        setting.field);
+}
+
+}  // namespace
+
+std::span<const Setting> SettingTable() {
+    return kTable;
+}
+
+void ReadSettings(const QString& path, StoredSettings& stored, std::string_view section) {
+    for (const Setting& setting : kTable) {
+        if (section.empty() || section == setting.section) {
+            readSetting(setting, path, stored);
+        }
+    }
+}
+
+bool WriteSettings(const StoredSettings& stored, const QString& path,
+                   const AtomicFileWriter& writer) {
+    ProfileTransaction file(path);
+    bool allTaken = true;
+    for (const Setting& setting : kTable) {
+        if (setting.savedWhen == nullptr || setting.savedWhen(stored)) {
+            allTaken &=
+                file.write(setting.section, setting.key, storedText(setting, stored).constData());
+        }
+    }
+    return file.commit(path, writer) && allTaken;
+}
+
+}  // namespace stylorex

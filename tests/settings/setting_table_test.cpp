@@ -1,0 +1,144 @@
+#include "settings/setting_table.h"
+
+#include "settings/ini_profile.h"
+
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <limits>
+#include <utility>
+
+namespace stylorex {
+namespace {
+
+template <typename... Visitors>
+struct Overloaded : Visitors... {
+    using Visitors::operator()...;
+};
+
+// The lowest and highest number a setting can take: its range within what its field holds.
+template <typename T>
+std::pair<std::int64_t, std::int64_t> Bounds(const Setting& setting) {
+    return {std::max<std::int64_t>(setting.lowest, std::numeric_limits<T>::lowest()),
+            std::min<std::int64_t>(setting.highest, std::numeric_limits<T>::max())};
+}
+
+// A number inside the bounds that is not what a missing key reads as.
+std::int64_t OtherThanFallback(const Setting& setting, std::pair<std::int64_t, std::int64_t> b) {
+    return setting.fallback < b.second ? std::max<std::int64_t>(setting.fallback + 1, b.first)
+                                       : setting.fallback - 1;
+}
+
+// Gives the setting a value other than what a missing key reads as. Texts get more than the 254
+// bytes a fixed read buffer holds, a line break, and their key, so no two settings share one.
+void SetOtherThanFallback(const Setting& setting, StoredSettings& stored) {
+    std::visit(Overloaded{
+                   [&]<typename T>(const NumberField<T>& field) {
+                       stored.*field.member =
+                           static_cast<T>(OtherThanFallback(setting, Bounds<T>(setting)));
+                   },
+                   [&](const FlagField& field) { stored.*field.member = setting.fallback == 0; },
+                   [&](const RealField& field) {
+                       stored.*field.member = static_cast<double>(
+                           OtherThanFallback(setting, Bounds<std::int32_t>(setting)));
+                   },
+                   [&](const TextField& field) {
+                       stored.*field.member = QString::fromLatin1(setting.key) +
+                                              QStringLiteral("\n") + QString(300, QChar(0x8868));
+                   },
+               },
+               setting.field);
+}
+
+std::string ValueOf(const Setting& setting, const StoredSettings& stored) {
+    return std::visit(
+               Overloaded{
+                   [&]<typename T>(const NumberField<T>& field) {
+                       return QString::number(static_cast<std::int64_t>(stored.*field.member));
+                   },
+                   [&](const FlagField& field) { return QString::number(stored.*field.member); },
+                   [&](const RealField& field) { return QString::number(stored.*field.member); },
+                   [&](const TextField& field) { return stored.*field.member; },
+               },
+               setting.field)
+        .toStdString();
+}
+
+class SettingTableTest : public ::testing::Test {
+  protected:
+    // What every setting reads as when the file is missing.
+    StoredSettings fallbacks() const {
+        StoredSettings stored;
+        ReadSettings(dir_.filePath(QStringLiteral("missing.ini")), stored);
+        return stored;
+    }
+
+    QTemporaryDir dir_;
+    const QString path_ = dir_.filePath(QStringLiteral("stylorex.ini"));
+};
+
+TEST(SettingTable, EachEntryAndEachValueHasOneSetting) {
+    const auto table = SettingTable();
+    for (auto a = table.begin(); a != table.end(); ++a) {
+        for (auto b = a + 1; b != table.end(); ++b) {
+            EXPECT_FALSE(std::string_view(a->section) == b->section &&
+                         std::string_view(a->key) == b->key)
+                << a->key;
+            EXPECT_FALSE(a->field == b->field) << a->key << " and " << b->key;
+        }
+    }
+}
+
+TEST_F(SettingTableTest, EverySettingComesBackFromTheFileAtAValueOtherThanItsDefault) {
+    StoredSettings saved;
+    for (const Setting& setting : SettingTable()) {
+        SetOtherThanFallback(setting, saved);
+    }
+    ASSERT_TRUE(WriteSettings(saved, path_));
+
+    StoredSettings loaded;
+    ReadSettings(path_, loaded);
+    const StoredSettings missing = fallbacks();
+    for (const Setting& setting : SettingTable()) {
+        EXPECT_EQ(ValueOf(setting, loaded), ValueOf(setting, saved)) << setting.key;
+        EXPECT_NE(ValueOf(setting, loaded), ValueOf(setting, missing)) << setting.key;
+    }
+}
+
+TEST_F(SettingTableTest, ANumberOutsideItsRangeReadsAsAMissingOne) {
+    const StoredSettings missing = fallbacks();
+    int checked = 0;
+    for (const Setting& setting : SettingTable()) {
+        const auto bounds =
+            std::visit(Overloaded{
+                           [&]<typename T>(const NumberField<T>&) { return Bounds<T>(setting); },
+                           [&](const RealField&) { return Bounds<std::int32_t>(setting); },
+                           [](const auto&) {
+                               return std::pair<std::int64_t, std::int64_t>(
+                                   std::numeric_limits<std::int32_t>::min(),
+                                   std::numeric_limits<std::int32_t>::max());
+                           },
+                       },
+                       setting.field);
+        for (const std::int64_t outside : {bounds.first - 1, bounds.second + 1}) {
+            if (outside < std::numeric_limits<std::int32_t>::min() ||
+                outside > std::numeric_limits<std::int32_t>::max()) {
+                continue;
+            }
+            ASSERT_TRUE(WritePrivateProfileStringA(setting.section, setting.key,
+                                                   QByteArray::number(outside).constData(), path_));
+            StoredSettings loaded;
+            SetOtherThanFallback(setting, loaded);
+            ReadSettings(path_, loaded, setting.section);
+            EXPECT_EQ(ValueOf(setting, loaded), ValueOf(setting, missing))
+                << setting.key << "=" << outside;
+            ++checked;
+        }
+    }
+    EXPECT_GT(checked, 0);
+}
+
+}  // namespace
+}  // namespace stylorex
