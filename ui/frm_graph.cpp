@@ -600,11 +600,6 @@ void frmGraph::showRestoredPicture(QSize sizeBefore) {
     if (ui_->picSRC->size() != sizeBefore) {
         showCanvasSize();
     }
-    // A curve under edit is not part of the picture: it stays under edit, shown over the
-    // restored picture, instead of vanishing from view and being committed by the next press.
-    if (painter_->bezier().BezState() > 0) {
-        painter_->bezier().DrawBezierPreview();
-    }
 }
 
 void frmGraph::savePictureCommand() {

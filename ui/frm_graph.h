@@ -163,7 +163,7 @@ class frmGraph : public QMainWindow, public WindowText, public SettingsControls 
     bool restoreSavedPlace();
     // The canvas size in the settings and status panel 4, the picture in the viewport's corner.
     void showCanvasSize();
-    // After an undo or redo: the canvas size when it changed, and the curve under edit.
+    // After an undo or redo: the canvas size when it changed.
     void showRestoredPicture(QSize sizeBefore);
     void unload();
     RunSettings currentRunSettings() const;
