@@ -209,7 +209,8 @@ void frmGraph::load() {
     settings_.PickUpPattern = 1;
     // 3. The Shift-JIS character set of the window's font has no counterpart here: Qt's text
     //    is Unicode throughout.
-    // 4.
+    // 4. At any scale of Qt's the window must fit the screen, its status rows included.
+    fitIntoScreen();
     placeAtScreenRightEdge();
     // 5. The painter holds picSRC through PainterControls from its construction on.
     // 6.
@@ -261,6 +262,19 @@ bool frmGraph::restoreSavedPlace() {
         }
     }
     return false;
+}
+
+void frmGraph::fitIntoScreen() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (screen == nullptr) {
+        return;
+    }
+    // The window manager's frame, once it is known (nothing before the first show).
+    const QSize frame = frameGeometry().size() - size();
+    const QSize room = screen->availableGeometry().size() - frame;
+    if (width() > room.width() || height() > room.height()) {
+        resize(size().boundedTo(room));
+    }
 }
 
 void frmGraph::placeAtScreenRightEdge() {
@@ -627,11 +641,20 @@ void frmGraph::loadPatternCommand() {
 
 void frmGraph::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
+    fitIntoScreenOnceFramed();
     layOut();
+}
+
+void frmGraph::fitIntoScreenOnceFramed() {
+    if (!fittedWithFrame_ && frameGeometry().size() != size()) {
+        fittedWithFrame_ = true;
+        fitIntoScreen();
+    }
 }
 
 void frmGraph::moveEvent(QMoveEvent* event) {
     QMainWindow::moveEvent(event);
+    fitIntoScreenOnceFramed();
     // The window manager's frame may arrive after the first resize; the outer size counts.
     layOut();
 }

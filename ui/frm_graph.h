@@ -155,6 +155,10 @@ class frmGraph : public QMainWindow, public WindowText, public SettingsControls 
 
   private:
     void connectCommands();
+    // Shrinks the window where it is larger than the screen's room for it, frame included.
+    void fitIntoScreen();
+    // Once the window manager's frame is known, fits again with it (the first time only).
+    void fitIntoScreenOnceFramed();
     void placeAtScreenRightEdge();
     // The control a Tab moves on from to reach `widget`: the Tab chain's stop before it.
     QWidget* previousTabStop(QWidget* widget) const;
@@ -197,6 +201,7 @@ class frmGraph : public QMainWindow, public WindowText, public SettingsControls 
     bool closingOnSignal_ = false;
     bool placedAfterShow_ = false;
     bool placeRestored_ = false;
+    bool fittedWithFrame_ = false;
 };
 
 }  // namespace stylorex
