@@ -331,6 +331,15 @@ void createMenus(QMainWindow& window, MainWindowControls& c) {
     c.mnu_m[3] = item(c.mnu_menu1, arrayName("mnu_m", 3), QStringLiteral("クリア"),
                       QKeySequence(Qt::SHIFT | Qt::Key_Delete));
     c.mnu_menu1->addSeparator();
+    c.mnu_fitLoad =
+        item(c.mnu_menu1, QStringLiteral("mnu_fitLoad"), QStringLiteral("画像に合わせて読み込む"));
+    c.mnu_pickArea =
+        item(c.mnu_menu1, QStringLiteral("mnu_pickArea"), QStringLiteral("描画範囲を選ぶ"),
+             QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_G));
+    c.mnu_smooth = item(c.mnu_menu1, QStringLiteral("mnu_smooth"),
+                        QStringLiteral("なめらかに拡大縮小（写真向け）"));
+    c.mnu_smooth->setCheckable(true);
+    c.mnu_menu1->addSeparator();
     c.mnu_undo = item(c.mnu_menu1, QStringLiteral("mnu_undo"), QStringLiteral("元に戻す"),
                       QKeySequence(Qt::CTRL | Qt::Key_Z));
     c.mnu_redo = item(c.mnu_menu1, QStringLiteral("mnu_redo"), QStringLiteral("やり直し"),
