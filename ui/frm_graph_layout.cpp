@@ -297,6 +297,11 @@ void createControls(QMainWindow& window, MainWindowControls& c) {
     c.Frame2->setFrameShape(QFrame::NoFrame);
     fillBackground(c.Frame2, kLightGrey);
     createBottomPanel(c);
+    // A window shorter than the design (a screen too small for it at Qt's scale) brings the
+    // bottom panel up into the painter panel's bottom. The painter panel stays whole then: the
+    // text buttons at its bottom have no other way in, while what it covers of the bottom panel
+    // (画像読込, 貼り付け) has its menu items and keys.
+    c.Frame1->raise();
 
     c.lblforecol =
         label(central, QStringLiteral("lblforecol"), QStringLiteral("Label8"), 368, 392, 25, 9);
