@@ -70,12 +70,21 @@ Pixels Translated(const Pixels& pixels, QPoint by) {
     return out;
 }
 
-QRect BoundsOf(const Pixels& pixels) {
-    QRect bounds;
-    for (const auto& [x, y] : pixels) {
-        bounds = bounds.united(QRect(x, y, 1, 1));
+// A 200 × 200 canvas picture: a frame with a diagonal across it.
+QImage FramedDiagonal(const QRect& frame) {
+    QImage picture = MakeCanvasImage(200, 200);
+    for (int x = frame.left(); x <= frame.right(); ++x) {
+        picture.setPixel(x, frame.top(), qRgb(0, 0, 0));
+        picture.setPixel(x, frame.bottom(), qRgb(0, 0, 0));
+        picture.setPixel(
+            x, frame.top() + (x - frame.left()) * (frame.height() - 1) / (frame.width() - 1),
+            qRgb(0, 0, 0));
     }
-    return bounds;
+    for (int y = frame.top(); y <= frame.bottom(); ++y) {
+        picture.setPixel(frame.left(), y, qRgb(0, 0, 0));
+        picture.setPixel(frame.right(), y, qRgb(0, 0, 0));
+    }
+    return picture;
 }
 
 class PicturePlacementX11 : public ::testing::Test {
@@ -107,18 +116,6 @@ class PicturePlacementX11 : public ::testing::Test {
 
     PictureBox& canvas() { return *NamedChild<PictureBox>(*window, "picSRC"); }
     QString originX() { return NamedChild<QLineEdit>(*window, "txtStartX")->text(); }
-    // The line pixels the picture holds (every black pixel).
-    static Pixels Lines(const QImage& picture) {
-        Pixels lines;
-        for (int y = 0; y < picture.height(); ++y) {
-            for (int x = 0; x < picture.width(); ++x) {
-                if (picture.pixel(x, y) == qRgb(0, 0, 0)) {
-                    lines.insert({x, y});
-                }
-            }
-        }
-        return lines;
-    }
     QImage screenAt(const QRect& rect) {
         return testing::ScreenPixels(session.display(), rect.x(), rect.y(), rect.width(),
                                      rect.height());
@@ -136,15 +133,7 @@ class PicturePlacementX11 : public ::testing::Test {
 };
 
 TEST_F(PicturePlacementX11, CtrlGOutlinesWhereTheLinesLandUntilTheRunsFirstPress) {
-    QImage picture = MakeCanvasImage(200, 200);
-    for (int x = 40; x <= 100; ++x) {
-        picture.setPixel(x, 40, qRgb(0, 0, 0));
-        picture.setPixel(x, 80, qRgb(0, 0, 0));
-    }
-    for (int y = 40; y <= 80; ++y) {
-        picture.setPixel(40, y, qRgb(0, 0, 0));
-        picture.setPixel(100, y, qRgb(0, 0, 0));
-    }
+    const QImage picture = FramedDiagonal(QRect(QPoint(40, 40), QPoint(100, 80)));
     canvas().setPicture(picture);
     const QRect canvasOnScreen(kOriginX, kOriginY, 200, 200);
     const QImage before = screenAt(canvasOnScreen);
@@ -172,24 +161,14 @@ TEST_F(PicturePlacementX11, CtrlGOutlinesWhereTheLinesLandUntilTheRunsFirstPress
     ASSERT_TRUE(target.settle());
     EXPECT_FALSE(shownAtFirstPress);
     EXPECT_EQ(atFirstPress, before);
-    EXPECT_EQ(target.inked(), Translated(Lines(picture), QPoint(kOriginX, kOriginY)));
+    EXPECT_EQ(target.inked(), Translated(testing::DarkPixels(picture), QPoint(kOriginX, kOriginY)));
     EXPECT_EQ(window->statusPanel(5), QStringLiteral("確認: 欠け 0 / 余分 0"));
 }
 
 TEST_F(PicturePlacementX11, ADraggedAreaFitsThePictureAndTheRunLandsInsideIt) {
-    // A frame 161 × 81 with a diagonal, away from the canvas's corner.
-    QImage picture = MakeCanvasImage(200, 200);
+    // Away from the canvas's corner: the fit takes the part that is not white.
     const QRect frame(20, 30, 161, 81);
-    for (int x = frame.left(); x <= frame.right(); ++x) {
-        picture.setPixel(x, frame.top(), qRgb(0, 0, 0));
-        picture.setPixel(x, frame.bottom(), qRgb(0, 0, 0));
-        picture.setPixel(x, frame.top() + (x - frame.left()) / 2, qRgb(0, 0, 0));
-    }
-    for (int y = frame.top(); y <= frame.bottom(); ++y) {
-        picture.setPixel(frame.left(), y, qRgb(0, 0, 0));
-        picture.setPixel(frame.right(), y, qRgb(0, 0, 0));
-    }
-    canvas().setPicture(picture);
+    canvas().setPicture(FramedDiagonal(frame));
 
     testing::TypeKey(session.display(), XK_g, true, true);
     ScreenPickOverlay& pick = window->placement().areaPick();
@@ -221,10 +200,10 @@ TEST_F(PicturePlacementX11, ADraggedAreaFitsThePictureAndTheRunLandsInsideIt) {
     window->startCommand();
     XSync(pointer->display(), False);
     ASSERT_TRUE(target.settle());
-    const Pixels inked = target.inked();
-    ASSERT_FALSE(inked.empty());
-    EXPECT_EQ(BoundsOf(inked), QRect(area.topLeft(), fitted));
-    EXPECT_EQ(inked, Translated(Lines(canvas().persistentImage()), area.topLeft()));
+    // The fitted picture fills the canvas, which lies in the rectangle at its top-left corner.
+    EXPECT_EQ(NonWhiteBounds(canvas().persistentImage()), QRect(QPoint(0, 0), fitted));
+    EXPECT_EQ(target.inked(),
+              Translated(testing::DarkPixels(canvas().persistentImage()), area.topLeft()));
     EXPECT_EQ(window->statusPanel(5), QStringLiteral("確認: 欠け 0 / 余分 0"));
     EXPECT_FALSE(session.leftButtonDown());
 }

@@ -74,6 +74,8 @@ TEST_F(ScreenPickX11, AClickPicksThePixelAndADragTheRectangleInDesktopPixels) {
     XTestFakeMotionEvent(display, -1, 401, 301, CurrentTime);
     XTestFakeButtonEvent(display, 1, True, CurrentTime);
     XSync(display, False);
+    // A hand holds still for as long as the press takes to arrive.
+    ASSERT_TRUE(QTest::qWaitFor([] { return QGuiApplication::mouseButtons() & Qt::LeftButton; }));
     for (int step = 1; step <= 8; ++step) {
         QTest::qWait(10);
         XTestFakeMotionEvent(display, -1, 401 + 30 * step, 301 + 21 * step, CurrentTime);
