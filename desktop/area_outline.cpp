@@ -1,21 +1,19 @@
 #include "desktop/area_outline.h"
 
 #include "desktop/desktop_pixels.h"
+#include "desktop/screen_settle.h"
 #include "os/screen_reader.h"
 
-#include <QCoreApplication>
 #include <QPainter>
 #include <QRegion>
 #include <QScreen>
 
 #include <cmath>
-#include <thread>
 
 namespace stylorex {
 
 namespace {
 
-constexpr std::chrono::milliseconds kRestorePoll{5};
 const QColor kDash(255, 0, 0);
 const QColor kGap(255, 255, 255);
 constexpr qreal kDashLength = 3;
@@ -81,15 +79,9 @@ void AreaOutline::withdraw() {
     if (!wasShown || screen_ == nullptr || under_.isNull()) {
         return;
     }
-    const auto deadline = std::chrono::steady_clock::now() + kRestoreLimit;
-    while (std::chrono::steady_clock::now() < deadline) {
-        // The hide reaches the server, and the windows below repaint, while events go on.
-        QCoreApplication::processEvents();
-        if (ringRestored(screen_->grab(desktopRect_))) {
-            break;
-        }
-        std::this_thread::sleep_for(kRestorePoll);
-    }
+    WaitUntilScreenSettles(
+        *screen_, desktopRect_, [this](const QImage& now) { return ringRestored(now); },
+        kRestoreLimit);
     under_ = QImage();
 }
 

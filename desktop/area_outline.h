@@ -34,7 +34,8 @@ class AreaOutline : public QRasterWindow {
     void showAround(const QRect& area, ScreenReader* screen,
                     std::chrono::milliseconds duration = kShownFor);
     // Hides the ring at once; then, when it was shown and the screen can be read, waits (events
-    // go on meanwhile) until the pixels under the ring are back, at most kRestoreLimit.
+    // go on meanwhile) until the pixels under the ring are back or the screen there has settled
+    // (WaitUntilScreenSettles), at most kRestoreLimit.
     void withdraw();
     // The ring's outer rectangle in desktop pixels while it is shown; null otherwise.
     QRect desktopRect() const { return isVisible() ? desktopRect_ : QRect(); }

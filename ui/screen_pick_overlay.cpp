@@ -1,10 +1,10 @@
 #include "ui/screen_pick_overlay.h"
 
 #include "desktop/desktop_pixels.h"
+#include "desktop/screen_settle.h"
 #include "os/pointer_device.h"
 #include "os/screen_reader.h"
 
-#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -16,7 +16,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
-#include <thread>
 
 namespace stylorex {
 
@@ -280,25 +279,11 @@ void ScreenPickOverlay::finish(const Result& result) {
         veil.release()->deleteLater();
     }
     veils_.clear();
-    // The windows below repaint while events go on; the screen shows what the stills showed again
-    // unless something moved meanwhile, which the limit then waits out.
-    const auto deadline =
-        std::chrono::steady_clock::now() + std::chrono::milliseconds(kRestoreLimitMs);
-    auto restored = [&] {
-        for (const auto& [rect, still] : covered) {
-            if (screen_->grab(rect) != still) {
-                return false;
-            }
-        }
-        return true;
-    };
-    do {
-        QCoreApplication::processEvents();
-        if (restored()) {
-            break;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    } while (std::chrono::steady_clock::now() < deadline);
+    for (const auto& [rect, still] : covered) {
+        WaitUntilScreenSettles(
+            *screen_, rect, [&still = still](const QImage& now) { return now == still; },
+            std::chrono::milliseconds(kRestoreLimitMs));
+    }
     Done done = std::move(done_);
     done_ = nullptr;
     done(result);

@@ -89,8 +89,8 @@ class ScreenPickOverlay : public PointPicker {
     static constexpr int kRestoreLimitMs = 500;
 
   private:
-    // Takes the veils away and answers once the screen under them is back (a run that starts
-    // next reads the screen and presses on it), or after kRestoreLimitMs.
+    // Takes the veils away and answers once the screen under them is back or has settled (a run
+    // that starts next reads the screen and presses on it), at most kRestoreLimitMs later.
     void finish(const Result& result);
 
     ScreenReader* screen_;
