@@ -107,6 +107,9 @@ void ScreenPickVeil::paintEvent(QPaintEvent*) {
     QImage shown = still_;
     shown.setDevicePixelRatio(scale);
     painter.drawImage(QPointF(0, 0), shown);
+    if (stillAlone_) {
+        return;
+    }
     auto localOf = [&](QPoint desktop) { return QPointF(desktop - desktop_.topLeft()) / scale; };
 
     const QFontMetrics metrics(font());
@@ -140,6 +143,11 @@ void ScreenPickVeil::paintEvent(QPaintEvent*) {
     DrawLabel(painter,
               QRect(corner + QPoint(0, kMagnifierSide), QSize(kMagnifierSide, kLabelHeight)),
               where);
+}
+
+void ScreenPickVeil::showStillAlone() {
+    stillAlone_ = true;
+    repaint();
 }
 
 void ScreenPickVeil::paintMagnifier(QPainter& painter, QPoint desktop, QPoint corner) {
@@ -274,6 +282,7 @@ void ScreenPickOverlay::finish(const Result& result) {
             window->setKeyboardGrabEnabled(false);
         }
         covered.emplace_back(DesktopGeometry(*veil->screen()), veil->still());
+        veil->showStillAlone();
         veil->hide();
         veil->disconnect();
         veil.release()->deleteLater();

@@ -34,6 +34,9 @@ class ScreenPickVeil : public QWidget {
     QPoint desktopPixel(QPointF local) const;
     // What the screen showed when the veil came, as read back.
     const QImage& still() const { return still_; }
+    // Shows the still alone, at once: what a window below has not repainted yet once the veil
+    // has gone is then what it showed.
+    void showStillAlone();
 
   signals:
     void picked(const PointPicker::Result& result);
@@ -63,6 +66,7 @@ class ScreenPickVeil : public QWidget {
     // Where the left button went down (logical, on the veil) and its desktop pixel.
     std::optional<QPointF> pressedAt_;
     QPoint pressedPixel_;
+    bool stillAlone_ = false;
 };
 
 // The screen pick of the program's own, built on the screen read-back, so that it works wherever
