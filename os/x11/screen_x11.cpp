@@ -181,9 +181,8 @@ QImage X11Screen::grab(const QRect& rect) {
         XImage view = *shared_->image;
         view.width = rect.width();
         view.height = rect.height();
-        view.bytes_per_line =
-            (rect.width() * view.bits_per_pixel + view.bitmap_pad - 1) / view.bitmap_pad *
-            view.bitmap_pad / 8;
+        view.bytes_per_line = (rect.width() * view.bits_per_pixel + view.bitmap_pad - 1) /
+                              view.bitmap_pad * view.bitmap_pad / 8;
         if (XShmGetImage(display_, root, &view, rect.x(), rect.y(), AllPlanes)) {
             return ToQImage(&view, rect.width(), rect.height());
         }
