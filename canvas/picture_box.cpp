@@ -69,12 +69,21 @@ void PictureBox::setCanvasSize(int width, int height) {
     }
     takeState({picture_, grown});
     recordStep();
+    emit pictureReplaced();
 }
 
 void PictureBox::setPicture(const QImage& picture) {
     picture_ = CanvasPicture(picture);
     takeState({picture_, ComposedCanvas(picture_, persistent_.size())});
     recordStep();
+    emit pictureReplaced();
+}
+
+void PictureBox::setPictureAtSize(const QImage& picture, QSize size) {
+    picture_ = CanvasPicture(picture);
+    takeState({picture_, ComposedCanvas(picture_, size)});
+    recordStep();
+    emit pictureReplaced();
 }
 
 void PictureBox::takeState(const PictureState& state) {
@@ -100,6 +109,7 @@ bool PictureBox::undo() {
     emit historyChanged();
     if (before) {
         emit pictureChanged();
+        emit pictureReplaced();
     }
     return before.has_value();
 }
@@ -112,6 +122,7 @@ bool PictureBox::redo() {
     emit historyChanged();
     if (after) {
         emit pictureChanged();
+        emit pictureReplaced();
     }
     return after.has_value();
 }
@@ -148,6 +159,7 @@ void PictureBox::commit() {
     picture_ = persistent_;
     autoRedraw_ = true;
     Cls();
+    emit pictureReplaced();
 }
 
 QPen PictureBox::userPen(const QColor& colour) const {

@@ -37,6 +37,8 @@ class PictureBox : public QWidget {
     // Sets the background picture (a null image removes it); the persistent image and the
     // screen become exactly the new background, so earlier drawings are gone. One undo step.
     void setPicture(const QImage& picture);
+    // Sets the background picture and the canvas size together, as one undo step.
+    void setPictureAtSize(const QImage& picture, QSize size);
     const QImage& picture() const { return picture_; }
     const QImage& persistentImage() const { return persistent_; }
     const QImage& screenImage() const { return screen_; }
@@ -107,6 +109,10 @@ class PictureBox : public QWidget {
     void historyChanged();
     // The persistent image changed: a step was recorded, undone or redone.
     void pictureChanged();
+    // The persistent image was replaced as a whole, and the screen with it, so that marks shown
+    // on the screen alone are gone: a new background picture or canvas size, an undo or redo,
+    // a commit. Also when the pixels came out the same.
+    void pictureReplaced();
     // A local file was dropped onto the canvas (the first one when several were).
     void pictureFileDropped(const QString& path);
 

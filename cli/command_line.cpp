@@ -74,6 +74,11 @@ struct Options {
                             QStringLiteral("600 × 480 より大きい画像の左上 600 × 480 を描画します"
                                            "（ウィンドウに表示される部分）。付けなければ、大きい"
                                            "画像は描画しません。")};
+    QCommandLineOption fit{
+        QStringLiteral("fit"),
+        QStringLiteral("600 × 480 より大きい画像を、縦横比を保ったまま 600 × 480 に"
+                       "収まるよう縮小して描画します（線を残す縮小。ウィンドウの"
+                       "「画像に合わせて読み込む」と同じ）。")};
     QCommandLineOption plan{
         QStringLiteral("plan"),
         QStringLiteral("何も動かさずに計画を表示します: ストローク数、ストローク"
@@ -94,9 +99,9 @@ struct Options {
                                           "なければ描画しません。")};
 
     std::vector<const QCommandLineOption*> all() const {
-        return {&help,  &version, &at,        &delay,    &wait,     &mode,
-                &black, &white,   &follow,    &noFollow, &joinRuns, &noJoinRuns,
-                &crop,  &plan,    &planImage, &json,     &yes};
+        return {&help,  &version, &at,     &delay,     &wait,     &mode,
+                &black, &white,   &follow, &noFollow,  &joinRuns, &noJoinRuns,
+                &crop,  &fit,     &plan,   &planImage, &json,     &yes};
     }
 };
 
@@ -327,7 +332,11 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
         !flag(o.joinRuns, o.noJoinRuns, line.draw.joinRuns)) {
         return usageError(error);
     }
+    if (parser.isSet(o.crop) && parser.isSet(o.fit)) {
+        return usageError(QStringLiteral("--crop と --fit は同時に指定できません"));
+    }
     line.draw.crop = parser.isSet(o.crop);
+    line.draw.fit = parser.isSet(o.fit);
     line.draw.plan = parser.isSet(o.plan) || !line.draw.planImage.isEmpty();
     line.draw.json = parser.isSet(o.json);
     line.draw.yes = parser.isSet(o.yes);

@@ -36,6 +36,10 @@ struct DrawOptions {
     std::optional<bool> follow;
     std::optional<bool> joinRuns;
     bool crop = false;
+    // A picture larger than the largest canvas is scaled down to fit it, its aspect kept and its
+    // lines kept (FitPictureWithin, canvas/picture_fit.h), as the window's "画像に合わせて読み込む"
+    // does; never together with crop.
+    bool fit = false;
     bool plan = false;
     // Where the picture of the plan goes; set, it implies plan.
     QString planImage;

@@ -3,6 +3,7 @@
 #include "os/pointer_device.h"
 
 #include <QPoint>
+#include <QRect>
 #include <QString>
 
 #include <functional>
@@ -21,6 +22,9 @@ class PointPicker {
         // Why no pick could be made, in words for the user; empty when the user chose a point
         // or cancelled.
         QString error;
+        // The rectangle the user dragged, in desktop pixels, where the pick lets the user drag
+        // one; `point` is then its top-left corner. None for a point.
+        std::optional<QRect> area{};
     };
     using Done = std::function<void(const Result&)>;
 

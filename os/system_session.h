@@ -16,7 +16,8 @@ struct SystemSession {
     std::unique_ptr<PointerDevice> pointer;
     // Null where this session's screen cannot be read back.
     std::unique_ptr<ScreenReader> screen;
-    // How the origin capture learns its point here; set whenever `pointer` is.
+    // How the origin capture learns its point here; null where the window's own screen pick
+    // serves instead (a Wayland compositor without slurp).
     std::unique_ptr<PointPicker> pointPicker;
 };
 

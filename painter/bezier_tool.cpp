@@ -44,6 +44,7 @@ void BezierTool::BezierMouseDown(std::int16_t x, std::int16_t y) {
         picSRC_->setAutoRedraw(false);
     }
     BezGrabbed_ = false;
+    pressed_ = true;
     if (BezState_ == 0) {
         SetPoint(0, x, y + kStartOffset);
         SetPoint(1, x, y + kFirstControlOffset);
@@ -88,8 +89,18 @@ void BezierTool::BezierMouseMove(std::int16_t x, std::int16_t y) {
 }
 
 void BezierTool::BezierMouseUp() {
+    pressed_ = false;
     if (BezState_ < std::numeric_limits<std::int16_t>::max()) {
         ++BezState_;
+    }
+}
+
+void BezierTool::DropCurve() {
+    const bool shown = BezState_ > 0;
+    BezGrabbed_ = false;
+    BezState_ = pressed_ ? std::int16_t{-1} : std::int16_t{0};
+    if (shown) {
+        picSRC_->Refresh();
     }
 }
 
@@ -97,6 +108,8 @@ void BezierTool::DrawBezierPreview() {
     for (int i = 0; i < 4; ++i) {
         SetHandleRect(i);
     }
+    const bool autoRedraw = picSRC_->AutoRedraw();
+    picSRC_->setAutoRedraw(false);
     PolyBezier(*picSRC_, BezPoints_);
 
     // The handles are drawn with a thin pen in the user's style, the arms dotted; then the
@@ -114,6 +127,7 @@ void BezierTool::DrawBezierPreview() {
     DrawLine(*picSRC_, BezPoints_[2], BezPoints_[3], kControlColour);
     picSRC_->setDrawWidth(width);
     picSRC_->setDrawStyle(style);
+    picSRC_->setAutoRedraw(autoRedraw);
 }
 
 }  // namespace stylorex

@@ -25,7 +25,8 @@ bool PtInRect(const BezRect& rect, QPoint point);
 // point to the release point; while BezState is above 0 the curve is shown as a preview with
 // four handles (red start and end, green control points, dotted green arms) and a handle can be
 // dragged; a press outside every handle commits the curve into the persistent image with the
-// user's pen. The state outlives a change of tool.
+// user's pen. The state outlives a change of tool. The handles and arms are an editing aid: they
+// go onto the screen image only, never into the persistent image, whatever AutoRedraw says.
 class BezierTool {
   public:
     static constexpr int kHandleSize = 12;
@@ -40,8 +41,12 @@ class BezierTool {
     void BezierMouseDown(std::int16_t x, std::int16_t y);
     void BezierMouseMove(std::int16_t x, std::int16_t y);
     void BezierMouseUp();
-    // Curve, handle boxes and arms as preview drawing (AutoRedraw is off while editing).
+    // Curve, handle boxes and arms as preview drawing; AutoRedraw is left as it was.
     void DrawBezierPreview();
+    // Forgets the curve under edit without drawing it, and takes its preview off the screen: the
+    // picture it was laid out over has been replaced. A press still held then ends as after a
+    // commit: its release makes the tool ready for a new curve.
+    void DropCurve();
 
     // P0 start, P1 and P2 control points, P3 end.
     const std::array<QPoint, 4>& BezPoints() const { return BezPoints_; }
@@ -65,6 +70,8 @@ class BezierTool {
     std::int16_t BezState_ = 0;
     bool BezGrabbed_ = false;
     std::int16_t BezGrabIndex_ = 0;
+    // Between a press and its release.
+    bool pressed_ = false;
 };
 
 }  // namespace stylorex

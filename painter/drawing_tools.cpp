@@ -82,7 +82,13 @@ void DrawingTools::selectTool(int index) {
     if (index < 0) {
         return;
     }
+    const std::int16_t before = DrawMethod_;
     DrawMethod_ = static_cast<std::int16_t>(cmbMethod_->itemData(index).toInt());
+    // Back at the Bezier tool, a curve still under edit shows again with its handles: another
+    // tool's preview may have cleared it from the screen, and the next press grabs or commits it.
+    if (DrawMethod_ == kToolBezier && before != kToolBezier && bezier_->BezState() > 0) {
+        bezier_->DrawBezierPreview();
+    }
 }
 
 void DrawingTools::MouseDown(int button, int /*shift*/, float x, float y) {

@@ -33,6 +33,10 @@ Painter::Painter(const PainterControls& controls, QObject* parent) : QObject(par
     connect(controls.picSRC, &PictureBox::mouseDown, tools, &DrawingTools::MouseDown);
     connect(controls.picSRC, &PictureBox::mouseMove, tools, &DrawingTools::MouseMove);
     connect(controls.picSRC, &PictureBox::mouseUp, tools, &DrawingTools::MouseUp);
+    // A curve under edit belongs to the picture it was laid out over; once that is replaced (a
+    // load, クリア, an undo or redo, a new size, a commit) its preview is gone and so is the curve.
+    BezierTool* bezier = bezier_.get();
+    connect(controls.picSRC, &PictureBox::pictureReplaced, this, [bezier] { bezier->DropCurve(); });
 }
 
 Painter::~Painter() = default;

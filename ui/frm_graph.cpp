@@ -7,12 +7,12 @@
 #include "os/point_picker.h"
 #include "os/pointer_device.h"
 #include "os/program_folder.h"
-#include "painter/bezier_tool.h"
 #include "patterns/pattern_library.h"
 #include "ui/dlg_setting.h"
 #include "ui/frm_about.h"
 #include "ui/frm_graph_layout.h"
 #include "ui/picture_commands.h"
+#include "ui/picture_placement.h"
 #include "ui/program_icon.h"
 #include "ui/qt_user_dialogs.h"
 #include "ui/run_panels.h"
@@ -71,6 +71,15 @@ frmGraph::frmGraph(PointerDevice& pointer, UserDialogs* dialogs, QWidget* parent
             return PlanInput{ui_->picSRC->persistentImage(), currentRunSettings()};
         },
         this);
+    PicturePlacement::Controls placement;
+    placement.picSRC = ui_->picSRC;
+    placement.pointer = &pointer_;
+    placement.statusBar = ui_->StatusBar1;
+    placement.smooth = ui_->mnu_smooth;
+    placement.dialogs = dialogs_;
+    placement.dialogParent = this;
+    placement.runState = &runState_;
+    placement_ = new PicturePlacement(placement, this);
     connectCommands();
 
     timer_ = new QTimer(this);
@@ -87,9 +96,10 @@ frmGraph::frmGraph(PointerDevice& pointer, UserDialogs* dialogs, QWidget* parent
 }
 
 void frmGraph::showRunInProgress(bool running) {
-    for (QAction* action : {ui_->mnu_m[1], ui_->mnu_m[2], ui_->mnu_m[3], ui_->mnu_s[0],
-                            ui_->mnu_canvas[0], ui_->mnu_canvas[1], ui_->mnu_canvas[2],
-                            ui_->mnu_canvas[3], ui_->mnu_version, ui_->mnu_work, ui_->mnu_saveAs}) {
+    for (QAction* action :
+         {ui_->mnu_m[1], ui_->mnu_m[2], ui_->mnu_m[3], ui_->mnu_fitLoad, ui_->mnu_pickArea,
+          ui_->mnu_s[0], ui_->mnu_canvas[0], ui_->mnu_canvas[1], ui_->mnu_canvas[2],
+          ui_->mnu_canvas[3], ui_->mnu_version, ui_->mnu_work, ui_->mnu_saveAs}) {
         action->setEnabled(!running);
     }
     ui_->picSRC->setAcceptDrops(!running);
@@ -178,6 +188,10 @@ void frmGraph::connectCommands() {
     connect(c.picSRC, &PictureBox::pictureChanged, this, [this] { runInputChanged(true); });
     connect(c.mnu_version, &QAction::triggered, this, &frmGraph::openAbout);
     connect(c.mnu_getpt, &QAction::triggered, this, &frmGraph::captureOrigin);
+    connect(c.mnu_pickArea, &QAction::triggered, this, &frmGraph::pickAreaCommand);
+    connect(c.mnu_fitLoad, &QAction::triggered, this,
+            [this] { placement_->loadFitted(settings_.LastPicture); });
+    connect(placement_, &PicturePlacement::canvasResized, this, &frmGraph::showCanvasSize);
     connect(c.mnu_work, &QAction::triggered, this, &frmGraph::refreshPicture);
     connect(c.mnu_undo, &QAction::triggered, this, &frmGraph::undoCommand);
     connect(c.mnu_redo, &QAction::triggered, this, &frmGraph::redoCommand);
@@ -188,6 +202,11 @@ void frmGraph::connectCommands() {
 }
 
 frmGraph::~frmGraph() = default;
+
+void frmGraph::setScreenReader(ScreenReader* screen) {
+    screen_ = screen;
+    placement_->setScreenReader(screen);
+}
 
 QString frmGraph::settingsPath() const {
     return settingsPath_.isEmpty() ? SettingsFilePath(programFolder_) : settingsPath_;
@@ -206,7 +225,8 @@ void frmGraph::load() {
     settings_.PickUpPattern = 1;
     // 3. The Shift-JIS character set of the window's font has no counterpart here: Qt's text
     //    is Unicode throughout.
-    // 4.
+    // 4. At any scale of Qt's the window must fit the screen, its status rows included.
+    fitIntoScreen();
     placeAtScreenRightEdge();
     // 5. The painter holds picSRC through PainterControls from its construction on.
     // 6.
@@ -258,6 +278,19 @@ bool frmGraph::restoreSavedPlace() {
         }
     }
     return false;
+}
+
+void frmGraph::fitIntoScreen() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (screen == nullptr) {
+        return;
+    }
+    // The window manager's frame, once it is known (nothing before the first show).
+    const QSize frame = frameGeometry().size() - size();
+    const QSize room = screen->availableGeometry().size() - frame;
+    if (width() > room.width() || height() > room.height()) {
+        resize(size().boundedTo(room));
+    }
 }
 
 void frmGraph::placeAtScreenRightEdge() {
@@ -448,18 +481,32 @@ void frmGraph::captureOrigin() {
         if (!picked.error.isEmpty()) {
             dialogs_->message(picked.error);
         }
-        if (!picked.point) {
-            return;
-        }
-        const CapturedOrigin origin = CaptureOrigin(*picked.point, *this);
-        ui_->txtStartX->setText(origin.textX);
-        ui_->txtStartY->setText(origin.textY);
-        // The instructions say: Ctrl+G, then Tab to "処理" and Enter. One Tab does it from here,
-        // wherever the focus was (a stored pattern's "登録", where Enter would store again).
-        if (QWidget* before = previousTabStop(ui_->cmdStart)) {
-            before->setFocus(Qt::OtherFocusReason);
+        if (picked.point) {
+            takeOrigin(*picked.point);
         }
     });
+}
+
+void frmGraph::pickAreaCommand() {
+    placement_->pickArea([this, alive = QPointer<frmGraph>(this)](QPoint origin) {
+        if (alive != nullptr) {
+            takeOrigin(origin);
+        }
+    });
+}
+
+void frmGraph::takeOrigin(QPoint point) {
+    const CapturedOrigin origin = CaptureOrigin(point, *this);
+    ui_->txtStartX->setText(origin.textX);
+    ui_->txtStartY->setText(origin.textY);
+    // The instructions say: Ctrl+G, then Tab to "処理" and Enter. One Tab does it from here,
+    // wherever the focus was (a stored pattern's "登録", where Enter would store again).
+    if (QWidget* before = previousTabStop(ui_->cmdStart)) {
+        before->setFocus(Qt::OtherFocusReason);
+    }
+    const QRect lines =
+        LinePixelBounds(ui_->picSRC->persistentImage(), currentRunSettings().extraction);
+    placement_->showOutline(lines.translated(point));
 }
 
 QWidget* frmGraph::previousTabStop(QWidget* widget) const {
@@ -590,11 +637,6 @@ void frmGraph::showRestoredPicture(QSize sizeBefore) {
     if (ui_->picSRC->size() != sizeBefore) {
         showCanvasSize();
     }
-    // A curve under edit is not part of the picture: it stays under edit, shown over the
-    // restored picture, instead of vanishing from view and being committed by the next press.
-    if (painter_->bezier().BezState() > 0) {
-        painter_->bezier().DrawBezierPreview();
-    }
 }
 
 void frmGraph::savePictureCommand() {
@@ -622,11 +664,20 @@ void frmGraph::loadPatternCommand() {
 
 void frmGraph::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
+    fitIntoScreenOnceFramed();
     layOut();
+}
+
+void frmGraph::fitIntoScreenOnceFramed() {
+    if (!fittedWithFrame_ && frameGeometry().size() != size()) {
+        fittedWithFrame_ = true;
+        fitIntoScreen();
+    }
 }
 
 void frmGraph::moveEvent(QMoveEvent* event) {
     QMainWindow::moveEvent(event);
+    fitIntoScreenOnceFramed();
     // The window manager's frame may arrive after the first resize; the outer size counts.
     layOut();
 }

@@ -18,6 +18,7 @@ class QTimer;
 namespace stylorex {
 
 class MonotonicClock;
+class PicturePlacement;
 class PointPicker;
 class PointerDevice;
 class RunPanels;
@@ -45,9 +46,9 @@ class frmGraph : public QMainWindow, public WindowText, public SettingsControls 
     void setSettingsPath(const QString& path) { settingsPath_ = path; }
     QString settingsPath() const;
     QString settingsPathToRead() const;
-    // The screen read back for the runs' follow mode and check (null: neither); it must outlive
-    // the window.
-    void setScreenReader(ScreenReader* screen) { screen_ = screen; }
+    // The screen read back for the runs' follow mode and check, the screen pick and the outline
+    // (null: none of them); it must outlive the window.
+    void setScreenReader(ScreenReader* screen);
     // The folder that holds the settings file and the stored patterns while it can be written;
     // the executable's (ProgramFolder()) unless set.
     void setProgramFolder(const QString& folder) { programFolder_ = folder; }
@@ -75,6 +76,7 @@ class frmGraph : public QMainWindow, public WindowText, public SettingsControls 
     const RunState& runState() const { return runState_; }
     UserDialogs& dialogs() { return *dialogs_; }
     WaitMenu& waitMenu() { return *waitMenu_; }
+    PicturePlacement& placement() { return *placement_; }
 
     // WindowText
     QString caption() const override;
@@ -101,6 +103,9 @@ class frmGraph : public QMainWindow, public WindowText, public SettingsControls 
     // Ctrl+G: the point the picker gives (the pointer's position on X11, a point the user
     // clicks on Wayland) becomes the output origin; without one the origin stays as it was.
     void captureOrigin();
+    // "描画範囲を選ぶ" (Ctrl+Shift+G): the origin, or the origin and the size the picture is
+    // fitted to, picked on the screen.
+    void pickAreaCommand();
     void timerTick();
     // Height first. A size of zero or less, or above 4096 (a damaged settings file), gives
     // 200 × 200.
@@ -155,15 +160,22 @@ class frmGraph : public QMainWindow, public WindowText, public SettingsControls 
 
   private:
     void connectCommands();
+    // Shrinks the window where it is larger than the screen's room for it, frame included.
+    void fitIntoScreen();
+    // Once the window manager's frame is known, fits again with it (the first time only).
+    void fitIntoScreenOnceFramed();
     void placeAtScreenRightEdge();
     // The control a Tab moves on from to reach `widget`: the Tab chain's stop before it.
     QWidget* previousTabStop(QWidget* widget) const;
+    // The origin fields take `point`, the focus goes to the stop before "処理", and the outline of
+    // where the line pixels will land shows for a moment.
+    void takeOrigin(QPoint point);
     // Puts the window where the settings say it was, when that lies wholly on a screen; false
     // when it does not or they say nothing.
     bool restoreSavedPlace();
     // The canvas size in the settings and status panel 4, the picture in the viewport's corner.
     void showCanvasSize();
-    // After an undo or redo: the canvas size when it changed, and the curve under edit.
+    // After an undo or redo: the canvas size when it changed.
     void showRestoredPicture(QSize sizeBefore);
     void unload();
     RunSettings currentRunSettings() const;
@@ -187,6 +199,7 @@ class frmGraph : public QMainWindow, public WindowText, public SettingsControls 
     RunState runState_;
     WaitMenu* waitMenu_ = nullptr;
     RunPanels* runPanels_ = nullptr;
+    PicturePlacement* placement_ = nullptr;
     MonotonicClock* clock_;
     // The extraction the open dialog shows, which the preview follows until it closes.
     std::optional<ExtractionSettings> shownExtraction_;
@@ -197,6 +210,7 @@ class frmGraph : public QMainWindow, public WindowText, public SettingsControls 
     bool closingOnSignal_ = false;
     bool placedAfterShow_ = false;
     bool placeRestored_ = false;
+    bool fittedWithFrame_ = false;
 };
 
 }  // namespace stylorex

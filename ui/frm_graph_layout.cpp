@@ -297,6 +297,11 @@ void createControls(QMainWindow& window, MainWindowControls& c) {
     c.Frame2->setFrameShape(QFrame::NoFrame);
     fillBackground(c.Frame2, kLightGrey);
     createBottomPanel(c);
+    // A window shorter than the design (a screen too small for it at Qt's scale) brings the
+    // bottom panel up into the painter panel's bottom. The painter panel stays whole then: the
+    // text buttons at its bottom have no other way in, while what it covers of the bottom panel
+    // (画像読込, 貼り付け) has its menu items and keys.
+    c.Frame1->raise();
 
     c.lblforecol =
         label(central, QStringLiteral("lblforecol"), QStringLiteral("Label8"), 368, 392, 25, 9);
@@ -330,6 +335,15 @@ void createMenus(QMainWindow& window, MainWindowControls& c) {
                       QKeySequence(Qt::CTRL | Qt::Key_V));
     c.mnu_m[3] = item(c.mnu_menu1, arrayName("mnu_m", 3), QStringLiteral("クリア"),
                       QKeySequence(Qt::SHIFT | Qt::Key_Delete));
+    c.mnu_menu1->addSeparator();
+    c.mnu_fitLoad =
+        item(c.mnu_menu1, QStringLiteral("mnu_fitLoad"), QStringLiteral("画像に合わせて読み込む"));
+    c.mnu_pickArea =
+        item(c.mnu_menu1, QStringLiteral("mnu_pickArea"), QStringLiteral("描画範囲を選ぶ"),
+             QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_G));
+    c.mnu_smooth = item(c.mnu_menu1, QStringLiteral("mnu_smooth"),
+                        QStringLiteral("なめらかに拡大縮小（写真向け）"));
+    c.mnu_smooth->setCheckable(true);
     c.mnu_menu1->addSeparator();
     c.mnu_undo = item(c.mnu_menu1, QStringLiteral("mnu_undo"), QStringLiteral("元に戻す"),
                       QKeySequence(Qt::CTRL | Qt::Key_Z));

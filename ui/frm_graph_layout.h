@@ -86,6 +86,9 @@ struct MainWindowControls {
     // Menus.
     QMenu* mnu_menu1 = nullptr;
     std::array<QAction*, 4> mnu_m{};  // index 0 is not used
+    QAction* mnu_fitLoad = nullptr;   // "画像に合わせて読み込む"
+    QAction* mnu_pickArea = nullptr;  // "描画範囲を選ぶ": origin and size picked on the screen
+    QAction* mnu_smooth = nullptr;    // checkable: fitted pictures scaled smoothly (photos)
     QAction* mnu_saveAs = nullptr;
     QAction* mnu_resume = nullptr;   // "続きを描く": resumes the run stopped last
     QAction* mnu_preview = nullptr;  // checkable: the extraction preview on the canvas

@@ -4,6 +4,7 @@
 #include "os/window_destruction.h"
 #include "ui/frm_graph.h"
 #include "ui/qt_user_dialogs.h"
+#include "ui/screen_pick_overlay.h"
 
 #include <QApplication>
 
@@ -56,10 +57,14 @@ int main(int argc, char** argv) {
         return 1;
     }
 
+    // Outlives the window, which may use it for Ctrl+G.
+    stylorex::ScreenPickOverlay screenPick(session.screen.get(), pointer.get());
     stylorex::frmGraph window(*pointer);
     // Without the screen, runs neither follow the target nor check what it drew.
     window.setScreenReader(session.screen.get());
-    window.setPointPicker(*session.pointPicker);
+    // A session without a pick of its own (a Wayland compositor without slurp) picks the origin
+    // on the window's own still of the screen.
+    window.setPointPicker(session.pointPicker ? *session.pointPicker : screenPick);
     // A signal closes the window through the event loop: a run stops and releases the button,
     // then the settings are saved.
     stylorex::TerminationSignals signalHandling([&window] { window.closeOnSignal(); });

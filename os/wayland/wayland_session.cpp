@@ -7,6 +7,7 @@
 #include "os/wayland/wayland_screen_reader.h"
 
 #include <QByteArray>
+#include <QStandardPaths>
 
 #include <stdexcept>
 
@@ -55,8 +56,11 @@ SystemSession OpenWaylandSession(QString* error) {
         if (connection->screencopyManager() != nullptr) {
             session.screen = std::make_unique<WaylandScreenReader>(connection);
         }
-        // A Wayland client cannot read the pointer: the user clicks the point instead.
-        session.pointPicker = std::make_unique<SlurpPointPicker>();
+        // A Wayland client cannot read the pointer: the user clicks the point instead, in slurp's
+        // pick where slurp is installed, else in the window's own (no picker here).
+        if (!QStandardPaths::findExecutable(QStringLiteral("slurp")).isEmpty()) {
+            session.pointPicker = std::make_unique<SlurpPointPicker>();
+        }
         return session;
     } catch (const std::runtime_error&) {
         return fail(QStringLiteral("Wayland コンポジタとの接続が切れました。"));

@@ -176,10 +176,13 @@ QImage X11Screen::grab(const QRect& rect) {
     }
     const Window root = DefaultRootWindow(display_);
     if (ensureSharedImage(rect.size())) {
-        // The segment may be larger than the rectangle: read into a sub-image of its size.
+        // The segment may be larger than the rectangle: read into a sub-image of its size. The
+        // server packs the rows of the rectangle's width, padded as the image says.
         XImage view = *shared_->image;
         view.width = rect.width();
         view.height = rect.height();
+        view.bytes_per_line = (rect.width() * view.bits_per_pixel + view.bitmap_pad - 1) /
+                              view.bitmap_pad * view.bitmap_pad / 8;
         if (XShmGetImage(display_, root, &view, rect.x(), rect.y(), AllPlanes)) {
             return ToQImage(&view, rect.width(), rect.height());
         }

@@ -89,14 +89,16 @@ TEST(CommandLine, SettingsNotGivenStayEmptyForTheSavedOnes) {
     EXPECT_FALSE(line.draw.joinRuns.has_value());
     EXPECT_FALSE(line.draw.plan);
     EXPECT_FALSE(line.draw.crop);
+    EXPECT_FALSE(line.draw.fit);
+    EXPECT_TRUE(ParseCommandLine(Args({"draw", "pic.png", "--at=1,2", "--fit"})).draw.fit);
 }
 
 TEST(CommandLine, HelpAndVersionEndWithZero) {
     const Ran help = RunProgram(Args({"--help"}));
     EXPECT_EQ(help.code, exit_code::kDone);
     for (const char* part :
-         {"--at", "--delay", "--wait", "--mode", "--black", "--white", "--crop", "--follow",
-          "--join-runs", "--plan-image", "--json", "--yes", "終了コード"}) {
+         {"--at", "--delay", "--wait", "--mode", "--black", "--white", "--crop", "--fit",
+          "--follow", "--join-runs", "--plan-image", "--json", "--yes", "終了コード"}) {
         EXPECT_NE(help.out.find(part), std::string::npos) << part;
     }
     const Ran version = RunProgram(Args({"draw", "--version"}));
@@ -127,6 +129,8 @@ TEST(CommandLine, WrongArgumentsSayWhatIsWrongAndExitWithTwo) {
         {Args({"draw", "pic.png", "--at", "1,2", "--speed", "3"}), "不明なオプションです: --speed"},
         {Args({"draw", "pic.png", "--at"}), "--at には値が必要です"},
         {Args({"draw", "pic.png", "--at", "1,2", "--crop=yes"}), "--crop は値を取りません"},
+        {Args({"draw", "pic.png", "--at", "1,2", "--crop", "--fit"}),
+         "--crop と --fit は同時に指定できません"},
         {Args({"draw", "pic.png", "--at", "1,2", "--follow", "--no-follow"}),
          "--follow と --no-follow は同時に指定できません"},
         {Args({"paint", "pic.png"}), "不明なコマンドです: paint"},

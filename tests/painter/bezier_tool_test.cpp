@@ -130,8 +130,12 @@ TEST_F(BezierTool_, CurveUnderEditSurvivesAChangeOfTool) {
     layOutFirstCurve();
     selectTool(kToolLine);
     drag(QPointF(10, 180), QPointF(60, 180));
+    ASSERT_EQ(CountPixels(screen(), IsRed), 0) << "the line's preview cleared the curve's";
     selectTool(kToolBezier);
     EXPECT_EQ(bez().BezState(), 1);
+    // Shown again with its handles, on the screen only.
+    EXPECT_GT(CountPixels(screen(), IsRed), 0);
+    EXPECT_EQ(CountPixels(persistent(), IsRed), 0);
     press(QPointF(200, 100));
     EXPECT_TRUE(bez().BezGrabbed());
     EXPECT_EQ(bez().BezGrabIndex(), 3);

@@ -7,6 +7,7 @@
 #include "imaging/picture_decoder.h"
 #include "os/point_picker.h"
 #include "os/program_folder.h"
+#include "painter/bezier_tool.h"
 #include "painter/drawing_tools.h"
 #include "tests/support/fake_clock.h"
 #include "tests/support/named_child.h"
@@ -596,7 +597,7 @@ TEST_F(FrmGraphTest, MenuTreeHasTheCaptionsShortcutsAndCheckMarks) {
     EXPECT_TRUE(top[3]->isVisible());
 
     const QList<QAction*> picture = NamedChild<QMenu>(w, "mnu_menu1")->actions();
-    ASSERT_EQ(picture.size(), 11);
+    ASSERT_EQ(picture.size(), 15);
     EXPECT_EQ(picture[0]->text(), QStringLiteral("ファイルから読込"));
     EXPECT_EQ(picture[0]->shortcut(), QKeySequence(QStringLiteral("Ctrl+O")));
     EXPECT_EQ(picture[1]->text(), QStringLiteral("ｸﾘｯﾌﾟﾎﾞｰﾄﾞから貼り付け"));
@@ -605,17 +606,24 @@ TEST_F(FrmGraphTest, MenuTreeHasTheCaptionsShortcutsAndCheckMarks) {
     EXPECT_EQ(picture[2]->shortcut(), QKeySequence(QStringLiteral("Shift+Del")));
     EXPECT_EQ(picture[2]->objectName(), QStringLiteral("mnu_m_3"));
     EXPECT_TRUE(picture[3]->isSeparator());
-    EXPECT_EQ(picture[4]->text(), QStringLiteral("元に戻す"));
-    EXPECT_EQ(picture[4]->shortcut(), QKeySequence(QStringLiteral("Ctrl+Z")));
-    EXPECT_EQ(picture[5]->text(), QStringLiteral("やり直し"));
-    EXPECT_EQ(picture[5]->shortcut(), QKeySequence(QStringLiteral("Ctrl+Y")));
-    EXPECT_TRUE(picture[6]->isSeparator());
-    EXPECT_EQ(picture[7]->text(), QStringLiteral("名前を付けて保存"));
-    EXPECT_TRUE(picture[8]->isSeparator());
-    EXPECT_EQ(picture[9]->text(), QStringLiteral("続きを描く"));
-    EXPECT_EQ(picture[9]->shortcut(), QKeySequence(QStringLiteral("Ctrl+R")));
-    EXPECT_EQ(picture[10]->text(), QStringLiteral("抽出プレビュー"));
-    EXPECT_TRUE(picture[10]->isCheckable());
+    EXPECT_EQ(picture[4]->text(), QStringLiteral("画像に合わせて読み込む"));
+    EXPECT_EQ(picture[5]->text(), QStringLiteral("描画範囲を選ぶ"));
+    EXPECT_EQ(picture[5]->shortcut(), QKeySequence(QStringLiteral("Ctrl+Shift+G")));
+    EXPECT_EQ(picture[6]->text(), QStringLiteral("なめらかに拡大縮小（写真向け）"));
+    EXPECT_TRUE(picture[6]->isCheckable());
+    EXPECT_FALSE(picture[6]->isChecked());
+    EXPECT_TRUE(picture[7]->isSeparator());
+    EXPECT_EQ(picture[8]->text(), QStringLiteral("元に戻す"));
+    EXPECT_EQ(picture[8]->shortcut(), QKeySequence(QStringLiteral("Ctrl+Z")));
+    EXPECT_EQ(picture[9]->text(), QStringLiteral("やり直し"));
+    EXPECT_EQ(picture[9]->shortcut(), QKeySequence(QStringLiteral("Ctrl+Y")));
+    EXPECT_TRUE(picture[10]->isSeparator());
+    EXPECT_EQ(picture[11]->text(), QStringLiteral("名前を付けて保存"));
+    EXPECT_TRUE(picture[12]->isSeparator());
+    EXPECT_EQ(picture[13]->text(), QStringLiteral("続きを描く"));
+    EXPECT_EQ(picture[13]->shortcut(), QKeySequence(QStringLiteral("Ctrl+R")));
+    EXPECT_EQ(picture[14]->text(), QStringLiteral("抽出プレビュー"));
+    EXPECT_TRUE(picture[14]->isCheckable());
 
     const QList<QAction*> setting = NamedChild<QMenu>(w, "mnu_setting")->actions();
     ASSERT_EQ(setting.size(), 5);
@@ -1445,29 +1453,89 @@ TEST_F(FrmGraphTest, UndoAndRedoWalkThroughEveryPictureCommandAndARunLeavesThemA
     QGuiApplication::clipboard()->clear();
 }
 
-TEST_F(FrmGraphTest, ACurveUnderEditStaysInViewAcrossAnUndo) {
+TEST_F(FrmGraphTest, ABezierCurveLeftUnderEditNeverReachesThePictureOrASavedFile) {
     loadAndShow();
     activate();
-    const QImage initial = canvas().persistentImage();
-    stroke(QPoint(10, 10), QPoint(60, 40));
-    const QImage stroked = canvas().persistentImage();
-    NamedChild<QComboBox>(*window_, "cmbMethod")->setCurrentIndex(kToolBezier);
-    stroke(QPoint(40, 100), QPoint(160, 100));
-    const QImage edited = canvas().screenImage();
-    ASSERT_NE(edited, stroked) << "no curve under edit";
-
-    QTest::keyClick(window_.get(), Qt::Key_Z, Qt::ControlModifier);
-    EXPECT_EQ(canvas().persistentImage(), initial);
-    // The curve and its handles, over the picture without the stroke.
-    QImage expected = initial;
-    for (int y = 0; y < expected.height(); ++y) {
-        for (int x = 0; x < expected.width(); ++x) {
-            if (edited.pixel(x, y) != stroked.pixel(x, y)) {
-                expected.setPixel(x, y, edited.pixel(x, y));
+    // The handles are pure red and green; nothing else on this canvas is.
+    auto handlePixels = [](const QImage& image) {
+        int count = 0;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x) {
+                const QRgb rgb = image.pixel(x, y) & 0xffffffu;
+                count += rgb == 0xff0000u || rgb == 0x00ff00u ? 1 : 0;
             }
         }
-    }
-    EXPECT_EQ(canvas().screenImage(), expected);
+        return count;
+    };
+    QComboBox* tools = NamedChild<QComboBox>(*window_, "cmbMethod");
+    const BezierTool& bezier = window_->painter()->bezier();
+    tools->setCurrentIndex(kToolBezier);
+    stroke(QPoint(40, 100), QPoint(160, 100));
+    ASSERT_GT(handlePixels(canvas().screenImage()), 0) << "no curve under edit";
+    tools->setCurrentIndex(kToolRectangle);
+    stroke(QPoint(20, 20), QPoint(60, 50));
+
+    // The undo brings back the picture without the rectangle, and not the abandoned curve.
+    QTest::keyClick(window_.get(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(handlePixels(canvas().persistentImage()), 0);
+    EXPECT_EQ(handlePixels(canvas().screenImage()), 0);
+    EXPECT_EQ(bezier.BezState(), 0);
+
+    tools->setCurrentIndex(kToolBezier);
+    stroke(QPoint(40, 150), QPoint(100, 150));
+    ASSERT_EQ(bezier.BezState(), 1);
+    tools->setCurrentIndex(kToolPencil);
+    button("cmdClear")->click();
+    QTest::keyClick(window_.get(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(handlePixels(canvas().persistentImage()), 0);
+
+    const QString path = dir_.filePath(QStringLiteral("saved.png"));
+    answerFileDialog(path);
+    QTest::keyClick(window_.get(), Qt::Key_S, Qt::ControlModifier);
+    const QImage saved(path);
+    ASSERT_FALSE(saved.isNull());
+    EXPECT_EQ(handlePixels(saved), 0);
+
+    // A press where the old curve's end handle stood starts a new curve there.
+    tools->setCurrentIndex(kToolBezier);
+    stroke(QPoint(100, 150), QPoint(100, 150));
+    EXPECT_EQ(bezier.BezPoints()[0], QPoint(100, 148));
+    EXPECT_EQ(bezier.BezState(), 1);
+}
+
+TEST_F(FrmGraphTest, ALargePictureIsSaidToBeCutAndTheFittedLoadScalesItToTheLargestCanvas) {
+    loadAndShow();
+    activate();
+    QStatusBar* status = NamedChild<QStatusBar>(*window_, "StatusBar1");
+    const QString large = dir_.filePath(QStringLiteral("large.png"));
+    ASSERT_TRUE(colourful(700, 500).save(large));
+    const QString small = dir_.filePath(QStringLiteral("small.png"));
+    ASSERT_TRUE(colourful(50, 40).save(small));
+
+    ASSERT_TRUE(dropOnCanvas(large));
+    EXPECT_EQ(status->currentMessage(),
+              QStringLiteral("画像の左上 200×200 を使います（元の大きさ 700×500）"));
+    ASSERT_TRUE(dropOnCanvas(small));
+    EXPECT_TRUE(status->currentMessage().isEmpty());
+
+    // One step: the picture and the canvas size together.
+    const int steps = canvas().history().undoSteps();
+    answerFileDialog(large);
+    action("mnu_fitLoad")->trigger();
+    EXPECT_EQ(canvas().persistentImage().size(), QSize(600, 429));
+    EXPECT_EQ(window_->statusPanel(4), QStringLiteral("canvas:429*600"));
+    EXPECT_EQ(status->currentMessage(),
+              QStringLiteral("画像を 600×429 に縮小しました（元の大きさ 700×500）"));
+    EXPECT_EQ(canvas().history().undoSteps(), steps + 1);
+    activate();  // the dialog took the activation with it
+    QTest::keyClick(window_.get(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(window_->statusPanel(4), QStringLiteral("canvas:200*200"));
+
+    answerFileDialog(small);
+    action("mnu_fitLoad")->trigger();
+    EXPECT_TRUE(test::SamePixels(canvas().persistentImage(), colourful(50, 40)));
+    EXPECT_EQ(status->currentMessage(),
+              QStringLiteral("キャンバスを画像の大きさ 50×40 にしました"));
 }
 
 TEST_F(FrmGraphTest, ADroppedPictureFileLoadsAndADamagedOneChangesNothingAndSaysWhy) {
