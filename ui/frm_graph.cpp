@@ -47,6 +47,16 @@ constexpr std::int16_t kDefaultCanvasSide = 200;
 // pixels square would not fit in memory.
 constexpr std::int16_t kLargestCanvasSide = 4096;
 
+// Status panel 2 says "読み込み中…" while a picture loads, then what it said before.
+LoadingNotice StatusPanelNotice(frmGraph& window) {
+    return [&window, before = QString()](bool loading) mutable {
+        if (loading) {
+            before = window.statusPanel(2);
+        }
+        SetStatusText(window, 2, loading ? LoadingStatusText() : before);
+    };
+}
+
 }  // namespace
 
 frmGraph::frmGraph(PointerDevice& pointer, UserDialogs* dialogs, QWidget* parent)
@@ -558,11 +568,12 @@ void frmGraph::refreshPicture() {
 }
 
 void frmGraph::loadPictureCommand() {
-    LoadPictureFromDialog(*ui_->picSRC, settings_.LastPicture, this, *dialogs_);
+    LoadPictureFromDialog(*ui_->picSRC, settings_.LastPicture, this, *dialogs_,
+                          StatusPanelNotice(*this));
 }
 
 void frmGraph::pastePictureCommand() {
-    PastePicture(*ui_->picSRC, *dialogs_);
+    PastePicture(*ui_->picSRC, *dialogs_, StatusPanelNotice(*this));
 }
 
 void frmGraph::clearPictureCommand() {
@@ -615,7 +626,7 @@ void frmGraph::dropPictureFile(const QString& path) {
     if (runState_.inProgress()) {
         return;
     }
-    LoadPictureFile(*ui_->picSRC, path, *dialogs_);
+    LoadPictureFile(*ui_->picSRC, path, *dialogs_, StatusPanelNotice(*this));
 }
 
 void frmGraph::storePatternCommand() {
