@@ -256,6 +256,12 @@ void frmGraph::load() {
     // Undo goes back as far as the picture the window opens with.
     ui_->picSRC->clearHistory();
     runPanels_->requestPlan();
+    unloadedSettings_ = UnloadedSettings::check(settingsPathToRead(), settings_, *this);
+    if (unloadedSettings_) {
+        std::fprintf(stderr, "Stylorex: %s\n",
+                     unloadedSettings_->message().toLocal8Bit().constData());
+        dialogs_->message(unloadedSettings_->message());
+    }
 }
 
 bool frmGraph::restoreSavedPlace() {
@@ -694,6 +700,9 @@ void frmGraph::unload() {
     settings_.WindowTop = place.y();
     settings_.WindowWidth = place.width();
     settings_.WindowHeight = place.height();
+    if (unloadedSettings_ && !unloadedSettings_->changed(settings_, *this)) {
+        return;  // the file that could not be loaded stays as it is
+    }
     const QString path = settingsPath();
     if (!SaveSettings(settings_, *this, path)) {
         // The settings would be lost without a word; a signal's close has no one to answer a box.
