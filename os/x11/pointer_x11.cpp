@@ -232,7 +232,7 @@ void X11Pointer::watch() {
                 guardianLost_ = true;
                 std::fprintf(stderr, "Stylorex: %s\n",
                              (kGuardianStopped + QStringLiteral("（見張りプロセスが終了しました）。"
-                                                                "描画中の描画は止まります。"))
+                                                                "描画中なら、その描画を止めます。"))
                                  .toLocal8Bit()
                                  .constData());
             }
@@ -324,8 +324,10 @@ void X11Pointer::runStarting() {
 }
 
 void X11Pointer::runEnded() {
-    inRun_ = false;
-    stops_.endHold();
+    if (inRun_) {
+        inRun_ = false;
+        stops_.endHold();
+    }
 }
 
 QString X11Pointer::runFault() const {
