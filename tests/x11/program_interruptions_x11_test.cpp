@@ -20,6 +20,7 @@
 #include <X11/Xlib.h>
 #include <X11/extensions/XRes.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace stylorex {
 namespace {
@@ -65,8 +66,11 @@ class ProgramInterruptionsX11 : public ProgramX11 {
   protected:
     pid_t pid() const { return static_cast<pid_t>(process.processId()); }
 
-    // `stylorex draw` with these arguments; stdout and stderr kept apart.
+    // `stylorex draw` with these arguments; stdout and stderr kept apart. It runs in a process
+    // group of its own under the test, as a shell's job does: the test may run in a session
+    // of its own, and a group with no parent outside it there is never stopped by SIGTSTP.
     void startDraw(const QStringList& arguments) {
+        process.setChildProcessModifier([] { ::setpgid(0, 0); });
         process.setProcessChannelMode(QProcess::SeparateChannels);
         process.start(program, QStringList{QStringLiteral("draw")} + arguments);
         ASSERT_TRUE(process.waitForStarted(5000));
