@@ -102,6 +102,17 @@ class ProgramInterruptionsX11 : public ProgramX11 {
     }
 
     QString standardError() { return QString::fromLocal8Bit(process.readAllStandardError()); }
+
+    // The plan of a picture file that holds a slow SVG, started.
+    void startSlowPlan() {
+        const QString svg = dir.filePath(QStringLiteral("slow.png"));
+        QFile file(svg);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(SlowSvg());
+        file.close();
+        ASSERT_NO_FATAL_FAILURE(startDraw(
+            {svg, QStringLiteral("--at"), QStringLiteral("10,10"), QStringLiteral("--plan")}));
+    }
 };
 
 TEST_F(ProgramInterruptionsX11, CtrlZReleasesTheButtonBeforeTheStopAndTheContinuedRunEndsAsEsc) {
@@ -161,19 +172,31 @@ TEST_F(ProgramInterruptionsX11, ClosingAnyOfItsXConnectionsEndsTheRunWithTheButt
     EXPECT_GE(connections, 4u);
 }
 
+// Named .png: the decoder goes by the content.
 TEST_F(ProgramInterruptionsX11, ASlowSvgEndsTheCommandWithinItsLimit) {
-    const QString svg = dir.filePath(QStringLiteral("slow.png"));
-    QFile file(svg);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(SlowSvg());
-    file.close();
     const auto started = std::chrono::steady_clock::now();
-    ASSERT_NO_FATAL_FAILURE(startDraw(
-        {svg, QStringLiteral("--at"), QStringLiteral("10,10"), QStringLiteral("--plan")}));
+    ASSERT_NO_FATAL_FAILURE(startSlowPlan());
     ASSERT_TRUE(process.waitForFinished(30000));
     EXPECT_EQ(process.exitCode(), 1);
     // The decode's limit is 10 s; the rest is the start and a loaded machine.
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(20));
+}
+
+TEST_F(ProgramInterruptionsX11, SigtermDuringASlowDecodeEndsTheCommandAndTheDecodeAtOnce) {
+    ASSERT_NO_FATAL_FAILURE(startSlowPlan());
+    std::vector<std::pair<pid_t, std::string>> decoding;
+    ASSERT_TRUE(Eventually([&] { return !(decoding = testing::ChildrenOf(pid())).empty(); }))
+        << "no decoding child";
+    Pause(300);
+    const auto signalled = std::chrono::steady_clock::now();
+    ASSERT_EQ(::kill(pid(), SIGTERM), 0);
+    ASSERT_TRUE(process.waitForFinished(5000));
+    // Far below the decode's 10 s: the command did not wait for it.
+    EXPECT_LT(std::chrono::steady_clock::now() - signalled, std::chrono::seconds(1));
+    for (const auto& child : decoding) {
+        EXPECT_TRUE(Eventually([&] { return testing::ProcessGone(child.first); }, 1000))
+            << "the decoding child outlived the command";
+    }
 }
 
 TEST_F(ProgramInterruptionsX11, APlanImageOntoANamedPipeIsRefusedAndThePipeStays) {

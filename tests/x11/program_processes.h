@@ -8,6 +8,8 @@
 #include <fstream>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace stylorex::testing {
 
@@ -48,21 +50,31 @@ inline bool ProcessStopped(pid_t pid) {
     return state && state->state == 'T';
 }
 
-inline std::optional<pid_t> GuardianOf(pid_t program) {
-    std::optional<pid_t> found;
+// The live children of `program`, with their names.
+inline std::vector<std::pair<pid_t, std::string>> ChildrenOf(pid_t program) {
+    std::vector<std::pair<pid_t, std::string>> children;
     DIR* proc = opendir("/proc");
     while (dirent* entry = proc != nullptr ? readdir(proc) : nullptr) {
         const pid_t pid = static_cast<pid_t>(std::atol(entry->d_name));
         std::string name;
         const auto state = pid > 0 ? ReadProcessState(pid, &name) : std::nullopt;
-        if (state && state->parent == program && name == "stylorex-guard") {
-            found = pid;
+        if (state && state->parent == program && !ProcessGone(pid)) {
+            children.emplace_back(pid, name);
         }
     }
     if (proc != nullptr) {
         closedir(proc);
     }
-    return found;
+    return children;
+}
+
+inline std::optional<pid_t> GuardianOf(pid_t program) {
+    for (const auto& [pid, name] : ChildrenOf(program)) {
+        if (name == "stylorex-guard") {
+            return pid;
+        }
+    }
+    return std::nullopt;
 }
 
 }  // namespace stylorex::testing
