@@ -78,7 +78,7 @@ class ButtonGuardian {
 
   private:
     ButtonGuardian(int fd, pid_t pid) : fd_(fd), pid_(pid) {}
-    // A failed send says once that crash protection is off (the guardian has died).
+    // A send to a guardian that has died fails without a word: whoever watches fd() says so.
     void send(char message);
 
     int fd_;
