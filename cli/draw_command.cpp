@@ -254,7 +254,7 @@ QString modesText(const RunModes& modes) {
 int showPlan(const DrawOptions& options, const QImage& canvas, const RunSettings& settings,
              const RunPlan& plan, QPoint origin, Terminal& terminal) {
     const PlanDrawing picture = DrawPlan(canvas, settings.extraction);
-    if (!options.planImage.isEmpty() && !WriteImageFile(picture.image, options.planImage, "png")) {
+    if (!options.planImage.isEmpty() && !WriteNamedPngFile(picture.image, options.planImage)) {
         terminal.message(QStringLiteral("計画の画像を書けません: %1").arg(options.planImage));
         return exit_code::kFailed;
     }

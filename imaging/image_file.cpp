@@ -5,8 +5,10 @@
 
 namespace stylorex {
 
-bool WriteImageFile(const QImage& image, const QString& path, const char* format, int quality,
-                    const AtomicFileWriter& writer) {
+namespace {
+
+bool writeImage(const QImage& image, const QString& path, const char* format, int quality,
+                SymbolicLinks links, const AtomicFileWriter& writer) {
     QBuffer encoded;
     encoded.open(QIODevice::WriteOnly);
     QImageWriter encoder(&encoded, format);
@@ -14,7 +16,18 @@ bool WriteImageFile(const QImage& image, const QString& path, const char* format
     if (!encoder.write(image)) {
         return false;
     }
-    return writer.replace(path, encoded.data(), kImageFileLinks);
+    return writer.replace(path, encoded.data(), links);
+}
+
+}  // namespace
+
+bool WriteImageFile(const QImage& image, const QString& path, const char* format, int quality,
+                    const AtomicFileWriter& writer) {
+    return writeImage(image, path, format, quality, kImageFileLinks, writer);
+}
+
+bool WriteNamedPngFile(const QImage& image, const QString& path, const AtomicFileWriter& writer) {
+    return writeImage(image, path, "png", -1, SymbolicLinks::Follow, writer);
 }
 
 }  // namespace stylorex

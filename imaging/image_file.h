@@ -18,4 +18,11 @@ constexpr SymbolicLinks kImageFileLinks = SymbolicLinks::Replace;
 bool WriteImageFile(const QImage& image, const QString& path, const char* format, int quality = -1,
                     const AtomicFileWriter& writer = SystemFileWriter());
 
+// Writes `image` as a PNG file at a path the user gave on the command line, as WriteImageFile
+// does, but a symbolic link of that name is followed to the file it points at (made when it does
+// not exist yet), as the settings file's is. Only a regular file or a new name is written: false
+// for a named pipe, a device or a folder, which stay as they are.
+bool WriteNamedPngFile(const QImage& image, const QString& path,
+                       const AtomicFileWriter& writer = SystemFileWriter());
+
 }  // namespace stylorex

@@ -2,15 +2,12 @@
 
 #include "imaging/header_fields.h"
 
-#include "os/isolated_call.h"
-
 #include <QPainter>
 #include <QSvgRenderer>
 #include <QtEndian>
 
 #include <cmath>
 #include <cstring>
-#include <functional>
 
 #include <emf2svg.h>
 #include <libwmf/api.h>
@@ -48,50 +45,25 @@ struct MetafileSvg {
     QByteArray svg;
 };
 
-// The answer of the child: width and height (32 bits each, little-endian), then the pixels row
-// by row (32 bits each, as QImage::Format_RGB32 holds them, without padding).
-constexpr qsizetype kAnswerHeaderBytes = 8;
-
-qsizetype answerBytes(qint64 pixels) {
-    return kAnswerHeaderBytes + qsizetype(pixels) * 4;
-}
-
-// Runs in the child process. The pixels are drawn straight into the answer, so the largest
-// picture needs its memory once.
-QByteArray drawSvg(const MetafileSvg& converted) {
+QImage drawSvg(const MetafileSvg& converted) {
     QSvgRenderer renderer(converted.svg);
     if (!renderer.isValid()) {
         return {};
     }
-    const QSize size = converted.size;
-    QByteArray answer(answerBytes(qint64(size.width()) * size.height()), Qt::Uninitialized);
-    qToLittleEndian<qint32>(size.width(), answer.data());
-    qToLittleEndian<qint32>(size.height(), answer.data() + 4);
-    QImage image(reinterpret_cast<uchar*>(answer.data() + kAnswerHeaderBytes), size.width(),
-                 size.height(), qsizetype(size.width()) * 4, QImage::Format_RGB32);
+    QImage image(converted.size, QImage::Format_RGB32);
+    if (image.isNull()) {
+        return {};
+    }
     image.fill(Qt::white);
     QPainter painter(&image);
     // The drawing run traces every pixel: grey antialiasing fringes would become strokes.
     painter.setRenderHint(QPainter::Antialiasing, false);
     painter.setRenderHint(QPainter::TextAntialiasing, false);
-    renderer.render(&painter, QRectF(QPointF(0, 0), QSizeF(size)));
+    renderer.render(&painter, QRectF(QPointF(0, 0), QSizeF(converted.size)));
     painter.end();
-    return answer;
+    return image;
 }
 
-std::optional<QImage> unpackAnswer(const QByteArray& answer, QSize maxSize, qint64 maxPixels) {
-    const qint32 width = I32At(answer, 0);
-    const qint32 height = I32At(answer, 4);
-    if (!sizeAllowed(width, height, maxSize, maxPixels) ||
-        answer.size() != answerBytes(qint64(width) * height)) {
-        return std::nullopt;
-    }
-    const QImage pixels(reinterpret_cast<const uchar*>(answer.constData() + kAnswerHeaderBytes),
-                        width, height, qsizetype(width) * 4, QImage::Format_RGB32);
-    return pixels.copy();
-}
-
-// Runs in the child process.
 std::optional<MetafileSvg> convertWmf(QByteArray data, QSize maxSize, qint64 maxPixels) {
     wmfAPI* api = nullptr;
     wmfAPI_Options options;
@@ -141,7 +113,6 @@ std::optional<MetafileSvg> convertWmf(QByteArray data, QSize maxSize, qint64 max
     return converted;
 }
 
-// Runs in the child process.
 std::optional<MetafileSvg> convertEmf(QByteArray data, QSize size) {
     generatorOptions options;
     std::memset(&options, 0, sizeof options);
@@ -210,37 +181,33 @@ MetafileKind DetectMetafile(const QByteArray& data) {
     return MetafileKind::None;
 }
 
-std::optional<QImage> RenderMetafile(const QByteArray& data, QSize maxSize, qint64 maxPixels,
-                                     const IsolationLimits& limits) {
-    const MetafileKind kind = DetectMetafile(data);
-    std::function<std::optional<MetafileSvg>()> convert;
-    if (kind == MetafileKind::Windows) {
-        if (U32At(data, 0) == kPlaceableKey && !placeableSizeAllowed(data, maxSize, maxPixels)) {
-            return std::nullopt;
-        }
-        convert = [&] { return convertWmf(data, maxSize, maxPixels); };
-    } else if (kind == MetafileKind::Enhanced) {
-        const std::optional<QSize> size = emfStoredSize(data);
-        if (!size || !sizeAllowed(size->width(), size->height(), maxSize, maxPixels)) {
-            return std::nullopt;
-        }
-        // The size is copied: the lambda runs after this block has ended.
-        convert = [&data, stored = *size] { return convertEmf(data, stored); };
-    } else {
+std::optional<QImage> RenderMetafile(const QByteArray& data, QSize maxSize, qint64 maxPixels) {
+    std::optional<MetafileSvg> converted;
+    switch (DetectMetafile(data)) {
+        case MetafileKind::Windows:
+            if (U32At(data, 0) == kPlaceableKey &&
+                !placeableSizeAllowed(data, maxSize, maxPixels)) {
+                return std::nullopt;
+            }
+            converted = convertWmf(data, maxSize, maxPixels);
+            break;
+        case MetafileKind::Enhanced:
+            if (const std::optional<QSize> size = emfStoredSize(data);
+                size && sizeAllowed(size->width(), size->height(), maxSize, maxPixels)) {
+                converted = convertEmf(data, *size);
+            }
+            break;
+        case MetafileKind::None:
+            break;
+    }
+    if (!converted) {
         return std::nullopt;
     }
-    IsolationLimits childLimits = limits;
-    childLimits.maxAnswerBytes = answerBytes(maxPixels);
-    const std::optional<QByteArray> answer = RunIsolated(
-        [&] {
-            const std::optional<MetafileSvg> converted = convert();
-            return converted ? drawSvg(*converted) : QByteArray();
-        },
-        childLimits);
-    if (!answer) {
+    QImage image = drawSvg(*converted);
+    if (image.isNull()) {
         return std::nullopt;
     }
-    return unpackAnswer(*answer, maxSize, maxPixels);
+    return image;
 }
 
 }  // namespace stylorex

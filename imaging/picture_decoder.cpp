@@ -8,7 +8,12 @@
 #include <QBuffer>
 #include <QImageReader>
 #include <QRegularExpression>
+#include <QSocketNotifier>
 #include <QStringList>
+#include <QTimer>
+#include <QtEndian>
+
+#include <cstring>
 
 namespace stylorex {
 
@@ -216,28 +221,24 @@ std::optional<QImage> readRaster(const QByteArray& data, QString* reason) {
     return image;
 }
 
-}  // namespace
-
-std::optional<QImage> DecodePictureData(const QByteArray& data, QString* reason,
-                                        const IsolationLimits& metafileLimits) {
+// Runs in the child.
+std::optional<QImage> decodeHere(const QByteArray& data, QString* reason) {
     if (data.isEmpty()) {
         return fail(reason, QStringLiteral("データが空です"));
     }
     if (DetectMetafile(data) != MetafileKind::None) {
-        const std::optional<QImage> image = RenderMetafile(
-            data, QSize(kMaxPictureSide, kMaxPictureSide), kMaxPicturePixels, metafileLimits);
+        std::optional<QImage> image =
+            RenderMetafile(data, QSize(kMaxPictureSide, kMaxPictureSide), kMaxPicturePixels);
         if (!image) {
-            return fail(
-                reason,
-                QStringLiteral(
-                    "メタファイルが壊れているか、大きすぎるか、描くのに時間がかかりすぎます"));
+            return fail(reason, QStringLiteral("メタファイルが壊れているか、大きすぎます"));
         }
         return image;
     }
     return readRaster(data, reason);
 }
 
-std::optional<QImage> DecodePictureFile(const QString& path, QString* reason) {
+// Runs in the child.
+std::optional<QImage> readAndDecodeHere(const QString& path, QString* reason) {
     QByteArray data;
     switch (ReadRegularFile(path, data, kMaxPictureFileBytes)) {
         case FileRead::Read:
@@ -250,7 +251,220 @@ std::optional<QImage> DecodePictureFile(const QString& path, QString* reason) {
                 QStringLiteral("通常のファイルではないか、読めないか、大きすぎます（%1 MB まで）")
                     .arg(kMaxPictureFileBytes / (1024 * 1024)));
     }
-    return DecodePictureData(data, reason);
+    return decodeHere(data, reason);
+}
+
+// The child's answer: 'E' and the reason in UTF-8, or 'I' and the picture: width, height, Qt's
+// format, bytes per line and colour count (32 bits each, little-endian), the colour table (32
+// bits each), then the rows as QImage holds them.
+constexpr char kPictureAnswer = 'I';
+constexpr char kReasonAnswer = 'E';
+constexpr qsizetype kPictureHeaderBytes = 1 + 5 * 4;
+constexpr int kMaxColours = 256;
+
+// Every format of up to 32 bits a pixel goes as it is; wider ones (16-bit PNG channels) as
+// 32-bit ARGB, which is what the canvas takes anyway.
+QImage transportable(QImage image) {
+    if (image.depth() > 32 || image.colorCount() > kMaxColours) {
+        return image.convertToFormat(image.hasAlphaChannel() ? QImage::Format_ARGB32
+                                                             : QImage::Format_RGB32);
+    }
+    return image;
+}
+
+QByteArray answerOf(const std::optional<QImage>& decoded, const QString& reason) {
+    if (!decoded) {
+        return QByteArray(1, kReasonAnswer) + reason.toUtf8();
+    }
+    const QImage image = transportable(*decoded);
+    QByteArray answer(kPictureHeaderBytes + image.colorCount() * 4 + image.sizeInBytes(),
+                      Qt::Uninitialized);
+    char* at = answer.data();
+    *at++ = kPictureAnswer;
+    for (const qint32 field :
+         {qint32(image.width()), qint32(image.height()), qint32(image.format()),
+          qint32(image.bytesPerLine()), qint32(image.colorCount())}) {
+        qToLittleEndian<qint32>(field, at);
+        at += 4;
+    }
+    for (const QRgb colour : image.colorTable()) {
+        qToLittleEndian<quint32>(colour, at);
+        at += 4;
+    }
+    std::memcpy(at, image.constBits(), size_t(image.sizeInBytes()));
+    return answer;
+}
+
+// The largest answer a picture within the limits gives: 32 bits a pixel, rows padded to whole
+// 32-bit words, and a full colour table.
+qsizetype maxAnswerBytes() {
+    return kPictureHeaderBytes + kMaxColours * 4 + kMaxPicturePixels * 4 + kMaxPictureSide * 4;
+}
+
+std::optional<QImage> pictureOf(const QByteArray& answer, QString* reason) {
+    if (answer.startsWith(kReasonAnswer)) {
+        return fail(reason, QString::fromUtf8(answer.mid(1)));
+    }
+    const qint32 width = I32At(answer, 1);
+    const qint32 height = I32At(answer, 5);
+    const qint32 format = I32At(answer, 9);
+    const qint32 bytesPerLine = I32At(answer, 13);
+    const qint32 colours = I32At(answer, 17);
+    const bool valid = answer.startsWith(kPictureAnswer) && sizeAllowed(QSize(width, height)) &&
+                       format > QImage::Format_Invalid && format < QImage::NImageFormats &&
+                       colours >= 0 && colours <= kMaxColours && bytesPerLine > 0 &&
+                       answer.size() == kPictureHeaderBytes + qsizetype(colours) * 4 +
+                                            qsizetype(bytesPerLine) * height;
+    if (!valid) {
+        return fail(reason, kDamaged);
+    }
+    const char* at = answer.constData() + kPictureHeaderBytes;
+    QList<QRgb> table;
+    for (qint32 i = 0; i < colours; ++i, at += 4) {
+        table << qFromLittleEndian<quint32>(at);
+    }
+    const QImage view(reinterpret_cast<const uchar*>(at), width, height, bytesPerLine,
+                      static_cast<QImage::Format>(format));
+    if (view.isNull() || view.bytesPerLine() != bytesPerLine) {
+        return fail(reason, kDamaged);
+    }
+    QImage image = view.copy();
+    if (!table.isEmpty()) {
+        image.setColorTable(table);
+    }
+    return image;
+}
+
+// What a decode says when its child gave no answer.
+QString limitsExceeded(const IsolationLimits& limits) {
+    return QStringLiteral(
+               "読み込みが制限（%1 秒）を超えたか、メモリが足りないか、途中で異常"
+               "終了しました")
+        .arg(limits.timeoutMs / 1000.0, 0, 'g', 3);
+}
+
+IsolationLimits decodeLimits(IsolationLimits limits) {
+    limits.maxAnswerBytes = maxAnswerBytes();
+    return limits;
+}
+
+std::optional<QImage> decodeIsolated(const std::function<QByteArray()>& work, QString* reason,
+                                     const IsolationLimits& limits) {
+    const std::optional<QByteArray> answer = RunIsolated(work, decodeLimits(limits));
+    if (!answer) {
+        return fail(reason, limitsExceeded(limits));
+    }
+    return pictureOf(*answer, reason);
+}
+
+}  // namespace
+
+std::optional<QImage> DecodePictureData(const QByteArray& data, QString* reason,
+                                        const IsolationLimits& limits) {
+    return decodeIsolated(
+        [&] {
+            QString why;
+            const std::optional<QImage> image = decodeHere(data, &why);
+            return answerOf(image, why);
+        },
+        reason, limits);
+}
+
+std::optional<QImage> DecodePictureFile(const QString& path, QString* reason,
+                                        const IsolationLimits& limits) {
+    return decodeIsolated(
+        [&] {
+            QString why;
+            const std::optional<QImage> image = readAndDecodeHere(path, &why);
+            return answerOf(image, why);
+        },
+        reason, limits);
+}
+
+std::unique_ptr<PictureDecoding> PictureDecoding::ofFile(const QString& path,
+                                                         const IsolationLimits& limits) {
+    return std::unique_ptr<PictureDecoding>(new PictureDecoding(
+        [path] {
+            QString why;
+            const std::optional<QImage> image = readAndDecodeHere(path, &why);
+            return answerOf(image, why);
+        },
+        limits));
+}
+
+std::unique_ptr<PictureDecoding> PictureDecoding::ofData(const QByteArray& data,
+                                                         const IsolationLimits& limits) {
+    return std::unique_ptr<PictureDecoding>(new PictureDecoding(
+        [data] {
+            QString why;
+            const std::optional<QImage> image = decodeHere(data, &why);
+            return answerOf(image, why);
+        },
+        limits));
+}
+
+PictureDecoding::PictureDecoding(const std::function<QByteArray()>& work,
+                                 const IsolationLimits& limits)
+    : call_(std::make_unique<IsolatedCall>(work, decodeLimits(limits))),
+      timeoutMs_(limits.timeoutMs) {
+    if (call_->state() != IsolatedCall::State::Working) {
+        // No child (no process or pipe left): said when the caller's loop next runs.
+        QTimer::singleShot(0, this, &PictureDecoding::finish);
+        return;
+    }
+    notifier_ = new QSocketNotifier(call_->fd(), QSocketNotifier::Read, this);
+    connect(notifier_, &QSocketNotifier::activated, this, &PictureDecoding::readAnswer);
+    deadline_ = new QTimer(this);
+    deadline_->setSingleShot(true);
+    connect(deadline_, &QTimer::timeout, this, [this] {
+        call_->cancel();
+        finish();
+    });
+    deadline_->start(limits.timeoutMs);
+}
+
+PictureDecoding::~PictureDecoding() = default;
+
+void PictureDecoding::readAnswer() {
+    if (call_->readAvailable() != IsolatedCall::State::Working) {
+        finish();
+    }
+}
+
+void PictureDecoding::cancel() {
+    if (finished_) {
+        return;
+    }
+    cancelled_ = true;
+    call_->cancel();
+    finish();
+}
+
+void PictureDecoding::finish() {
+    if (finished_) {
+        return;
+    }
+    finished_ = true;
+    if (notifier_ != nullptr) {
+        // Possibly inside its own signal: it goes once that has returned.
+        notifier_->setEnabled(false);
+        notifier_->deleteLater();
+        notifier_ = nullptr;
+    }
+    if (deadline_ != nullptr) {
+        deadline_->stop();
+    }
+    call_->cancel();
+    if (cancelled_) {
+        reason_ = QStringLiteral("読み込みを取り消しました");
+    } else if (call_->state() == IsolatedCall::State::Answered) {
+        image_ = pictureOf(call_->answer(), &reason_);
+    } else {
+        IsolationLimits limits;
+        limits.timeoutMs = timeoutMs_;
+        reason_ = limitsExceeded(limits);
+    }
+    emit finished();
 }
 
 }  // namespace stylorex

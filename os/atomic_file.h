@@ -17,8 +17,9 @@ enum class SymbolicLinks {
     // files the program names and owns (the stored patterns): a link under such a name must not
     // send the program's bytes into some other file.
     Replace,
-    // The file the link points at is replaced and the link stays. For the settings file, which
-    // users keep as a link into a folder of their own (a dotfiles repository, a synced folder).
+    // The file the link points at is replaced (made, when it does not exist yet) and the link
+    // stays. For the settings file, which users keep as a link into a folder of their own (a
+    // dotfiles repository, a synced folder), and for the files a user names on the command line.
     Follow,
 };
 
@@ -31,8 +32,9 @@ class AtomicFileWriter {
     // folder, flushed to disk and renamed over `path`, so a crash or a full disk leaves `path`
     // with its old bytes or its new ones, never a part. A replaced file keeps its permission
     // bits, a new one (and one that takes a link's place) gets those the user's umask allows of
-    // rw-rw-rw-. An existing file that may not be written is left alone. False when the file
-    // could not be replaced: the old file is then untouched and no temporary file remains.
+    // rw-rw-rw-. An existing file that may not be written is left alone, and so is anything that
+    // is no regular file (a named pipe, a device, a folder). False when the file could not be
+    // replaced: the old file is then untouched and no temporary file remains.
     bool replace(const QString& path, QByteArrayView bytes, SymbolicLinks links) const;
 
   protected:

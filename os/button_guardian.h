@@ -21,6 +21,9 @@ constexpr char kButtonUp = 'U';
 constexpr char kReady = 'R';
 // The program ends normally: the guardian exits without doing anything.
 constexpr char kExit = 'Q';
+// The program cannot release the button itself (its own connection is lost): the guardian
+// releases it now.
+constexpr char kReleaseNow = 'X';
 }  // namespace guardian_message
 
 // What the guardian watches and does, behind an interface so that its decisions can be tested.
@@ -37,6 +40,9 @@ class GuardianPorts {
     // Whether the program that started the guardian is still its parent. A child the program
     // forked without exec holds the program's end of the pipe open after the program died.
     virtual bool programRuns() = 0;
+    // Whether the program is stopped (SIGSTOP, or a stop signal it did not catch): it cannot
+    // release the button until it is continued.
+    virtual bool programStopped() = 0;
     // Releases the left button where the pointer stands, if the window system has it down.
     virtual void releaseButton() = 0;
 };
@@ -46,7 +52,9 @@ constexpr int kGuardianCheckMs = 40;
 
 // The guardian's loop. Returns when the program says it exits, or when it is gone: the pipe
 // closed, or the program no longer its parent. When it is gone with the button down, as the
-// program last said, the button is released first.
+// program last said, the button is released first. While the button is down and the pipe
+// quiet, it also looks every kGuardianCheckMs whether the program is stopped, and releases the
+// button then: the program ends its run when it is continued.
 void RunButtonGuardian(GuardianPorts& ports);
 
 // The program's side: the guardian process and the pipe to it.
@@ -64,10 +72,13 @@ class ButtonGuardian {
 
     void buttonDown() { send(guardian_message::kButtonDown); }
     void buttonUp() { send(guardian_message::kButtonUp); }
+    void releaseNow() { send(guardian_message::kReleaseNow); }
+    // The program's end of the pipe. It turns readable (end of file) when the guardian dies.
+    int fd() const { return fd_; }
 
   private:
     ButtonGuardian(int fd, pid_t pid) : fd_(fd), pid_(pid) {}
-    // A failed send says once that crash protection is off (the guardian has died).
+    // A send to a guardian that has died fails without a word: whoever watches fd() says so.
     void send(char message);
 
     int fd_;
@@ -88,6 +99,7 @@ class PipeGuardianPorts : public GuardianPorts {
     PipeGuardianPorts(int fd, pid_t program) : fd_(fd), program_(program) {}
     Wait next(char* message, int ms) override;
     bool programRuns() override;
+    bool programStopped() override;
 
   private:
     int fd_;

@@ -2,8 +2,11 @@
 
 #include <QByteArray>
 
+#include <chrono>
 #include <functional>
 #include <optional>
+
+#include <sys/types.h>
 
 namespace stylorex {
 
@@ -26,5 +29,41 @@ struct IsolationLimits {
 // renderer are fine.
 std::optional<QByteArray> RunIsolated(const std::function<QByteArray()>& work,
                                       const IsolationLimits& limits = {});
+
+// The same work, waited for by the caller at its own pace: an event loop watches fd() and calls
+// readAvailable() when it turns readable, and ends the work at deadline(). The child dies with
+// this process (SIGKILL to it as its parent dies), and is killed and reaped when the call is
+// destroyed before it has ended.
+class IsolatedCall {
+  public:
+    enum class State { Working, Answered, Failed };
+
+    IsolatedCall(const std::function<QByteArray()>& work, const IsolationLimits& limits = {});
+    ~IsolatedCall();
+    IsolatedCall(const IsolatedCall&) = delete;
+    IsolatedCall& operator=(const IsolatedCall&) = delete;
+
+    // Readable while the child has more of its answer or has ended; -1 once the call is over.
+    int fd() const { return fd_; }
+    std::chrono::steady_clock::time_point deadline() const { return deadline_; }
+    State state() const { return state_; }
+    // Reads what the child has written so far, without waiting. Past the deadline the child is
+    // killed and the call has failed.
+    State readAvailable();
+    // Kills the child: the call has failed.
+    void cancel();
+    // The answer, once the state is Answered.
+    const QByteArray& answer() const { return answer_; }
+
+  private:
+    void finish(bool refused);
+
+    pid_t child_ = -1;
+    int fd_ = -1;
+    std::chrono::steady_clock::time_point deadline_;
+    qsizetype maxAnswerBytes_ = 0;
+    QByteArray answer_;
+    State state_ = State::Failed;
+};
 
 }  // namespace stylorex

@@ -2,6 +2,8 @@
 
 #include "os/regular_file.h"
 
+#include <QFileInfo>
+
 #include <cerrno>
 #include <cstring>
 #include <vector>
@@ -238,6 +240,22 @@ ReadState readFile(const QString& fileName, std::string& bytes) {
     }
     return ReadState::Failed;
 }
+
+}  // namespace
+
+std::optional<QString> ProfileFileUnreadable(const QString& fileName) {
+    std::string bytes;
+    if (readFile(fileName, bytes) != ReadState::Failed) {
+        return std::nullopt;
+    }
+    const QFileInfo file(fileName);
+    if (file.isFile() && file.size() > kMaxProfileBytes) {
+        return QStringLiteral("大きすぎます（%1 MB まで）").arg(kMaxProfileBytes / (1024 * 1024));
+    }
+    return QStringLiteral("通常のファイルではないか、読めません");
+}
+
+namespace {
 
 std::optional<std::string> readValue(const char* appName, const char* keyName,
                                      const QString& fileName) {

@@ -70,6 +70,10 @@ bool WritePrivateProfileStringA(const char* appName, const char* keyName, const 
                                 const QString& fileName,
                                 const AtomicFileWriter& writer = SystemFileWriter());
 
+// Why the file at `fileName`, which exists, cannot be read as a profile: no regular file,
+// unreadable, or larger than a profile file can be. Nothing when it reads or does not exist.
+std::optional<QString> ProfileFileUnreadable(const QString& fileName);
+
 // A profile file held in memory: read once, changed by any number of writes, then written with
 // one atomic replace, so that the changes reach the file all together or not at all.
 class ProfileTransaction {

@@ -44,6 +44,16 @@ namespace {
 
 constexpr int kTimerIntervalMs = 100;
 
+// Status panel 2 says "読み込み中…" while a picture loads, then what it said before.
+LoadingNotice StatusPanelNotice(frmGraph& window) {
+    return [&window, before = QString()](bool loading) mutable {
+        if (loading) {
+            before = window.statusPanel(2);
+        }
+        SetStatusText(window, 2, loading ? LoadingStatusText() : before);
+    };
+}
+
 }  // namespace
 
 frmGraph::frmGraph(PointerDevice& pointer, UserDialogs* dialogs, QWidget* parent)
@@ -263,6 +273,12 @@ void frmGraph::load() {
     // Undo goes back as far as the picture the window opens with.
     ui_->picSRC->clearHistory();
     runPanels_->requestPlan();
+    unloadedSettings_ = UnloadedSettings::check(settingsPathToRead(), settings_, *this);
+    if (unloadedSettings_) {
+        std::fprintf(stderr, "Stylorex: %s\n",
+                     unloadedSettings_->message().toLocal8Bit().constData());
+        dialogs_->message(unloadedSettings_->message());
+    }
 }
 
 bool frmGraph::restoreSavedPlace() {
@@ -595,11 +611,12 @@ void frmGraph::refreshPicture() {
 }
 
 void frmGraph::loadPictureCommand() {
-    LoadPictureFromDialog(*ui_->picSRC, settings_.LastPicture, this, *dialogs_);
+    LoadPictureFromDialog(*ui_->picSRC, settings_.LastPicture, this, *dialogs_,
+                          StatusPanelNotice(*this));
 }
 
 void frmGraph::pastePictureCommand() {
-    PastePicture(*ui_->picSRC, *dialogs_);
+    PastePicture(*ui_->picSRC, *dialogs_, StatusPanelNotice(*this));
 }
 
 void frmGraph::clearPictureCommand() {
@@ -647,7 +664,7 @@ void frmGraph::dropPictureFile(const QString& path) {
     if (runState_.inProgress()) {
         return;
     }
-    LoadPictureFile(*ui_->picSRC, path, *dialogs_);
+    LoadPictureFile(*ui_->picSRC, path, *dialogs_, StatusPanelNotice(*this));
 }
 
 void frmGraph::storePatternCommand() {
@@ -724,6 +741,9 @@ void frmGraph::unload() {
     settings_.WindowTop = place.y();
     settings_.WindowWidth = place.width();
     settings_.WindowHeight = place.height();
+    if (unloadedSettings_ && !unloadedSettings_->changed(settings_, *this)) {
+        return;  // the file that could not be loaded stays as it is
+    }
     const QString path = settingsPath();
     if (!SaveSettings(settings_, *this, path)) {
         // The settings would be lost without a word; a signal's close has no one to answer a box.

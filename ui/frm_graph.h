@@ -4,6 +4,7 @@
 #include "engine/run_state.h"
 #include "painter/painter.h"
 #include "settings/persistent_settings.h"
+#include "ui/unloaded_settings.h"
 
 #include <QMainWindow>
 #include <QString>
@@ -196,6 +197,8 @@ class frmGraph : public QMainWindow, public WindowText, public SettingsControls 
     // The file the save dialog offers next.
     QString lastSavedPictureFile_;
     SettingVariables settings_;
+    // Set when the settings file could not be loaded: kept then unless a setting changes.
+    std::optional<UnloadedSettings> unloadedSettings_;
     RunState runState_;
     WaitMenu* waitMenu_ = nullptr;
     RunPanels* runPanels_ = nullptr;

@@ -6,12 +6,20 @@
 #include "imaging/image_file.h"
 
 #include <QClipboard>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QDir>
+#include <QEventLoop>
 #include <QFileDialog>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QLocale>
 #include <QMimeData>
+#include <QPointer>
+#include <QPushButton>
 #include <QStandardPaths>
+#include <QTimer>
+#include <QVBoxLayout>
 
 #include <algorithm>
 #include <cmath>
@@ -28,6 +36,24 @@ constexpr int kMaxCanvasWidth = kLargestCanvasWidth;
 
 const QString kCanvasSizeTitle = QStringLiteral("キャンバスサイズ変更");
 const QString kClipboardHoldsNoPicture = QStringLiteral("クリップボードに画像がありません");
+
+// A decode shorter than this shows no box: most pictures take a few milliseconds.
+constexpr int kLoadingBoxDelayMs = 300;
+
+// The box over the window while a slow decode runs: the text and 取消; Esc rejects it as well.
+QDialog* loadingBox(QWidget* over) {
+    auto* box = new QDialog(over != nullptr ? over->window() : nullptr);
+    box->setObjectName(QStringLiteral("loadingBox"));
+    box->setWindowTitle(QStringLiteral("Stylorex"));
+    box->setWindowModality(over != nullptr ? Qt::WindowModal : Qt::ApplicationModal);
+    auto* layout = new QVBoxLayout(box);
+    layout->addWidget(new QLabel(LoadingStatusText(), box));
+    auto* buttons = new QDialogButtonBox(box);
+    buttons->addButton(QStringLiteral("取消"), QDialogButtonBox::RejectRole);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, box, &QDialog::reject);
+    layout->addWidget(buttons);
+    return box;
+}
 
 QString qtPatterns(const QStringList& patterns) {
     QStringList out;
@@ -78,8 +104,43 @@ QString UnreadablePictureMessage(const QString& source, const QString& reason) {
     return QStringLiteral("画像を読み込めません\n%1\n%2").arg(source, reason);
 }
 
+QString LoadingStatusText() {
+    return QStringLiteral("読み込み中…");
+}
+
+std::optional<QImage> AwaitPicture(PictureDecoding& decoding, QWidget* over,
+                                   const LoadingNotice& notice, bool* cancelled) {
+    if (notice) {
+        notice(true);
+    }
+    QEventLoop loop;
+    QObject::connect(&decoding, &PictureDecoding::finished, &loop, &QEventLoop::quit);
+    if (!decoding.isFinished()) {
+        // First without the user's input, which waits until the decode ends or the box shows:
+        // nothing the user does meanwhile may start on the picture being replaced.
+        QTimer::singleShot(kLoadingBoxDelayMs, &loop, &QEventLoop::quit);
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+    }
+    if (!decoding.isFinished()) {
+        // The box is the window's child: should the window go while the loop runs, so does it.
+        const QPointer<QDialog> box = loadingBox(over);
+        QObject::connect(box, &QDialog::rejected, &decoding, &PictureDecoding::cancel);
+        box->show();
+        loop.exec();
+        delete box.data();
+    }
+    if (notice) {
+        notice(false);
+    }
+    if (cancelled != nullptr) {
+        // Unfinished: the program is quitting, and the loop with it.
+        *cancelled = decoding.cancelled() || !decoding.isFinished();
+    }
+    return decoding.isFinished() ? decoding.image() : std::nullopt;
+}
+
 bool LoadPictureFromDialog(PictureBox& picture, QString& lastChosenFile, QWidget* dialogParent,
-                           UserDialogs& dialogs) {
+                           UserDialogs& dialogs, const LoadingNotice& notice) {
     QFileDialog dialog(dialogParent);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
@@ -102,14 +163,19 @@ bool LoadPictureFromDialog(PictureBox& picture, QString& lastChosenFile, QWidget
     }
     const QString chosen = dialog.selectedFiles().constFirst();
     lastChosenFile = chosen;
-    return LoadPictureFile(picture, chosen, dialogs);
+    return LoadPictureFile(picture, chosen, dialogs, notice);
 }
 
-bool LoadPictureFile(PictureBox& picture, const QString& path, UserDialogs& dialogs) {
-    QString reason;
-    const std::optional<QImage> image = DecodePictureFile(path, &reason);
+bool LoadPictureFile(PictureBox& picture, const QString& path, UserDialogs& dialogs,
+                     const LoadingNotice& notice) {
+    const std::unique_ptr<PictureDecoding> decoding = PictureDecoding::ofFile(path);
+    bool cancelled = false;
+    const std::optional<QImage> image = AwaitPicture(*decoding, &picture, notice, &cancelled);
     if (!image) {
-        dialogs.message(UnreadablePictureMessage(QDir::toNativeSeparators(path), reason));
+        if (!cancelled) {
+            dialogs.message(
+                UnreadablePictureMessage(QDir::toNativeSeparators(path), decoding->reason()));
+        }
         return false;
     }
     picture.setPicture(*image);
@@ -180,17 +246,22 @@ bool SavePictureFromDialog(const QImage& image, QString& lastSavedFile, UserDial
     return true;
 }
 
-bool PastePicture(PictureBox& picture, UserDialogs& dialogs) {
+bool PastePicture(PictureBox& picture, UserDialogs& dialogs, const LoadingNotice& notice) {
     const QClipboard* clipboard = QGuiApplication::clipboard();
     QString reason;
-    if (PastePicture(picture, clipboard != nullptr ? clipboard->mimeData() : nullptr, &reason)) {
+    if (PastePicture(picture, clipboard != nullptr ? clipboard->mimeData() : nullptr, &reason,
+                     notice)) {
         return true;
+    }
+    if (reason.isEmpty()) {
+        return false;  // cancelled
     }
     dialogs.message(UnreadablePictureMessage(QStringLiteral("クリップボード"), reason));
     return false;
 }
 
-bool PastePicture(PictureBox& picture, const QMimeData* data, QString* reason) {
+bool PastePicture(PictureBox& picture, const QMimeData* data, QString* reason,
+                  const LoadingNotice& notice) {
     const auto fail = [reason](const QString& why) {
         if (reason != nullptr) {
             *reason = why;
@@ -209,16 +280,26 @@ bool PastePicture(PictureBox& picture, const QMimeData* data, QString* reason) {
     // and only through it: Qt's own picture object of such bytes shows a damaged picture's
     // missing part as black. A picture object is taken only where no bytes come with it (a
     // picture this program's own process put on the clipboard).
-    std::optional<QImage> image;
-    bool bytesOffered = false;
-    QString why = kClipboardHoldsNoPicture;
+    // The bytes are taken first: the clipboard's data may change while a decode runs.
+    QList<QByteArray> offers;
     for (const QString& format : data->formats()) {
         if (format.startsWith(QStringLiteral("image/"))) {
-            bytesOffered = true;
-            image = DecodePictureData(data->data(format), &why);
-            if (image) {
-                break;
-            }
+            offers << data->data(format);
+        }
+    }
+    const bool bytesOffered = !offers.isEmpty();
+    std::optional<QImage> image;
+    QString why = kClipboardHoldsNoPicture;
+    for (const QByteArray& offer : offers) {
+        const std::unique_ptr<PictureDecoding> decoding = PictureDecoding::ofData(offer);
+        bool cancelled = false;
+        image = AwaitPicture(*decoding, &picture, notice, &cancelled);
+        if (cancelled) {
+            return fail(QString());
+        }
+        why = decoding->reason();
+        if (image) {
+            break;
         }
     }
     if (!bytesOffered && data->hasImage()) {

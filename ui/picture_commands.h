@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 
 class QMimeData;
@@ -38,21 +39,37 @@ QString PictureFileFilter();
 // file's path, the clipboard) and why.
 QString UnreadablePictureMessage(const QString& source, const QString& reason);
 
+// Every picture is decoded in a limited child process (DecodePictureData) while the window's
+// event loop goes on: the window repaints and answers the window system, and signals reach it.
+// The commands below return once the decode has ended. The user's input waits meanwhile, and
+// when a decode takes longer than a moment a box "読み込み中…" with "取消" comes up over
+// `picture`'s window; 取消 or Esc there ends the decode and changes nothing, without a message.
+// The notice, where given, is told true when the decode starts and false when it has ended (the
+// window shows "読み込み中…" in its status bar meanwhile).
+using LoadingNotice = std::function<void(bool loading)>;
+// The status text while a picture loads.
+QString LoadingStatusText();
+// Waits for `decoding` as described above; nothing when it failed or was cancelled (then
+// `cancelled` is set, where given).
+std::optional<QImage> AwaitPicture(PictureDecoding& decoding, QWidget* over,
+                                   const LoadingNotice& notice = {}, bool* cancelled = nullptr);
+
 // Shows the open dialog and makes the chosen picture the background. False when cancelled or
 // the file could not be decoded (nothing changes then; `dialogs` tells the user which file and
 // why). The dialog offers `lastChosenFile` and a choice is kept there, so that it opens on the
 // file chosen last (in its folder); before the first choice it opens in the user's pictures
 // folder.
 bool LoadPictureFromDialog(PictureBox& picture, QString& lastChosenFile, QWidget* dialogParent,
-                           UserDialogs& dialogs);
+                           UserDialogs& dialogs, const LoadingNotice& notice = {});
 
 // Pastes from the system clipboard; when nothing is pasted `dialogs` tells the user why.
-bool PastePicture(PictureBox& picture, UserDialogs& dialogs);
+bool PastePicture(PictureBox& picture, UserDialogs& dialogs, const LoadingNotice& notice = {});
 
 // Makes the picture in the file at `path` the background, as the open dialog's choice would
 // be; false (nothing changes, and `dialogs` tells the user which file and why) when the file
 // cannot be read or decoded. A file dropped onto the canvas is loaded this way.
-bool LoadPictureFile(PictureBox& picture, const QString& path, UserDialogs& dialogs);
+bool LoadPictureFile(PictureBox& picture, const QString& path, UserDialogs& dialogs,
+                     const LoadingNotice& notice = {});
 
 // The formats "名前を付けて保存" offers, the first the default: each entry's description, its
 // file name suffixes (the first is added to a name without one), and the format and quality the
@@ -77,8 +94,9 @@ bool SavePictureFromDialog(const QImage& image, QString& lastSavedFile, UserDial
                            QWidget* dialogParent);
 // Makes the picture of `data` the background. Nothing when `data` holds (non-empty) plain
 // text, also beside a picture, or no picture that passes the checks a loaded file passes;
-// `reason` then says why.
-bool PastePicture(PictureBox& picture, const QMimeData* data, QString* reason = nullptr);
+// `reason` then says why (and stays empty when the user cancelled the decode).
+bool PastePicture(PictureBox& picture, const QMimeData* data, QString* reason = nullptr,
+                  const LoadingNotice& notice = {});
 
 // AutoRedraw on, Cls, no background picture, text position (0, 0): an all-white canvas.
 void ClearPicture(PictureBox& picture);

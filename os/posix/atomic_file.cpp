@@ -23,18 +23,29 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The file a replace of `fileName` writes: with links followed, the one a symbolic link points
-// at; otherwise the name itself.
+// As the system resolves a path: links to links are followed this far.
+constexpr int kMaxLinksFollowed = 40;
+
+// The file a replace of `fileName` writes: with links followed, the one a symbolic link (or a
+// chain of them) points at, also where that file does not exist yet; otherwise the name
+// itself. Nothing for a chain too long (a loop) or a link that cannot be read.
 std::optional<fs::path> replacedFile(const QString& fileName, SymbolicLinks links) {
     fs::path target(QFile::encodeName(fileName).toStdString());
-    std::error_code error;
-    if (links == SymbolicLinks::Follow && fs::is_symlink(target, error)) {
-        target = fs::weakly_canonical(target, error);
-        if (error) {
+    if (links == SymbolicLinks::Replace) {
+        return target;
+    }
+    for (int followed = 0;; ++followed) {
+        std::error_code error;
+        if (!fs::is_symlink(target, error)) {
+            return target;
+        }
+        const fs::path pointsAt = fs::read_symlink(target, error);
+        if (error || followed == kMaxLinksFollowed) {
             return std::nullopt;
         }
+        target = (pointsAt.is_absolute() ? pointsAt : target.parent_path() / pointsAt)
+                     .lexically_normal();
     }
-    return target;
 }
 
 // A temporary file is named "." + the target's name + "." + six of these characters.
@@ -92,8 +103,13 @@ bool AtomicFileWriter::replace(const QString& path, QByteArrayView bytes,
 
     std::optional<mode_t> keptMode;
     struct stat status {};
-    // A link still there is one to be replaced: the new file takes its place as a new file.
-    if (::lstat(target->c_str(), &status) == 0 && !S_ISLNK(status.st_mode)) {
+    const bool exists = ::lstat(target->c_str(), &status) == 0;
+    // Only a regular file is replaced: a named pipe, a device or a folder under the name stays
+    // as it is. A link still there is one to be replaced by the new file.
+    if (exists && !S_ISREG(status.st_mode) && !S_ISLNK(status.st_mode)) {
+        return false;
+    }
+    if (exists && !S_ISLNK(status.st_mode)) {
         // A file its owner made read-only is left alone, as the system's own tools would.
         if (::access(target->c_str(), W_OK) != 0) {
             return false;

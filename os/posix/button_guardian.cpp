@@ -90,11 +90,18 @@ void RunButtonGuardian(GuardianPorts& ports) {
                 down = true;
             } else if (message == guardian_message::kButtonUp) {
                 down = false;
+            } else if (message == guardian_message::kReleaseNow) {
+                ports.releaseButton();
+                down = false;
             }
             continue;  // what the program wrote before it went is read before it is judged gone
         }
         if (!ports.programRuns()) {
             break;
+        }
+        if (down && ports.programStopped()) {
+            ports.releaseButton();
+            down = false;
         }
     }
     if (down) {
@@ -130,6 +137,26 @@ GuardianPorts::Wait PipeGuardianPorts::next(char* message, int ms) {
 
 bool PipeGuardianPorts::programRuns() {
     return ::getppid() == program_;
+}
+
+bool PipeGuardianPorts::programStopped() {
+    char path[32];
+    std::snprintf(path, sizeof path, "/proc/%d/stat", static_cast<int>(program_));
+    const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    char stat[512];
+    const ssize_t got = ::read(fd, stat, sizeof stat - 1);
+    ::close(fd);
+    if (got <= 0) {
+        return false;
+    }
+    stat[got] = '\0';
+    // "pid (name) state ...": the name may hold blanks and parentheses; the state follows the
+    // last one. 'T' stopped by a signal, 't' by a debugger.
+    const char* close = std::strrchr(stat, ')');
+    return close != nullptr && close[1] == ' ' && (close[2] == 'T' || close[2] == 't');
 }
 
 bool GuardianModeRequested(int* fd, pid_t* program) {
@@ -231,14 +258,9 @@ void ButtonGuardian::send(char message) {
     if (fd_ < 0) {
         return;
     }
-    ssize_t sent = 0;
-    do {
-        sent = ::send(fd_, &message, 1, MSG_NOSIGNAL);
-    } while (sent < 0 && errno == EINTR);
-    if (sent < 0 && errno != EAGAIN) {
-        ::close(fd_);
-        fd_ = -1;
-        ReportCrashProtectionOff("見張りプロセスが終了しています");
+    // A guardian that has died fails the send (EPIPE, no signal); the pipe stays open, so that
+    // its end of file still tells whoever watches fd().
+    while (::send(fd_, &message, 1, MSG_NOSIGNAL) < 0 && errno == EINTR) {
     }
 }
 

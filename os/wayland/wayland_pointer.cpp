@@ -131,6 +131,9 @@ void WaylandPointer::releaseLeft(int /*x*/, int /*y*/) {
 }
 
 bool WaylandPointer::escPressed() {
+    if (inRun_ && stops_.interruptedDuringHold()) {
+        return true;
+    }
     return esc_ != nullptr && esc_->pressed();
 }
 
@@ -147,6 +150,8 @@ bool WaylandPointer::canWatchEsc() const {
 }
 
 void WaylandPointer::runStarting() {
+    inRun_ = true;
+    stops_.hold();
     if (esc_ != nullptr && !esc_->start()) {
         std::fprintf(stderr,
                      "Stylorex: sway did not take the Esc binding; Esc cannot stop this run\n");
@@ -156,6 +161,10 @@ void WaylandPointer::runStarting() {
 void WaylandPointer::runEnded() {
     if (esc_ != nullptr) {
         esc_->stop();
+    }
+    if (inRun_) {
+        inRun_ = false;
+        stops_.endHold();
     }
 }
 

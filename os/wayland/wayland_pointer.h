@@ -1,6 +1,7 @@
 #pragma once
 
 #include "os/pointer_device.h"
+#include "os/stop_signals.h"
 
 #include <QPoint>
 #include <QSize>
@@ -63,6 +64,9 @@ class WaylandPointer : public PointerDevice {
     int sentInBatch_ = 0;
     std::chrono::steady_clock::time_point batchStart_;
     QPoint position_{0, 0};
+    // A stop signal during a run ends it (the button released) before the process stops.
+    StopSignals stops_;
+    bool inRun_ = false;
 };
 
 }  // namespace stylorex

@@ -1,5 +1,6 @@
 #include "os/x11/button_guard_x11.h"
 
+#include "os/x11/x11_connections.h"
 #include "os/x11/x11_pointer.h"
 
 #include <string>
@@ -76,7 +77,7 @@ X11ButtonGuard::X11ButtonGuard() {
     if (!guardian_) {
         ReportCrashProtectionOff(error);
     }
-    spare_ = XOpenDisplay(nullptr);
+    spare_ = OpenX11Connection(X11Role::Spare);
     int opcode = 0;
     int event = 0;
     int errorBase = 0;
@@ -90,8 +91,26 @@ X11ButtonGuard::X11ButtonGuard() {
 
 X11ButtonGuard::~X11ButtonGuard() {
     lastWrite_.reset();
-    if (spare_ != nullptr) {
-        XCloseDisplay(spare_);
+    CloseX11Connection(spare_);
+}
+
+bool X11ButtonGuard::restartGuardian(std::string* error) {
+    guardian_.reset();
+    guardian_ = ButtonGuardian::start(error);
+    return guardian_ != nullptr;
+}
+
+void X11ButtonGuard::releaseElsewhere() {
+    if (spare_ != nullptr && !X11ConnectionLost(spare_)) {
+        // Synced: nothing of Xlib's is left unsent before a fatal signal's bytes.
+        ReleaseLeftButtonIfDown(spare_);
+        if (!X11ConnectionLost(spare_)) {
+            released();
+            return;
+        }
+    }
+    if (guardian_) {
+        guardian_->releaseNow();
     }
 }
 

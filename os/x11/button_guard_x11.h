@@ -16,7 +16,8 @@ namespace stylorex {
 //   handler to a spare connection that is used for nothing else, so that the stream of
 //   requests on it is always whole: the release happens before the process dies, also without
 //   a guardian.
-// When the guardian cannot be started, runs work as before and stderr says so once.
+// Without a guardian no run starts (X11Pointer): a guardian that died is started again before
+// the next run.
 class X11ButtonGuard {
   public:
     X11ButtonGuard();
@@ -30,6 +31,15 @@ class X11ButtonGuard {
     void released();
 
     bool hasGuardian() const { return guardian_ != nullptr; }
+    // Ends the guardian there is (dead or alive) and starts a new one; false with the reason in
+    // `error` when it cannot be started.
+    bool restartGuardian(std::string* error);
+    // The program's end of the pipe to the guardian, -1 without one: it turns readable when
+    // the guardian dies.
+    int guardianFd() const { return guardian_ ? guardian_->fd() : -1; }
+    // Releases the button through the spare connection, or where that is lost through the
+    // guardian: for when the program's own connection is lost.
+    void releaseElsewhere();
 
   private:
     std::unique_ptr<ButtonGuardian> guardian_;

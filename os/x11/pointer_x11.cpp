@@ -1,6 +1,7 @@
 #include "os/x11/x11_pointer.h"
 
 #include "os/x11/button_guard_x11.h"
+#include "os/x11/x11_connections.h"
 
 #include <QByteArray>
 #include <QPoint>
@@ -8,12 +9,16 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
+#include <stdexcept>
 #include <thread>
+#include <vector>
 
 // Xlib comes after every Qt header: its macros (None, Bool, Status...) would clash with Qt's.
 #include <X11/Xlib.h>
@@ -57,6 +62,22 @@ constexpr auto kAppliedLimit = std::chrono::seconds(1);
 // reaction, long enough not to compete with it for the processor.
 constexpr auto kAppliedPollInterval = std::chrono::microseconds(100);
 
+// What the watcher thread is woken for.
+constexpr char kStopWatching = 's';
+constexpr char kLookAgain = 'l';
+// How often the watcher looks again which connections the program has open.
+constexpr int kConnectionsLookAgainMs = 100;
+
+const QString kGuardianStopped = QStringLiteral("ボタンの見張りが止まりました");
+
+// Whether the guardian's end of the pipe `fd`, which polled readable, is closed: the guardian
+// has died. A stray byte is read and dropped.
+bool guardianGone(int fd) {
+    char byte = 0;
+    const ssize_t got = ::recv(fd, &byte, 1, MSG_DONTWAIT);
+    return got == 0 || (got < 0 && errno != EAGAIN && errno != EINTR);
+}
+
 bool keyDownInKeymap(Display* display, unsigned keycode) {
     char keys[32] = {};
     XQueryKeymap(display, keys);
@@ -66,7 +87,7 @@ bool keyDownInKeymap(Display* display, unsigned keycode) {
 // Opens the private connection for the raw key latch and selects raw key presses and releases
 // on the root window. Null when the server lacks XInput2 2.1 (raw events without a grab).
 Display* openKeyConnection(int* xiOpcode) {
-    Display* keys = XOpenDisplay(nullptr);
+    Display* keys = OpenX11Connection(X11Role::Keys);
     if (keys == nullptr) {
         return nullptr;
     }
@@ -76,7 +97,7 @@ Display* openKeyConnection(int* xiOpcode) {
     int minor = 2;
     if (!XQueryExtension(keys, "XInputExtension", xiOpcode, &event, &error) ||
         XIQueryVersion(keys, &major, &minor) != Success || major < 2 || (major == 2 && minor < 1)) {
-        XCloseDisplay(keys);
+        CloseX11Connection(keys);
         return nullptr;
     }
     unsigned char bits[XIMaskLen(XI_LASTEVENT)] = {};
@@ -100,7 +121,7 @@ std::unique_ptr<X11Pointer> X11Pointer::open(QString* error) {
         }
         return std::unique_ptr<X11Pointer>();
     };
-    Display* display = XOpenDisplay(nullptr);
+    Display* display = OpenX11Connection(X11Role::Pointer);
     if (display == nullptr) {
         return fail(QStringLiteral("X ディスプレイ %1 に接続できません。マウスポインタを操作"
                                    "できないため、X11 セッションの中で Stylorex "
@@ -112,7 +133,7 @@ std::unique_ptr<X11Pointer> X11Pointer::open(QString* error) {
     int major = 0;
     int minor = 0;
     if (!XTestQueryExtension(display, &event, &errorBase, &major, &minor)) {
-        XCloseDisplay(display);
+        CloseX11Connection(display);
         return fail(
             QStringLiteral("X サーバーに XTest 拡張がないため、マウスポインタを操作"
                            "できません。XTest の使える X11 セッションで Stylorex "
@@ -132,50 +153,94 @@ X11Pointer::X11Pointer(Display* display, Display* keyDisplay, int xiOpcode)
     if (escKeycode_ != 0) {
         escDown_ = keyDownInKeymap(display_, escKeycode_);
     }
-    if (keyDisplay_ != nullptr) {
-        if (pipe2(wakePipe_, O_CLOEXEC) == 0) {
-            watcher_ = std::thread([this] { watchKeys(); });
-        } else {
-            XCloseDisplay(keyDisplay_);
-            keyDisplay_ = nullptr;
-        }
+    watchedGuardianFd_ = buttonGuard_->guardianFd();
+    if (pipe2(wakePipe_, O_CLOEXEC) == 0) {
+        watcher_ = std::thread([this] { watch(); });
+    } else if (keyDisplay_ != nullptr) {
+        CloseX11Connection(keyDisplay_);
+        keyDisplay_ = nullptr;
     }
 }
 
 X11Pointer::~X11Pointer() {
     if (pressed_) {
-        XTestFakeButtonEvent(display_, kLeftButton, False, CurrentTime);
+        if (X11ConnectionLost(display_)) {
+            buttonGuard_->releaseElsewhere();
+        } else {
+            XTestFakeButtonEvent(display_, kLeftButton, False, CurrentTime);
+        }
     }
     XSync(display_, False);
-    XCloseDisplay(display_);
     if (watcher_.joinable()) {
-        const char stop = 0;
-        while (write(wakePipe_[1], &stop, 1) < 0 && errno == EINTR) {
-        }
+        wakeWatcher(kStopWatching);
         watcher_.join();
     }
+    CloseX11Connection(display_);
     for (int fd : wakePipe_) {
         if (fd >= 0) {
             close(fd);
         }
     }
-    if (keyDisplay_ != nullptr) {
-        XCloseDisplay(keyDisplay_);
+    CloseX11Connection(keyDisplay_);
+}
+
+void X11Pointer::wakeWatcher(char reason) {
+    while (write(wakePipe_[1], &reason, 1) < 0 && errno == EINTR) {
     }
 }
 
-void X11Pointer::watchKeys() {
-    pollfd fds[2] = {{ConnectionNumber(keyDisplay_), POLLIN, 0}, {wakePipe_[0], POLLIN, 0}};
+void X11Pointer::watch() {
+    bool keysWatched = keyDisplay_ != nullptr;
     for (;;) {
-        drainKeyEvents();
-        if (poll(fds, 2, -1) < 0) {
+        if (keysWatched) {
+            drainKeyEvents();
+        }
+        std::vector<pollfd> fds = {
+            {wakePipe_[0], POLLIN, 0},
+            {keysWatched ? ConnectionNumber(keyDisplay_) : -1, POLLIN, 0},
+            {watchedGuardianFd_.load(), POLLIN, 0},
+        };
+        // The program's other connections, opened before or after this one (the screen's):
+        // polled for no event, a socket reports only a hang-up, when the server closed it.
+        std::vector<Display*> others;
+        for (const auto& [display, fd] : OpenX11Connections()) {
+            if (display != keyDisplay_) {
+                others.push_back(display);
+                fds.push_back({fd, 0, 0});
+            }
+        }
+        if (poll(fds.data(), fds.size(), kConnectionsLookAgainMs) < 0) {
             if (errno == EINTR) {
                 continue;
             }
             return;
         }
-        if (fds[1].revents != 0 || (fds[0].revents & (POLLERR | POLLHUP | POLLNVAL)) != 0) {
-            return;
+        if (fds[0].revents != 0) {
+            char reason = kStopWatching;
+            if (read(wakePipe_[0], &reason, 1) != 1 || reason == kStopWatching) {
+                return;
+            }
+        }
+        constexpr short kHungUp = POLLERR | POLLHUP | POLLNVAL;
+        if ((fds[1].revents & kHungUp) != 0) {
+            keysWatched = false;
+            NoteX11ConnectionHungUp(keyDisplay_);
+        }
+        if (fds[2].revents != 0 && guardianGone(fds[2].fd)) {
+            int watched = fds[2].fd;
+            if (watchedGuardianFd_.compare_exchange_strong(watched, -1)) {
+                guardianLost_ = true;
+                std::fprintf(stderr, "Stylorex: %s\n",
+                             (kGuardianStopped + QStringLiteral("（見張りプロセスが終了しました）。"
+                                                                "描画中なら、その描画を止めます。"))
+                                 .toLocal8Bit()
+                                 .constData());
+            }
+        }
+        for (std::size_t i = 0; i < others.size(); ++i) {
+            if ((fds[3 + i].revents & kHungUp) != 0) {
+                NoteX11ConnectionHungUp(others[i]);
+            }
         }
     }
 }
@@ -189,6 +254,9 @@ QPoint X11Pointer::onScreen(int x, int y) const {
 bool X11Pointer::waitUntilApplied(const std::function<bool(unsigned, QPoint)>& applied) {
     const auto deadline = std::chrono::steady_clock::now() + kAppliedLimit;
     for (;;) {
+        if (X11ConnectionLost(display_)) {
+            return false;
+        }
         // XQueryPointer is a round trip: the server has handled every request sent before it.
         const PointerState state = queryPointer(display_);
         if (applied(state.mask, state.position)) {
@@ -229,9 +297,47 @@ void X11Pointer::releaseLeft(int /*x*/, int /*y*/) {
     XTestFakeButtonEvent(display_, kLeftButton, False, CurrentTime);
     if (waitUntilApplied([](unsigned mask, QPoint) { return (mask & Button1Mask) == 0; })) {
         buttonGuard_->released();
+    } else if (X11ConnectionLost(display_)) {
+        buttonGuard_->releaseElsewhere();
     }
     awaitingThaw_ = false;
     pressed_ = false;
+}
+
+void X11Pointer::runStarting() {
+    inRun_ = true;
+    stops_.hold();
+    guardianError_.clear();
+    if (guardianLost_ || !buttonGuard_->hasGuardian()) {
+        std::string error;
+        if (buttonGuard_->restartGuardian(&error)) {
+            guardianLost_ = false;
+            watchedGuardianFd_ = buttonGuard_->guardianFd();
+            wakeWatcher(kLookAgain);
+        } else {
+            guardianError_ = kGuardianStopped + QStringLiteral(
+                                                    "（%1）。ボタンを離す見張りなしに"
+                                                    "は描画しません。")
+                                                    .arg(QString::fromStdString(error));
+        }
+    }
+}
+
+void X11Pointer::runEnded() {
+    if (inRun_) {
+        inRun_ = false;
+        stops_.endHold();
+    }
+}
+
+QString X11Pointer::runFault() const {
+    if (!guardianError_.isEmpty()) {
+        return guardianError_;
+    }
+    if (guardianLost_.load(std::memory_order_relaxed)) {
+        return kGuardianStopped + QStringLiteral("。描画を中止し、ボタンを離しました。");
+    }
+    return LostX11ConnectionMessage().value_or(QString());
 }
 
 void X11Pointer::drainKeyEvents() {
@@ -257,6 +363,14 @@ void X11Pointer::drainKeyEvents() {
 }
 
 bool X11Pointer::escPressed() {
+    if (inRun_) {
+        if (const QString fault = runFault(); !fault.isEmpty()) {
+            throw std::runtime_error(fault.toLocal8Bit().toStdString());
+        }
+        if (stops_.interruptedDuringHold()) {
+            return true;  // stopped, or about to be: the run ends first
+        }
+    }
     if (escKeycode_ == 0) {
         return false;
     }

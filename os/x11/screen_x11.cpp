@@ -1,5 +1,7 @@
 #include "os/x11/screen_x11.h"
 
+#include "os/x11/x11_connections.h"
+
 #include <QByteArray>
 
 #include <sys/ipc.h>
@@ -77,7 +79,7 @@ struct X11Screen::Shared {
 };
 
 std::unique_ptr<X11Screen> X11Screen::open(QString* error) {
-    Display* display = XOpenDisplay(nullptr);
+    Display* display = OpenX11Connection(X11Role::Screen);
     if (display == nullptr) {
         if (error != nullptr) {
             *error = QStringLiteral("X ディスプレイ %1 に接続できないため、画面を読み取れません。")
@@ -92,7 +94,7 @@ X11Screen::X11Screen(Display* display) : display_(display) {}
 
 X11Screen::~X11Screen() {
     releaseSharedImage();
-    XCloseDisplay(display_);
+    CloseX11Connection(display_);
 }
 
 bool X11Screen::onScreen(const QRect& rect) const {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "os/pointer_device.h"
+#include "os/stop_signals.h"
 
 #include <QString>
 
@@ -32,6 +33,14 @@ class X11ButtonGuard;
 // flags, so the run's per-move test costs no request and no system call. Without XInput2 2.1
 // the query falls back to XQueryKeymap (Esc down now only). A held button is released also when
 // the program dies (X11ButtonGuard).
+//
+// A run holds job-control stops (StopSignals): a stop signal, or a continue after SIGSTOP, makes
+// the Esc query answer yes, so the run ends as if Esc had been pressed and releases the button
+// before the process stops. The watcher thread also watches the guardian's pipe and the
+// sockets of the other connections: when the guardian dies or a connection is lost, stderr
+// says so at once, and the run's next Esc query throws with the reason, which ends the run with
+// the button released (through another connection when this one is lost). A run does not start
+// without a live guardian: one that died is started again first.
 class X11Pointer : public PointerDevice {
   public:
     // Null with the reason in `error` when the X server in DISPLAY cannot be reached or lacks
@@ -48,6 +57,8 @@ class X11Pointer : public PointerDevice {
     QPoint position() override;
     // The size of the default screen's root window.
     QSize primaryScreenSize() override;
+    void runStarting() override;
+    void runEnded() override;
 
     Display* display() const { return display_; }
     bool hasRawKeyLatch() const { return keyDisplay_ != nullptr; }
@@ -59,8 +70,12 @@ class X11Pointer : public PointerDevice {
     // Asks the server for the pointer until `applied`(button mask, position) holds, for at
     // most kAppliedLimit; whether it held.
     bool waitUntilApplied(const std::function<bool(unsigned, QPoint)>& applied);
-    void watchKeys();
+    void watch();
     void drainKeyEvents();
+    // Wakes the watcher: kStopWatching ends it, anything else makes it look at its sockets again.
+    void wakeWatcher(char reason);
+    // Why the run in progress must end now; empty while nothing is wrong.
+    QString runFault() const;
 
     Display* display_;
     Display* keyDisplay_;  // null without XInput2 2.1; used by the watcher thread only
@@ -73,9 +88,16 @@ class X11Pointer : public PointerDevice {
     bool awaitingThaw_ = false;
     // The last position a move put the pointer on, as the server keeps it.
     QPoint position_{-1, -1};
-    int wakePipe_[2] = {-1, -1};  // wakes the watcher to stop
+    int wakePipe_[2] = {-1, -1};  // wakes the watcher
     std::thread watcher_;
     std::unique_ptr<X11ButtonGuard> buttonGuard_;
+    // The guardian's pipe as the watcher watches it; -1 once it saw the guardian die.
+    std::atomic<int> watchedGuardianFd_{-1};
+    std::atomic<bool> guardianLost_{false};
+    // Why no guardian could be started for the run in progress.
+    QString guardianError_;
+    StopSignals stops_;
+    bool inRun_ = false;
 };
 
 // The left button as the server sees it (XQueryPointer's mask), whoever pressed it.

@@ -9,7 +9,8 @@ namespace stylorex {
 namespace {
 
 // The program's side as a script: each step is a byte, 'q'uiet or 'c'losed; 'x' makes the
-// program stop being the guardian's parent from then on. The pointer counts releases.
+// program stop being the guardian's parent from then on, 's' stops it and 'g' continues it.
+// The pointer counts releases.
 class ScriptedPorts : public GuardianPorts {
   public:
     explicit ScriptedPorts(const std::string& script) : steps_(script.begin(), script.end()) {}
@@ -29,6 +30,10 @@ class ScriptedPorts : public GuardianPorts {
                 case 'x':
                     parentGone_ = true;
                     continue;
+                case 's':
+                case 'g':
+                    stopped_ = step == 's';
+                    continue;
                 default:
                     *message = step;
                     return Wait::Message;
@@ -36,6 +41,7 @@ class ScriptedPorts : public GuardianPorts {
         }
     }
     bool programRuns() override { return !parentGone_; }
+    bool programStopped() override { return stopped_; }
     void releaseButton() override { ++releases; }
 
     int releases = 0;
@@ -43,6 +49,7 @@ class ScriptedPorts : public GuardianPorts {
   private:
     std::deque<char> steps_;
     bool parentGone_ = false;
+    bool stopped_ = false;
 };
 
 TEST(ButtonGuardianTest, ReleasesOnlyWhenTheProgramIsGoneWithTheButtonDown) {
@@ -59,6 +66,10 @@ TEST(ButtonGuardianTest, ReleasesOnlyWhenTheProgramIsGoneWithTheButtonDown) {
         {"DUDxq", 1, "down, and the program no longer the parent: a forked child holds the pipe"},
         {"xDq", 1, "what the program wrote before it went is still read"},
         {"Uxq", 0, "up when the program went"},
+        {"Dsqqgc", 1, "stopped with the button down: released once, not again when it closes"},
+        {"Usqc", 0, "stopped with the button up"},
+        {"DsqgDsqc", 2, "pressed again after the continue, and stopped again"},
+        {"DXUc", 1, "the program asks for the release, then says it is up"},
     };
     for (const Case& c : cases) {
         ScriptedPorts ports(c.script);

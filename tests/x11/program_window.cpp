@@ -155,13 +155,15 @@ void StartOnX11(QProcess& process, const QString& program) {
     ASSERT_TRUE(process.waitForStarted(5000));
 }
 
-void CopyInAnotherProgram(QProcess& owner, const QString& ownerProgram, const QString& pngFile) {
+void CopyInAnotherProgram(QProcess& owner, const QString& ownerProgram, const QString& pngFile,
+                          const QString& mimeType) {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
     owner.setProcessEnvironment(env);
     owner.setProcessChannelMode(QProcess::SeparateChannels);
     owner.setReadChannel(QProcess::StandardOutput);
-    owner.start(ownerProgram, {pngFile});
+    owner.start(ownerProgram,
+                mimeType.isEmpty() ? QStringList{pngFile} : QStringList{pngFile, mimeType});
     ASSERT_TRUE(owner.waitForStarted(5000));
     ASSERT_TRUE(Eventually(
         [&] {

@@ -34,8 +34,10 @@ void CopyProgram(const QString& program, const QString& copy);
 // test's, and waits until the process runs.
 void StartOnX11(QProcess& process, const QString& program);
 // Starts `owner` (the clipboard owner program of the tests) to put `pngFile` on the clipboard
-// as another program's "Copy" does, and waits until it owns the clipboard.
-void CopyInAnotherProgram(QProcess& owner, const QString& ownerProgram, const QString& pngFile);
+// as another program's "Copy" does, and waits until it owns the clipboard. With `mimeType`, the
+// file's bytes go on the clipboard as they are, under that type.
+void CopyInAnotherProgram(QProcess& owner, const QString& ownerProgram, const QString& pngFile,
+                          const QString& mimeType = {});
 // Waits up to 15 s for the main window of the program running as `process` to appear.
 std::optional<unsigned long> WaitForProgramWindow(Display* display, const QProcess& process);
 // Kills the process if it still runs and waits for it to end, so that no test leaves it behind.

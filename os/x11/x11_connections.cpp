@@ -1,0 +1,142 @@
+#include "os/x11/x11_connections.h"
+
+#include <array>
+#include <atomic>
+#include <cstdio>
+#include <mutex>
+
+// Xlib after every Qt header: its macros would clash with Qt's.
+#include <X11/Xlib.h>
+
+namespace stylorex {
+
+namespace {
+
+struct Connection {
+    std::atomic<Display*> display{nullptr};
+    X11Role role = X11Role::Pointer;
+    std::atomic<bool> lost{false};
+};
+
+// A pointer and a screen at a time have four; tests open a few more.
+std::array<Connection, 16> g_connections;
+std::atomic<int> g_lostRole{-1};
+std::mutex g_registration;
+XIOErrorHandler g_previousHandler = nullptr;
+
+QString roleName(X11Role role) {
+    switch (role) {
+        case X11Role::Pointer:
+            return QStringLiteral("マウスポインタの操作");
+        case X11Role::Keys:
+            return QStringLiteral("Esc キーの監視");
+        case X11Role::Spare:
+            return QStringLiteral("ボタンを離す予備");
+        case X11Role::Screen:
+            return QStringLiteral("画面の読み取り");
+    }
+    return {};
+}
+
+Connection* find(Display* display) {
+    for (Connection& connection : g_connections) {
+        if (display != nullptr && connection.display.load() == display) {
+            return &connection;
+        }
+    }
+    return nullptr;
+}
+
+void noteLost(Connection& connection) {
+    if (connection.lost.exchange(true)) {
+        return;
+    }
+    int none = -1;
+    if (g_lostRole.compare_exchange_strong(none, static_cast<int>(connection.role))) {
+        std::fprintf(stderr, "Stylorex: %s\n",
+                     LostX11ConnectionMessage().value_or(QString()).toLocal8Bit().constData());
+    }
+}
+
+int noteIoError(Display* display) {
+    if (Connection* connection = find(display)) {
+        noteLost(*connection);
+        return 0;  // the exit handler returns too: the connection is dead, the process lives
+    }
+    return g_previousHandler != nullptr ? g_previousHandler(display) : 0;
+}
+
+void keepProcess(Display*, void*) {}
+
+}  // namespace
+
+Display* OpenX11Connection(X11Role role) {
+    Display* display = XOpenDisplay(nullptr);
+    if (display == nullptr) {
+        return nullptr;
+    }
+    const std::lock_guard lock(g_registration);
+    static const bool installed = [] {
+        g_previousHandler = XSetIOErrorHandler(noteIoError);
+        return true;
+    }();
+    (void)installed;
+    for (Connection& connection : g_connections) {
+        if (connection.display.load() == nullptr) {
+            connection.role = role;
+            connection.lost = false;
+            XSetIOErrorExitHandler(display, keepProcess, nullptr);
+            connection.display = display;
+            return display;
+        }
+    }
+    return display;  // unwatched: a loss ends the process as Xlib's default does
+}
+
+void CloseX11Connection(Display* display) {
+    if (display == nullptr) {
+        return;
+    }
+    {
+        const std::lock_guard lock(g_registration);
+        if (Connection* connection = find(display)) {
+            connection->display = nullptr;
+        }
+    }
+    XCloseDisplay(display);
+}
+
+std::vector<std::pair<Display*, int>> OpenX11Connections() {
+    const std::lock_guard lock(g_registration);
+    std::vector<std::pair<Display*, int>> open;
+    for (const Connection& connection : g_connections) {
+        if (Display* display = connection.display.load(); display != nullptr && !connection.lost) {
+            open.emplace_back(display, ConnectionNumber(display));
+        }
+    }
+    return open;
+}
+
+void NoteX11ConnectionHungUp(Display* display) {
+    if (Connection* connection = find(display)) {
+        noteLost(*connection);
+    }
+}
+
+bool X11ConnectionLost(Display* display) {
+    const Connection* connection = find(display);
+    return connection != nullptr && connection->lost.load();
+}
+
+std::optional<QString> LostX11ConnectionMessage() {
+    const int role = g_lostRole.load(std::memory_order_relaxed);
+    if (role < 0) {
+        return std::nullopt;
+    }
+    return QStringLiteral(
+               "X サーバーとの接続（%1）が切れました。描画はできません。Stylorex "
+               "を起動し直してください。")
+        .arg(roleName(static_cast<X11Role>(role)));
+}
+
+}  // namespace stylorex
