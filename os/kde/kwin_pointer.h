@@ -6,6 +6,7 @@
 #include <QPoint>
 #include <QSize>
 
+#include <chrono>
 #include <memory>
 
 struct org_kde_kwin_fake_input;
@@ -18,7 +19,8 @@ class WaylandConnection;
 // The pointer on KDE Plasma's Wayland session: KWin's fake-input protocol, which KWin offers
 // only to programs a desktop file authorises (kde_session.h). Moves are absolute over the
 // desktop of all outputs, buttons are BTN_LEFT, and each call returns once KWin has applied
-// it (a round trip), which keeps events in order and paced for the window under the pointer.
+// it (a round trip), which keeps events in order; moves are held to a pace the window under
+// the pointer can follow (paced()).
 //
 // No key can be watched: a run stops when the user moves the pointer (KWin reports where the
 // pointer stands through a script while a run lasts) or presses Esc in this program's window.
@@ -50,6 +52,8 @@ class KWinPointer : public PointerDevice {
     KWinPointer(std::shared_ptr<WaylandConnection> connection, org_kde_kwin_fake_input* input,
                 std::shared_ptr<KWinCursorWatch> watch);
     void button(bool pressed);
+    // Holds the moves to a pace the window under the pointer can follow.
+    void paced();
 
     std::shared_ptr<WaylandConnection> connection_;
     org_kde_kwin_fake_input* input_;
@@ -58,6 +62,8 @@ class KWinPointer : public PointerDevice {
     OwnWindowEsc ownEsc_;
     bool pressed_ = false;
     QPoint position_{0, 0};
+    int sentInBatch_ = 0;
+    std::chrono::steady_clock::time_point batchStart_;
 };
 
 }  // namespace stylorex

@@ -51,5 +51,22 @@ TEST_F(KdeRun, MovingThePointerDuringARunStopsItWithTheReleaseLast) {
     movingThePointerStopsTheRun();
 }
 
+// A program that takes 50 ms for each frame reads nothing meanwhile; KWin disconnects a client
+// that lets about a thousand moves pile up unread.
+class KdeRunIntoSlowFrames : public KdeRun {
+  protected:
+    std::chrono::milliseconds clientFrameTime() const override {
+        return std::chrono::milliseconds(50);
+    }
+};
+
+TEST_F(KdeRunIntoSlowFrames, ALongStrokeAtWaitZeroArrivesWholeAndTheClientStaysConnected) {
+    open();
+    QImage picture(200, 100, QImage::Format_RGB32);
+    picture.fill(Qt::black);
+    EXPECT_GT(run(picture, 0), 0);
+    expectExactStrokes(picture);
+}
+
 }  // namespace
 }  // namespace stylorex::testing

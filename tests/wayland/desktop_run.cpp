@@ -81,7 +81,7 @@ std::optional<QPoint> WindowOrigin(PointerDevice& pointer, RecordingClient& clie
 void DesktopRun::SetUp() {
     desktop = startDesktop();
     ASSERT_TRUE(desktop->running());
-    client = std::make_unique<RecordingClient>(kClientSide, kClientSide);
+    client = std::make_unique<RecordingClient>(kClientSide, kClientSide, clientFrameTime());
     ASSERT_TRUE(client->alive()) << desktop->log();
     ASSERT_FALSE(client->shownCanvas().isNull());
 }

@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <functional>
 #include <memory>
 
@@ -32,6 +33,10 @@ class DesktopRun : public ::testing::Test {
 
     void SetUp() override;
     virtual std::unique_ptr<HeadlessDesktop> startDesktop() = 0;
+    // How long the client reads nothing after each frame it shows.
+    virtual std::chrono::milliseconds clientFrameTime() const {
+        return std::chrono::milliseconds(0);
+    }
 
     // Opens the session as the program does and finds the client's window.
     void open();
