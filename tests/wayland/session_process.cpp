@@ -2,10 +2,11 @@
 
 #include <fcntl.h>
 #include <signal.h>
-#include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -15,8 +16,31 @@ extern char** environ;
 
 namespace stylorex::testing {
 
+namespace {
+
+bool Installed(const std::string& program) {
+    if (program.find('/') != std::string::npos) {
+        return access(program.c_str(), X_OK) == 0;
+    }
+    const char* path = std::getenv("PATH");
+    std::istringstream folders(path != nullptr ? path : "/usr/bin:/bin");
+    for (std::string folder; std::getline(folders, folder, ':');) {
+        if (access((folder + '/' + program).c_str(), X_OK) == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
 pid_t Spawn(std::vector<std::string> argv, std::vector<std::string> environment,
             const std::string& log) {
+    if (argv.empty() || !Installed(argv[0])) {
+        return -1;
+    }
+    // Everything the child needs is made before the fork: between fork and exec a child of a
+    // threaded process may only make plain system calls.
     std::vector<char*> args;
     for (std::string& arg : argv) {
         args.push_back(arg.data());
@@ -27,18 +51,28 @@ pid_t Spawn(std::vector<std::string> argv, std::vector<std::string> environment,
         variables.push_back(variable.data());
     }
     variables.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    if (!log.empty()) {
-        posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                         0644);
-        posix_spawn_file_actions_adddup2(&actions, 1, 2);
+    char** childEnvironment = environment.empty() ? environ : variables.data();
+    const int output =
+        log.empty() ? -1 : open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    const pid_t parent = getpid();
+    const pid_t pid = fork();
+    if (pid == 0) {
+        // A test that crashes or is killed takes its compositor with it.
+        prctl(PR_SET_PDEATHSIG, SIGTERM);
+        if (getppid() != parent) {
+            _exit(127);
+        }
+        if (output >= 0) {
+            dup2(output, 1);
+            dup2(output, 2);
+        }
+        execvpe(args[0], args.data(), childEnvironment);
+        _exit(127);
     }
-    pid_t pid = -1;
-    const int spawned = posix_spawnp(&pid, args[0], &actions, nullptr, args.data(),
-                                     environment.empty() ? environ : variables.data());
-    posix_spawn_file_actions_destroy(&actions);
-    return spawned == 0 ? pid : -1;
+    if (output >= 0) {
+        close(output);
+    }
+    return pid;
 }
 
 void Stop(pid_t pid) {

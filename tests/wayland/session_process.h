@@ -14,7 +14,8 @@
 namespace stylorex::testing {
 
 // Starts `argv` with exactly `environment` (this process's own when empty), its output into
-// `log` when one is given; the child's pid, or -1.
+// `log` when one is given; the child's pid, or -1. The child is asked to end when this process
+// dies, however it dies.
 pid_t Spawn(std::vector<std::string> argv, std::vector<std::string> environment = {},
             const std::string& log = {});
 // Asks the child to end (SIGTERM), waits for it a few seconds and kills it if it does not.
