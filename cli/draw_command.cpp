@@ -207,10 +207,15 @@ bool countDown(double delay, Terminal& terminal, PointerDevice* pointer, const b
 // Where Esc cannot stop a run, says so before it and asks on the terminal whether to draw all
 // the same. --yes agrees in advance; a stdin that is not a terminal cannot agree, so a script
 // there must pass --yes. Returns kDone to go on, or the exit code to end with.
-int agreesToRunWithoutEsc(const DrawOptions& options, Terminal& terminal) {
-    const QString warning = QStringLiteral(
-        "この環境では Esc キーで描画を止められません。止めるには Ctrl+C（SIGINT）か SIGTERM "
-        "を使ってください。");
+int agreesToRunWithoutEsc(const DrawOptions& options, Terminal& terminal,
+                          const QString& stopAdvice) {
+    // The backend says how else its runs stop; signals always do.
+    const QString warning =
+        stopAdvice.isEmpty()
+            ? QStringLiteral(
+                  "この環境では Esc キーで描画を止められません。止めるには Ctrl+C"
+                  "（SIGINT）か SIGTERM を使ってください。")
+            : stopAdvice + QStringLiteral("Ctrl+C（SIGINT）や SIGTERM でも止まります。");
     if (options.yes) {
         terminal.message(warning);
         return exit_code::kDone;
@@ -448,7 +453,8 @@ int RunDrawCommand(const DrawOptions& options, std::FILE* out, std::FILE* err) {
         return exit_code::kFailed;
     }
     if (!options.plan && !pointer->canWatchEsc()) {
-        if (const int code = agreesToRunWithoutEsc(options, terminal); code != exit_code::kDone) {
+        if (const int code = agreesToRunWithoutEsc(options, terminal, pointer->stopAdvice());
+            code != exit_code::kDone) {
             return code;
         }
     }

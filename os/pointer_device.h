@@ -31,6 +31,9 @@ class PointerDevice {
     // Whether escPressed() can notice Esc during a run. Where it cannot (a Wayland compositor
     // that offers no way to watch keys), the user must agree to a run that Esc cannot stop.
     virtual bool canWatchEsc() const { return true; }
+    // Where Esc cannot be watched: how else the user can stop a run, in words for the question
+    // before it; empty where only ending the program does.
+    virtual QString stopAdvice() const { return {}; }
     // A drawing run calls these first and last, whichever way it ends, so that a backend can
     // hold what it needs only while a run lasts (under sway: the Esc key binding). They do not
     // throw.

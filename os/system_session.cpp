@@ -1,6 +1,6 @@
 #include "os/system_session.h"
 
-#include "os/wayland/wayland_session.h"
+#include "os/wayland_desktop.h"
 #include "os/x11/screen_x11.h"
 #include "os/x11/x11_pointer.h"
 
@@ -16,7 +16,7 @@ SystemSession OpenSystemSession(QString* error) {
         return SystemSession{};
     };
     if (!qgetenv("WAYLAND_DISPLAY").isEmpty()) {
-        return OpenWaylandSession(error);
+        return OpenWaylandDesktopSession(error);
     }
     if (qgetenv("XDG_SESSION_TYPE").toLower() == "wayland") {
         return fail(QStringLiteral(

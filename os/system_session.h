@@ -21,9 +21,9 @@ struct SystemSession {
     std::unique_ptr<PointPicker> pointPicker;
 };
 
-// Picks the backend for this session: X11 when the session is an X11 one with a display; the
-// Wayland backend when WAYLAND_DISPLAY names a compositor that offers the virtual-pointer
-// protocol. Otherwise both are null and `error` says why, in words a user can act on.
+// Picks the backend for this session: X11 when the session is an X11 one with a display; when
+// WAYLAND_DISPLAY names a compositor, the backend of its desktop (os/wayland_desktop.h).
+// Otherwise both are null and `error` says why, in words a user can act on.
 SystemSession OpenSystemSession(QString* error);
 
 }  // namespace stylorex

@@ -410,13 +410,18 @@ void frmGraph::startCommand() {
         return;
     }
 
-    if (!pointer_.canWatchEsc() &&
-        !dialogs_->confirm(QStringLiteral(
-            "この Wayland コンポジタでは Esc キーを監視できないため、描画を Esc で止めることは"
-            "できません（Esc で止められるのは X11 セッションと sway です）。途中で止めるには "
-            "Stylorex を終了してください（起動した端末で Ctrl+C、または kill）。\n\n"
-            "描画を始めますか？"))) {
-        return;
+    if (!pointer_.canWatchEsc()) {
+        // The backend says how else its runs stop; where it knows no way, ending the program.
+        QString howToStop = pointer_.stopAdvice();
+        if (howToStop.isEmpty()) {
+            howToStop = QStringLiteral(
+                "この Wayland コンポジタでは Esc キーを監視できないため、描画を Esc で止める"
+                "ことはできません（Esc で止められるのは X11 セッションと sway です）。途中で止める"
+                "には Stylorex を終了してください（起動した端末で Ctrl+C、または kill）。");
+        }
+        if (!dialogs_->confirm(howToStop + QStringLiteral("\n\n描画を始めますか？"))) {
+            return;
+        }
     }
 
     const RunSettings runSettings = currentRunSettings();

@@ -82,9 +82,23 @@ std::shared_ptr<WaylandConnection> WaylandConnection::open(Failure* failure) {
         }
         return std::shared_ptr<WaylandConnection>();
     };
+    std::shared_ptr<WaylandConnection> connection = connect();
+    if (!connection) {
+        return fail(Failure::Unreachable);
+    }
+    if (connection->pointerManager_ == nullptr) {
+        return fail(Failure::NoVirtualPointer);
+    }
+    if (failure != nullptr) {
+        *failure = Failure::None;
+    }
+    return connection;
+}
+
+std::shared_ptr<WaylandConnection> WaylandConnection::connect() {
     wl_display* display = wl_display_connect(nullptr);
     if (display == nullptr) {
-        return fail(Failure::Unreachable);
+        return nullptr;
     }
     std::shared_ptr<WaylandConnection> connection(new WaylandConnection(display));
     try {
@@ -93,13 +107,7 @@ std::shared_ptr<WaylandConnection> WaylandConnection::open(Failure* failure) {
         connection->roundtrip();
         connection->roundtrip();
     } catch (const std::runtime_error&) {
-        return fail(Failure::Unreachable);
-    }
-    if (connection->pointerManager_ == nullptr) {
-        return fail(Failure::NoVirtualPointer);
-    }
-    if (failure != nullptr) {
-        *failure = Failure::None;
+        return nullptr;
     }
     return connection;
 }

@@ -48,6 +48,9 @@ class WaylandConnection {
     // Null, with the reason in `failure`, when the compositor cannot be reached or offers no
     // virtual pointer.
     static std::shared_ptr<WaylandConnection> open(Failure* failure);
+    // The same, whichever protocols the compositor offers for the pointer: null only when it
+    // cannot be reached.
+    static std::shared_ptr<WaylandConnection> connect();
     ~WaylandConnection();
     WaylandConnection(const WaylandConnection&) = delete;
     WaylandConnection& operator=(const WaylandConnection&) = delete;

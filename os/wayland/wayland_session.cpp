@@ -16,18 +16,10 @@ namespace stylorex {
 namespace {
 
 QString WithoutVirtualPointerText() {
-    QString text = QStringLiteral(
+    return QStringLiteral(
         "この Wayland コンポジタはポインタを操作するためのプロトコル（wlr virtual pointer）を"
         "提供していないため、マウスポインタを操作できません。sway など wlroots を使う"
         "コンポジタか、X11 セッションの中で Stylorex を起動してください。");
-    const QByteArray desktop = qgetenv("XDG_CURRENT_DESKTOP").toUpper();
-    for (const char* portalDesktop : {"GNOME", "KDE"}) {
-        if (desktop.contains(portalDesktop)) {
-            text += QStringLiteral("%1 のリモートデスクトップ ポータルにはまだ対応していません。")
-                        .arg(QLatin1String(portalDesktop));
-        }
-    }
-    return text;
 }
 
 }  // namespace

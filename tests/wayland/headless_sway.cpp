@@ -2,6 +2,7 @@
 
 #include "os/wayland/sway_ipc.h"
 #include "tests/wayland/recording_client.h"
+#include "tests/wayland/session_process.h"
 #include "tests/x11/target_window.h"
 
 #include <QCoreApplication>
@@ -11,10 +12,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <signal.h>
-#include <spawn.h>
-#include <stdlib.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -22,11 +19,8 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <thread>
 #include <vector>
-
-extern char** environ;
 
 namespace stylorex::testing {
 
@@ -35,28 +29,6 @@ namespace {
 // sway refuses root; nobody owns nothing that a test could spoil.
 constexpr uid_t kNobody = 65534;
 constexpr gid_t kNoGroup = 65534;
-
-// Runs `argv` with `environment` (this process's when null), its output into `log` when
-// given; the child's pid, or -1.
-pid_t Spawn(std::vector<std::string> argv, char** environment, const std::string& log = {}) {
-    std::vector<char*> args;
-    for (std::string& arg : argv) {
-        args.push_back(arg.data());
-    }
-    args.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    if (!log.empty()) {
-        posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                         0644);
-        posix_spawn_file_actions_adddup2(&actions, 1, 2);
-    }
-    pid_t pid = -1;
-    const int spawned = posix_spawnp(&pid, args[0], &actions, nullptr, args.data(),
-                                     environment != nullptr ? environment : environ);
-    posix_spawn_file_actions_destroy(&actions);
-    return spawned == 0 ? pid : -1;
-}
 
 std::optional<QRect> FindWindow(const QJsonObject& node, const QString& appId) {
     if (node.value(QStringLiteral("app_id")).toString() == appId) {
@@ -108,16 +80,11 @@ HeadlessSway::HeadlessSway() {
         "WLR_LIBINPUT_NO_DEVICES=1",
         "WLR_RENDERER=pixman",
     };
-    std::vector<char*> environment;
-    for (std::string& variable : variables) {
-        environment.push_back(variable.data());
-    }
-    environment.push_back(nullptr);
     std::vector<std::string> argv = {"sway", "-c", config};
     if (root) {
         argv.insert(argv.begin(), {"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"});
     }
-    pid_ = Spawn(argv, environment.data(), folder_ + "/sway.log");
+    pid_ = Spawn(argv, variables, folder_ + "/sway.log");
     if (pid_ <= 0) {
         ADD_FAILURE() << "sway could not be started (scripts/install-deps installs it)";
         return;
@@ -155,34 +122,12 @@ HeadlessSway::HeadlessSway() {
         {"SWAYSOCK", ipcSocket_},
     };
     for (const auto& [name, value] : session) {
-        savedEnvironment_[name] = qEnvironmentVariableIsSet(name.c_str())
-                                      ? std::optional<QByteArray>(qgetenv(name.c_str()))
-                                      : std::nullopt;
-        qputenv(name.c_str(), value);
+        environment_.set(name, value);
     }
 }
 
 HeadlessSway::~HeadlessSway() {
-    for (const auto& [name, value] : savedEnvironment_) {
-        if (value) {
-            qputenv(name.c_str(), *value);
-        } else {
-            qunsetenv(name.c_str());
-        }
-    }
-    if (pid_ > 0) {
-        kill(pid_, SIGTERM);
-        int status = 0;
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-        while (waitpid(pid_, &status, WNOHANG) == 0) {
-            if (std::chrono::steady_clock::now() > deadline) {
-                kill(pid_, SIGKILL);
-                waitpid(pid_, &status, 0);
-                break;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
-    }
+    Stop(pid_);
     if (!folder_.empty()) {
         std::error_code ignored;
         std::filesystem::remove_all(folder_, ignored);
@@ -199,10 +144,7 @@ std::optional<QRect> HeadlessSway::windowRect(const QString& appId) const {
 }
 
 std::string HeadlessSway::log() const {
-    std::ifstream file(folder_ + "/sway.log");
-    std::ostringstream text;
-    text << file.rdbuf();
-    return text.str();
+    return ReadFile(folder_ + "/sway.log");
 }
 
 namespace {
@@ -210,7 +152,7 @@ namespace {
 void Wtype(std::vector<std::string> keys, const char* leadMs = "150") {
     // wtype's virtual keyboard, like our virtual pointer, needs a moment before its first key.
     keys.insert(keys.begin(), {"wtype", "-s", leadMs});
-    const pid_t pid = Spawn(keys, nullptr);
+    const pid_t pid = Spawn(keys);
     ASSERT_GT(pid, 0) << "wtype could not be started (scripts/install-deps installs it)";
     // A Qt client of this process must go on reading meanwhile: it takes the keyboard the
     // virtual one gives the seat only once it has seen the seat's new capability.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tests/wayland/session_process.h"
+
 #include <QByteArray>
 #include <QRect>
 #include <QString>
@@ -35,7 +37,7 @@ class HeadlessSway {
     std::string folder_;
     pid_t pid_ = -1;
     QByteArray ipcSocket_;
-    std::map<std::string, std::optional<QByteArray>> savedEnvironment_;
+    EnvironmentOverride environment_;
 };
 
 // Esc as a keyboard user types it, through a virtual keyboard (wtype); returns once wtype has

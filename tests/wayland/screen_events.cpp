@@ -5,12 +5,12 @@
 
 namespace stylorex::testing {
 
-std::vector<ReceivedEvent> OnScreen(const std::vector<SurfaceEvent>& events) {
+std::vector<ReceivedEvent> OnScreen(const std::vector<SurfaceEvent>& events, QPoint windowAt) {
     using Kind = ReceivedEvent::Kind;
     std::vector<ReceivedEvent> onScreen;
     for (const SurfaceEvent& event : events) {
-        const int x = kTargetX + event.x;
-        const int y = kTargetY + event.y;
+        const int x = windowAt.x() + event.x;
+        const int y = windowAt.y() + event.y;
         switch (event.kind) {
             case SurfaceEvent::Kind::Enter:
             case SurfaceEvent::Kind::Motion:

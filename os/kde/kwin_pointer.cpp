@@ -1,0 +1,166 @@
+#include "os/kde/kwin_pointer.h"
+
+#include "os/kde/kwin_cursor_watch.h"
+#include "os/wayland/wayland_connection.h"
+
+#include <linux/input-event-codes.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <stdexcept>
+#include <thread>
+
+#include <fake-input-client.h>
+#include <wayland-client.h>
+
+namespace stylorex {
+
+namespace {
+
+// KWin hands every move on to the window under the pointer at once and disconnects a window
+// that lets them pile up unread: a window that paused 50 ms after each frame it showed was
+// disconnected after 1,146 moves sent at 7,600 a second (each awaited), and 1,568 at 10,000,
+// and stayed connected at 5,000 a second. So the moves go out in batches, each no sooner than
+// that rate allows. The waits of 1 ms and above leave the pace to the wait.
+constexpr int kBatch = 16;
+constexpr auto kBatchTime = std::chrono::microseconds(200) * kBatch;  // 5,000 moves a second
+
+struct FakeInputBinding {
+    org_kde_kwin_fake_input* input = nullptr;
+};
+
+const wl_registry_listener kRegistryListener = {
+    .global =
+        [](void* data, wl_registry* registry, std::uint32_t name, const char* interface,
+           std::uint32_t version) {
+            auto* binding = static_cast<FakeInputBinding*>(data);
+            if (std::strcmp(interface, org_kde_kwin_fake_input_interface.name) == 0 &&
+                binding->input == nullptr && version >= 3) {
+                // Version 3 brought the absolute moves.
+                binding->input = static_cast<org_kde_kwin_fake_input*>(wl_registry_bind(
+                    registry, name, &org_kde_kwin_fake_input_interface, std::min(version, 4u)));
+            }
+        },
+    .global_remove = [](void*, wl_registry*, std::uint32_t) {},
+};
+
+}  // namespace
+
+std::unique_ptr<KWinPointer> KWinPointer::open(std::shared_ptr<WaylandConnection> connection,
+                                               std::shared_ptr<KWinCursorWatch> watch) {
+    FakeInputBinding binding;
+    wl_registry* registry = wl_display_get_registry(connection->display());
+    wl_registry_add_listener(registry, &kRegistryListener, &binding);
+    connection->roundtrip();
+    wl_registry_destroy(registry);
+    if (binding.input == nullptr) {
+        return nullptr;
+    }
+    // KWin drops the events of a client that has not said who it is.
+    org_kde_kwin_fake_input_authenticate(binding.input, "Stylorex",
+                                         "draws a picture by moving the pointer");
+    connection->roundtrip();
+    return std::unique_ptr<KWinPointer>(
+        new KWinPointer(std::move(connection), binding.input, std::move(watch)));
+}
+
+KWinPointer::KWinPointer(std::shared_ptr<WaylandConnection> connection,
+                         org_kde_kwin_fake_input* input, std::shared_ptr<KWinCursorWatch> watch)
+    : connection_(std::move(connection)), input_(input), watch_(std::move(watch)) {}
+
+KWinPointer::~KWinPointer() {
+    try {
+        if (pressed_) {
+            button(false);
+        }
+        runEnded();
+        // The protocol has no destructor request: the device goes with the connection.
+        wl_proxy_destroy(reinterpret_cast<wl_proxy*>(input_));
+        connection_->roundtrip();
+    } catch (const std::runtime_error&) {
+        // KWin is gone, and with it the device and its button.
+    }
+}
+
+void KWinPointer::moveTo(int x, int y) {
+    const QRect desktop = connection_->layout();
+    if (desktop.isEmpty()) {
+        return;  // no output: nowhere to move to
+    }
+    const QPoint where(std::clamp(x, desktop.left(), desktop.right()),
+                       std::clamp(y, desktop.top(), desktop.bottom()));
+    // Known before KWin can report the pointer there.
+    foreignMoves_.moved(where);
+    org_kde_kwin_fake_input_pointer_motion_absolute(input_, wl_fixed_from_int(where.x()),
+                                                    wl_fixed_from_int(where.y()));
+    position_ = where;
+    connection_->roundtrip();
+    paced();
+}
+
+void KWinPointer::paced() {
+    if (++sentInBatch_ < kBatch) {
+        return;
+    }
+    std::this_thread::sleep_until(batchStart_ + kBatchTime);
+    sentInBatch_ = 0;
+    batchStart_ = std::chrono::steady_clock::now();
+}
+
+void KWinPointer::button(bool pressed) {
+    org_kde_kwin_fake_input_button(
+        input_, BTN_LEFT,
+        pressed ? WL_POINTER_BUTTON_STATE_PRESSED : WL_POINTER_BUTTON_STATE_RELEASED);
+    pressed_ = pressed;
+    connection_->roundtrip();
+}
+
+void KWinPointer::pressLeft(int /*x*/, int /*y*/) {
+    button(true);
+}
+
+void KWinPointer::releaseLeft(int /*x*/, int /*y*/) {
+    button(false);
+}
+
+bool KWinPointer::escPressed() {
+    // Both latches are emptied at every call.
+    const bool esc = ownEsc_.take();
+    const bool moved = foreignMoves_.take();
+    return esc || moved;
+}
+
+QPoint KWinPointer::position() {
+    return position_;
+}
+
+QSize KWinPointer::primaryScreenSize() {
+    return connection_->layout().size();
+}
+
+QString KWinPointer::stopAdvice() const {
+    return StopByMovingThePointerText();
+}
+
+void KWinPointer::runStarting() {
+    foreignMoves_.start();
+    ownEsc_.install();
+    if (watch_ != nullptr && !watch_->start([this](QPoint at) { foreignMoves_.reported(at); })) {
+        std::fprintf(stderr, "Stylorex: %s\n",
+                     QStringLiteral("KWin がポインタの位置を知らせるスクリプトを読み込みません"
+                                    "でした。この描画はマウスを動かしても止まりません"
+                                    "（Stylorex のウィンドウでの Esc では止まります）。")
+                         .toLocal8Bit()
+                         .constData());
+    }
+}
+
+void KWinPointer::runEnded() {
+    if (watch_ != nullptr) {
+        watch_->stop();
+    }
+    ownEsc_.remove();
+}
+
+}  // namespace stylorex

@@ -1,0 +1,212 @@
+#include "tests/wayland/desktop_run.h"
+
+#include "tests/wayland/screen_events.h"
+#include "tests/x11/program_window.h"
+#include "tests/x11/target_window.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <thread>
+#include <vector>
+
+namespace stylorex::testing {
+
+namespace {
+
+using Kind = ReceivedEvent::Kind;
+
+// Where a window may lie: where the tests' window rules put it, the middle of the screen, where
+// a desktop that places windows itself may put the first one, and then anywhere, a grid finer
+// than the windows of the tests.
+std::vector<QPoint> Probes() {
+    std::vector<QPoint> probes = {QPoint(kTargetX + 20, kTargetY + 20), QPoint(640, 512)};
+    for (int y = 60; y < 1024; y += 150) {
+        for (int x = 60; x < 1280; x += 150) {
+            probes.emplace_back(x, y);
+        }
+    }
+    return probes;
+}
+
+// Time for the compositor to deliver the enter a move causes.
+constexpr std::chrono::milliseconds kProbeWait(150);
+
+QImage VerticalLine(int x, int fromY, int toY) {
+    QImage picture(40, 60, QImage::Format_RGB32);
+    picture.fill(Qt::white);
+    for (int y = fromY; y <= toY; ++y) {
+        picture.setPixel(x, y, qRgb(0, 0, 0));
+    }
+    return picture;
+}
+
+}  // namespace
+
+std::optional<QPoint> WindowOrigin(PointerDevice& pointer, RecordingClient& client) {
+    std::optional<QPoint> origin;
+    for (const QPoint probe : Probes()) {
+        // An enter from before (the window mapped under the pointer) is not this probe's.
+        client.forget();
+        pointer.moveTo(probe.x(), probe.y());
+        std::vector<SurfaceEvent> events;
+        if (!WaitUntil(
+                [&] {
+                    events = client.events();
+                    return !events.empty();
+                },
+                kProbeWait)) {
+            continue;
+        }
+        // Where the window last saw the pointer is where it stands.
+        for (;;) {
+            std::this_thread::sleep_for(kProbeWait);
+            std::vector<SurfaceEvent> more = client.events();
+            if (more.size() == events.size()) {
+                break;
+            }
+            events = std::move(more);
+        }
+        origin = probe - QPoint(events.back().x, events.back().y);
+        break;
+    }
+    pointer.moveTo(5, 5);
+    client.forget();
+    return origin;
+}
+
+void DesktopRun::SetUp() {
+    desktop = startDesktop();
+    ASSERT_TRUE(desktop->running());
+    client = std::make_unique<RecordingClient>(kClientSide, kClientSide, clientFrameTime());
+    ASSERT_TRUE(client->alive()) << desktop->log();
+    ASSERT_FALSE(client->shownCanvas().isNull());
+}
+
+void DesktopRun::open() {
+    QString error;
+    session = OpenSystemSession(&error);
+    ASSERT_NE(session.pointer, nullptr) << error.toStdString() << '\n' << desktop->log();
+    const std::optional<QPoint> found = WindowOrigin(*session.pointer, *client);
+    ASSERT_TRUE(found) << "the client's window is not under the middle of the screen";
+    windowAt = *found;
+}
+
+std::int32_t DesktopRun::run(const QImage& picture, std::int16_t wait, std::function<void()> yield,
+                             bool check) {
+    RunServices services{*session.pointer, window, std::move(yield), SystemClock()};
+    if (check) {
+        services.screen = session.screen.get();
+    }
+    RunSettings settings;
+    settings.WaitTime = wait;
+    return RunDrawing(picture, origin().x(), origin().y(), settings, services, runs);
+}
+
+void DesktopRun::expectExactStrokes(const QImage& picture) {
+    const std::vector<ReceivedEvent> received = OnScreen(client->events(), windowAt);
+    const std::vector<ReceivedEvent> expected =
+        ExpectedRunEvents(picture, origin().x(), origin().y());
+    EXPECT_TRUE(received == expected) << FirstDifference(received, expected);
+    EXPECT_TRUE(client->alive()) << "the compositor disconnected the client";
+}
+
+void DesktopRun::engineDrawsExactlyAndChecks() {
+    open();
+    ASSERT_NE(session.screen, nullptr);
+    EXPECT_EQ(session.pointer->primaryScreenSize(), QSize(1280, 1024));
+    EXPECT_FALSE(session.pointer->canWatchEsc());
+    const QImage picture = LineArt(200);
+    EXPECT_GT(run(picture, 0, {}, true), 0);
+    expectExactStrokes(picture);
+    const RunCheck& check = runs.lastResult().check;
+    EXPECT_EQ(check.outcome, RunCheck::Outcome::Checked);
+    EXPECT_TRUE(check.missing.empty()) << check.missing.size() << " line pixels missing";
+    EXPECT_TRUE(check.extra.empty()) << check.extra.size() << " pixels inked beside the lines";
+    // What the run read back is what the client drew.
+    const QImage canvas = client->shownCanvas();
+    const QRect area(origin(), picture.size());
+    EXPECT_TRUE(session.screen->grab(area) == canvas.copy(area.translated(-windowAt)))
+        << "the screen read back differs from what the client drew";
+
+    client->forget();
+    const QImage part = picture.copy(0, 0, 100, 110);
+    EXPECT_GT(run(part, 5), 0);
+    expectExactStrokes(part);
+}
+
+void DesktopRun::drawCommandDrawsExactly() {
+    open();
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    QProcess process;
+    // No terminal to ask on: only --yes agrees to a run that Esc cannot stop.
+    process.setStandardInputFile(QProcess::nullDevice());
+    const auto draw = [&](const QImage& picture, QStringList options) {
+        const QString file = dir.filePath(QStringLiteral("picture.png"));
+        EXPECT_TRUE(picture.save(file, "PNG"));
+        process.start(
+            QStringLiteral(STYLOREX_PROGRAM),
+            QStringList{QStringLiteral("draw"), file, QStringLiteral("--at"),
+                        QStringLiteral("%1,%2").arg(origin().x()).arg(origin().y()),
+                        QStringLiteral("--mode"), QStringLiteral("dark"), QStringLiteral("--black"),
+                        QStringLiteral("80"), QStringLiteral("--no-follow")} +
+                options);
+        EXPECT_TRUE(process.waitForFinished(120000));
+        return process.exitCode();
+    };
+
+    const QImage art = LineArt(200);
+    EXPECT_EQ(draw(art, {QStringLiteral("--wait"), QStringLiteral("0"), QStringLiteral("--json"),
+                         QStringLiteral("--yes")}),
+              0)
+        << process.readAllStandardError().toStdString();
+    expectExactStrokes(art);
+    const QJsonObject check = QJsonDocument::fromJson(process.readAllStandardOutput())
+                                  .object()
+                                  .value(QStringLiteral("check"))
+                                  .toObject();
+    EXPECT_EQ(check.value(QStringLiteral("outcome")).toString(), QStringLiteral("checked"));
+    EXPECT_EQ(check.value(QStringLiteral("missing")).toInt(-1), 0);
+    EXPECT_EQ(check.value(QStringLiteral("extra")).toInt(-1), 0);
+
+    client->forget();
+    const QImage part = art.copy(0, 0, 100, 110);
+    EXPECT_EQ(draw(part, {QStringLiteral("--wait"), QStringLiteral("0")}), 1);
+    EXPECT_TRUE(QString::fromLocal8Bit(process.readAllStandardError())
+                    .contains(session.pointer->stopAdvice()))
+        << "the refusal does not say how a run stops here";
+    EXPECT_TRUE(client->events().empty()) << "it drew without being allowed to";
+
+    EXPECT_EQ(draw(part, {QStringLiteral("--wait"), QStringLiteral("5"), QStringLiteral("--yes")}),
+              0);
+    expectExactStrokes(part);
+}
+
+void DesktopRun::movingThePointerStopsTheRun() {
+    open();
+    int moves = 0;
+    const QPoint away = windowAt + QPoint(kClientSide + 200, kClientSide + 100);
+    // Each move waits a little, as a run's waits do; from the fifth on, the user's hand moves
+    // the pointer away, a little further each time, as a hand on the mouse does.
+    const std::int32_t strokes = run(VerticalLine(3, 0, 40), 0, [&] {
+        if (++moves >= 5) {
+            desktop->userMovesPointer(away + QPoint(moves, 0));
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(40));
+    });
+    EXPECT_EQ(strokes, 0);
+    EXPECT_EQ(runs.lastResult().ending, RunResult::Ending::Aborted);
+    EXPECT_LE(moves, 12) << "the run went on while the user moved the pointer";
+    const std::vector<ReceivedEvent> events = OnScreen(client->events(), windowAt);
+    ASSERT_GE(events.size(), 3u) << Describe(events);
+    EXPECT_EQ(events.front().kind, Kind::Motion);
+    EXPECT_EQ(events[1].kind, Kind::Press);
+    EXPECT_EQ(events.back().kind, Kind::Release) << Describe(events);
+    EXPECT_EQ(events.back().x, origin().x() + 3) << Describe(events);
+}
+
+}  // namespace stylorex::testing

@@ -1,0 +1,136 @@
+#include "tests/wayland/desktop_window.h"
+
+#include "canvas/picture_box.h"
+#include "os/system_session.h"
+#include "tests/support/named_child.h"
+#include "tests/support/recording_dialogs.h"
+#include "tests/wayland/desktop_run.h"
+#include "tests/wayland/recording_client.h"
+#include "tests/wayland/screen_events.h"
+#include "tests/x11/program_window.h"
+#include "ui/frm_graph.h"
+#include "ui/wait_menu.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+namespace stylorex::testing {
+
+namespace {
+
+// A rectangle's outline and a lone dot; pixel (0, 0) is white.
+QImage Picture() {
+    QImage picture(40, 30, QImage::Format_RGB32);
+    picture.fill(Qt::white);
+    for (int x = 5; x <= 25; ++x) {
+        picture.setPixel(x, 5, qRgb(0, 0, 0));
+        picture.setPixel(x, 15, qRgb(0, 0, 0));
+    }
+    for (int y = 6; y < 15; ++y) {
+        picture.setPixel(5, y, qRgb(0, 0, 0));
+        picture.setPixel(25, y, qRgb(0, 0, 0));
+    }
+    picture.setPixel(33, 24, qRgb(0, 0, 0));
+    return picture;
+}
+
+}  // namespace
+
+void DrawThroughTheWindowAndStopWithEscInIt(HeadlessDesktop& desktop, const char* name) {
+    ASSERT_TRUE(desktop.running());
+    int argc = 1;
+    std::string program = name;
+    char* argv[] = {program.data(), nullptr};
+    QApplication app(argc, argv);
+    ASSERT_EQ(QGuiApplication::platformName(), QStringLiteral("wayland"));
+    QString error;
+    SystemSession session = OpenSystemSession(&error);
+    ASSERT_NE(session.pointer, nullptr) << error.toStdString();
+
+    QTemporaryDir dir;
+    RecordingDialogs dialogs;
+    dialogs.confirmAnswer = true;
+    frmGraph window(*session.pointer, &dialogs);
+    window.setScreenReader(session.screen.get());
+    window.setPointPicker(*session.pointPicker);
+    window.setSettingsPath(dir.filePath(QStringLiteral("stylorex.ini")));
+    window.load();
+    window.waitMenu().choose(0);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    // The compositor keeps the pointer to itself: the live field says so.
+    EXPECT_TRUE(QTest::qWaitFor([&] {
+        return NamedChild<QLabel>(window, "lblScreenPoint")->text() == QStringLiteral("--");
+    }));
+
+    // The target opens after the window, over it, as a program the user switches to.
+    RecordingClient client(200, 200);
+    ASSERT_TRUE(client.alive()) << desktop.log();
+    // Mutter may move a new window once more after it first shows it, while the program's own
+    // window is busy: the place counts once two probes, with the event loop run between them,
+    // agree.
+    std::optional<QPoint> windowAt;
+    for (int probes = 0; probes < 5; ++probes) {
+        QTest::qWait(300);
+        const std::optional<QPoint> found = WindowOrigin(*session.pointer, client);
+        if (found && found == windowAt) {
+            break;
+        }
+        windowAt = found;
+    }
+    ASSERT_TRUE(windowAt) << "the client's window was not found";
+    const QPoint origin = *windowAt + QPoint(50, 40);
+
+    // Ctrl+G takes the point where the pointer stands, as the compositor tells it.
+    session.pointer->moveTo(origin.x(), origin.y());
+    QLineEdit* startX = NamedChild<QLineEdit>(window, "txtStartX");
+    QLineEdit* startY = NamedChild<QLineEdit>(window, "txtStartY");
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            NamedChild<QAction>(window, "mnu_getpt")->trigger();
+            return startX->text() == QString::number(origin.x()) &&
+                   startY->text() == QString::number(origin.y());
+        },
+        5000))
+        << "Ctrl+G picked " << startX->text().toStdString() << ',' << startY->text().toStdString()
+        << " instead of " << origin.x() << ',' << origin.y();
+    EXPECT_TRUE(dialogs.messages.empty()) << dialogs.messageTexts().join(' ').toStdString();
+
+    PictureBox& canvas = *NamedChild<PictureBox>(window, "picSRC");
+    canvas.setPicture(Picture());
+    client.forget();
+    QPushButton* start = NamedChild<QPushButton>(window, "cmdStart");
+    start->click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !window.statusPanel(3).isEmpty(); }, 60000));
+    EXPECT_EQ(window.caption(), QStringLiteral("Stylorex [処理完了]"));
+    ASSERT_EQ(dialogs.confirmations.size(), 1u);
+    EXPECT_TRUE(dialogs.confirmations[0].text.contains(session.pointer->stopAdvice()))
+        << "the question does not say how to stop the run";
+    const std::vector<ReceivedEvent> received = OnScreen(client.events(), *windowAt);
+    const std::vector<ReceivedEvent> expected =
+        ExpectedRunEvents(canvas.persistentImage(), origin.x(), origin.y());
+    EXPECT_TRUE(received == expected) << FirstDifference(received, expected);
+
+    // A long run, and Esc in the window while it lasts.
+    QImage square(100, 100, QImage::Format_RGB32);
+    square.fill(Qt::black);
+    canvas.setPicture(square);
+    client.forget();
+    QTimer::singleShot(500, &window, [&] { QTest::keyClick(&window, Qt::Key_Escape); });
+    start->click();
+    EXPECT_EQ(window.caption(), QStringLiteral("Stylorex [中断しました]"));
+    const std::vector<ReceivedEvent> stopped = OnScreen(client.events(), *windowAt);
+    ASSERT_FALSE(stopped.empty());
+    EXPECT_EQ(stopped.back().kind, ReceivedEvent::Kind::Release) << Describe(stopped);
+    EXPECT_LT(stopped.size(), 5000u) << "the run went on to its end";
+}
+
+}  // namespace stylorex::testing
