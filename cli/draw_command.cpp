@@ -2,7 +2,6 @@
 
 #include "canvas/canvas_image.h"
 #include "cli/plan_drawing.h"
-#include "common/window_text.h"
 #include "engine/drawing_run.h"
 #include "engine/run_check.h"
 #include "engine/run_plan.h"
@@ -108,14 +107,6 @@ class NoSettingsControls : public SettingsControls {
     void processEvents() override {}
 };
 
-// The run reports to a window's caption and status bar; the command reports on the terminal.
-class NoWindowText : public WindowText {
-  public:
-    QString caption() const override { return {}; }
-    void setCaption(const QString&) override {}
-    void setStatusPanel(int, const QString&) override {}
-};
-
 // The saved settings as the window loads them, then the options given.
 RunSettings settingsFor(const DrawOptions& options) {
     SettingVariables saved;
@@ -164,12 +155,13 @@ std::optional<QImage> canvasOf(const DrawOptions& options, Terminal& terminal) {
 }
 
 // "描画中 12/67 ストローク　経過 0:03　残り 約 0:10", from the run's progress reports.
-class ProgressLine {
+class ProgressLine : public RunObserver {
   public:
     ProgressLine(Terminal& terminal, QString stopHint)
         : terminal_(terminal), stopHint_(std::move(stopHint)), start_(Clock::now()) {}
 
-    void show(const RunProgress& progress) {
+    void phaseChanged(RunPhase) override {}
+    void progressed(const RunProgress& progress) override {
         terminal_.show(
             QStringLiteral("描画中 %1/%2 ストローク　経過 %3　残り 約 %4　%5")
                 .arg(progress.strokesDone)
@@ -346,14 +338,13 @@ int draw(const DrawOptions& options, const QImage& canvas, const RunSettings& se
          const RunPlan& plan, QPoint origin, SystemSession& session, RunState& state,
          const bool& signalled, Terminal& terminal) {
     PointerDevice& pointer = *session.pointer;
-    NoWindowText window;
     ProgressLine progress(terminal, pointer.canWatchEsc() ? QStringLiteral("Esc キーで中断")
                                                           : QStringLiteral("Ctrl+C で中断"));
-    RunServices services{pointer, window, [] { QCoreApplication::processEvents(); }, SystemClock()};
+    RunServices services{pointer, [] { QCoreApplication::processEvents(); }, SystemClock()};
     // Without the screen read back, the run neither follows the target nor checks it.
     services.screen = session.screen.get();
     if (terminal.live()) {
-        services.progress = [&progress](const RunProgress& p) { progress.show(p); };
+        services.observer = &progress;
     }
     if (settings.modes.FollowTarget && services.screen == nullptr) {
         terminal.message(

@@ -126,19 +126,17 @@ class StrokeRun {
           result_(result),
           pointer_(services.pointer),
           button_(services.pointer),
+          observer_(services.observer),
           origin_(state.origin()) {}
 
     void draw() {
-        WindowText& window = services_.window;
-        SetStatusText(window, 2, QStringLiteral("描画開始"));
-        SetCaptionTag(window,
-                      QStringLiteral("[描画開始-wait %1ms] Escキーで中断").arg(settings_.WaitTime));
+        tell(RunPhase::Drawing);
         modes_ = settings_.modes;
         if (services_.screen != nullptr) {
             readTargetBefore();
         }
         modes_.FollowTarget = follower_ != nullptr;
-        if (services_.progress) {
+        if (observer_ != nullptr) {
             plan_ = PlanRun(state_.tables(), modes_);
         }
 
@@ -152,14 +150,13 @@ class StrokeRun {
                 return;
             }
         }
-        SetCaptionTag(window, QStringLiteral("[処理完了]"));
-        SetStatusText(window, 2, QStringLiteral("処理終了"));
         result_.ending = RunResult::Ending::Completed;
-        if (services_.progress) {
+        tell(RunPhase::Completed);
+        if (observer_ != nullptr) {
             RunProgress last;
             last.strokesDone = result_.strokes;
             last.strokesTotal = plan_.strokes;
-            services_.progress(last);
+            observer_->progressed(last);
         }
     }
 
@@ -212,11 +209,17 @@ class StrokeRun {
         DrawMask drawn;
     };
 
+    void tell(RunPhase phase) {
+        if (observer_ != nullptr) {
+            observer_->phaseChanged(phase);
+        }
+    }
+
     void yieldOnce() {
         if (services_.yield) {
             services_.yield();
         }
-        if (services_.progress) {
+        if (observer_ != nullptr) {
             reportProgress();
         }
     }
@@ -242,7 +245,7 @@ class StrokeRun {
         progress.strokesDone = result_.strokes;
         progress.strokesTotal = plan_.strokes;
         progress.timeLeft = EstimatedRunTime(left, waitMs);
-        services_.progress(progress);
+        observer_->progressed(progress);
     }
 
     bool following() const { return follower_ && !follower_->fellBack(); }
@@ -272,9 +275,11 @@ class StrokeRun {
                     break;
                 }
             }
-            if (follower_->fellBack()) {
-                SetStatusText(services_.window, 5,
-                              QStringLiteral("描画が見えないため固定ウェイトで描画中"));
+            if (follower_->fellBack() && !toldFallBack_) {
+                toldFallBack_ = true;
+                if (observer_ != nullptr) {
+                    observer_->fellBackToFixedWait();
+                }
             }
             return true;
         }
@@ -292,10 +297,9 @@ class StrokeRun {
         if (services_.yield) {
             services_.yield();
         }
-        SetCaptionTag(services_.window, QStringLiteral("[中断しました]"));
-        SetStatusText(services_.window, 2, QStringLiteral("中断"));
         result_.ending = RunResult::Ending::Aborted;
         aborted_ = true;
+        tell(RunPhase::Aborted);
     }
 
     bool ownWindowCovers() const {
@@ -318,8 +322,9 @@ class StrokeRun {
         if (area_->obstacle == RunCheck::Outcome::None && ownWindowCovers()) {
             area_->obstacle = RunCheck::Outcome::OwnWindowCovers;
         }
-        SetStatusText(services_.window, 5, QString());
-        services_.window.setStatusToolTip(5, QString());
+        if (observer_ != nullptr) {
+            observer_->checkPending();
+        }
         if (settings_.modes.FollowTarget && !area_->before.isNull()) {
             follower_ = std::make_unique<InkFollower>(*services_.screen, area_->before,
                                                       area_->rect.topLeft(), services_.clock);
@@ -363,8 +368,9 @@ class StrokeRun {
     }
 
     void showCheck() {
-        SetStatusText(services_.window, 5, CheckPanelText(result_.check));
-        services_.window.setStatusToolTip(5, CheckToolTip(result_.check, settings_.WaitTime));
+        if (observer_ != nullptr) {
+            observer_->checked(result_.check);
+        }
     }
 
     void checkAndMend() {
@@ -415,6 +421,7 @@ class StrokeRun {
     RunResult& result_;
     PointerDevice& pointer_;
     LeftButton button_;
+    RunObserver* observer_;
     QPoint origin_;
     RunModes modes_;
     RunPlan plan_;
@@ -425,19 +432,21 @@ class StrokeRun {
     std::chrono::steady_clock::time_point nextReport_ =
         std::chrono::steady_clock::time_point::min();
     bool aborted_ = false;
+    bool toldFallBack_ = false;
 };
 
 // Before the walk: an Esc press made before the run must not count, so the latch is emptied,
-// and the window says the data is being prepared (`prepare` scans, when there is anything to
-// scan). Then the walk.
+// and the observer hears that the run prepares its tables (`prepare` scans, when there is
+// anything to scan). Then the walk.
 std::int32_t DrawStrokes(const RunSettings& settings, RunServices& services, RunState& state,
                          RunResult& result, const std::function<void()>& prepare) {
     // Outlives the run's button: the button is released before the run counts as ended.
     RunBracket bracket(services.pointer);
     services.pointer.escPressed();
     services.pointer.escPressed();
-    SetStatusText(services.window, 2, QStringLiteral("データ準備中"));
-    SetCaptionTag(services.window, QStringLiteral("[データ準備中]"));
+    if (services.observer != nullptr) {
+        services.observer->phaseChanged(RunPhase::Preparing);
+    }
     if (prepare) {
         prepare();
     }
@@ -451,10 +460,6 @@ std::int32_t DrawStrokes(const RunSettings& settings, RunServices& services, Run
 MonotonicClock& SystemClock() {
     static SteadyClock clock;
     return clock;
-}
-
-QString StrokeCountText(std::int32_t strokes) {
-    return QStringLiteral("概算ｽﾄﾛｰｸ数:") + QString::number(strokes);
 }
 
 void WaitMs(std::int32_t ms, const std::function<void()>& yield, MonotonicClock& clock) {

@@ -15,6 +15,7 @@
 #include "ui/program_icon.h"
 #include "ui/qt_user_dialogs.h"
 #include "ui/run_panels.h"
+#include "ui/run_report.h"
 #include "ui/viewport_scroll_bar.h"
 #include "ui/wait_menu.h"
 
@@ -382,7 +383,7 @@ void frmGraph::startCommand() {
         dialogs_->message(QStringLiteral("描画範囲が画面からはみ出します"));
         return;
     }
-    runAndReport([&](RunServices& services) {
+    runAndReport(runSettings, [&](RunServices& services) {
         return RunDrawing(ui_->picSRC->persistentImage(), origin.OriginX, origin.OriginY,
                           runSettings, services, runState_);
     });
@@ -394,8 +395,9 @@ void frmGraph::resumeCommand() {
     }
     ui_->picSRC->commit();
     const RunSettings runSettings = currentRunSettings();
-    runAndReport(
-        [&](RunServices& services) { return ResumeDrawing(runSettings, services, runState_); });
+    runAndReport(runSettings, [&](RunServices& services) {
+        return ResumeDrawing(runSettings, services, runState_);
+    });
 }
 
 RunSettings frmGraph::currentRunSettings() const {
@@ -409,16 +411,16 @@ RunSettings frmGraph::currentRunSettings() const {
     return runSettings;
 }
 
-void frmGraph::runAndReport(const std::function<std::int32_t(RunServices&)>& run) {
-    RunServices services{pointer_, *this, [] { QCoreApplication::processEvents(); }, *clock_};
+void frmGraph::runAndReport(const RunSettings& runSettings,
+                            const std::function<std::int32_t(RunServices&)>& run) {
+    RunServices services{pointer_, [] { QCoreApplication::processEvents(); }, *clock_};
     services.screen = screen_;
     services.ownWindow = [this] { return frameGeometry(); };
     runPanels_->resetProgress();
-    // Panel 3 counts up as the strokes complete.
-    services.progress = [this](const RunProgress& progress) {
+    WindowRunReport report(*this, runSettings.WaitTime, [this](const RunProgress& progress) {
         runPanels_->showProgress(progress);
-        SetStatusText(*this, 3, StrokeCountText(progress.strokesDone));
-    };
+    });
+    services.observer = &report;
 
     std::int32_t strokes = 0;
     QString failure;
@@ -454,9 +456,10 @@ void frmGraph::captureOrigin() {
         if (!picked.point) {
             return;
         }
-        const CapturedOrigin origin = CaptureOrigin(*picked.point, *this);
-        ui_->txtStartX->setText(origin.textX);
-        ui_->txtStartY->setText(origin.textY);
+        SetCaptionTag(*this, QStringLiteral("[座標取得]"));
+        SetStatusText(*this, 2, QStringLiteral("座標を取得"));
+        ui_->txtStartX->setText(QString::number(picked.point->x()));
+        ui_->txtStartY->setText(QString::number(picked.point->y()));
         // The instructions say: Ctrl+G, then Tab to "処理" and Enter. One Tab does it from here,
         // wherever the focus was (a stored pattern's "登録", where Enter would store again).
         if (QWidget* before = previousTabStop(ui_->cmdStart)) {

@@ -169,7 +169,8 @@ class frmGraph : public QMainWindow, public WindowText, public SettingsControls 
     RunSettings currentRunSettings() const;
     // The part of a run both the start and the resume command share: the services, the run,
     // then its error or its stroke count.
-    void runAndReport(const std::function<std::int32_t(RunServices&)>& run);
+    void runAndReport(const RunSettings& runSettings,
+                      const std::function<std::int32_t(RunServices&)>& run);
 
     PointerDevice& pointer_;
     ScreenReader* screen_ = nullptr;
