@@ -1,7 +1,7 @@
 #include "engine/drawing_run.h"
 
 #include "engine/ink_follower.h"
-#include "engine/run_check.h"
+#include "engine/target_check.h"
 
 #include <algorithm>
 #include <limits>
@@ -105,14 +105,8 @@ bool abortRequested(RunServices& services, const RunState& state) {
     return esc || state.stopRequested();
 }
 
-// After a completed run, a target that lags behind may still be drawing: the rectangle is read
-// every kSettleInterval until a read equals the one before, for kSettleLimit at most.
-constexpr std::chrono::milliseconds kSettleInterval{30};
-constexpr std::chrono::milliseconds kSettleLimit{1000};
 // The most waits of InkFollower::kLimit each for a slow target's ink after one move.
 constexpr int kSlowInkWaits = 5;
-// Passes of mending after the first check.
-constexpr int kMendPasses = 2;
 
 // One run over the undrawn strokes of the state's tables, at the state's origin: WalkRun's
 // visitor, and what happens before and after the walk.
@@ -144,8 +138,12 @@ class StrokeRun {
         if (aborted_) {
             return;
         }
-        if (area_) {
-            checkAndMend();
+        if (target_) {
+            result_.check = target_->checkAndMend(follower_.get(), modes_.FollowTarget,
+                                                  [this](QPoint p) { return mendPixel(p); });
+            if (observer_ != nullptr) {
+                observer_->checked(result_.check);
+            }
             if (aborted_) {
                 return;
             }
@@ -200,15 +198,6 @@ class StrokeRun {
     }
 
   private:
-    // The target rectangle on the screen: the scanned picture's size at the origin.
-    struct TargetArea {
-        QRect rect;
-        QImage before;  // null when it could not be read
-        // Why it cannot be checked, found before the run; None: nothing is known to prevent it.
-        RunCheck::Outcome obstacle = RunCheck::Outcome::None;
-        DrawMask drawn;
-    };
-
     void tell(RunPhase phase) {
         if (observer_ != nullptr) {
             observer_->phaseChanged(phase);
@@ -302,97 +291,17 @@ class StrokeRun {
         tell(RunPhase::Aborted);
     }
 
-    bool ownWindowCovers() const {
-        return services_.ownWindow && services_.ownWindow().intersects(area_->rect);
-    }
-
+    // Reads the target rectangle before the first stroke; a follower learns the ink against it.
     void readTargetBefore() {
-        const ScanTables& tables = state_.tables();
-        area_.emplace();
-        area_->rect = QRect(origin_, QSize(tables.MaxX + 1, tables.MaxY + 1));
-        area_->drawn = UndrawnLinePixels(tables);
-        if (!QRect(QPoint(0, 0), pointer_.primaryScreenSize()).contains(area_->rect)) {
-            area_->obstacle = RunCheck::Outcome::LeavesScreen;
-        } else {
-            area_->before = services_.screen->grab(area_->rect);
-            if (area_->before.isNull()) {
-                area_->obstacle = RunCheck::Outcome::Unreadable;
-            }
-        }
-        if (area_->obstacle == RunCheck::Outcome::None && ownWindowCovers()) {
-            area_->obstacle = RunCheck::Outcome::OwnWindowCovers;
-        }
+        target_.emplace(*services_.screen, state_.tables(), origin_, pointer_.primaryScreenSize(),
+                        services_.ownWindow, services_.clock, services_.yield);
         if (observer_ != nullptr) {
             observer_->checkPending();
         }
-        if (settings_.modes.FollowTarget && !area_->before.isNull()) {
-            follower_ = std::make_unique<InkFollower>(*services_.screen, area_->before,
-                                                      area_->rect.topLeft(), services_.clock);
+        if (settings_.modes.FollowTarget && !target_->before().isNull()) {
+            follower_ = std::make_unique<InkFollower>(*services_.screen, target_->before(),
+                                                      target_->topLeft(), services_.clock);
         }
-    }
-
-    QImage settledArea() {
-        QImage last = services_.screen->grab(area_->rect);
-        const auto deadline = services_.clock.now() + kSettleLimit;
-        while (!last.isNull() && services_.clock.now() < deadline) {
-            WaitMs(static_cast<std::int32_t>(kSettleInterval.count()), services_.yield,
-                   services_.clock);
-            QImage next = services_.screen->grab(area_->rect);
-            if (next == last) {
-                break;
-            }
-            last = std::move(next);
-        }
-        return last;
-    }
-
-    RunCheck checkArea() {
-        RunCheck check;
-        if (area_->obstacle != RunCheck::Outcome::None) {
-            check.outcome = area_->obstacle;
-        } else if (ownWindowCovers()) {
-            check.outcome = RunCheck::Outcome::OwnWindowCovers;
-        } else {
-            const QImage after = settledArea();
-            if (after.isNull()) {
-                check.outcome = RunCheck::Outcome::Unreadable;
-            } else {
-                check = CompareTarget(area_->before, after, area_->drawn,
-                                      follower_ ? follower_->ink() : std::nullopt,
-                                      area_->rect.topLeft());
-            }
-        }
-        check.followed = follower_ != nullptr;
-        check.fellBack = follower_ && follower_->fellBack();
-        return check;
-    }
-
-    void showCheck() {
-        if (observer_ != nullptr) {
-            observer_->checked(result_.check);
-        }
-    }
-
-    void checkAndMend() {
-        result_.check = checkArea();
-        while (modes_.FollowTarget && result_.check.outcome == RunCheck::Outcome::Checked &&
-               !result_.check.missing.empty() && result_.check.mendPasses < kMendPasses) {
-            const int passes = result_.check.mendPasses + 1;
-            int presses = result_.check.mendPresses;
-            for (const QPoint p : result_.check.missing) {
-                ++presses;
-                if (!mendPixel(p)) {
-                    result_.check.mendPasses = passes;
-                    result_.check.mendPresses = presses;
-                    showCheck();
-                    return;
-                }
-            }
-            result_.check = checkArea();
-            result_.check.mendPasses = passes;
-            result_.check.mendPresses = presses;
-        }
-        showCheck();
     }
 
     // A press and a release on a missing pixel, paced as the run's moves; false when stopped.
@@ -425,7 +334,7 @@ class StrokeRun {
     QPoint origin_;
     RunModes modes_;
     RunPlan plan_;
-    std::optional<TargetArea> area_;
+    std::optional<TargetCheck> target_;
     std::unique_ptr<InkFollower> follower_;
     std::int64_t movesDone_ = 0;
     std::int64_t waitsDone_ = 0;

@@ -59,9 +59,9 @@ struct RunSettings {
 // screen in `services`, the run reads the target rectangle (origin, the scanned picture's size)
 // before it starts; with FollowTarget it then waits for the ink instead of WaitTime
 // (InkFollower), falling back to WaitTime when the target shows none. A completed run waits until
-// the rectangle stops changing, compares it with what it was before (RunCheck, kept in the
-// state's lastResult()), and with FollowTarget presses each missing pixel again and checks
-// again, twice at most. The observer is told the check before Completed.
+// the rectangle stops changing and compares it with what it was before, and with FollowTarget
+// presses each missing pixel again and checks again, twice at most (TargetCheck). The check is
+// kept in the state's lastResult(); the observer is told it before Completed.
 std::int32_t RunDrawing(const QImage& picture, std::int32_t originX, std::int32_t originY,
                         const RunSettings& settings, RunServices& services, RunState& state);
 

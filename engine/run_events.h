@@ -46,8 +46,9 @@ class RunObserver {
     // The follow mode saw no ink for so long that the rest of the run uses the fixed wait.
     // Told once per run.
     virtual void fellBackToFixedWait() {}
-    // The check of a completed run (also when it could not be made: RunCheck::Outcome), after
-    // the last stroke and before Completed.
+    // The check of a run whose strokes were all drawn (also when it could not be made:
+    // RunCheck::Outcome): before Completed, or after Aborted when a stop came while the run
+    // mended what the check found missing (engine/target_check.h).
     virtual void checked(const RunCheck& /*check*/) {}
 };
 
