@@ -27,6 +27,10 @@ class PointerDevice {
     // client), it is only where this program last moved it.
     virtual bool canReadPosition() const { return true; }
     virtual QSize primaryScreenSize() = 0;
+    // The display this pointer drives, named so that runs on one display can exclude each other
+    // (os/run_lock.h) wherever they start: "x11-:0", "wayland-wayland-1". Empty where it drives
+    // none of the system's (a test's fake).
+    virtual QString displayName() const { return {}; }
 
     // Whether escPressed() can notice Esc during a run. Where it cannot (a Wayland compositor
     // that offers no way to watch keys), the user must agree to a run that Esc cannot stop.

@@ -142,6 +142,10 @@ QSize WaylandPointer::primaryScreenSize() {
     return connection_->layout().size();
 }
 
+QString WaylandPointer::displayName() const {
+    return QStringLiteral("wayland-") + QString::fromLocal8Bit(qgetenv("WAYLAND_DISPLAY"));
+}
+
 bool WaylandPointer::canWatchEsc() const {
     return esc_ != nullptr;
 }

@@ -42,6 +42,8 @@ class WaylandPointer : public PointerDevice {
     bool canReadPosition() const override { return false; }
     // The size of the desktop that all outputs span.
     QSize primaryScreenSize() override;
+    // The compositor's socket as WAYLAND_DISPLAY names it.
+    QString displayName() const override;
     bool canWatchEsc() const override;
     void runStarting() override;
     void runEnded() override;

@@ -48,6 +48,8 @@ class X11Pointer : public PointerDevice {
     QPoint position() override;
     // The size of the default screen's root window.
     QSize primaryScreenSize() override;
+    // The server of the display's name, without a screen number: ":0.1" and ":0" are one pointer.
+    QString displayName() const override;
 
     Display* display() const { return display_; }
     bool hasRawKeyLatch() const { return keyDisplay_ != nullptr; }
