@@ -391,32 +391,19 @@ std::int32_t RunDrawing(const QImage& picture, std::int32_t originX, std::int32_
                        [&] { ScanPicture(picture, settings.extraction, state.tables()); });
 }
 
+std::int32_t RunDrawing(ScanTables tables, QPoint origin, const RunSettings& settings,
+                        RunServices& services, RunState& state) {
+    RunInProgressMark mark(state, origin);
+    return DrawStrokes(settings, services, state, mark.result,
+                       [&] { state.tables() = std::move(tables); });
+}
+
 std::int32_t ResumeDrawing(const RunSettings& settings, RunServices& services, RunState& state) {
     if (!state.resumable()) {
         throw std::logic_error("no stopped drawing run to resume");
     }
     RunInProgressMark mark(state, state.origin());
     return DrawStrokes(settings, services, state, mark.result, {});
-}
-
-OriginCheck CheckOrigin(const QString& textX, const QString& textY, QSize primaryScreen) {
-    OriginCheck check;
-    if (textX == QStringLiteral("**") || textX.isEmpty() || textY.isEmpty()) {
-        check.message = QStringLiteral("開始座標を設定してください");
-        return check;
-    }
-    bool okX = false;
-    bool okY = false;
-    const int x = textX.toInt(&okX, 10);
-    const int y = textY.toInt(&okY, 10);
-    if (!okX || !okY || x > primaryScreen.width() || y > primaryScreen.height()) {
-        check.message = QStringLiteral("開始座標が不正です");
-        return check;
-    }
-    check.ok = true;
-    check.OriginX = x;
-    check.OriginY = y;
-    return check;
 }
 
 }  // namespace stylorex

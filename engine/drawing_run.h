@@ -11,7 +11,6 @@
 #include <QImage>
 #include <QRect>
 #include <QSize>
-#include <QString>
 
 #include <chrono>
 #include <cstdint>
@@ -65,6 +64,11 @@ struct RunSettings {
 std::int32_t RunDrawing(const QImage& picture, std::int32_t originX, std::int32_t originY,
                         const RunSettings& settings, RunServices& services, RunState& state);
 
+// As RunDrawing, over `tables` scanned from the picture already (ScanPicture): they become the
+// state's, and no scan is made.
+std::int32_t RunDrawing(ScanTables tables, QPoint origin, const RunSettings& settings,
+                        RunServices& services, RunState& state);
+
 // Goes on with the run that `state` says can be resumed (RunState::resumable()): draws what that
 // run left undrawn in its tables, from the first stroke not yet drawn, at its origin, with the
 // phases of a run and everything else as RunDrawing does (without its scan). The two runs together
@@ -74,19 +78,5 @@ std::int32_t ResumeDrawing(const RunSettings& settings, RunServices& services, R
 // Waits `ms` milliseconds on the monotonic clock, yielding while it waits. A wait of 0 or
 // less returns at once without yielding.
 void WaitMs(std::int32_t ms, const std::function<void()>& yield, MonotonicClock& clock);
-
-// The start command's check of the two origin texts.
-struct OriginCheck {
-    bool ok = false;
-    std::int32_t OriginX = 0;
-    std::int32_t OriginY = 0;
-    QString message;  // the message box text when not ok
-};
-
-// Both texts must be whole decimal numbers in the 32-bit range (surrounding blanks allowed).
-// "**" in textX or an empty text: "開始座標を設定してください". Anything else that is not such a
-// number, or a value above the screen's width or height: "開始座標が不正です". Values equal
-// to the width or height and negative values pass.
-OriginCheck CheckOrigin(const QString& textX, const QString& textY, QSize primaryScreen);
 
 }  // namespace stylorex

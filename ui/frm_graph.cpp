@@ -8,6 +8,7 @@
 #include "os/program_folder.h"
 #include "painter/bezier_tool.h"
 #include "patterns/pattern_library.h"
+#include "run/run_request.h"
 #include "ui/dlg_setting.h"
 #include "ui/frm_about.h"
 #include "ui/frm_graph_layout.h"
@@ -37,6 +38,8 @@
 
 #include <cstdio>
 #include <exception>
+#include <utility>
+#include <variant>
 
 namespace stylorex {
 
@@ -374,19 +377,7 @@ void frmGraph::startCommand() {
         return;
     }
 
-    const RunSettings runSettings = currentRunSettings();
-    // The X server keeps the pointer on the screen: a stroke beyond its edge would be drawn
-    // along the edge instead. The line pixels decide, not the canvas's white margins.
-    const QRect lines = LinePixelBounds(ui_->picSRC->persistentImage(), runSettings.extraction);
-    const QRect screen(QPoint(0, 0), pointer_.primaryScreenSize());
-    if (!lines.isEmpty() && !screen.contains(lines.translated(origin.OriginX, origin.OriginY))) {
-        dialogs_->message(QStringLiteral("描画範囲が画面からはみ出します"));
-        return;
-    }
-    runAndReport(runSettings, [&](RunServices& services) {
-        return RunDrawing(ui_->picSRC->persistentImage(), origin.OriginX, origin.OriginY,
-                          runSettings, services, runState_);
-    });
+    runRequested(RunRequest(ui_->picSRC->persistentImage(), origin.origin, currentRunSettings()));
 }
 
 void frmGraph::resumeCommand() {
@@ -394,38 +385,39 @@ void frmGraph::resumeCommand() {
         return;
     }
     ui_->picSRC->commit();
-    const RunSettings runSettings = currentRunSettings();
-    runAndReport(runSettings, [&](RunServices& services) {
-        return ResumeDrawing(runSettings, services, runState_);
-    });
+    runRequested(RunRequest(runState_, currentRunSettings()));
 }
 
 RunSettings frmGraph::currentRunSettings() const {
-    RunSettings runSettings;
-    runSettings.extraction.PickUpPattern = settings_.PickUpPattern;
-    runSettings.extraction.BlackUpper = settings_.BlackUpper;
-    runSettings.extraction.WhiteUpper = settings_.WhiteUpper;
-    runSettings.WaitTime = settings_.WaitTime;
-    runSettings.modes.FollowTarget = settings_.FollowTarget;
-    runSettings.modes.JoinRuns = settings_.JoinRuns;
-    return runSettings;
+    return RunSettingsOf(settings_);
 }
 
-void frmGraph::runAndReport(const RunSettings& runSettings,
-                            const std::function<std::int32_t(RunServices&)>& run) {
-    RunServices services{pointer_, [] { QCoreApplication::processEvents(); }, *clock_};
-    services.screen = screen_;
+void frmGraph::runRequested(RunRequest request) {
+    const std::int16_t waitMs = request.settings().WaitTime;
+    std::variant<ReadyRun, RunRefusal> ready = std::move(request).ready({&pointer_, {}, screen_});
+    if (const RunRefusal* refusal = std::get_if<RunRefusal>(&ready)) {
+        if (refusal->reason == RunRefusal::Reason::NothingToDraw) {
+            // As a run without line pixels would end: at once, having drawn nothing.
+            runPanels_->resetProgress();
+            WindowRunReport(*this, waitMs).phaseChanged(RunPhase::Completed);
+            SetStatusText(*this, 3, StrokeCountText(0));
+        } else {
+            dialogs_->message(RefusalText(*refusal));
+        }
+        return;
+    }
+    ReadyRun& run = std::get<ReadyRun>(ready);
+    RunServices services = run.services(*clock_);
     services.ownWindow = [this] { return frameGeometry(); };
     runPanels_->resetProgress();
-    WindowRunReport report(*this, runSettings.WaitTime, [this](const RunProgress& progress) {
-        runPanels_->showProgress(progress);
-    });
+    WindowRunReport report(
+        *this, waitMs, [this](const RunProgress& progress) { runPanels_->showProgress(progress); });
     services.observer = &report;
 
     std::int32_t strokes = 0;
     QString failure;
     try {
-        strokes = run(services);
+        strokes = run.draw(services, runState_);
     } catch (const std::exception& error) {
         // The run has released the button and ended before the error reached here.
         failure = QString::fromLocal8Bit(error.what());

@@ -22,7 +22,7 @@ class PointPicker;
 class PointerDevice;
 class RunPanels;
 class ScreenReader;
-struct RunServices;
+class RunRequest;
 struct RunSettings;
 class UserDialogs;
 class WaitMenu;
@@ -167,10 +167,9 @@ class frmGraph : public QMainWindow, public WindowText, public SettingsControls 
     void showRestoredPicture(QSize sizeBefore);
     void unload();
     RunSettings currentRunSettings() const;
-    // The part of a run both the start and the resume command share: the services, the run,
-    // then its error or its stroke count.
-    void runAndReport(const RunSettings& runSettings,
-                      const std::function<std::int32_t(RunServices&)>& run);
+    // The part of a run both the start and the resume command share: the request made ready
+    // or refused, the run, then its error or its stroke count.
+    void runRequested(RunRequest request);
 
     PointerDevice& pointer_;
     ScreenReader* screen_ = nullptr;

@@ -1,6 +1,6 @@
 #include "ui/run_report.h"
 
-#include "engine/run_check.h"
+#include "run/run_texts.h"
 
 #include <utility>
 

@@ -657,52 +657,5 @@ TEST(WaitMs, RealClockWaitLeavesTheProcessorFree) {
     EXPECT_LT(cpu * 3, elapsed) << "CPU " << cpu.count() << " ns of " << elapsed.count() << " ns";
 }
 
-TEST(CheckOrigin, MissingOriginAsksForOne) {
-    const QSize screen(1280, 1024);
-    for (const auto& [x, y] : std::vector<std::pair<QString, QString>>{
-             {"**", "5"}, {"**", "**"}, {"", "5"}, {"5", ""}, {"", ""}}) {
-        const OriginCheck check = CheckOrigin(x, y, screen);
-        EXPECT_FALSE(check.ok) << x.toStdString() << " " << y.toStdString();
-        EXPECT_EQ(check.message, QStringLiteral("開始座標を設定してください"));
-    }
-}
-
-TEST(CheckOrigin, TextsThatAreNoWholeThirtyTwoBitNumberAreInvalid) {
-    const QSize screen(1280, 1024);
-    for (const auto& [x, y] : std::vector<std::pair<QString, QString>>{{"5", "**"},
-                                                                       {"abc", "5"},
-                                                                       {"5", "x1"},
-                                                                       {"1e3", "5"},
-                                                                       {"12.5", "5"},
-                                                                       {"2147483648", "0"},
-                                                                       {"0", "-2147483649"},
-                                                                       {" ", "5"},
-                                                                       {"0x10", "5"}}) {
-        const OriginCheck check = CheckOrigin(x, y, screen);
-        EXPECT_FALSE(check.ok) << x.toStdString() << " " << y.toStdString();
-        EXPECT_EQ(check.message, QStringLiteral("開始座標が不正です"));
-    }
-}
-
-TEST(CheckOrigin, ValuesUpToTheScreenSizeAndNegativeValuesPass) {
-    const QSize screen(1280, 1024);
-    OriginCheck check = CheckOrigin("1280", "1024", screen);
-    EXPECT_TRUE(check.ok);
-    EXPECT_EQ(check.OriginX, 1280);
-    EXPECT_EQ(check.OriginY, 1024);
-    check = CheckOrigin("-300", "-2147483648", screen);
-    EXPECT_TRUE(check.ok);
-    EXPECT_EQ(check.OriginX, -300);
-    EXPECT_EQ(check.OriginY, -2147483647 - 1);
-    EXPECT_TRUE(check.message.isEmpty());
-}
-
-TEST(CheckOrigin, OnePixelBeyondTheScreenIsInvalid) {
-    const QSize screen(1280, 1024);
-    EXPECT_EQ(CheckOrigin("1281", "0", screen).message, QStringLiteral("開始座標が不正です"));
-    EXPECT_EQ(CheckOrigin("0", "1025", screen).message, QStringLiteral("開始座標が不正です"));
-    EXPECT_FALSE(CheckOrigin("0", "1025", screen).ok);
-}
-
 }  // namespace
 }  // namespace stylorex
