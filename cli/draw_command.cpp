@@ -7,7 +7,7 @@
 #include "imaging/image_file.h"
 #include "imaging/picture_decoder.h"
 #include "os/pointer_device.h"
-#include "os/system_session.h"
+#include "os/session_choice.h"
 #include "os/termination_signals.h"
 #include "run/run_request.h"
 #include "run/run_texts.h"
@@ -190,10 +190,11 @@ bool countDown(double delay, Terminal& terminal, PointerDevice* pointer, const b
 // Where Esc cannot stop a run, says so before it and asks on the terminal whether to draw all
 // the same. --yes agrees in advance; a stdin that is not a terminal cannot agree, so a script
 // there must pass --yes. Returns kDone to go on, or the exit code to end with.
-int agreesToRunWithoutEsc(const DrawOptions& options, Terminal& terminal) {
-    const QString warning = QStringLiteral(
-        "この環境では Esc キーで描画を止められません。止めるには Ctrl+C（SIGINT）か SIGTERM "
-        "を使ってください。");
+int agreesToRunWithoutEsc(const DrawOptions& options, const PointerDevice& pointer,
+                          Terminal& terminal) {
+    const QString warning =
+        pointer.whyEscCannotStop() +
+        QStringLiteral("止めるには Ctrl+C（SIGINT）か SIGTERM を使ってください。");
     if (options.yes) {
         terminal.message(warning);
         return exit_code::kDone;
@@ -436,13 +437,14 @@ int RunDrawCommand(const DrawOptions& options, std::FILE* out, std::FILE* err) {
         return exit_code::kFailed;
     }
     if (options.atPointer && !pointer->canReadPosition()) {
-        terminal.message(
-            QStringLiteral("この環境ではマウスポインタの位置を読めないため、--at "
-                           "pointer は使えません。--at X,Y で原点を指定してください。"));
+        terminal.message(pointer->whyPositionUnreadable() +
+                         QStringLiteral("--at pointer は使えません。--at X,Y で原点を指定して"
+                                        "ください。"));
         return exit_code::kFailed;
     }
     if (!options.plan && pointer != nullptr && !pointer->canWatchEsc()) {
-        if (const int code = agreesToRunWithoutEsc(options, terminal); code != exit_code::kDone) {
+        if (const int code = agreesToRunWithoutEsc(options, *pointer, terminal);
+            code != exit_code::kDone) {
             return code;
         }
     }

@@ -369,11 +369,10 @@ void frmGraph::startCommand() {
     }
 
     if (!pointer_.canWatchEsc() &&
-        !dialogs_->confirm(QStringLiteral(
-            "この Wayland コンポジタでは Esc キーを監視できないため、描画を Esc で止めることは"
-            "できません（Esc で止められるのは X11 セッションと sway です）。途中で止めるには "
-            "Stylorex を終了してください（起動した端末で Ctrl+C、または kill）。\n\n"
-            "描画を始めますか？"))) {
+        !dialogs_->confirm(
+            pointer_.whyEscCannotStop() +
+            QStringLiteral("途中で止めるには Stylorex を終了してください（起動した"
+                           "端末で Ctrl+C、または kill）。\n\n描画を始めますか？"))) {
         return;
     }
 

@@ -54,7 +54,7 @@ class frmGraph : public QMainWindow, public WindowText, public SettingsControls 
     // The clock the runs wait and report their progress by; the system's unless set. It must
     // outlive the window.
     void setClock(MonotonicClock& clock) { clock_ = &clock; }
-    // How Ctrl+G learns the origin: the session's (os/system_session.h); where the pointer stands
+    // How Ctrl+G learns the origin: the session's (os/session_choice.h); where the pointer stands
     // unless set. It must outlive the window.
     void setPointPicker(PointPicker& picker) { pointPicker_ = &picker; }
 

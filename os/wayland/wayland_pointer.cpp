@@ -138,6 +138,10 @@ QPoint WaylandPointer::position() {
     return position_;
 }
 
+QString WaylandPointer::whyPositionUnreadable() const {
+    return QStringLiteral("Wayland ではマウスポインタの位置を読めません。");
+}
+
 QSize WaylandPointer::primaryScreenSize() {
     return connection_->layout().size();
 }
@@ -148,6 +152,15 @@ QString WaylandPointer::displayName() const {
 
 bool WaylandPointer::canWatchEsc() const {
     return esc_ != nullptr;
+}
+
+QString WaylandPointer::whyEscCannotStop() const {
+    if (canWatchEsc()) {
+        return {};
+    }
+    return QStringLiteral(
+        "この Wayland コンポジタでは Esc キーを監視できないため、描画を Esc で止めることは"
+        "できません（Esc で止められるのは X11 セッションと sway です）。");
 }
 
 void WaylandPointer::runStarting() {

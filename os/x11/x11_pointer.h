@@ -35,7 +35,7 @@ class X11ButtonGuard;
 class X11Pointer : public PointerDevice {
   public:
     // Null with the reason in `error` when the X server in DISPLAY cannot be reached or lacks
-    // XTest. Whether the session is an X11 one is OpenSystemSession's decision.
+    // XTest. Whether the session is an X11 one is OpenX11Session's decision.
     static std::unique_ptr<X11Pointer> open(QString* error);
     ~X11Pointer() override;
     X11Pointer(const X11Pointer&) = delete;

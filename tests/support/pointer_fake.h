@@ -39,6 +39,11 @@ class FakePointer : public PointerDevice {
     QPoint position() override;
     QSize primaryScreenSize() override { return screenSize_; }
     bool canWatchEsc() const override { return canWatchEsc_; }
+    QString whyEscCannotStop() const override {
+        return canWatchEsc_
+                   ? QString()
+                   : QStringLiteral("このポインタでは描画を Esc で止めることはできません。");
+    }
     QString displayName() const override { return displayName_; }
 
     // Esc is held down from query `n` on, up to and including query `until` when given.

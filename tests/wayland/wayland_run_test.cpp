@@ -2,7 +2,7 @@
 // no fake on the path. The backend is the one the program's start picks for this session, and
 // the real executable's draw command picks it too.
 #include "engine/drawing_run.h"
-#include "os/system_session.h"
+#include "os/session_choice.h"
 #include "os/wayland/sway_ipc.h"
 #include "tests/wayland/headless_sway.h"
 #include "tests/wayland/recording_client.h"
