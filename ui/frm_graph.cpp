@@ -205,23 +205,20 @@ QString frmGraph::settingsPathToRead() const {
 }
 
 void frmGraph::load() {
-    // 1. Start-up selections; the combo boxes' handlers run as for a user's choice.
+    // The start-up selections; the combo boxes' handlers run as for a user's choice.
     ui_->ListFixed->setCurrentRow(0);
     ui_->cmbMethod->setCurrentIndex(1);
     ui_->cmbDrawStyle->setCurrentIndex(0);
-    // 2. Mode 1 unless the settings say otherwise.
+    // Mode 1 unless the settings say otherwise.
     settings_.PickUpPattern = 1;
-    // 3. The Shift-JIS character set of the window's font has no counterpart here: Qt's text
-    //    is Unicode throughout.
-    // 4.
+    // The window's font needs no Shift-JIS character set: Qt's text is Unicode throughout. The
+    // painter holds picSRC through PainterControls from its construction on.
     placeAtScreenRightEdge();
-    // 5. The painter holds picSRC through PainterControls from its construction on.
-    // 6.
     LoadSettings(settings_, *this, settingsPathToRead());
     // Saves and stores killed before their rename left temporary files beside their files.
     RemoveStaleSettingsTemporaries(programFolder_);
     RemoveStalePatternTemporaries(programFolder_);
-    // 7. txtInput shows its text in the face the text tool draws with.
+    // txtInput shows its text in the face the text tool draws with.
     const QFont canvasFont = ui_->picSRC->font();
     QFont inputFont = ui_->txtInput->font();
     inputFont.setFamily(canvasFont.family());
@@ -233,17 +230,14 @@ void frmGraph::load() {
     inputFont.setStrikeOut(canvasFont.strikeOut());
     inputFont.setUnderline(canvasFont.underline());
     ui_->txtInput->setFont(inputFont);
-    // 8.
+    // The saved canvas size, then what the settings say in the status bar and the menus.
     SetCanvasSize(settings_.CanvasHeight, settings_.CanvasWidth);
-    // 9.
     SetStatusText(*this, 1, StartupExtractionModeText(settings_));
-    // 10.
     waitMenu_->showStartupWait();
-    // 11.
     SetStatusText(*this, 2, QStringLiteral("Wait: %1ms").arg(settings_.WaitTime));
     ui_->mnu_followTarget->setChecked(settings_.FollowTarget);
     ui_->mnu_joinRuns->setChecked(settings_.JoinRuns);
-    // 12.
+    // The picture in the viewport's corner, and the window where it was closed last.
     ui_->picSRC->move(0, 0);
     UpdateScrollRanges(*ui_);
     placeRestored_ = restoreSavedPlace();
