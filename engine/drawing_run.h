@@ -48,7 +48,7 @@ struct RunSettings {
 // tables, then replays every stroke through the pointer at origin + pixel. Returns the number
 // of strokes completed, also after an abort (Esc, or a stop requested on `state`, both tested
 // after every move). The left button is released on every way out, and then the run is marked
-// ended with its result; an exception from the pointer, the window or a callback is rethrown
+// ended with its result; an exception from the pointer, the observer or a callback is rethrown
 // after that. The pointer's runStarting() and runEnded() come first and last, whichever way the
 // run ends. A run started on `state` while another is in progress (through a yield) throws
 // std::logic_error. The observer is told RunPhase::Preparing before the scan, Drawing before the
