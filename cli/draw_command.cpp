@@ -448,7 +448,8 @@ int RunDrawCommand(const DrawOptions& options, std::FILE* out, std::FILE* err) {
             return code;
         }
     }
-    if (options.at && pointer != nullptr &&
+    // A plan beyond the screen is shown, and says that it leaves the screen.
+    if (!options.plan && options.at && pointer != nullptr &&
         OriginBeyondScreen(*options.at, pointer->primaryScreenSize())) {
         terminal.message(QStringLiteral("%1: %2,%3\n%4")
                              .arg(InvalidOriginText())
