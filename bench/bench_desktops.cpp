@@ -4,7 +4,7 @@
 // headless one docs/performance.md starts); elsewhere every benchmark is skipped with the
 // backend's reason.
 #include "engine/drawing_run.h"
-#include "os/system_session.h"
+#include "os/session_choice.h"
 
 #include <QCoreApplication>
 #include <QImage>
@@ -79,14 +79,6 @@ void BM_DesktopGrab(benchmark::State& state) {
 }
 BENCHMARK(BM_DesktopGrab)->Arg(200)->Arg(600)->Iterations(30)->Unit(benchmark::kMillisecond);
 
-class SilentWindow : public WindowText {
-  public:
-    QString caption() const override { return caption_; }
-    void setCaption(const QString& caption) override { caption_ = caption; }
-    void setStatusPanel(int, const QString&) override {}
-    QString caption_;
-};
-
 // RunDrawing at wait 0 over 20 horizontal strokes of 500 pixels (9,980 moves inside strokes)
 // on the empty desktop, without the check.
 void BM_DesktopRunAtWaitZero(benchmark::State& state) {
@@ -100,13 +92,12 @@ void BM_DesktopRunAtWaitZero(benchmark::State& state) {
             picture.setPixel(x, y, qRgb(0, 0, 0));
         }
     }
-    SilentWindow window;
     RunState runs;
     RunSettings settings;
     settings.WaitTime = 0;
     double seconds = 0;
     for (auto _ : state) {
-        RunServices services{*Session().pointer, window, {}, SystemClock()};
+        RunServices services{*Session().pointer, {}, SystemClock()};
         const auto start = std::chrono::steady_clock::now();
         RunDrawing(picture, 100, 100, settings, services, runs);
         seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();

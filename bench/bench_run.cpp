@@ -5,7 +5,6 @@
 // pointer), and minutes: every run waits for real.
 // Run: build-*/bench/bench_run [--benchmark_filter=...]
 #include "bench/acceptance_pictures.h"
-#include "bench/quiet_window.h"
 #include "engine/drawing_run.h"
 #include "engine/run_plan.h"
 #include "os/x11/screen_x11.h"
@@ -87,9 +86,8 @@ struct RunOutcome {
 // One run as the window makes it: yields through the event loop, the system clock.
 RunOutcome Run(Backend& backend, const QImage& picture, const RunSettings& settings,
                bool withScreen) {
-    QuietWindow window;
     RunState state;
-    RunServices services{*backend.pointer, window, [] { QCoreApplication::processEvents(); },
+    RunServices services{*backend.pointer, [] { QCoreApplication::processEvents(); },
                          SystemClock()};
     services.screen = withScreen ? backend.screen.get() : nullptr;
     const auto start = std::chrono::steady_clock::now();

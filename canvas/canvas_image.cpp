@@ -22,7 +22,17 @@ QImage CanvasPicture(const QImage& picture) {
     if (picture.isNull()) {
         return {};
     }
-    QImage converted = picture.convertToFormat(QImage::Format_RGB32);
+    QImage converted;
+    if (picture.hasAlphaChannel()) {
+        // Converted straight to 32-bit RGB, a transparent pixel would keep the colour under its
+        // alpha (mostly black) and become a line pixel: laid over white, it is background.
+        converted = QImage(picture.size(), QImage::Format_RGB32);
+        converted.fill(Qt::white);
+        QPainter painter(&converted);
+        painter.drawImage(0, 0, picture);
+    } else {
+        converted = picture.convertToFormat(QImage::Format_RGB32);
+    }
     converted.setDotsPerMeterX(kDotsPerMeterAt96Dpi);
     converted.setDotsPerMeterY(kDotsPerMeterAt96Dpi);
     return converted;

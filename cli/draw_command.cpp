@@ -2,16 +2,15 @@
 
 #include "canvas/canvas_image.h"
 #include "cli/plan_drawing.h"
-#include "common/window_text.h"
-#include "engine/drawing_run.h"
-#include "engine/run_check.h"
 #include "engine/run_plan.h"
 #include "engine/run_state.h"
 #include "imaging/image_file.h"
 #include "imaging/picture_decoder.h"
 #include "os/pointer_device.h"
-#include "os/system_session.h"
+#include "os/session_choice.h"
 #include "os/termination_signals.h"
+#include "run/run_request.h"
+#include "run/run_texts.h"
 #include "settings/persistent_settings.h"
 
 #include <QCoreApplication>
@@ -29,6 +28,8 @@
 #include <exception>
 #include <optional>
 #include <thread>
+#include <utility>
+#include <variant>
 
 namespace stylorex {
 
@@ -95,41 +96,17 @@ double secondsOf(Clock::duration span) {
     return std::chrono::duration<double>(span).count();
 }
 
-// The settings file read into nothing but the variables: the command has no text tool and
-// no canvas font, and never saves.
-class NoSettingsControls : public SettingsControls {
-  public:
-    QString inputText() const override { return {}; }
-    void setInputText(const QString&) override {}
-    QFont pictureFont() const override { return {}; }
-    void setPictureFont(const QFont&) override {}
-    bool fontTransparent() const override { return false; }
-    void setFontTransparent(bool) override {}
-    void processEvents() override {}
-};
-
-// The run reports to a window's caption and status bar; the command reports on the terminal.
-class NoWindowText : public WindowText {
-  public:
-    QString caption() const override { return {}; }
-    void setCaption(const QString&) override {}
-    void setStatusPanel(int, const QString&) override {}
-};
-
-// The saved settings as the window loads them, then the options given.
+// The saved settings as the window loads them, then the options given; the command never
+// writes the settings file.
 RunSettings settingsFor(const DrawOptions& options) {
-    SettingVariables saved;
-    saved.PickUpPattern = 1;
-    NoSettingsControls controls;
-    LoadSettings(saved, controls, SettingsFileToRead());
-    RunSettings settings;
-    settings.extraction.PickUpPattern = options.mode.value_or(saved.PickUpPattern);
-    settings.extraction.BlackUpper = options.black.value_or(saved.BlackUpper);
-    settings.extraction.WhiteUpper = options.white.value_or(saved.WhiteUpper);
-    settings.WaitTime = options.waitMs.value_or(saved.WaitTime);
-    settings.modes.FollowTarget = options.follow.value_or(saved.FollowTarget);
-    settings.modes.JoinRuns = options.joinRuns.value_or(saved.JoinRuns);
-    return settings;
+    RunOverrides overrides;
+    overrides.pickUpPattern = options.mode;
+    overrides.blackUpper = options.black;
+    overrides.whiteUpper = options.white;
+    overrides.waitMs = options.waitMs;
+    overrides.followTarget = options.follow;
+    overrides.joinRuns = options.joinRuns;
+    return RunSettingsOf(SavedSettingVariables(SettingsFileToRead()), overrides);
 }
 
 // The picture on a canvas of its own size, as the window's canvas holds it after loading it;
@@ -139,12 +116,17 @@ std::optional<QImage> canvasOf(const DrawOptions& options, Terminal& terminal) {
         terminal.message(QStringLiteral("画像ファイルがありません: %1").arg(options.picture));
         return std::nullopt;
     }
-    const std::optional<QImage> picture = DecodePictureFile(options.picture);
+    QString reason;
+    const std::optional<QImage> picture = DecodePictureFile(options.picture, &reason);
     if (!picture) {
-        terminal.message(
+        QString text =
             QStringLiteral(
                 "画像ファイルを読めません（読めない形式か、壊れているか、大きすぎます）: %1")
-                .arg(options.picture));
+                .arg(options.picture);
+        if (!reason.isEmpty()) {
+            text += QLatin1Char('\n') + reason;
+        }
+        terminal.message(text);
         return std::nullopt;
     }
     const bool tooLarge =
@@ -164,12 +146,13 @@ std::optional<QImage> canvasOf(const DrawOptions& options, Terminal& terminal) {
 }
 
 // "描画中 12/67 ストローク　経過 0:03　残り 約 0:10", from the run's progress reports.
-class ProgressLine {
+class ProgressLine : public RunObserver {
   public:
     ProgressLine(Terminal& terminal, QString stopHint)
         : terminal_(terminal), stopHint_(std::move(stopHint)), start_(Clock::now()) {}
 
-    void show(const RunProgress& progress) {
+    void phaseChanged(RunPhase) override {}
+    void progressed(const RunProgress& progress) override {
         terminal_.show(
             QStringLiteral("描画中 %1/%2 ストローク　経過 %3　残り 約 %4　%5")
                 .arg(progress.strokesDone)
@@ -207,15 +190,15 @@ bool countDown(double delay, Terminal& terminal, PointerDevice* pointer, const b
 // Where Esc cannot stop a run, says so before it and asks on the terminal whether to draw all
 // the same. --yes agrees in advance; a stdin that is not a terminal cannot agree, so a script
 // there must pass --yes. Returns kDone to go on, or the exit code to end with.
-int agreesToRunWithoutEsc(const DrawOptions& options, Terminal& terminal,
-                          const QString& stopAdvice) {
+int agreesToRunWithoutEsc(const DrawOptions& options, const PointerDevice& pointer,
+                          Terminal& terminal) {
     // The backend says how else its runs stop; signals always do.
+    const QString advice = pointer.stopAdvice();
     const QString warning =
-        stopAdvice.isEmpty()
-            ? QStringLiteral(
-                  "この環境では Esc キーで描画を止められません。止めるには Ctrl+C"
-                  "（SIGINT）か SIGTERM を使ってください。")
-            : stopAdvice + QStringLiteral("Ctrl+C（SIGINT）や SIGTERM でも止まります。");
+        pointer.whyEscCannotStop() +
+        (advice.isEmpty()
+             ? QStringLiteral("止めるには Ctrl+C（SIGINT）か SIGTERM を使ってください。")
+             : advice + QStringLiteral("Ctrl+C（SIGINT）や SIGTERM でも止まります。"));
     if (options.yes) {
         terminal.message(warning);
         return exit_code::kDone;
@@ -256,14 +239,20 @@ QString modesText(const RunModes& modes) {
     return on.isEmpty() ? QString() : QStringLiteral("、") + on.join(QStringLiteral("、"));
 }
 
-int showPlan(const DrawOptions& options, const QImage& canvas, const RunSettings& settings,
-             const RunPlan& plan, QPoint origin, Terminal& terminal) {
-    const PlanDrawing picture = DrawPlan(canvas, settings.extraction);
-    if (!options.planImage.isEmpty() && !WriteNamedPngFile(picture.image, options.planImage)) {
+// The plan of `request`; `screen`, when known, tells whether its lines leave the screen.
+int showPlan(const DrawOptions& options, const QImage& canvas, const RunRequest& request,
+             std::optional<QSize> screen, Terminal& terminal) {
+    const RunSettings& settings = request.settings();
+    const RunPlan& plan = request.plan();
+    const QPoint origin = request.origin();
+    if (!options.planImage.isEmpty() &&
+        !WriteNamedPngFile(DrawPlan(canvas, request.tables()).image, options.planImage)) {
         terminal.message(QStringLiteral("計画の画像を書けません: %1").arg(options.planImage));
         return exit_code::kFailed;
     }
-    const QRect onScreen = picture.bounds.translated(origin);
+    const QRect onScreen = request.bounds();
+    // Only with a display is the screen known.
+    const bool leavesScreen = screen.has_value() && request.leavesScreen(*screen);
     // In the follow mode each wait lasts as long as the target takes to show the ink; the fixed
     // wait stands in for it.
     const double estimated =
@@ -283,6 +272,8 @@ int showPlan(const DrawOptions& options, const QImage& canvas, const RunSettings
                                                     {QStringLiteral("height"), canvas.height()}}},
             {QStringLiteral("bounds"),
              onScreen.isEmpty() ? QJsonValue() : QJsonValue(rectangle(onScreen))},
+            {QStringLiteral("leaves_screen"),
+             screen.has_value() ? QJsonValue(leavesScreen) : QJsonValue()},
         };
         if (!options.planImage.isEmpty()) {
             json.insert(QStringLiteral("plan_image"), options.planImage);
@@ -308,6 +299,12 @@ int showPlan(const DrawOptions& options, const QImage& canvas, const RunSettings
                       .arg(onScreen.bottom())
                       .arg(onScreen.width())
                       .arg(onScreen.height());
+    if (leavesScreen) {
+        text += QStringLiteral("\n%1（画面 %2 × %3）")
+                    .arg(RefusalText({RunRefusal::Reason::LeavesScreen, {}}))
+                    .arg(screen->width())
+                    .arg(screen->height());
+    }
     if (!options.planImage.isEmpty()) {
         text += QStringLiteral("\n計画の画像: %1").arg(options.planImage);
     }
@@ -347,19 +344,19 @@ QJsonValue checkJson(const RunCheck& check) {
     return json;
 }
 
-int draw(const DrawOptions& options, const QImage& canvas, const RunSettings& settings,
-         const RunPlan& plan, QPoint origin, SystemSession& session, RunState& state,
-         const bool& signalled, Terminal& terminal) {
-    PointerDevice& pointer = *session.pointer;
-    NoWindowText window;
-    ProgressLine progress(terminal, pointer.canWatchEsc() ? QStringLiteral("Esc キーで中断")
-                                                          : QStringLiteral("Ctrl+C で中断"));
-    RunServices services{pointer, window, [] { QCoreApplication::processEvents(); }, SystemClock()};
-    // Without the screen read back, the run neither follows the target nor checks it.
-    services.screen = session.screen.get();
+int draw(const DrawOptions& options, ReadyRun& run, RunState& state, const bool& signalled,
+         Terminal& terminal) {
+    const RunSettings& settings = run.settings();
+    const RunPlan& plan = run.plan();
+    const QPoint origin = run.origin();
+    RunServices services = run.services();
+    ProgressLine progress(terminal, services.pointer.canWatchEsc()
+                                        ? QStringLiteral("Esc キーで中断")
+                                        : QStringLiteral("Ctrl+C で中断"));
     if (terminal.live()) {
-        services.progress = [&progress](const RunProgress& p) { progress.show(p); };
+        services.observer = &progress;
     }
+    // Without the screen read back, the run neither follows the target nor checks it.
     if (settings.modes.FollowTarget && services.screen == nullptr) {
         terminal.message(
             QStringLiteral("画面を読めないため、追従モードを使わず固定のウェイトで描画します。"));
@@ -367,7 +364,7 @@ int draw(const DrawOptions& options, const QImage& canvas, const RunSettings& se
     const Clock::time_point start = Clock::now();
     std::int32_t strokes = 0;
     try {
-        strokes = RunDrawing(canvas, origin.x(), origin.y(), settings, services, state);
+        strokes = run.draw(services, state);
     } catch (const std::exception& error) {
         // The run has released the button before the error reached here.
         terminal.message(QString::fromLocal8Bit(error.what()));
@@ -433,43 +430,37 @@ int RunDrawCommand(const DrawOptions& options, std::FILE* out, std::FILE* err) {
     if (!canvas) {
         return exit_code::kFailed;
     }
-    const RunPlan plan = PlanPicture(*canvas, settings.extraction, settings.modes);
 
-    // A plan at a given origin needs no display.
-    SystemSession session;
-    if (!options.plan || options.atPointer) {
-        QString error;
-        session = OpenSystemSession(&error);
-        if (!session.pointer) {
-            terminal.message(error);
-            return exit_code::kFailed;
-        }
-    }
+    // A plan at a given origin needs no display; where there is one, the plan says whether the
+    // lines leave its screen.
+    QString noSession;
+    SystemSession session = OpenSystemSession(&noSession);
     PointerDevice* pointer = session.pointer.get();
-    if (options.atPointer && !pointer->canReadPosition()) {
-        terminal.message(
-            QStringLiteral("この環境ではマウスポインタの位置を読めないため、--at "
-                           "pointer は使えません。--at X,Y で原点を指定してください。"));
+    if (options.atPointer && pointer == nullptr) {
+        terminal.message(noSession);
         return exit_code::kFailed;
     }
-    if (!options.plan && !pointer->canWatchEsc()) {
-        if (const int code = agreesToRunWithoutEsc(options, terminal, pointer->stopAdvice());
+    if (options.atPointer && !pointer->canReadPosition()) {
+        terminal.message(pointer->whyPositionUnreadable() +
+                         QStringLiteral("--at pointer は使えません。--at X,Y で原点を指定して"
+                                        "ください。"));
+        return exit_code::kFailed;
+    }
+    if (!options.plan && pointer != nullptr && !pointer->canWatchEsc()) {
+        if (const int code = agreesToRunWithoutEsc(options, *pointer, terminal);
             code != exit_code::kDone) {
             return code;
         }
     }
-    if (options.at && pointer != nullptr) {
-        const OriginCheck check =
-            CheckOrigin(QString::number(options.at->x()), QString::number(options.at->y()),
-                        pointer->primaryScreenSize());
-        if (!check.ok) {
-            terminal.message(QStringLiteral("%1: %2,%3\n%4")
-                                 .arg(check.message)
-                                 .arg(options.at->x())
-                                 .arg(options.at->y())
-                                 .arg(HelpHint()));
-            return exit_code::kUsage;
-        }
+    // A plan beyond the screen is shown, and says that it leaves the screen.
+    if (!options.plan && options.at && pointer != nullptr &&
+        OriginBeyondScreen(*options.at, pointer->primaryScreenSize())) {
+        terminal.message(QStringLiteral("%1: %2,%3\n%4")
+                             .arg(InvalidOriginText())
+                             .arg(options.at->x())
+                             .arg(options.at->y())
+                             .arg(HelpHint()));
+        return exit_code::kUsage;
     }
 
     RunState state;
@@ -478,17 +469,27 @@ int RunDrawCommand(const DrawOptions& options, std::FILE* out, std::FILE* err) {
         signalled = true;
         state.requestStop();
     });
-    if (!countDown(options.delaySeconds, terminal, pointer, signalled)) {
+    // Without a pointer a run is refused at once: nothing to count down to.
+    if ((pointer != nullptr || options.plan) &&
+        !countDown(options.delaySeconds, terminal, pointer, signalled)) {
         terminal.result(
             QStringLiteral("中断しました（%1）: 描画は始まっていません")
                 .arg(signalled ? QStringLiteral("シグナル") : QStringLiteral("Esc キー")));
         return exit_code::kAborted;
     }
-    const QPoint origin = options.atPointer ? pointer->position() : *options.at;
+    RunRequest request(*canvas, options.atPointer ? pointer->position() : *options.at, settings);
     if (options.plan) {
-        return showPlan(options, *canvas, settings, plan, origin, terminal);
+        const std::optional<QSize> screen =
+            pointer != nullptr ? std::optional<QSize>(pointer->primaryScreenSize()) : std::nullopt;
+        return showPlan(options, *canvas, request, screen, terminal);
     }
-    return draw(options, *canvas, settings, plan, origin, session, state, signalled, terminal);
+    std::variant<ReadyRun, RunRefusal> ready =
+        std::move(request).ready({pointer, noSession, session.screen.get()});
+    if (const RunRefusal* refusal = std::get_if<RunRefusal>(&ready)) {
+        terminal.message(RefusalText(*refusal));
+        return exit_code::kFailed;
+    }
+    return draw(options, std::get<ReadyRun>(ready), state, signalled, terminal);
 }
 
 }  // namespace stylorex

@@ -37,11 +37,10 @@ struct StrokePixels {
 
 }  // namespace
 
-PlanDrawing DrawPlan(const QImage& canvas, const ExtractionSettings& extraction) {
-    ScanTables tables;
-    ScanPicture(canvas, extraction, tables);
+PlanDrawing DrawPlan(const QImage& canvas, const ScanTables& tables) {
+    ScanTables walked = tables;
     StrokePixels walk;
-    WalkRun(tables, false, walk);
+    WalkRun(walked, false, walk);
 
     PlanDrawing plan;
     plan.image = canvas.convertToFormat(QImage::Format_RGB32);
@@ -53,7 +52,6 @@ PlanDrawing DrawPlan(const QImage& canvas, const ExtractionSettings& extraction)
     }
     for (const auto& [stroke, p] : walk.pixels) {
         plan.image.setPixel(p.X, p.Y, rampColour(stroke, walk.strokes));
-        plan.bounds |= QRect(p.X, p.Y, 1, 1);
     }
     return plan;
 }

@@ -3,15 +3,12 @@
 #include "engine/pixel_scan.h"
 
 #include <QImage>
-#include <QRect>
 
 namespace stylorex {
 
-// The line pixels a run of `canvas` draws and where they lie, stroke by stroke in the run's
-// order (the engine's WalkRun), for showing a plan.
+// The line pixels a run draws, stroke by stroke in the run's order (the engine's WalkRun), for
+// showing a plan.
 struct PlanDrawing {
-    // The line pixels in canvas coordinates; empty when there are none.
-    QRect bounds;
     // The canvas faded to a quarter of its contrast, each line pixel over it in the colour of
     // its stroke's place in the run: a ramp from blue (the first stroke) through green to red
     // (the last). Ramp colours have one channel at 255 and one at 0; no faded pixel has channels
@@ -19,6 +16,7 @@ struct PlanDrawing {
     QImage image;
 };
 
-PlanDrawing DrawPlan(const QImage& canvas, const ExtractionSettings& extraction);
+// `tables`: the scan of `canvas` (ScanPicture); they are not changed.
+PlanDrawing DrawPlan(const QImage& canvas, const ScanTables& tables);
 
 }  // namespace stylorex

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <optional>
+
 namespace stylorex {
 
 // What the shared helpers need of the main window: its caption and the text panels of its
@@ -16,15 +18,18 @@ class WindowText {
     virtual void setStatusPanel(int panel, const QString& text) = 0;
     // A panel's tool tip; a window that shows none ignores it.
     virtual void setStatusToolTip(int /*panel*/, const QString& /*text*/) {}
+
+  private:
+    friend void SetCaptionTag(WindowText& window, const QString& tag);
+    // The caption before the first tag: the window lives as long as the program run, so this is
+    // the caption the window had at the first tag of the run.
+    std::optional<QString> untaggedCaption_;
 };
 
-// Puts `tag` behind the caption the window had at the first call of the program run
-// ("Stylorex [処理開始]"); every later tag replaces the previous one.
+// Puts `tag` behind the caption the window had at its first tag ("Stylorex [処理開始]"); every
+// later tag replaces the previous one.
 void SetCaptionTag(WindowText& window, const QString& tag);
 
 void SetStatusText(WindowText& window, int panel, const QString& text);
-
-// The caption memory lives for the whole program run; tests that start a fresh "run" reset it.
-void ForgetRememberedCaption();
 
 }  // namespace stylorex

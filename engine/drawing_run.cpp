@@ -1,7 +1,7 @@
 #include "engine/drawing_run.h"
 
 #include "engine/ink_follower.h"
-#include "engine/run_check.h"
+#include "engine/target_check.h"
 
 #include <algorithm>
 #include <limits>
@@ -105,14 +105,8 @@ bool abortRequested(RunServices& services, const RunState& state) {
     return esc || state.stopRequested();
 }
 
-// After a completed run, a target that lags behind may still be drawing: the rectangle is read
-// every kSettleInterval until a read equals the one before, for kSettleLimit at most.
-constexpr std::chrono::milliseconds kSettleInterval{30};
-constexpr std::chrono::milliseconds kSettleLimit{1000};
 // The most waits of InkFollower::kLimit each for a slow target's ink after one move.
 constexpr int kSlowInkWaits = 5;
-// Passes of mending after the first check.
-constexpr int kMendPasses = 2;
 
 // One run over the undrawn strokes of the state's tables, at the state's origin: WalkRun's
 // visitor, and what happens before and after the walk.
@@ -126,19 +120,17 @@ class StrokeRun {
           result_(result),
           pointer_(services.pointer),
           button_(services.pointer),
+          observer_(services.observer),
           origin_(state.origin()) {}
 
     void draw() {
-        WindowText& window = services_.window;
-        SetStatusText(window, 2, QStringLiteral("描画開始"));
-        SetCaptionTag(window,
-                      QStringLiteral("[描画開始-wait %1ms] Escキーで中断").arg(settings_.WaitTime));
+        tell(RunPhase::Drawing);
         modes_ = settings_.modes;
         if (services_.screen != nullptr) {
             readTargetBefore();
         }
         modes_.FollowTarget = follower_ != nullptr;
-        if (services_.progress) {
+        if (observer_ != nullptr) {
             plan_ = PlanRun(state_.tables(), modes_);
         }
 
@@ -146,20 +138,23 @@ class StrokeRun {
         if (aborted_) {
             return;
         }
-        if (area_) {
-            checkAndMend();
+        if (target_) {
+            result_.check = target_->checkAndMend(follower_.get(), modes_.FollowTarget,
+                                                  [this](QPoint p) { return mendPixel(p); });
+            if (observer_ != nullptr) {
+                observer_->checked(result_.check);
+            }
             if (aborted_) {
                 return;
             }
         }
-        SetCaptionTag(window, QStringLiteral("[処理完了]"));
-        SetStatusText(window, 2, QStringLiteral("処理終了"));
         result_.ending = RunResult::Ending::Completed;
-        if (services_.progress) {
+        tell(RunPhase::Completed);
+        if (observer_ != nullptr) {
             RunProgress last;
             last.strokesDone = result_.strokes;
             last.strokesTotal = plan_.strokes;
-            services_.progress(last);
+            observer_->progressed(last);
         }
     }
 
@@ -203,20 +198,17 @@ class StrokeRun {
     }
 
   private:
-    // The target rectangle on the screen: the scanned picture's size at the origin.
-    struct TargetArea {
-        QRect rect;
-        QImage before;  // null when it could not be read
-        // Why it cannot be checked, found before the run; None: nothing is known to prevent it.
-        RunCheck::Outcome obstacle = RunCheck::Outcome::None;
-        DrawMask drawn;
-    };
+    void tell(RunPhase phase) {
+        if (observer_ != nullptr) {
+            observer_->phaseChanged(phase);
+        }
+    }
 
     void yieldOnce() {
         if (services_.yield) {
             services_.yield();
         }
-        if (services_.progress) {
+        if (observer_ != nullptr) {
             reportProgress();
         }
     }
@@ -242,7 +234,7 @@ class StrokeRun {
         progress.strokesDone = result_.strokes;
         progress.strokesTotal = plan_.strokes;
         progress.timeLeft = EstimatedRunTime(left, waitMs);
-        services_.progress(progress);
+        observer_->progressed(progress);
     }
 
     bool following() const { return follower_ && !follower_->fellBack(); }
@@ -272,9 +264,11 @@ class StrokeRun {
                     break;
                 }
             }
-            if (follower_->fellBack()) {
-                SetStatusText(services_.window, 5,
-                              QStringLiteral("描画が見えないため固定ウェイトで描画中"));
+            if (follower_->fellBack() && !toldFallBack_) {
+                toldFallBack_ = true;
+                if (observer_ != nullptr) {
+                    observer_->fellBackToFixedWait();
+                }
             }
             return true;
         }
@@ -292,101 +286,22 @@ class StrokeRun {
         if (services_.yield) {
             services_.yield();
         }
-        SetCaptionTag(services_.window, QStringLiteral("[中断しました]"));
-        SetStatusText(services_.window, 2, QStringLiteral("中断"));
         result_.ending = RunResult::Ending::Aborted;
         aborted_ = true;
+        tell(RunPhase::Aborted);
     }
 
-    bool ownWindowCovers() const {
-        return services_.ownWindow && services_.ownWindow().intersects(area_->rect);
-    }
-
+    // Reads the target rectangle before the first stroke; a follower learns the ink against it.
     void readTargetBefore() {
-        const ScanTables& tables = state_.tables();
-        area_.emplace();
-        area_->rect = QRect(origin_, QSize(tables.MaxX + 1, tables.MaxY + 1));
-        area_->drawn = UndrawnLinePixels(tables);
-        if (!QRect(QPoint(0, 0), pointer_.primaryScreenSize()).contains(area_->rect)) {
-            area_->obstacle = RunCheck::Outcome::LeavesScreen;
-        } else {
-            area_->before = services_.screen->grab(area_->rect);
-            if (area_->before.isNull()) {
-                area_->obstacle = RunCheck::Outcome::Unreadable;
-            }
+        target_.emplace(*services_.screen, state_.tables(), origin_, pointer_.primaryScreenSize(),
+                        services_.ownWindow, services_.clock, services_.yield);
+        if (observer_ != nullptr) {
+            observer_->checkPending();
         }
-        if (area_->obstacle == RunCheck::Outcome::None && ownWindowCovers()) {
-            area_->obstacle = RunCheck::Outcome::OwnWindowCovers;
+        if (settings_.modes.FollowTarget && !target_->before().isNull()) {
+            follower_ = std::make_unique<InkFollower>(*services_.screen, target_->before(),
+                                                      target_->topLeft(), services_.clock);
         }
-        SetStatusText(services_.window, 5, QString());
-        services_.window.setStatusToolTip(5, QString());
-        if (settings_.modes.FollowTarget && !area_->before.isNull()) {
-            follower_ = std::make_unique<InkFollower>(*services_.screen, area_->before,
-                                                      area_->rect.topLeft(), services_.clock);
-        }
-    }
-
-    QImage settledArea() {
-        QImage last = services_.screen->grab(area_->rect);
-        const auto deadline = services_.clock.now() + kSettleLimit;
-        while (!last.isNull() && services_.clock.now() < deadline) {
-            WaitMs(static_cast<std::int32_t>(kSettleInterval.count()), services_.yield,
-                   services_.clock);
-            QImage next = services_.screen->grab(area_->rect);
-            if (next == last) {
-                break;
-            }
-            last = std::move(next);
-        }
-        return last;
-    }
-
-    RunCheck checkArea() {
-        RunCheck check;
-        if (area_->obstacle != RunCheck::Outcome::None) {
-            check.outcome = area_->obstacle;
-        } else if (ownWindowCovers()) {
-            check.outcome = RunCheck::Outcome::OwnWindowCovers;
-        } else {
-            const QImage after = settledArea();
-            if (after.isNull()) {
-                check.outcome = RunCheck::Outcome::Unreadable;
-            } else {
-                check = CompareTarget(area_->before, after, area_->drawn,
-                                      follower_ ? follower_->ink() : std::nullopt,
-                                      area_->rect.topLeft());
-            }
-        }
-        check.followed = follower_ != nullptr;
-        check.fellBack = follower_ && follower_->fellBack();
-        return check;
-    }
-
-    void showCheck() {
-        SetStatusText(services_.window, 5, CheckPanelText(result_.check));
-        services_.window.setStatusToolTip(5, CheckToolTip(result_.check, settings_.WaitTime));
-    }
-
-    void checkAndMend() {
-        result_.check = checkArea();
-        while (modes_.FollowTarget && result_.check.outcome == RunCheck::Outcome::Checked &&
-               !result_.check.missing.empty() && result_.check.mendPasses < kMendPasses) {
-            const int passes = result_.check.mendPasses + 1;
-            int presses = result_.check.mendPresses;
-            for (const QPoint p : result_.check.missing) {
-                ++presses;
-                if (!mendPixel(p)) {
-                    result_.check.mendPasses = passes;
-                    result_.check.mendPresses = presses;
-                    showCheck();
-                    return;
-                }
-            }
-            result_.check = checkArea();
-            result_.check.mendPasses = passes;
-            result_.check.mendPresses = presses;
-        }
-        showCheck();
     }
 
     // A press and a release on a missing pixel, paced as the run's moves; false when stopped.
@@ -415,29 +330,32 @@ class StrokeRun {
     RunResult& result_;
     PointerDevice& pointer_;
     LeftButton button_;
+    RunObserver* observer_;
     QPoint origin_;
     RunModes modes_;
     RunPlan plan_;
-    std::optional<TargetArea> area_;
+    std::optional<TargetCheck> target_;
     std::unique_ptr<InkFollower> follower_;
     std::int64_t movesDone_ = 0;
     std::int64_t waitsDone_ = 0;
     std::chrono::steady_clock::time_point nextReport_ =
         std::chrono::steady_clock::time_point::min();
     bool aborted_ = false;
+    bool toldFallBack_ = false;
 };
 
 // Before the walk: an Esc press made before the run must not count, so the latch is emptied,
-// and the window says the data is being prepared (`prepare` scans, when there is anything to
-// scan). Then the walk.
+// and the observer hears that the run prepares its tables (`prepare` scans, when there is
+// anything to scan). Then the walk.
 std::int32_t DrawStrokes(const RunSettings& settings, RunServices& services, RunState& state,
                          RunResult& result, const std::function<void()>& prepare) {
     // Outlives the run's button: the button is released before the run counts as ended.
     RunBracket bracket(services.pointer);
     services.pointer.escPressed();
     services.pointer.escPressed();
-    SetStatusText(services.window, 2, QStringLiteral("データ準備中"));
-    SetCaptionTag(services.window, QStringLiteral("[データ準備中]"));
+    if (services.observer != nullptr) {
+        services.observer->phaseChanged(RunPhase::Preparing);
+    }
     if (prepare) {
         prepare();
     }
@@ -451,10 +369,6 @@ std::int32_t DrawStrokes(const RunSettings& settings, RunServices& services, Run
 MonotonicClock& SystemClock() {
     static SteadyClock clock;
     return clock;
-}
-
-QString StrokeCountText(std::int32_t strokes) {
-    return QStringLiteral("概算ｽﾄﾛｰｸ数:") + QString::number(strokes);
 }
 
 void WaitMs(std::int32_t ms, const std::function<void()>& yield, MonotonicClock& clock) {
@@ -477,32 +391,19 @@ std::int32_t RunDrawing(const QImage& picture, std::int32_t originX, std::int32_
                        [&] { ScanPicture(picture, settings.extraction, state.tables()); });
 }
 
+std::int32_t RunDrawing(ScanTables tables, QPoint origin, const RunSettings& settings,
+                        RunServices& services, RunState& state) {
+    RunInProgressMark mark(state, origin);
+    return DrawStrokes(settings, services, state, mark.result,
+                       [&] { state.tables() = std::move(tables); });
+}
+
 std::int32_t ResumeDrawing(const RunSettings& settings, RunServices& services, RunState& state) {
     if (!state.resumable()) {
         throw std::logic_error("no stopped drawing run to resume");
     }
     RunInProgressMark mark(state, state.origin());
     return DrawStrokes(settings, services, state, mark.result, {});
-}
-
-OriginCheck CheckOrigin(const QString& textX, const QString& textY, QSize primaryScreen) {
-    OriginCheck check;
-    if (textX == QStringLiteral("**") || textX.isEmpty() || textY.isEmpty()) {
-        check.message = QStringLiteral("開始座標を設定してください");
-        return check;
-    }
-    bool okX = false;
-    bool okY = false;
-    const int x = textX.toInt(&okX, 10);
-    const int y = textY.toInt(&okY, 10);
-    if (!okX || !okY || x > primaryScreen.width() || y > primaryScreen.height()) {
-        check.message = QStringLiteral("開始座標が不正です");
-        return check;
-    }
-    check.ok = true;
-    check.OriginX = x;
-    check.OriginY = y;
-    return check;
 }
 
 }  // namespace stylorex

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "common/window_text.h"
 #include "engine/monotonic_clock.h"
 #include "engine/pixel_scan.h"
+#include "engine/run_events.h"
 #include "engine/run_plan.h"
 #include "engine/run_state.h"
 #include "os/pointer_device.h"
@@ -11,7 +11,6 @@
 #include <QImage>
 #include <QRect>
 #include <QSize>
-#include <QString>
 
 #include <chrono>
 #include <cstdint>
@@ -19,38 +18,23 @@
 
 namespace stylorex {
 
-// How far a run has got (RunServices::progress).
-struct RunProgress {
-    std::int32_t strokesDone = 0;
-    std::int32_t strokesTotal = 0;  // of this run; a resumed run counts what it has to draw
-    // From the run's plan and what is left of it (EstimatedRunTime), at the pace the followed
-    // target has shown so far in the follow mode.
-    std::chrono::milliseconds timeLeft{0};
-};
-
-// The shortest time between two progress reports.
-inline constexpr std::chrono::milliseconds kProgressInterval{100};
-
 // What a drawing run needs from its surroundings.
 struct RunServices {
     PointerDevice& pointer;
-    WindowText& window;
     // Lets pending window events run, then returns.
     std::function<void()> yield;
     MonotonicClock& clock;
     // The screen read back: the follow mode waits for the ink on it, and a completed run is
-    // checked against it (status panel 5). Null: neither; the run then writes no panel 5.
+    // checked against it. Null: neither.
     ScreenReader* screen = nullptr;
     // Where the program's own window lies on the screen, frame included, when the run starts and
     // when it is checked: a target rectangle it covers cannot be checked (nor mended). Empty: no
     // window of ours is in the way.
     std::function<QRect()> ownWindow = {};
-    // Told how far the run has got: from the run's yields, at most every kProgressInterval of
-    // `clock`, and once more when the run completes (then strokesDone == strokesTotal and
-    // timeLeft is zero), never after that. A run stopped by Esc or a request sends no last
-    // report; RunState::inProgressChanged(false) tells that it has ended. Runs on the run's
-    // thread, between moves with the button held: keep it short, and never start anything modal.
-    std::function<void(const RunProgress&)> progress = {};
+    // Told the run's phases, progress and check (engine/run_events.h). Null: nobody watches,
+    // and the run neither plans its progress nor reports it. RunState::inProgressChanged(false)
+    // tells that a run has ended, whichever way.
+    RunObserver* observer = nullptr;
 };
 
 // The settings a run reads.
@@ -64,47 +48,35 @@ struct RunSettings {
 // tables, then replays every stroke through the pointer at origin + pixel. Returns the number
 // of strokes completed, also after an abort (Esc, or a stop requested on `state`, both tested
 // after every move). The left button is released on every way out, and then the run is marked
-// ended with its result; an exception from the pointer, the window or a callback is rethrown
+// ended with its result; an exception from the pointer, the observer or a callback is rethrown
 // after that. The pointer's runStarting() and runEnded() come first and last, whichever way the
 // run ends. A run started on `state` while another is in progress (through a yield) throws
-// std::logic_error.
+// std::logic_error. The observer is told RunPhase::Preparing before the scan, Drawing before the
+// first stroke, and Completed or Aborted at the end.
 //
 // With JoinRuns, a stroke's moves go to the ends of its straight runs only (RunModes). With a
 // screen in `services`, the run reads the target rectangle (origin, the scanned picture's size)
 // before it starts; with FollowTarget it then waits for the ink instead of WaitTime
 // (InkFollower), falling back to WaitTime when the target shows none. A completed run waits until
-// the rectangle stops changing, compares it with what it was before (RunCheck, kept in the
-// state's lastResult()), and with FollowTarget presses each missing pixel again and checks
-// again, twice at most. Status panel 5 then shows the check, its tool tip what it means.
+// the rectangle stops changing and compares it with what it was before, and with FollowTarget
+// presses each missing pixel again and checks again, twice at most (TargetCheck). The check is
+// kept in the state's lastResult(); the observer is told it before Completed.
 std::int32_t RunDrawing(const QImage& picture, std::int32_t originX, std::int32_t originY,
                         const RunSettings& settings, RunServices& services, RunState& state);
 
+// As RunDrawing, over `tables` scanned from the picture already (ScanPicture): they become the
+// state's, and no scan is made.
+std::int32_t RunDrawing(ScanTables tables, QPoint origin, const RunSettings& settings,
+                        RunServices& services, RunState& state);
+
 // Goes on with the run that `state` says can be resumed (RunState::resumable()): draws what that
 // run left undrawn in its tables, from the first stroke not yet drawn, at its origin, with the
-// caption tags and status texts of a run and everything else as RunDrawing does (without its
-// scan). The two runs together draw every line pixel once. Throws std::logic_error when nothing
-// can be resumed.
+// phases of a run and everything else as RunDrawing does (without its scan). The two runs together
+// draw every line pixel once. Throws std::logic_error when nothing can be resumed.
 std::int32_t ResumeDrawing(const RunSettings& settings, RunServices& services, RunState& state);
-
-// Status panel 3 after a run: "概算ｽﾄﾛｰｸ数:" and the count.
-QString StrokeCountText(std::int32_t strokes);
 
 // Waits `ms` milliseconds on the monotonic clock, yielding while it waits. A wait of 0 or
 // less returns at once without yielding.
 void WaitMs(std::int32_t ms, const std::function<void()>& yield, MonotonicClock& clock);
-
-// The start command's check of the two origin texts.
-struct OriginCheck {
-    bool ok = false;
-    std::int32_t OriginX = 0;
-    std::int32_t OriginY = 0;
-    QString message;  // the message box text when not ok
-};
-
-// Both texts must be whole decimal numbers in the 32-bit range (surrounding blanks allowed).
-// "**" in textX or an empty text: "開始座標を設定してください". Anything else that is not such a
-// number, or a value above the screen's width or height: "開始座標が不正です". Values equal
-// to the width or height and negative values pass.
-OriginCheck CheckOrigin(const QString& textX, const QString& textY, QSize primaryScreen);
 
 }  // namespace stylorex

@@ -23,10 +23,4 @@ QString LiveScreenPointText(PointerDevice& pointer) {
     return pointer.canReadPosition() ? ScreenPointText(pointer.position()) : QStringLiteral("--");
 }
 
-CapturedOrigin CaptureOrigin(QPoint point, WindowText& window) {
-    SetCaptionTag(window, QStringLiteral("[座標取得]"));
-    SetStatusText(window, 2, QStringLiteral("座標を取得"));
-    return CapturedOrigin{QString::number(point.x()), QString::number(point.y())};
-}
-
 }  // namespace stylorex

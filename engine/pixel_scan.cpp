@@ -192,28 +192,25 @@ void PixelMap::resizeRows(int rows) {
     cells_.resize(static_cast<std::size_t>(rows) * kColumns);
 }
 
-QRect LinePixelBounds(const QImage& committedPicture, const ExtractionSettings& settings) {
-    const QImage picture = scannedForm(committedPicture);
-    const int width = std::clamp(picture.width(), 0, PixelMap::kColumns);
-    const int height = std::clamp(picture.height(), 0, kMaxRows);
-    const RowRule rule = ruleFor(settings);
-    QRect bounds;
-    for (int y = 0; y < height; ++y) {
-        const auto* pixels = reinterpret_cast<const QRgb*>(picture.constScanLine(y));
-        int first = 0;
-        while (first < width && !rule.isLine(pixels[first])) {
-            ++first;
-        }
-        if (first == width) {
-            continue;
-        }
-        int last = width - 1;
-        while (!rule.isLine(pixels[last])) {
-            --last;
-        }
-        bounds |= QRect(first, y, last - first + 1, 1);
+QRect UndrawnLinePixelBounds(const ScanTables& tables) {
+    if (tables.StartPointList.empty()) {
+        return {};
     }
-    return bounds;
+    int left = PixelMap::kColumns;
+    int right = -1;
+    int top = -1;
+    int bottom = -1;
+    for (std::size_t i = 1; tables.StartPointList[i].X >= 0; ++i) {
+        const PixelPoint p = tables.StartPointList[i];
+        if (tables.PixelMap(p).Undrawn) {
+            left = std::min<int>(left, p.X);
+            right = std::max<int>(right, p.X);
+            // Raster order: the first undrawn pixel has the top row, the last the bottom one.
+            top = top < 0 ? p.Y : top;
+            bottom = p.Y;
+        }
+    }
+    return right < 0 ? QRect() : QRect(QPoint(left, top), QPoint(right, bottom));
 }
 
 void ScanPicture(const QImage& committedPicture, const ExtractionSettings& settings,

@@ -85,9 +85,8 @@ struct ScanTables {
 void ScanPicture(const QImage& committedPicture, const ExtractionSettings& settings,
                  ScanTables& tables);
 
-// The smallest rectangle holding every line pixel the scan of `committedPicture` would list
-// (same columns and rows as ScanPicture), in picture coordinates: what a run touches. Empty
-// when there is no line pixel.
-QRect LinePixelBounds(const QImage& committedPicture, const ExtractionSettings& settings);
+// The smallest rectangle holding every line pixel of `tables` still undrawn, in picture
+// coordinates: what a run over them touches. Empty when there is none.
+QRect UndrawnLinePixelBounds(const ScanTables& tables);
 
 }  // namespace stylorex

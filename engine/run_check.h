@@ -5,7 +5,6 @@
 #include <QImage>
 #include <QPoint>
 #include <QRgb>
-#include <QString>
 
 #include <optional>
 #include <vector>
@@ -54,12 +53,5 @@ struct RunCheck {
 // changed. Nothing changed while the mask holds line pixels: NothingChanged.
 RunCheck CompareTarget(const QImage& before, const QImage& after, const DrawMask& drawn,
                        std::optional<QRgb> ink, QPoint topLeft);
-
-// Status panel 5: "確認: 欠け 0 / 余分 0", or "確認できません: " and the reason; a run that
-// fell back from following the target says so behind it. Empty for Outcome::None.
-QString CheckPanelText(const RunCheck& check);
-// The panel's tool tip: the panel's text, what it means and what to do; after misses with the
-// fixed wait, it suggests the follow mode.
-QString CheckToolTip(const RunCheck& check, int waitMs);
 
 }  // namespace stylorex

@@ -26,13 +26,22 @@ class PointerDevice {
     // Whether position() reads where the pointer really stands; where it cannot (a Wayland
     // client), it is only where this program last moved it.
     virtual bool canReadPosition() const { return true; }
+    // Why position() cannot read the pointer here, as a sentence for the user; empty where it
+    // can.
+    virtual QString whyPositionUnreadable() const { return {}; }
     virtual QSize primaryScreenSize() = 0;
+    // The display this pointer drives, named so that runs on one display can exclude each other
+    // (os/run_lock.h) wherever they start: "x11-:0", "wayland-wayland-1". Empty where it drives
+    // none of the system's (a test's fake).
+    virtual QString displayName() const { return {}; }
 
     // Whether escPressed() can notice Esc during a run. Where it cannot (a Wayland compositor
     // that offers no way to watch keys), the user must agree to a run that Esc cannot stop.
     virtual bool canWatchEsc() const { return true; }
-    // Where Esc cannot be watched: how else the user can stop a run, in words for the question
-    // before it; empty where only ending the program does.
+    // Why Esc cannot stop a run here, as a sentence for the user; empty where it can.
+    virtual QString whyEscCannotStop() const { return {}; }
+    // Where Esc cannot be watched: how else the user can stop a run, a sentence for the question
+    // before it; empty where only ending the program does (those who start the run then say how).
     virtual QString stopAdvice() const { return {}; }
     // A drawing run calls these first and last, whichever way it ends, so that a backend can
     // hold what it needs only while a run lasts (under sway: the Esc key binding). They do not

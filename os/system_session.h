@@ -4,14 +4,13 @@
 #include "os/pointer_device.h"
 #include "os/screen_reader.h"
 
-#include <QString>
-
 #include <memory>
 
 namespace stylorex {
 
 // The pointer and the screen read-back of the session the program runs in, opened together
-// so that both belong to the same display.
+// so that both belong to the same display. Each backend opens one of its own; which backend
+// serves the session is os/session_choice.h's decision.
 struct SystemSession {
     std::unique_ptr<PointerDevice> pointer;
     // Null where this session's screen cannot be read back.
@@ -20,10 +19,5 @@ struct SystemSession {
     // serves instead (a Wayland compositor without slurp).
     std::unique_ptr<PointPicker> pointPicker;
 };
-
-// Picks the backend for this session: X11 when the session is an X11 one with a display; when
-// WAYLAND_DISPLAY names a compositor, the backend of its desktop (os/wayland_desktop.h).
-// Otherwise both are null and `error` says why, in words a user can act on.
-SystemSession OpenSystemSession(QString* error);
 
 }  // namespace stylorex

@@ -8,6 +8,7 @@
 #include "os/pointer_device.h"
 #include "os/program_folder.h"
 #include "patterns/pattern_library.h"
+#include "run/run_request.h"
 #include "ui/dlg_setting.h"
 #include "ui/frm_about.h"
 #include "ui/frm_graph_layout.h"
@@ -16,6 +17,7 @@
 #include "ui/program_icon.h"
 #include "ui/qt_user_dialogs.h"
 #include "ui/run_panels.h"
+#include "ui/run_report.h"
 #include "ui/viewport_scroll_bar.h"
 #include "ui/wait_menu.h"
 
@@ -37,6 +39,8 @@
 
 #include <cstdio>
 #include <exception>
+#include <utility>
+#include <variant>
 
 namespace stylorex {
 
@@ -227,24 +231,18 @@ QString frmGraph::settingsPathToRead() const {
 }
 
 void frmGraph::load() {
-    // 1. Start-up selections; the combo boxes' handlers run as for a user's choice.
+    // The start-up selections; the combo boxes' handlers run as for a user's choice.
     ui_->ListFixed->setCurrentRow(0);
     ui_->cmbMethod->setCurrentIndex(1);
     ui_->cmbDrawStyle->setCurrentIndex(0);
-    // 2. Mode 1 unless the settings say otherwise.
+    // Mode 1 unless the settings say otherwise.
     settings_.PickUpPattern = 1;
-    // 3. The Shift-JIS character set of the window's font has no counterpart here: Qt's text
-    //    is Unicode throughout.
-    // 4. At any scale of Qt's the window must fit the screen, its status rows included.
-    fitIntoScreen();
     placeAtScreenRightEdge();
-    // 5. The painter holds picSRC through PainterControls from its construction on.
-    // 6.
     LoadSettings(settings_, *this, settingsPathToRead());
     // Saves and stores killed before their rename left temporary files beside their files.
     RemoveStaleSettingsTemporaries(programFolder_);
     RemoveStalePatternTemporaries(programFolder_);
-    // 7. txtInput shows its text in the face the text tool draws with.
+    // txtInput shows its text in the face the text tool draws with.
     const QFont canvasFont = ui_->picSRC->font();
     QFont inputFont = ui_->txtInput->font();
     inputFont.setFamily(canvasFont.family());
@@ -256,17 +254,14 @@ void frmGraph::load() {
     inputFont.setStrikeOut(canvasFont.strikeOut());
     inputFont.setUnderline(canvasFont.underline());
     ui_->txtInput->setFont(inputFont);
-    // 8.
+    // The saved canvas size, then what the settings say in the status bar and the menus.
     SetCanvasSize(settings_.CanvasHeight, settings_.CanvasWidth);
-    // 9.
     SetStatusText(*this, 1, StartupExtractionModeText(settings_));
-    // 10.
     waitMenu_->showStartupWait();
-    // 11.
     SetStatusText(*this, 2, QStringLiteral("Wait: %1ms").arg(settings_.WaitTime));
     ui_->mnu_followTarget->setChecked(settings_.FollowTarget);
     ui_->mnu_joinRuns->setChecked(settings_.JoinRuns);
-    // 12.
+    // The picture in the viewport's corner, and the window where it was closed last.
     ui_->picSRC->move(0, 0);
     UpdateScrollRanges(*ui_);
     placeRestored_ = restoreSavedPlace();
@@ -415,28 +410,16 @@ void frmGraph::startCommand() {
         QString howToStop = pointer_.stopAdvice();
         if (howToStop.isEmpty()) {
             howToStop = QStringLiteral(
-                "この Wayland コンポジタでは Esc キーを監視できないため、描画を Esc で止める"
-                "ことはできません（Esc で止められるのは X11 セッションと sway です）。途中で止める"
-                "には Stylorex を終了してください（起動した端末で Ctrl+C、または kill）。");
+                "途中で止めるには Stylorex を終了してください（起動した"
+                "端末で Ctrl+C、または kill）。");
         }
-        if (!dialogs_->confirm(howToStop + QStringLiteral("\n\n描画を始めますか？"))) {
+        if (!dialogs_->confirm(pointer_.whyEscCannotStop() + howToStop +
+                               QStringLiteral("\n\n描画を始めますか？"))) {
             return;
         }
     }
 
-    const RunSettings runSettings = currentRunSettings();
-    // The X server keeps the pointer on the screen: a stroke beyond its edge would be drawn
-    // along the edge instead. The line pixels decide, not the canvas's white margins.
-    const QRect lines = LinePixelBounds(ui_->picSRC->persistentImage(), runSettings.extraction);
-    const QRect screen(QPoint(0, 0), pointer_.primaryScreenSize());
-    if (!lines.isEmpty() && !screen.contains(lines.translated(origin.OriginX, origin.OriginY))) {
-        dialogs_->message(QStringLiteral("描画範囲が画面からはみ出します"));
-        return;
-    }
-    runAndReport([&](RunServices& services) {
-        return RunDrawing(ui_->picSRC->persistentImage(), origin.OriginX, origin.OriginY,
-                          runSettings, services, runState_);
-    });
+    runRequested(RunRequest(ui_->picSRC->persistentImage(), origin.origin, currentRunSettings()));
 }
 
 void frmGraph::resumeCommand() {
@@ -444,37 +427,39 @@ void frmGraph::resumeCommand() {
         return;
     }
     ui_->picSRC->commit();
-    const RunSettings runSettings = currentRunSettings();
-    runAndReport(
-        [&](RunServices& services) { return ResumeDrawing(runSettings, services, runState_); });
+    runRequested(RunRequest(runState_, currentRunSettings()));
 }
 
 RunSettings frmGraph::currentRunSettings() const {
-    RunSettings runSettings;
-    runSettings.extraction.PickUpPattern = settings_.PickUpPattern;
-    runSettings.extraction.BlackUpper = settings_.BlackUpper;
-    runSettings.extraction.WhiteUpper = settings_.WhiteUpper;
-    runSettings.WaitTime = settings_.WaitTime;
-    runSettings.modes.FollowTarget = settings_.FollowTarget;
-    runSettings.modes.JoinRuns = settings_.JoinRuns;
-    return runSettings;
+    return RunSettingsOf(settings_);
 }
 
-void frmGraph::runAndReport(const std::function<std::int32_t(RunServices&)>& run) {
-    RunServices services{pointer_, *this, [] { QCoreApplication::processEvents(); }, *clock_};
-    services.screen = screen_;
+void frmGraph::runRequested(RunRequest request) {
+    const std::int16_t waitMs = request.settings().WaitTime;
+    std::variant<ReadyRun, RunRefusal> ready = std::move(request).ready({&pointer_, {}, screen_});
+    if (const RunRefusal* refusal = std::get_if<RunRefusal>(&ready)) {
+        if (refusal->reason == RunRefusal::Reason::NothingToDraw) {
+            // As a run without line pixels would end: at once, having drawn nothing.
+            runPanels_->resetProgress();
+            WindowRunReport(*this, waitMs).phaseChanged(RunPhase::Completed);
+            SetStatusText(*this, 3, StrokeCountText(0));
+        } else {
+            dialogs_->message(RefusalText(*refusal));
+        }
+        return;
+    }
+    ReadyRun& run = std::get<ReadyRun>(ready);
+    RunServices services = run.services(*clock_);
     services.ownWindow = [this] { return frameGeometry(); };
     runPanels_->resetProgress();
-    // Panel 3 counts up as the strokes complete.
-    services.progress = [this](const RunProgress& progress) {
-        runPanels_->showProgress(progress);
-        SetStatusText(*this, 3, StrokeCountText(progress.strokesDone));
-    };
+    WindowRunReport report(
+        *this, waitMs, [this](const RunProgress& progress) { runPanels_->showProgress(progress); });
+    services.observer = &report;
 
     std::int32_t strokes = 0;
     QString failure;
     try {
-        strokes = run(services);
+        strokes = run.draw(services, runState_);
     } catch (const std::exception& error) {
         // The run has released the button and ended before the error reached here.
         failure = QString::fromLocal8Bit(error.what());
@@ -517,17 +502,17 @@ void frmGraph::pickAreaCommand() {
 }
 
 void frmGraph::takeOrigin(QPoint point) {
-    const CapturedOrigin origin = CaptureOrigin(point, *this);
-    ui_->txtStartX->setText(origin.textX);
-    ui_->txtStartY->setText(origin.textY);
+    SetCaptionTag(*this, QStringLiteral("[座標取得]"));
+    SetStatusText(*this, 2, QStringLiteral("座標を取得"));
+    ui_->txtStartX->setText(QString::number(point.x()));
+    ui_->txtStartY->setText(QString::number(point.y()));
     // The instructions say: Ctrl+G, then Tab to "処理" and Enter. One Tab does it from here,
     // wherever the focus was (a stored pattern's "登録", where Enter would store again).
     if (QWidget* before = previousTabStop(ui_->cmdStart)) {
         before->setFocus(Qt::OtherFocusReason);
     }
-    const QRect lines =
-        LinePixelBounds(ui_->picSRC->persistentImage(), currentRunSettings().extraction);
-    placement_->showOutline(lines.translated(point));
+    placement_->showOutline(
+        RunRequest(ui_->picSRC->persistentImage(), point, currentRunSettings()).bounds());
 }
 
 QWidget* frmGraph::previousTabStop(QWidget* widget) const {

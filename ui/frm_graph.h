@@ -24,7 +24,7 @@ class PointPicker;
 class PointerDevice;
 class RunPanels;
 class ScreenReader;
-struct RunServices;
+class RunRequest;
 struct RunSettings;
 class UserDialogs;
 class WaitMenu;
@@ -56,7 +56,7 @@ class frmGraph : public QMainWindow, public WindowText, public SettingsControls 
     // The clock the runs wait and report their progress by; the system's unless set. It must
     // outlive the window.
     void setClock(MonotonicClock& clock) { clock_ = &clock; }
-    // How Ctrl+G learns the origin: the session's (os/system_session.h); where the pointer stands
+    // How Ctrl+G learns the origin: the session's (os/session_choice.h); where the pointer stands
     // unless set. It must outlive the window.
     void setPointPicker(PointPicker& picker) { pointPicker_ = &picker; }
 
@@ -180,9 +180,9 @@ class frmGraph : public QMainWindow, public WindowText, public SettingsControls 
     void showRestoredPicture(QSize sizeBefore);
     void unload();
     RunSettings currentRunSettings() const;
-    // The part of a run both the start and the resume command share: the services, the run,
-    // then its error or its stroke count.
-    void runAndReport(const std::function<std::int32_t(RunServices&)>& run);
+    // The part of a run both the start and the resume command share: the request made ready
+    // or refused, the run, then its error or its stroke count.
+    void runRequested(RunRequest request);
 
     PointerDevice& pointer_;
     ScreenReader* screen_ = nullptr;

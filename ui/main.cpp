@@ -1,5 +1,5 @@
 #include "cli/command_line.h"
-#include "os/system_session.h"
+#include "os/session_choice.h"
 #include "os/termination_signals.h"
 #include "os/window_destruction.h"
 #include "ui/frm_graph.h"

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/drawing_run.h"
+#include "engine/run_events.h"
 #include "engine/run_plan.h"
 
 #include <QImage>
@@ -47,7 +48,7 @@ class RunPanels : public QObject {
 
     // The picture or a setting the plan depends on changed.
     void requestPlan();
-    // From RunServices::progress.
+    // A run's progress report (RunObserver::progressed).
     void showProgress(const RunProgress& progress);
     // An empty bar: no run in progress and none completed since the last reset.
     void resetProgress();

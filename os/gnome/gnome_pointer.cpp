@@ -2,6 +2,7 @@
 
 #include "os/gnome/pipewire_capture.h"
 #include "os/gnome/remote_input.h"
+#include "os/wayland/wayland_connection.h"
 
 #include <algorithm>
 #include <stdexcept>
@@ -84,6 +85,14 @@ QPoint GnomePointer::position() {
 
 QSize GnomePointer::primaryScreenSize() {
     return input_->monitor().size();
+}
+
+QString GnomePointer::displayName() const {
+    return WaylandDisplayName();
+}
+
+QString GnomePointer::whyEscCannotStop() const {
+    return EscUnseenElsewhereText();
 }
 
 QString GnomePointer::stopAdvice() const {

@@ -37,6 +37,8 @@ class GnomePointer : public PointerDevice {
     // The recorded monitor's size: the moves reach no other.
     QSize primaryScreenSize() override;
     bool canWatchEsc() const override { return false; }
+    QString displayName() const override;
+    QString whyEscCannotStop() const override;
     QString stopAdvice() const override;
     void runStarting() override;
     void runEnded() override;

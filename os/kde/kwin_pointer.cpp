@@ -139,6 +139,14 @@ QSize KWinPointer::primaryScreenSize() {
     return connection_->layout().size();
 }
 
+QString KWinPointer::displayName() const {
+    return WaylandDisplayName();
+}
+
+QString KWinPointer::whyEscCannotStop() const {
+    return EscUnseenElsewhereText();
+}
+
 QString KWinPointer::stopAdvice() const {
     return StopByMovingThePointerText();
 }

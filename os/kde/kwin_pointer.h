@@ -44,6 +44,8 @@ class KWinPointer : public PointerDevice {
     bool canReadPosition() const override { return false; }
     QSize primaryScreenSize() override;
     bool canWatchEsc() const override { return false; }
+    QString displayName() const override;
+    QString whyEscCannotStop() const override;
     QString stopAdvice() const override;
     void runStarting() override;
     void runEnded() override;

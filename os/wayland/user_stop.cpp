@@ -73,9 +73,13 @@ bool OwnWindowEsc::eventFilter(QObject* watched, QEvent* event) {
     return QObject::eventFilter(watched, event);
 }
 
+QString EscUnseenElsewhereText() {
+    return QStringLiteral(
+        "このデスクトップでは、ほかのウィンドウで押された Esc キーに Stylorex は気づけません。");
+}
+
 QString StopByMovingThePointerText() {
     return QStringLiteral(
-        "このデスクトップでは、ほかのウィンドウで押された Esc キーに Stylorex は気づけません。"
         "描画を止めるには、マウスを少し動かしてください（Stylorex のウィンドウが前面にあれば、"
         "そこで押した Esc でも止まります）。");
 }

@@ -61,8 +61,9 @@ class OwnWindowEsc : public QObject {
     std::atomic<bool> pressed_ = false;
 };
 
-// How a run can be stopped where Esc in other windows cannot: the sentence the question before
-// such a run adds.
+// Why Esc in other windows cannot stop a run on such a desktop, and how a run can be stopped
+// there: the two sentences the question before such a run is made of.
+QString EscUnseenElsewhereText();
 QString StopByMovingThePointerText();
 
 }  // namespace stylorex

@@ -1,5 +1,7 @@
 #include "os/wayland/wayland_connection.h"
 
+#include <QByteArray>
+
 #include <poll.h>
 
 #include <algorithm>
@@ -275,6 +277,10 @@ bool WaylandConnection::dispatchUntil(const std::function<bool()>& done,
             connectionLost();
         }
     }
+}
+
+QString WaylandDisplayName() {
+    return QStringLiteral("wayland-") + QString::fromLocal8Bit(qgetenv("WAYLAND_DISPLAY"));
 }
 
 }  // namespace stylorex

@@ -3,6 +3,7 @@
 #include <QPoint>
 #include <QRect>
 #include <QSize>
+#include <QString>
 
 #include <chrono>
 #include <cstdint>
@@ -92,5 +93,9 @@ class WaylandConnection {
     // Stable addresses: the listeners of each output hold a pointer to its entry.
     std::vector<std::unique_ptr<Output>> outputs_;
 };
+
+// The run lock's name for the compositor named by WAYLAND_DISPLAY (PointerDevice::displayName),
+// whichever backend drives its pointer.
+QString WaylandDisplayName();
 
 }  // namespace stylorex

@@ -141,12 +141,29 @@ QPoint WaylandPointer::position() {
     return position_;
 }
 
+QString WaylandPointer::whyPositionUnreadable() const {
+    return QStringLiteral("Wayland ではマウスポインタの位置を読めません。");
+}
+
 QSize WaylandPointer::primaryScreenSize() {
     return connection_->layout().size();
 }
 
+QString WaylandPointer::displayName() const {
+    return WaylandDisplayName();
+}
+
 bool WaylandPointer::canWatchEsc() const {
     return esc_ != nullptr;
+}
+
+QString WaylandPointer::whyEscCannotStop() const {
+    if (canWatchEsc()) {
+        return {};
+    }
+    return QStringLiteral(
+        "この Wayland コンポジタでは Esc キーを監視できないため、描画を Esc で止めることは"
+        "できません（Esc で止められるのは X11 セッションと sway です）。");
 }
 
 void WaylandPointer::runStarting() {

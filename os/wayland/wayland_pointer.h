@@ -41,9 +41,13 @@ class WaylandPointer : public PointerDevice {
     // The last position a move put the pointer on: the user's mouse may have moved it since.
     QPoint position() override;
     bool canReadPosition() const override { return false; }
+    QString whyPositionUnreadable() const override;
     // The size of the desktop that all outputs span.
     QSize primaryScreenSize() override;
+    // The compositor's socket as WAYLAND_DISPLAY names it.
+    QString displayName() const override;
     bool canWatchEsc() const override;
+    QString whyEscCannotStop() const override;
     void runStarting() override;
     void runEnded() override;
 

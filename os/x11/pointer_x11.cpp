@@ -390,6 +390,16 @@ QSize X11Pointer::primaryScreenSize() {
     return QSize(DisplayWidth(display_, screen), DisplayHeight(display_, screen));
 }
 
+QString X11Pointer::displayName() const {
+    QString name = QString::fromLocal8Bit(DisplayString(display_));
+    const qsizetype colon = name.lastIndexOf(QLatin1Char(':'));
+    const qsizetype dot = name.indexOf(QLatin1Char('.'), colon + 1);
+    if (colon >= 0 && dot > colon) {
+        name.truncate(dot);
+    }
+    return QStringLiteral("x11-") + name;
+}
+
 bool LeftButtonIsDown(Display* display) {
     return (queryPointer(display).mask & Button1Mask) != 0;
 }

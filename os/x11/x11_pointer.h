@@ -44,7 +44,7 @@ class X11ButtonGuard;
 class X11Pointer : public PointerDevice {
   public:
     // Null with the reason in `error` when the X server in DISPLAY cannot be reached or lacks
-    // XTest. Whether the session is an X11 one is OpenSystemSession's decision.
+    // XTest. Whether the session is an X11 one is OpenX11Session's decision.
     static std::unique_ptr<X11Pointer> open(QString* error);
     ~X11Pointer() override;
     X11Pointer(const X11Pointer&) = delete;
@@ -59,6 +59,8 @@ class X11Pointer : public PointerDevice {
     QSize primaryScreenSize() override;
     void runStarting() override;
     void runEnded() override;
+    // The server of the display's name, without a screen number: ":0.1" and ":0" are one pointer.
+    QString displayName() const override;
 
     Display* display() const { return display_; }
     bool hasRawKeyLatch() const { return keyDisplay_ != nullptr; }

@@ -7,13 +7,7 @@
 namespace stylorex {
 namespace {
 
-class CaptionTagTest : public ::testing::Test {
-  protected:
-    void SetUp() override { ForgetRememberedCaption(); }
-    void TearDown() override { ForgetRememberedCaption(); }
-};
-
-TEST_F(CaptionTagTest, TagStandsBehindTheProgramNameAndReplacesThePreviousTag) {
+TEST(CaptionTag, TagStandsBehindTheProgramNameAndReplacesThePreviousTag) {
     RecordingWindow window;
     SetCaptionTag(window, QStringLiteral("[処理開始]"));
     EXPECT_EQ(window.caption(), QStringLiteral("Stylorex [処理開始]"));
@@ -21,7 +15,7 @@ TEST_F(CaptionTagTest, TagStandsBehindTheProgramNameAndReplacesThePreviousTag) {
     EXPECT_EQ(window.caption(), QStringLiteral("Stylorex [処理完了]"));
 }
 
-TEST_F(CaptionTagTest, CaptionIsRememberedOnlyAtTheFirstCall) {
+TEST(CaptionTag, CaptionIsRememberedOnlyAtTheFirstCall) {
     RecordingWindow window;
     SetCaptionTag(window, QStringLiteral("[a]"));
     window.setCaption(QStringLiteral("Changed meanwhile"));
@@ -29,7 +23,7 @@ TEST_F(CaptionTagTest, CaptionIsRememberedOnlyAtTheFirstCall) {
     EXPECT_EQ(window.caption(), QStringLiteral("Stylorex [b]"));
 }
 
-TEST_F(CaptionTagTest, StatusTextGoesToTheNumberedPanel) {
+TEST(CaptionTag, StatusTextGoesToTheNumberedPanel) {
     RecordingWindow window;
     SetStatusText(window, 2, QStringLiteral("処理開始"));
     SetStatusText(window, 3, QStringLiteral("概算ｽﾄﾛｰｸ数:12"));

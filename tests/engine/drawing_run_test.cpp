@@ -4,7 +4,7 @@
 #include "tests/engine/test_pictures.h"
 #include "tests/support/fake_clock.h"
 #include "tests/support/pointer_fake.h"
-#include "tests/support/recording_window.h"
+#include "tests/support/recording_observer.h"
 #include "tests/support/screen_fake.h"
 
 #include <gmock/gmock.h>
@@ -25,12 +25,16 @@ using ::testing::ElementsAre;
 using ::testing::ElementsAreArray;
 using testing::PictureWith;
 
-// Records everything a run does, pointer, yields and window texts, on one timeline.
+// Records everything a run does, pointer, yields and what it tells its observer but its
+// progress, on one timeline.
 class RunHarness {
   public:
     RunHarness() {
-        ForgetRememberedCaption();
-        window.onWrite = [this](const std::string& line) { log.push_back(line); };
+        observer.onEvent = [this](const std::string& line) {
+            if (line != "progress") {
+                log.push_back(line);
+            }
+        };
         pointer.onOperation = [this](const PointerOperation& op) {
             switch (op.kind) {
                 case PointerOperation::Kind::Move:
@@ -48,7 +52,6 @@ class RunHarness {
             }
         };
     }
-    ~RunHarness() { ForgetRememberedCaption(); }
 
     std::int32_t run(const QImage& picture, int originX, int originY, std::int16_t wait = 0) {
         settings.WaitTime = wait;
@@ -60,11 +63,12 @@ class RunHarness {
         return ResumeDrawing(settings, services, state);
     }
 
-    // The log without the window texts.
+    // The log without what the observer was told.
     std::vector<std::string> pointerLog() const {
         std::vector<std::string> result;
         for (const auto& entry : log) {
-            if (entry.rfind("caption", 0) != 0 && entry.rfind("status", 0) != 0) {
+            if (std::find(observer.events.begin(), observer.events.end(), entry) ==
+                observer.events.end()) {
                 result.push_back(entry);
             }
         }
@@ -72,21 +76,20 @@ class RunHarness {
     }
 
     FakePointer pointer;
-    RecordingWindow window;
+    RecordingObserver observer;
     FakeClock clock;
     RunState state;
     RunSettings settings;
     ScreenReader* screen = nullptr;
-    std::function<void(const RunProgress&)> progress;
     std::vector<std::string> log;
     std::function<void()> yieldHook;
     int yields = 0;
 
   private:
     RunServices makeServices() {
-        RunServices services{pointer, window, [this] { onYield(); }, clock};
+        RunServices services{pointer, [this] { onYield(); }, clock};
         services.screen = screen;
-        services.progress = progress;
+        services.observer = &observer;
         return services;
     }
     static std::string xy(const PointerOperation& op) {
@@ -132,26 +135,19 @@ TEST(RunDrawing, WaitZeroStillYieldsOncePerMove) {
                             "esc up", "move 3,1", "yield", "esc up", "move 3,1", "release 3,1"));
 }
 
-TEST(RunDrawing, CaptionAndStatusFollowTheRunToItsEnd) {
+TEST(RunDrawing, PhasesFollowTheRunToItsEnd) {
     RunHarness h;
     h.run(PictureWith(10, 10, {{1, 1}}), 0, 0, 5);
-    std::vector<std::string> texts;
-    for (const auto& entry : h.log) {
-        if (entry.rfind("caption", 0) == 0 || entry.rfind("status", 0) == 0) {
-            texts.push_back(entry);
-        }
-    }
-    EXPECT_THAT(
-        texts, ElementsAre("status2 データ準備中", "caption Stylorex [データ準備中]",
-                           "status2 描画開始", "caption Stylorex [描画開始-wait 5ms] Escキーで中断",
-                           "caption Stylorex [処理完了]", "status2 処理終了"));
+    EXPECT_THAT(h.log,
+                ElementsAre("esc up", "esc up", "phase preparing", "phase drawing", "move 1,1",
+                            "press 1,1", "move 1,1", "release 1,1", "phase completed"));
 }
 
 TEST(RunDrawing, PictureWithoutLinePixelsEndsAtOnceWithoutMovingThePointer) {
     RunHarness h;
     EXPECT_EQ(h.run(testing::FilledPicture(20, 20, Qt::white), 10, 10), 0);
     EXPECT_THAT(h.pointerLog(), ElementsAre("esc up", "esc up"));
-    EXPECT_EQ(h.log.back(), "status2 処理終了");
+    EXPECT_EQ(h.observer.phases.back(), RunPhase::Completed);
 }
 
 TEST(RunDrawing, EscHeldAtTheStartAbortsAfterTheFirstMoveOfTheFirstLongerStroke) {
@@ -161,26 +157,10 @@ TEST(RunDrawing, EscHeldAtTheStartAbortsAfterTheFirstMoveOfTheFirstLongerStroke)
     const QImage picture = PictureWith(10, 10, {{0, 0}, {5, 2}, {5, 3}, {5, 4}, {9, 9}});
     EXPECT_EQ(h.run(picture, 10, 20), 1);
     EXPECT_THAT(h.log, ElementsAreArray(std::vector<std::string>{
-                           "esc down",
-                           "esc down",
-                           "status2 データ準備中",
-                           "caption Stylorex [データ準備中]",
-                           "status2 描画開始",
-                           "caption Stylorex [描画開始-wait 0ms] Escキーで中断",
-                           "move 10,20",
-                           "press 10,20",
-                           "move 10,20",
-                           "release 10,20",
-                           "move 15,22",
-                           "press 15,22",
-                           "move 15,23",
-                           "yield",
-                           "esc down",
-                           "move 15,23",
-                           "release 15,23",
-                           "yield",
-                           "caption Stylorex [中断しました]",
-                           "status2 中断"}));
+                           "esc down", "esc down", "phase preparing", "phase drawing", "move 10,20",
+                           "press 10,20", "move 10,20", "release 10,20", "move 15,22",
+                           "press 15,22", "move 15,23", "yield", "esc down", "move 15,23",
+                           "release 15,23", "yield", "phase aborted"}));
     EXPECT_FALSE(h.pointer.leftButtonDown());
 }
 
@@ -188,7 +168,7 @@ TEST(RunDrawing, EscPressedAndReleasedBeforeTheStartIsIgnored) {
     RunHarness h;
     h.pointer.holdEscFromQuery(1, 2);
     EXPECT_EQ(h.run(PictureWith(10, 10, {{0, 0}, {5, 2}, {5, 3}, {5, 4}, {9, 9}}), 0, 0), 3);
-    EXPECT_EQ(h.log.back(), "status2 処理終了");
+    EXPECT_EQ(h.observer.phases.back(), RunPhase::Completed);
 }
 
 TEST(RunDrawing, EscTappedMidStrokeAbortsAtTheNextTestAndReleasesThere) {
@@ -214,7 +194,7 @@ TEST(RunDrawing, StopRequestTakesTheEscPathAndStillQueriesEsc) {
     EXPECT_EQ(h.run(PictureWith(10, 10, {{0, 1}, {1, 1}, {2, 1}, {3, 1}, {4, 1}}), 0, 0), 0);
     EXPECT_EQ(h.pointer.escQueryCount(), 4);  // two before the scan, two after moves
     EXPECT_EQ(h.pointer.operations().back(), FakePointer::Release(2, 1));
-    EXPECT_EQ(h.log.back(), "status2 中断");
+    EXPECT_EQ(h.log.back(), "phase aborted");
     EXPECT_FALSE(h.pointer.leftButtonDown());
 }
 
@@ -439,12 +419,10 @@ TEST(RunPlan, CountsWhatTheRunDoesAndEstimatesItsTime) {
             // Against the time the run takes on a clock that a yield moves by 50 µs.
             for (const std::int16_t wait : {1, 5, 7}) {
                 FakePointer pointer;
-                RecordingWindow window;
                 FakeClock clock;
                 RunState state;
-                RunServices services{pointer, window,
-                                     [&clock] { clock.advance(std::chrono::microseconds(50)); },
-                                     clock};
+                RunServices services{
+                    pointer, [&clock] { clock.advance(std::chrono::microseconds(50)); }, clock};
                 RunSettings settings;
                 settings.modes = modes;
                 settings.WaitTime = wait;
@@ -465,13 +443,14 @@ TEST(RunPlan, CountsWhatTheRunDoesAndEstimatesItsTime) {
 TEST(RunProgress, ComesAtMostTenTimesASecondAndEndsExactlyAtTheRunsEnd) {
     RunHarness h;
     std::vector<std::chrono::steady_clock::time_point> times;
-    std::vector<RunProgress> reports;
-    h.progress = [&h, &times, &reports](const RunProgress& progress) {
-        times.push_back(h.clock.now());
-        reports.push_back(progress);
-        h.log.push_back("progress");
+    h.observer.onEvent = [&h, &times](const std::string& line) {
+        if (line == "progress") {
+            times.push_back(h.clock.now());
+        }
+        h.log.push_back(line);
     };
     const std::int32_t strokes = h.run(MakeAcceptancePicture(AcceptancePicture::LineArt), 0, 0, 1);
+    const std::vector<RunProgress>& reports = h.observer.progress;
     ASSERT_GE(reports.size(), 10u);
     for (std::size_t i = 0; i + 2 < reports.size(); ++i) {
         EXPECT_GE(times[i + 1] - times[i], kProgressInterval) << i;
@@ -485,7 +464,7 @@ TEST(RunProgress, ComesAtMostTenTimesASecondAndEndsExactlyAtTheRunsEnd) {
     EXPECT_EQ(reports.back().timeLeft.count(), 0);
     // The last report is the last thing the run does; it comes once the last stroke is released.
     EXPECT_EQ(h.log.back(), "progress");
-    EXPECT_EQ(h.log[h.log.size() - 4].rfind("release", 0), 0u);
+    EXPECT_EQ(h.log[h.log.size() - 3].rfind("release", 0), 0u);
 }
 
 TEST(ResumeDrawing, DrawsExactlyWhatTheStoppedRunLeft) {
@@ -502,7 +481,7 @@ TEST(ResumeDrawing, DrawsExactlyWhatTheStoppedRunLeft) {
         ASSERT_EQ(h.state.lastResult().ending, RunResult::Ending::Aborted);
         ASSERT_TRUE(h.state.resumable());
         const std::size_t split = h.pointer.operations().size();
-        h.window.statuses.clear();
+        h.observer.phases.clear();
         const std::int32_t second = h.resume();
 
         EXPECT_EQ(h.state.lastResult().ending, RunResult::Ending::Completed);
@@ -516,9 +495,8 @@ TEST(ResumeDrawing, DrawsExactlyWhatTheStoppedRunLeft) {
         both.insert(both.end(), resumed.begin(), resumed.end());
         EXPECT_EQ(Sorted(both), Sorted(InkedPixels(full.pointer.operations())))
             << "joined " << join;
-        EXPECT_THAT(h.window.statuses, ElementsAre(std::pair(2, QStringLiteral("データ準備中")),
-                                                   std::pair(2, QStringLiteral("描画開始")),
-                                                   std::pair(2, QStringLiteral("処理終了"))));
+        EXPECT_THAT(h.observer.phases,
+                    ElementsAre(RunPhase::Preparing, RunPhase::Drawing, RunPhase::Completed));
         EXPECT_THROW(h.resume(), std::logic_error);
     }
 
@@ -596,7 +574,6 @@ TEST(FollowTarget, ChecksTheTargetAndMendsWhatItMissed) {
             EXPECT_TRUE(check.missing.empty());
             EXPECT_EQ(check.mendPasses, 1);
             EXPECT_EQ(check.mendPresses, 2);
-            EXPECT_EQ(h.window.panels[5], QStringLiteral("確認: 欠け 0 / 余分 0"));
             // Released where the pointer stands, never moved there again first: that move would
             // queue a motion event that a lagging target handles after the next press.
             const std::vector<PointerOperation>& ops = h.pointer.operations();
@@ -609,13 +586,16 @@ TEST(FollowTarget, ChecksTheTargetAndMendsWhatItMissed) {
             EXPECT_TRUE(screen.reads.empty());
             EXPECT_EQ(check.missing, (std::vector<QPoint>{{115, 210}, {120, 210}}));
             EXPECT_EQ(check.mendPresses, 0);
-            EXPECT_EQ(h.window.panels[5], QStringLiteral("確認: 欠け 2 / 余分 0"));
-            EXPECT_TRUE(h.window.toolTips[5].contains(QStringLiteral("描画を確かめながら進む")));
         }
         EXPECT_EQ(h.pointer.operationsOfKind(PointerOperation::Kind::Press).size(),
                   1u + check.mendPresses);
         EXPECT_FALSE(h.pointer.leftButtonDown());
-        EXPECT_EQ(h.window.panels[2], QStringLiteral("処理終了"));
+        // The observer hears the check the state keeps, once, before the run completes.
+        ASSERT_EQ(h.observer.checks.size(), 1u);
+        EXPECT_EQ(h.observer.checks[0].missing, check.missing);
+        const std::vector<std::string>& events = h.observer.events;
+        EXPECT_THAT(std::vector(events.end() - 3, events.end()),
+                    ElementsAre("checked", "phase completed", "progress"));
     }
 }
 
@@ -675,58 +655,6 @@ TEST(WaitMs, RealClockWaitLeavesTheProcessorFree) {
     const auto elapsed = std::chrono::steady_clock::now() - start;
     EXPECT_GE(elapsed, std::chrono::milliseconds(100));
     EXPECT_LT(cpu * 3, elapsed) << "CPU " << cpu.count() << " ns of " << elapsed.count() << " ns";
-}
-
-TEST(CheckOrigin, MissingOriginAsksForOne) {
-    const QSize screen(1280, 1024);
-    for (const auto& [x, y] : std::vector<std::pair<QString, QString>>{
-             {"**", "5"}, {"**", "**"}, {"", "5"}, {"5", ""}, {"", ""}}) {
-        const OriginCheck check = CheckOrigin(x, y, screen);
-        EXPECT_FALSE(check.ok) << x.toStdString() << " " << y.toStdString();
-        EXPECT_EQ(check.message, QStringLiteral("開始座標を設定してください"));
-    }
-}
-
-TEST(CheckOrigin, TextsThatAreNoWholeThirtyTwoBitNumberAreInvalid) {
-    const QSize screen(1280, 1024);
-    for (const auto& [x, y] : std::vector<std::pair<QString, QString>>{{"5", "**"},
-                                                                       {"abc", "5"},
-                                                                       {"5", "x1"},
-                                                                       {"1e3", "5"},
-                                                                       {"12.5", "5"},
-                                                                       {"2147483648", "0"},
-                                                                       {"0", "-2147483649"},
-                                                                       {" ", "5"},
-                                                                       {"0x10", "5"}}) {
-        const OriginCheck check = CheckOrigin(x, y, screen);
-        EXPECT_FALSE(check.ok) << x.toStdString() << " " << y.toStdString();
-        EXPECT_EQ(check.message, QStringLiteral("開始座標が不正です"));
-    }
-}
-
-TEST(CheckOrigin, ValuesUpToTheScreenSizeAndNegativeValuesPass) {
-    const QSize screen(1280, 1024);
-    OriginCheck check = CheckOrigin("1280", "1024", screen);
-    EXPECT_TRUE(check.ok);
-    EXPECT_EQ(check.OriginX, 1280);
-    EXPECT_EQ(check.OriginY, 1024);
-    check = CheckOrigin("-300", "-2147483648", screen);
-    EXPECT_TRUE(check.ok);
-    EXPECT_EQ(check.OriginX, -300);
-    EXPECT_EQ(check.OriginY, -2147483647 - 1);
-    EXPECT_TRUE(check.message.isEmpty());
-}
-
-TEST(CheckOrigin, OnePixelBeyondTheScreenIsInvalid) {
-    const QSize screen(1280, 1024);
-    EXPECT_EQ(CheckOrigin("1281", "0", screen).message, QStringLiteral("開始座標が不正です"));
-    EXPECT_EQ(CheckOrigin("0", "1025", screen).message, QStringLiteral("開始座標が不正です"));
-    EXPECT_FALSE(CheckOrigin("0", "1025", screen).ok);
-}
-
-TEST(StrokeCountText, IsTheLabelAndThePlainCount) {
-    EXPECT_EQ(StrokeCountText(12), QStringLiteral("概算ｽﾄﾛｰｸ数:12"));
-    EXPECT_EQ(StrokeCountText(144000), QStringLiteral("概算ｽﾄﾛｰｸ数:144000"));
 }
 
 }  // namespace

@@ -1,7 +1,5 @@
 #include "engine/origin_capture.h"
 
-#include "tests/support/recording_window.h"
-
 #include <gtest/gtest.h>
 
 namespace stylorex {
@@ -18,22 +16,6 @@ TEST(ScreenPointText, PutsTheMinusSignBeforeThePaddedDigits) {
     EXPECT_EQ(ScreenPointText(QPoint(-5, 10)), QStringLiteral("-005,010"));
     EXPECT_EQ(ScreenPointText(QPoint(-300, -1024)), QStringLiteral("-300,-1024"));
     EXPECT_EQ(ScreenPointText(QPoint(-2147483647 - 1, 0)), QStringLiteral("-2147483648,000"));
-}
-
-TEST(CaptureOrigin, GivesPlainDecimalTextsAndTagsTheCaption) {
-    ForgetRememberedCaption();
-    RecordingWindow window;
-    CapturedOrigin origin = CaptureOrigin(QPoint(7, 9), window);
-    EXPECT_EQ(origin.textX, QStringLiteral("7"));
-    EXPECT_EQ(origin.textY, QStringLiteral("9"));
-    EXPECT_EQ(window.caption(), QStringLiteral("Stylorex [座標取得]"));
-    EXPECT_EQ(window.panels[2], QStringLiteral("座標を取得"));
-
-    origin = CaptureOrigin(QPoint(-300, 1024), window);
-    EXPECT_EQ(origin.textX, QStringLiteral("-300"));
-    EXPECT_EQ(origin.textY, QStringLiteral("1024"));
-    EXPECT_EQ(window.caption(), QStringLiteral("Stylorex [座標取得]"));
-    ForgetRememberedCaption();
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // Where the pointer cannot be driven, opening it says why instead of failing silently. None
 // of these cases needs an X server.
-#include "os/system_session.h"
+#include "os/session_choice.h"
 
 #include <QByteArray>
 

@@ -111,7 +111,6 @@ class PatternLibraryTest : public ::testing::Test {
         context_.programFolder = programFolder_;
         previousDataHome_ = qgetenv("XDG_DATA_HOME");
         qputenv("XDG_DATA_HOME", dataHome_.toUtf8());
-        ForgetRememberedCaption();
         picture_.setCanvasSize(200, 150);
     }
     void TearDown() override {
@@ -119,7 +118,6 @@ class PatternLibraryTest : public ::testing::Test {
                               QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         QFile::setPermissions(dataHome_, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         qputenv("XDG_DATA_HOME", previousDataHome_);
-        ForgetRememberedCaption();
         EXPECT_TRUE(dialogs_.questions.empty()) << "the pattern library asks nothing";
     }
 

@@ -39,6 +39,12 @@ class FakePointer : public PointerDevice {
     QPoint position() override;
     QSize primaryScreenSize() override { return screenSize_; }
     bool canWatchEsc() const override { return canWatchEsc_; }
+    QString whyEscCannotStop() const override {
+        return canWatchEsc_
+                   ? QString()
+                   : QStringLiteral("このポインタでは描画を Esc で止めることはできません。");
+    }
+    QString displayName() const override { return displayName_; }
 
     // Esc is held down from query `n` on, up to and including query `until` when given.
     void holdEscFromQuery(int n, std::optional<int> until = std::nullopt);
@@ -47,6 +53,7 @@ class FakePointer : public PointerDevice {
     void setPosition(QPoint position) { position_ = position; }
     void setScreenSize(QSize size) { screenSize_ = size; }
     void setCanWatchEsc(bool can) { canWatchEsc_ = can; }
+    void setDisplayName(const QString& name) { displayName_ = name; }
     // Runs after each operation is recorded; a test may throw from it.
     std::function<void(const PointerOperation&)> onOperation;
 
@@ -66,6 +73,7 @@ class FakePointer : public PointerDevice {
     int escQueries_ = 0;
     bool buttonDown_ = false;
     bool canWatchEsc_ = true;
+    QString displayName_;
     std::optional<int> holdFrom_;
     std::optional<int> holdUntil_;
     std::optional<int> tapAfterMoves_;

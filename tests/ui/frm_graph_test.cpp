@@ -68,7 +68,6 @@ using Kind = PointerOperation::Kind;
 class FrmGraphTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        ForgetRememberedCaption();
         ASSERT_TRUE(dir_.isValid());
         window_ = std::make_unique<frmGraph>(pointer_, &dialogs_);
         // Stored patterns land in the test's own folder.

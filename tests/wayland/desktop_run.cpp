@@ -1,5 +1,7 @@
 #include "tests/wayland/desktop_run.h"
 
+#include "os/session_choice.h"
+
 #include "tests/wayland/screen_events.h"
 #include "tests/x11/program_window.h"
 #include "tests/x11/target_window.h"
@@ -97,7 +99,7 @@ void DesktopRun::open() {
 
 std::int32_t DesktopRun::run(const QImage& picture, std::int16_t wait, std::function<void()> yield,
                              bool check) {
-    RunServices services{*session.pointer, window, std::move(yield), SystemClock()};
+    RunServices services{*session.pointer, std::move(yield), SystemClock()};
     if (check) {
         services.screen = session.screen.get();
     }

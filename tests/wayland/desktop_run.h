@@ -2,7 +2,6 @@
 
 #include "engine/drawing_run.h"
 #include "os/system_session.h"
-#include "tests/support/recording_window.h"
 #include "tests/wayland/headless_desktop.h"
 #include "tests/wayland/recording_client.h"
 
@@ -58,7 +57,6 @@ class DesktopRun : public ::testing::Test {
     std::unique_ptr<HeadlessDesktop> desktop;
     std::unique_ptr<RecordingClient> client;
     SystemSession session;
-    RecordingWindow window;
     RunState runs;
     QPoint windowAt;
 };

@@ -1,7 +1,7 @@
 #include "tests/wayland/desktop_window.h"
 
 #include "canvas/picture_box.h"
-#include "os/system_session.h"
+#include "os/session_choice.h"
 #include "tests/support/named_child.h"
 #include "tests/support/recording_dialogs.h"
 #include "tests/wayland/desktop_run.h"

@@ -4,7 +4,7 @@
 // keyboard, the click through the program's own virtual pointer, and a client of the test's
 // own receives the strokes.
 #include "canvas/picture_box.h"
-#include "os/system_session.h"
+#include "os/session_choice.h"
 #include "tests/support/named_child.h"
 #include "tests/support/recording_dialogs.h"
 #include "tests/wayland/headless_sway.h"

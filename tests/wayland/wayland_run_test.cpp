@@ -2,9 +2,8 @@
 // no fake on the path. The backend is the one the program's start picks for this session, and
 // the real executable's draw command picks it too.
 #include "engine/drawing_run.h"
-#include "os/system_session.h"
+#include "os/session_choice.h"
 #include "os/wayland/sway_ipc.h"
-#include "tests/support/recording_window.h"
 #include "tests/wayland/headless_sway.h"
 #include "tests/wayland/recording_client.h"
 #include "tests/wayland/screen_events.h"
@@ -102,7 +101,7 @@ class WaylandRun : public ::testing::Test {
     }
 
     std::int32_t run(const QImage& picture, std::int16_t wait, std::function<void()> yield = {}) {
-        RunServices services{*session.pointer, window, std::move(yield), SystemClock()};
+        RunServices services{*session.pointer, std::move(yield), SystemClock()};
         RunSettings settings;
         settings.WaitTime = wait;
         return RunDrawing(picture, kOriginX, kOriginY, settings, services, runs);
@@ -119,7 +118,6 @@ class WaylandRun : public ::testing::Test {
     testing::HeadlessSway sway;
     std::unique_ptr<testing::RecordingClient> client;
     SystemSession session;
-    RecordingWindow window;
     RunState runs;
 };
 

@@ -199,5 +199,61 @@ TEST_F(DrawCommandX11, PlanImageMarksExactlyTheLinePixels) {
     EXPECT_TRUE(received().empty()) << "the plan moved the pointer";
 }
 
+TEST_F(DrawCommandX11, LinesThatWouldLeaveTheScreenAreRefusedAsTheWindowRefusesThem) {
+    const QString file = savePicture(testing::LineArt(200), "art.png");
+    const QPoint before = PointerPosition(session.display());
+    for (const char* origin : {"-50,-40", "1230,1000"}) {
+        QProcess refused;
+        refused.start(program, {QStringLiteral("draw"), file, QStringLiteral("--at"),
+                                QString::fromLatin1(origin)});
+        ASSERT_TRUE(refused.waitForFinished(30000)) << origin;
+        EXPECT_EQ(refused.exitCode(), 1) << origin;
+        EXPECT_TRUE(QString::fromLocal8Bit(refused.readAllStandardError())
+                        .contains(QStringLiteral("描画範囲が画面からはみ出します")))
+            << origin;
+    }
+    EXPECT_EQ(PointerPosition(session.display()), before);
+    EXPECT_FALSE(session.leftButtonDown());
+    EXPECT_TRUE(received().empty()) << "a refused run moved the pointer";
+
+    // The plan says so too, and moves nothing either.
+    ASSERT_EQ(runDraw({file, QStringLiteral("--at"), QStringLiteral("-50,-40"),
+                       QStringLiteral("--plan"), QStringLiteral("--json")}),
+              0);
+    EXPECT_TRUE(jsonOutput().value(QStringLiteral("leaves_screen")).toBool());
+}
+
+TEST_F(DrawCommandX11, ASecondRunWhileOneDrawsIsRefusedAndTheFirstDrawsExactlyItsOwn) {
+    const QImage art = testing::LineArt(200);
+    ASSERT_NO_FATAL_FAILURE(startDraw(
+        QStringList{savePicture(art, "art.png"), QStringLiteral("--at"), at({kOriginX, kOriginY}),
+                    QStringLiteral("--wait"), QStringLiteral("2"), QStringLiteral("--no-follow"),
+                    QStringLiteral("--no-join-runs")} +
+        kDarkAt80));
+    ASSERT_TRUE(testing::Eventually([&] { return session.leftButtonDown(); }, 15000, 10))
+        << "the first run never pressed the button";
+
+    // A dot inside the target: drawn, it would stand among the first run's events.
+    QImage dot(10, 10, QImage::Format_RGB32);
+    dot.fill(Qt::white);
+    dot.setPixel(5, 5, qRgb(0, 0, 0));
+    QProcess second;
+    second.start(program, {QStringLiteral("draw"), savePicture(dot, "dot.png"),
+                           QStringLiteral("--at"), at({kOriginX + 250, kOriginY + 250}),
+                           QStringLiteral("--wait"), QStringLiteral("0")});
+    ASSERT_TRUE(second.waitForFinished(30000));
+    EXPECT_EQ(second.exitCode(), 1);
+    EXPECT_TRUE(QString::fromLocal8Bit(second.readAllStandardError())
+                    .contains(QStringLiteral("別の描画が実行中です")));
+    ASSERT_EQ(process.state(), QProcess::Running)
+        << "the first run ended before the second was refused";
+
+    ASSERT_TRUE(process.waitForFinished(60000));
+    EXPECT_EQ(process.exitCode(), 0);
+    const auto events = testing::WithoutRepeatedMotions(received());
+    EXPECT_EQ(events, ExpectedRunEvents(art, kOriginX, kOriginY)) << testing::Describe(events);
+    EXPECT_FALSE(session.leftButtonDown());
+}
+
 }  // namespace
 }  // namespace stylorex

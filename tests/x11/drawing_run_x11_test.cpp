@@ -2,7 +2,6 @@
 #include "engine/drawing_run.h"
 #include "os/x11/x11_pointer.h"
 
-#include "tests/support/recording_window.h"
 #include "tests/x11/target_window.h"
 #include "tests/x11/x11_session.h"
 
@@ -52,17 +51,15 @@ ReceivedEvent At(Kind kind, int x, int y) {
 class DrawingRunX11 : public ::testing::Test {
   protected:
     void SetUp() override {
-        ForgetRememberedCaption();
         ASSERT_TRUE(target.mapped());
         pointer = OpenBackend();
         ASSERT_NE(pointer, nullptr);
         session.moveTo(5, 5);  // outside the target
         target.discard();
     }
-    void TearDown() override { ForgetRememberedCaption(); }
 
     std::int32_t run(const QImage& picture, std::function<void()> yield = {}) {
-        RunServices services{*pointer, window, std::move(yield), SystemClock()};
+        RunServices services{*pointer, std::move(yield), SystemClock()};
         RunSettings settings;
         settings.WaitTime = 0;
         const std::int32_t strokes =
@@ -78,7 +75,6 @@ class DrawingRunX11 : public ::testing::Test {
     X11Session session;
     TargetWindow target{testing::kTargetX, testing::kTargetY, 200, 200};
     std::unique_ptr<X11Pointer> pointer;
-    RecordingWindow window;
     RunState runs;
 };
 

@@ -30,7 +30,6 @@ class MainWindowOnX11 : public ::testing::Test {
     explicit MainWindowOnX11(int targetSide) : target{kTargetX, kTargetY, targetSide, targetSide} {}
 
     void SetUp() override {
-        ForgetRememberedCaption();
         ASSERT_TRUE(dir.isValid());
         ASSERT_TRUE(target.mapped());
         pointer = OpenBackend();
@@ -49,7 +48,6 @@ class MainWindowOnX11 : public ::testing::Test {
     void TearDown() override {
         window.reset();
         session.restore();
-        ForgetRememberedCaption();
     }
 
     Display* display() const { return session.display(); }

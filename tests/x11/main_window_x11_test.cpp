@@ -12,6 +12,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QTest>
 
@@ -136,6 +137,48 @@ TEST_F(MainWindowX11, EnterOnAnotherControlStartsNothing) {
     QTest::qWait(200);
     EXPECT_TRUE(window->statusPanel(3).isEmpty());
     EXPECT_TRUE(target.collect().empty());
+}
+
+TEST_F(MainWindowX11, WhileACommandLineRunDrawsTheStartIsRefused) {
+    // A run of `stylorex draw` long enough to be under way when the window starts: every pixel
+    // of a white picture is a line pixel when nothing counts as white.
+    QImage white(200, 200, QImage::Format_RGB32);
+    white.fill(Qt::white);
+    const QString picture = dir.filePath(QStringLiteral("white.png"));
+    ASSERT_TRUE(white.save(picture, "PNG"));
+    const QString program = dir.filePath(QStringLiteral("stylorex"));
+    ASSERT_NO_FATAL_FAILURE(testing::CopyProgram(QStringLiteral(STYLOREX_PROGRAM), program));
+    QProcess commandLine;
+    commandLine.setProcessChannelMode(QProcess::ForwardedChannels);
+    commandLine.start(
+        program, {QStringLiteral("draw"), picture, QStringLiteral("--at"),
+                  QStringLiteral("%1,%2").arg(kOriginX).arg(kOriginY), QStringLiteral("--mode"),
+                  QStringLiteral("nonwhite"), QStringLiteral("--white"), QStringLiteral("256"),
+                  QStringLiteral("--wait"), QStringLiteral("3")});
+    ASSERT_TRUE(commandLine.waitForStarted(5000));
+    ASSERT_TRUE(testing::Eventually([&] { return session.leftButtonDown(); }, 15000, 10))
+        << "the command line's run never pressed the button";
+
+    frmGraph& w = *window;
+    QImage dot = MakeCanvasImage(200, 200);
+    dot.setPixel(10, 12, qRgb(0, 0, 0));
+    NamedChild<PictureBox>(w, "picSRC")->setPicture(dot);
+    NamedChild<QLineEdit>(w, "txtStartX")->setText(QString::number(kOriginX));
+    NamedChild<QLineEdit>(w, "txtStartY")->setText(QString::number(kOriginY));
+    w.startCommand();
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text, QStringLiteral("別の描画が実行中です"));
+    EXPECT_FALSE(w.runState().inProgress());
+    // No run began: the caption still says only that the start was asked for.
+    EXPECT_EQ(w.caption(), QStringLiteral("Stylorex [処理開始]"));
+    EXPECT_TRUE(w.statusPanel(3).isEmpty());
+    EXPECT_EQ(commandLine.state(), QProcess::Running)
+        << "the command line's run ended before the window was refused";
+
+    commandLine.terminate();
+    ASSERT_TRUE(commandLine.waitForFinished(10000));
+    EXPECT_EQ(commandLine.exitCode(), 3);
+    EXPECT_FALSE(session.leftButtonDown());
 }
 
 }  // namespace

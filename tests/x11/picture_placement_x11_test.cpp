@@ -90,7 +90,6 @@ QImage FramedDiagonal(const QRect& frame) {
 class PicturePlacementX11 : public ::testing::Test {
   protected:
     void SetUp() override {
-        ForgetRememberedCaption();
         ASSERT_TRUE(dir.isValid());
         ASSERT_TRUE(target.mapped());
         pointer = testing::OpenBackend();
@@ -111,7 +110,6 @@ class PicturePlacementX11 : public ::testing::Test {
     void TearDown() override {
         window.reset();
         session.restore();
-        ForgetRememberedCaption();
     }
 
     PictureBox& canvas() { return *NamedChild<PictureBox>(*window, "picSRC"); }

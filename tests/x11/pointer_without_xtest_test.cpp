@@ -1,6 +1,6 @@
 // An X server without the XTest extension: opening the pointer names what is missing. The
 // test starts its own Xvfb with XTest switched off.
-#include "os/system_session.h"
+#include "os/session_choice.h"
 
 #include <QByteArray>
 #include <QFile>

@@ -3,7 +3,6 @@
 // exactly the strokes, through the engine and through the real program.
 #include "engine/drawing_run.h"
 #include "os/x11/x11_pointer.h"
-#include "tests/support/recording_window.h"
 #include "tests/x11/program_window.h"
 #include "tests/x11/target_window.h"
 #include "tests/x11/window_manager.h"
@@ -66,9 +65,8 @@ class RunUnderWindowManager : public UnderWindowManager, public ::testing::WithP
         ASSERT_TRUE(holder.takeFocus());
         auto pointer = testing::OpenBackend();
         ASSERT_NE(pointer, nullptr);
-        RecordingWindow window;
         RunState runs;
-        RunServices services{*pointer, window, {}, SystemClock()};
+        RunServices services{*pointer, {}, SystemClock()};
         RunSettings settings;
         settings.WaitTime = static_cast<std::int16_t>(GetParam());
         RunDrawing(picture, kOriginX, kOriginY, settings, services, runs);

@@ -1,6 +1,5 @@
-#include "os/system_session.h"
+#include "os/x11/x11_session.h"
 
-#include "os/wayland_desktop.h"
 #include "os/x11/screen_x11.h"
 #include "os/x11/x11_pointer.h"
 
@@ -8,16 +7,13 @@
 
 namespace stylorex {
 
-SystemSession OpenSystemSession(QString* error) {
+SystemSession OpenX11Session(QString* error) {
     auto fail = [error](const QString& text) {
         if (error != nullptr) {
             *error = text;
         }
         return SystemSession{};
     };
-    if (!qgetenv("WAYLAND_DISPLAY").isEmpty()) {
-        return OpenWaylandDesktopSession(error);
-    }
     if (qgetenv("XDG_SESSION_TYPE").toLower() == "wayland") {
         return fail(QStringLiteral(
             "Wayland セッションではマウスポインタを操作できません（XTest は XWayland "

@@ -1,0 +1,63 @@
+#pragma once
+
+#include "engine/ink_follower.h"
+#include "engine/monotonic_clock.h"
+#include "engine/pixel_scan.h"
+#include "engine/run_check.h"
+#include "os/screen_reader.h"
+
+#include <QImage>
+#include <QPoint>
+#include <QRect>
+#include <QSize>
+
+#include <functional>
+
+namespace stylorex {
+
+// The target rectangle of one run (the scanned picture's size at the run's origin) read back
+// from the screen: before the strokes, so that the follow mode knows what changes, and after
+// them, to check what the target drew and to mend what it missed.
+class TargetCheck {
+  public:
+    // Passes of mending after the first check.
+    static constexpr int kMendPasses = 2;
+
+    // Reads the rectangle of `tables` at `origin` now, unless something is known to prevent its
+    // check: it leaves the screen of `screenSize`, or it cannot be read; the program's own
+    // window covering it (`ownWindow`, frame included; empty: none) prevents the check as well.
+    // The line pixels still undrawn in `tables` are what the check expects to see drawn.
+    TargetCheck(ScreenReader& screen, const ScanTables& tables, QPoint origin, QSize screenSize,
+                std::function<QRect()> ownWindow, MonotonicClock& clock,
+                std::function<void()> yield);
+
+    QPoint topLeft() const { return rect_.topLeft(); }
+    // The rectangle before the run; null when it could not be read.
+    const QImage& before() const { return before_; }
+
+    // Waits until a lagging target has stopped drawing into the rectangle (it reads the same
+    // twice in a row, or a second has passed), and compares it with what it was before
+    // (CompareTarget), with the ink `follower` has learned. With `mend`, each pixel found
+    // missing is pressed again through `pressAgain` (a press and a release there, paced as the
+    // run's moves; false when the run was stopped meanwhile) and the rectangle checked again,
+    // kMendPasses times at most. A stop during the mending ends it with what it had done.
+    RunCheck checkAndMend(const InkFollower* follower, bool mend,
+                          const std::function<bool(QPoint)>& pressAgain);
+
+  private:
+    bool ownWindowCovers() const;
+    QImage settledArea();
+    RunCheck check(const InkFollower* follower);
+
+    ScreenReader& screen_;
+    std::function<QRect()> ownWindow_;
+    MonotonicClock& clock_;
+    std::function<void()> yield_;
+    QRect rect_;
+    QImage before_;
+    // Why it cannot be checked, found before the run; None: nothing is known to prevent it.
+    RunCheck::Outcome obstacle_ = RunCheck::Outcome::None;
+    DrawMask drawn_;
+};
+
+}  // namespace stylorex

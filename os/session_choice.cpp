@@ -1,0 +1,17 @@
+#include "os/session_choice.h"
+
+#include "os/wayland_desktop.h"
+#include "os/x11/x11_session.h"
+
+#include <QByteArray>
+
+namespace stylorex {
+
+SystemSession OpenSystemSession(QString* error) {
+    if (!qgetenv("WAYLAND_DISPLAY").isEmpty()) {
+        return OpenWaylandDesktopSession(error);
+    }
+    return OpenX11Session(error);
+}
+
+}  // namespace stylorex

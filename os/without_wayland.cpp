@@ -1,0 +1,15 @@
+// What stands in for the Wayland backend in a build without it (STYLOREX_WITH_WAYLAND=OFF).
+#include "os/wayland_desktop.h"
+
+namespace stylorex {
+
+SystemSession OpenWaylandDesktopSession(QString* error) {
+    if (error != nullptr) {
+        *error = QStringLiteral(
+            "この Stylorex は Wayland に対応せずにビルドされています。X11 セッションの中で"
+            "起動するか、STYLOREX_WITH_WAYLAND をオンにしてビルドし直してください。");
+    }
+    return {};
+}
+
+}  // namespace stylorex

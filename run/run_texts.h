@@ -1,0 +1,17 @@
+#pragma once
+
+#include "engine/run_check.h"
+
+#include <QString>
+
+namespace stylorex {
+
+// The check of a run's target in words, as the window's check panel and the command line's
+// result show it: "確認: 欠け 0 / 余分 0", or "確認できません: " and the reason; a run that fell
+// back from following the target says so behind it. Empty for Outcome::None.
+QString CheckPanelText(const RunCheck& check);
+// What the check means and what to do, the text first (the check panel's tool tip); after
+// misses with the fixed wait of `waitMs`, it suggests the follow mode.
+QString CheckToolTip(const RunCheck& check, int waitMs);
+
+}  // namespace stylorex

@@ -1,0 +1,29 @@
+#include "run/run_texts.h"
+
+#include <gtest/gtest.h>
+
+namespace stylorex {
+namespace {
+
+TEST(CheckTexts, CountTheMissesAndExtrasOrSayWhyThereIsNoCheck) {
+    RunCheck check;
+    check.outcome = RunCheck::Outcome::Checked;
+    check.missing = {{302, 201}, {305, 201}};
+    check.extra = {{306, 202}};
+    EXPECT_EQ(CheckPanelText(check), QStringLiteral("確認: 欠け 2 / 余分 1"));
+    // Misses at the fixed wait: the follow mode is the cure.
+    EXPECT_TRUE(CheckToolTip(check, 5).contains(QStringLiteral("「描画を確かめながら進む」")));
+
+    check = RunCheck{};
+    check.outcome = RunCheck::Outcome::NothingChanged;
+    check.followed = true;
+    check.fellBack = true;
+    EXPECT_EQ(CheckPanelText(check),
+              QStringLiteral("確認できません: 描画先に変化がありません（固定ウェイトに切替）"));
+    EXPECT_TRUE(CheckToolTip(check, 3).contains(QStringLiteral("固定ウェイト (3ms)")));
+
+    EXPECT_TRUE(CheckPanelText(RunCheck{}).isEmpty());
+}
+
+}  // namespace
+}  // namespace stylorex

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "common/window_text.h"
+#include "engine/run_events.h"
+
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+
+namespace stylorex {
+
+// Status panel 3 after a run: "概算ｽﾄﾛｰｸ数:" and the count.
+QString StrokeCountText(std::int32_t strokes);
+
+// How one run shows in the main window: each phase as a caption tag and a text in status panel
+// 2, the strokes done in panel 3 as they complete, the check of the target in panel 5 with what
+// it means in the panel's tool tip.
+class WindowRunReport : public RunObserver {
+  public:
+    // `waitMs`: the run's fixed wait, which the caption and the check's tool tip name.
+    // `showProgress`, when given, also gets every progress report.
+    WindowRunReport(WindowText& window, std::int16_t waitMs,
+                    std::function<void(const RunProgress&)> showProgress = {});
+
+    void phaseChanged(RunPhase phase) override;
+    void progressed(const RunProgress& progress) override;
+    void checkPending() override;
+    void fellBackToFixedWait() override;
+    void checked(const RunCheck& check) override;
+
+  private:
+    WindowText& window_;
+    std::int16_t waitMs_;
+    std::function<void(const RunProgress&)> showProgress_;
+};
+
+}  // namespace stylorex
