@@ -92,7 +92,18 @@ void DesktopRun::open() {
     QString error;
     session = OpenSystemSession(&error);
     ASSERT_NE(session.pointer, nullptr) << error.toStdString() << '\n' << desktop->log();
-    const std::optional<QPoint> found = WindowOrigin(*session.pointer, *client);
+    // A desktop may animate a new window into place (Mutter scales it up from its middle), and
+    // a probe during the animation lands a pixel or more off: the window stands where two
+    // probes a while apart agree.
+    std::optional<QPoint> found = WindowOrigin(*session.pointer, *client);
+    for (int tries = 0; found && tries < 20; ++tries) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(250));
+        const std::optional<QPoint> again = WindowOrigin(*session.pointer, *client);
+        if (again == found) {
+            break;
+        }
+        found = again;
+    }
     ASSERT_TRUE(found) << "the client's window is not under the middle of the screen";
     windowAt = *found;
 }
@@ -109,6 +120,16 @@ std::int32_t DesktopRun::run(const QImage& picture, std::int16_t wait, std::func
 }
 
 void DesktopRun::expectExactStrokes(const QImage& picture) {
+    // The compositor may still be delivering the last events of a run that has returned.
+    std::size_t count = client->events().size();
+    for (int tries = 0; tries < 20; ++tries) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(150));
+        const std::size_t now = client->events().size();
+        if (now == count) {
+            break;
+        }
+        count = now;
+    }
     const std::vector<ReceivedEvent> received = OnScreen(client->events(), windowAt);
     const std::vector<ReceivedEvent> expected =
         ExpectedRunEvents(picture, origin().x(), origin().y());
