@@ -273,10 +273,10 @@ int showPlan(const DrawOptions& options, const QImage& canvas, const RunRequest&
     const QRect onScreen = request.bounds();
     // Only with a display is the screen known.
     const bool leavesScreen = screen.has_value() && request.leavesScreen(*screen);
-    // In the follow mode each wait lasts as long as the target takes to show the ink; the fixed
-    // wait stands in for it.
     const double estimated =
-        std::chrono::duration<double>(EstimatedRunTime(plan, settings.WaitTime)).count();
+        std::chrono::duration<double>(
+            EstimatedRunTime(plan, ExpectedWaitMs(settings.modes, settings.WaitTime)))
+            .count();
     if (options.json) {
         QJsonObject json{
             {QStringLiteral("strokes"), plan.strokes},
