@@ -16,9 +16,11 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
+#include <QPoint>
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <chrono>
 #include <memory>
 #include <set>
@@ -40,7 +42,7 @@ AcceptancePicture PictureOf(std::int64_t arg) {
     return AcceptancePictures()[static_cast<std::size_t>(arg)];
 }
 
-Pixels LinePixels(const QImage& picture) {
+Pixels LinePixels(const QImage& picture, QPoint origin = QPoint(kOriginX, kOriginY)) {
     Pixels pixels;
     for (int y = 0; y < picture.height(); ++y) {
         for (int x = 0; x < picture.width(); ++x) {
@@ -49,7 +51,7 @@ Pixels LinePixels(const QImage& picture) {
                                    static_cast<std::int16_t>(qGreen(c)),
                                    static_cast<std::int16_t>(qBlue(c))};
             if (IsLinePixel(parts, ExtractionSettings{})) {
-                pixels.insert({kOriginX + x, kOriginY + y});
+                pixels.insert({origin.x() + x, origin.y() + y});
             }
         }
     }
@@ -85,14 +87,14 @@ struct RunOutcome {
 
 // One run as the window makes it: yields through the event loop, the system clock.
 RunOutcome Run(Backend& backend, const QImage& picture, const RunSettings& settings,
-               bool withScreen) {
+               bool withScreen, QPoint origin = QPoint(kOriginX, kOriginY)) {
     RunState state;
     RunServices services{*backend.pointer, [] { QCoreApplication::processEvents(); },
                          SystemClock()};
     services.screen = withScreen ? backend.screen.get() : nullptr;
     const auto start = std::chrono::steady_clock::now();
     RunOutcome outcome;
-    outcome.strokes = RunDrawing(picture, kOriginX, kOriginY, settings, services, state);
+    outcome.strokes = RunDrawing(picture, origin.x(), origin.y(), settings, services, state);
     XSync(backend.pointer->display(), False);
     outcome.seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -139,6 +141,153 @@ BENCHMARK(BM_EstimateAgainstRun)
     ->ArgsProduct({{0, 1, 2, 3}, {1, 5, 7}, {0, 1}})
     ->Iterations(1)
     ->Unit(benchmark::kSecond);
+
+// Whether a window manager has taken the screen (it names its check window on the root).
+bool WindowManagerRuns(Display* display) {
+    const Atom check = XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", True);
+    if (check == None) {
+        return false;
+    }
+    Atom type = None;
+    int format = 0;
+    unsigned long items = 0;
+    unsigned long after = 0;
+    unsigned char* data = nullptr;
+    const bool named =
+        XGetWindowProperty(display, DefaultRootWindow(display), check, 0, 1, False, AnyPropertyType,
+                           &type, &format, &items, &after, &data) == Success &&
+        items == 1;
+    if (data != nullptr) {
+        XFree(data);
+    }
+    return named;
+}
+
+// The run as a user's window makes it on a desktop: into a target the window manager manages
+// (start `openbox --sm-disable` on the server first), with the screen read back, so the run
+// follows the target where asked and checks it at its end; the plan's estimate beside the real
+// time. Arguments: picture, mode (0, 1, 5: that fixed wait in ms; 100: the follow mode into a
+// target that inks every motion at once; 101: the follow mode into the target that lags and asks
+// for the pointer). Counters: `managed` (1 when a window manager ran), the run's and the
+// estimate's time and their ratio, and whether the target's ink is exactly the picture.
+void BM_EstimateUnderWindowManager(benchmark::State& state) {
+    Backend backend;
+    if (!backend.ok()) {
+        state.SkipWithError(("skipped: " + backend.error).toStdString().c_str());
+        return;
+    }
+    const AcceptancePicture kind = PictureOf(state.range(0));
+    const QImage picture = MakeAcceptancePicture(kind);
+    const std::int64_t mode = state.range(1);
+    RunSettings settings;
+    settings.modes.FollowTarget = mode >= 100;
+    settings.WaitTime = static_cast<std::int16_t>(settings.modes.FollowTarget ? 5 : mode);
+    PaintingTarget target(mode == 101 ? PaintingTarget::Kind::LagsAndAsksForThePointer
+                                      : PaintingTarget::Kind::JoinsEveryMotion,
+                          TargetArea(picture), PaintingTarget::Placement::Managed);
+    if (!target.mapped()) {
+        state.SkipWithError("skipped: the target window was not mapped");
+        return;
+    }
+    // Inside the window wherever the manager put it.
+    const QPoint origin = target.geometry().topLeft() + QPoint(10, 10);
+    const RunPlan plan = PlanPicture(picture, settings.extraction, settings.modes);
+    const double estimate =
+        std::chrono::duration<double>(
+            EstimatedRunTime(plan, ExpectedWaitMs(settings.modes, settings.WaitTime)))
+            .count();
+    RunOutcome outcome;
+    for (auto _ : state) {
+        target.wipe();
+        outcome = Run(backend, picture, settings, true, origin);
+        target.settle();
+    }
+    state.counters["managed"] = WindowManagerRuns(backend.pointer->display()) ? 1 : 0;
+    state.counters["strokes"] = outcome.strokes;
+    state.counters["moves"] = static_cast<double>(plan.moves);
+    state.counters["waits"] = static_cast<double>(plan.waits);
+    state.counters["run_s"] = outcome.seconds;
+    state.counters["estimate_s"] = estimate;
+    state.counters["estimate_vs_run"] = estimate / outcome.seconds;
+    state.counters["exact"] = target.inked() == LinePixels(picture, origin) ? 1 : 0;
+    state.SetLabel(AcceptancePictureName(kind).toStdString());
+}
+
+BENCHMARK(BM_EstimateUnderWindowManager)
+    ->ArgNames({"picture", "mode"})
+    ->ArgsProduct({{0, 1, 2, 3}, {0, 1, 5, 100, 101}})
+    ->Iterations(1)
+    ->Unit(benchmark::kSecond);
+
+// What the parts of a run that the estimate counts apart cost under the window manager, from
+// medians of 9 runs each into a managed target that inks every motion, at wait 0:
+// `stroke_ends_ms`, a run of 100 dots without the screen, per dot (the press, the release and the
+// manager's reaction); `check_ms`, a run of one dot with the screen beyond one without (the read
+// before and the check's settle after); `ink_wait_ms`, a zigzag of 100 turns in the follow mode
+// beyond the same at wait 0, per wait for the ink (both with the screen).
+void BM_RunPartsUnderWindowManager(benchmark::State& state) {
+    Backend backend;
+    if (!backend.ok()) {
+        state.SkipWithError(("skipped: " + backend.error).toStdString().c_str());
+        return;
+    }
+    const auto white = [](int width, int height) {
+        QImage picture(width, height, QImage::Format_RGB32);
+        picture.fill(Qt::white);
+        return picture;
+    };
+    QImage dots = white(60, 60);
+    for (int i = 0; i < 100; ++i) {
+        dots.setPixel(5 + 5 * (i % 10), 5 + 5 * (i / 10), qRgb(0, 0, 0));
+    }
+    QImage dot = white(20, 20);
+    dot.setPixel(10, 10, qRgb(0, 0, 0));
+    // A zigzag of 45° pieces three pixels long: the stroke turns at every third pixel.
+    QImage stairs = white(320, 40);
+    for (int x = 0; x <= 300; ++x) {
+        const int phase = x % 6;
+        stairs.setPixel(10 + x, 10 + (phase <= 3 ? phase : 6 - phase), qRgb(0, 0, 0));
+    }
+    PaintingTarget target(PaintingTarget::Kind::JoinsEveryMotion, QRect(100, 100, 200, 200),
+                          PaintingTarget::Placement::Managed);
+    if (!target.mapped()) {
+        state.SkipWithError("skipped: the target window was not mapped");
+        return;
+    }
+    const QPoint origin = target.geometry().topLeft() + QPoint(20, 20);
+    const auto median = [&](const QImage& picture, bool follow, bool withScreen) {
+        RunSettings settings;
+        settings.WaitTime = 0;
+        settings.modes.FollowTarget = follow;
+        std::vector<double> times;
+        for (int i = 0; i < 9; ++i) {
+            target.wipe();
+            times.push_back(Run(backend, picture, settings, withScreen, origin).seconds * 1e3);
+            target.settle();
+        }
+        std::sort(times.begin(), times.end());
+        return times[times.size() / 2];
+    };
+    RunModes follow;
+    follow.FollowTarget = true;
+    const RunPlan stairsPlan = PlanPicture(stairs, ExtractionSettings{}, follow);
+    double strokeEndsMs = 0;
+    double checkMs = 0;
+    double inkWaitMs = 0;
+    for (auto _ : state) {
+        strokeEndsMs = median(dots, false, false) / 100;
+        checkMs = median(dot, false, true) - median(dot, false, false);
+        inkWaitMs = (median(stairs, true, true) - median(stairs, false, true)) /
+                    static_cast<double>(stairsPlan.waits);
+    }
+    state.counters["managed"] = WindowManagerRuns(backend.pointer->display()) ? 1 : 0;
+    state.counters["stroke_ends_ms"] = strokeEndsMs;
+    state.counters["check_ms"] = checkMs;
+    state.counters["ink_wait_ms"] = inkWaitMs;
+    state.counters["stairs_waits"] = static_cast<double>(stairsPlan.waits);
+}
+
+BENCHMARK(BM_RunPartsUnderWindowManager)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 // Into a target that selects motion hints, lags 2 to 9 ms per event and joins to where the
 // pointer is when it asks: the fixed 5 ms wait against the follow mode, with and without joined

@@ -86,6 +86,14 @@ QImage FitPictureWithin(const QImage& picture, QSize limit, PictureScaling scali
     return ScalePicture(picture, FittedSize(picture.size(), limit), scaling);
 }
 
+QString ShrunkPictureText(QSize shrunk, QSize original) {
+    const auto size = [](QSize s) {
+        return QStringLiteral("%1×%2").arg(s.width()).arg(s.height());
+    };
+    return QStringLiteral("画像を %1 に縮小しました（元の大きさ %2）")
+        .arg(size(shrunk), size(original));
+}
+
 QRect NonWhiteBounds(const QImage& image) {
     const QImage rgb = image.convertToFormat(QImage::Format_RGB32);
     int left = rgb.width();

@@ -3,6 +3,7 @@
 #include <QImage>
 #include <QRect>
 #include <QSize>
+#include <QString>
 
 namespace stylorex {
 
@@ -24,6 +25,10 @@ QImage ScalePicture(const QImage& picture, QSize size, PictureScaling scaling);
 // keeping its aspect. The window's "画像に合わせて読み込む" and the command line's --fit make a
 // large picture fit the largest canvas this way.
 QImage FitPictureWithin(const QImage& picture, QSize limit, PictureScaling scaling);
+
+// What a fit that scaled a picture down did, in the user's words: "画像を 600×429 に縮小しました
+// （元の大きさ 700×500）".
+QString ShrunkPictureText(QSize shrunk, QSize original);
 
 // The smallest rectangle around the pixels of `image` that are not pure white; null when every
 // pixel is white.

@@ -1,6 +1,8 @@
 #include "cli/draw_command.h"
 
 #include "canvas/canvas_image.h"
+#include "canvas/picture_fit.h"
+#include "cli/countdown_outline.h"
 #include "cli/plan_drawing.h"
 #include "engine/run_plan.h"
 #include "engine/run_state.h"
@@ -98,7 +100,7 @@ double secondsOf(Clock::duration span) {
 
 // The saved settings as the window loads them, then the options given; the command never
 // writes the settings file.
-RunSettings settingsFor(const DrawOptions& options) {
+RunSettings settingsFor(const DrawOptions& options, const SettingVariables& saved) {
     RunOverrides overrides;
     overrides.pickUpPattern = options.mode;
     overrides.blackUpper = options.black;
@@ -106,12 +108,14 @@ RunSettings settingsFor(const DrawOptions& options) {
     overrides.waitMs = options.waitMs;
     overrides.followTarget = options.follow;
     overrides.joinRuns = options.joinRuns;
-    return RunSettingsOf(SavedSettingVariables(SettingsFileToRead()), overrides);
+    return RunSettingsOf(saved, overrides);
 }
 
-// The picture on a canvas of its own size, as the window's canvas holds it after loading it;
-// nothing, said on the terminal, when it cannot be read or is too large for a canvas.
-std::optional<QImage> canvasOf(const DrawOptions& options, Terminal& terminal) {
+// The picture on a canvas of its own size, as the window's canvas holds it after loading it
+// (with --fit, as "画像に合わせて読み込む" loads it, scaled as the saved settings say); nothing,
+// said on the terminal, when it cannot be read or is too large for a canvas.
+std::optional<QImage> canvasOf(const DrawOptions& options, const SettingVariables& saved,
+                               Terminal& terminal) {
     if (!QFileInfo::exists(options.picture)) {
         terminal.message(QStringLiteral("画像ファイルがありません: %1").arg(options.picture));
         return std::nullopt;
@@ -129,11 +133,22 @@ std::optional<QImage> canvasOf(const DrawOptions& options, Terminal& terminal) {
         terminal.message(text);
         return std::nullopt;
     }
+    const QSize largest(kLargestCanvasWidth, kLargestCanvasHeight);
+    if (options.fit) {
+        const QImage fitted = FitPictureWithin(
+            *picture, largest,
+            saved.SmoothScaling ? PictureScaling::Smooth : PictureScaling::LineArt);
+        if (fitted.size() != picture->size()) {
+            terminal.message(ShrunkPictureText(fitted.size(), picture->size()));
+        }
+        return ComposedCanvas(fitted, fitted.size());
+    }
     const bool tooLarge =
         picture->width() > kLargestCanvasWidth || picture->height() > kLargestCanvasHeight;
     if (tooLarge && !options.crop) {
         terminal.message(QStringLiteral("画像が大きすぎます（%1 × %2）。描画できるのは %3 × %4 "
-                                        "までです。--crop を付けると左上の %3 × %4 を描画します。")
+                                        "までです。--crop を付けると左上の %3 × %4 を、--fit "
+                                        "を付けると縮小して全体を描画します。")
                              .arg(picture->width())
                              .arg(picture->height())
                              .arg(kLargestCanvasWidth)
@@ -168,11 +183,16 @@ class ProgressLine : public RunObserver {
 
 // Waits `delay` seconds, counting down on the terminal, while signals (through the event loop)
 // and Esc (where the pointer watches it outside a run: X11, not sway) can stop it. The hint names
-// Ctrl+C, which stops it everywhere. False when stopped.
-bool countDown(double delay, Terminal& terminal, PointerDevice* pointer, const bool& stopped) {
+// Ctrl+C, which stops it everywhere. `outline`, when given, shows where the run will go
+// meanwhile. False when stopped.
+bool countDown(double delay, Terminal& terminal, PointerDevice* pointer, const bool& stopped,
+               CountdownOutline* outline) {
     const Clock::time_point end = Clock::now() + std::chrono::duration_cast<Clock::duration>(
                                                      std::chrono::duration<double>(delay));
     while (Clock::now() < end) {
+        if (outline != nullptr) {
+            outline->update();
+        }
         QCoreApplication::processEvents();
         if (stopped || (pointer != nullptr && pointer->escPressed())) {
             return false;
@@ -253,10 +273,10 @@ int showPlan(const DrawOptions& options, const QImage& canvas, const RunRequest&
     const QRect onScreen = request.bounds();
     // Only with a display is the screen known.
     const bool leavesScreen = screen.has_value() && request.leavesScreen(*screen);
-    // In the follow mode each wait lasts as long as the target takes to show the ink; the fixed
-    // wait stands in for it.
     const double estimated =
-        std::chrono::duration<double>(EstimatedRunTime(plan, settings.WaitTime)).count();
+        std::chrono::duration<double>(
+            EstimatedRunTime(plan, ExpectedWaitMs(settings.modes, settings.WaitTime)))
+            .count();
     if (options.json) {
         QJsonObject json{
             {QStringLiteral("strokes"), plan.strokes},
@@ -415,18 +435,23 @@ int draw(const DrawOptions& options, ReadyRun& run, RunState& state, const bool&
 }  // namespace
 
 int RunDrawCommand(const DrawOptions& options, std::FILE* out, std::FILE* err) {
-    // No window is made, so no display is needed for the picture: the offscreen platform still
-    // gives the metafile decoder its fonts. The pointer backends open connections of their own.
+    // No window is made but the outline during a countdown, so no display is needed otherwise:
+    // the offscreen platform still gives the metafile decoder its fonts. The pointer backends
+    // open connections of their own. Where the X server cannot be reached, the offscreen
+    // platform serves after all (and the run is refused for want of a pointer).
+    const bool showsOutline = ShowsCountdownOutline(options);
     char name[] = "stylorex";
     char platformOption[] = "-platform";
-    char platform[] = "offscreen";
-    char* argv[] = {name, platformOption, platform, nullptr};
+    char offscreen[] = "offscreen";
+    char x11[] = "xcb;offscreen";
+    char* argv[] = {name, platformOption, showsOutline ? x11 : offscreen, nullptr};
     int argc = 3;
     QGuiApplication application(argc, argv);
 
     Terminal terminal(out, err);
-    const RunSettings settings = settingsFor(options);
-    const std::optional<QImage> canvas = canvasOf(options, terminal);
+    const SettingVariables saved = SavedSettingVariables(SettingsFileToRead());
+    const RunSettings settings = settingsFor(options, saved);
+    const std::optional<QImage> canvas = canvasOf(options, saved, terminal);
     if (!canvas) {
         return exit_code::kFailed;
     }
@@ -469,9 +494,21 @@ int RunDrawCommand(const DrawOptions& options, std::FILE* out, std::FILE* err) {
         signalled = true;
         state.requestStop();
     });
+    std::optional<CountdownOutline> outline;
+    if (showsOutline && pointer != nullptr) {
+        outline.emplace(RunRequest(*canvas, QPoint(0, 0), settings).bounds(),
+                        options.atPointer ? std::nullopt : options.at, *pointer,
+                        session.screen.get());
+    }
     // Without a pointer a run is refused at once: nothing to count down to.
-    if ((pointer != nullptr || options.plan) &&
-        !countDown(options.delaySeconds, terminal, pointer, signalled)) {
+    const bool counted = (pointer == nullptr && !options.plan) ||
+                         countDown(options.delaySeconds, terminal, pointer, signalled,
+                                   outline ? &*outline : nullptr);
+    if (outline) {
+        // Before the run reads the screen or presses anything.
+        outline->withdraw();
+    }
+    if (!counted) {
         terminal.result(
             QStringLiteral("中断しました（%1）: 描画は始まっていません")
                 .arg(signalled ? QStringLiteral("シグナル") : QStringLiteral("Esc キー")));

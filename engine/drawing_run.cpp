@@ -224,11 +224,12 @@ class StrokeRun {
         left.strokes = std::max(0, plan_.strokes - result_.strokes);
         left.moves = std::max<std::int64_t>(0, plan_.moves - movesDone_);
         left.waits = fellBack ? left.moves : std::max<std::int64_t>(0, plan_.waits - waitsDone_);
+        // A followed target at the pace it has shown so far, else as one that inks at once.
         double waitMs = settings_.WaitTime;
         if (follower_ && !fellBack) {
-            if (const auto mean = follower_->meanInkTime()) {
-                waitMs = std::chrono::duration<double, std::milli>(*mean).count();
-            }
+            const auto mean = follower_->meanInkTime();
+            waitMs = mean ? std::chrono::duration<double, std::milli>(*mean).count()
+                          : ExpectedWaitMs(modes_, settings_.WaitTime);
         }
         RunProgress progress;
         progress.strokesDone = result_.strokes;

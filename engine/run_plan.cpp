@@ -50,15 +50,23 @@ RunPlan PlanPicture(const QImage& picture, const ExtractionSettings& extraction,
 
 RunCosts MeasuredRunCosts() {
     using std::chrono::microseconds;
-    return RunCosts{microseconds(20), microseconds(170)};
+    return RunCosts{microseconds(20), microseconds(400), microseconds(600), microseconds(40000)};
+}
+
+double ExpectedWaitMs(const RunModes& modes, double fixedWaitMs, const RunCosts& costs) {
+    return modes.FollowTarget ? std::chrono::duration<double, std::milli>(costs.inkWait).count()
+                              : fixedWaitMs;
 }
 
 std::chrono::milliseconds EstimatedRunTime(const RunPlan& plan, double waitMs,
                                            const RunCosts& costs) {
     using Ms = std::chrono::duration<double, std::milli>;
-    const Ms total = Ms(waitMs) * static_cast<double>(plan.waits) +
-                     Ms(costs.move) * static_cast<double>(plan.moves) +
-                     Ms(costs.strokeEnds) * static_cast<double>(plan.strokes);
+    Ms total = Ms(waitMs) * static_cast<double>(plan.waits) +
+               Ms(costs.move) * static_cast<double>(plan.moves) +
+               Ms(costs.strokeEnds) * static_cast<double>(plan.strokes);
+    if (plan.strokes > 0) {
+        total += Ms(costs.check);
+    }
     return std::chrono::round<std::chrono::milliseconds>(total);
 }
 

@@ -86,20 +86,33 @@ RunPlan PlanRun(const ScanTables& tables, const RunModes& modes);
 RunPlan PlanPicture(const QImage& picture, const ExtractionSettings& extraction,
                     const RunModes& modes);
 
-// What a run costs besides its waits, through the X11 backend.
+// What a run costs besides its waits, through the X11 backend on a desktop with a window manager
+// (docs/performance.md).
 struct RunCosts {
     // A move inside a stroke with its yield and its Esc test, and the overshoot of its wait.
     std::chrono::nanoseconds move;
     // The ends of a stroke: the move to its start, the press, the move back and the release, each
-    // awaited by the backend.
+    // awaited by the backend, with a click-to-focus window manager's reaction to the press.
     std::chrono::nanoseconds strokeEnds;
+    // In the follow mode, one wait for a target that shows its ink at once: the screen read back
+    // until it shows there.
+    std::chrono::nanoseconds inkWait;
+    // Once a run: the target rectangle read before the first stroke and, after the last, read
+    // again until it has settled, for the check.
+    std::chrono::nanoseconds check;
 };
 
-// Measured on a bare X server with a target window that handles every event (docs/performance.md).
+// Measured under openbox into a managed target window that handles every event.
 RunCosts MeasuredRunCosts();
 
+// How long each wait of a run in `modes` lasts at the fixed wait `fixedWaitMs`: the fixed wait,
+// or in the follow mode as long as a target that shows its ink at once takes (costs.inkWait).
+double ExpectedWaitMs(const RunModes& modes, double fixedWaitMs,
+                      const RunCosts& costs = MeasuredRunCosts());
+
 // The time a run of `plan` takes when each of its waits lasts `waitMs` milliseconds (the fixed
-// wait; for a followed target, the time it takes to show its ink).
+// wait; for a followed target, the time it takes to show its ink: ExpectedWaitMs, or what the
+// run has seen), its check included.
 std::chrono::milliseconds EstimatedRunTime(const RunPlan& plan, double waitMs,
                                            const RunCosts& costs = MeasuredRunCosts());
 

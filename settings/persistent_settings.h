@@ -30,6 +30,9 @@ struct SettingVariables {
     std::int32_t WindowTop = 0;
     std::int32_t WindowWidth = 0;
     std::int32_t WindowHeight = 0;
+    // Pictures fitted to a size are scaled smoothly (photos) instead of keeping line pixels
+    // (canvas/picture_fit.h), in the window and for `stylorex draw --fit`; 0 or 1 in the file.
+    bool SmoothScaling = false;
 };
 
 // The settings that live in controls of the main window: the text of txtInput and the font of
@@ -73,7 +76,7 @@ void RemoveStaleSettingsTemporaries(const QString& programFolder = ProgramFolder
 // Name leaves the picture's font as it is.
 void LoadSettings(SettingVariables& settings, SettingsControls& controls, const QString& iniPath);
 
-// Writes every entry of the table (the seventeen, LastPicture once there is one, and the
+// Writes every entry of the table (the eighteen, LastPicture once there is one, and the
 // window's four when its size is known) in one transaction (WriteSettings), so a save killed at
 // any moment leaves the old file or the new one, never a mix. Makes the file's folder when it is
 // missing. Returns false when the file could not be written (nothing of the save reaches it then)

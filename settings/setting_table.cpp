@@ -101,6 +101,9 @@ constexpr std::array kTable = {
             .fallback = 1},
     Setting{
         .section = kOtherSection, .key = "JoinRuns", .field = Number(&StoredSettings::JoinRuns)},
+    Setting{.section = kOtherSection,
+            .key = "SmoothScaling",
+            .field = Number(&StoredSettings::SmoothScaling)},
     // A window larger than any screen or placed beyond any coordinate a screen has is of no use.
     Setting{.section = kOtherSection,
             .key = "WindowLeft",

@@ -39,6 +39,7 @@
 
 #include <cstdio>
 #include <exception>
+#include <functional>
 #include <utility>
 #include <variant>
 
@@ -48,13 +49,17 @@ namespace {
 
 constexpr int kTimerIntervalMs = 100;
 
-// Status panel 2 says "読み込み中…" while a picture loads, then what it said before.
-LoadingNotice StatusPanelNotice(frmGraph& window) {
-    return [&window, before = QString()](bool loading) mutable {
+// Status panel 2 says "読み込み中…" while a picture loads, then what it said before, brought up
+// to date by `after`.
+LoadingNotice StatusPanelNotice(frmGraph& window, std::function<void()> after) {
+    return [&window, after = std::move(after), before = QString()](bool loading) mutable {
         if (loading) {
             before = window.statusPanel(2);
         }
         SetStatusText(window, 2, loading ? LoadingStatusText() : before);
+        if (!loading) {
+            after();
+        }
     };
 }
 
@@ -141,7 +146,20 @@ void frmGraph::showHistory() {
 }
 
 void frmGraph::showResumable() {
-    ui_->mnu_resume->setEnabled(!runState_.inProgress() && runState_.resumable());
+    const bool resumable = !runState_.inProgress() && runState_.resumable();
+    ui_->mnu_resume->setEnabled(resumable);
+    // Only while panel 2 still tells of the stopped run: a later activity keeps its text.
+    const QString activity = statusPanel(2);
+    if (!runState_.inProgress() && runState_.lastResult().ending == RunResult::Ending::Aborted &&
+        (activity == StoppedText(false) || activity == StoppedText(true))) {
+        SetStatusText(*this, 2, StoppedText(resumable));
+    }
+}
+
+void frmGraph::pictureChanged() {
+    runInputChanged(true);
+    runPanels_->resetProgress();
+    ClearCheckPanel(*this);
 }
 
 void frmGraph::runInputChanged(bool forgetsRun) {
@@ -195,11 +213,13 @@ void frmGraph::connectCommands() {
         settings_.JoinRuns = on;
         runPanels_->requestPlan();
     });
+    connect(c.mnu_smooth, &QAction::toggled, this,
+            [this](bool on) { settings_.SmoothScaling = on; });
     connect(c.mnu_s1Menu, &QMenu::triggered, runPanels_, &RunPanels::requestPlan);
     connect(c.mnu_resume, &QAction::triggered, this, &frmGraph::resumeCommand);
     connect(c.mnu_preview, &QAction::toggled, this, &frmGraph::showPreview);
     // Every change of the persistent image ends in a recorded step, an undo or a redo.
-    connect(c.picSRC, &PictureBox::pictureChanged, this, [this] { runInputChanged(true); });
+    connect(c.picSRC, &PictureBox::pictureChanged, this, &frmGraph::pictureChanged);
     connect(c.mnu_version, &QAction::triggered, this, &frmGraph::openAbout);
     connect(c.mnu_getpt, &QAction::triggered, this, &frmGraph::captureOrigin);
     connect(c.mnu_pickArea, &QAction::triggered, this, &frmGraph::pickAreaCommand);
@@ -261,6 +281,7 @@ void frmGraph::load() {
     SetStatusText(*this, 2, QStringLiteral("Wait: %1ms").arg(settings_.WaitTime));
     ui_->mnu_followTarget->setChecked(settings_.FollowTarget);
     ui_->mnu_joinRuns->setChecked(settings_.JoinRuns);
+    ui_->mnu_smooth->setChecked(settings_.SmoothScaling);
     // The picture in the viewport's corner, and the window where it was closed last.
     ui_->picSRC->move(0, 0);
     UpdateScrollRanges(*ui_);
@@ -396,11 +417,13 @@ void frmGraph::startCommand() {
         return;
     }
     ui_->picSRC->commit();
+    const ShownActivity before{caption(), statusPanel(2)};
     SetCaptionTag(*this, QStringLiteral("[処理開始]"));
     SetStatusText(*this, 2, QStringLiteral("処理開始"));
     const OriginCheck origin =
         CheckOrigin(ui_->txtStartX->text(), ui_->txtStartY->text(), pointer_.primaryScreenSize());
     if (!origin.ok) {
+        showActivity(before);
         dialogs_->message(origin.message);
         return;
     }
@@ -415,11 +438,13 @@ void frmGraph::startCommand() {
         }
         if (!dialogs_->confirm(pointer_.whyEscCannotStop() + howToStop +
                                QStringLiteral("\n\n描画を始めますか？"))) {
+            showActivity(before);
             return;
         }
     }
 
-    runRequested(RunRequest(ui_->picSRC->persistentImage(), origin.origin, currentRunSettings()));
+    runRequested(RunRequest(ui_->picSRC->persistentImage(), origin.origin, currentRunSettings()),
+                 before);
 }
 
 void frmGraph::resumeCommand() {
@@ -427,23 +452,30 @@ void frmGraph::resumeCommand() {
         return;
     }
     ui_->picSRC->commit();
-    runRequested(RunRequest(runState_, currentRunSettings()));
+    runRequested(RunRequest(runState_, currentRunSettings()), {caption(), statusPanel(2)});
+}
+
+void frmGraph::showActivity(const ShownActivity& shown) {
+    setCaption(shown.caption);
+    SetStatusText(*this, 2, shown.activity);
 }
 
 RunSettings frmGraph::currentRunSettings() const {
     return RunSettingsOf(settings_);
 }
 
-void frmGraph::runRequested(RunRequest request) {
+void frmGraph::runRequested(RunRequest request, const ShownActivity& before) {
     const std::int16_t waitMs = request.settings().WaitTime;
     std::variant<ReadyRun, RunRefusal> ready = std::move(request).ready({&pointer_, {}, screen_});
     if (const RunRefusal* refusal = std::get_if<RunRefusal>(&ready)) {
         if (refusal->reason == RunRefusal::Reason::NothingToDraw) {
             // As a run without line pixels would end: at once, having drawn nothing.
             runPanels_->resetProgress();
+            ClearCheckPanel(*this);
             WindowRunReport(*this, waitMs).phaseChanged(RunPhase::Completed);
             SetStatusText(*this, 3, StrokeCountText(0));
         } else {
+            showActivity(before);
             dialogs_->message(RefusalText(*refusal));
         }
         return;
@@ -602,11 +634,11 @@ void frmGraph::refreshPicture() {
 
 void frmGraph::loadPictureCommand() {
     LoadPictureFromDialog(*ui_->picSRC, settings_.LastPicture, this, *dialogs_,
-                          StatusPanelNotice(*this));
+                          StatusPanelNotice(*this, [this] { showResumable(); }));
 }
 
 void frmGraph::pastePictureCommand() {
-    PastePicture(*ui_->picSRC, *dialogs_, StatusPanelNotice(*this));
+    PastePicture(*ui_->picSRC, *dialogs_, StatusPanelNotice(*this, [this] { showResumable(); }));
 }
 
 void frmGraph::clearPictureCommand() {
@@ -654,7 +686,8 @@ void frmGraph::dropPictureFile(const QString& path) {
     if (runState_.inProgress()) {
         return;
     }
-    LoadPictureFile(*ui_->picSRC, path, *dialogs_, StatusPanelNotice(*this));
+    LoadPictureFile(*ui_->picSRC, path, *dialogs_,
+                    StatusPanelNotice(*this, [this] { showResumable(); }));
 }
 
 void frmGraph::storePatternCommand() {

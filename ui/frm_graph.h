@@ -142,8 +142,12 @@ class frmGraph : public QMainWindow, public WindowText, public SettingsControls 
     void showRunInProgress(bool running);
     // Undo and redo are enabled while there is a step and no run is in progress.
     void showHistory();
-    // "続きを描く" is enabled while the state can resume and no run is in progress.
+    // "続きを描く" is enabled while the state can resume and no run is in progress; panel 2 says
+    // so while it tells of the stopped run.
     void showResumable();
+    // A change of the picture: the plan and the preview are made again, a stopped run is no
+    // longer resumed, and the last run's progress and check no longer stand.
+    void pictureChanged();
     // The persistent image or a setting the run reads changed: what a stopped run left no longer
     // matches (`forgetsRun`), and the plan and the preview are made again.
     void runInputChanged(bool forgetsRun);
@@ -180,9 +184,17 @@ class frmGraph : public QMainWindow, public WindowText, public SettingsControls 
     void showRestoredPicture(QSize sizeBefore);
     void unload();
     RunSettings currentRunSettings() const;
+    // The caption and status panel 2 before a command said "[処理開始]": a refused start puts
+    // them back.
+    struct ShownActivity {
+        QString caption;
+        QString activity;
+    };
+    void showActivity(const ShownActivity& shown);
     // The part of a run both the start and the resume command share: the request made ready
-    // or refused, the run, then its error or its stroke count.
-    void runRequested(RunRequest request);
+    // or refused (the caption and panel 2 back to `before` then), the run, then its error or
+    // its stroke count.
+    void runRequested(RunRequest request, const ShownActivity& before);
 
     PointerDevice& pointer_;
     ScreenReader* screen_ = nullptr;

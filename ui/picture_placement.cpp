@@ -127,8 +127,7 @@ void PicturePlacement::loadFitted(QString& lastChosenFile) {
         notice(
             QStringLiteral("キャンバスを画像の大きさ %1 にしました").arg(SizeText(picture.size())));
     } else {
-        notice(QStringLiteral("画像を %1 に縮小しました（元の大きさ %2）")
-                   .arg(SizeText(picture.size()), SizeText(original.size())));
+        notice(ShrunkPictureText(picture.size(), original.size()));
     }
 }
 

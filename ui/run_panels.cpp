@@ -105,7 +105,8 @@ void RunPanels::requestPlan() {
 void RunPanels::showPlan() {
     const PlanInput in = input_();
     const RunPlan plan = PlanPicture(in.picture, in.settings.extraction, in.settings.modes);
-    plan_->setText(PlanText(plan, EstimatedRunTime(plan, in.settings.WaitTime)));
+    plan_->setText(PlanText(
+        plan, EstimatedRunTime(plan, ExpectedWaitMs(in.settings.modes, in.settings.WaitTime))));
     plan_->setToolTip(plan_->text());
 }
 

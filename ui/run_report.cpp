@@ -18,6 +18,16 @@ QString StrokeCountText(std::int32_t strokes) {
     return QStringLiteral("概算ｽﾄﾛｰｸ数:") + QString::number(strokes);
 }
 
+QString StoppedText(bool resumable) {
+    return resumable ? QStringLiteral("中断しました（Ctrl+R で続きを描く）")
+                     : QStringLiteral("中断");
+}
+
+void ClearCheckPanel(WindowText& window) {
+    SetStatusText(window, kCheckPanel, QString());
+    window.setStatusToolTip(kCheckPanel, QString());
+}
+
 WindowRunReport::WindowRunReport(WindowText& window, std::int16_t waitMs,
                                  std::function<void(const RunProgress&)> showProgress)
     : window_(window), waitMs_(waitMs), showProgress_(std::move(showProgress)) {}
@@ -39,7 +49,8 @@ void WindowRunReport::phaseChanged(RunPhase phase) {
             break;
         case RunPhase::Aborted:
             SetCaptionTag(window_, QStringLiteral("[中断しました]"));
-            SetStatusText(window_, kActivityPanel, QStringLiteral("中断"));
+            // Whether the run can be resumed is known once it has ended: the window says so then.
+            SetStatusText(window_, kActivityPanel, StoppedText(false));
             break;
     }
 }
@@ -52,8 +63,7 @@ void WindowRunReport::progressed(const RunProgress& progress) {
 }
 
 void WindowRunReport::checkPending() {
-    SetStatusText(window_, kCheckPanel, QString());
-    window_.setStatusToolTip(kCheckPanel, QString());
+    ClearCheckPanel(window_);
 }
 
 void WindowRunReport::fellBackToFixedWait() {

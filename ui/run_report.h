@@ -13,6 +13,13 @@ namespace stylorex {
 // Status panel 3 after a run: "概算ｽﾄﾛｰｸ数:" and the count.
 QString StrokeCountText(std::int32_t strokes);
 
+// Status panel 2 after a run stopped by Esc or a stop request: "中断", and how to go on where
+// "続きを描く" (Ctrl+R) can.
+QString StoppedText(bool resumable);
+
+// Empties status panel 5 and its tool tip: no check is known of the picture as it is now.
+void ClearCheckPanel(WindowText& window);
+
 // How one run shows in the main window: each phase as a caption tag and a text in status panel
 // 2, the strokes done in panel 3 as they complete, the check of the target in panel 5 with what
 // it means in the panel's tool tip.

@@ -432,7 +432,8 @@ TEST(RunPlan, CountsWhatTheRunDoesAndEstimatesItsTime) {
                         .count();
                 const auto estimate = EstimatedRunTime(
                     plan, wait,
-                    RunCosts{std::chrono::microseconds(50), std::chrono::microseconds(0)});
+                    RunCosts{std::chrono::microseconds(50), std::chrono::microseconds(0),
+                             std::chrono::microseconds(0), std::chrono::microseconds(0)});
                 EXPECT_NEAR(static_cast<double>(estimate.count()), took, 0.1 * took + 1)
                     << name << " at " << wait << " ms, joined " << join;
             }

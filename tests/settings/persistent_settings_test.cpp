@@ -108,7 +108,7 @@ class Settings : public ::testing::Test {
     const QString path_ = dir_.filePath(QStringLiteral("stylorex.ini"));
 };
 
-TEST_F(Settings, AFirstStartTakesTheDefaultsAndItsSaveWritesAllSeventeenKeys) {
+TEST_F(Settings, AFirstStartTakesTheDefaultsAndItsSaveWritesAllEighteenKeys) {
     FakeControls controls;
     const SettingVariables settings = load(controls);
     EXPECT_EQ(settings.PickUpPattern, 1);
@@ -130,13 +130,14 @@ TEST_F(Settings, AFirstStartTakesTheDefaultsAndItsSaveWritesAllSeventeenKeys) {
               "[Other]\r\nLastText=" +
                   cp932(QStringLiteral("文字")) +
                   "\r\nScanPattern=1\r\nWaitTime=5\r\nCanvasHeight=200\r\n"
-                  "CanvasWidth=200\r\nFollowTarget=1\r\nJoinRuns=0\r\n");
+                  "CanvasWidth=200\r\nFollowTarget=1\r\nJoinRuns=0\r\nSmoothScaling=0\r\n");
 }
 
 TEST_F(Settings, ARestartReadsBackWhatTheSaveWrote) {
-    const SettingVariables saved{2,   100, 230,   3,    12,
-                                 480, 600, false, true, QStringLiteral("/home/user/絵/家.png"),
-                                 -20, 35,  640,   520};
+    SettingVariables saved{2,   100, 230,   3,    12,
+                           480, 600, false, true, QStringLiteral("/home/user/絵/家.png"),
+                           -20, 35,  640,   520};
+    saved.SmoothScaling = true;
     FakeControls before;
     before.font_.setFamily(QStringLiteral("IPAPGothic"));
     before.font_.setPointSizeF(10.5);
@@ -162,6 +163,7 @@ TEST_F(Settings, ARestartReadsBackWhatTheSaveWrote) {
               QRect(-20, 35, 640, 520));
     EXPECT_FALSE(loaded.FollowTarget);
     EXPECT_TRUE(loaded.JoinRuns);
+    EXPECT_TRUE(loaded.SmoothScaling);
     EXPECT_EQ(after.font_.family(), QStringLiteral("IPAPGothic"));
     EXPECT_EQ(after.font_.pointSizeF(), 10.0);  // the whole part only
     EXPECT_TRUE(after.font_.bold());
@@ -267,7 +269,7 @@ TEST_F(Settings, MultiLineTextsComeBackExactlyAndNoLineBreakReachesTheFile) {
         ASSERT_TRUE(SaveSettings(settings, before, path_));
         const QByteArray bytes = fileBytes();
         EXPECT_EQ(bytes.count('\n'), bytes.count("\r\n"));
-        EXPECT_EQ(bytes.count('\n'), 20);  // the three headers and seventeen entries only
+        EXPECT_EQ(bytes.count('\n'), 21);  // the three headers and eighteen entries only
         FakeControls after;
         load(after);
         EXPECT_EQ(after.text_, text);
@@ -351,7 +353,8 @@ TEST_F(Settings, AWindowsWrittenFileReadsRightAndASaveKeepsEveryLineItNeedNotCha
     expected.replace("Underline=1\r\n", "Underline=-1\r\n");
     expected.replace("WaitTime=3\r\n", "WaitTime=7\r\n");
     expected.replace("CanvasWidth=400\r\n",
-                     "CanvasWidth=400\r\nScanPattern=1\r\nFollowTarget=1\r\nJoinRuns=0\r\n");
+                     "CanvasWidth=400\r\nScanPattern=1\r\nFollowTarget=1\r\nJoinRuns=0\r\n"
+                     "SmoothScaling=0\r\n");
     EXPECT_EQ(fileBytes(), expected);
 }
 

@@ -7,6 +7,7 @@
 #include "imaging/picture_decoder.h"
 #include "os/point_picker.h"
 #include "os/program_folder.h"
+#include "os/run_lock.h"
 #include "painter/bezier_tool.h"
 #include "painter/drawing_tools.h"
 #include "tests/support/fake_clock.h"
@@ -14,6 +15,7 @@
 #include "tests/support/picture_files.h"
 #include "tests/support/pointer_fake.h"
 #include "tests/support/recording_dialogs.h"
+#include "tests/support/screen_fake.h"
 #include "ui/dlg_setting.h"
 #include "ui/viewport_scroll_bar.h"
 #include "ui/wait_menu.h"
@@ -299,10 +301,11 @@ TEST_F(FrmGraphTest, WindowOpensInTheScreensTopRightCorner) {
 TEST_F(FrmGraphTest, SettingsFileFromAPreviousStartIsHonoured) {
     writeIni(
         "[PickUpPattern]\r\nPattern=2\r\nBlackUpper=100\r\n[Other]\r\nWaitTime=3\r\n"
-        "CanvasHeight=300\r\nCanvasWidth=250\r\n");
+        "CanvasHeight=300\r\nCanvasWidth=250\r\nSmoothScaling=1\r\n");
     loadAndShow();
     frmGraph& w = *window_;
     EXPECT_EQ(w.statusPanel(1), QStringLiteral("抽出モード:白以外"));
+    EXPECT_TRUE(action("mnu_smooth")->isChecked());
     EXPECT_EQ(w.statusPanel(2), QStringLiteral("Wait: 3ms"));
     EXPECT_EQ(w.statusPanel(4), QStringLiteral("canvas:300*250"));
     EXPECT_EQ(canvas().size(), QSize(250, 300));
@@ -369,9 +372,11 @@ TEST_F(FrmGraphTest, ClosingTheWindowSavesTheSettings) {
     loadAndShow();
     window_->waitMenu().item(2)->trigger();
     action("mnu_canvas_1")->trigger();
+    action("mnu_smooth")->trigger();
     ASSERT_FALSE(QFile::exists(iniPath()));
     EXPECT_TRUE(window_->close());
     const QByteArray ini = readIni();
+    EXPECT_TRUE(ini.contains("SmoothScaling=1")) << ini.toStdString();
     EXPECT_TRUE(ini.contains("WaitTime=2")) << ini.toStdString();
     EXPECT_TRUE(ini.contains("CanvasHeight=300")) << ini.toStdString();
     EXPECT_TRUE(ini.contains("CanvasWidth=300")) << ini.toStdString();
@@ -970,8 +975,9 @@ TEST_F(FrmGraphTest, StartWithoutAnOriginCommitsThenRefuses) {
     ASSERT_EQ(dialogs_.messages.size(), 1u);
     EXPECT_EQ(dialogs_.messages[0].text, QStringLiteral("開始座標を設定してください"));
     EXPECT_EQ(dialogs_.messages[0].title, QStringLiteral("Stylorex"));
-    EXPECT_EQ(w.caption(), QStringLiteral("Stylorex [処理開始]"));
-    EXPECT_EQ(w.statusPanel(2), QStringLiteral("処理開始"));
+    // Refused: the caption and the activity are as they were before the start.
+    EXPECT_EQ(w.caption(), QStringLiteral("Stylorex"));
+    EXPECT_EQ(w.statusPanel(2), QStringLiteral("Wait: 5ms"));
     EXPECT_TRUE(pointer_.operations().empty());
     // The commit happened first: the screen-only mark is gone, AutoRedraw is on again.
     EXPECT_TRUE(canvas().AutoRedraw());
@@ -1005,7 +1011,7 @@ TEST_F(FrmGraphTest, StartWhoseLinePixelsWouldLeaveTheScreenIsRefusedWithoutMovi
         w.startCommand();
         ASSERT_EQ(dialogs_.messages.size(), 1u) << x << "," << y;
         EXPECT_EQ(dialogs_.messages[0].text, QStringLiteral("描画範囲が画面からはみ出します"));
-        EXPECT_EQ(w.caption(), QStringLiteral("Stylorex [処理開始]"));
+        EXPECT_EQ(w.caption(), QStringLiteral("Stylorex"));
         EXPECT_TRUE(pointer_.operations().empty());
         EXPECT_EQ(w.statusPanel(3), QString());
         dialogs_.messages.clear();
@@ -1851,6 +1857,142 @@ TEST_F(RunPanelsTest, ResumeDrawsWhatTheStoppedRunLeftAndIsDisabledAfterACanvasC
     resume->trigger();
     w.resumeCommand();
     EXPECT_EQ(pointer_.operations().size(), operations);
+}
+
+// --- after a run: what the panels say once it stopped, is refused, or the picture changed ----
+
+TEST_F(RunPanelsTest, AfterEscTheWindowSaysHowToGoOnUntilThePictureChanges) {
+    frmGraph& w = *window_;
+    const QString file = dir_.filePath(QStringLiteral("other.png"));
+    ASSERT_TRUE(colourful(40, 30).save(file));
+    pointer_.tapEscAfterMoves(pointer_.moveCount() + 500);
+    w.startCommand();
+    ASSERT_EQ(w.runState().lastResult().ending, RunResult::Ending::Aborted);
+    EXPECT_EQ(w.caption(), QStringLiteral("Stylorex [中断しました]"));
+    EXPECT_EQ(w.statusPanel(2), QStringLiteral("中断しました（Ctrl+R で続きを描く）"));
+    // The strokes the target got whole: every release but the one that ended the stopped stroke.
+    const int releases = static_cast<int>(pointer_.operationsOfKind(Kind::Release).size());
+    ASSERT_GT(releases, 2);
+    EXPECT_EQ(panelThreeCount(), releases - 1);
+
+    // A new picture: nothing is left to go on with, and the panel no longer offers it, also when
+    // the picture came through a load that said "読み込み中…" meanwhile.
+    ASSERT_TRUE(dropOnCanvas(file));
+    EXPECT_FALSE(action("mnu_resume")->isEnabled());
+    EXPECT_EQ(w.statusPanel(2), QStringLiteral("中断"));
+
+    canvas().setPicture(MakeAcceptancePicture(AcceptancePicture::LineArt));
+    pointer_.tapEscAfterMoves(pointer_.moveCount() + 500);
+    w.startCommand();
+    ASSERT_EQ(w.statusPanel(2), QStringLiteral("中断しました（Ctrl+R で続きを描く）"));
+    action("mnu_m_3")->trigger();
+    EXPECT_EQ(w.statusPanel(2), QStringLiteral("中断"));
+}
+
+TEST_F(RunPanelsTest, EveryChangeOfThePictureClearsTheLastRunsProgressAndCheck) {
+    frmGraph& w = *window_;
+    w.setClock(steppingClock_);
+    FakeScreen screen;
+    w.setScreenReader(&screen);
+    action("mnu_followTarget")->setChecked(false);
+    const QImage lineArt = MakeAcceptancePicture(AcceptancePicture::LineArt);
+    const QString file = dir_.filePath(QStringLiteral("other.png"));
+    ASSERT_TRUE(colourful(40, 30).save(file));
+    QImage clipboardPicture(30, 20, QImage::Format_RGB32);
+    clipboardPicture.fill(Qt::black);
+    canvas().setPicture(clipboardPicture);
+    button("cmdFixedStore")->click();
+
+    struct Change {
+        const char* name;
+        std::function<void()> before;  // before the run
+        std::function<void()> change;
+    };
+    const std::vector<Change> changes = {
+        {"load",
+         {},
+         [&] {
+             answerFileDialog(file);
+             action("mnu_m_1")->trigger();
+         }},
+        {"paste",
+         {},
+         [&] {
+             QGuiApplication::clipboard()->setImage(clipboardPicture);
+             action("mnu_m_2")->trigger();
+         }},
+        {"drop", {}, [&] { ASSERT_TRUE(dropOnCanvas(file)); }},
+        {"pattern", {}, [&] { button("cmdFixedLoad")->click(); }},
+        {"clear", {}, [&] { action("mnu_m_3")->trigger(); }},
+        {"canvas size", {}, [&] { action("mnu_canvas_1")->trigger(); }},
+        {"undo", {}, [&] { action("mnu_undo")->trigger(); }},
+        {"redo", [&] { action("mnu_undo")->trigger(); }, [&] { action("mnu_redo")->trigger(); }},
+        {"painter", {}, [&] { stroke(QPoint(10, 10), QPoint(60, 40)); }},
+    };
+    for (const Change& c : changes) {
+        w.SetCanvasSize(480, 600);
+        canvas().setPicture(lineArt);
+        if (c.before) {
+            canvas().setPicture(clipboardPicture);
+            c.before();
+        }
+        w.startCommand();
+        ASSERT_EQ(w.runState().lastResult().ending, RunResult::Ending::Completed) << c.name;
+        ASSERT_FALSE(progressBar()->text().isEmpty()) << c.name;
+        ASSERT_FALSE(w.statusPanel(5).isEmpty()) << c.name;
+        const std::string count = w.statusPanel(3).toStdString();
+        c.change();
+        EXPECT_EQ(progressBar()->value(), 0) << c.name;
+        EXPECT_TRUE(progressBar()->text().isEmpty()) << c.name;
+        EXPECT_TRUE(w.statusPanel(5).isEmpty()) << c.name;
+        EXPECT_TRUE(NamedChild<QLabel>(w, "StatusBar1_panel5")->toolTip().isEmpty()) << c.name;
+        // The last run's result stays where it always stood.
+        EXPECT_EQ(w.statusPanel(3).toStdString(), count) << c.name;
+    }
+    QGuiApplication::clipboard()->clear();
+}
+
+TEST_F(RunPanelsTest, EveryRefusedStartPutsTheCaptionAndTheActivityBack) {
+    frmGraph& w = *window_;
+    pointer_.setDisplayName(
+        QStringLiteral("test-display-%1").arg(QCoreApplication::applicationPid()));
+    pointer_.setPosition(QPoint(10, 20));
+    action("mnu_getpt")->trigger();
+    const QString caption = w.caption();
+    const QString activity = w.statusPanel(2);
+    ASSERT_EQ(caption, QStringLiteral("Stylorex [座標取得]"));
+
+    struct Refusal {
+        const char* name;
+        std::function<void()> arrange;
+        std::function<void()> undo;
+    };
+    std::optional<RunLock> otherRun;
+    const std::vector<Refusal> refusals = {
+        {"no origin", [&] { field("txtStartX")->setText(QStringLiteral("**")); },
+         [&] { field("txtStartX")->setText(QStringLiteral("10")); }},
+        {"origin off the screen", [&] { field("txtStartY")->setText(QStringLiteral("99999")); },
+         [&] { field("txtStartY")->setText(QStringLiteral("20")); }},
+        {"lines off the screen", [&] { field("txtStartY")->setText(QStringLiteral("1000")); },
+         [&] { field("txtStartY")->setText(QStringLiteral("20")); }},
+        {"another run", [&] { otherRun.emplace(pointer_.displayName()); },
+         [&] { otherRun.reset(); }},
+        {"Esc cannot stop it, and the user says no", [&] { pointer_.setCanWatchEsc(false); },
+         [&] { pointer_.setCanWatchEsc(true); }},
+    };
+    for (const Refusal& r : refusals) {
+        r.arrange();
+        w.startCommand();
+        EXPECT_EQ(dialogs_.messages.size() + dialogs_.confirmations.size(), 1u) << r.name;
+        EXPECT_TRUE(pointer_.operationsOfKind(Kind::Press).empty()) << r.name;
+        EXPECT_EQ(w.caption(), caption) << r.name;
+        EXPECT_EQ(w.statusPanel(2), activity) << r.name;
+        dialogs_.messages.clear();
+        dialogs_.confirmations.clear();
+        r.undo();
+    }
+    w.startCommand();
+    EXPECT_EQ(w.caption(), QStringLiteral("Stylorex [処理完了]"));
 }
 
 TEST_F(RunPanelsTest, ThePreviewFollowsTheSliderAndNeverTouchesThePersistentImage) {

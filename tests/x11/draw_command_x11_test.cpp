@@ -1,6 +1,8 @@
 // `stylorex draw`, the real executable, into a recording target window on a real X server:
 // what it draws, where the pointer stood, how Esc and SIGTERM end it, and that its plan moves
 // nothing and counts what the run does.
+#include "canvas/picture_fit.h"
+#include "tests/x11/painting_target.h"
 #include "tests/x11/program_fixture.h"
 
 #include <QJsonDocument>
@@ -253,6 +255,102 @@ TEST_F(DrawCommandX11, ASecondRunWhileOneDrawsIsRefusedAndTheFirstDrawsExactlyIt
     const auto events = testing::WithoutRepeatedMotions(received());
     EXPECT_EQ(events, ExpectedRunEvents(art, kOriginX, kOriginY)) << testing::Describe(events);
     EXPECT_FALSE(session.leftButtonDown());
+}
+
+// A picture larger than the largest canvas: lines in its top-left part only, so that fitted
+// they still land inside the target.
+TEST_F(DrawCommandX11, FitDrawsTheLargePictureScaledAsTheFittedLoadScalesIt) {
+    QImage large(1000, 600, QImage::Format_RGB32);
+    large.fill(Qt::white);
+    for (int i = 20; i < 300; ++i) {
+        large.setPixel(i, 30, qRgb(0, 0, 0));
+        large.setPixel(25, i, qRgb(0, 0, 0));
+        large.setPixel(i, i, qRgb(0, 0, 0));
+    }
+    const QString file = savePicture(large, "large.png");
+    ASSERT_EQ(runDraw({file, QStringLiteral("--at"), at({kOriginX, kOriginY})}), 1);
+    EXPECT_TRUE(received().empty());
+
+    const QImage fitted = FitPictureWithin(large, QSize(600, 480), PictureScaling::LineArt);
+    ASSERT_EQ(fitted.size(), QSize(600, 360));
+    ASSERT_EQ(
+        runDraw(QStringList{file, QStringLiteral("--fit"), QStringLiteral("--at"),
+                            at({kOriginX, kOriginY}), QStringLiteral("--wait"), QStringLiteral("0"),
+                            QStringLiteral("--no-follow"), QStringLiteral("--no-join-runs")} +
+                kDarkAt80),
+        0);
+    EXPECT_EQ(testing::WithoutRepeatedMotions(received()),
+              ExpectedRunEvents(fitted, kOriginX, kOriginY));
+
+    // The smooth scaling the window keeps in the settings: the diagonal comes out grey there.
+    writeIni("[Other]\r\nSmoothScaling=1\r\n");
+    ASSERT_EQ(runDraw(QStringList{file, QStringLiteral("--fit"), QStringLiteral("--at"),
+                                  QStringLiteral("0,0"), QStringLiteral("--plan"),
+                                  QStringLiteral("--json")} +
+                      kDarkAt80),
+              0);
+    EXPECT_EQ(jsonOutput().value(QStringLiteral("pixels")).toInteger(),
+              static_cast<qint64>(testing::DarkPixels(FitPictureWithin(large, QSize(600, 480),
+                                                                       PictureScaling::Smooth))
+                                      .size()));
+}
+
+// The outline shows where the lines will land while `--delay` counts down, for less time than
+// it would show by itself, and the run takes it away before its first press: neither the target
+// nor the check ever sees it.
+TEST_F(DrawCommandX11, TheOutlineShowsDuringTheCountdownAndIsGoneAtTheFirstPress) {
+    QImage frame(100, 60, QImage::Format_RGB32);
+    frame.fill(Qt::white);
+    for (int x = 10; x <= 89; ++x) {
+        frame.setPixel(x, 10, qRgb(0, 0, 0));
+        frame.setPixel(x, 50, qRgb(0, 0, 0));
+    }
+    for (int y = 10; y <= 50; ++y) {
+        frame.setPixel(10, y, qRgb(0, 0, 0));
+        frame.setPixel(89, y, qRgb(0, 0, 0));
+    }
+    testing::PaintingTarget paints(testing::PaintingTarget::Kind::JoinsEveryMotion,
+                                   QRect(kOriginX, kOriginY, 200, 200));
+    ASSERT_TRUE(paints.mapped());
+    // Round the lines, the ring's width outside them.
+    const QRect ring(kOriginX + 8, kOriginY + 8, 84, 45);
+    const auto redOnRing = [&] {
+        const QImage shown = testing::ScreenPixels(session.display(), ring.x(), ring.y(),
+                                                   ring.width(), ring.height());
+        for (int y = 0; y < shown.height(); ++y) {
+            for (int x = 0; x < shown.width(); ++x) {
+                if ((shown.pixel(x, y) & 0xffffffu) == 0xff0000u) {
+                    return true;
+                }
+            }
+        }
+        return false;
+    };
+    ASSERT_FALSE(redOnRing());
+
+    ASSERT_NO_FATAL_FAILURE(
+        startDraw(QStringList{savePicture(frame, "frame.png"), QStringLiteral("--at"),
+                              at({kOriginX, kOriginY}), QStringLiteral("--delay"),
+                              QStringLiteral("1.5"), QStringLiteral("--wait"), QStringLiteral("0"),
+                              QStringLiteral("--no-follow"), QStringLiteral("--json")} +
+                  kDarkAt80));
+    bool seenBeforePress = false;
+    ASSERT_TRUE(testing::Eventually(
+        [&] {
+            seenBeforePress = seenBeforePress || (!session.leftButtonDown() && redOnRing());
+            return session.leftButtonDown();
+        },
+        15000, 1))
+        << "the run never pressed the button";
+    EXPECT_FALSE(redOnRing()) << "the outline was still on the screen at the first press";
+    EXPECT_TRUE(seenBeforePress) << "the outline never showed during the countdown";
+
+    ASSERT_TRUE(process.waitForFinished(30000));
+    EXPECT_EQ(process.exitCode(), 0);
+    const QJsonObject check = jsonOutput().value(QStringLiteral("check")).toObject();
+    EXPECT_EQ(check.value(QStringLiteral("outcome")).toString(), QStringLiteral("checked"));
+    EXPECT_EQ(check.value(QStringLiteral("missing")).toInteger(), 0);
+    EXPECT_EQ(check.value(QStringLiteral("extra")).toInteger(), 0);
 }
 
 }  // namespace

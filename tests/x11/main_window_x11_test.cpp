@@ -7,6 +7,7 @@
 #include "tests/x11/main_window_fixture.h"
 #include "tests/x11/painting_target.h"
 #include "tests/x11/program_window.h"
+#include "tests/x11/window_manager.h"
 #include "ui/wait_menu.h"
 
 #include <QAction>
@@ -15,8 +16,11 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 #include <X11/Xlib.h>
 #include <X11/keysym.h>
@@ -169,8 +173,8 @@ TEST_F(MainWindowX11, WhileACommandLineRunDrawsTheStartIsRefused) {
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].text, QStringLiteral("別の描画が実行中です"));
     EXPECT_FALSE(w.runState().inProgress());
-    // No run began: the caption still says only that the start was asked for.
-    EXPECT_EQ(w.caption(), QStringLiteral("Stylorex [処理開始]"));
+    // No run began: the caption is as it was before the start.
+    EXPECT_EQ(w.caption(), QStringLiteral("Stylorex"));
     EXPECT_TRUE(w.statusPanel(3).isEmpty());
     EXPECT_EQ(commandLine.state(), QProcess::Running)
         << "the command line's run ended before the window was refused";
@@ -179,6 +183,48 @@ TEST_F(MainWindowX11, WhileACommandLineRunDrawsTheStartIsRefused) {
     ASSERT_TRUE(commandLine.waitForFinished(10000));
     EXPECT_EQ(commandLine.exitCode(), 3);
     EXPECT_FALSE(session.leftButtonDown());
+}
+
+// Esc on a desktop: openbox manages the target and grabs every press into it. The window then
+// counts the strokes the target got whole and says how to go on.
+TEST_F(MainWindowX11, AfterEscTheCountIsOfTheStrokesTheTargetGotWholeAndCtrlRIsOffered) {
+    // Mapped before the manager starts, which then frames it where it stands: a window mapped
+    // under a running openbox now and then never shows.
+    testing::TargetWindow managed(40, 400, 400, 300, testing::TargetWindow::Placement::Managed);
+    ASSERT_TRUE(managed.mapped());
+    testing::WindowManager manager;
+    ASSERT_TRUE(manager.running());
+    frmGraph& w = *window;
+    w.waitMenu().choose(1);
+    NamedChild<QAction>(w, "mnu_followTarget")->setChecked(false);
+    // Thirty strokes of 100 pixels: three seconds at least, stopped after half a second.
+    QImage lines = MakeCanvasImage(200, 200);
+    for (int y = 0; y < 60; y += 2) {
+        for (int x = 0; x < 100; ++x) {
+            lines.setPixel(x, y, qRgb(0, 0, 0));
+        }
+    }
+    NamedChild<PictureBox>(w, "picSRC")->setPicture(lines);
+    // Inside the target, wherever the manager's frame put it.
+    const QPoint origin = managed.position() + QPoint(10, 10);
+    NamedChild<QLineEdit>(w, "txtStartX")->setText(QString::number(origin.x()));
+    NamedChild<QLineEdit>(w, "txtStartY")->setText(QString::number(origin.y()));
+    managed.collect();
+
+    QTimer::singleShot(500, &w, [this] { TypeKey(display(), XK_Escape); });
+    w.startCommand();
+    XSync(pointer->display(), False);
+    ASSERT_EQ(w.runState().lastResult().ending, RunResult::Ending::Aborted);
+    EXPECT_FALSE(session.leftButtonDown());
+    const auto events = managed.collect();
+    const auto releases = std::count_if(events.begin(), events.end(), [](const ReceivedEvent& e) {
+        return e.kind == Kind::Release;
+    });
+    ASSERT_GT(releases, 1) << testing::Describe(events);
+    // The last release ended the stroke Esc cut short.
+    EXPECT_EQ(w.statusPanel(3), QStringLiteral("概算ｽﾄﾛｰｸ数:%1").arg(releases - 1));
+    EXPECT_EQ(w.statusPanel(2), QStringLiteral("中断しました（Ctrl+R で続きを描く）"));
+    EXPECT_EQ(w.caption(), QStringLiteral("Stylorex [中断しました]"));
 }
 
 }  // namespace

@@ -47,14 +47,16 @@ std::set<std::pair<int, int>> LinePixels(QPoint from, QPoint to) {
     }
 }
 
-PaintingTarget::PaintingTarget(Kind kind, QRect geometry) : kind_(kind), geometry_(geometry) {
+PaintingTarget::PaintingTarget(Kind kind, QRect geometry, Placement placement)
+    : kind_(kind), geometry_(geometry) {
     display_ = XOpenDisplay(nullptr);
     if (display_ == nullptr || pipe2(wakePipe_, O_CLOEXEC) != 0) {
         return;
     }
     const int screen = DefaultScreen(display_);
+    const bool managed = placement == Placement::Managed;
     XSetWindowAttributes attributes{};
-    attributes.override_redirect = True;
+    attributes.override_redirect = managed ? False : True;
     attributes.background_pixel = WhitePixel(display_, screen);
     attributes.event_mask =
         ButtonPressMask | ButtonReleaseMask | StructureNotifyMask |
@@ -65,6 +67,14 @@ PaintingTarget::PaintingTarget(Kind kind, QRect geometry) : kind_(kind), geometr
                       static_cast<unsigned>(geometry.width()),
                       static_cast<unsigned>(geometry.height()), 0, CopyFromParent, InputOutput,
                       CopyFromParent, CWOverrideRedirect | CWBackPixel | CWEventMask, &attributes);
+    if (managed) {
+        XSizeHints hints{};
+        hints.flags = USPosition;
+        hints.x = geometry.x();
+        hints.y = geometry.y();
+        XSetWMNormalHints(display_, window_, &hints);
+        XStoreName(display_, window_, "painting target");
+    }
     GC gc = XCreateGC(display_, window_, 0, nullptr);
     XSetForeground(display_, gc, BlackPixel(display_, screen));
     gc_ = reinterpret_cast<unsigned long>(gc);
@@ -78,6 +88,15 @@ PaintingTarget::PaintingTarget(Kind kind, QRect geometry) : kind_(kind), geometr
             mapped_ = mapped_ || (event.type == MapNotify && event.xmap.window == window_);
         }
         Pause(5);
+    }
+    if (managed) {
+        // The manager's frame moved the inside; it stays put once mapped.
+        Pause(200);
+        Window child = 0;
+        int x = 0;
+        int y = 0;
+        XTranslateCoordinates(display_, window_, DefaultRootWindow(display_), 0, 0, &x, &y, &child);
+        geometry_.moveTo(x, y);
     }
     thread_ = std::thread([this] { run(); });
 }

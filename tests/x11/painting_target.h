@@ -32,12 +32,18 @@ class PaintingTarget {
         NeverPaints,
     };
 
-    PaintingTarget(Kind kind, QRect geometry);
+    // Unmanaged: on top of every window, where `geometry` says. Managed: a window the window
+    // manager frames and places (at `geometry`'s size, as near its place as the manager puts
+    // it; geometry() then says where it is), and that takes every press through its grab.
+    enum class Placement { Unmanaged, Managed };
+
+    PaintingTarget(Kind kind, QRect geometry, Placement placement = Placement::Unmanaged);
     ~PaintingTarget();
     PaintingTarget(const PaintingTarget&) = delete;
     PaintingTarget& operator=(const PaintingTarget&) = delete;
 
     bool mapped() const { return mapped_; }
+    // Where the window's inside is on the screen.
     QRect geometry() const { return geometry_; }
     // Waits until the target has handled every event the server delivered before this call
     // (the caller has synced its own injecting connection first).

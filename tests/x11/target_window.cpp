@@ -88,6 +88,14 @@ TargetWindow::TargetWindow(int x, int y, int width, int height, Placement placem
     XSync(display_, False);
 }
 
+QPoint TargetWindow::position() const {
+    Window child = 0;
+    int x = 0;
+    int y = 0;
+    XTranslateCoordinates(display_, window_, DefaultRootWindow(display_), 0, 0, &x, &y, &child);
+    return {x, y};
+}
+
 TargetWindow::~TargetWindow() {
     if (display_ != nullptr) {
         XDestroyWindow(display_, window_);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QPoint>
+
 #include <ostream>
 #include <string>
 #include <vector>
@@ -43,6 +45,8 @@ class TargetWindow {
 
     bool mapped() const { return mapped_; }
     Display* display() const { return display_; }
+    // Where the window's top-left pixel is on the screen (a window manager may have moved it).
+    QPoint position() const;
 
     // Everything received so far. Call after the injecting connection has been synced: the
     // server has then delivered the events, and this syncs its own connection and reads
