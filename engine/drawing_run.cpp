@@ -1,7 +1,10 @@
 #include "engine/drawing_run.h"
 
 #include "engine/ink_follower.h"
+#include "engine/modifier_wait.h"
 #include "engine/run_check.h"
+#include "engine/screen_settle.h"
+#include "engine/stroke_delivery.h"
 
 #include <algorithm>
 #include <limits>
@@ -105,18 +108,12 @@ bool abortRequested(RunServices& services, const RunState& state) {
     return esc || state.stopRequested();
 }
 
-// After a completed run, a target that lags behind may still be drawing: the rectangle is read
-// every kSettleInterval until a read equals the one before, for kSettleLimit at most.
-constexpr std::chrono::milliseconds kSettleInterval{30};
-constexpr std::chrono::milliseconds kSettleLimit{1000};
-// The most waits of InkFollower::kLimit each for a slow target's ink after one move.
-constexpr int kSlowInkWaits = 5;
 // Passes of mending after the first check.
 constexpr int kMendPasses = 2;
 
 // One run over the undrawn strokes of the state's tables, at the state's origin: WalkRun's
 // visitor, and what happens before and after the walk.
-class StrokeRun {
+class StrokeRun : public StrokeSink {
   public:
     StrokeRun(const RunSettings& settings, RunServices& services, RunState& state,
               RunResult& result)
@@ -129,6 +126,10 @@ class StrokeRun {
           origin_(state.origin()) {}
 
     void draw() {
+        if (!WaitForModifiersUp(pointer_, services_.window, services_.yield, services_.clock)) {
+            abort(origin_.x(), origin_.y());
+            return;
+        }
         WindowText& window = services_.window;
         SetStatusText(window, 2, QStringLiteral("描画開始"));
         SetCaptionTag(window,
@@ -142,7 +143,13 @@ class StrokeRun {
             plan_ = PlanRun(state_.tables(), modes_);
         }
 
-        WalkRun(state_.tables(), modes_.JoinRuns, *this);
+        if (follower_) {
+            FollowedDelivery delivery(*this, *follower_, services_.clock, origin_, modes_.JoinRuns,
+                                      [this] { yieldOnce(); });
+            WalkRun(state_.tables(), false, delivery);
+        } else {
+            WalkRun(state_.tables(), modes_.JoinRuns, *this);
+        }
         if (aborted_) {
             return;
         }
@@ -163,14 +170,14 @@ class StrokeRun {
         }
     }
 
-    // WalkRun's visitor.
-    void start(PixelPoint p) {
+    // WalkRun's visitor, and the follow mode's StrokeSink.
+    void start(PixelPoint p) override {
         const int sx = screenCoordinate(origin_.x(), p.X);
         const int sy = screenCoordinate(origin_.y(), p.Y);
         pointer_.moveTo(sx, sy);
         button_.press(sx, sy);
     }
-    bool move(PixelPoint p, bool endsRun) {
+    bool move(PixelPoint p, bool endsRun) override {
         const int sx = screenCoordinate(origin_.x(), p.X);
         const int sy = screenCoordinate(origin_.y(), p.Y);
         pointer_.moveTo(sx, sy);
@@ -187,7 +194,7 @@ class StrokeRun {
         }
         return true;
     }
-    void end(PixelPoint p) {
+    void end(PixelPoint p) override {
         const int sx = screenCoordinate(origin_.x(), p.X);
         const int sy = screenCoordinate(origin_.y(), p.Y);
         // The pointer stands there already. Moved there again, it would queue one more motion
@@ -200,6 +207,23 @@ class StrokeRun {
         }
         button_.release(sx, sy);
         ++result_.strokes;
+    }
+    void lift(PixelPoint p) override {
+        button_.release(screenCoordinate(origin_.x(), p.X), screenCoordinate(origin_.y(), p.Y));
+    }
+    bool lower(PixelPoint p) override {
+        start(p);
+        if (abortRequested(services_, state_)) {
+            abort(screenCoordinate(origin_.x(), p.X), screenCoordinate(origin_.y(), p.Y));
+            return false;
+        }
+        return true;
+    }
+    void nudge(PixelPoint p) override {
+        const int sx = screenCoordinate(origin_.x(), p.X);
+        const int sy = screenCoordinate(origin_.y(), p.Y);
+        pointer_.moveTo(sx, sy);
+        button_.movedTo(sx, sy);
     }
 
   private:
@@ -248,29 +272,23 @@ class StrokeRun {
     bool following() const { return follower_ && !follower_->fellBack(); }
 
     // The wait after a move to `at` (screen); false when Esc or a stop request came during it.
-    // A followed target that shows no ink within the limit is waited for up to kSlowInkWaits
-    // limits when it has shown ink before in this run (it paints, only slowly: gone on from, it
-    // cuts the corner), and before a release (`endsStroke`; released early, a target that lags
-    // and then asks where the pointer is finds the button down on the next stroke and joins the
-    // two). Each wait that gave up counts towards the fall-back to the fixed wait.
+    // A followed target is waited for patiently before a release (`endsStroke`; see
+    // InkFollower::waitForInk). A wait that gave up counts towards the fall-back to the fixed wait.
     bool waitAfterMove(QPoint at, bool endsRun, bool endsStroke) {
         if (following()) {
             if (!WaitsAfterMove(endsRun, modes_)) {
                 return true;
             }
             ++waitsDone_;
-            for (int waits = 1;; ++waits) {
-                const InkFollower::Wait wait = follower_->waitForInk(at, [this] {
+            const InkFollower::Wait wait = follower_->waitForInk(
+                at,
+                [this] {
                     yieldOnce();
                     return abortRequested(services_, state_);
-                });
-                if (wait == InkFollower::Wait::Aborted) {
-                    return false;
-                }
-                if (wait != InkFollower::Wait::GaveUp || !(endsStroke || follower_->ink()) ||
-                    waits == kSlowInkWaits || follower_->fellBack()) {
-                    break;
-                }
+                },
+                endsStroke);
+            if (wait == InkFollower::Wait::Aborted) {
+                return false;
             }
             if (follower_->fellBack()) {
                 SetStatusText(services_.window, 5,
@@ -327,18 +345,10 @@ class StrokeRun {
     }
 
     QImage settledArea() {
-        QImage last = services_.screen->grab(area_->rect);
-        const auto deadline = services_.clock.now() + kSettleLimit;
-        while (!last.isNull() && services_.clock.now() < deadline) {
-            WaitMs(static_cast<std::int32_t>(kSettleInterval.count()), services_.yield,
-                   services_.clock);
-            QImage next = services_.screen->grab(area_->rect);
-            if (next == last) {
-                break;
-            }
-            last = std::move(next);
-        }
-        return last;
+        SetStatusText(services_.window, 5, QStringLiteral("確認中…"));
+        return WaitForSettledArea(*services_.screen, area_->rect, area_->before, area_->drawn,
+                                  follower_ ? follower_->ink() : std::nullopt, services_.yield,
+                                  services_.clock);
     }
 
     RunCheck checkArea() {

@@ -15,6 +15,7 @@
 #include "ui/program_icon.h"
 #include "ui/qt_user_dialogs.h"
 #include "ui/run_panels.h"
+#include "ui/screen_pixels.h"
 #include "ui/viewport_scroll_bar.h"
 #include "ui/wait_menu.h"
 
@@ -412,7 +413,7 @@ RunSettings frmGraph::currentRunSettings() const {
 void frmGraph::runAndReport(const std::function<std::int32_t(RunServices&)>& run) {
     RunServices services{pointer_, *this, [] { QCoreApplication::processEvents(); }, *clock_};
     services.screen = screen_;
-    services.ownWindow = [this] { return frameGeometry(); };
+    services.ownWindow = [this] { return FrameInScreenPixels(*this); };
     runPanels_->resetProgress();
     // Panel 3 counts up as the strokes complete.
     services.progress = [this](const RunProgress& progress) {

@@ -176,10 +176,14 @@ QImage X11Screen::grab(const QRect& rect) {
     }
     const Window root = DefaultRootWindow(display_);
     if (ensureSharedImage(rect.size())) {
-        // The segment may be larger than the rectangle: read into a sub-image of its size.
+        // The segment may be larger than the rectangle: read into a sub-image of its size. The
+        // server writes the rows of the rectangle's width one after the other, so the rows of
+        // the view are that long, not those of the segment's image.
         XImage view = *shared_->image;
         view.width = rect.width();
         view.height = rect.height();
+        view.bytes_per_line = (view.width * view.bits_per_pixel + view.bitmap_pad - 1) /
+                              view.bitmap_pad * (view.bitmap_pad / 8);
         if (XShmGetImage(display_, root, &view, rect.x(), rect.y(), AllPlanes)) {
             return ToQImage(&view, rect.width(), rect.height());
         }

@@ -7,6 +7,7 @@
 #include "os/x11/screen_x11.h"
 #include "os/x11/x11_pointer.h"
 #include "tests/support/recording_window.h"
+#include "tests/x11/busy_processors.h"
 #include "tests/x11/painting_target.h"
 #include "tests/x11/program_window.h"
 #include "tests/x11/target_window.h"
@@ -91,10 +92,32 @@ class PaintingRunX11 : public ::testing::Test {
     }
 
     // A target of `kind` around a picture of `size` at the origin.
-    void openTarget(PaintingTarget::Kind kind, QSize size) {
+    void openTarget(PaintingTarget::Kind kind, QSize size,
+                    std::chrono::milliseconds paintDelay = std::chrono::milliseconds(0)) {
+        target.reset();
         target = std::make_unique<PaintingTarget>(
-            kind, QRect(kOriginX - 10, kOriginY - 10, size.width() + 20, size.height() + 20));
+            kind, QRect(kOriginX - 10, kOriginY - 10, size.width() + 20, size.height() + 20),
+            paintDelay);
         ASSERT_TRUE(target->mapped());
+    }
+
+    // Follows each picture into a new target of `kind`: the target inks exactly the picture,
+    // and the check, made from the screen, says so.
+    void followsExactly(PaintingTarget::Kind kind, std::vector<AcceptancePicture> pictures,
+                        std::chrono::milliseconds paintDelay = std::chrono::milliseconds(0)) {
+        RunSettings settings;
+        settings.modes.FollowTarget = true;
+        for (const AcceptancePicture which : pictures) {
+            SCOPED_TRACE(AcceptancePictureName(which).toStdString());
+            const QImage picture = MakeAcceptancePicture(which);
+            openTarget(kind, picture.size(), paintDelay);
+            run(picture, settings);
+            const RunCheck& check = runs.lastResult().check;
+            EXPECT_EQ(target->inked(), LinePixels(picture));
+            EXPECT_EQ(check.outcome, RunCheck::Outcome::Checked);
+            EXPECT_EQ(check.missing.size() + check.extra.size(), 0U);
+            EXPECT_FALSE(session.leftButtonDown());
+        }
     }
 
     std::int32_t run(const QImage& picture, const RunSettings& settings,
@@ -155,6 +178,42 @@ TEST_F(PaintingRunX11, LaggingTargetMissesAtTheFixedWaitAsCheckedAndFollowedDraw
     EXPECT_FALSE(check.fellBack);
     EXPECT_EQ(window.panels[5], QStringLiteral("確認: 欠け 0 / 余分 0"));
     EXPECT_FALSE(session.leftButtonDown());
+}
+
+TEST_F(PaintingRunX11, FollowedRunsDrawExactlyIntoATargetThatTakesOnlyTheMovesMadeWhileItIsFree) {
+    followsExactly(PaintingTarget::Kind::JoinsHintPositions,
+                   {AcceptancePicture::LineArt, AcceptancePicture::Text});
+}
+
+TEST_F(PaintingRunX11, FollowedRunsDrawExactlyIntoATargetThatJoinsAtPixelCorners) {
+    followsExactly(
+        PaintingTarget::Kind::JoinsAtPixelCorners,
+        {AcceptancePicture::LineArt, AcceptancePicture::Text, AcceptancePicture::FilledShapes});
+}
+
+TEST_F(PaintingRunX11, FollowedRunsStayExactWithEveryProcessorBusy) {
+    const testing::BusyProcessors busy;
+    ASSERT_GE(busy.count(), 1U);
+    followsExactly(PaintingTarget::Kind::LagsAndAsksForThePointer, {AcceptancePicture::LineArt});
+    followsExactly(PaintingTarget::Kind::JoinsHintPositions, {AcceptancePicture::LineArt});
+}
+
+TEST_F(PaintingRunX11, ATargetThatPaintsSecondsLateIsCheckedOnceItHasPainted) {
+    // A target that queues its work, as a raster editor does, and joins at pixel corners.
+    followsExactly(PaintingTarget::Kind::JoinsAtPixelCorners, {AcceptancePicture::LineArt},
+                   std::chrono::milliseconds(1500));
+    // At the fixed wait nothing shows until after the run: not "nothing changed".
+    const QImage picture = testing::LineArt(200);
+    openTarget(PaintingTarget::Kind::JoinsEveryMotion, picture.size(),
+               std::chrono::milliseconds(1500));
+    RunSettings settings;
+    settings.WaitTime = 0;
+    run(picture, settings);
+    const RunCheck& check = runs.lastResult().check;
+    EXPECT_EQ(check.outcome, RunCheck::Outcome::Checked);
+    EXPECT_EQ(check.missing.size() + check.extra.size(), 0U);
+    EXPECT_EQ(target->inked(), LinePixels(picture));
+    EXPECT_EQ(window.panels[5], QStringLiteral("確認: 欠け 0 / 余分 0"));
 }
 
 TEST_F(PaintingRunX11, FollowingATargetThatNeverPaintsFallsBackToTheFixedWait) {

@@ -50,6 +50,10 @@ TEST(ScreenX11, ShowsExactlyWhatTheTargetInked) {
     ASSERT_FALSE(target.inked().empty());
     EXPECT_EQ(dark, target.inked());
 
+    // After a larger rectangle, the smaller one reads the same as before.
+    ASSERT_FALSE(screen->grab(area.adjusted(-40, -30, 40, 30)).isNull());
+    EXPECT_EQ(screen->grab(area), shot);
+
     EXPECT_EQ(screen->pixel(QPoint(180, 140)), qRgb(0, 0, 0));
     EXPECT_EQ(screen->pixel(QPoint(105, 170)), qRgb(255, 255, 255));
     // Off the screen there is nothing to read, rather than a clipped or made-up answer.
