@@ -208,6 +208,7 @@ TEST_F(PaintingRunX11, ATargetThatPaintsSecondsLateIsCheckedOnceItHasPainted) {
                std::chrono::milliseconds(1500));
     RunSettings settings;
     settings.WaitTime = 0;
+    settings.modes.FollowTarget = false;
     run(picture, settings);
     const RunCheck& check = runs.lastResult().check;
     EXPECT_EQ(check.outcome, RunCheck::Outcome::Checked);
