@@ -92,12 +92,10 @@ void FollowedDelivery::start(PixelPoint p) {
     sink_.start(p);
     walked_ = sent_ = runStart_ = ToPoint(p);
     step_ = QPoint(0, 0);
-    pending_ = false;
     pressed_ = true;
 }
 
 bool FollowedDelivery::move(PixelPoint pixel, bool endsRun) {
-    decideJoining();
     follower_.notice();
     const QPoint p = ToPoint(pixel);
     const QPoint step = p - walked_;
@@ -116,14 +114,15 @@ bool FollowedDelivery::move(PixelPoint pixel, bool endsRun) {
         return sink_.lower(pixel);
     }
     if (joinRuns_ && !endsRun) {
-        pending_ = true;
         return true;
     }
     return send(p, endsRun);
 }
 
 bool FollowedDelivery::send(QPoint p, bool endsRun) {
-    pending_ = false;
+    if (endsRun) {
+        decideJoining();
+    }
     if (pressed_ && freeMovesOnly_) {
         waitFor(sent_);  // until the target has taken the press, a move is lost
     }
@@ -194,9 +193,8 @@ void FollowedDelivery::handAgain(QPoint end) {
 }
 
 void FollowedDelivery::beforeRelease() {
-    if (pending_) {
-        send(walked_, true);
-    }
+    // Nothing is pending here: WalkRun ends every straight run with endsRun, and a step that is
+    // broken turns away from the run before it.
     if (joining_ == Joining::AtCentres || !InksItsStartAtCorners(step_)) {
         return;
     }

@@ -104,7 +104,6 @@ class FollowedDelivery {
     QPoint sent_;           // where the pointer stands (picture)
     QPoint runStart_;       // where the straight run being walked began (picture)
     QPoint step_;           // the unit step of that run; (0, 0) at a stroke's start
-    bool pending_ = false;  // a pixel walked but not sent: joined runs wait for the run's end
     bool pressed_ = false;  // the pointer stands where the button went down, not moved since
     // The joining probe: the last pixel of a stroke that ended with a step right, down or
     // down-right, then the first pixel of a stroke pressed after it (both screen).
