@@ -12,16 +12,9 @@ namespace {
 // A pointer whose keyboard has a modifier held for the first `heldLooks` looks.
 class ChordPointer : public FakePointer {
   public:
-    std::optional<bool> modifierHeld() override {
-        ++looks;
-        if (!canTell) {
-            return std::nullopt;
-        }
-        return looks <= heldLooks;
-    }
+    std::optional<bool> modifierHeld() override { return ++looks <= heldLooks; }
     int heldLooks = 0;
     int looks = 0;
-    bool canTell = true;
 };
 
 struct ModifierWaitTest : ::testing::Test {
@@ -47,14 +40,6 @@ TEST_F(ModifierWaitTest, EscWhileWaitingStops) {
     pointer.holdEscFromQuery(3);
     EXPECT_FALSE(wait());
     EXPECT_LT(pointer.looks, 10);
-}
-
-TEST_F(ModifierWaitTest, NothingHeldOrNoWayToTellStartsAtOnceWithoutAWord) {
-    EXPECT_TRUE(wait());
-    pointer.canTell = false;
-    EXPECT_TRUE(wait());
-    EXPECT_TRUE(window.statuses.empty());
-    EXPECT_EQ(clock.now(), FakeClock().now());
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "tests/support/recording_window.h"
 #include "tests/x11/busy_processors.h"
 #include "tests/x11/mtpaint_target.h"
+#include "tests/x11/painting_target.h"
 #include "tests/x11/program_window.h"
 #include "tests/x11/window_manager.h"
 #include "tests/x11/x11_session.h"
@@ -25,25 +26,7 @@ namespace stylorex {
 namespace {
 
 using testing::MtPaintTarget;
-using Pixels = std::set<std::pair<int, int>>;
-
-Pixels ToPixels(const std::vector<QPoint>& points) {
-    Pixels pixels;
-    for (const QPoint p : points) {
-        pixels.insert({p.x(), p.y()});
-    }
-    return pixels;
-}
-
-Pixels Minus(const Pixels& a, const Pixels& b) {
-    Pixels difference;
-    for (const auto& p : a) {
-        if (b.count(p) == 0) {
-            difference.insert(p);
-        }
-    }
-    return difference;
-}
+using Pixels = testing::PixelSet;
 
 // The pixels of `after` that differ from `before`, as screen pixels of the rectangle at `at`.
 Pixels Changed(const QImage& before, const QImage& after, QPoint at) {
@@ -108,11 +91,11 @@ class MtPaintRunX11 : public ::testing::Test {
             const Pixels changed = Changed(before, after, origin);
             const RunCheck& check = runs.lastResult().check;
             ASSERT_EQ(check.outcome, RunCheck::Outcome::Checked);
-            EXPECT_EQ(ToPixels(check.missing), Minus(expected, changed));
-            EXPECT_EQ(ToPixels(check.extra), Minus(changed, expected));
+            EXPECT_EQ(testing::ToPixelSet(check.missing), testing::Minus(expected, changed));
+            EXPECT_EQ(testing::ToPixelSet(check.extra), testing::Minus(changed, expected));
             EXPECT_EQ(changed.size(), expected.size());
-            EXPECT_EQ(Minus(expected, changed).size(), 0U);
-            EXPECT_EQ(Minus(changed, expected).size(), 0U);
+            EXPECT_EQ(testing::Minus(expected, changed).size(), 0U);
+            EXPECT_EQ(testing::Minus(changed, expected).size(), 0U);
             EXPECT_FALSE(check.fellBack);
         }
     }

@@ -30,7 +30,7 @@ namespace {
 using testing::kOriginX;
 using testing::kOriginY;
 using testing::PaintingTarget;
-using Pixels = std::set<std::pair<int, int>>;
+using Pixels = testing::PixelSet;
 
 // The backend, counting the moves that reach it.
 class CountingPointer : public PointerDevice {
@@ -54,24 +54,6 @@ class CountingPointer : public PointerDevice {
   private:
     PointerDevice& inner_;
 };
-
-Pixels ToPixels(const std::vector<QPoint>& points) {
-    Pixels pixels;
-    for (const QPoint p : points) {
-        pixels.insert({p.x(), p.y()});
-    }
-    return pixels;
-}
-
-Pixels Minus(const Pixels& a, const Pixels& b) {
-    Pixels difference;
-    for (const auto& p : a) {
-        if (b.count(p) == 0) {
-            difference.insert(p);
-        }
-    }
-    return difference;
-}
 
 class PaintingRunX11 : public ::testing::Test {
   protected:
@@ -159,11 +141,11 @@ TEST_F(PaintingRunX11, LaggingTargetMissesAtTheFixedWaitAsCheckedAndFollowedDraw
     RunCheck check = runs.lastResult().check;
     ASSERT_EQ(check.outcome, RunCheck::Outcome::Checked);
     const Pixels inked = target->inked();
-    const Pixels missing = Minus(expected, inked);
-    const Pixels extra = Minus(inked, expected);
+    const Pixels missing = testing::Minus(expected, inked);
+    const Pixels extra = testing::Minus(inked, expected);
     EXPECT_FALSE(missing.empty() && extra.empty()) << "the lagging target came out exact";
-    EXPECT_EQ(ToPixels(check.missing), missing);
-    EXPECT_EQ(ToPixels(check.extra), extra);
+    EXPECT_EQ(testing::ToPixelSet(check.missing), missing);
+    EXPECT_EQ(testing::ToPixelSet(check.extra), extra);
     EXPECT_EQ(window.panels[5],
               QStringLiteral("確認: 欠け %1 / 余分 %2").arg(missing.size()).arg(extra.size()));
 
@@ -284,7 +266,7 @@ TEST_F(PaintingRunX11, JoinedRunsGiveAJoiningTargetExactlyThePictureAndAStamping
     openTarget(PaintingTarget::Kind::StampsEveryMotion, lineArt.size());
     run(lineArt, settings);
     const Pixels stamped = target->inked();
-    EXPECT_TRUE(Minus(stamped, LinePixels(lineArt)).empty());
+    EXPECT_TRUE(testing::Minus(stamped, LinePixels(lineArt)).empty());
     EXPECT_LT(stamped.size() * 2, LinePixels(lineArt).size()) << "every pixel was sent";
 }
 

@@ -22,6 +22,24 @@ constexpr long kSettleMessage = 0x5354;  // what a settle request carries in its
 
 }  // namespace
 
+PixelSet ToPixelSet(const std::vector<QPoint>& points) {
+    PixelSet pixels;
+    for (const QPoint p : points) {
+        pixels.insert({p.x(), p.y()});
+    }
+    return pixels;
+}
+
+PixelSet Minus(const PixelSet& a, const PixelSet& b) {
+    PixelSet difference;
+    for (const auto& p : a) {
+        if (b.count(p) == 0) {
+            difference.insert(p);
+        }
+    }
+    return difference;
+}
+
 std::set<std::pair<int, int>> CornerSegmentPixels(QPoint from, QPoint to) {
     // Points of the segment at parameters k / steps, k = 0 .. steps - 1: between two crossings
     // of pixel edges there is always one such point, so every pixel it passes is visited. A

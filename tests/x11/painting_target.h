@@ -11,6 +11,7 @@
 #include <set>
 #include <thread>
 #include <utility>
+#include <vector>
 
 typedef struct _XDisplay Display;
 union _XEvent;
@@ -100,6 +101,12 @@ class PaintingTarget {
     int wakePipe_[2] = {-1, -1};
     std::thread thread_;
 };
+
+// Pixels as (x, y) pairs, the way the targets record their ink.
+using PixelSet = std::set<std::pair<int, int>>;
+PixelSet ToPixelSet(const std::vector<QPoint>& points);
+// The pixels of `a` that are not in `b`.
+PixelSet Minus(const PixelSet& a, const PixelSet& b);
 
 // The pixels of a straight one-pixel line from `from` to `to`, both ends included (Bresenham).
 std::set<std::pair<int, int>> LinePixels(QPoint from, QPoint to);
