@@ -137,6 +137,7 @@ TEST_F(PaintingRunX11, LaggingTargetMissesAtTheFixedWaitAsCheckedAndFollowedDraw
     openTarget(PaintingTarget::Kind::LagsAndAsksForThePointer, picture.size());
     RunSettings settings;
     settings.WaitTime = 5;
+    settings.modes.FollowTarget = false;
     run(picture, settings);
     RunCheck check = runs.lastResult().check;
     ASSERT_EQ(check.outcome, RunCheck::Outcome::Checked);
@@ -254,6 +255,7 @@ TEST_F(PaintingRunX11, JoinedRunsGiveAJoiningTargetExactlyThePictureAndAStamping
     RunSettings settings;
     settings.WaitTime = 0;
     settings.modes.JoinRuns = true;
+    settings.modes.FollowTarget = false;
     for (const AcceptancePicture kind :
          {AcceptancePicture::LineArt, AcceptancePicture::FilledShapes, AcceptancePicture::Text}) {
         const QImage picture = MakeAcceptancePicture(kind);
