@@ -45,7 +45,9 @@ class StrokeSink {
 //   shows it too; or sooner, from run ends that show ink only once the pointer steps back from
 //   them (the step inks where it starts). A target that joins at corners is then stepped one
 //   pixel back before each release where the step into the last pixel left it without ink, and
-//   its up-right and down-left steps stay broken.
+//   its up-right and down-left steps stay broken. (A position half a pixel on would be exact,
+//   but the X server passes none on: XInput 2 takes fractional positions, and a warp to x.5
+//   reaches the clients as x.0.)
 // - Taking moves: a target may take only the moves made while it is free (it selects motion
 //   hints and takes the position an event carries; a press does not free it), so a straight run
 //   sent at once stops inking where the target was when the run began, and a move made before it
