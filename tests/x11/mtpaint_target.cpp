@@ -3,7 +3,6 @@
 #include "os/x11/screen_x11.h"
 #include "tests/x11/x11_session.h"
 
-#include <QByteArray>
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -15,7 +14,7 @@
 #include <sys/wait.h>
 
 #include <cstring>
-#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
