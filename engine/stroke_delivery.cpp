@@ -54,12 +54,17 @@ InkFollower::Wait FollowedDelivery::waitFor(QPoint p) {
     if (!waits()) {
         return InkFollower::Wait::Owed;
     }
-    return follower_.waitForInk(screen(p), [this] {
-        if (yield_) {
-            yield_();
-        }
-        return false;  // Esc is latched: the run's next move sees it
-    });
+    // Patient: each of these waits is for ink the target is known to owe (a press it shows at
+    // once, a move along a run it has begun), which only a busy machine holds up.
+    return follower_.waitForInk(
+        screen(p),
+        [this] {
+            if (yield_) {
+                yield_();
+            }
+            return false;  // Esc is latched: the run's next move sees it
+        },
+        true);
 }
 
 void FollowedDelivery::pause(std::chrono::nanoseconds time) {
