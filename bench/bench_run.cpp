@@ -9,6 +9,7 @@
 #include "engine/run_plan.h"
 #include "os/x11/screen_x11.h"
 #include "os/x11/x11_pointer.h"
+#include "tests/x11/mtpaint_target.h"
 #include "tests/x11/painting_target.h"
 
 #include <QColor>
@@ -23,6 +24,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <X11/Xlib.h>
@@ -84,7 +86,7 @@ struct RunOutcome {
 };
 
 // One run as the window makes it: yields through the event loop, the system clock.
-RunOutcome Run(Backend& backend, const QImage& picture, const RunSettings& settings,
+RunOutcome Run(Backend& backend, const QImage& picture, QPoint origin, const RunSettings& settings,
                bool withScreen) {
     RunState state;
     RunServices services{*backend.pointer, [] { QCoreApplication::processEvents(); },
@@ -92,7 +94,7 @@ RunOutcome Run(Backend& backend, const QImage& picture, const RunSettings& setti
     services.screen = withScreen ? backend.screen.get() : nullptr;
     const auto start = std::chrono::steady_clock::now();
     RunOutcome outcome;
-    outcome.strokes = RunDrawing(picture, kOriginX, kOriginY, settings, services, state);
+    outcome.strokes = RunDrawing(picture, origin.x(), origin.y(), settings, services, state);
     XSync(backend.pointer->display(), False);
     outcome.seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -122,7 +124,7 @@ void BM_EstimateAgainstRun(benchmark::State& state) {
     PaintingTarget target(PaintingTarget::Kind::JoinsEveryMotion, TargetArea(picture));
     RunOutcome outcome;
     for (auto _ : state) {
-        outcome = Run(backend, picture, settings, false);
+        outcome = Run(backend, picture, QPoint(kOriginX, kOriginY), settings, false);
         target.settle();
     }
     state.counters["strokes"] = outcome.strokes;
@@ -159,7 +161,7 @@ void BM_LaggingTarget(benchmark::State& state) {
     PaintingTarget target(PaintingTarget::Kind::LagsAndAsksForThePointer, TargetArea(picture));
     RunOutcome outcome;
     for (auto _ : state) {
-        outcome = Run(backend, picture, settings, true);
+        outcome = Run(backend, picture, QPoint(kOriginX, kOriginY), settings, true);
         target.settle();
     }
     const Pixels expected = LinePixels(picture);
@@ -174,6 +176,69 @@ void BM_LaggingTarget(benchmark::State& state) {
 BENCHMARK(BM_LaggingTarget)
     ->ArgNames({"picture", "mode"})
     ->ArgsProduct({{0, 1, 2}, {0, 1, 2}})
+    ->Iterations(1)
+    ->Unit(benchmark::kSecond);
+
+// Into the real mtPaint (Debian package mtpaint; a new image, the paint tool, a 1-pixel brush),
+// started anew for each row: the fixed 5 ms wait against the follow mode. Arguments: picture,
+// mode (0 fixed 5 ms, 1 follow). Counters: the run's time (its check included), and the missing
+// and extra pixels counted from the screen once it has settled.
+void BM_MtPaint(benchmark::State& state) {
+    Backend backend;
+    if (!backend.ok()) {
+        state.SkipWithError(("skipped: " + backend.error).toStdString().c_str());
+        return;
+    }
+    const AcceptancePicture kind = PictureOf(state.range(0));
+    const QImage picture = MakeAcceptancePicture(kind);
+    RunSettings settings;
+    settings.WaitTime = 5;
+    settings.modes.FollowTarget = state.range(1) == 1;
+    RunOutcome outcome;
+    std::size_t missing = 0;
+    std::size_t extra = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        testing::MtPaintTarget mtpaint;
+        if (!mtpaint.ready()) {
+            state.SkipWithError(("skipped: " + mtpaint.error()).toStdString().c_str());
+            return;
+        }
+        const QPoint origin = mtpaint.canvas().topLeft() + QPoint(20, 20);
+        const QRect area(origin, picture.size());
+        const QImage before = backend.screen->grab(area);
+        state.ResumeTiming();
+        outcome = Run(backend, picture, origin, settings, true);
+        state.PauseTiming();
+        QImage after = backend.screen->grab(area);
+        for (int quietReads = 0; quietReads < 5;) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            QImage again = backend.screen->grab(area);
+            quietReads = again == after ? quietReads + 1 : 0;
+            after = std::move(again);
+        }
+        missing = 0;
+        extra = 0;
+        for (int y = 0; y < picture.height(); ++y) {
+            for (int x = 0; x < picture.width(); ++x) {
+                const bool line = qGray(picture.pixel(x, y)) <= 80;
+                const bool changed = before.pixel(x, y) != after.pixel(x, y);
+                missing += line && !changed ? 1 : 0;
+                extra += !line && changed ? 1 : 0;
+            }
+        }
+        state.ResumeTiming();
+    }
+    state.counters["run_s"] = outcome.seconds;
+    state.counters["missing"] = static_cast<double>(missing);
+    state.counters["extra"] = static_cast<double>(extra);
+    static const char* modes[] = {"fixed_5ms", "follow"};
+    state.SetLabel(AcceptancePictureName(kind).toStdString() + "/" + modes[state.range(1)]);
+}
+
+BENCHMARK(BM_MtPaint)
+    ->ArgNames({"picture", "mode"})
+    ->ArgsProduct({{0, 1, 2}, {0, 1}})
     ->Iterations(1)
     ->Unit(benchmark::kSecond);
 

@@ -51,6 +51,10 @@ void WindowRunReport::progressed(const RunProgress& progress) {
     SetStatusText(window_, kStrokeCountPanel, StrokeCountText(progress.strokesDone));
 }
 
+void WindowRunReport::waitingForKeysUp() {
+    SetStatusText(window_, kActivityPanel, KeysHeldText());
+}
+
 void WindowRunReport::checkPending() {
     SetStatusText(window_, kCheckPanel, QString());
     window_.setStatusToolTip(kCheckPanel, QString());
@@ -58,6 +62,10 @@ void WindowRunReport::checkPending() {
 
 void WindowRunReport::fellBackToFixedWait() {
     SetStatusText(window_, kCheckPanel, QStringLiteral("描画が見えないため固定ウェイトで描画中"));
+}
+
+void WindowRunReport::checking() {
+    SetStatusText(window_, kCheckPanel, CheckingText());
 }
 
 void WindowRunReport::checked(const RunCheck& check) {
