@@ -89,6 +89,7 @@ TEST_F(WindowRunReportTest, TheCheckPanelSaysWhenTheFollowModeFellBackAndWhatThe
     run(lineOf(60), 2, &screen);
     EXPECT_THAT(panel(5),
                 ElementsAre(QString(), QStringLiteral("描画が見えないため固定ウェイトで描画中"),
+                            QStringLiteral("確認中…"),
                             QStringLiteral("確認できません: 描画先に変化がありません"
                                            "（固定ウェイトに切替）")));
     EXPECT_TRUE(window.toolTips[5].contains(QStringLiteral("固定ウェイト (2ms)")))
