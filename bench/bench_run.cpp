@@ -9,6 +9,7 @@
 #include "engine/run_plan.h"
 #include "os/x11/screen_x11.h"
 #include "os/x11/x11_pointer.h"
+#include "tests/x11/mtpaint_target.h"
 #include "tests/x11/painting_target.h"
 
 #include <QColor>
@@ -25,6 +26,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <X11/Xlib.h>
@@ -86,8 +88,8 @@ struct RunOutcome {
 };
 
 // One run as the window makes it: yields through the event loop, the system clock.
-RunOutcome Run(Backend& backend, const QImage& picture, const RunSettings& settings,
-               bool withScreen, QPoint origin = QPoint(kOriginX, kOriginY)) {
+RunOutcome Run(Backend& backend, const QImage& picture, QPoint origin, const RunSettings& settings,
+               bool withScreen) {
     RunState state;
     RunServices services{*backend.pointer, [] { QCoreApplication::processEvents(); },
                          SystemClock()};
@@ -124,7 +126,7 @@ void BM_EstimateAgainstRun(benchmark::State& state) {
     PaintingTarget target(PaintingTarget::Kind::JoinsEveryMotion, TargetArea(picture));
     RunOutcome outcome;
     for (auto _ : state) {
-        outcome = Run(backend, picture, settings, false);
+        outcome = Run(backend, picture, QPoint(kOriginX, kOriginY), settings, false);
         target.settle();
     }
     state.counters["strokes"] = outcome.strokes;
@@ -184,7 +186,8 @@ void BM_EstimateUnderWindowManager(benchmark::State& state) {
     settings.WaitTime = static_cast<std::int16_t>(settings.modes.FollowTarget ? 5 : mode);
     PaintingTarget target(mode == 101 ? PaintingTarget::Kind::LagsAndAsksForThePointer
                                       : PaintingTarget::Kind::JoinsEveryMotion,
-                          TargetArea(picture), PaintingTarget::Placement::Managed);
+                          TargetArea(picture), std::chrono::milliseconds(0),
+                          PaintingTarget::Placement::Managed);
     if (!target.mapped()) {
         state.SkipWithError("skipped: the target window was not mapped");
         return;
@@ -199,7 +202,7 @@ void BM_EstimateUnderWindowManager(benchmark::State& state) {
     RunOutcome outcome;
     for (auto _ : state) {
         target.wipe();
-        outcome = Run(backend, picture, settings, true, origin);
+        outcome = Run(backend, picture, origin, settings, true);
         target.settle();
     }
     state.counters["managed"] = WindowManagerRuns(backend.pointer->display()) ? 1 : 0;
@@ -249,7 +252,7 @@ void BM_RunPartsUnderWindowManager(benchmark::State& state) {
         stairs.setPixel(10 + x, 10 + (phase <= 3 ? phase : 6 - phase), qRgb(0, 0, 0));
     }
     PaintingTarget target(PaintingTarget::Kind::JoinsEveryMotion, QRect(100, 100, 200, 200),
-                          PaintingTarget::Placement::Managed);
+                          std::chrono::milliseconds(0), PaintingTarget::Placement::Managed);
     if (!target.mapped()) {
         state.SkipWithError("skipped: the target window was not mapped");
         return;
@@ -262,7 +265,7 @@ void BM_RunPartsUnderWindowManager(benchmark::State& state) {
         std::vector<double> times;
         for (int i = 0; i < 9; ++i) {
             target.wipe();
-            times.push_back(Run(backend, picture, settings, withScreen, origin).seconds * 1e3);
+            times.push_back(Run(backend, picture, origin, settings, withScreen).seconds * 1e3);
             target.settle();
         }
         std::sort(times.begin(), times.end());
@@ -308,7 +311,7 @@ void BM_LaggingTarget(benchmark::State& state) {
     PaintingTarget target(PaintingTarget::Kind::LagsAndAsksForThePointer, TargetArea(picture));
     RunOutcome outcome;
     for (auto _ : state) {
-        outcome = Run(backend, picture, settings, true);
+        outcome = Run(backend, picture, QPoint(kOriginX, kOriginY), settings, true);
         target.settle();
     }
     const Pixels expected = LinePixels(picture);
@@ -323,6 +326,69 @@ void BM_LaggingTarget(benchmark::State& state) {
 BENCHMARK(BM_LaggingTarget)
     ->ArgNames({"picture", "mode"})
     ->ArgsProduct({{0, 1, 2}, {0, 1, 2}})
+    ->Iterations(1)
+    ->Unit(benchmark::kSecond);
+
+// Into the real mtPaint (Debian package mtpaint; a new image, the paint tool, a 1-pixel brush),
+// started anew for each row: the fixed 5 ms wait against the follow mode. Arguments: picture,
+// mode (0 fixed 5 ms, 1 follow). Counters: the run's time (its check included), and the missing
+// and extra pixels counted from the screen once it has settled.
+void BM_MtPaint(benchmark::State& state) {
+    Backend backend;
+    if (!backend.ok()) {
+        state.SkipWithError(("skipped: " + backend.error).toStdString().c_str());
+        return;
+    }
+    const AcceptancePicture kind = PictureOf(state.range(0));
+    const QImage picture = MakeAcceptancePicture(kind);
+    RunSettings settings;
+    settings.WaitTime = 5;
+    settings.modes.FollowTarget = state.range(1) == 1;
+    RunOutcome outcome;
+    std::size_t missing = 0;
+    std::size_t extra = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        testing::MtPaintTarget mtpaint;
+        if (!mtpaint.ready()) {
+            state.SkipWithError(("skipped: " + mtpaint.error()).toStdString().c_str());
+            return;
+        }
+        const QPoint origin = mtpaint.canvas().topLeft() + QPoint(20, 20);
+        const QRect area(origin, picture.size());
+        const QImage before = backend.screen->grab(area);
+        state.ResumeTiming();
+        outcome = Run(backend, picture, origin, settings, true);
+        state.PauseTiming();
+        QImage after = backend.screen->grab(area);
+        for (int quietReads = 0; quietReads < 5;) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            QImage again = backend.screen->grab(area);
+            quietReads = again == after ? quietReads + 1 : 0;
+            after = std::move(again);
+        }
+        missing = 0;
+        extra = 0;
+        for (int y = 0; y < picture.height(); ++y) {
+            for (int x = 0; x < picture.width(); ++x) {
+                const bool line = qGray(picture.pixel(x, y)) <= 80;
+                const bool changed = before.pixel(x, y) != after.pixel(x, y);
+                missing += line && !changed ? 1 : 0;
+                extra += !line && changed ? 1 : 0;
+            }
+        }
+        state.ResumeTiming();
+    }
+    state.counters["run_s"] = outcome.seconds;
+    state.counters["missing"] = static_cast<double>(missing);
+    state.counters["extra"] = static_cast<double>(extra);
+    static const char* modes[] = {"fixed_5ms", "follow"};
+    state.SetLabel(AcceptancePictureName(kind).toStdString() + "/" + modes[state.range(1)]);
+}
+
+BENCHMARK(BM_MtPaint)
+    ->ArgNames({"picture", "mode"})
+    ->ArgsProduct({{0, 1, 2}, {0, 1}})
     ->Iterations(1)
     ->Unit(benchmark::kSecond);
 

@@ -12,10 +12,11 @@ namespace stylorex {
 
 // How the program ends when started with arguments.
 namespace exit_code {
-constexpr int kDone = 0;     // drawn, or the plan shown
-constexpr int kFailed = 1;   // the picture, the display or the session refused
-constexpr int kUsage = 2;    // the arguments are wrong
-constexpr int kAborted = 3;  // Esc or a signal stopped the run
+constexpr int kDone = 0;      // drawn and checked exact, or the plan shown
+constexpr int kFailed = 1;    // the picture, the display or the session refused
+constexpr int kUsage = 2;     // the arguments are wrong
+constexpr int kAborted = 3;   // Esc or a signal stopped the run
+constexpr int kNotExact = 4;  // drawn to the end, but the check found it wrong or could not check
 }  // namespace exit_code
 
 // What `stylorex draw` was asked to do. Settings left empty come from the saved settings file.

@@ -167,6 +167,10 @@ class ProgressLine : public RunObserver {
         : terminal_(terminal), stopHint_(std::move(stopHint)), start_(Clock::now()) {}
 
     void phaseChanged(RunPhase) override {}
+    void waitingForKeysUp() override {
+        terminal_.show(KeysHeldText() + QStringLiteral("　") + stopHint_);
+    }
+    void checking() override { terminal_.show(CheckingText()); }
     void progressed(const RunProgress& progress) override {
         terminal_.show(
             QStringLiteral("描画中 %1/%2 ストローク　経過 %3　残り 約 %4　%5")
@@ -393,6 +397,11 @@ int draw(const DrawOptions& options, ReadyRun& run, RunState& state, const bool&
     const double elapsed = secondsOf(Clock::now() - start);
     const RunResult& result = state.lastResult();
     const bool aborted = result.ending == RunResult::Ending::Aborted;
+    RunCheck check = result.check;
+    if (!aborted && check.outcome == RunCheck::Outcome::None) {
+        check.outcome = RunCheck::Outcome::Unreadable;  // the session reads no screen back
+    }
+    const bool exact = check.exact();
     if (options.json) {
         QJsonObject json{
             {QStringLiteral("result"),
@@ -405,8 +414,11 @@ int draw(const DrawOptions& options, ReadyRun& run, RunState& state, const bool&
             {QStringLiteral("join_runs"), settings.modes.JoinRuns},
             {QStringLiteral("elapsed_seconds"), elapsed},
             {QStringLiteral("origin"), point(origin)},
-            {QStringLiteral("check"), checkJson(result.check)},
+            {QStringLiteral("check"), checkJson(check)},
         };
+        if (!aborted) {
+            json.insert(QStringLiteral("exact"), exact);
+        }
         if (aborted) {
             json.insert(QStringLiteral("reason"),
                         signalled ? QStringLiteral("signal") : QStringLiteral("esc"));
@@ -424,12 +436,13 @@ int draw(const DrawOptions& options, ReadyRun& run, RunState& state, const bool&
                            .arg(strokes)
                            .arg(plan.linePixels)
                            .arg(seconds(elapsed));
-        if (const QString check = CheckPanelText(result.check); !check.isEmpty()) {
-            text += QStringLiteral("\n") + check;
-        }
+        text += QStringLiteral("\n") + CheckPanelText(check);
         terminal.result(text);
     }
-    return aborted ? exit_code::kAborted : exit_code::kDone;
+    if (aborted) {
+        return exit_code::kAborted;
+    }
+    return exact ? exit_code::kDone : exit_code::kNotExact;
 }
 
 }  // namespace

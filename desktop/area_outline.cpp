@@ -29,13 +29,6 @@ QRect LogicalCover(const QScreen& screen, const QRect& area) {
     return QRect(first, end - QPoint(1, 1));
 }
 
-// The desktop pixels that the logical rectangle `logical` covers on `screen`.
-QRect DesktopCover(const QScreen& screen, const QRect& logical) {
-    const QPoint first = ToDesktop(screen, logical.topLeft());
-    const QPoint end = ToDesktop(screen, logical.bottomRight() + QPoint(1, 1));
-    return QRect(first, end - QPoint(1, 1));
-}
-
 }  // namespace
 
 AreaOutline::AreaOutline() {

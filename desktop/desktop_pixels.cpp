@@ -36,6 +36,12 @@ QPoint ToDesktop(const QScreen& screen, QPointF logical) {
                   static_cast<int>(std::floor(desktop.y() + kRoundingError)));
 }
 
+QRect DesktopCover(const QScreen& screen, const QRect& logical) {
+    const QPoint first = ToDesktop(screen, logical.topLeft());
+    const QPoint end = ToDesktop(screen, logical.bottomRight() + QPoint(1, 1));
+    return QRect(first, end - QPoint(1, 1));
+}
+
 QPointF ToLogical(const QScreen& screen, QPointF desktop) {
     const QPointF origin = screen.geometry().topLeft();
     return origin + (desktop - origin) / DesktopScale(screen);

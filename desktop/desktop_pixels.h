@@ -20,6 +20,9 @@ double DesktopScale(const QScreen& screen);
 QRect DesktopGeometry(const QScreen& screen);
 // The desktop pixel that holds the logical point `logical` (global, on `screen`).
 QPoint ToDesktop(const QScreen& screen, QPointF logical);
+// The desktop pixels that the logical rectangle `logical` (global, on `screen`) covers: a
+// window's frame, say.
+QRect DesktopCover(const QScreen& screen, const QRect& logical);
 // Where the desktop point `desktop` lies in global logical coordinates of `screen`.
 QPointF ToLogical(const QScreen& screen, QPointF desktop);
 // The screen whose desktop rectangle holds `desktop`; null when none does.

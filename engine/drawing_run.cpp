@@ -1,6 +1,8 @@
 #include "engine/drawing_run.h"
 
 #include "engine/ink_follower.h"
+#include "engine/modifier_wait.h"
+#include "engine/stroke_delivery.h"
 #include "engine/target_check.h"
 
 #include <algorithm>
@@ -105,12 +107,9 @@ bool abortRequested(RunServices& services, const RunState& state) {
     return esc || state.stopRequested();
 }
 
-// The most waits of InkFollower::kLimit each for a slow target's ink after one move.
-constexpr int kSlowInkWaits = 5;
-
 // One run over the undrawn strokes of the state's tables, at the state's origin: WalkRun's
 // visitor, and what happens before and after the walk.
-class StrokeRun {
+class StrokeRun : public StrokeSink {
   public:
     StrokeRun(const RunSettings& settings, RunServices& services, RunState& state,
               RunResult& result)
@@ -124,6 +123,10 @@ class StrokeRun {
           origin_(state.origin()) {}
 
     void draw() {
+        if (!waitForModifiersUp()) {
+            abort(origin_.x(), origin_.y());
+            return;
+        }
         tell(RunPhase::Drawing);
         modes_ = settings_.modes;
         if (services_.screen != nullptr) {
@@ -134,11 +137,20 @@ class StrokeRun {
             plan_ = PlanRun(state_.tables(), modes_);
         }
 
-        WalkRun(state_.tables(), modes_.JoinRuns, *this);
+        if (follower_) {
+            FollowedDelivery delivery(*this, *follower_, services_.clock, origin_, modes_.JoinRuns,
+                                      [this] { yieldOnce(); });
+            WalkRun(state_.tables(), false, delivery);
+        } else {
+            WalkRun(state_.tables(), modes_.JoinRuns, *this);
+        }
         if (aborted_) {
             return;
         }
         if (target_) {
+            if (observer_ != nullptr) {
+                observer_->checking();
+            }
             result_.check = target_->checkAndMend(follower_.get(), modes_.FollowTarget,
                                                   [this](QPoint p) { return mendPixel(p); });
             if (observer_ != nullptr) {
@@ -158,14 +170,14 @@ class StrokeRun {
         }
     }
 
-    // WalkRun's visitor.
-    void start(PixelPoint p) {
+    // WalkRun's visitor, and the follow mode's StrokeSink.
+    void start(PixelPoint p) override {
         const int sx = screenCoordinate(origin_.x(), p.X);
         const int sy = screenCoordinate(origin_.y(), p.Y);
         pointer_.moveTo(sx, sy);
         button_.press(sx, sy);
     }
-    bool move(PixelPoint p, bool endsRun) {
+    bool move(PixelPoint p, bool endsRun) override {
         const int sx = screenCoordinate(origin_.x(), p.X);
         const int sy = screenCoordinate(origin_.y(), p.Y);
         pointer_.moveTo(sx, sy);
@@ -182,7 +194,7 @@ class StrokeRun {
         }
         return true;
     }
-    void end(PixelPoint p) {
+    void end(PixelPoint p) override {
         const int sx = screenCoordinate(origin_.x(), p.X);
         const int sy = screenCoordinate(origin_.y(), p.Y);
         // The pointer stands there already. Moved there again, it would queue one more motion
@@ -196,8 +208,43 @@ class StrokeRun {
         button_.release(sx, sy);
         ++result_.strokes;
     }
+    void lift(PixelPoint p) override {
+        button_.release(screenCoordinate(origin_.x(), p.X), screenCoordinate(origin_.y(), p.Y));
+    }
+    bool lower(PixelPoint p) override {
+        start(p);
+        if (abortRequested(services_, state_)) {
+            abort(screenCoordinate(origin_.x(), p.X), screenCoordinate(origin_.y(), p.Y));
+            return false;
+        }
+        return true;
+    }
+    void nudge(PixelPoint p) override {
+        const int sx = screenCoordinate(origin_.x(), p.X);
+        const int sy = screenCoordinate(origin_.y(), p.Y);
+        pointer_.moveTo(sx, sy);
+        button_.movedTo(sx, sy);
+    }
 
   private:
+    // Before the first press: false when Esc or a stop request came while a modifier was held.
+    bool waitForModifiersUp() {
+        return WaitForModifiersUp(
+            pointer_,
+            [this] {
+                if (observer_ != nullptr) {
+                    observer_->waitingForKeysUp();
+                }
+            },
+            [this] {
+                if (services_.yield) {
+                    services_.yield();
+                }
+                return abortRequested(services_, state_);
+            },
+            services_.clock);
+    }
+
     void tell(RunPhase phase) {
         if (observer_ != nullptr) {
             observer_->phaseChanged(phase);
@@ -241,29 +288,23 @@ class StrokeRun {
     bool following() const { return follower_ && !follower_->fellBack(); }
 
     // The wait after a move to `at` (screen); false when Esc or a stop request came during it.
-    // A followed target that shows no ink within the limit is waited for up to kSlowInkWaits
-    // limits when it has shown ink before in this run (it paints, only slowly: gone on from, it
-    // cuts the corner), and before a release (`endsStroke`; released early, a target that lags
-    // and then asks where the pointer is finds the button down on the next stroke and joins the
-    // two). Each wait that gave up counts towards the fall-back to the fixed wait.
+    // A followed target is waited for patiently before a release (`endsStroke`; see
+    // InkFollower::waitForInk). A wait that gave up counts towards the fall-back to the fixed wait.
     bool waitAfterMove(QPoint at, bool endsRun, bool endsStroke) {
         if (following()) {
             if (!WaitsAfterMove(endsRun, modes_)) {
                 return true;
             }
             ++waitsDone_;
-            for (int waits = 1;; ++waits) {
-                const InkFollower::Wait wait = follower_->waitForInk(at, [this] {
+            const InkFollower::Wait wait = follower_->waitForInk(
+                at,
+                [this] {
                     yieldOnce();
                     return abortRequested(services_, state_);
-                });
-                if (wait == InkFollower::Wait::Aborted) {
-                    return false;
-                }
-                if (wait != InkFollower::Wait::GaveUp || !(endsStroke || follower_->ink()) ||
-                    waits == kSlowInkWaits || follower_->fellBack()) {
-                    break;
-                }
+                },
+                endsStroke);
+            if (wait == InkFollower::Wait::Aborted) {
+                return false;
             }
             if (follower_->fellBack() && !toldFallBack_) {
                 toldFallBack_ = true;

@@ -1,32 +1,125 @@
 #include "engine/ink_follower.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace stylorex {
 
+namespace {
+
+// notice() looks at most this often: a target that shows nothing costs it no more than that.
+constexpr std::chrono::microseconds kNoticeInterval{1000};
+
+}  // namespace
+
 InkFollower::InkFollower(ScreenReader& screen, QImage before, QPoint topLeft, MonotonicClock& clock)
     : screen_(screen), before_(std::move(before)), topLeft_(topLeft), clock_(clock) {}
 
-InkFollower::Wait InkFollower::gaveUp() {
-    ++giveUpsInARow_;
-    return Wait::GaveUp;
-}
-
-InkFollower::Wait InkFollower::waitForInk(QPoint at, const std::function<bool()>& between) {
+std::optional<bool> InkFollower::changed(QPoint at) {
     const QPoint inArea = at - topLeft_;
     if (!before_.valid(inArea)) {
-        return gaveUp();
+        return std::nullopt;
+    }
+    const std::optional<QRgb> now = screen_.pixel(at);
+    if (!now) {
+        return std::nullopt;
+    }
+    return *now != before_.pixel(inArea);
+}
+
+bool InkFollower::shows(QPoint at) {
+    return changed(at).value_or(false);
+}
+
+InkFollower::Wait InkFollower::gaveUp(QPoint at) {
+    ++giveUpsInARow_;
+    if (!outOfOrder_ && owed_.size() < kMostOwed) {
+        owed_.push_back(at);
+    }
+    return finish(Wait::GaveUp);
+}
+
+void InkFollower::notice() {
+    if (late_ || owed_.empty()) {
+        return;
+    }
+    const auto now = clock_.now();
+    if (now < nextNotice_) {
+        return;
+    }
+    nextNotice_ = now + kNoticeInterval;
+    const std::optional<bool> oldest = changed(owed_.front());
+    if (oldest.value_or(true)) {
+        owed_.pop_front();
+        if (oldest && ++lateInOrder_ >= kLateInOrder) {
+            late_ = true;
+            giveUpsInARow_ = 0;
+        }
+        return;
+    }
+    // The oldest shows nothing yet: when a later one does, the target has left it out, and it
+    // does not keep every move.
+    if (owed_.size() >= 2 && changed(owed_[1]).value_or(false)) {
+        outOfOrder_ = true;
+        owed_.clear();
+        lateInOrder_ = 0;
+    }
+}
+
+InkFollower::Wait InkFollower::waitInOrder(QPoint at, const std::function<bool()>& between) {
+    owed_.push_back(at);
+    for (int looks = 0; looks < 4 && !owed_.empty(); ++looks) {
+        if (!changed(owed_.front()).value_or(true)) {
+            break;
+        }
+        owed_.pop_front();
+    }
+    if (owed_.size() <= kMostOwed) {
+        return finish(Wait::Owed);
+    }
+    // Fallen too far behind: the oldest pixel is waited for.
+    const QPoint oldest = owed_.front();
+    const auto deadline = clock_.now() + kLateLimit;
+    while (!changed(oldest).value_or(true)) {
+        if (clock_.now() >= deadline) {
+            // It is not catching up: the run follows it pixel by pixel again.
+            late_ = false;
+            outOfOrder_ = true;
+            owed_.clear();
+            return gaveUp(at);
+        }
+        const auto readAt = clock_.now();
+        do {
+            if (between()) {
+                return finish(Wait::Aborted);
+            }
+            SleepTowards(clock_, readAt + kPollInterval);
+        } while (clock_.now() < readAt + kPollInterval);
+    }
+    owed_.pop_front();
+    return finish(Wait::Owed);
+}
+
+InkFollower::Wait InkFollower::waitForInk(QPoint at, const std::function<bool()>& between,
+                                          bool patient) {
+    const QPoint inArea = at - topLeft_;
+    if (!before_.valid(inArea)) {
+        return gaveUp(at);
     }
     const QRgb was = before_.pixel(inArea);
     if (ink_ && was == *ink_) {
-        return Wait::AlreadyInk;
+        return finish(Wait::AlreadyInk);
+    }
+    if (late_) {
+        return waitInOrder(at, between);
     }
     const auto start = clock_.now();
-    const auto deadline = start + kLimit;
+    const std::chrono::nanoseconds limit = ink_ || patient ? slowLimit() : kLimit;
+    const auto deadline = start + limit;
     for (;;) {
         const std::optional<QRgb> now = screen_.pixel(at);
         if (!now) {
-            return gaveUp();
+            return gaveUp(at);
         }
         const auto readAt = clock_.now();
         if (*now != was) {
@@ -36,18 +129,28 @@ InkFollower::Wait InkFollower::waitForInk(QPoint at, const std::function<bool()>
             giveUpsInARow_ = 0;
             ++inkedWaits_;
             inkedTime_ += readAt - start;
-            return Wait::Inked;
+            // The longest recent time: a single slow one fades, a busy machine keeps it long.
+            longestInkTime_ =
+                std::max<std::chrono::nanoseconds>(readAt - start, longestInkTime_ * 15 / 16);
+            // Shown now because it was asked for again, not late.
+            owed_.erase(std::remove(owed_.begin(), owed_.end(), at), owed_.end());
+            return finish(Wait::Inked);
         }
         if (readAt >= deadline) {
-            return gaveUp();
+            return gaveUp(at);
         }
         do {
             if (between()) {
-                return Wait::Aborted;
+                return finish(Wait::Aborted);
             }
             SleepTowards(clock_, readAt + kPollInterval);
         } while (clock_.now() < readAt + kPollInterval);
     }
+}
+
+std::chrono::nanoseconds InkFollower::slowLimit() const {
+    return std::clamp<std::chrono::nanoseconds>(kSlowFactor * longestInkTime_, kSlowLimit,
+                                                kSlowestLimit);
 }
 
 std::optional<std::chrono::nanoseconds> InkFollower::meanInkTime() const {

@@ -9,6 +9,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <optional>
 
@@ -20,6 +21,13 @@ class InkFollower {
   public:
     // A wait that sees no ink for this long gives up.
     static constexpr std::chrono::milliseconds kLimit{20};
+    // A target that has shown ink before in the run (it paints, only slowly: a busy machine
+    // holds it up) is waited for longer: kSlowFactor times the longest it has taken recently (a
+    // single slow one fades), at least kSlowLimit, at most kSlowestLimit. So is any target
+    // before a release.
+    static constexpr std::chrono::milliseconds kSlowLimit{100};
+    static constexpr std::chrono::milliseconds kSlowestLimit{2000};
+    static constexpr int kSlowFactor = 8;
     // After this many waits in a row that gave up, the follower gives up for the rest of the run
     // (a target that paints on release only, a covered window, ink the colour of the background).
     static constexpr int kGiveUpsBeforeFallBack = 20;
@@ -27,11 +35,20 @@ class InkFollower {
     // which the target needs as well.
     static constexpr std::chrono::microseconds kPollInterval{250};
 
+    // A target is taken to paint late once this many pixels it showed no ink at within the limit
+    // showed it later, in the order they were drawn, none left out.
+    static constexpr int kLateInOrder = 5;
+    // A target that paints late is let fall this many waits behind, and then waited for (its
+    // oldest pixel still without ink) up to kLateLimit.
+    static constexpr std::size_t kMostOwed = 400;
+    static constexpr std::chrono::milliseconds kLateLimit{3000};
+
     enum class Wait {
         Inked,       // the pixel changed
         AlreadyInk,  // it had the ink's colour before the run: no change can show, no wait
         GaveUp,      // no change within kLimit, or the pixel cannot be read
         Aborted,     // `between` asked to stop
+        Owed,        // the target paints late (paintsLate()): the pixel is noted, not waited for
     };
 
     // `before`: the rectangle whose top-left pixel is `topLeft` (screen), read before the run.
@@ -39,18 +56,38 @@ class InkFollower {
 
     // Waits until the pixel at `at` (screen) shows a colour other than it had before the run,
     // reading it every kPollInterval and calling `between` between reads (the run yields and
-    // tests Esc there; true from it ends the wait). The first change seen teaches the ink's
-    // colour.
-    Wait waitForInk(QPoint at, const std::function<bool()>& between);
+    // tests Esc there; true from it ends the wait), up to kLimit, or the slow limit for a target
+    // that has shown ink or when `patient` (before a release: released early, a target that
+    // lags and then asks where the pointer is finds the button down on the next stroke and joins
+    // the two). The first change seen teaches the ink's colour.
+    Wait waitForInk(QPoint at, const std::function<bool()>& between, bool patient = false);
 
-    // kGiveUpsBeforeFallBack waits in a row gave up: the run goes on with its fixed wait.
-    bool fellBack() const { return giveUpsInARow_ >= kGiveUpsBeforeFallBack; }
+    // kGiveUpsBeforeFallBack waits in a row gave up: the run goes on with its fixed wait, unless
+    // the ink has since shown up late, in order (paintsLate()).
+    bool fellBack() const { return giveUpsInARow_ >= kGiveUpsBeforeFallBack && !late_; }
+    // The target keeps every move but shows the ink well behind the pointer, in order: a wait
+    // then only notes the pixel, so that a run goes on at its own pace instead of waiting at
+    // every turn (Wait::Owed), and waits only when the target has fallen kMostOwed pixels behind.
+    bool paintsLate() const { return late_; }
+    // Looks once whether the oldest pixel a wait gave up at shows its ink by now; what teaches
+    // paintsLate(). Cheap to call after every move: at most one read, none while nothing is owed.
+    void notice();
+    // One read: whether the pixel at `at` (screen) shows a colour other than before the run.
+    bool shows(QPoint at);
+    Wait lastWait() const { return lastWait_; }
     std::optional<QRgb> ink() const { return ink_; }
+    // How long a wait for a target that has shown ink lasts at most (kSlowLimit and after).
+    std::chrono::nanoseconds slowLimit() const;
     // The mean time until ink showed, over the waits that saw it; nothing before the first.
     std::optional<std::chrono::nanoseconds> meanInkTime() const;
 
   private:
-    Wait gaveUp();
+    Wait gaveUp(QPoint at);
+    Wait waitInOrder(QPoint at, const std::function<bool()>& between);
+    Wait finish(Wait wait) { return lastWait_ = wait; }
+    // Whether the pixel at `at` shows a colour other than it had before the run; nothing when
+    // it cannot be read or lies outside the rectangle.
+    std::optional<bool> changed(QPoint at);
 
     ScreenReader& screen_;
     QImage before_;
@@ -60,6 +97,15 @@ class InkFollower {
     int giveUpsInARow_ = 0;
     std::int64_t inkedWaits_ = 0;
     std::chrono::nanoseconds inkedTime_{0};
+    std::chrono::nanoseconds longestInkTime_{0};
+    Wait lastWait_ = Wait::Inked;
+    // The pixels waits gave up at, oldest first, while paintsLate() is not known; then every
+    // pixel noted and not yet seen with its ink.
+    std::deque<QPoint> owed_;
+    int lateInOrder_ = 0;
+    bool late_ = false;
+    bool outOfOrder_ = false;  // ink once showed for a later pixel and never for an earlier one
+    std::chrono::steady_clock::time_point nextNotice_{};
 };
 
 }  // namespace stylorex

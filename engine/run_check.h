@@ -46,6 +46,9 @@ struct RunCheck {
     // Passes of mending made after the first check, and the presses they made.
     int mendPasses = 0;
     int mendPresses = 0;
+
+    // The screen, read back, showed every line pixel drawn and nothing else drawn.
+    bool exact() const { return outcome == Outcome::Checked && missing.empty() && extra.empty(); }
 };
 
 // Compares `after` with `before` (both the rectangle at `topLeft`, the mask's size) as above.

@@ -40,12 +40,19 @@ class RunObserver {
     // when the run completes (then strokesDone == strokesTotal and timeLeft is zero), never
     // after that. A run stopped by Esc or a request sends no last report.
     virtual void progressed(const RunProgress& /*progress*/) {}
+    // A keyboard modifier is held (the run was started with a key chord): the run waits until
+    // it is up before its first press. Told once, before Drawing; Esc still stops the run.
+    virtual void waitingForKeysUp() {}
     // The run has read the target rectangle and will check it once the strokes are drawn:
     // whatever was said of an earlier run's check no longer stands.
     virtual void checkPending() {}
     // The follow mode saw no ink for so long that the rest of the run uses the fixed wait.
     // Told once per run.
     virtual void fellBackToFixedWait() {}
+    // The strokes are drawn; the run waits until the target rectangle has settled (a target may
+    // still be catching up: SettleRules in engine/target_check.h) before it counts. checked()
+    // follows.
+    virtual void checking() {}
     // The check of a run whose strokes were all drawn (also when it could not be made:
     // RunCheck::Outcome): before Completed, or after Aborted when a stop came while the run
     // mended what the check found missing (engine/target_check.h).

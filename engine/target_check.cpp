@@ -10,12 +10,68 @@ namespace stylorex {
 
 namespace {
 
-// After a completed run, a target that lags behind may still be drawing: the rectangle is read
-// every kSettleInterval until a read equals the one before, for kSettleLimit at most.
-constexpr std::chrono::milliseconds kSettleInterval{30};
-constexpr std::chrono::milliseconds kSettleLimit{1000};
+enum class Progress { NothingChanged, Incomplete, Complete };
+
+Progress Compare(const QImage& before, const QImage& now, const DrawMask& drawn,
+                 std::optional<QRgb> ink) {
+    bool anyChange = false;
+    bool complete = true;
+    for (int y = 0; y < drawn.height; ++y) {
+        const auto* was = reinterpret_cast<const QRgb*>(before.constScanLine(y));
+        const auto* is = reinterpret_cast<const QRgb*>(now.constScanLine(y));
+        for (int x = 0; x < drawn.width; ++x) {
+            const bool changed = was[x] != is[x];
+            anyChange = anyChange || changed;
+            if (drawn.at(x, y) && !changed && !(ink && was[x] == *ink)) {
+                complete = false;
+            }
+        }
+    }
+    if (!anyChange) {
+        return Progress::NothingChanged;
+    }
+    return complete ? Progress::Complete : Progress::Incomplete;
+}
 
 }  // namespace
+
+QImage WaitForSettledArea(ScreenReader& screen, const QRect& rect, const QImage& before,
+                          const DrawMask& drawn, std::optional<QRgb> ink,
+                          const std::function<void()>& yield, MonotonicClock& clock,
+                          const SettleRules& rules) {
+    QImage last = screen.grab(rect);
+    if (last.isNull() || before.size() != last.size()) {
+        return last;
+    }
+    const auto start = clock.now();
+    auto unchangedSince = start;
+    Progress progress = Compare(before, last, drawn, ink);
+    for (;;) {
+        const auto now = clock.now();
+        const auto quiet = now - unchangedSince;
+        if (now - start >= rules.limit ||
+            (progress == Progress::Complete && quiet >= rules.quietWhenComplete) ||
+            (progress == Progress::Incomplete && quiet >= rules.quietWhenIncomplete)) {
+            return last;
+        }
+        const auto next = now + rules.interval;
+        while (clock.now() < next) {
+            if (yield) {
+                yield();
+            }
+            SleepTowards(clock, next);
+        }
+        QImage read = screen.grab(rect);
+        if (read.isNull()) {
+            return read;
+        }
+        if (read != last) {
+            unchangedSince = clock.now();
+            progress = Compare(before, read, drawn, ink);
+            last = std::move(read);
+        }
+    }
+}
 
 TargetCheck::TargetCheck(ScreenReader& screen, const ScanTables& tables, QPoint origin,
                          QSize screenSize, std::function<QRect()> ownWindow, MonotonicClock& clock,
@@ -43,18 +99,9 @@ bool TargetCheck::ownWindowCovers() const {
     return ownWindow_ && ownWindow_().intersects(rect_);
 }
 
-QImage TargetCheck::settledArea() {
-    QImage last = screen_.grab(rect_);
-    const auto deadline = clock_.now() + kSettleLimit;
-    while (!last.isNull() && clock_.now() < deadline) {
-        WaitMs(static_cast<std::int32_t>(kSettleInterval.count()), yield_, clock_);
-        QImage next = screen_.grab(rect_);
-        if (next == last) {
-            break;
-        }
-        last = std::move(next);
-    }
-    return last;
+QImage TargetCheck::settledArea(const InkFollower* follower) {
+    return WaitForSettledArea(screen_, rect_, before_, drawn_,
+                              follower != nullptr ? follower->ink() : std::nullopt, yield_, clock_);
 }
 
 RunCheck TargetCheck::check(const InkFollower* follower) {
@@ -64,7 +111,7 @@ RunCheck TargetCheck::check(const InkFollower* follower) {
     } else if (ownWindowCovers()) {
         check.outcome = RunCheck::Outcome::OwnWindowCovers;
     } else {
-        const QImage after = settledArea();
+        const QImage after = settledArea(follower);
         if (after.isNull()) {
             check.outcome = RunCheck::Outcome::Unreadable;
         } else {

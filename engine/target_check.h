@@ -9,11 +9,39 @@
 #include <QImage>
 #include <QPoint>
 #include <QRect>
+#include <QRgb>
 #include <QSize>
 
+#include <chrono>
 #include <functional>
+#include <optional>
 
 namespace stylorex {
+
+// When the target rectangle counts as settled after a run: a target may still be working
+// through the moves it was sent (one that queues its work paints seconds after the run), and a
+// check that counts before it is done reports pixels missing that come later, or nothing changed.
+struct SettleRules {
+    // Between two reads of the rectangle.
+    std::chrono::milliseconds interval{30};
+    // Unchanged this long once every line pixel shows ink: what the target still adds beside
+    // the lines has landed.
+    std::chrono::milliseconds quietWhenComplete{90};
+    // Unchanged this long while line pixels still show none: a target that is still catching up
+    // changes the screen sooner.
+    std::chrono::milliseconds quietWhenIncomplete{1000};
+    // The longest wait in all; nothing changed at all is waited out to it.
+    std::chrono::milliseconds limit{10000};
+};
+
+// Reads `rect` every rules.interval until it has settled as above, yielding between reads, and
+// returns the last read (a null image when the screen cannot be read). `before`: the rectangle
+// before the run; `drawn`: the line pixels the run drew there; `ink`: the target's ink colour
+// when known (a line pixel that had it before the run cannot change and counts as shown).
+QImage WaitForSettledArea(ScreenReader& screen, const QRect& rect, const QImage& before,
+                          const DrawMask& drawn, std::optional<QRgb> ink,
+                          const std::function<void()>& yield, MonotonicClock& clock,
+                          const SettleRules& rules = {});
 
 // The target rectangle of one run (the scanned picture's size at the run's origin) read back
 // from the screen: before the strokes, so that the follow mode knows what changes, and after
@@ -35,18 +63,17 @@ class TargetCheck {
     // The rectangle before the run; null when it could not be read.
     const QImage& before() const { return before_; }
 
-    // Waits until a lagging target has stopped drawing into the rectangle (it reads the same
-    // twice in a row, or a second has passed), and compares it with what it was before
-    // (CompareTarget), with the ink `follower` has learned. With `mend`, each pixel found
-    // missing is pressed again through `pressAgain` (a press and a release there, paced as the
-    // run's moves; false when the run was stopped meanwhile) and the rectangle checked again,
+    // Waits until the rectangle has settled (WaitForSettledArea), and compares it with what it
+    // was before (CompareTarget), with the ink `follower` has learned. With `mend`, each pixel
+    // found missing is pressed again through `pressAgain` (a press and a release there, paced as
+    // the run's moves; false when the run was stopped meanwhile) and the rectangle checked again,
     // kMendPasses times at most. A stop during the mending ends it with what it had done.
     RunCheck checkAndMend(const InkFollower* follower, bool mend,
                           const std::function<bool(QPoint)>& pressAgain);
 
   private:
     bool ownWindowCovers() const;
-    QImage settledArea();
+    QImage settledArea(const InkFollower* follower);
     RunCheck check(const InkFollower* follower);
 
     ScreenReader& screen_;

@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
 
 namespace stylorex {
 
@@ -22,6 +23,9 @@ class PointerDevice {
     virtual void releaseLeft(int x, int y) = 0;
     // True when Esc is down now or has been pressed since the previous query.
     virtual bool escPressed() = 0;
+    // Whether a keyboard modifier (Ctrl, Shift, Alt, Super) is held down now; nothing where the
+    // backend cannot tell.
+    virtual std::optional<bool> modifierHeld() { return std::nullopt; }
     virtual QPoint position() = 0;
     // Whether position() reads where the pointer really stands; where it cannot (a Wayland
     // client), it is only where this program last moved it.

@@ -27,6 +27,14 @@ QString ReasonText(RunCheck::Outcome outcome) {
 
 }  // namespace
 
+QString KeysHeldText() {
+    return QStringLiteral("キーを離してください");
+}
+
+QString CheckingText() {
+    return QStringLiteral("確認中…");
+}
+
 QString CheckPanelText(const RunCheck& check) {
     QString text;
     if (check.outcome == RunCheck::Outcome::None) {

@@ -6,6 +6,11 @@
 
 namespace stylorex {
 
+// While a run waits for a held modifier key to come up before its first press.
+QString KeysHeldText();
+// While a run waits for the target to settle before its check.
+QString CheckingText();
+
 // The check of a run's target in words, as the window's check panel and the command line's
 // result show it: "確認: 欠け 0 / 余分 0", or "確認できません: " and the reason; a run that fell
 // back from following the target says so behind it. Empty for Outcome::None.

@@ -2,6 +2,7 @@
 
 #include "canvas/picture_box.h"
 #include "common/setting_limits.h"
+#include "desktop/desktop_pixels.h"
 #include "engine/drawing_run.h"
 #include "engine/origin_capture.h"
 #include "os/point_picker.h"
@@ -482,7 +483,10 @@ void frmGraph::runRequested(RunRequest request, const ShownActivity& before) {
     }
     ReadyRun& run = std::get<ReadyRun>(ready);
     RunServices services = run.services(*clock_);
-    services.ownWindow = [this] { return frameGeometry(); };
+    services.ownWindow = [this] {
+        // The run compares it with the desktop pixels it reads; Qt places windows in logical ones.
+        return screen() != nullptr ? DesktopCover(*screen(), frameGeometry()) : frameGeometry();
+    };
     runPanels_->resetProgress();
     WindowRunReport report(
         *this, waitMs, [this](const RunProgress& progress) { runPanels_->showProgress(progress); });

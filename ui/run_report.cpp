@@ -62,12 +62,20 @@ void WindowRunReport::progressed(const RunProgress& progress) {
     SetStatusText(window_, kStrokeCountPanel, StrokeCountText(progress.strokesDone));
 }
 
+void WindowRunReport::waitingForKeysUp() {
+    SetStatusText(window_, kActivityPanel, KeysHeldText());
+}
+
 void WindowRunReport::checkPending() {
     ClearCheckPanel(window_);
 }
 
 void WindowRunReport::fellBackToFixedWait() {
     SetStatusText(window_, kCheckPanel, QStringLiteral("描画が見えないため固定ウェイトで描画中"));
+}
+
+void WindowRunReport::checking() {
+    SetStatusText(window_, kCheckPanel, CheckingText());
 }
 
 void WindowRunReport::checked(const RunCheck& check) {

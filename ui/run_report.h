@@ -21,8 +21,9 @@ QString StoppedText(bool resumable);
 void ClearCheckPanel(WindowText& window);
 
 // How one run shows in the main window: each phase as a caption tag and a text in status panel
-// 2, the strokes done in panel 3 as they complete, the check of the target in panel 5 with what
-// it means in the panel's tool tip.
+// 2 (and the wait for a held key to come up before the first press), the strokes done in panel
+// 3 as they complete, the check of the target in panel 5 with what it means in the panel's tool
+// tip.
 class WindowRunReport : public RunObserver {
   public:
     // `waitMs`: the run's fixed wait, which the caption and the check's tool tip name.
@@ -32,8 +33,10 @@ class WindowRunReport : public RunObserver {
 
     void phaseChanged(RunPhase phase) override;
     void progressed(const RunProgress& progress) override;
+    void waitingForKeysUp() override;
     void checkPending() override;
     void fellBackToFixedWait() override;
+    void checking() override;
     void checked(const RunCheck& check) override;
 
   private:

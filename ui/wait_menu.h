@@ -14,6 +14,8 @@ namespace stylorex {
 
 // The "描画ウェイト(&W)" submenu: eight checkable items "0ms" to "7ms" that set WaitTime.
 // After a choice exactly one item carries the check mark; before the first one, at most one.
+// Each item's tool tip says what the wait is in the follow mode: the pace where the screen
+// cannot be read back, or after the run fell back to the fixed wait.
 class WaitMenu : public QObject {
     Q_OBJECT
   public:

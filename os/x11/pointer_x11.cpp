@@ -150,6 +150,13 @@ X11Pointer::X11Pointer(Display* display, Display* keyDisplay, int xiOpcode)
       xiOpcode_(xiOpcode),
       buttonGuard_(std::make_unique<X11ButtonGuard>()) {
     escKeycode_ = XKeysymToKeycode(display_, XK_Escape);
+    for (const KeySym modifier : {XK_Control_L, XK_Control_R, XK_Shift_L, XK_Shift_R, XK_Alt_L,
+                                  XK_Alt_R, XK_Meta_L, XK_Meta_R, XK_Super_L, XK_Super_R}) {
+        const unsigned code = XKeysymToKeycode(display_, modifier);
+        if (code != 0) {
+            modifierKeycodes_.push_back(code);
+        }
+    }
     if (escKeycode_ != 0) {
         escDown_ = keyDownInKeymap(display_, escKeycode_);
     }
@@ -379,6 +386,17 @@ bool X11Pointer::escPressed() {
     }
     const bool latched = escLatched_.exchange(false);
     return latched || escDown_.load();
+}
+
+std::optional<bool> X11Pointer::modifierHeld() {
+    char keys[32] = {};
+    XQueryKeymap(display_, keys);
+    for (const unsigned code : modifierKeycodes_) {
+        if ((static_cast<unsigned char>(keys[code / 8]) >> (code % 8)) & 1U) {
+            return true;
+        }
+    }
+    return false;
 }
 
 QPoint X11Pointer::position() {

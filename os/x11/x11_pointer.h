@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <thread>
+#include <vector>
 
 // Xlib's own declaration, so that this header does not pull Xlib's macros into its users.
 typedef struct _XDisplay Display;
@@ -54,6 +55,9 @@ class X11Pointer : public PointerDevice {
     void pressLeft(int x, int y) override;
     void releaseLeft(int x, int y) override;
     bool escPressed() override;
+    // From the server's keymap: the keys themselves, so a locked Caps or Num Lock is no
+    // modifier held.
+    std::optional<bool> modifierHeld() override;
     QPoint position() override;
     // The size of the default screen's root window.
     QSize primaryScreenSize() override;
@@ -83,6 +87,7 @@ class X11Pointer : public PointerDevice {
     Display* keyDisplay_;  // null without XInput2 2.1; used by the watcher thread only
     int xiOpcode_;
     unsigned escKeycode_ = 0;
+    std::vector<unsigned> modifierKeycodes_;
     std::atomic<bool> escLatched_{false};
     std::atomic<bool> escDown_{false};
     bool pressed_ = false;

@@ -85,6 +85,40 @@ TEST_F(InkFollowerTest, GivesUpAtTheLimitAndFallsBackAfterTwentyInARow) {
     EXPECT_TRUE(follower->fellBack());
 }
 
+TEST_F(InkFollowerTest, ATargetWhoseInkComesLateInOrderIsNoLongerWaitedFor) {
+    // Every pixel given up at shows its ink later, in the order they were drawn.
+    for (int x = 100; x < 100 + InkFollower::kLateInOrder; ++x) {
+        EXPECT_EQ(waitAt(QPoint(x, 112)), Wait::GaveUp);
+    }
+    EXPECT_FALSE(follower->paintsLate());
+    for (int x = 100; x < 100 + InkFollower::kLateInOrder; ++x) {
+        screen.image.setPixel(x, 112, qRgb(255, 0, 0));
+        clock.advance(std::chrono::milliseconds(2));
+        follower->notice();
+    }
+    EXPECT_TRUE(follower->paintsLate());
+    // Now a wait only notes the pixel: no wait, and a read or two.
+    screen.reads.clear();
+    const auto start = clock.now();
+    EXPECT_EQ(waitAt(QPoint(110, 113)), Wait::Owed);
+    EXPECT_EQ(clock.now(), start);
+    EXPECT_LE(screen.reads.size(), 2U);
+}
+
+TEST_F(InkFollowerTest, ATargetThatLeavesAPixelOutIsNotTakenToPaintLate) {
+    for (int x = 100; x < 100 + InkFollower::kLateInOrder + 1; ++x) {
+        waitAt(QPoint(x, 112));
+    }
+    // The first stays without ink while the second shows it: a target that joins past what it
+    // missed, not one that works through every move.
+    for (int x = 101; x < 100 + InkFollower::kLateInOrder + 1; ++x) {
+        screen.image.setPixel(x, 112, qRgb(255, 0, 0));
+        clock.advance(std::chrono::milliseconds(2));
+        follower->notice();
+    }
+    EXPECT_FALSE(follower->paintsLate());
+}
+
 TEST_F(InkFollowerTest, StopsWaitingWhenAskedBetweenReads) {
     abortAfter = 5;
     EXPECT_EQ(waitAt(QPoint(110, 110)), Wait::Aborted);

@@ -33,8 +33,10 @@ class RecordingObserver : public RunObserver {
         progress.push_back(report);
         note("progress");
     }
+    void waitingForKeysUp() override { note("keys held"); }
     void checkPending() override { note("check pending"); }
     void fellBackToFixedWait() override { note("fell back"); }
+    void checking() override { note("checking"); }
     void checked(const RunCheck& check) override {
         checks.push_back(check);
         note("checked");
@@ -43,8 +45,8 @@ class RecordingObserver : public RunObserver {
     std::vector<RunPhase> phases;
     std::vector<RunProgress> progress;
     std::vector<RunCheck> checks;
-    // Every event as one line ("phase drawing", "progress", "check pending", "fell back",
-    // "checked"), in order.
+    // Every event as one line ("phase drawing", "progress", "keys held", "check pending",
+    // "fell back", "checking", "checked"), in order.
     std::vector<std::string> events;
     // Told of every event as it is recorded, for a test that puts the events on one timeline
     // with what else happens.

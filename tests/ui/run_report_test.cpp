@@ -45,11 +45,12 @@ class WindowRunReportTest : public ::testing::Test {
         return written;
     }
 
+    // A staircase, a step right and a step down-right in turn.
     static QImage lineOf(int pixels) {
-        QImage picture(pixels + 2, 4, QImage::Format_RGB32);
+        QImage picture(pixels + 2, pixels / 2 + 3, QImage::Format_RGB32);
         picture.fill(Qt::white);
         for (int x = 1; x <= pixels; ++x) {
-            picture.setPixel(x, 1 + x % 2, qRgb(0, 0, 0));
+            picture.setPixel(x, 1 + x / 2, qRgb(0, 0, 0));
         }
         return picture;
     }
@@ -79,8 +80,8 @@ TEST_F(WindowRunReportTest, EscEndsTheCaptionAndTheActivityWithTheAbort) {
 }
 
 TEST_F(WindowRunReportTest, TheCheckPanelSaysWhenTheFollowModeFellBackAndWhatTheCheckFound) {
-    // A zigzag turns at every pixel, so the run waits for ink after every move; the screen never
-    // changes.
+    // The staircase turns at every pixel, so the run waits for ink after every move; the screen
+    // never changes.
     FakeScreen screen;
     modes.FollowTarget = true;
     window.setStatusPanel(5, QStringLiteral("確認: 欠け 3 / 余分 0"));
@@ -88,6 +89,7 @@ TEST_F(WindowRunReportTest, TheCheckPanelSaysWhenTheFollowModeFellBackAndWhatThe
     run(lineOf(60), 2, &screen);
     EXPECT_THAT(panel(5),
                 ElementsAre(QString(), QStringLiteral("描画が見えないため固定ウェイトで描画中"),
+                            QStringLiteral("確認中…"),
                             QStringLiteral("確認できません: 描画先に変化がありません"
                                            "（固定ウェイトに切替）")));
     EXPECT_TRUE(window.toolTips[5].contains(QStringLiteral("固定ウェイト (2ms)")))

@@ -57,9 +57,10 @@ class ClipboardPatternProgramX11 : public ::testing::Test {
         ASSERT_NO_FATAL_FAILURE(testing::CopyProgram(QStringLiteral(STYLOREX_PROGRAM), program));
         QFile ini(dir.filePath(QStringLiteral("stylorex.ini")));
         ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+        // The fixed wait's events, stroke for stroke: the target records them and paints nothing.
         ini.write(
             "[PickUpPattern]\r\nPattern=1\r\nBlackUpper=80\r\n[Other]\r\nWaitTime=0\r\n"
-            "CanvasHeight=200\r\nCanvasWidth=200\r\n");
+            "FollowTarget=0\r\nCanvasHeight=200\r\nCanvasWidth=200\r\n");
         ini.close();
         session.moveTo(5, 5);
         target.discard();

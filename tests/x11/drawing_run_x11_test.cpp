@@ -1,6 +1,7 @@
 // Drawing runs through the X11 backend into a window of the test's own: no fake on the path.
 #include "engine/drawing_run.h"
 #include "os/x11/x11_pointer.h"
+#include "tests/support/recording_observer.h"
 
 #include "tests/x11/target_window.h"
 #include "tests/x11/x11_session.h"
@@ -10,11 +11,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <stdexcept>
 #include <thread>
 
 #include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
 
 namespace stylorex {
 namespace {
@@ -60,6 +64,7 @@ class DrawingRunX11 : public ::testing::Test {
 
     std::int32_t run(const QImage& picture, std::function<void()> yield = {}) {
         RunServices services{*pointer, std::move(yield), SystemClock()};
+        services.observer = &observer;
         RunSettings settings;
         settings.WaitTime = 0;
         const std::int32_t strokes =
@@ -75,6 +80,7 @@ class DrawingRunX11 : public ::testing::Test {
     X11Session session;
     TargetWindow target{testing::kTargetX, testing::kTargetY, 200, 200};
     std::unique_ptr<X11Pointer> pointer;
+    RecordingObserver observer;
     RunState runs;
 };
 
@@ -157,6 +163,43 @@ TEST_F(DrawingRunX11, EscTappedBeforeTheStartIsIgnored) {
     const auto events = received();
     ASSERT_FALSE(events.empty());
     EXPECT_EQ(events.back(), At(Kind::Release, 3, 20)) << testing::Describe(events);
+}
+
+TEST_F(DrawingRunX11, ARunStartedWithCtrlHeldPressesOnlyOnceCtrlIsUp) {
+    // A window of the test's own over the target, for the keyboard state each press carries.
+    Display* recorder = XOpenDisplay(nullptr);
+    ASSERT_NE(recorder, nullptr);
+    XSetWindowAttributes attributes{};
+    attributes.override_redirect = True;
+    attributes.event_mask = ButtonPressMask;
+    const Window over = XCreateWindow(
+        recorder, DefaultRootWindow(recorder), testing::kTargetX, testing::kTargetY, 200, 200, 0,
+        CopyFromParent, InputOnly, CopyFromParent, CWOverrideRedirect | CWEventMask, &attributes);
+    XMapRaised(recorder, over);
+    XSync(recorder, False);
+
+    // Ctrl is held as the key chord that started the run left it, and let go 300 ms later.
+    const KeyCode control = XKeysymToKeycode(session.display(), XK_Control_L);
+    XTestFakeKeyEvent(session.display(), control, True, CurrentTime);
+    XSync(session.display(), False);
+    std::thread letGo([control] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        Display* keys = XOpenDisplay(nullptr);
+        XTestFakeKeyEvent(keys, control, False, CurrentTime);
+        XCloseDisplay(keys);  // flushes
+    });
+    EXPECT_EQ(run(VerticalLine(3, 0, 10)), 1);
+    letGo.join();
+
+    XSync(recorder, False);
+    XEvent event;
+    ASSERT_TRUE(XCheckTypedWindowEvent(recorder, over, ButtonPress, &event));
+    EXPECT_EQ(event.xbutton.state & (ControlMask | ShiftMask | Mod1Mask | Mod4Mask), 0U);
+    EXPECT_NE(std::find(observer.events.begin(), observer.events.end(), "keys held"),
+              observer.events.end());
+    EXPECT_EQ(runs.lastResult().ending, RunResult::Ending::Completed);
+    XDestroyWindow(recorder, over);
+    XCloseDisplay(recorder);
 }
 
 TEST_F(DrawingRunX11, ExceptionFromTheYieldLeavesTheButtonUp) {

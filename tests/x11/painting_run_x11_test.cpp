@@ -7,6 +7,7 @@
 #include "os/x11/screen_x11.h"
 #include "os/x11/x11_pointer.h"
 #include "tests/support/recording_observer.h"
+#include "tests/x11/busy_processors.h"
 #include "tests/x11/painting_target.h"
 #include "tests/x11/program_window.h"
 #include "tests/x11/target_window.h"
@@ -16,6 +17,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <optional>
 #include <set>
@@ -29,7 +31,7 @@ namespace {
 using testing::kOriginX;
 using testing::kOriginY;
 using testing::PaintingTarget;
-using Pixels = std::set<std::pair<int, int>>;
+using Pixels = testing::PixelSet;
 
 // The backend, counting the moves that reach it.
 class CountingPointer : public PointerDevice {
@@ -54,24 +56,6 @@ class CountingPointer : public PointerDevice {
     PointerDevice& inner_;
 };
 
-Pixels ToPixels(const std::vector<QPoint>& points) {
-    Pixels pixels;
-    for (const QPoint p : points) {
-        pixels.insert({p.x(), p.y()});
-    }
-    return pixels;
-}
-
-Pixels Minus(const Pixels& a, const Pixels& b) {
-    Pixels difference;
-    for (const auto& p : a) {
-        if (b.count(p) == 0) {
-            difference.insert(p);
-        }
-    }
-    return difference;
-}
-
 class PaintingRunX11 : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -89,10 +73,32 @@ class PaintingRunX11 : public ::testing::Test {
     }
 
     // A target of `kind` around a picture of `size` at the origin.
-    void openTarget(PaintingTarget::Kind kind, QSize size) {
+    void openTarget(PaintingTarget::Kind kind, QSize size,
+                    std::chrono::milliseconds paintDelay = std::chrono::milliseconds(0)) {
+        target.reset();
         target = std::make_unique<PaintingTarget>(
-            kind, QRect(kOriginX - 10, kOriginY - 10, size.width() + 20, size.height() + 20));
+            kind, QRect(kOriginX - 10, kOriginY - 10, size.width() + 20, size.height() + 20),
+            paintDelay);
         ASSERT_TRUE(target->mapped());
+    }
+
+    // Follows each picture into a new target of `kind`: the target inks exactly the picture,
+    // and the check, made from the screen, says so.
+    void followsExactly(PaintingTarget::Kind kind, std::vector<AcceptancePicture> pictures,
+                        std::chrono::milliseconds paintDelay = std::chrono::milliseconds(0)) {
+        RunSettings settings;
+        settings.modes.FollowTarget = true;
+        for (const AcceptancePicture which : pictures) {
+            SCOPED_TRACE(AcceptancePictureName(which).toStdString());
+            const QImage picture = MakeAcceptancePicture(which);
+            openTarget(kind, picture.size(), paintDelay);
+            run(picture, settings);
+            const RunCheck& check = runs.lastResult().check;
+            EXPECT_EQ(target->inked(), LinePixels(picture));
+            EXPECT_EQ(check.outcome, RunCheck::Outcome::Checked);
+            EXPECT_EQ(check.missing.size() + check.extra.size(), 0U);
+            EXPECT_FALSE(session.leftButtonDown());
+        }
     }
 
     std::int32_t run(const QImage& picture, const RunSettings& settings,
@@ -131,15 +137,16 @@ TEST_F(PaintingRunX11, LaggingTargetMissesAtTheFixedWaitAsCheckedAndFollowedDraw
     openTarget(PaintingTarget::Kind::LagsAndAsksForThePointer, picture.size());
     RunSettings settings;
     settings.WaitTime = 5;
+    settings.modes.FollowTarget = false;
     run(picture, settings);
     RunCheck check = runs.lastResult().check;
     ASSERT_EQ(check.outcome, RunCheck::Outcome::Checked);
     const Pixels inked = target->inked();
-    const Pixels missing = Minus(expected, inked);
-    const Pixels extra = Minus(inked, expected);
+    const Pixels missing = testing::Minus(expected, inked);
+    const Pixels extra = testing::Minus(inked, expected);
     EXPECT_FALSE(missing.empty() && extra.empty()) << "the lagging target came out exact";
-    EXPECT_EQ(ToPixels(check.missing), missing);
-    EXPECT_EQ(ToPixels(check.extra), extra);
+    EXPECT_EQ(testing::ToPixelSet(check.missing), missing);
+    EXPECT_EQ(testing::ToPixelSet(check.extra), extra);
 
     target->wipe();
     settings.modes.FollowTarget = true;
@@ -151,6 +158,46 @@ TEST_F(PaintingRunX11, LaggingTargetMissesAtTheFixedWaitAsCheckedAndFollowedDraw
     EXPECT_TRUE(check.extra.empty());
     EXPECT_FALSE(check.fellBack);
     EXPECT_FALSE(session.leftButtonDown());
+}
+
+TEST_F(PaintingRunX11, FollowedRunsDrawExactlyIntoATargetThatTakesOnlyTheMovesMadeWhileItIsFree) {
+    followsExactly(PaintingTarget::Kind::JoinsHintPositions,
+                   {AcceptancePicture::LineArt, AcceptancePicture::Text});
+}
+
+TEST_F(PaintingRunX11, FollowedRunsDrawExactlyIntoATargetThatJoinsAtPixelCorners) {
+    followsExactly(
+        PaintingTarget::Kind::JoinsAtPixelCorners,
+        {AcceptancePicture::LineArt, AcceptancePicture::Text, AcceptancePicture::FilledShapes});
+}
+
+TEST_F(PaintingRunX11, FollowedRunsStayExactWithEveryProcessorBusy) {
+    const testing::BusyProcessors busy;
+    ASSERT_GE(busy.count(), 1U);
+    followsExactly(PaintingTarget::Kind::LagsAndAsksForThePointer, {AcceptancePicture::LineArt});
+    followsExactly(PaintingTarget::Kind::JoinsHintPositions, {AcceptancePicture::LineArt});
+}
+
+TEST_F(PaintingRunX11, ATargetThatPaintsSecondsLateIsCheckedOnceItHasPainted) {
+    // A target that queues its work, as a raster editor does, and joins at pixel corners.
+    followsExactly(PaintingTarget::Kind::JoinsAtPixelCorners, {AcceptancePicture::LineArt},
+                   std::chrono::milliseconds(1500));
+    // At the fixed wait nothing shows until after the run: not "nothing changed".
+    const QImage picture = testing::LineArt(200);
+    openTarget(PaintingTarget::Kind::JoinsEveryMotion, picture.size(),
+               std::chrono::milliseconds(1500));
+    RunSettings settings;
+    settings.WaitTime = 0;
+    settings.modes.FollowTarget = false;
+    observer.events.clear();
+    run(picture, settings);
+    const RunCheck& check = runs.lastResult().check;
+    EXPECT_EQ(check.outcome, RunCheck::Outcome::Checked);
+    EXPECT_EQ(check.missing.size() + check.extra.size(), 0U);
+    EXPECT_EQ(target->inked(), LinePixels(picture));
+    const auto checking = std::find(observer.events.begin(), observer.events.end(), "checking");
+    ASSERT_NE(checking, observer.events.end());
+    EXPECT_EQ(std::find(checking, observer.events.end(), "checked") - checking, 1);
 }
 
 TEST_F(PaintingRunX11, FollowingATargetThatNeverPaintsFallsBackToTheFixedWait) {
@@ -207,6 +254,7 @@ TEST_F(PaintingRunX11, JoinedRunsGiveAJoiningTargetExactlyThePictureAndAStamping
     RunSettings settings;
     settings.WaitTime = 0;
     settings.modes.JoinRuns = true;
+    settings.modes.FollowTarget = false;
     for (const AcceptancePicture kind :
          {AcceptancePicture::LineArt, AcceptancePicture::FilledShapes, AcceptancePicture::Text}) {
         const QImage picture = MakeAcceptancePicture(kind);
@@ -219,7 +267,7 @@ TEST_F(PaintingRunX11, JoinedRunsGiveAJoiningTargetExactlyThePictureAndAStamping
     openTarget(PaintingTarget::Kind::StampsEveryMotion, lineArt.size());
     run(lineArt, settings);
     const Pixels stamped = target->inked();
-    EXPECT_TRUE(Minus(stamped, LinePixels(lineArt)).empty());
+    EXPECT_TRUE(testing::Minus(stamped, LinePixels(lineArt)).empty());
     EXPECT_LT(stamped.size() * 2, LinePixels(lineArt).size()) << "every pixel was sent";
 }
 

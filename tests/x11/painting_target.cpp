@@ -6,6 +6,7 @@
 #include <poll.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <random>
@@ -20,6 +21,40 @@ namespace {
 constexpr long kSettleMessage = 0x5354;  // what a settle request carries in its ClientMessage
 
 }  // namespace
+
+PixelSet ToPixelSet(const std::vector<QPoint>& points) {
+    PixelSet pixels;
+    for (const QPoint p : points) {
+        pixels.insert({p.x(), p.y()});
+    }
+    return pixels;
+}
+
+PixelSet Minus(const PixelSet& a, const PixelSet& b) {
+    PixelSet difference;
+    for (const auto& p : a) {
+        if (b.count(p) == 0) {
+            difference.insert(p);
+        }
+    }
+    return difference;
+}
+
+std::set<std::pair<int, int>> CornerSegmentPixels(QPoint from, QPoint to) {
+    // Points of the segment at parameters k / steps, k = 0 .. steps - 1: between two crossings
+    // of pixel edges there is always one such point, so every pixel it passes is visited. A
+    // point on an edge belongs to the pixel right of and below it.
+    const int dx = to.x() - from.x();
+    const int dy = to.y() - from.y();
+    const int steps = 2 * std::max(1, std::abs(dx)) * std::max(1, std::abs(dy));
+    auto floorDiv = [](int a, int b) { return a / b - ((a % b != 0) && ((a < 0) != (b < 0))); };
+    std::set<std::pair<int, int>> pixels;
+    for (int k = 0; k < steps; ++k) {
+        pixels.insert({floorDiv(from.x() * steps + k * dx, steps),
+                       floorDiv(from.y() * steps + k * dy, steps)});
+    }
+    return pixels;
+}
 
 std::set<std::pair<int, int>> LinePixels(QPoint from, QPoint to) {
     std::set<std::pair<int, int>> pixels;
@@ -47,8 +82,9 @@ std::set<std::pair<int, int>> LinePixels(QPoint from, QPoint to) {
     }
 }
 
-PaintingTarget::PaintingTarget(Kind kind, QRect geometry, Placement placement)
-    : kind_(kind), geometry_(geometry) {
+PaintingTarget::PaintingTarget(Kind kind, QRect geometry, std::chrono::milliseconds paintDelay,
+                               Placement placement)
+    : kind_(kind), geometry_(geometry), paintDelay_(paintDelay) {
     display_ = XOpenDisplay(nullptr);
     if (display_ == nullptr || pipe2(wakePipe_, O_CLOEXEC) != 0) {
         return;
@@ -60,8 +96,9 @@ PaintingTarget::PaintingTarget(Kind kind, QRect geometry, Placement placement)
     attributes.background_pixel = WhitePixel(display_, screen);
     attributes.event_mask =
         ButtonPressMask | ButtonReleaseMask | StructureNotifyMask |
-        (kind == Kind::LagsAndAsksForThePointer ? PointerMotionMask | PointerMotionHintMask
-                                                : PointerMotionMask);
+        (kind == Kind::LagsAndAsksForThePointer || kind == Kind::JoinsHintPositions
+             ? PointerMotionMask | PointerMotionHintMask
+             : PointerMotionMask);
     window_ =
         XCreateWindow(display_, DefaultRootWindow(display_), geometry.x(), geometry.y(),
                       static_cast<unsigned>(geometry.width()),
@@ -123,12 +160,39 @@ PaintingTarget::~PaintingTarget() {
 }
 
 void PaintingTarget::ink(QPoint from, QPoint to) {
-    if (kind_ == Kind::NeverPaints) {
-        return;
+    if (paintDelay_.count() > 0) {
+        work_.push_back({std::chrono::steady_clock::now() + paintDelay_, from, to});
+    } else {
+        inkNow(from, to);
     }
-    const auto pixels = kind_ == Kind::StampsEveryMotion
-                            ? std::set<std::pair<int, int>>{{to.x(), to.y()}}
-                            : LinePixels(from, to);
+}
+
+void PaintingTarget::inkDueWork() {
+    const auto now = std::chrono::steady_clock::now();
+    while (!work_.empty() && work_.front().due <= now) {
+        inkNow(work_.front().from, work_.front().to);
+        work_.pop_front();
+    }
+}
+
+void PaintingTarget::inkNow(QPoint from, QPoint to) {
+    std::set<std::pair<int, int>> pixels;
+    switch (kind_) {
+        case Kind::NeverPaints:
+            return;
+        case Kind::StampsEveryMotion:
+            pixels = {{to.x(), to.y()}};
+            break;
+        case Kind::JoinsAtPixelCorners:
+            pixels = from == to ? std::set<std::pair<int, int>>{{to.x(), to.y()}}
+                                : CornerSegmentPixels(from, to);
+            break;
+        case Kind::JoinsEveryMotion:
+        case Kind::LagsAndAsksForThePointer:
+        case Kind::JoinsHintPositions:
+            pixels = LinePixels(from, to);
+            break;
+    }
     std::vector<XPoint> points;
     std::lock_guard lock(mutex_);
     for (const auto& [x, y] : pixels) {
@@ -142,78 +206,99 @@ void PaintingTarget::ink(QPoint from, QPoint to) {
 }
 
 void PaintingTarget::run() {
-    std::mt19937 random(20261207);
-    std::uniform_int_distribution<int> work(2, 9);
-    bool down = false;
-    QPoint last;
     pollfd fds[2] = {{ConnectionNumber(display_), POLLIN, 0}, {wakePipe_[0], POLLIN, 0}};
     while (!stop_) {
         if (wipeRequested_.load()) {
+            work_.clear();
             XClearWindow(display_, window_);
             XSync(display_, False);
             {
                 std::lock_guard lock(mutex_);
                 inked_.clear();
             }
-            down = false;
+            down_ = false;
             // Only now: wipe() returns once the window is white on the screen.
             wipeRequested_ = false;
         }
+        inkDueWork();
         if (XPending(display_) == 0) {
-            poll(fds, 2, 50);
+            int timeout = 50;
+            if (!work_.empty()) {
+                const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                    work_.front().due - std::chrono::steady_clock::now());
+                timeout = std::clamp(static_cast<int>(left.count()) + 1, 0, 50);
+            }
+            poll(fds, 2, timeout);
             continue;
         }
         XEvent event;
         XNextEvent(display_, &event);
-        switch (event.type) {
-            case ButtonPress:
-                if (event.xbutton.button == Button1) {
-                    down = true;
-                    last = QPoint(event.xbutton.x_root, event.xbutton.y_root);
-                    ink(last, last);
+        handle(event);
+    }
+}
+
+void PaintingTarget::handle(const XEvent& event) {
+    switch (event.type) {
+        case ButtonPress:
+            if (event.xbutton.button == Button1) {
+                down_ = true;
+                last_ = QPoint(event.xbutton.x_root, event.xbutton.y_root);
+                ink(last_, last_);
+            }
+            break;
+        case ButtonRelease:
+            if (event.xbutton.button == Button1 && down_) {
+                const QPoint at(event.xbutton.x_root, event.xbutton.y_root);
+                if (kind_ != Kind::JoinsHintPositions && kind_ != Kind::JoinsAtPixelCorners) {
+                    ink(last_, at);
                 }
-                break;
-            case ButtonRelease:
-                if (event.xbutton.button == Button1 && down) {
-                    const QPoint at(event.xbutton.x_root, event.xbutton.y_root);
-                    ink(last, at);
-                    down = false;
-                }
-                break;
-            case MotionNotify: {
-                if (!down) {
-                    break;
-                }
-                QPoint at(event.xmotion.x_root, event.xmotion.y_root);
-                if (kind_ == Kind::LagsAndAsksForThePointer) {
-                    std::this_thread::sleep_for(std::chrono::milliseconds(work(random)));
-                    Window root = 0;
-                    Window child = 0;
-                    int rootX = 0;
-                    int rootY = 0;
-                    int windowX = 0;
-                    int windowY = 0;
-                    unsigned mask = 0;
-                    XQueryPointer(display_, window_, &root, &child, &rootX, &rootY, &windowX,
-                                  &windowY, &mask);
-                    if ((mask & Button1Mask) == 0) {
-                        break;  // the drag has ended meanwhile: its release event follows
-                    }
-                    at = QPoint(rootX, rootY);
-                }
-                ink(last, at);
-                last = at;
+                down_ = false;
+            }
+            break;
+        case MotionNotify: {
+            if (!down_) {
                 break;
             }
-            case ClientMessage:
-                if (event.xclient.data.l[0] == kSettleMessage) {
-                    XSync(display_, False);  // the ink drawn so far is on the screen now
-                    ++settled_;
+            QPoint at(event.xmotion.x_root, event.xmotion.y_root);
+            if (kind_ == Kind::LagsAndAsksForThePointer || kind_ == Kind::JoinsHintPositions) {
+                std::this_thread::sleep_for(kind_ == Kind::LagsAndAsksForThePointer
+                                                ? std::chrono::microseconds(1000 * lagMs_(random_))
+                                                : std::chrono::microseconds(hintWorkUs_(random_)));
+                Window root = 0;
+                Window child = 0;
+                int rootX = 0;
+                int rootY = 0;
+                int windowX = 0;
+                int windowY = 0;
+                unsigned mask = 0;
+                XQueryPointer(display_, window_, &root, &child, &rootX, &rootY, &windowX, &windowY,
+                              &mask);
+                if ((mask & Button1Mask) == 0) {
+                    break;  // the drag has ended meanwhile: its release event follows
                 }
-                break;
-            default:
-                break;
+                if (kind_ == Kind::LagsAndAsksForThePointer) {
+                    at = QPoint(rootX, rootY);
+                }
+            }
+            if (at != last_) {
+                ink(last_, at);
+            }
+            last_ = at;
+            break;
         }
+        case ClientMessage:
+            if (event.xclient.data.l[0] == kSettleMessage) {
+                // Work still queued is done first, as the target would do it.
+                while (!work_.empty()) {
+                    std::this_thread::sleep_until(work_.front().due);
+                    inkDueWork();
+                }
+                XSync(display_, False);  // the ink drawn so far is on the screen now
+                ++settled_;
+            }
+            break;
+        default:
+            break;
     }
 }
 

@@ -4,12 +4,17 @@
 #include <QRect>
 
 #include <atomic>
+#include <chrono>
+#include <deque>
 #include <mutex>
+#include <random>
 #include <set>
 #include <thread>
 #include <utility>
+#include <vector>
 
 typedef struct _XDisplay Display;
+union _XEvent;
 
 namespace stylorex::testing {
 
@@ -30,6 +35,19 @@ class PaintingTarget {
         // Receives everything and inks nothing (paints on release only in a way the screen
         // never shows, or a colour equal to the background).
         NeverPaints,
+        // Selects motion hints; when it gets round to a motion event (after a random 0.2 to
+        // 1 ms of work, fixed seed) it asks the server for the pointer, which lets the next
+        // hint come, but joins the position the event carries (the first move after its last
+        // question) to the previous one; a release inks nothing. Moves made while it works are
+        // never seen: a straight run sent at once stops where the target was when it began.
+        JoinsHintPositions,
+        // Handles every motion event, takes each position as the top-left corner of its pixel
+        // and inks, along the segment from the previous position, the pixel under every point
+        // of it from its start up to, not including, its end (a press inks its own pixel; a
+        // release nothing). So a step right, down or down-right inks where it starts, its end
+        // only with the next step (a stroke ending so loses its last pixel), and a step up-right
+        // or down-left inks the top-left pixel of its 2 x 2 block instead of its end.
+        JoinsAtPixelCorners,
     };
 
     // Unmanaged: on top of every window, where `geometry` says. Managed: a window the window
@@ -37,7 +55,11 @@ class PaintingTarget {
     // it; geometry() then says where it is), and that takes every press through its grab.
     enum class Placement { Unmanaged, Managed };
 
-    PaintingTarget(Kind kind, QRect geometry, Placement placement = Placement::Unmanaged);
+    // `paintDelay`: the target keeps every event and inks what each one asks for this long
+    // after it came, in order, as a program that queues its work does.
+    PaintingTarget(Kind kind, QRect geometry,
+                   std::chrono::milliseconds paintDelay = std::chrono::milliseconds(0),
+                   Placement placement = Placement::Unmanaged);
     ~PaintingTarget();
     PaintingTarget(const PaintingTarget&) = delete;
     PaintingTarget& operator=(const PaintingTarget&) = delete;
@@ -54,11 +76,26 @@ class PaintingTarget {
     void wipe();
 
   private:
+    struct Work {
+        std::chrono::steady_clock::time_point due;
+        QPoint from;
+        QPoint to;
+    };
     void run();
+    void handle(const _XEvent& event);
     void ink(QPoint from, QPoint to);
+    void inkNow(QPoint from, QPoint to);
+    void inkDueWork();
 
     Kind kind_;
     QRect geometry_;
+    std::chrono::milliseconds paintDelay_;
+    std::deque<Work> work_;  // the target's thread only
+    bool down_ = false;
+    QPoint last_;
+    std::mt19937 random_{20261207};
+    std::uniform_int_distribution<int> lagMs_{2, 9};
+    std::uniform_int_distribution<int> hintWorkUs_{200, 1000};
     Display* display_ = nullptr;
     unsigned long window_ = 0;
     unsigned long gc_ = 0;
@@ -72,7 +109,16 @@ class PaintingTarget {
     std::thread thread_;
 };
 
+// Pixels as (x, y) pairs, the way the targets record their ink.
+using PixelSet = std::set<std::pair<int, int>>;
+PixelSet ToPixelSet(const std::vector<QPoint>& points);
+// The pixels of `a` that are not in `b`.
+PixelSet Minus(const PixelSet& a, const PixelSet& b);
+
 // The pixels of a straight one-pixel line from `from` to `to`, both ends included (Bresenham).
 std::set<std::pair<int, int>> LinePixels(QPoint from, QPoint to);
+// The pixels under the segment from corner `from` to corner `to` (JoinsAtPixelCorners), from
+// its start up to, not including, its end.
+std::set<std::pair<int, int>> CornerSegmentPixels(QPoint from, QPoint to);
 
 }  // namespace stylorex::testing

@@ -56,8 +56,9 @@ TEST_F(ProgramX11, SettingsFromAPreviousStartAreHonoured) {
         "CanvasHeight=3\r\nCanvasWidth=4\r\n");
     start();
     captureOriginAndStart();
+    // The target shows no ink, and the check waits 10 s for a target that paints late.
     ASSERT_TRUE(waitForTitle(
-        [](const QString& t) { return t.contains(QStringLiteral("[処理完了]")); }, 10000))
+        [](const QString& t) { return t.contains(QStringLiteral("[処理完了]")); }, 20000))
         << title().toStdString();
     const auto events = received();
 
