@@ -54,6 +54,7 @@ class X11Pointer : public PointerDevice {
     void pressLeft(int x, int y) override;
     void releaseLeft(int x, int y) override;
     bool escPressed() override;
+    StopCause stopCause() const override { return stopCause_; }
     QPoint position() override;
     // The size of the default screen's root window.
     QSize primaryScreenSize() override;
@@ -100,6 +101,7 @@ class X11Pointer : public PointerDevice {
     QString guardianError_;
     StopSignals stops_;
     bool inRun_ = false;
+    StopCause stopCause_ = StopCause::EscKey;
 };
 
 // The left button as the server sees it (XQueryPointer's mask), whoever pressed it.
