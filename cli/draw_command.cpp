@@ -11,6 +11,7 @@
 #include "os/termination_signals.h"
 #include "run/run_request.h"
 #include "run/run_texts.h"
+#include "run/stop_reason.h"
 #include "settings/persistent_settings.h"
 
 #include <QCoreApplication>
@@ -373,6 +374,8 @@ int draw(const DrawOptions& options, ReadyRun& run, RunState& state, const bool&
     const double elapsed = secondsOf(Clock::now() - start);
     const RunResult& result = state.lastResult();
     const bool aborted = result.ending == RunResult::Ending::Aborted;
+    // The command asks a run to stop only on a signal.
+    const bool bySignal = signalled || !result.stoppedBy;
     if (options.json) {
         QJsonObject json{
             {QStringLiteral("result"),
@@ -389,13 +392,13 @@ int draw(const DrawOptions& options, ReadyRun& run, RunState& state, const bool&
         };
         if (aborted) {
             json.insert(QStringLiteral("reason"),
-                        signalled ? QStringLiteral("signal") : QStringLiteral("esc"));
+                        bySignal ? QStringLiteral("signal") : StopReasonName(*result.stoppedBy));
         }
         terminal.result(QString::fromUtf8(QJsonDocument(json).toJson(QJsonDocument::Compact)));
     } else if (aborted) {
         terminal.result(
             QStringLiteral("中断しました（%1）: %2 ストロークのうち %3 を描画、%4")
-                .arg(signalled ? QStringLiteral("シグナル") : QStringLiteral("Esc キー"))
+                .arg(bySignal ? QStringLiteral("シグナル") : StopReasonText(*result.stoppedBy))
                 .arg(plan.strokes)
                 .arg(strokes)
                 .arg(seconds(elapsed)));
@@ -472,9 +475,10 @@ int RunDrawCommand(const DrawOptions& options, std::FILE* out, std::FILE* err) {
     // Without a pointer a run is refused at once: nothing to count down to.
     if ((pointer != nullptr || options.plan) &&
         !countDown(options.delaySeconds, terminal, pointer, signalled)) {
-        terminal.result(
-            QStringLiteral("中断しました（%1）: 描画は始まっていません")
-                .arg(signalled ? QStringLiteral("シグナル") : QStringLiteral("Esc キー")));
+        terminal.result(QStringLiteral("中断しました（%1）: 描画は始まっていません")
+                            .arg(signalled || pointer == nullptr
+                                     ? QStringLiteral("シグナル")
+                                     : StopReasonText(pointer->stopCause())));
         return exit_code::kAborted;
     }
     RunRequest request(*canvas, options.atPointer ? pointer->position() : *options.at, settings);
