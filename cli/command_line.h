@@ -15,7 +15,7 @@ namespace exit_code {
 constexpr int kDone = 0;      // drawn and checked exact, or the plan shown
 constexpr int kFailed = 1;    // the picture, the display or the session refused
 constexpr int kUsage = 2;     // the arguments are wrong
-constexpr int kAborted = 3;   // Esc or a signal stopped the run
+constexpr int kAborted = 3;   // Esc, the mouse, a job-control stop or a signal stopped the run
 constexpr int kNotExact = 4;  // drawn to the end, but the check found it wrong or could not check
 }  // namespace exit_code
 

@@ -13,6 +13,7 @@
 #include "os/termination_signals.h"
 #include "run/run_request.h"
 #include "run/run_texts.h"
+#include "run/stop_reason.h"
 #include "settings/persistent_settings.h"
 
 #include <QCoreApplication>
@@ -402,6 +403,8 @@ int draw(const DrawOptions& options, ReadyRun& run, RunState& state, const bool&
         check.outcome = RunCheck::Outcome::Unreadable;  // the session reads no screen back
     }
     const bool exact = check.exact();
+    // The command asks a run to stop only on a signal.
+    const bool bySignal = signalled || !result.stoppedBy;
     if (options.json) {
         QJsonObject json{
             {QStringLiteral("result"),
@@ -421,13 +424,13 @@ int draw(const DrawOptions& options, ReadyRun& run, RunState& state, const bool&
         }
         if (aborted) {
             json.insert(QStringLiteral("reason"),
-                        signalled ? QStringLiteral("signal") : QStringLiteral("esc"));
+                        bySignal ? QStringLiteral("signal") : StopReasonName(*result.stoppedBy));
         }
         terminal.result(QString::fromUtf8(QJsonDocument(json).toJson(QJsonDocument::Compact)));
     } else if (aborted) {
         terminal.result(
             QStringLiteral("中断しました（%1）: %2 ストロークのうち %3 を描画、%4")
-                .arg(signalled ? QStringLiteral("シグナル") : QStringLiteral("Esc キー"))
+                .arg(bySignal ? QStringLiteral("シグナル") : StopReasonText(*result.stoppedBy))
                 .arg(plan.strokes)
                 .arg(strokes)
                 .arg(seconds(elapsed)));
@@ -522,9 +525,10 @@ int RunDrawCommand(const DrawOptions& options, std::FILE* out, std::FILE* err) {
         outline->withdraw();
     }
     if (!counted) {
-        terminal.result(
-            QStringLiteral("中断しました（%1）: 描画は始まっていません")
-                .arg(signalled ? QStringLiteral("シグナル") : QStringLiteral("Esc キー")));
+        terminal.result(QStringLiteral("中断しました（%1）: 描画は始まっていません")
+                            .arg(signalled || pointer == nullptr
+                                     ? QStringLiteral("シグナル")
+                                     : StopReasonText(pointer->stopCause())));
         return exit_code::kAborted;
     }
     RunRequest request(*canvas, options.atPointer ? pointer->position() : *options.at, settings);

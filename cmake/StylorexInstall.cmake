@@ -5,6 +5,10 @@
 #   bin/stylorex                   a link to it, for the PATH
 #   share/applications/stylorex.desktop
 #   share/icons/hicolor/<N>x<N>/apps/stylorex.png
+#   share/applications/stylorex-kwin.desktop
+#                                  names the installed program to KWin, which lets only the
+#                                  programs so named move the pointer and read the screen
+#                                  (KDE Plasma on Wayland); scripts/kwin-authorise writes it
 # More desktop entries (a desktop of its own) are added to STYLOREX_DESKTOP_ENTRIES: each is a
 # template whose @STYLOREX_INSTALLED_PROGRAM@ becomes the installed program's path.
 set(STYLOREX_DESKTOP_ENTRIES ${PROJECT_SOURCE_DIR}/cmake/stylorex.desktop.in)
@@ -23,4 +27,11 @@ install(CODE "
         configure_file(\"\${entry}\" \"\${root}/share/applications/\${name}\" @ONLY)
         message(STATUS \"Installing: \${root}/share/applications/\${name}\")
     endforeach()
+    # KWin compares the path with the running program's: one staged under DESTDIR is not it.
+    if(\"\$ENV{DESTDIR}\" STREQUAL \"\")
+        execute_process(COMMAND \"${PROJECT_SOURCE_DIR}/scripts/kwin-authorise\"
+                            \"\${root}/lib/stylorex/stylorex\" \"\${root}/share\"
+                        COMMAND_ERROR_IS_FATAL ANY)
+        message(STATUS \"Installing: \${root}/share/applications/stylorex-kwin.desktop\")
+    endif()
 ")

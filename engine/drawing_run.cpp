@@ -33,7 +33,7 @@ class RunInProgressMark {
     RunInProgressMark(const RunInProgressMark&) = delete;
     RunInProgressMark& operator=(const RunInProgressMark&) = delete;
 
-    RunResult result{RunResult::Ending::Failed, 0, {}};
+    RunResult result{RunResult::Ending::Failed, 0, {}, {}};
 
   private:
     RunState& state_;
@@ -319,7 +319,8 @@ class StrokeRun : public StrokeSink {
         return true;
     }
 
-    // Esc or a stop request: the button goes up where the pointer stands.
+    // Esc (or whatever else the pointer's stop test saw) or a stop request: the button goes up
+    // where the pointer stands.
     void abort(int x, int y) {
         if (button_.isDown()) {
             pointer_.moveTo(x, y);
@@ -329,6 +330,9 @@ class StrokeRun : public StrokeSink {
             services_.yield();
         }
         result_.ending = RunResult::Ending::Aborted;
+        if (!state_.stopRequested()) {
+            result_.stoppedBy = pointer_.stopCause();
+        }
         aborted_ = true;
         tell(RunPhase::Aborted);
     }

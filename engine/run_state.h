@@ -2,11 +2,13 @@
 
 #include "engine/pixel_scan.h"
 #include "engine/run_check.h"
+#include "os/pointer_device.h"
 
 #include <QObject>
 #include <QPoint>
 
 #include <cstdint>
+#include <optional>
 
 namespace stylorex {
 
@@ -16,6 +18,9 @@ struct RunResult {
     Ending ending = Ending::None;  // None until a run has ended
     std::int32_t strokes = 0;      // strokes drawn to their release
     RunCheck check;                // the target as the screen showed it after the run
+    // With Aborted: what the pointer's stop test saw; none when a stop request of the program's
+    // own (RunState::requestStop: a signal, the window closing) ended the run.
+    std::optional<StopCause> stoppedBy;
 };
 
 // The one record of drawing runs: whether a run is in progress, the tables its scan built (the

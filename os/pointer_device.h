@@ -9,6 +9,13 @@
 
 namespace stylorex {
 
+// What made a pointer's stop test (PointerDevice::escPressed()) answer yes.
+enum class StopCause {
+    EscKey,        // Esc: anywhere, where it can be watched; else in the program's own window
+    PointerMoved,  // the user moved the pointer during the run (where no key can be watched)
+    Suspended,     // a job-control stop (Ctrl+Z, SIGSTOP) and the continue after it
+};
+
 // The system pointer and the Esc key, as the drawing run and the origin capture use them.
 // Coordinates are screen pixels of the whole desktop.
 class PointerDevice {
@@ -21,11 +28,14 @@ class PointerDevice {
     // caller believes the pointer stands; it never moves the pointer.
     virtual void pressLeft(int x, int y) = 0;
     virtual void releaseLeft(int x, int y) = 0;
-    // True when Esc is down now or has been pressed since the previous query.
+    // True when Esc is down now or has been pressed since the previous query, or when something
+    // else that stops a run has happened since (stopCause()).
     virtual bool escPressed() = 0;
     // Whether a keyboard modifier (Ctrl, Shift, Alt, Super) is held down now; nothing where the
     // backend cannot tell.
     virtual std::optional<bool> modifierHeld() { return std::nullopt; }
+    // Why the last escPressed() that answered true did.
+    virtual StopCause stopCause() const { return StopCause::EscKey; }
     virtual QPoint position() = 0;
     // Whether position() reads where the pointer really stands; where it cannot (a Wayland
     // client), it is only where this program last moved it.

@@ -21,7 +21,7 @@ GnomePointer::GnomePointer(std::shared_ptr<RemoteInput> input,
                            std::shared_ptr<PipeWireCapture> capture)
     : input_(std::move(input)), capture_(std::move(capture)) {
     const QPoint monitor = input_->monitor().topLeft();
-    capture_->setCursorReport([this, monitor](QPoint at) { foreignMoves_.reported(at + monitor); });
+    capture_->setCursorReport([this, monitor](QPoint at) { stop_.moves().reported(at + monitor); });
 }
 
 GnomePointer::~GnomePointer() {
@@ -52,7 +52,7 @@ void GnomePointer::moveTo(int x, int y) {
     const QRect monitor = input_->monitor();
     const QPoint where(std::clamp(x, monitor.left(), monitor.right()),
                        std::clamp(y, monitor.top(), monitor.bottom()));
-    foreignMoves_.moved(where);
+    stop_.moves().moved(where);
     if (!ready_) {
         waitUntilReady(where);
     }
@@ -74,9 +74,7 @@ void GnomePointer::releaseLeft(int /*x*/, int /*y*/) {
 }
 
 bool GnomePointer::escPressed() {
-    const bool esc = ownEsc_.take();
-    const bool moved = foreignMoves_.take();
-    return esc || moved;
+    return stop_.take();
 }
 
 QPoint GnomePointer::position() {
@@ -100,12 +98,11 @@ QString GnomePointer::stopAdvice() const {
 }
 
 void GnomePointer::runStarting() {
-    foreignMoves_.start();
-    ownEsc_.install();
+    stop_.runStarting();
 }
 
 void GnomePointer::runEnded() {
-    ownEsc_.remove();
+    stop_.runEnded();
 }
 
 }  // namespace stylorex

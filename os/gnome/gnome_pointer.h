@@ -29,8 +29,10 @@ class GnomePointer : public PointerDevice {
     void moveTo(int x, int y) override;
     void pressLeft(int x, int y) override;
     void releaseLeft(int x, int y) override;
-    // Esc in this program's window, or the pointer moved by somebody else, since the last call.
+    // Esc in this program's window, the pointer moved by somebody else, or a job-control stop,
+    // since the last call.
     bool escPressed() override;
+    StopCause stopCause() const override { return stop_.cause(); }
     // The last position a move put the pointer on.
     QPoint position() override;
     bool canReadPosition() const override { return false; }
@@ -50,8 +52,7 @@ class GnomePointer : public PointerDevice {
 
     std::shared_ptr<RemoteInput> input_;
     std::shared_ptr<PipeWireCapture> capture_;
-    ForeignMoveWatch foreignMoves_;
-    OwnWindowEsc ownEsc_;
+    UserStop stop_;
     bool ready_ = false;
     bool pressed_ = false;
     QPoint position_{0, 0};

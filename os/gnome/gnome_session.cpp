@@ -10,6 +10,16 @@
 
 namespace stylorex {
 
+namespace {
+
+// The screen cast brings the pointer's position with a frame of its own, up to 170 ms after the
+// move here (a headless Mutter): the point pick takes the position once none has come for a
+// while, so that a pick right after the user pointed does not get where the pointer was before.
+constexpr std::chrono::milliseconds kCursorQuiet(250);
+constexpr std::chrono::milliseconds kCursorSettleLimit(1000);
+
+}  // namespace
+
 SystemSession OpenGnomeSession(std::shared_ptr<SessionBus> bus, bool viaPortal, QString* error) {
     auto fail = [error](const QString& text) {
         if (error != nullptr) {
@@ -42,7 +52,8 @@ SystemSession OpenGnomeSession(std::shared_ptr<SessionBus> bus, bool viaPortal, 
     session.screen = std::make_unique<GnomeScreenReader>(capture, monitor);
     session.pointPicker = std::make_unique<PointerReadPicker>(
         [capture, monitor]() -> std::optional<QPoint> {
-            if (const std::optional<QPoint> at = capture->cursor()) {
+            if (const std::optional<QPoint> at =
+                    capture->settledCursor(kCursorQuiet, kCursorSettleLimit)) {
                 return *at + monitor.topLeft();
             }
             return std::nullopt;

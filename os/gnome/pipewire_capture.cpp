@@ -196,6 +196,7 @@ void PipeWireCapture::onProcess(void* data) {
             const QPoint at(cursor->position.x, cursor->position.y);
             std::lock_guard lock(self->mutex_);
             self->cursor_ = at;
+            self->cursorArrival_ = std::chrono::steady_clock::now();
             if (self->report_) {
                 self->report_(at);
             }
@@ -253,6 +254,21 @@ void PipeWireCapture::setCursorReport(CursorReport report) {
 std::optional<QPoint> PipeWireCapture::cursor() const {
     std::lock_guard lock(mutex_);
     return cursor_;
+}
+
+std::optional<QPoint> PipeWireCapture::settledCursor(std::chrono::milliseconds quiet,
+                                                     std::chrono::milliseconds limit) {
+    const auto asked = std::chrono::steady_clock::now();
+    const auto deadline = asked + limit;
+    std::unique_lock lock(mutex_);
+    for (;;) {
+        const auto quietUntil = std::max(asked, cursorArrival_) + quiet;
+        const auto now = std::chrono::steady_clock::now();
+        if (now >= quietUntil || now >= deadline || hook_->failed) {
+            return cursor_;
+        }
+        arrived_.wait_until(lock, std::min(quietUntil, deadline));
+    }
 }
 
 bool PipeWireCapture::waitForCursor(QPoint at, std::chrono::milliseconds limit) {

@@ -42,6 +42,10 @@ class PipeWireCapture {
     void setCursorReport(CursorReport report);
     // The last cursor position the stream brought.
     std::optional<QPoint> cursor() const;
+    // The cursor's position once the stream has brought no new one for `quiet`, but no longer
+    // than `limit`: the stream brings a move up to a frame or two after the pointer made it.
+    std::optional<QPoint> settledCursor(std::chrono::milliseconds quiet,
+                                        std::chrono::milliseconds limit);
     // Whether the stream brings the cursor at `at` within `limit`.
     bool waitForCursor(QPoint at, std::chrono::milliseconds limit);
     // `rect` (stream pixels) of the latest frame, once the stream has brought nothing new for
@@ -69,6 +73,7 @@ class PipeWireCapture {
     QImage frame_;
     std::chrono::steady_clock::time_point lastArrival_;
     std::optional<QPoint> cursor_;
+    std::chrono::steady_clock::time_point cursorArrival_;
     CursorReport report_;
 };
 

@@ -35,7 +35,8 @@ QString InstallAdvice() {
     return QStringLiteral(
                "KWin は、実行ファイルの絶対パスを Exec= に持つデスクトップファイルがある"
                "プログラムにだけ、これを許します。次の内容のファイルを %1 に置いてから、"
-               "Stylorex を起動し直してください（scripts/run はこのファイルを自動で置きます）。"
+               "Stylorex を起動し直してください（scripts/run と scripts/install は"
+               "このファイルを自動で置きます）。"
                "\n\n%2")
         .arg(KWinDesktopEntryPath(ThisExecutable()), KWinDesktopEntry(ThisExecutable()));
 }

@@ -91,7 +91,7 @@ void KWinPointer::moveTo(int x, int y) {
     const QPoint where(std::clamp(x, desktop.left(), desktop.right()),
                        std::clamp(y, desktop.top(), desktop.bottom()));
     // Known before KWin can report the pointer there.
-    foreignMoves_.moved(where);
+    stop_.moves().moved(where);
     org_kde_kwin_fake_input_pointer_motion_absolute(input_, wl_fixed_from_int(where.x()),
                                                     wl_fixed_from_int(where.y()));
     position_ = where;
@@ -125,10 +125,7 @@ void KWinPointer::releaseLeft(int /*x*/, int /*y*/) {
 }
 
 bool KWinPointer::escPressed() {
-    // Both latches are emptied at every call.
-    const bool esc = ownEsc_.take();
-    const bool moved = foreignMoves_.take();
-    return esc || moved;
+    return stop_.take();
 }
 
 QPoint KWinPointer::position() {
@@ -152,9 +149,8 @@ QString KWinPointer::stopAdvice() const {
 }
 
 void KWinPointer::runStarting() {
-    foreignMoves_.start();
-    ownEsc_.install();
-    if (watch_ != nullptr && !watch_->start([this](QPoint at) { foreignMoves_.reported(at); })) {
+    stop_.runStarting();
+    if (watch_ != nullptr && !watch_->start([this](QPoint at) { stop_.moves().reported(at); })) {
         std::fprintf(stderr, "Stylorex: %s\n",
                      QStringLiteral("KWin がポインタの位置を知らせるスクリプトを読み込みません"
                                     "でした。この描画はマウスを動かしても止まりません"
@@ -168,7 +164,7 @@ void KWinPointer::runEnded() {
     if (watch_ != nullptr) {
         watch_->stop();
     }
-    ownEsc_.remove();
+    stop_.runEnded();
 }
 
 }  // namespace stylorex

@@ -37,8 +37,10 @@ class KWinPointer : public PointerDevice {
     void moveTo(int x, int y) override;
     void pressLeft(int x, int y) override;
     void releaseLeft(int x, int y) override;
-    // Esc in this program's window, or the pointer moved by somebody else, since the last call.
+    // Esc in this program's window, the pointer moved by somebody else, or a job-control stop,
+    // since the last call.
     bool escPressed() override;
+    StopCause stopCause() const override { return stop_.cause(); }
     // The last position a move put the pointer on.
     QPoint position() override;
     bool canReadPosition() const override { return false; }
@@ -60,8 +62,7 @@ class KWinPointer : public PointerDevice {
     std::shared_ptr<WaylandConnection> connection_;
     org_kde_kwin_fake_input* input_;
     std::shared_ptr<KWinCursorWatch> watch_;
-    ForeignMoveWatch foreignMoves_;
-    OwnWindowEsc ownEsc_;
+    UserStop stop_;
     bool pressed_ = false;
     QPoint position_{0, 0};
     int sentInBatch_ = 0;

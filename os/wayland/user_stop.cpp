@@ -73,6 +73,39 @@ bool OwnWindowEsc::eventFilter(QObject* watched, QEvent* event) {
     return QObject::eventFilter(watched, event);
 }
 
+void UserStop::runStarting() {
+    moves_.start();
+    ownEsc_.install();
+    if (!inRun_) {
+        stops_.hold();
+        inRun_ = true;
+    }
+}
+
+void UserStop::runEnded() {
+    ownEsc_.remove();
+    if (inRun_) {
+        inRun_ = false;
+        // A stop that came during the run takes effect now, the button released.
+        stops_.endHold();
+    }
+}
+
+bool UserStop::take() {
+    // Every latch is emptied at every call.
+    const bool suspended = inRun_ && stops_.interruptedDuringHold();
+    const bool esc = ownEsc_.take();
+    const bool moved = moves_.take();
+    if (suspended) {
+        cause_ = StopCause::Suspended;
+    } else if (esc) {
+        cause_ = StopCause::EscKey;
+    } else if (moved) {
+        cause_ = StopCause::PointerMoved;
+    }
+    return suspended || esc || moved;
+}
+
 QString EscUnseenElsewhereText() {
     return QStringLiteral(
         "このデスクトップでは、ほかのウィンドウで押された Esc キーに Stylorex は気づけません。");

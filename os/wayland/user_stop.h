@@ -1,5 +1,8 @@
 #pragma once
 
+#include "os/pointer_device.h"
+#include "os/stop_signals.h"
+
 #include <QObject>
 #include <QPoint>
 #include <QString>
@@ -59,6 +62,31 @@ class OwnWindowEsc : public QObject {
   private:
     bool installed_ = false;
     std::atomic<bool> pressed_ = false;
+};
+
+// Everything that stops a run on a desktop that lets no program watch keys, for a backend's
+// stop test: a job-control stop (held while a run lasts, as StopSignals explains), Esc in the
+// program's own window, and the user moving the pointer (the backend tells moves() what it moves
+// and what the compositor reports). From the run's thread, but for moves().reported().
+class UserStop {
+  public:
+    ~UserStop() { runEnded(); }
+
+    ForeignMoveWatch& moves() { return moves_; }
+    // Forgets what came before the run; holds job-control stops until runEnded().
+    void runStarting();
+    void runEnded();
+    // Whether the run should stop, since the previous call; every latch is emptied.
+    bool take();
+    // Why the last take() that answered true did.
+    StopCause cause() const { return cause_; }
+
+  private:
+    ForeignMoveWatch moves_;
+    OwnWindowEsc ownEsc_;
+    StopSignals stops_;
+    bool inRun_ = false;
+    StopCause cause_ = StopCause::EscKey;
 };
 
 // Why Esc in other windows cannot stop a run on such a desktop, and how a run can be stopped

@@ -132,8 +132,10 @@ void WaylandPointer::releaseLeft(int /*x*/, int /*y*/) {
 
 bool WaylandPointer::escPressed() {
     if (inRun_ && stops_.interruptedDuringHold()) {
+        stopCause_ = StopCause::Suspended;
         return true;
     }
+    stopCause_ = StopCause::EscKey;
     return esc_ != nullptr && esc_->pressed();
 }
 

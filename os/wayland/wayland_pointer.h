@@ -38,6 +38,7 @@ class WaylandPointer : public PointerDevice {
     // Returns once the compositor has applied the release.
     void releaseLeft(int x, int y) override;
     bool escPressed() override;
+    StopCause stopCause() const override { return stopCause_; }
     // The last position a move put the pointer on: the user's mouse may have moved it since.
     QPoint position() override;
     bool canReadPosition() const override { return false; }
@@ -71,6 +72,7 @@ class WaylandPointer : public PointerDevice {
     // A stop signal during a run ends it (the button released) before the process stops.
     StopSignals stops_;
     bool inRun_ = false;
+    StopCause stopCause_ = StopCause::EscKey;
 };
 
 }  // namespace stylorex

@@ -375,9 +375,11 @@ bool X11Pointer::escPressed() {
             throw std::runtime_error(fault.toLocal8Bit().toStdString());
         }
         if (stops_.interruptedDuringHold()) {
+            stopCause_ = StopCause::Suspended;
             return true;  // stopped, or about to be: the run ends first
         }
     }
+    stopCause_ = StopCause::EscKey;
     if (escKeycode_ == 0) {
         return false;
     }

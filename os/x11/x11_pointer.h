@@ -58,6 +58,7 @@ class X11Pointer : public PointerDevice {
     // From the server's keymap: the keys themselves, so a locked Caps or Num Lock is no
     // modifier held.
     std::optional<bool> modifierHeld() override;
+    StopCause stopCause() const override { return stopCause_; }
     QPoint position() override;
     // The size of the default screen's root window.
     QSize primaryScreenSize() override;
@@ -105,6 +106,7 @@ class X11Pointer : public PointerDevice {
     QString guardianError_;
     StopSignals stops_;
     bool inRun_ = false;
+    StopCause stopCause_ = StopCause::EscKey;
 };
 
 // The left button as the server sees it (XQueryPointer's mask), whoever pressed it.

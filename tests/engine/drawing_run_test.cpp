@@ -173,6 +173,7 @@ TEST(RunDrawing, EscPressedAndReleasedBeforeTheStartIsIgnored) {
 
 TEST(RunDrawing, EscTappedMidStrokeAbortsAtTheNextTestAndReleasesThere) {
     RunHarness h;
+    h.pointer.setStopCause(StopCause::PointerMoved);
     h.pointer.tapEscAfterMoves(4);  // start, (1,1), (2,1), then (3,1)
     EXPECT_EQ(h.run(PictureWith(10, 10, {{0, 1}, {1, 1}, {2, 1}, {3, 1}, {4, 1}}), 0, 0), 0);
     const auto releases = h.pointer.operationsOfKind(PointerOperation::Kind::Release);
@@ -180,6 +181,7 @@ TEST(RunDrawing, EscTappedMidStrokeAbortsAtTheNextTestAndReleasesThere) {
     EXPECT_EQ(releases[0], FakePointer::Release(3, 1));
     EXPECT_EQ(h.pointer.moveCount(), 5);  // four moves and the move back before the release
     EXPECT_EQ(h.state.lastResult().ending, RunResult::Ending::Aborted);
+    EXPECT_EQ(h.state.lastResult().stoppedBy, StopCause::PointerMoved);
     EXPECT_EQ(h.state.lastResult().strokes, 0);
 }
 
@@ -195,6 +197,7 @@ TEST(RunDrawing, StopRequestTakesTheEscPathAndStillQueriesEsc) {
     EXPECT_EQ(h.pointer.escQueryCount(), 4);  // two before the scan, two after moves
     EXPECT_EQ(h.pointer.operations().back(), FakePointer::Release(2, 1));
     EXPECT_EQ(h.log.back(), "phase aborted");
+    EXPECT_EQ(h.state.lastResult().stoppedBy, std::nullopt) << "the request was not told apart";
     EXPECT_FALSE(h.pointer.leftButtonDown());
 }
 

@@ -1,5 +1,6 @@
 // How a run notices the user on desktops that let no program watch keys: the pointer reported
-// somewhere the run did not move it, or Esc in the program's own window.
+// somewhere the run did not move it, Esc in the program's own window, or a job-control stop;
+// and which of them stopped the run.
 #include "os/wayland/user_stop.h"
 
 #include <QCoreApplication>
@@ -7,6 +8,8 @@
 #include <QObject>
 
 #include <gtest/gtest.h>
+
+#include <csignal>
 
 namespace stylorex {
 namespace {
@@ -87,6 +90,38 @@ TEST(OwnWindowEsc, EscInTheProgramsWindowIsLatchedOnlyWhileInstalled) {
     esc.remove();
     press(Qt::Key_Escape);
     EXPECT_FALSE(esc.take());
+}
+
+TEST(UserStop, EachStopDuringARunIsNamedAndAContinueCountsOnlyThen) {
+    int argc = 1;
+    char name[] = "test_os_user_stop";
+    char* argv[] = {name, nullptr};
+    QCoreApplication app(argc, argv);
+    QObject window;
+    UserStop stop;
+    // A process continued outside a run (after Ctrl+Z at the prompt) draws nothing to stop.
+    ASSERT_EQ(std::raise(SIGCONT), 0);
+    stop.runStarting();
+    EXPECT_FALSE(stop.take());
+
+    stop.moves().moved(QPoint(100, 100));
+    stop.moves().reported(QPoint(100, 100));
+    stop.moves().reported(QPoint(100, 160));
+    EXPECT_TRUE(stop.take());
+    EXPECT_EQ(stop.cause(), StopCause::PointerMoved);
+
+    QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QCoreApplication::sendEvent(&window, &esc);
+    EXPECT_TRUE(stop.take());
+    EXPECT_EQ(stop.cause(), StopCause::EscKey);
+    EXPECT_FALSE(stop.take());
+
+    // SIGSTOP is seen only by the SIGCONT after it; either ends the run, named as a stop.
+    ASSERT_EQ(std::raise(SIGCONT), 0);
+    EXPECT_TRUE(stop.take());
+    EXPECT_EQ(stop.cause(), StopCause::Suspended);
+    stop.runEnded();
+    EXPECT_FALSE(stop.take()) << "a stop of the ended run still counted";
 }
 
 }  // namespace

@@ -36,6 +36,7 @@ class FakePointer : public PointerDevice {
     void pressLeft(int x, int y) override;
     void releaseLeft(int x, int y) override;
     bool escPressed() override;
+    StopCause stopCause() const override { return stopCause_; }
     QPoint position() override;
     QSize primaryScreenSize() override { return screenSize_; }
     bool canWatchEsc() const override { return canWatchEsc_; }
@@ -54,6 +55,8 @@ class FakePointer : public PointerDevice {
     void setScreenSize(QSize size) { screenSize_ = size; }
     void setCanWatchEsc(bool can) { canWatchEsc_ = can; }
     void setDisplayName(const QString& name) { displayName_ = name; }
+    // What the Esc queries that answer true saw.
+    void setStopCause(StopCause cause) { stopCause_ = cause; }
     // Runs after each operation is recorded; a test may throw from it.
     std::function<void(const PointerOperation&)> onOperation;
 
@@ -74,6 +77,7 @@ class FakePointer : public PointerDevice {
     bool buttonDown_ = false;
     bool canWatchEsc_ = true;
     QString displayName_;
+    StopCause stopCause_ = StopCause::EscKey;
     std::optional<int> holdFrom_;
     std::optional<int> holdUntil_;
     std::optional<int> tapAfterMoves_;

@@ -41,8 +41,7 @@ class DesktopRun : public ::testing::Test {
     void open();
     // One run of `picture` at the origin, at `wait`; with the screen when `check`, so that the
     // run follows the target's ink where asked and checks the result.
-    std::int32_t run(const QImage& picture, std::int16_t wait, std::function<void()> yield = {},
-                     bool check = false);
+    std::int32_t run(const QImage& picture, std::int16_t wait, bool check = false);
     void expectExactStrokes(const QImage& picture);
     QPoint origin() const { return windowAt + QPoint(50, 40); }
 
@@ -51,7 +50,8 @@ class DesktopRun : public ::testing::Test {
     // The same through `stylorex draw`, which asks before a run Esc cannot stop and names the
     // way that stops it.
     void drawCommandDrawsExactly();
-    // The user's hand on the mouse during a run stops it, with the button released last.
+    // The user's hand on the mouse during a run of `stylorex draw` stops it, with the button
+    // released last, and the command names the mouse as what stopped it.
     void movingThePointerStopsTheRun();
 
     std::unique_ptr<HeadlessDesktop> desktop;

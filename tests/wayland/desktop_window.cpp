@@ -9,16 +9,20 @@
 #include "tests/wayland/screen_events.h"
 #include "tests/x11/program_window.h"
 #include "ui/frm_graph.h"
+#include "ui/picture_placement.h"
+#include "ui/screen_pick_overlay.h"
 #include "ui/wait_menu.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
@@ -40,6 +44,50 @@ QImage Picture() {
     }
     picture.setPixel(33, 24, qRgb(0, 0, 0));
     return picture;
+}
+
+// The last mouse move a widget received, in its own coordinates.
+class LastMove : public QObject {
+  public:
+    explicit LastMove(QObject& watched) { watched.installEventFilter(this); }
+    std::optional<QPoint> at;
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::MouseMove) {
+            at = static_cast<QMouseEvent*>(event)->position().toPoint();
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+// A left-button drag from `from` to `to` over `veil` (which covers the screen), a few moves
+// between, at a hand's pace. It begins once the veil shows the pointer where it stands: a
+// compositor may show a window elsewhere for a moment before it makes it cover the screen.
+void Drag(PointerDevice& pointer, QWidget& veil, QPoint from, QPoint to) {
+    LastMove last(veil);
+    int tries = 0;
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            // A move to where the pointer stands already is no move.
+            const QPoint at = from + QPoint(++tries % 2, 0);
+            pointer.moveTo(at.x(), at.y());
+            QTest::qWait(50);
+            return last.at == at;
+        },
+        10000))
+        << "the screen pick never covered the screen";
+    pointer.moveTo(from.x(), from.y());
+    QTest::qWait(50);
+    pointer.pressLeft(from.x(), from.y());
+    constexpr int kSteps = 8;
+    for (int step = 1; step <= kSteps; ++step) {
+        QTest::qWait(20);
+        const QPoint at = from + (to - from) * step / kSteps;
+        pointer.moveTo(at.x(), at.y());
+    }
+    QTest::qWait(50);
+    pointer.releaseLeft(to.x(), to.y());
 }
 
 }  // namespace
@@ -89,22 +137,43 @@ void DrawThroughTheWindowAndStopWithEscInIt(HeadlessDesktop& desktop, const char
     ASSERT_TRUE(windowAt) << "the client's window was not found";
     const QPoint origin = *windowAt + QPoint(50, 40);
 
-    // Ctrl+G takes the point where the pointer stands, as the compositor tells it.
-    session.pointer->moveTo(origin.x(), origin.y());
     QLineEdit* startX = NamedChild<QLineEdit>(window, "txtStartX");
     QLineEdit* startY = NamedChild<QLineEdit>(window, "txtStartY");
-    ASSERT_TRUE(QTest::qWaitFor(
-        [&] {
-            NamedChild<QAction>(window, "mnu_getpt")->trigger();
-            return startX->text() == QString::number(origin.x()) &&
-                   startY->text() == QString::number(origin.y());
-        },
-        5000))
-        << "Ctrl+G picked " << startX->text().toStdString() << ',' << startY->text().toStdString()
-        << " instead of " << origin.x() << ',' << origin.y();
+    const auto originFields = [&] {
+        return QPoint(startX->text().toInt(), startY->text().toInt());
+    };
+    PictureBox& canvas = *NamedChild<PictureBox>(window, "picSRC");
+
+    // "描画範囲を選ぶ": a drag over the still of the screen, made by pointer events as a hand
+    // makes it, picks the origin and the size the picture is fitted into.
+    canvas.setPicture(Picture());
+    NamedChild<QAction>(window, "mnu_pickArea")->trigger();
+    ScreenPickOverlay& pick = window.placement().areaPick();
+    ASSERT_EQ(pick.veils().size(), 1u)
+        << "the screen pick did not open: " << dialogs.messageTexts().join(' ').toStdString();
+    const QRect dragged(origin, QSize(80, 60));
+    ASSERT_NO_FATAL_FAILURE(
+        Drag(*session.pointer, *pick.veils()[0], dragged.topLeft(), dragged.bottomRight()));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return pick.veils().empty(); }, 10000))
+        << "the drag did not end the pick";
+    EXPECT_EQ(originFields(), dragged.topLeft());
+    const QSize fitted = canvas.persistentImage().size();
+    EXPECT_TRUE(fitted.width() <= dragged.width() && fitted.height() <= dragged.height() &&
+                (fitted.width() == dragged.width() || fitted.height() == dragged.height()))
+        << "the picture was not fitted into the rectangle dragged: " << fitted.width() << " x "
+        << fitted.height();
+
+    // Ctrl+G, outside a run: where the user's own pointer stands, as the compositor tells it,
+    // asked once.
+    for (const QPoint at : {origin + QPoint(30, 20), origin}) {
+        // The keys come at once after the move: the compositor may tell the position a frame
+        // or two later.
+        desktop.userMovesPointer(at);
+        NamedChild<QAction>(window, "mnu_getpt")->trigger();
+        EXPECT_EQ(originFields(), at) << "Ctrl+G missed the pointer";
+    }
     EXPECT_TRUE(dialogs.messages.empty()) << dialogs.messageTexts().join(' ').toStdString();
 
-    PictureBox& canvas = *NamedChild<PictureBox>(window, "picSRC");
     canvas.setPicture(Picture());
     client.forget();
     QPushButton* start = NamedChild<QPushButton>(window, "cmdStart");

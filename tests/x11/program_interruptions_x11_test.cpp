@@ -115,7 +115,8 @@ class ProgramInterruptionsX11 : public ProgramX11 {
     }
 };
 
-TEST_F(ProgramInterruptionsX11, CtrlZReleasesTheButtonBeforeTheStopAndTheContinuedRunEndsAsEsc) {
+TEST_F(ProgramInterruptionsX11,
+       CtrlZReleasesTheButtonBeforeTheStopAndTheContinuedRunEndsNamingTheStop) {
     ASSERT_NO_FATAL_FAILURE(startLongRun());
     ASSERT_EQ(::kill(pid(), SIGTSTP), 0);
     EXPECT_TRUE(Eventually([&] { return !session.leftButtonDown(); }, 100, 1))
@@ -126,17 +127,19 @@ TEST_F(ProgramInterruptionsX11, CtrlZReleasesTheButtonBeforeTheStopAndTheContinu
     EXPECT_FALSE(session.leftButtonDown());
     ASSERT_EQ(::kill(pid(), SIGCONT), 0);
     expectEnded(3, 10000);
-    EXPECT_TRUE(process.readAllStandardOutput().contains("中断しました"));
+    EXPECT_TRUE(QString::fromLocal8Bit(process.readAllStandardOutput())
+                    .contains(QStringLiteral("中断しました（一時停止）")));
 }
 
-TEST_F(ProgramInterruptionsX11, SigstopHasTheGuardianReleaseAndTheContinuedRunEndsAsEsc) {
+TEST_F(ProgramInterruptionsX11, SigstopHasTheGuardianReleaseAndTheContinuedRunEndsNamingTheStop) {
     ASSERT_NO_FATAL_FAILURE(startLongRun());
     ASSERT_EQ(::kill(pid(), SIGSTOP), 0);
     EXPECT_TRUE(Eventually([&] { return !session.leftButtonDown(); }, 200, 1))
         << "the button is still down 200 ms after SIGSTOP";
     ASSERT_EQ(::kill(pid(), SIGCONT), 0);
     expectEnded(3, 10000);
-    EXPECT_TRUE(process.readAllStandardOutput().contains("中断しました"));
+    EXPECT_TRUE(QString::fromLocal8Bit(process.readAllStandardOutput())
+                    .contains(QStringLiteral("中断しました（一時停止）")));
 }
 
 TEST_F(ProgramInterruptionsX11, AKilledGuardianEndsTheRunAtOnceWithTheButtonUpAndSaysWhy) {
