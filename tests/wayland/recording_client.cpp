@@ -255,6 +255,16 @@ void RecordingClient::forget() {
     events_.clear();
 }
 
+void RecordingClient::wipe() {
+    {
+        std::lock_guard lock(mutex_);
+        canvas_.fill(Qt::white);
+        drawn_ = true;
+    }
+    // The wake-up of the round trip has the client thread show the white canvas.
+    shownCanvas();
+}
+
 QImage RecordingClient::shownCanvas() {
     if (!sync()) {
         return QImage();

@@ -64,6 +64,8 @@ class RecordingClient {
     std::vector<SurfaceEvent> events();
     // Reads and forgets what has arrived.
     void forget();
+    // A new page: the canvas white again, shown on the screen before this returns.
+    void wipe();
     // What the client has drawn, once the compositor has put all of it on the screen.
     QImage shownCanvas();
 
