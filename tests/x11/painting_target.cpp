@@ -15,12 +15,6 @@
 
 namespace stylorex::testing {
 
-namespace {
-
-constexpr long kSettleMessage = 0x5354;  // what a settle request carries in its ClientMessage
-
-}  // namespace
-
 std::set<std::pair<int, int>> LinePixels(QPoint from, QPoint to) {
     std::set<std::pair<int, int>> pixels;
     int x = from.x();
@@ -187,7 +181,7 @@ void PaintingTarget::run() {
                 break;
             }
             case ClientMessage:
-                if (event.xclient.data.l[0] == kSettleMessage) {
+                if (event.xclient.data.l[0] == kSettleRequest) {
                     XSync(display_, False);  // the ink drawn so far is on the screen now
                     ++settled_;
                 }
@@ -199,23 +193,27 @@ void PaintingTarget::run() {
 }
 
 bool PaintingTarget::settle() {
+    return AskToSettle(window_, settled_);
+}
+
+bool AskToSettle(unsigned long window, const std::atomic<int>& settled) {
     Display* other = XOpenDisplay(nullptr);
     if (other == nullptr) {
         return false;
     }
-    const int before = settled_;
+    const int before = settled;
     XEvent message{};
     message.xclient.type = ClientMessage;
-    message.xclient.window = window_;
+    message.xclient.window = window;
     message.xclient.format = 32;
     message.xclient.message_type = XInternAtom(other, "STYLOREX_SETTLE", False);
-    message.xclient.data.l[0] = kSettleMessage;
-    XSendEvent(other, window_, False, NoEventMask, &message);
+    message.xclient.data.l[0] = kSettleRequest;
+    XSendEvent(other, window, False, NoEventMask, &message);
     XSync(other, False);
     XCloseDisplay(other);
     // Every event the server sent the target before the message has been handled, and its ink
     // drawn, once the message has.
-    return Eventually([&] { return settled_ > before; }, 10000, 2);
+    return Eventually([&] { return settled > before; }, 10000, 2);
 }
 
 std::set<std::pair<int, int>> PaintingTarget::inked() const {

@@ -66,6 +66,13 @@ class PaintingTarget {
     std::thread thread_;
 };
 
+// How the tests' targets tell that they have caught up: the test sends the target's `window` a
+// message from a connection of its own; the target, having handled every event before it, syncs
+// its drawing and counts `settled` up. True once it has (within ten seconds).
+bool AskToSettle(unsigned long window, const std::atomic<int>& settled);
+// What the settle message carries as its first word.
+inline constexpr long kSettleRequest = 0x5354;
+
 // The pixels of a straight one-pixel line from `from` to `to`, both ends included (Bresenham).
 std::set<std::pair<int, int>> LinePixels(QPoint from, QPoint to);
 
