@@ -34,22 +34,30 @@ std::int64_t OtherThanFallback(const Setting& setting, std::pair<std::int64_t, s
 // Gives the setting a value other than what a missing key reads as. Texts get more than the 254
 // bytes a fixed read buffer holds, a line break, and their key, so no two settings share one.
 void SetOtherThanFallback(const Setting& setting, StoredSettings& stored) {
-    std::visit(Overloaded{
-                   [&]<typename T>(const NumberField<T>& field) {
-                       stored.*field.member =
-                           static_cast<T>(OtherThanFallback(setting, Bounds<T>(setting)));
-                   },
-                   [&](const FlagField& field) { stored.*field.member = setting.fallback == 0; },
-                   [&](const RealField& field) {
-                       stored.*field.member = static_cast<double>(
-                           OtherThanFallback(setting, Bounds<std::int32_t>(setting)));
-                   },
-                   [&](const TextField& field) {
-                       stored.*field.member = QString::fromLatin1(setting.key) +
-                                              QStringLiteral("\n") + QString(300, QChar(0x8868));
-                   },
-               },
-               setting.field);
+    std::visit(
+        Overloaded{
+            [&]<typename T>(const NumberField<T>& field) {
+                stored.*field.member =
+                    static_cast<T>(OtherThanFallback(setting, Bounds<T>(setting)));
+            },
+            [&](const FlagField& field) { stored.*field.member = setting.fallback == 0; },
+            [&](const RealField& field) {
+                stored.*field.member =
+                    static_cast<double>(OtherThanFallback(setting, Bounds<std::int32_t>(setting)));
+            },
+            [&](const TextField& field) {
+                stored.*field.member = QString::fromLatin1(setting.key) + QStringLiteral("\n") +
+                                       QString(300, QChar(0x8868));
+            },
+            [&](const ListField& field) {
+                stored.*field.member = QStringList{};
+                for (int i = 0; i < field.most; ++i) {
+                    stored.*field.member << QStringLiteral("%1 %2\n").arg(setting.key).arg(i) +
+                                                QString(300, QChar(0x8868));
+                }
+            },
+        },
+        setting.field);
 }
 
 std::string ValueOf(const Setting& setting, const StoredSettings& stored) {
@@ -61,6 +69,9 @@ std::string ValueOf(const Setting& setting, const StoredSettings& stored) {
                    [&](const FlagField& field) { return QString::number(stored.*field.member); },
                    [&](const RealField& field) { return QString::number(stored.*field.member); },
                    [&](const TextField& field) { return stored.*field.member; },
+                   [&](const ListField& field) {
+                       return (stored.*field.member).join(QLatin1Char('|'));
+                   },
                },
                setting.field)
         .toStdString();
