@@ -9,6 +9,8 @@
 #include <optional>
 #include <stdexcept>
 #include <thread>
+#include <utility>
+#include <vector>
 
 namespace stylorex {
 
@@ -51,7 +53,7 @@ class RunBracket {
 
 // Holds the left button from the press that starts a stroke until the matching release, and
 // releases it when the run leaves in any other way (an exception on its way up).
-class LeftButton {
+class LeftButton : public RunButton {
   public:
     explicit LeftButton(PointerDevice& pointer) : pointer_(pointer) {}
     ~LeftButton() {
@@ -81,6 +83,8 @@ class LeftButton {
         down_ = false;
         pointer_.releaseLeft(x, y);
     }
+    void press(QPoint at) override { press(at.x(), at.y()); }
+    void release(QPoint at) override { release(at.x(), at.y()); }
     bool isDown() const { return down_; }
 
   private:
@@ -108,12 +112,27 @@ bool abortRequested(RunServices& services, const RunState& state) {
 // The most waits of InkFollower::kLimit each for a slow target's ink after one move.
 constexpr int kSlowInkWaits = 5;
 
+// A pass's tables stand in the state's place while the pass is drawn: the run walks the state's.
+class LentTables {
+  public:
+    LentTables(ScanTables& state, ScanTables& pass) : state_(state), pass_(pass) {
+        std::swap(state_, pass_);
+    }
+    ~LentTables() { std::swap(state_, pass_); }
+    LentTables(const LentTables&) = delete;
+    LentTables& operator=(const LentTables&) = delete;
+
+  private:
+    ScanTables& state_;
+    ScanTables& pass_;
+};
+
 // One run over the undrawn strokes of the state's tables, at the state's origin: WalkRun's
 // visitor, and what happens before and after the walk.
 class StrokeRun {
   public:
     StrokeRun(const RunSettings& settings, RunServices& services, RunState& state,
-              RunResult& result)
+              RunResult& result, RunPasses* passes)
         : settings_(settings),
           services_(services),
           state_(state),
@@ -121,32 +140,13 @@ class StrokeRun {
           pointer_(services.pointer),
           button_(services.pointer),
           observer_(services.observer),
-          origin_(state.origin()) {}
+          origin_(state.origin()),
+          passes_(passes) {}
 
     void draw() {
         tell(RunPhase::Drawing);
-        modes_ = settings_.modes;
-        if (services_.screen != nullptr) {
-            readTargetBefore();
-        }
-        modes_.FollowTarget = follower_ != nullptr;
-        if (observer_ != nullptr) {
-            plan_ = PlanRun(state_.tables(), modes_);
-        }
-
-        WalkRun(state_.tables(), modes_.JoinRuns, *this);
-        if (aborted_) {
+        if (!(passes_ != nullptr ? drawPasses() : drawTables())) {
             return;
-        }
-        if (target_) {
-            result_.check = target_->checkAndMend(follower_.get(), modes_.FollowTarget,
-                                                  [this](QPoint p) { return mendPixel(p); });
-            if (observer_ != nullptr) {
-                observer_->checked(result_.check);
-            }
-            if (aborted_) {
-                return;
-            }
         }
         result_.ending = RunResult::Ending::Completed;
         tell(RunPhase::Completed);
@@ -164,6 +164,10 @@ class StrokeRun {
         const int sy = screenCoordinate(origin_.y(), p.Y);
         pointer_.moveTo(sx, sy);
         button_.press(sx, sy);
+        if (passes_ != nullptr && !pressedInPass_) {
+            pressedInPass_ = true;
+            passes_->firstPress(pass_, QPoint(sx, sy), button_);
+        }
     }
     bool move(PixelPoint p, bool endsRun) {
         const int sx = screenCoordinate(origin_.x(), p.X);
@@ -198,6 +202,65 @@ class StrokeRun {
     }
 
   private:
+    // The strokes of the state's tables, then their check and mending; false when stopped.
+    bool drawTables() {
+        modes_ = settings_.modes;
+        if (services_.screen != nullptr) {
+            readTargetBefore();
+        }
+        modes_.FollowTarget = follower_ != nullptr;
+        if (observer_ != nullptr && passes_ == nullptr) {
+            plan_ = PlanRun(state_.tables(), modes_);
+        }
+
+        WalkRun(state_.tables(), modes_.JoinRuns, *this);
+        if (aborted_) {
+            return false;
+        }
+        if (target_) {
+            result_.check = target_->checkAndMend(follower_.get(), modes_.FollowTarget,
+                                                  [this](QPoint p) { return mendPixel(p); });
+            if (observer_ != nullptr && passes_ == nullptr) {
+                observer_->checked(result_.check);
+            }
+        }
+        return !aborted_;
+    }
+
+    // Each pass as drawTables draws the state's tables, in turn; the progress is planned over
+    // them all and the check told is the passes' own.
+    bool drawPasses() {
+        if (observer_ != nullptr) {
+            RunModes planned = settings_.modes;
+            planned.FollowTarget = planned.FollowTarget && services_.screen != nullptr;
+            for (std::size_t i = 0; i < passes_->count(); ++i) {
+                const RunPlan pass = PlanRun(passes_->tables(i), planned);
+                plan_.strokes += pass.strokes;
+                plan_.linePixels += pass.linePixels;
+                plan_.moves += pass.moves;
+                plan_.waits += pass.waits;
+            }
+        }
+        std::vector<RunCheck> checks;
+        for (pass_ = 0; pass_ < passes_->count(); ++pass_) {
+            const LentTables lent(state_.tables(), passes_->tables(pass_));
+            passes_->beforePass(pass_, button_);
+            pressedInPass_ = false;
+            target_.reset();
+            follower_.reset();
+            result_.check = RunCheck{};
+            if (!drawTables()) {
+                return false;
+            }
+            checks.push_back(result_.check);
+        }
+        result_.check = passes_->check(checks);
+        if (observer_ != nullptr) {
+            observer_->checked(result_.check);
+        }
+        return true;
+    }
+
     void tell(RunPhase phase) {
         if (observer_ != nullptr) {
             observer_->phaseChanged(phase);
@@ -342,13 +405,17 @@ class StrokeRun {
         std::chrono::steady_clock::time_point::min();
     bool aborted_ = false;
     bool toldFallBack_ = false;
+    RunPasses* passes_;
+    std::size_t pass_ = 0;
+    bool pressedInPass_ = false;
 };
 
 // Before the walk: an Esc press made before the run must not count, so the latch is emptied,
 // and the observer hears that the run prepares its tables (`prepare` scans, when there is
 // anything to scan). Then the walk.
 std::int32_t DrawStrokes(const RunSettings& settings, RunServices& services, RunState& state,
-                         RunResult& result, const std::function<void()>& prepare) {
+                         RunResult& result, const std::function<void()>& prepare,
+                         RunPasses* passes = nullptr) {
     // Outlives the run's button: the button is released before the run counts as ended.
     RunBracket bracket(services.pointer);
     services.pointer.escPressed();
@@ -359,7 +426,7 @@ std::int32_t DrawStrokes(const RunSettings& settings, RunServices& services, Run
     if (prepare) {
         prepare();
     }
-    StrokeRun run(settings, services, state, result);
+    StrokeRun run(settings, services, state, result, passes);
     run.draw();
     return result.strokes;
 }
@@ -396,6 +463,13 @@ std::int32_t RunDrawing(ScanTables tables, QPoint origin, const RunSettings& set
     RunInProgressMark mark(state, origin);
     return DrawStrokes(settings, services, state, mark.result,
                        [&] { state.tables() = std::move(tables); });
+}
+
+std::int32_t RunDrawingInPasses(RunPasses& passes, QPoint origin, const RunSettings& settings,
+                                RunServices& services, RunState& state) {
+    RunInProgressMark mark(state, origin);
+    return DrawStrokes(
+        settings, services, state, mark.result, [&] { state.tables() = ScanTables{}; }, &passes);
 }
 
 std::int32_t ResumeDrawing(const RunSettings& settings, RunServices& services, RunState& state) {

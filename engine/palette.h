@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/setting_limits.h"
+
 #include <QPoint>
 #include <QRgb>
 #include <QString>
@@ -22,7 +24,7 @@ struct Swatch {
 
 // The target's colours as the colour run uses them, in the user's order.
 struct Palette {
-    static constexpr int kMostSwatches = 32;
+    static constexpr int kMostSwatches = stylorex::kMostSwatches;
 
     std::vector<Swatch> swatches;
     // The target canvas's colour: pixels nearest to it are never drawn.

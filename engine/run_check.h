@@ -46,6 +46,14 @@ struct RunCheck {
     // Passes of mending made after the first check, and the presses they made.
     int mendPasses = 0;
     int mendPresses = 0;
+    // A run in several inks: each ink's share, in the order they were drawn (a pixel in another
+    // ink than its own is missing for its own and extra for the one it shows). Empty for one ink.
+    struct InkTally {
+        QRgb ink = 0;
+        int missing = 0;
+        int extra = 0;
+    };
+    std::vector<InkTally> inks;
 };
 
 // Compares `after` with `before` (both the rectangle at `topLeft`, the mask's size) as above.
