@@ -1,6 +1,7 @@
 #include "cli/draw_command.h"
 
 #include "canvas/canvas_image.h"
+#include "cli/colour_command.h"
 #include "cli/plan_drawing.h"
 #include "engine/run_plan.h"
 #include "engine/run_state.h"
@@ -16,6 +17,7 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QJsonValue>
@@ -96,10 +98,19 @@ double secondsOf(Clock::duration span) {
     return std::chrono::duration<double>(span).count();
 }
 
-// The saved settings as the window loads them, then the options given; the command never
-// writes the settings file.
-RunSettings settingsFor(const DrawOptions& options) {
+// The saved settings as the window loads them, then the options given (and the palette file's
+// swatches); the command never writes the settings file.
+RunSettings settingsFor(const DrawOptions& options,
+                        const std::optional<std::vector<Swatch>>& swatches) {
     RunOverrides overrides;
+    overrides.colour = options.colour;
+    overrides.swatches = swatches;
+    overrides.background = options.background;
+    overrides.dithering = options.dithering;
+    if (options.withinSeconds) {
+        overrides.within = std::chrono::round<std::chrono::milliseconds>(
+            std::chrono::duration<double>(*options.withinSeconds));
+    }
     overrides.pickUpPattern = options.mode;
     overrides.blackUpper = options.black;
     overrides.whiteUpper = options.white;
@@ -245,8 +256,9 @@ int showPlan(const DrawOptions& options, const QImage& canvas, const RunRequest&
     const RunSettings& settings = request.settings();
     const RunPlan& plan = request.plan();
     const QPoint origin = request.origin();
+    const ColourPlan* colour = request.colourPlan();
     if (!options.planImage.isEmpty() &&
-        !WriteNamedPngFile(DrawPlan(canvas, request.tables()).image, options.planImage)) {
+        !WriteNamedPngFile(DrawPlan(canvas, request.passTables()).image, options.planImage)) {
         terminal.message(QStringLiteral("計画の画像を書けません: %1").arg(options.planImage));
         return exit_code::kFailed;
     }
@@ -256,7 +268,9 @@ int showPlan(const DrawOptions& options, const QImage& canvas, const RunRequest&
     // In the follow mode each wait lasts as long as the target takes to show the ink; the fixed
     // wait stands in for it.
     const double estimated =
-        std::chrono::duration<double>(EstimatedRunTime(plan, settings.WaitTime)).count();
+        std::chrono::duration<double>(colour != nullptr ? colour->time()
+                                                        : EstimatedRunTime(plan, settings.WaitTime))
+            .count();
     if (options.json) {
         QJsonObject json{
             {QStringLiteral("strokes"), plan.strokes},
@@ -277,6 +291,9 @@ int showPlan(const DrawOptions& options, const QImage& canvas, const RunRequest&
         };
         if (!options.planImage.isEmpty()) {
             json.insert(QStringLiteral("plan_image"), options.planImage);
+        }
+        if (colour != nullptr) {
+            json.insert(QStringLiteral("inks"), ColourPlanJson(*colour));
         }
         terminal.result(QString::fromUtf8(QJsonDocument(json).toJson(QJsonDocument::Compact)));
         return exit_code::kDone;
@@ -304,6 +321,9 @@ int showPlan(const DrawOptions& options, const QImage& canvas, const RunRequest&
                     .arg(RefusalText({RunRefusal::Reason::LeavesScreen, {}}))
                     .arg(screen->width())
                     .arg(screen->height());
+    }
+    if (colour != nullptr) {
+        text += QStringLiteral("\n") + ColourPlanText(*colour);
     }
     if (!options.planImage.isEmpty()) {
         text += QStringLiteral("\n計画の画像: %1").arg(options.planImage);
@@ -340,6 +360,9 @@ QJsonValue checkJson(const RunCheck& check) {
     if (check.outcome == RunCheck::Outcome::Checked) {
         json.insert(QStringLiteral("missing"), static_cast<qint64>(check.missing.size()));
         json.insert(QStringLiteral("extra"), static_cast<qint64>(check.extra.size()));
+        if (!check.inks.empty()) {
+            json.insert(QStringLiteral("inks"), InkTallyJson(check));
+        }
     }
     return json;
 }
@@ -407,6 +430,11 @@ int draw(const DrawOptions& options, ReadyRun& run, RunState& state, const bool&
         if (const QString check = CheckPanelText(result.check); !check.isEmpty()) {
             text += QStringLiteral("\n") + check;
         }
+        if (result.check.outcome == RunCheck::Outcome::Checked) {
+            for (const RunCheck::InkTally& ink : result.check.inks) {
+                text += QStringLiteral("\n  ") + InkTallyText(ink);
+            }
+        }
         terminal.result(text);
     }
     return aborted ? exit_code::kAborted : exit_code::kDone;
@@ -425,7 +453,6 @@ int RunDrawCommand(const DrawOptions& options, std::FILE* out, std::FILE* err) {
     QGuiApplication application(argc, argv);
 
     Terminal terminal(out, err);
-    const RunSettings settings = settingsFor(options);
     const std::optional<QImage> canvas = canvasOf(options, terminal);
     if (!canvas) {
         return exit_code::kFailed;
@@ -439,6 +466,23 @@ int RunDrawCommand(const DrawOptions& options, std::FILE* out, std::FILE* err) {
     if (options.atPointer && pointer == nullptr) {
         terminal.message(noSession);
         return exit_code::kFailed;
+    }
+    // Colours a palette file leaves out are read from this session's screen.
+    std::optional<std::vector<Swatch>> swatches;
+    if (!options.paletteFile.isEmpty()) {
+        QString error;
+        swatches = ReadPaletteFile(options.paletteFile, session.screen.get(), error);
+        if (!swatches) {
+            terminal.message(error);
+            return exit_code::kFailed;
+        }
+    }
+    const RunSettings settings = settingsFor(options, swatches);
+    if (options.withinSeconds && !settings.colour) {
+        terminal.message(QStringLiteral("--within はカラーで描くとき（--palette か --mode "
+                                        "colour、または保存された設定がカラー）だけ使えます\n") +
+                         HelpHint());
+        return exit_code::kUsage;
     }
     if (options.atPointer && !pointer->canReadPosition()) {
         terminal.message(pointer->whyPositionUnreadable() +
