@@ -65,16 +65,17 @@ float distance2(const Lab& p, const Lab& q) {
 }
 
 // The candidates in search order: the background first, then the inks in the palette's order, so
-// that on a tie the earlier one, found first, stays.
+// that on a tie the earlier one, found first, stays. Their coordinates are kept apart so that the
+// distances to all of them are worked out side by side before the nearest is picked.
 class Candidates {
   public:
     explicit Candidates(const InkColours& colours) {
         if (colours.inks.size() > 127) {
             throw std::invalid_argument("at most 127 inks");
         }
-        lab_.push_back(toLab(colours.background));
+        add(toLab(colours.background));
         for (const QRgb ink : colours.inks) {
-            lab_.push_back(toLab(ink));
+            add(toLab(ink));
         }
     }
 
@@ -86,12 +87,10 @@ class Candidates {
     }
 
     std::size_t nearest(const Lab& p) const {
+        const float* d = distances(p);
         std::size_t best = 0;
-        float bestDistance = distance2(p, lab_[0]);
         for (std::size_t i = 1; i < lab_.size(); ++i) {
-            const float d = distance2(p, lab_[i]);
-            if (d < bestDistance) {
-                bestDistance = d;
+            if (d[i] < d[best]) {
                 best = i;
             }
         }
@@ -100,20 +99,18 @@ class Candidates {
 
     // The nearest and the second nearest (the same when there is one candidate).
     std::pair<std::size_t, std::size_t> twoNearest(const Lab& p) const {
+        const float* d = distances(p);
         std::size_t first = 0;
         std::size_t second = 0;
-        float firstDistance = distance2(p, lab_[0]);
         float secondDistance = std::numeric_limits<float>::max();
         for (std::size_t i = 1; i < lab_.size(); ++i) {
-            const float d = distance2(p, lab_[i]);
-            if (d < firstDistance) {
+            if (d[i] < d[first]) {
                 second = first;
-                secondDistance = firstDistance;
+                secondDistance = d[first];
                 first = i;
-                firstDistance = d;
-            } else if (d < secondDistance) {
+            } else if (d[i] < secondDistance) {
                 second = i;
-                secondDistance = d;
+                secondDistance = d[i];
             }
         }
         if (secondDistance == std::numeric_limits<float>::max()) {
@@ -123,7 +120,34 @@ class Candidates {
     }
 
   private:
+    void add(const Lab& lab) {
+        lab_.push_back(lab);
+        L_.push_back(lab.L);
+        a_.push_back(lab.a);
+        b_.push_back(lab.b);
+    }
+
+    // The squared distance from `p` to each candidate, as distance2 gives it.
+    const float* distances(const Lab& p) const {
+        const std::size_t n = lab_.size();
+        const float* L = L_.data();
+        const float* a = a_.data();
+        const float* b = b_.data();
+        float* d = distances_.data();
+        for (std::size_t i = 0; i < n; ++i) {
+            const float dL = p.L - L[i];
+            const float da = p.a - a[i];
+            const float db = p.b - b[i];
+            d[i] = dL * dL + da * da + db * db;
+        }
+        return d;
+    }
+
     std::vector<Lab> lab_;
+    std::vector<float> L_;
+    std::vector<float> a_;
+    std::vector<float> b_;
+    mutable std::array<float, 128> distances_{};
 };
 
 // The last colour converted, kept for the runs of equal pixels that line art is made of.
