@@ -10,6 +10,9 @@
 
 #include <QFile>
 #include <QImage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -167,6 +170,27 @@ class ColourRunX11 : public ::testing::Test {
         }
     }
 
+    // The program, the four-colour picture and a palette file of the target's swatches in `dir`.
+    // The last line gives no colour: the command reads it from the screen.
+    void prepareCommand(const QTemporaryDir& dir, QString& program, QString& picture,
+                        QString& palette) {
+        ASSERT_TRUE(dir.isValid());
+        program = dir.filePath(QStringLiteral("stylorex"));
+        ASSERT_NO_FATAL_FAILURE(testing::CopyProgram(QStringLiteral(STYLOREX_PROGRAM), program));
+        picture = dir.filePath(QStringLiteral("four.png"));
+        ASSERT_TRUE(FourColourPicture().save(picture, "PNG"));
+        palette = dir.filePath(QStringLiteral("palette.txt"));
+        QFile file(palette);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        const auto entry = [&](int i, const char* colour) {
+            const QPoint at = target->swatchCentre(i);
+            return QStringLiteral("%1,%2 %3\n").arg(at.x()).arg(at.y()).arg(QLatin1String(colour));
+        };
+        file.write((QStringLiteral("# the target's swatches\n") + entry(0, "#DC1E1E") +
+                    entry(1, "#1EA03C") + entry(2, "#283CC8") + entry(3, ""))
+                       .toUtf8());
+    }
+
     testing::X11Session session;
     std::unique_ptr<X11Pointer> backend;
     std::unique_ptr<X11Screen> screen;
@@ -240,28 +264,14 @@ TEST_F(ColourRunX11, ASwatchThatNeverTakesStopsTheRunWithTheButtonUp) {
 }
 
 // `stylorex draw --palette`, the real program, into the same target: a swatch that never takes
-// ends the command with the message and exit code 1, the button up. The last line of the palette
-// file gives no colour: the command reads it from the screen.
+// ends the command with the message and exit code 1, the button up.
 TEST_F(ColourRunX11, TheDrawCommandStopsAtASwatchThatNeverTakesAndSaysWhich) {
     ASSERT_NO_FATAL_FAILURE(openTarget(Swatches(Answer::Takes, Answer::NeverTakes, Answer::Takes)));
     QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    const QString program = dir.filePath(QStringLiteral("stylorex"));
-    ASSERT_NO_FATAL_FAILURE(testing::CopyProgram(QStringLiteral(STYLOREX_PROGRAM), program));
-    const QString picture = dir.filePath(QStringLiteral("four.png"));
-    ASSERT_TRUE(FourColourPicture().save(picture, "PNG"));
-    const QString palette = dir.filePath(QStringLiteral("palette.txt"));
-    QFile file(palette);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    const auto entry = [&](int i, const char* colour) {
-        const QPoint at = target->swatchCentre(i);
-        return QStringLiteral("%1,%2 %3\n").arg(at.x()).arg(at.y()).arg(QLatin1String(colour));
-    };
-    file.write((QStringLiteral("# the target's swatches\n") + entry(0, "#DC1E1E") +
-                entry(1, "#1EA03C") + entry(2, "#283CC8") + entry(3, ""))
-                   .toUtf8());
-    file.close();
-
+    QString program;
+    QString picture;
+    QString palette;
+    ASSERT_NO_FATAL_FAILURE(prepareCommand(dir, program, picture, palette));
     QProcess process;
     process.start(program, {QStringLiteral("draw"), picture, QStringLiteral("--at"),
                             QStringLiteral("%1,%2").arg(origin.x()).arg(origin.y()),
@@ -275,6 +285,65 @@ TEST_F(ColourRunX11, TheDrawCommandStopsAtASwatchThatNeverTakesAndSaysWhich) {
     EXPECT_FALSE(session.leftButtonDown());
     ASSERT_TRUE(target->settle());
     EXPECT_EQ(swatchPresses(), (std::vector<int>{0, 1, 1})) << "red first, then green twice";
+}
+
+// `--plan --json --within`: each ink's strokes, pixels and time, the black one read from the
+// screen, and what a budget too short for everything leaves out; nothing is drawn.
+TEST_F(ColourRunX11, ThePlanGivesEachInkAndWhatTheTimeBudgetLeavesOut) {
+    ASSERT_NO_FATAL_FAILURE(openTarget(Swatches(Answer::Takes, Answer::Takes, Answer::Takes)));
+    QTemporaryDir dir;
+    QString program;
+    QString picture;
+    QString palette;
+    ASSERT_NO_FATAL_FAILURE(prepareCommand(dir, program, picture, palette));
+    const auto plan = [&](const QStringList& more) {
+        QProcess process;
+        process.start(program,
+                      QStringList{QStringLiteral("draw"), picture, QStringLiteral("--at"),
+                                  QStringLiteral("%1,%2").arg(origin.x()).arg(origin.y()),
+                                  QStringLiteral("--palette"), palette, QStringLiteral("--plan"),
+                                  QStringLiteral("--json"),
+                                  // A wait after every pixel: about 3 s by the estimate.
+                                  QStringLiteral("--wait"), QStringLiteral("7"),
+                                  QStringLiteral("--no-follow"), QStringLiteral("--no-join-runs")} +
+                          more);
+        EXPECT_TRUE(process.waitForFinished(60000));
+        EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+        return QJsonDocument::fromJson(process.readAllStandardOutput()).object();
+    };
+    const QJsonObject whole = plan({});
+    const QJsonArray inks = whole.value(QStringLiteral("inks")).toArray();
+    ASSERT_EQ(inks.size(), 4);
+    EXPECT_EQ(inks.last().toObject().value(QStringLiteral("ink")).toString(),
+              QStringLiteral("#000000"));
+    int strokes = 0;
+    int pixels = 0;
+    for (const QJsonValue ink : inks) {
+        strokes += ink.toObject().value(QStringLiteral("strokes")).toInt();
+        pixels += ink.toObject().value(QStringLiteral("pixels")).toInt();
+        EXPECT_EQ(ink.toObject()
+                      .value(QStringLiteral("left_out"))
+                      .toObject()
+                      .value(QStringLiteral("strokes")),
+                  0);
+    }
+    EXPECT_EQ(strokes, whole.value(QStringLiteral("strokes")).toInt());
+    EXPECT_EQ(pixels, static_cast<int>(expectedInk(FourColourPicture()).size()));
+
+    const QJsonObject within = plan({QStringLiteral("--within"), QStringLiteral("1")});
+    EXPECT_LE(within.value(QStringLiteral("estimated_seconds")).toDouble(), 1.0);
+    int leftOut = 0;
+    for (const QJsonValue ink : within.value(QStringLiteral("inks")).toArray()) {
+        leftOut += ink.toObject()
+                       .value(QStringLiteral("left_out"))
+                       .toObject()
+                       .value(QStringLiteral("strokes"))
+                       .toInt();
+    }
+    EXPECT_GT(leftOut, 0);
+    EXPECT_EQ(within.value(QStringLiteral("strokes")).toInt() + leftOut, strokes);
+    ASSERT_TRUE(target->settle());
+    EXPECT_TRUE(target->presses().empty());
 }
 
 }  // namespace
