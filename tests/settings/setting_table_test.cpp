@@ -2,6 +2,7 @@
 
 #include "settings/ini_profile.h"
 
+#include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -149,6 +150,41 @@ TEST_F(SettingTableTest, ANumberOutsideItsRangeReadsAsAMissingOne) {
         }
     }
     EXPECT_GT(checked, 0);
+}
+
+// The palette's list: a shorter one removes the numbers it no longer uses, back at the defaults
+// without a palette the colour entries leave the file, and the lines a hand added stay.
+TEST_F(SettingTableTest, APaletteListTakesItsKeysAndGivesThemBackAndLeavesOtherLinesAlone) {
+    StoredSettings stored;
+    stored.PaletteSwatches = {QStringLiteral("1,2 #000000"), QStringLiteral("3,4 #FF0000"),
+                              QStringLiteral("5,6 #00FF00")};
+    ASSERT_TRUE(WriteSettings(stored, path_));
+    {
+        QFile file(path_);
+        ASSERT_TRUE(file.open(QIODevice::Append));
+        file.write("[Mine]\r\nKept=as typed \r\n");
+    }
+    stored.PaletteSwatches.removeLast();
+    ASSERT_TRUE(WriteSettings(stored, path_));
+    StoredSettings loaded;
+    ReadSettings(path_, loaded);
+    EXPECT_EQ(loaded.PaletteSwatches, stored.PaletteSwatches);
+    QFile file(path_);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    QByteArray text = file.readAll();
+    file.close();
+    EXPECT_TRUE(text.contains("[Palette]\r\nSwatch1=1,2 #000000\r\nSwatch2=3,4 #FF0000\r\n"))
+        << text.toStdString();
+    EXPECT_FALSE(text.contains("Swatch3")) << text.toStdString();
+    EXPECT_TRUE(text.contains("[Mine]\r\nKept=as typed \r\n")) << text.toStdString();
+
+    stored.PaletteSwatches.clear();
+    ASSERT_TRUE(WriteSettings(stored, path_));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    text = file.readAll();
+    EXPECT_FALSE(text.contains("Swatch")) << text.toStdString();
+    EXPECT_FALSE(text.contains("ColourMode")) << text.toStdString();
+    EXPECT_TRUE(text.contains("[Mine]\r\nKept=as typed \r\n")) << text.toStdString();
 }
 
 }  // namespace
