@@ -22,8 +22,8 @@ namespace {
 
 constexpr int kSliderMinimum = 0;
 constexpr int kSliderMaximum = 200;
-// The specified dialog is 237 pixels wide; the colour frame stands to its right.
-constexpr int kSpecifiedWidth = 237;
+// The two modes' frame fills the first 237 pixels; the colour frame stands to its right.
+constexpr int kModesWidth = 237;
 constexpr int kColourFrameWidth = 233;
 
 QFont dialogFont() {
@@ -73,7 +73,7 @@ dlgSetting::dlgSetting(SettingVariables& settings, WindowText& window, QWidget* 
     setObjectName(QStringLiteral("dlgSetting"));
     setWindowTitle(QStringLiteral("線の抽出設定"));
     setFont(dialogFont());
-    setFixedSize(kSpecifiedWidth + kColourFrameWidth, 140);
+    setFixedSize(kModesWidth + kColourFrameWidth, 140);
     setModal(true);
 
     Frame1 = place(new QFrame(this), "Frame1", 0, 0, 233, 137);
@@ -143,7 +143,7 @@ dlgSetting::dlgSetting(SettingVariables& settings, WindowText& window, QWidget* 
 
 void dlgSetting::buildColourControls() {
     FrameColour =
-        place(new QFrame(this), "FrameColour", kSpecifiedWidth, 0, kColourFrameWidth - 4, 137);
+        place(new QFrame(this), "FrameColour", kModesWidth, 0, kColourFrameWidth - 4, 137);
     FrameColour->setFrameShape(QFrame::NoFrame);
     FrameColour->setAutoFillBackground(true);
     FrameColour->setPalette(Frame1->palette());
