@@ -2,6 +2,7 @@
 // same pixels, the X11 backend's dispatch rate against a bare XTest loop, and the cost of the
 // button guardian's messages.
 // Run: build-*/bench/bench_engine (the X11 part needs DISPLAY; without it, it is skipped).
+#include "engine/colour_reduction.h"
 #include "engine/drawing_run.h"
 #include "engine/pixel_scan.h"
 #include "engine/stroke_trace.h"
@@ -16,6 +17,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstring>
 #include <string>
 #include <thread>
@@ -154,6 +156,58 @@ void BM_TraceStrokes(benchmark::State& state) {
 BENCHMARK(BM_CopyPixels)->DenseRange(kWhite, kLineArt)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ScanPicture)->DenseRange(kWhite, kLineArt)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_TraceStrokes)->DenseRange(kWhite, kLineArt)->Unit(benchmark::kMicrosecond);
+
+// --- Colour reduction -------------------------------------------------------------------------
+
+// A photo stand-in: hues across, shading down, a soft round highlight and a little noise, so that
+// almost every pixel has a colour of its own.
+QImage MakePhoto() {
+    QImage image(kWidth, kHeight, QImage::Format_RGB32);
+    unsigned seed = 777;
+    for (int y = 0; y < kHeight; ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < kWidth; ++x) {
+            seed = seed * 1103515245U + 12345U;
+            const double dx = x - 380.0;
+            const double dy = y - 150.0;
+            const double glow = std::exp(-(dx * dx + dy * dy) / 9000.0);
+            const double value = std::clamp(0.25 + 0.6 * (1.0 - y / double(kHeight)) + 0.3 * glow +
+                                                ((seed >> 16) % 21 - 10) / 255.0,
+                                            0.0, 1.0);
+            line[x] =
+                QColor::fromHsvF(x / double(kWidth), 0.35 + 0.5 * (y / double(kHeight)), value)
+                    .rgb();
+        }
+    }
+    return image;
+}
+
+// Sixteen swatches as a paint program's default palette offers them.
+InkColours PaintProgramInks() {
+    InkColours colours;
+    for (const char* name :
+         {"#000000", "#808080", "#c0c0c0", "#800000", "#ff0000", "#808000", "#ffff00", "#008000",
+          "#00ff00", "#008080", "#00ffff", "#000080", "#0000ff", "#800080", "#ff00ff", "#ff8040"}) {
+        colours.inks.push_back(QColor(QString::fromLatin1(name)).rgb());
+    }
+    return colours;
+}
+
+void BM_ReduceColours(benchmark::State& state) {
+    const QImage photo = MakePhoto();
+    const InkColours inks = PaintProgramInks();
+    const auto dithering = static_cast<Dithering>(state.range(0));
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(ReduceToInks(photo, inks, dithering));
+    }
+    state.SetLabel(dithering == Dithering::Nearest   ? "600x480 photo, 16 inks, no dithering"
+                   : dithering == Dithering::Ordered ? "600x480 photo, 16 inks, ordered 4x4"
+                                                     : "600x480 photo, 16 inks, Floyd-Steinberg");
+}
+
+BENCHMARK(BM_ReduceColours)
+    ->DenseRange(static_cast<int>(Dithering::Nearest), static_cast<int>(Dithering::ErrorDiffusion))
+    ->Unit(benchmark::kMillisecond);
 
 // --- X11 dispatch ---------------------------------------------------------------------------
 

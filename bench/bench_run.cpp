@@ -5,12 +5,14 @@
 // pointer), and minutes: every run waits for real.
 // Run: build-*/bench/bench_run [--benchmark_filter=...]
 #include "bench/acceptance_pictures.h"
+#include "engine/colour_run.h"
 #include "engine/drawing_run.h"
 #include "engine/run_plan.h"
 #include "os/x11/screen_x11.h"
 #include "os/x11/x11_pointer.h"
 #include "tests/x11/mtpaint_target.h"
 #include "tests/x11/painting_target.h"
+#include "tests/x11/swatch_target.h"
 
 #include <QColor>
 #include <QCoreApplication>
@@ -23,6 +25,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <map>
 #include <memory>
 #include <set>
 #include <string>
@@ -413,6 +416,107 @@ void BM_ReadBack(benchmark::State& state) {
 }
 
 BENCHMARK(BM_ReadBack)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
+// A 4-colour picture, 200 × 150: filled-in shapes' outlines and hatching in red, green and blue
+// over a black frame and black lettering lines, drawn without antialiasing.
+QImage FourColourPicture() {
+    QImage picture(200, 150, QImage::Format_RGB32);
+    picture.fill(Qt::white);
+    QPainter painter(&picture);
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.setPen(QColor(220, 30, 30));
+    painter.drawEllipse(20, 20, 70, 70);
+    for (int x = 30; x < 80; x += 6) {
+        painter.drawLine(x, 40, x + 10, 70);
+    }
+    painter.setPen(QColor(30, 160, 60));
+    painter.drawRect(100, 20, 70, 50);
+    for (int y = 26; y < 70; y += 5) {
+        painter.drawLine(104, y, 166, y);
+    }
+    painter.setPen(QColor(40, 60, 200));
+    for (int i = 0; i < 8; ++i) {
+        painter.drawLine(20 + i * 20, 100, 30 + i * 20, 130);
+    }
+    painter.setPen(Qt::black);
+    painter.drawRect(2, 2, 195, 145);
+    painter.drawLine(10, 140, 190, 95);
+    return picture;
+}
+
+// That picture in colour into the swatch target, in the follow mode (as the window draws it by
+// default): one click per ink, each switch proven, the whole rectangle checked. Counters: the
+// run's time, the plan's estimate at a 5 ms wait, and the pixels the target's own record shows
+// missing or in another ink.
+void BM_ColourRun(benchmark::State& state) {
+    Backend backend;
+    if (!backend.ok()) {
+        state.SkipWithError(("skipped: " + backend.error).toStdString().c_str());
+        return;
+    }
+    const QImage picture = FourColourPicture();
+    const std::vector<QRgb> inks = {qRgb(220, 30, 30), qRgb(30, 160, 60), qRgb(40, 60, 200),
+                                    qRgb(0, 0, 0)};
+    std::vector<testing::SwatchTarget::Swatch> swatches;
+    for (const QRgb ink : inks) {
+        swatches.push_back({ink, testing::SwatchTarget::Answer::Takes});
+    }
+    const QRect area(kOriginX - 10, kOriginY - 10 - testing::SwatchTarget::kCanvasTop,
+                     picture.width() + 20,
+                     picture.height() + 20 + testing::SwatchTarget::kCanvasTop);
+    testing::SwatchTarget target(area, swatches);
+    RunSettings settings;
+    settings.modes.FollowTarget = true;
+    ColourSettings colour;
+    for (std::size_t i = 0; i < inks.size(); ++i) {
+        colour.palette.swatches.push_back({target.swatchCentre(static_cast<int>(i)), inks[i]});
+    }
+    settings.colour = colour;
+    const ColourPlan planned = PlanColours(picture, colour, settings.modes, settings.WaitTime);
+    double seconds = 0;
+    RunCheck check;
+    for (auto _ : state) {
+        RunState runs;
+        RunServices services{*backend.pointer, [] { QCoreApplication::processEvents(); },
+                             SystemClock()};
+        services.screen = backend.screen.get();
+        const auto start = std::chrono::steady_clock::now();
+        RunColourDrawing(planned, QPoint(kOriginX, kOriginY), settings, services, runs);
+        XSync(backend.pointer->display(), False);
+        seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        check = runs.lastResult().check;
+        target.settle();
+    }
+    std::map<std::pair<int, int>, QRgb> expected;
+    for (int y = 0; y < picture.height(); ++y) {
+        for (int x = 0; x < picture.width(); ++x) {
+            if (picture.pixel(x, y) != qRgb(255, 255, 255)) {
+                expected[{kOriginX + x, kOriginY + y}] = picture.pixel(x, y);
+            }
+        }
+    }
+    const auto inked = target.inked();
+    std::size_t wrong = 0;
+    for (const auto& [at, ink] : expected) {
+        const auto found = inked.find(at);
+        wrong += found == inked.end() || found->second != ink ? 1 : 0;
+    }
+    state.counters["run_s"] = seconds;
+    state.counters["estimate_s"] = std::chrono::duration<double>(planned.time()).count();
+    state.counters["strokes"] = planned.total().strokes;
+    state.counters["pixels"] = planned.total().linePixels;
+    state.counters["wrong_or_missing"] = static_cast<double>(wrong);
+    std::size_t extra = 0;
+    for (const auto& [at, ink] : inked) {
+        extra += expected.count(at) == 0 ? 1 : 0;
+    }
+    state.counters["extra"] = static_cast<double>(extra);
+    state.counters["check_missing"] = static_cast<double>(check.missing.size());
+    state.counters["check_extra"] = static_cast<double>(check.extra.size());
+    state.SetLabel("4 inks, follow mode");
+}
+
+BENCHMARK(BM_ColourRun)->Iterations(1)->Unit(benchmark::kSecond);
 
 // The plan the window shows beside the picture: scan, copy and walk, on the acceptance pictures
 // and on a 600 × 480 grid of lines.

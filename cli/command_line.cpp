@@ -3,6 +3,7 @@
 #include "cli/draw_command.h"
 #include "common/setting_limits.h"
 #include "common/version.h"
+#include "engine/palette.h"
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
@@ -50,8 +51,9 @@ struct Options {
                             QStringLiteral("ミリ秒")};
     QCommandLineOption mode{QStringLiteral("mode"),
                             QStringLiteral("線の抽出モード。dark: 暗いピクセル、nonwhite: 白以外の"
-                                           "ピクセル。既定: 保存された設定。"),
-                            QStringLiteral("dark|nonwhite")};
+                                           "ピクセル、colour: 保存されたパレットの色で描きます"
+                                           "（カラー）。既定: 保存された設定。"),
+                            QStringLiteral("dark|nonwhite|colour")};
     QCommandLineOption black{QStringLiteral("black"),
                              QStringLiteral("dark モードのしきい値（0〜255）: 3 色ともこの値以下の"
                                             "ピクセルが線です。既定: 保存された設定。"),
@@ -70,6 +72,25 @@ struct Options {
                                                "線を引く描画先向け）。既定: 保存された設定。")};
     QCommandLineOption noJoinRuns{QStringLiteral("no-join-runs"),
                                   QStringLiteral("1 ピクセルずつ動かします。")};
+    QCommandLineOption palette{
+        QStringLiteral("palette"),
+        QStringLiteral("描画先のパレットのファイル（1 行に 1 つのスウォッチ: 「X,Y」か"
+                       "「X,Y #RRGGBB」。色のない行は画面のその位置の色）。画像をその色に減色し、"
+                       "色ごとにスウォッチをクリックしてから描きます（カラー）。"),
+        QStringLiteral("FILE")};
+    QCommandLineOption dither{QStringLiteral("dither"),
+                              QStringLiteral("カラーの減色のディザ。none: なし、ordered: 組織的"
+                                             "（4×4）、fs: 誤差拡散。既定: 保存された設定。"),
+                              QStringLiteral("none|ordered|fs")};
+    QCommandLineOption background{QStringLiteral("background"),
+                                  QStringLiteral("描画先の背景色（カラー）。この色に近いピクセル"
+                                                 "は描きません。既定: 保存された設定（白）。"),
+                                  QStringLiteral("#RRGGBB")};
+    QCommandLineOption within{
+        QStringLiteral("within"),
+        QStringLiteral("カラーで描く時間の上限: 計画の推定でこの秒数に収まる分だけ、長い"
+                       "ストロークから描きます。省く分は --plan に表示されます。"),
+        QStringLiteral("秒")};
     QCommandLineOption crop{QStringLiteral("crop"),
                             QStringLiteral("600 × 480 より大きい画像の左上 600 × 480 を描画します"
                                            "（ウィンドウに表示される部分）。付けなければ、大きい"
@@ -99,9 +120,9 @@ struct Options {
                                           "なければ描画しません。")};
 
     std::vector<const QCommandLineOption*> all() const {
-        return {&help,  &version, &at,     &delay,     &wait,     &mode,
-                &black, &white,   &follow, &noFollow,  &joinRuns, &noJoinRuns,
-                &crop,  &fit,     &plan,   &planImage, &json,     &yes};
+        return {&help,   &version,  &at,       &delay,      &wait,    &mode,   &black,      &white,
+                &follow, &noFollow, &joinRuns, &noJoinRuns, &palette, &dither, &background, &within,
+                &crop,   &fit,      &plan,     &planImage,  &json,    &yes};
     }
 };
 
@@ -223,14 +244,47 @@ bool readDrawOptions(const QCommandLineParser& parser, const Options& o, DrawOpt
              }
              return ms.has_value();
          }},
-        {o.mode, QStringLiteral("dark か nonwhite"),
+        {o.mode, QStringLiteral("dark か nonwhite か colour"),
          [&](const QString& value) {
              if (value == QStringLiteral("dark")) {
                  draw.mode = 1;
              } else if (value == QStringLiteral("nonwhite")) {
                  draw.mode = 2;
+             } else if (value == QStringLiteral("colour")) {
+                 draw.colour = true;
+                 return true;
              }
+             draw.colour = false;
              return draw.mode.has_value();
+         }},
+        {o.palette, QStringLiteral("パレットのファイルの名前"),
+         [&](const QString& value) {
+             draw.paletteFile = value;
+             return !value.isEmpty();
+         }},
+        {o.dither, QStringLiteral("none か ordered か fs"),
+         [&](const QString& value) {
+             if (value == QStringLiteral("none")) {
+                 draw.dithering = Dithering::Nearest;
+             } else if (value == QStringLiteral("ordered")) {
+                 draw.dithering = Dithering::Ordered;
+             } else if (value == QStringLiteral("fs")) {
+                 draw.dithering = Dithering::ErrorDiffusion;
+             }
+             return draw.dithering.has_value();
+         }},
+        {o.background, QStringLiteral("#RRGGBB（16 進の色）"),
+         [&](const QString& value) {
+             draw.background = ParseHexColour(value);
+             return draw.background.has_value();
+         }},
+        {o.within, range(1, static_cast<int>(kLongestTimeLimitSeconds), QStringLiteral("秒数")),
+         [&](const QString& value) {
+             bool ok = false;
+             const double seconds = QLocale::c().toDouble(value.trimmed(), &ok);
+             draw.withinSeconds = seconds;
+             return ok && std::isfinite(seconds) && seconds >= 1 &&
+                    seconds <= kLongestTimeLimitSeconds;
          }},
         {o.black, range(0, kHighestBlack, QStringLiteral("整数")),
          [&](const QString& value) {
@@ -332,6 +386,13 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
         !flag(o.joinRuns, o.noJoinRuns, line.draw.joinRuns)) {
         return usageError(error);
     }
+    if (!line.draw.paletteFile.isEmpty()) {
+        if (line.draw.colour == false) {
+            return usageError(
+                QStringLiteral("--palette は --mode dark / nonwhite と同時に指定できません"));
+        }
+        line.draw.colour = true;
+    }
     if (parser.isSet(o.crop) && parser.isSet(o.fit)) {
         return usageError(QStringLiteral("--crop と --fit は同時に指定できません"));
     }
@@ -383,7 +444,8 @@ QString HelpText() {
         "  stylorex draw logo.png --at 400,300\n"
         "  stylorex draw logo.png --at pointer --delay 5\n"
         "  stylorex draw logo.png --at 400,300 --plan --plan-image plan.png\n"
-        "  stylorex draw logo.png --at 400,300 --wait 0 --json\n");
+        "  stylorex draw logo.png --at 400,300 --wait 0 --json\n"
+        "  stylorex draw photo.jpg --at 400,300 --palette swatches.txt --dither fs --within 60\n");
     return text;
 }
 

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "engine/colour_reduction.h"
+
 #include <QPoint>
+#include <QRgb>
 #include <QString>
 #include <QStringList>
 
@@ -30,6 +33,15 @@ struct DrawOptions {
     std::optional<std::int16_t> waitMs;
     // 1 dark pixels, 2 everything that is not white (the extraction's PickUpPattern).
     std::optional<std::int32_t> mode;
+    // Draw in the palette's inks (true: --mode colour or --palette) or in one ink (false: a
+    // one-ink mode given); empty: as saved (ColourMode).
+    std::optional<bool> colour;
+    // A palette file (ReadPaletteFile, cli/colour_command.h), the dithering, the target canvas's
+    // colour and the time budget of a run in colour; empty: as saved.
+    QString paletteFile;
+    std::optional<Dithering> dithering;
+    std::optional<QRgb> background;
+    std::optional<double> withinSeconds;
     std::optional<std::int32_t> black;
     std::optional<std::int32_t> white;
     // Wait for the target's ink instead of the fixed wait (the follow mode), and move only to

@@ -2,6 +2,7 @@
 
 #include "canvas/canvas_image.h"
 #include "canvas/picture_fit.h"
+#include "cli/colour_command.h"
 #include "cli/countdown_outline.h"
 #include "cli/plan_drawing.h"
 #include "engine/run_plan.h"
@@ -19,6 +20,7 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QJsonValue>
@@ -99,10 +101,19 @@ double secondsOf(Clock::duration span) {
     return std::chrono::duration<double>(span).count();
 }
 
-// The saved settings as the window loads them, then the options given; the command never
-// writes the settings file.
-RunSettings settingsFor(const DrawOptions& options, const SettingVariables& saved) {
+// The saved settings as the window loads them, then the options given (and the palette file's
+// swatches); the command never writes the settings file.
+RunSettings settingsFor(const DrawOptions& options, const SettingVariables& saved,
+                        const std::optional<std::vector<Swatch>>& swatches) {
     RunOverrides overrides;
+    overrides.colour = options.colour;
+    overrides.swatches = swatches;
+    overrides.background = options.background;
+    overrides.dithering = options.dithering;
+    if (options.withinSeconds) {
+        overrides.within = std::chrono::round<std::chrono::milliseconds>(
+            std::chrono::duration<double>(*options.withinSeconds));
+    }
     overrides.pickUpPattern = options.mode;
     overrides.blackUpper = options.black;
     overrides.whiteUpper = options.white;
@@ -270,8 +281,9 @@ int showPlan(const DrawOptions& options, const QImage& canvas, const RunRequest&
     const RunSettings& settings = request.settings();
     const RunPlan& plan = request.plan();
     const QPoint origin = request.origin();
+    const ColourPlan* colour = request.colourPlan();
     if (!options.planImage.isEmpty() &&
-        !WriteNamedPngFile(DrawPlan(canvas, request.tables()).image, options.planImage)) {
+        !WriteNamedPngFile(DrawPlan(canvas, request.passTables()).image, options.planImage)) {
         terminal.message(QStringLiteral("計画の画像を書けません: %1").arg(options.planImage));
         return exit_code::kFailed;
     }
@@ -280,7 +292,9 @@ int showPlan(const DrawOptions& options, const QImage& canvas, const RunRequest&
     const bool leavesScreen = screen.has_value() && request.leavesScreen(*screen);
     const double estimated =
         std::chrono::duration<double>(
-            EstimatedRunTime(plan, ExpectedWaitMs(settings.modes, settings.WaitTime)))
+            colour != nullptr
+                ? colour->time()
+                : EstimatedRunTime(plan, ExpectedWaitMs(settings.modes, settings.WaitTime)))
             .count();
     if (options.json) {
         QJsonObject json{
@@ -302,6 +316,9 @@ int showPlan(const DrawOptions& options, const QImage& canvas, const RunRequest&
         };
         if (!options.planImage.isEmpty()) {
             json.insert(QStringLiteral("plan_image"), options.planImage);
+        }
+        if (colour != nullptr) {
+            json.insert(QStringLiteral("inks"), ColourPlanJson(*colour));
         }
         terminal.result(QString::fromUtf8(QJsonDocument(json).toJson(QJsonDocument::Compact)));
         return exit_code::kDone;
@@ -329,6 +346,9 @@ int showPlan(const DrawOptions& options, const QImage& canvas, const RunRequest&
                     .arg(RefusalText({RunRefusal::Reason::LeavesScreen, {}}))
                     .arg(screen->width())
                     .arg(screen->height());
+    }
+    if (colour != nullptr) {
+        text += QStringLiteral("\n") + ColourPlanText(*colour);
     }
     if (!options.planImage.isEmpty()) {
         text += QStringLiteral("\n計画の画像: %1").arg(options.planImage);
@@ -365,6 +385,9 @@ QJsonValue checkJson(const RunCheck& check) {
     if (check.outcome == RunCheck::Outcome::Checked) {
         json.insert(QStringLiteral("missing"), static_cast<qint64>(check.missing.size()));
         json.insert(QStringLiteral("extra"), static_cast<qint64>(check.extra.size()));
+        if (!check.inks.empty()) {
+            json.insert(QStringLiteral("inks"), InkTallyJson(check));
+        }
     }
     return json;
 }
@@ -440,6 +463,11 @@ int draw(const DrawOptions& options, ReadyRun& run, RunState& state, const bool&
                            .arg(plan.linePixels)
                            .arg(seconds(elapsed));
         text += QStringLiteral("\n") + CheckPanelText(check);
+        if (check.outcome == RunCheck::Outcome::Checked) {
+            for (const RunCheck::InkTally& ink : check.inks) {
+                text += QStringLiteral("\n  ") + InkTallyText(ink);
+            }
+        }
         terminal.result(text);
     }
     if (aborted) {
@@ -466,7 +494,6 @@ int RunDrawCommand(const DrawOptions& options, std::FILE* out, std::FILE* err) {
 
     Terminal terminal(out, err);
     const SettingVariables saved = SavedSettingVariables(SettingsFileToRead());
-    const RunSettings settings = settingsFor(options, saved);
     const std::optional<QImage> canvas = canvasOf(options, saved, terminal);
     if (!canvas) {
         return exit_code::kFailed;
@@ -480,6 +507,23 @@ int RunDrawCommand(const DrawOptions& options, std::FILE* out, std::FILE* err) {
     if (options.atPointer && pointer == nullptr) {
         terminal.message(noSession);
         return exit_code::kFailed;
+    }
+    // Colours a palette file leaves out are read from this session's screen.
+    std::optional<std::vector<Swatch>> swatches;
+    if (!options.paletteFile.isEmpty()) {
+        QString error;
+        swatches = ReadPaletteFile(options.paletteFile, session.screen.get(), error);
+        if (!swatches) {
+            terminal.message(error);
+            return exit_code::kFailed;
+        }
+    }
+    const RunSettings settings = settingsFor(options, saved, swatches);
+    if (options.withinSeconds && !settings.colour) {
+        terminal.message(QStringLiteral("--within はカラーで描くとき（--palette か --mode "
+                                        "colour、または保存された設定がカラー）だけ使えます\n") +
+                         HelpHint());
+        return exit_code::kUsage;
     }
     if (options.atPointer && !pointer->canReadPosition()) {
         terminal.message(pointer->whyPositionUnreadable() +

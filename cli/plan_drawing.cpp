@@ -38,9 +38,15 @@ struct StrokePixels {
 }  // namespace
 
 PlanDrawing DrawPlan(const QImage& canvas, const ScanTables& tables) {
-    ScanTables walked = tables;
+    return DrawPlan(canvas, std::vector<const ScanTables*>{&tables});
+}
+
+PlanDrawing DrawPlan(const QImage& canvas, const std::vector<const ScanTables*>& passes) {
     StrokePixels walk;
-    WalkRun(walked, false, walk);
+    for (const ScanTables* tables : passes) {
+        ScanTables walked = *tables;
+        WalkRun(walked, false, walk);
+    }
 
     PlanDrawing plan;
     plan.image = canvas.convertToFormat(QImage::Format_RGB32);

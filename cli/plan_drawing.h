@@ -4,6 +4,8 @@
 
 #include <QImage>
 
+#include <vector>
+
 namespace stylorex {
 
 // The line pixels a run draws, stroke by stroke in the run's order (the engine's WalkRun), for
@@ -18,5 +20,8 @@ struct PlanDrawing {
 
 // `tables`: the scan of `canvas` (ScanPicture); they are not changed.
 PlanDrawing DrawPlan(const QImage& canvas, const ScanTables& tables);
+// A run in passes (a run in colour, one ink each): the strokes of every pass, one ramp over all
+// of them in the run's order.
+PlanDrawing DrawPlan(const QImage& canvas, const std::vector<const ScanTables*>& passes);
 
 }  // namespace stylorex

@@ -35,4 +35,15 @@ inline constexpr std::array<QSize, 3> kCanvasPresets = {
     QSize(kLargestCanvasWidth, kLargestCanvasHeight)};
 inline constexpr std::int16_t kLargestStoredCanvasSide = 4096;
 
+// Colour: ColourMode 1 draws the picture in the target's own colours, one swatch after another,
+// beside the two one-ink modes (0: one ink, as PickUpPattern says). Dithering: 0 none, 1 ordered
+// (4 × 4), 2 error diffusion. ColourOrder: 0 the ink with the most pixels first and the darkest
+// last, 1 the palette's order. TimeLimit: seconds a colour run may take by its plan, 0 none.
+inline constexpr std::int32_t kDefaultColourMode = 0;
+inline constexpr std::int32_t kHighestDithering = 2;
+inline constexpr std::int32_t kHighestColourOrder = 1;
+inline constexpr std::int32_t kLongestTimeLimitSeconds = 3600;
+// The most swatches a palette holds.
+inline constexpr int kMostSwatches = 32;
+
 }  // namespace stylorex

@@ -11,6 +11,8 @@
 #include <optional>
 #include <stdexcept>
 #include <thread>
+#include <utility>
+#include <vector>
 
 namespace stylorex {
 
@@ -53,7 +55,7 @@ class RunBracket {
 
 // Holds the left button from the press that starts a stroke until the matching release, and
 // releases it when the run leaves in any other way (an exception on its way up).
-class LeftButton {
+class LeftButton : public RunButton {
   public:
     explicit LeftButton(PointerDevice& pointer) : pointer_(pointer) {}
     ~LeftButton() {
@@ -83,6 +85,8 @@ class LeftButton {
         down_ = false;
         pointer_.releaseLeft(x, y);
     }
+    void press(QPoint at) override { press(at.x(), at.y()); }
+    void release(QPoint at) override { release(at.x(), at.y()); }
     bool isDown() const { return down_; }
 
   private:
@@ -107,12 +111,30 @@ bool abortRequested(RunServices& services, const RunState& state) {
     return esc || state.stopRequested();
 }
 
+// The most waits of InkFollower::kLimit each for a slow target's ink after one move.
+constexpr int kSlowInkWaits = 5;
+
+// A pass's tables stand in the state's place while the pass is drawn: the run walks the state's.
+class LentTables {
+  public:
+    LentTables(ScanTables& state, ScanTables& pass) : state_(state), pass_(pass) {
+        std::swap(state_, pass_);
+    }
+    ~LentTables() { std::swap(state_, pass_); }
+    LentTables(const LentTables&) = delete;
+    LentTables& operator=(const LentTables&) = delete;
+
+  private:
+    ScanTables& state_;
+    ScanTables& pass_;
+};
+
 // One run over the undrawn strokes of the state's tables, at the state's origin: WalkRun's
 // visitor, and what happens before and after the walk.
 class StrokeRun : public StrokeSink {
   public:
     StrokeRun(const RunSettings& settings, RunServices& services, RunState& state,
-              RunResult& result)
+              RunResult& result, RunPasses* passes)
         : settings_(settings),
           services_(services),
           state_(state),
@@ -120,7 +142,8 @@ class StrokeRun : public StrokeSink {
           pointer_(services.pointer),
           button_(services.pointer),
           observer_(services.observer),
-          origin_(state.origin()) {}
+          origin_(state.origin()),
+          passes_(passes) {}
 
     void draw() {
         if (!waitForModifiersUp()) {
@@ -128,37 +151,8 @@ class StrokeRun : public StrokeSink {
             return;
         }
         tell(RunPhase::Drawing);
-        modes_ = settings_.modes;
-        if (services_.screen != nullptr) {
-            readTargetBefore();
-        }
-        modes_.FollowTarget = follower_ != nullptr;
-        if (observer_ != nullptr) {
-            plan_ = PlanRun(state_.tables(), modes_);
-        }
-
-        if (follower_) {
-            FollowedDelivery delivery(*this, *follower_, services_.clock, origin_, modes_.JoinRuns,
-                                      [this] { yieldOnce(); });
-            WalkRun(state_.tables(), false, delivery);
-        } else {
-            WalkRun(state_.tables(), modes_.JoinRuns, *this);
-        }
-        if (aborted_) {
+        if (!(passes_ != nullptr ? drawPasses() : drawTables())) {
             return;
-        }
-        if (target_) {
-            if (observer_ != nullptr) {
-                observer_->checking();
-            }
-            result_.check = target_->checkAndMend(follower_.get(), modes_.FollowTarget,
-                                                  [this](QPoint p) { return mendPixel(p); });
-            if (observer_ != nullptr) {
-                observer_->checked(result_.check);
-            }
-            if (aborted_) {
-                return;
-            }
         }
         result_.ending = RunResult::Ending::Completed;
         tell(RunPhase::Completed);
@@ -176,6 +170,10 @@ class StrokeRun : public StrokeSink {
         const int sy = screenCoordinate(origin_.y(), p.Y);
         pointer_.moveTo(sx, sy);
         button_.press(sx, sy);
+        if (passes_ != nullptr && !pressedInPass_) {
+            pressedInPass_ = true;
+            passes_->firstPress(pass_, QPoint(sx, sy), button_);
+        }
     }
     bool move(PixelPoint p, bool endsRun) override {
         const int sx = screenCoordinate(origin_.x(), p.X);
@@ -243,6 +241,75 @@ class StrokeRun : public StrokeSink {
                 return abortRequested(services_, state_);
             },
             services_.clock);
+    }
+
+    // The strokes of the state's tables, then their check and mending; false when stopped.
+    bool drawTables() {
+        modes_ = settings_.modes;
+        if (services_.screen != nullptr) {
+            readTargetBefore();
+        }
+        modes_.FollowTarget = follower_ != nullptr;
+        if (observer_ != nullptr && passes_ == nullptr) {
+            plan_ = PlanRun(state_.tables(), modes_);
+        }
+
+        if (follower_) {
+            FollowedDelivery delivery(*this, *follower_, services_.clock, origin_, modes_.JoinRuns,
+                                      [this] { yieldOnce(); });
+            WalkRun(state_.tables(), false, delivery);
+        } else {
+            WalkRun(state_.tables(), modes_.JoinRuns, *this);
+        }
+        if (aborted_) {
+            return false;
+        }
+        if (target_) {
+            // A run in passes tells its check once, of all of them, at its end.
+            if (observer_ != nullptr && passes_ == nullptr) {
+                observer_->checking();
+            }
+            result_.check = target_->checkAndMend(follower_.get(), modes_.FollowTarget,
+                                                  [this](QPoint p) { return mendPixel(p); });
+            if (observer_ != nullptr && passes_ == nullptr) {
+                observer_->checked(result_.check);
+            }
+        }
+        return !aborted_;
+    }
+
+    // Each pass as drawTables draws the state's tables, in turn; the progress is planned over
+    // them all and the check told is the passes' own.
+    bool drawPasses() {
+        if (observer_ != nullptr) {
+            RunModes planned = settings_.modes;
+            planned.FollowTarget = planned.FollowTarget && services_.screen != nullptr;
+            for (std::size_t i = 0; i < passes_->count(); ++i) {
+                const RunPlan pass = PlanRun(passes_->tables(i), planned);
+                plan_.strokes += pass.strokes;
+                plan_.linePixels += pass.linePixels;
+                plan_.moves += pass.moves;
+                plan_.waits += pass.waits;
+            }
+        }
+        std::vector<RunCheck> checks;
+        for (pass_ = 0; pass_ < passes_->count(); ++pass_) {
+            const LentTables lent(state_.tables(), passes_->tables(pass_));
+            passes_->beforePass(pass_, button_);
+            pressedInPass_ = false;
+            target_.reset();
+            follower_.reset();
+            result_.check = RunCheck{};
+            if (!drawTables()) {
+                return false;
+            }
+            checks.push_back(result_.check);
+        }
+        result_.check = passes_->check(checks);
+        if (observer_ != nullptr) {
+            observer_->checked(result_.check);
+        }
+        return true;
     }
 
     void tell(RunPhase phase) {
@@ -388,13 +455,17 @@ class StrokeRun : public StrokeSink {
         std::chrono::steady_clock::time_point::min();
     bool aborted_ = false;
     bool toldFallBack_ = false;
+    RunPasses* passes_;
+    std::size_t pass_ = 0;
+    bool pressedInPass_ = false;
 };
 
 // Before the walk: an Esc press made before the run must not count, so the latch is emptied,
 // and the observer hears that the run prepares its tables (`prepare` scans, when there is
 // anything to scan). Then the walk.
 std::int32_t DrawStrokes(const RunSettings& settings, RunServices& services, RunState& state,
-                         RunResult& result, const std::function<void()>& prepare) {
+                         RunResult& result, const std::function<void()>& prepare,
+                         RunPasses* passes = nullptr) {
     // Outlives the run's button: the button is released before the run counts as ended.
     RunBracket bracket(services.pointer);
     services.pointer.escPressed();
@@ -405,7 +476,7 @@ std::int32_t DrawStrokes(const RunSettings& settings, RunServices& services, Run
     if (prepare) {
         prepare();
     }
-    StrokeRun run(settings, services, state, result);
+    StrokeRun run(settings, services, state, result, passes);
     run.draw();
     return result.strokes;
 }
@@ -442,6 +513,13 @@ std::int32_t RunDrawing(ScanTables tables, QPoint origin, const RunSettings& set
     RunInProgressMark mark(state, origin);
     return DrawStrokes(settings, services, state, mark.result,
                        [&] { state.tables() = std::move(tables); });
+}
+
+std::int32_t RunDrawingInPasses(RunPasses& passes, QPoint origin, const RunSettings& settings,
+                                RunServices& services, RunState& state) {
+    RunInProgressMark mark(state, origin);
+    return DrawStrokes(
+        settings, services, state, mark.result, [&] { state.tables() = ScanTables{}; }, &passes);
 }
 
 std::int32_t ResumeDrawing(const RunSettings& settings, RunServices& services, RunState& state) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/colour_settings.h"
 #include "engine/monotonic_clock.h"
 #include "engine/pixel_scan.h"
 #include "engine/run_events.h"
@@ -13,8 +14,11 @@
 #include <QSize>
 
 #include <chrono>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
+#include <vector>
 
 namespace stylorex {
 
@@ -42,6 +46,37 @@ struct RunSettings {
     ExtractionSettings extraction;
     std::int16_t WaitTime = kDefaultWaitMs;
     RunModes modes;
+    // Set: the picture is drawn in the target's own colours instead of one ink, as a RunRequest
+    // (run/run_request.h) makes such a run (engine/colour_run.h). The runs below draw one ink.
+    std::optional<ColourSettings> colour;
+};
+
+// The left button as a run holds it, lent to what the run does between its strokes: whatever is
+// pressed through it is released on every way out of the run.
+class RunButton {
+  public:
+    virtual ~RunButton() = default;
+    virtual void press(QPoint at) = 0;
+    virtual void release(QPoint at) = 0;
+};
+
+// A run drawn in passes over tables of their own, one after another at the run's origin: the
+// colour run's inks (engine/colour_run.h). Each pass is drawn as a run over its tables is, with
+// its own read-back, follow mode, check and mending; the phases, the progress and the check told
+// cover the whole run. Between passes the button is up.
+class RunPasses {
+  public:
+    virtual ~RunPasses() = default;
+    virtual std::size_t count() const = 0;
+    // The tables of `pass`; its run clears Undrawn as it draws.
+    virtual ScanTables& tables(std::size_t pass) = 0;
+    // Before the strokes of `pass`, the button up.
+    virtual void beforePass(std::size_t pass, RunButton& button) = 0;
+    // The first press of `pass` has been made at `at` (screen) and is held. May throw to end the
+    // run; the button is released on the way out.
+    virtual void firstPress(std::size_t pass, QPoint at, RunButton& button) = 0;
+    // Every pass drawn: the run's check, from each pass's own, in pass order.
+    virtual RunCheck check(const std::vector<RunCheck>& passes) = 0;
 };
 
 // Marks a run in progress on `state`, scans `picture` (the committed persistent image) into its
@@ -68,6 +103,11 @@ std::int32_t RunDrawing(const QImage& picture, std::int32_t originX, std::int32_
 // state's, and no scan is made.
 std::int32_t RunDrawing(ScanTables tables, QPoint origin, const RunSettings& settings,
                         RunServices& services, RunState& state);
+
+// As RunDrawing, over the tables of `passes`, each pass after the one before. The state's own
+// tables are emptied, so a run in passes stopped midway cannot be resumed.
+std::int32_t RunDrawingInPasses(RunPasses& passes, QPoint origin, const RunSettings& settings,
+                                RunServices& services, RunState& state);
 
 // Goes on with the run that `state` says can be resumed (RunState::resumable()): draws what that
 // run left undrawn in its tables, from the first stroke not yet drawn, at its origin, with the

@@ -49,6 +49,14 @@ struct RunCheck {
 
     // The screen, read back, showed every line pixel drawn and nothing else drawn.
     bool exact() const { return outcome == Outcome::Checked && missing.empty() && extra.empty(); }
+    // A run in several inks: each ink's share, in the order they were drawn (a pixel in another
+    // ink than its own is missing for its own and extra for the one it shows). Empty for one ink.
+    struct InkTally {
+        QRgb ink = 0;
+        int missing = 0;
+        int extra = 0;
+    };
+    std::vector<InkTally> inks;
 };
 
 // Compares `after` with `before` (both the rectangle at `topLeft`, the mask's size) as above.

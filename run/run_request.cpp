@@ -1,5 +1,8 @@
 #include "run/run_request.h"
 
+#include "engine/colour_run.h"
+#include "run/palette_settings.h"
+
 #include <QCoreApplication>
 
 #include <stdexcept>
@@ -31,6 +34,20 @@ RunSettings RunSettingsOf(const SettingVariables& settings, const RunOverrides& 
     run.WaitTime = overrides.waitMs.value_or(settings.WaitTime);
     run.modes.FollowTarget = overrides.followTarget.value_or(settings.FollowTarget);
     run.modes.JoinRuns = overrides.joinRuns.value_or(settings.JoinRuns);
+    if (overrides.colour.value_or(settings.ColourMode == 1)) {
+        ColourSettings colour = SavedColourSettings(settings);
+        colour.palette.swatches = overrides.swatches.value_or(colour.palette.swatches);
+        colour.palette.background = overrides.background.value_or(colour.palette.background);
+        colour.dithering = overrides.dithering.value_or(colour.dithering);
+        colour.order = overrides.inkOrder.value_or(colour.order);
+        if (overrides.within) {
+            colour.within = *overrides.within;
+        }
+        if (colour.within && colour.within->count() <= 0) {
+            colour.within.reset();
+        }
+        run.colour = colour;
+    }
     return run;
 }
 
@@ -79,12 +96,22 @@ QString RefusalText(const RunRefusal& refusal) {
             return QStringLiteral("別の描画が実行中です");
         case RunRefusal::Reason::NoLock:
             return QStringLiteral("描画の排他ロックを作れません: ") + refusal.detail;
+        case RunRefusal::Reason::NoSwatches:
+            return QStringLiteral(
+                "パレットにスウォッチがありません（ウィンドウでは設定メニューの「パレット」、"
+                "stylorex draw では --palette で指定します）");
     }
     return {};
 }
 
 RunRequest::RunRequest(const QImage& picture, QPoint origin, const RunSettings& settings)
     : settings_(settings), origin_(origin) {
+    if (settings_.colour) {
+        colour_ = PlanColours(picture, *settings_.colour, settings_.modes, settings_.WaitTime);
+        plan_ = colour_->total();
+        bounds_ = colour_->bounds().translated(origin_);
+        return;
+    }
     ScanPicture(picture, settings_.extraction, tables_);
     plan_ = PlanRun(tables_, settings_.modes);
     bounds_ = UndrawnLinePixelBounds(tables_).translated(origin_);
@@ -92,12 +119,25 @@ RunRequest::RunRequest(const QImage& picture, QPoint origin, const RunSettings& 
 
 RunRequest::RunRequest(const RunState& state, const RunSettings& settings)
     : settings_(settings), origin_(state.origin()), resumed_(&state) {
+    // What a stopped run left is drawn in one ink: a run in colour cannot be resumed.
+    settings_.colour.reset();
     plan_ = PlanRun(state.tables(), settings_.modes);
     bounds_ = UndrawnLinePixelBounds(state.tables()).translated(origin_);
 }
 
 const ScanTables& RunRequest::tables() const {
     return resumed_ != nullptr ? resumed_->tables() : tables_;
+}
+
+std::vector<const ScanTables*> RunRequest::passTables() const {
+    if (!colour_) {
+        return {&tables()};
+    }
+    std::vector<const ScanTables*> passes;
+    for (const InkPass& pass : colour_->passes) {
+        passes.push_back(&pass.tables);
+    }
+    return passes;
 }
 
 bool RunRequest::leavesScreen(QSize screen) const {
@@ -108,6 +148,9 @@ std::variant<ReadyRun, RunRefusal> RunRequest::ready(const RunDevices& devices) 
     using Reason = RunRefusal::Reason;
     if (devices.pointer == nullptr) {
         return RunRefusal{Reason::NoDisplay, devices.noPointer};
+    }
+    if (settings_.colour && settings_.colour->palette.swatches.empty()) {
+        return RunRefusal{Reason::NoSwatches, {}};
     }
     if (plan_.strokes == 0) {
         return RunRefusal{Reason::NothingToDraw, {}};
@@ -128,6 +171,7 @@ std::variant<ReadyRun, RunRefusal> RunRequest::ready(const RunDevices& devices) 
     run.plan_ = plan_;
     run.resumed_ = resumed_;
     run.tables_ = std::move(tables_);
+    run.colour_ = std::move(colour_);
     return run;
 }
 
@@ -150,6 +194,9 @@ std::int32_t ReadyRun::draw(RunServices& services, RunState& state) {
     drawn_ = true;
     if (resumed_ != nullptr) {
         return ResumeDrawing(settings_, services, state);
+    }
+    if (colour_) {
+        return RunColourDrawing(std::move(*colour_), origin_, settings_, services, state);
     }
     return RunDrawing(std::move(tables_), origin_, settings_, services, state);
 }

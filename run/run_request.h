@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/colour_plan.h"
 #include "engine/drawing_run.h"
 #include "engine/monotonic_clock.h"
 #include "engine/pixel_scan.h"
@@ -16,9 +17,11 @@
 #include <QSize>
 #include <QString>
 
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <variant>
+#include <vector>
 
 // One path from "draw this" to a run, shared by the main window's start and resume commands and
 // by `stylorex draw`: the settings the run reads, the picture scanned once into what the run
@@ -43,9 +46,18 @@ struct RunOverrides {
     std::optional<std::int16_t> waitMs;
     std::optional<bool> followTarget;
     std::optional<bool> joinRuns;
+    // Colour: whether the picture is drawn in the palette's inks (ColourMode), the swatches, the
+    // target canvas's colour, the dithering, the ink order and the time budget (zero: none).
+    std::optional<bool> colour;
+    std::optional<std::vector<Swatch>> swatches;
+    std::optional<QRgb> background;
+    std::optional<Dithering> dithering;
+    std::optional<InkOrder> inkOrder;
+    std::optional<std::chrono::milliseconds> within;
 };
 
-// The settings a run reads, from the setting variables and what `overrides` sets over them.
+// The settings a run reads, from the setting variables and what `overrides` sets over them; with
+// colour on, their colour part too (run/palette_settings.h).
 RunSettings RunSettingsOf(const SettingVariables& settings, const RunOverrides& overrides = {});
 
 // The setting variables saved in the settings file at `path`, read as the window reads them at
@@ -80,6 +92,7 @@ struct RunRefusal {
         LeavesScreen,   // a line pixel at the origin lies off the screen
         AnotherRun,     // another run drives this display's pointer
         NoLock,         // the display's run lock could not be made; `detail` says why
+        NoSwatches,     // a run in colour without a swatch to take its inks from
     };
     Reason reason = Reason::NothingToDraw;
     QString detail;
@@ -124,6 +137,8 @@ class ReadyRun {
     // The state whose stopped run this one resumes; null: a run of the request's scan.
     const RunState* resumed_ = nullptr;
     ScanTables tables_;
+    // A run in colour: its inks, drawn instead of tables_ (RunColourDrawing).
+    std::optional<ColourPlan> colour_;
     bool drawn_ = false;
 };
 
@@ -131,7 +146,8 @@ class ReadyRun {
 // all come from that scan.
 class RunRequest {
   public:
-    // A run of `picture` (the committed canvas picture) with its top-left pixel at `origin`.
+    // A run of `picture` (the committed canvas picture) with its top-left pixel at `origin`; in
+    // the palette's inks when settings.colour is set (PlanColours: plan() is then every ink's).
     RunRequest(const QImage& picture, QPoint origin, const RunSettings& settings);
     // The rest of the run `state` holds stopped (RunState::resumable()), at its origin.
     RunRequest(const RunState& state, const RunSettings& settings);
@@ -141,6 +157,10 @@ class RunRequest {
     const RunPlan& plan() const { return plan_; }
     // The scan: the picture's line pixels, in the run's order (WalkRun).
     const ScanTables& tables() const;
+    // Every ink's scan in a run in colour, in the run's order; else the scan alone.
+    std::vector<const ScanTables*> passTables() const;
+    // A run in colour: its inks as planned; null for a run of one ink.
+    const ColourPlan* colourPlan() const { return colour_ ? &*colour_ : nullptr; }
     // The line pixels still to draw, on the screen; empty when there are none.
     QRect bounds() const { return bounds_; }
     // Whether a line pixel to draw lies off a screen of `screen`'s size. The pointer cannot
@@ -149,8 +169,8 @@ class RunRequest {
     bool leavesScreen(QSize screen) const;
 
     // Makes the run ready on `devices`, or says why not, checking in this order: a pointer to
-    // drive, something to draw, the lines on the pointer's screen, and the display's run lock,
-    // which the ready run then holds.
+    // drive, a swatch for a run in colour, something to draw, the lines on the pointer's screen,
+    // and the display's run lock, which the ready run then holds.
     std::variant<ReadyRun, RunRefusal> ready(const RunDevices& devices) &&;
 
   private:
@@ -161,6 +181,7 @@ class RunRequest {
     // The scan of a new run; a resumed run's tables stay in its state.
     ScanTables tables_;
     const RunState* resumed_ = nullptr;
+    std::optional<ColourPlan> colour_;
 };
 
 }  // namespace stylorex

@@ -1,6 +1,7 @@
 #include "run/run_texts.h"
 
 #include "engine/ink_follower.h"
+#include "engine/palette.h"
 
 #include <QStringList>
 
@@ -53,6 +54,13 @@ QString CheckPanelText(const RunCheck& check) {
     return text;
 }
 
+QString InkTallyText(const RunCheck::InkTally& tally) {
+    return QStringLiteral("%1: 欠け %2 / 余分 %3")
+        .arg(HexColourText(tally.ink))
+        .arg(tally.missing)
+        .arg(tally.extra);
+}
+
 QString CheckToolTip(const RunCheck& check, int waitMs) {
     if (check.outcome == RunCheck::Outcome::None) {
         return {};
@@ -77,6 +85,14 @@ QString CheckToolTip(const RunCheck& check, int waitMs) {
             }
             if (!check.extra.empty()) {
                 lines << QStringLiteral("余分: 線の外に描かれた画素です。取り消せません。");
+            }
+            if (!check.inks.empty()) {
+                lines << QStringLiteral(
+                    "色ごと（別の色で描かれた画素は、その色の欠けと、描かれた"
+                    "色の余分に数えます）:");
+                for (const RunCheck::InkTally& ink : check.inks) {
+                    lines << InkTallyText(ink);
+                }
             }
             break;
         case RunCheck::Outcome::OwnWindowCovers:

@@ -15,8 +15,11 @@ QString CheckingText();
 // result show it: "確認: 欠け 0 / 余分 0", or "確認できません: " and the reason; a run that fell
 // back from following the target says so behind it. Empty for Outcome::None.
 QString CheckPanelText(const RunCheck& check);
+// One ink's share of a check: "#FF0000: 欠け 0 / 余分 0".
+QString InkTallyText(const RunCheck::InkTally& tally);
 // What the check means and what to do, the text first (the check panel's tool tip); after
-// misses with the fixed wait of `waitMs`, it suggests the follow mode.
+// misses with the fixed wait of `waitMs`, it suggests the follow mode. A run in colour lists each
+// ink's share.
 QString CheckToolTip(const RunCheck& check, int waitMs);
 
 }  // namespace stylorex

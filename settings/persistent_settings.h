@@ -5,6 +5,7 @@
 
 #include <QFont>
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 
@@ -33,6 +34,15 @@ struct SettingVariables {
     // Pictures fitted to a size are scaled smoothly (photos) instead of keeping line pixels
     // (canvas/picture_fit.h), in the window and for `stylorex draw --fit`; 0 or 1 in the file.
     bool SmoothScaling = false;
+    // Colour (common/setting_limits.h): ColourMode, Dithering, ColourOrder, TimeLimit; the
+    // palette's swatches as the palette file writes them ("X,Y #RRGGBB", engine/palette.h), and
+    // the target canvas's colour ("#RRGGBB"; empty: white).
+    std::int32_t ColourMode = 0;
+    std::int32_t Dithering = 0;
+    std::int32_t ColourOrder = 0;
+    std::int32_t TimeLimit = 0;
+    QStringList PaletteSwatches{};
+    QString PaletteBackground{};
 };
 
 // The settings that live in controls of the main window: the text of txtInput and the font of
@@ -76,8 +86,9 @@ void RemoveStaleSettingsTemporaries(const QString& programFolder = ProgramFolder
 // Name leaves the picture's font as it is.
 void LoadSettings(SettingVariables& settings, SettingsControls& controls, const QString& iniPath);
 
-// Writes every entry of the table (the eighteen, LastPicture once there is one, and the
-// window's four when its size is known) in one transaction (WriteSettings), so a save killed at
+// Writes every entry of the table (the eighteen, LastPicture once there is one, the window's
+// four when its size is known, and the colour settings once there is a palette or one of them is
+// not its default) in one transaction (WriteSettings), so a save killed at
 // any moment leaves the old file or the new one, never a mix. Makes the file's folder when it is
 // missing. Returns false when the file could not be written (nothing of the save reaches it then)
 // or an entry could not stand in the file (the others are written).

@@ -8,6 +8,9 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
+#include <utility>
+#include <vector>
 
 namespace stylorex {
 
@@ -23,6 +26,13 @@ constexpr std::int32_t kInt16Max = std::numeric_limits<std::int16_t>::max();
 // Without a window (its size 0) there is no place to keep, and the file keeps the last one.
 bool windowKnown(const StoredSettings& stored) {
     return stored.WindowWidth > 0 && stored.WindowHeight > 0;
+}
+
+// Colour reaches the file once there is a palette or a colour setting other than its default;
+// back at the defaults without a palette, it leaves the file again.
+bool colourInUse(const StoredSettings& s) {
+    return s.ColourMode != kDefaultColourMode || s.Dithering != 0 || s.ColourOrder != 0 ||
+           s.TimeLimit != 0 || !s.PaletteSwatches.isEmpty() || !s.PaletteBackground.isEmpty();
 }
 
 constexpr std::array kTable = {
@@ -129,7 +139,51 @@ constexpr std::array kTable = {
             .lowest = 0,
             .highest = kInt16Max,
             .savedWhen = windowKnown},
+    Setting{.section = kOtherSection,
+            .key = "ColourMode",
+            .field = Number(&StoredSettings::ColourMode),
+            .fallback = kDefaultColourMode,
+            .lowest = 0,
+            .highest = 1,
+            .savedWhen = colourInUse,
+            .removedUnlessSaved = true},
+    Setting{.section = kOtherSection,
+            .key = "Dithering",
+            .field = Number(&StoredSettings::Dithering),
+            .lowest = 0,
+            .highest = kHighestDithering,
+            .savedWhen = colourInUse,
+            .removedUnlessSaved = true},
+    Setting{.section = kOtherSection,
+            .key = "ColourOrder",
+            .field = Number(&StoredSettings::ColourOrder),
+            .lowest = 0,
+            .highest = kHighestColourOrder,
+            .savedWhen = colourInUse,
+            .removedUnlessSaved = true},
+    Setting{.section = kOtherSection,
+            .key = "TimeLimit",
+            .field = Number(&StoredSettings::TimeLimit),
+            .lowest = 0,
+            .highest = kLongestTimeLimitSeconds,
+            .savedWhen = colourInUse,
+            .removedUnlessSaved = true},
+    Setting{.section = kPaletteSection,
+            .key = "Swatch",
+            .field = ListField{&StoredSettings::PaletteSwatches, kMostSwatches},
+            .savedWhen = colourInUse,
+            .removedUnlessSaved = true},
+    Setting{.section = kPaletteSection,
+            .key = "Background",
+            .field = TextField{&StoredSettings::PaletteBackground},
+            .savedWhen = colourInUse,
+            .removedUnlessSaved = true},
 };
+
+// The key of item `number` (from 1) of a list.
+QByteArray itemKey(const Setting& setting, int number) {
+    return QByteArray(setting.key) + QByteArray::number(number);
+}
 
 // A text without line breaks is stored as it is, so a one-line text, and any value written
 // before this rule, read back unchanged (a Windows path such as C:\temp included). A text with a
@@ -192,9 +246,10 @@ T readNumber(const Setting& setting, const QString& path) {
     return static_cast<T>(value < lowest || value > highest ? setting.fallback : value);
 }
 
-// The whole stored text. The profile function cuts a value to the buffer it is given, so a
-// value that fills the buffer is read again with one twice as large.
-QString readText(const Setting& setting, const QString& path) {
+// The whole stored text of `key` (the setting's own unless given). The profile function cuts a
+// value to the buffer it is given, so a value that fills the buffer is read again with one twice
+// as large.
+QString readText(const Setting& setting, const QString& path, const char* key = nullptr) {
     const QByteArray fallback =
         ToAnsiCodePage(QStringView(setting.fallbackText.data(),
                                    static_cast<qsizetype>(setting.fallbackText.size()))
@@ -202,8 +257,8 @@ QString readText(const Setting& setting, const QString& path) {
     QByteArray buffer(256, '\0');
     for (;;) {
         const std::uint32_t count = GetPrivateProfileStringA(
-            setting.section, setting.key, fallback.constData(), buffer.data(),
-            static_cast<std::uint32_t>(buffer.size()), path);
+            setting.section, key != nullptr ? key : setting.key, fallback.constData(),
+            buffer.data(), static_cast<std::uint32_t>(buffer.size()), path);
         if (count + 1 < static_cast<std::uint32_t>(buffer.size())) {
             buffer.truncate(count);
             return decodeText(FromAnsiCodePage(buffer));
@@ -229,11 +284,22 @@ void readSetting(const Setting& setting, const QString& path, StoredSettings& st
                        stored.*field.member = readNumber<std::int32_t>(setting, path);
                    },
                    [&](const TextField& field) { stored.*field.member = readText(setting, path); },
+                   [&](const ListField& field) {
+                       QStringList items;
+                       for (int number = 1; number <= field.most; ++number) {
+                           const QString item =
+                               readText(setting, path, itemKey(setting, number).constData());
+                           if (!item.isEmpty()) {
+                               items << item;
+                           }
+                       }
+                       stored.*field.member = items;
+                   },
                },
                setting.field);
 }
 
-// The value's text in the file, in the file's code page.
+// The value's text in the file, in the file's code page (a list's items: storedEntries).
 QByteArray storedText(const Setting& setting, const StoredSettings& stored) {
     return std::visit(
         Overloaded{
@@ -250,8 +316,29 @@ QByteArray storedText(const Setting& setting, const StoredSettings& stored) {
             [&](const TextField& field) {
                 return ToAnsiCodePage(encodeText(stored.*field.member));
             },
+            [&](const ListField&) { return QByteArray(); },
         },
         setting.field);
+}
+
+// The entries a setting stands for in the file, each a key and its value's text in the file's
+// code page: one, or for a list one per item and, for the numbers up to its most that no item
+// uses, none (the key is to go).
+std::vector<std::pair<QByteArray, std::optional<QByteArray>>> storedEntries(
+    const Setting& setting, const StoredSettings& stored) {
+    if (const auto* list = std::get_if<ListField>(&setting.field)) {
+        const QStringList& items = stored.*list->member;
+        std::vector<std::pair<QByteArray, std::optional<QByteArray>>> entries;
+        for (int number = 1; number <= list->most; ++number) {
+            std::optional<QByteArray> value;
+            if (number <= items.size()) {
+                value = ToAnsiCodePage(encodeText(items[number - 1]));
+            }
+            entries.emplace_back(itemKey(setting, number), value);
+        }
+        return entries;
+    }
+    return {{QByteArray(setting.key), storedText(setting, stored)}};
 }
 
 }  // namespace
@@ -273,9 +360,13 @@ bool WriteSettings(const StoredSettings& stored, const QString& path,
     ProfileTransaction file(path);
     bool allTaken = true;
     for (const Setting& setting : kTable) {
-        if (setting.savedWhen == nullptr || setting.savedWhen(stored)) {
-            allTaken &=
-                file.write(setting.section, setting.key, storedText(setting, stored).constData());
+        const bool saved = setting.savedWhen == nullptr || setting.savedWhen(stored);
+        if (!saved && !setting.removedUnlessSaved) {
+            continue;
+        }
+        for (const auto& [key, value] : storedEntries(setting, stored)) {
+            allTaken &= file.write(setting.section, key.constData(),
+                                   saved && value ? value->constData() : nullptr);
         }
     }
     return file.commit(path, writer) && allTaken;

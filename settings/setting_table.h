@@ -4,6 +4,7 @@
 #include "settings/persistent_settings.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 #include <limits>
@@ -52,8 +53,16 @@ struct TextField {
     QString StoredSettings::*member;
     friend bool operator==(const TextField&, const TextField&) = default;
 };
+// A list of texts, one key per item: the setting's key followed by the item's number from 1
+// ("Swatch1", "Swatch2", ...), at most `most` of them. A missing or empty key is no item, so a
+// list read back closes the gaps a hand edit left; a save removes the numbers it does not use.
+struct ListField {
+    QStringList StoredSettings::*member;
+    int most;
+    friend bool operator==(const ListField&, const ListField&) = default;
+};
 using SettingField = std::variant<NumberField<std::int32_t>, NumberField<std::int16_t>,
-                                  NumberField<bool>, FlagField, RealField, TextField>;
+                                  NumberField<bool>, FlagField, RealField, TextField, ListField>;
 
 // One entry of the settings file.
 struct Setting {
@@ -69,11 +78,15 @@ struct Setting {
     std::u16string_view fallbackText = {};
     // The save writes the entry only when this holds; null: on every save.
     bool (*savedWhen)(const StoredSettings&) = nullptr;
+    // When savedWhen does not hold: the save removes the entry from the file (true) or leaves
+    // what the file holds (false).
+    bool removedUnlessSaved = false;
 };
 
 inline constexpr char kPickUpPatternSection[] = "PickUpPattern";
 inline constexpr char kFontSection[] = "Font";
 inline constexpr char kOtherSection[] = "Other";
+inline constexpr char kPaletteSection[] = "Palette";
 
 // Every setting, once, in the order a save writes them (and a new file lists them).
 std::span<const Setting> SettingTable();
@@ -82,7 +95,8 @@ std::span<const Setting> SettingTable();
 // `stored`, through the profile functions; the other members stay as they are.
 void ReadSettings(const QString& path, StoredSettings& stored, std::string_view section = {});
 
-// Writes every entry of the table that is due (savedWhen) in one transaction: the entries are
+// Writes every entry of the table that is due (savedWhen), and removes those due to go, in one
+// transaction: the entries are
 // set on the file's bytes in memory, every line they do not change stays byte for byte, and the
 // result replaces the file at once through `writer`. Returns false when the file could not be
 // written (nothing reaches it then) or an entry could not stand in the file (the others are

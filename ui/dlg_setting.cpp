@@ -1,7 +1,10 @@
 #include "ui/dlg_setting.h"
 
+#include "common/setting_limits.h"
 #include "common/window_text.h"
 
+#include <QButtonGroup>
+#include <QComboBox>
 #include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
@@ -9,6 +12,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QSpinBox>
 
 #include <algorithm>
 
@@ -18,6 +22,9 @@ namespace {
 
 constexpr int kSliderMinimum = 0;
 constexpr int kSliderMaximum = 200;
+// The two modes' frame fills the first 237 pixels; the colour frame stands to its right.
+constexpr int kModesWidth = 237;
+constexpr int kColourFrameWidth = 233;
 
 QFont dialogFont() {
     QFont font(QStringLiteral("IPAPGothic"));
@@ -41,6 +48,9 @@ Widget* place(Widget* widget, const char* name, int left, int top, int width, in
 }  // namespace
 
 QString StartupExtractionModeText(const SettingVariables& settings) {
+    if (settings.ColourMode == 1) {
+        return QStringLiteral("抽出モード:カラー");
+    }
     if (settings.PickUpPattern == 1) {
         return QStringLiteral("抽出モード:%1以下").arg(settings.BlackUpper);
     }
@@ -48,7 +58,7 @@ QString StartupExtractionModeText(const SettingVariables& settings) {
 }
 
 QString DialogExtractionModeText(const SettingVariables& settings) {
-    if (settings.PickUpPattern == 1) {
+    if (settings.PickUpPattern == 1 || settings.ColourMode == 1) {
         return StartupExtractionModeText(settings);
     }
     return QStringLiteral("抽出モード：白以外");
@@ -63,7 +73,7 @@ dlgSetting::dlgSetting(SettingVariables& settings, WindowText& window, QWidget* 
     setObjectName(QStringLiteral("dlgSetting"));
     setWindowTitle(QStringLiteral("線の抽出設定"));
     setFont(dialogFont());
-    setFixedSize(237, 140);
+    setFixedSize(kModesWidth + kColourFrameWidth, 140);
     setModal(true);
 
     Frame1 = place(new QFrame(this), "Frame1", 0, 0, 233, 137);
@@ -109,7 +119,8 @@ dlgSetting::dlgSetting(SettingVariables& settings, WindowText& window, QWidget* 
     setTabOrder(txtBlack, CancelButton);
     setTabOrder(CancelButton, OKButton);
 
-    for (QRadioButton* option : OptPickCol) {
+    buildColourControls();
+    for (QRadioButton* option : {OptPickCol[0], OptPickCol[1], OptColour}) {
         connect(option, &QRadioButton::clicked, this, [this] { UpdatePickMode(); });
     }
     // valueChanged also fires while the thumb is dragged, so the swatch follows the drag.
@@ -119,22 +130,113 @@ dlgSetting::dlgSetting(SettingVariables& settings, WindowText& window, QWidget* 
     connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
 
     // Opening: the mode's option, then the slider, box and swatch from BlackUpper.
-    OptPickCol[settings_.PickUpPattern == 2 ? 1 : 0]->setChecked(true);
+    if (settings_.ColourMode == 1) {
+        OptColour->setChecked(true);
+    } else {
+        OptPickCol[settings_.PickUpPattern == 2 ? 1 : 0]->setChecked(true);
+    }
     UpdatePickMode();
     const int slider = std::clamp(settings_.BlackUpper, kSliderMinimum, kSliderMaximum);
     SlideBlack->setValue(slider);
     showSliderValue(slider);
 }
 
+void dlgSetting::buildColourControls() {
+    FrameColour =
+        place(new QFrame(this), "FrameColour", kModesWidth, 0, kColourFrameWidth - 4, 137);
+    FrameColour->setFrameShape(QFrame::NoFrame);
+    FrameColour->setAutoFillBackground(true);
+    FrameColour->setPalette(Frame1->palette());
+
+    OptColour = place(new QRadioButton(QStringLiteral("カラー（パレットの色で描く）"), FrameColour),
+                      "OptColour", 8, 16, 209, 17);
+    // The three ways exclude each other across the two frames.
+    modes_ = new QButtonGroup(this);
+    for (QRadioButton* option : {OptPickCol[0], OptPickCol[1], OptColour}) {
+        modes_->addButton(option);
+    }
+    const auto label = [this](const QString& text, const char* name, int top) {
+        QLabel* l = place(new QLabel(text, FrameColour), name, 16, top + 2, 56, 17);
+        l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        return l;
+    };
+    label(QStringLiteral("ディザ"), "lblDither", 38);
+    cmbDither = place(new QComboBox(FrameColour), "cmbDither", 72, 38, 145, 20);
+    cmbDither->addItems({QStringLiteral("なし"), QStringLiteral("組織的ディザ（4×4）"),
+                         QStringLiteral("誤差拡散")});
+    cmbDither->setCurrentIndex(std::clamp(settings_.Dithering, 0, 2));
+    label(QStringLiteral("描く順"), "lblColourOrder", 60);
+    cmbColourOrder = place(new QComboBox(FrameColour), "cmbColourOrder", 72, 60, 145, 20);
+    cmbColourOrder->addItems(
+        {QStringLiteral("多い色から（最も暗い色を最後に）"), QStringLiteral("パレットの順")});
+    cmbColourOrder->setCurrentIndex(std::clamp(settings_.ColourOrder, 0, 1));
+    label(QStringLiteral("制限時間"), "lblTimeLimit", 82);
+    spnTimeLimit = place(new QSpinBox(FrameColour), "spnTimeLimit", 72, 82, 80, 20);
+    spnTimeLimit->setRange(0, kLongestTimeLimitSeconds);
+    spnTimeLimit->setSuffix(QStringLiteral(" 秒"));
+    spnTimeLimit->setSpecialValueText(QStringLiteral("なし"));
+    spnTimeLimit->setValue(std::clamp(settings_.TimeLimit, 0, kLongestTimeLimitSeconds));
+    cmdPalette = place(new QPushButton(QStringLiteral("パレット…"), FrameColour), "cmdPalette", 16,
+                       106, 81, 25);
+    cmdPalette->setAutoDefault(false);
+    lblPalette = place(new QLabel(FrameColour), "lblPalette", 104, 110, 113, 17);
+    showPaletteCount();
+
+    setTabOrder(OKButton, OptColour);
+    setTabOrder(OptColour, cmbDither);
+    setTabOrder(cmbDither, cmbColourOrder);
+    setTabOrder(cmbColourOrder, spnTimeLimit);
+    setTabOrder(spnTimeLimit, cmdPalette);
+
+    connect(cmbDither, &QComboBox::currentIndexChanged, this, [this] { tellShown(); });
+    connect(cmbColourOrder, &QComboBox::currentIndexChanged, this, [this] { tellShown(); });
+    connect(spnTimeLimit, &QSpinBox::valueChanged, this, [this] { tellShown(); });
+    connect(cmdPalette, &QPushButton::clicked, this, [this] {
+        emit paletteRequested();
+        showPaletteCount();
+        tellShown();
+    });
+}
+
+void dlgSetting::showPaletteCount() {
+    lblPalette->setText(
+        settings_.PaletteSwatches.isEmpty()
+            ? QStringLiteral("スウォッチなし")
+            : QStringLiteral("スウォッチ %1 個").arg(settings_.PaletteSwatches.size()));
+}
+
+SettingVariables dlgSetting::shownSettings() const {
+    SettingVariables shown = settings_;
+    shown.ColourMode = OptColour->isChecked() ? 1 : 0;
+    if (!OptColour->isChecked()) {
+        shown.PickUpPattern = OptPickCol[0]->isChecked() ? 1 : 2;
+    }
+    shown.BlackUpper = SlideBlack->value();
+    shown.Dithering = cmbDither->currentIndex();
+    shown.ColourOrder = cmbColourOrder->currentIndex();
+    shown.TimeLimit = spnTimeLimit->value();
+    return shown;
+}
+
+void dlgSetting::tellShown() {
+    emit shownSettingsChanged(shownSettings());
+}
+
 void dlgSetting::UpdatePickMode() {
     const bool whiteMode = OptPickCol[1]->isChecked();
+    const bool colour = OptColour->isChecked();
+    // The threshold serves the dark-pixel mode alone.
     for (QWidget* control :
          std::initializer_list<QWidget*>{SlideBlack, lblBlack, Label4, Label1, txtBlack}) {
-        control->setEnabled(!whiteMode);
+        control->setEnabled(!whiteMode && !colour);
+    }
+    for (QWidget* control : FrameColour->findChildren<QWidget*>()) {
+        control->setEnabled(colour || control == OptColour);
     }
     setBold(OptPickCol[1], whiteMode);
-    setBold(OptPickCol[0], !whiteMode);
-    emit shownSettingsChanged(whiteMode ? 2 : 1, SlideBlack->value());
+    setBold(OptPickCol[0], !whiteMode && !colour);
+    setBold(OptColour, colour);
+    tellShown();
 }
 
 void dlgSetting::showSliderValue(int value) {
@@ -144,12 +246,11 @@ void dlgSetting::showSliderValue(int value) {
     palette.setColor(QPalette::Disabled, QPalette::Window, QColor(value, value, value));
     lblBlack->setPalette(palette);
     txtBlack->setText(QString::number(value));
-    emit shownSettingsChanged(OptPickCol[1]->isChecked() ? 2 : 1, value);
+    tellShown();
 }
 
 void dlgSetting::okClicked() {
-    settings_.PickUpPattern = OptPickCol[0]->isChecked() ? 1 : 2;
-    settings_.BlackUpper = SlideBlack->value();
+    settings_ = shownSettings();
     SetStatusText(window_, 1, DialogExtractionModeText(settings_));
     accept();
 }

@@ -9,7 +9,10 @@
 #include "os/pointer_device.h"
 #include "os/program_folder.h"
 #include "patterns/pattern_library.h"
+#include "run/palette_settings.h"
 #include "run/run_request.h"
+#include "ui/colour_view.h"
+#include "ui/dlg_palette.h"
 #include "ui/dlg_setting.h"
 #include "ui/frm_about.h"
 #include "ui/frm_graph_layout.h"
@@ -119,7 +122,7 @@ void frmGraph::showRunInProgress(bool running) {
     for (QAction* action :
          {ui_->mnu_m[1], ui_->mnu_m[2], ui_->mnu_m[3], ui_->mnu_fitLoad, ui_->mnu_pickArea,
           ui_->mnu_s[0], ui_->mnu_canvas[0], ui_->mnu_canvas[1], ui_->mnu_canvas[2],
-          ui_->mnu_canvas[3], ui_->mnu_version, ui_->mnu_work, ui_->mnu_saveAs}) {
+          ui_->mnu_canvas[3], ui_->mnu_version, ui_->mnu_work, ui_->mnu_saveAs, ui_->mnu_palette}) {
         action->setEnabled(!running);
     }
     ui_->picSRC->setAcceptDrops(!running);
@@ -176,9 +179,8 @@ void frmGraph::showPreview() {
         ui_->picSRC->setOverlay(QImage());
         return;
     }
-    const ExtractionSettings extraction =
-        shownExtraction_.value_or(currentRunSettings().extraction);
-    ui_->picSRC->setOverlay(ExtractionPreview(ui_->picSRC->persistentImage(), extraction));
+    ui_->picSRC->setOverlay(RunPreview(ui_->picSRC->persistentImage(),
+                                       RunSettingsOf(shownSettings_.value_or(settings_))));
 }
 
 void frmGraph::connectCommands() {
@@ -202,6 +204,7 @@ void frmGraph::connectCommands() {
     connect(c.mnu_m[2], &QAction::triggered, this, &frmGraph::pastePictureCommand);
     connect(c.mnu_m[3], &QAction::triggered, this, &frmGraph::clearPictureCommand);
     connect(c.mnu_s[0], &QAction::triggered, this, &frmGraph::openExtractionSettings);
+    connect(c.mnu_palette, &QAction::triggered, this, &frmGraph::openPalette);
     for (int i = 0; i < 3; ++i) {
         connect(c.mnu_canvas[i], &QAction::triggered, this, [this, i] { canvasPreset(i); });
     }
@@ -608,21 +611,34 @@ void frmGraph::canvasPreset(int index) {
 }
 
 void frmGraph::openExtractionSettings() {
-    const ExtractionSettings before = currentRunSettings().extraction;
+    const SettingVariables before = settings_;
     dlgSetting dialog(settings_, *this, this);
     connect(&dialog, &dlgSetting::shownSettingsChanged, this,
-            [this](int pickUpPattern, int blackUpper) {
-                ExtractionSettings shown = currentRunSettings().extraction;
-                shown.PickUpPattern = pickUpPattern;
-                shown.BlackUpper = blackUpper;
-                shownExtraction_ = shown;
+            [this](const SettingVariables& shown) {
+                shownSettings_ = shown;
                 showPreview();
             });
+    connect(&dialog, &dlgSetting::paletteRequested, this, &frmGraph::openPalette);
     dialog.exec();
-    shownExtraction_.reset();
-    const ExtractionSettings after = currentRunSettings().extraction;
-    runInputChanged(after.PickUpPattern != before.PickUpPattern ||
-                    after.BlackUpper != before.BlackUpper);
+    shownSettings_.reset();
+    const RunSettings was = RunSettingsOf(before);
+    const RunSettings now = currentRunSettings();
+    runInputChanged(now.extraction.PickUpPattern != was.extraction.PickUpPattern ||
+                    now.extraction.BlackUpper != was.extraction.BlackUpper ||
+                    now.colour != was.colour);
+}
+
+void frmGraph::openPalette() {
+    if (runState_.inProgress()) {
+        return;
+    }
+    dlgPalette dialog(SavedPalette(settings_), *pointPicker_, screen_, this);
+    if (dialog.exec() != QDialog::Accepted) {
+        return;
+    }
+    const Palette before = SavedPalette(settings_);
+    StorePalette(dialog.palette(), settings_);
+    runInputChanged(SavedPalette(settings_) != before);
 }
 
 void frmGraph::openAbout() {

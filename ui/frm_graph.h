@@ -121,6 +121,8 @@ class frmGraph : public QMainWindow, public WindowText, public SettingsControls 
     // mnu_canvas(0) to (2).
     void canvasPreset(int index);
     void openExtractionSettings();
+    // "パレット": the target's swatches (ui/dlg_palette.h); refused while a run is in progress.
+    void openPalette();
     void openAbout();
     // mnu_work: repaint the picture from its persistent image.
     void refreshPicture();
@@ -216,8 +218,8 @@ class frmGraph : public QMainWindow, public WindowText, public SettingsControls 
     RunPanels* runPanels_ = nullptr;
     PicturePlacement* placement_ = nullptr;
     MonotonicClock* clock_;
-    // The extraction the open dialog shows, which the preview follows until it closes.
-    std::optional<ExtractionSettings> shownExtraction_;
+    // The settings the open extraction dialog shows, which the preview follows until it closes.
+    std::optional<SettingVariables> shownSettings_;
     // Destroyed before the controls it drives and the run state it asks, and dropped at unload.
     std::unique_ptr<Painter> painter_;
     bool closeAfterRun_ = false;

@@ -380,6 +380,8 @@ void createMenus(QMainWindow& window, MainWindowControls& c) {
     c.mnu_joinRuns =
         item(c.mnu_setting, QStringLiteral("mnu_joinRuns"), QStringLiteral("直線をまとめて動かす"));
     c.mnu_joinRuns->setCheckable(true);
+    c.mnu_palette =
+        item(c.mnu_setting, QStringLiteral("mnu_palette"), QStringLiteral("パレット(&P)..."));
 
     c.mnu_version = bar->addAction(QStringLiteral("Version(&V)"));
     c.mnu_version->setObjectName(QStringLiteral("mnu_version"));

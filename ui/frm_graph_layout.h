@@ -101,6 +101,7 @@ struct MainWindowControls {
     std::array<QAction*, 4> mnu_canvas{};
     QAction* mnu_followTarget = nullptr;  // checkable: the run's FollowTarget mode
     QAction* mnu_joinRuns = nullptr;      // checkable: the run's JoinRuns mode
+    QAction* mnu_palette = nullptr;       // the colour run's swatches
     QAction* mnu_version = nullptr;
     QMenu* mnu_men = nullptr;
     QAction* mnu_getpt = nullptr;

@@ -1,6 +1,7 @@
 #include "ui/run_panels.h"
 
 #include "common/colour.h"
+#include "ui/colour_view.h"
 
 #include <QBoxLayout>
 #include <QLabel>
@@ -104,6 +105,13 @@ void RunPanels::requestPlan() {
 
 void RunPanels::showPlan() {
     const PlanInput in = input_();
+    if (in.settings.colour) {
+        const ColourPlanPanel panel = ColourPlanTexts(
+            PlanColours(in.picture, *in.settings.colour, in.settings.modes, in.settings.WaitTime));
+        plan_->setText(panel.text);
+        plan_->setToolTip(panel.toolTip);
+        return;
+    }
     const RunPlan plan = PlanPicture(in.picture, in.settings.extraction, in.settings.modes);
     plan_->setText(PlanText(
         plan, EstimatedRunTime(plan, ExpectedWaitMs(in.settings.modes, in.settings.WaitTime))));

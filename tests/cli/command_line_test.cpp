@@ -93,12 +93,40 @@ TEST(CommandLine, SettingsNotGivenStayEmptyForTheSavedOnes) {
     EXPECT_TRUE(ParseCommandLine(Args({"draw", "pic.png", "--at=1,2", "--fit"})).draw.fit);
 }
 
+// Colour: --palette draws in the palette's inks unless a one-ink mode is given with it.
+TEST(CommandLine, ColourOptionsAreReadAndAPaletteRulesOutAOneInkMode) {
+    const CommandLine line =
+        ParseCommandLine(Args({"draw", "pic.png", "--at", "1,2", "--palette", "swatches.txt",
+                               "--dither", "fs", "--background", "#102030", "--within", "60.5"}));
+    ASSERT_EQ(line.kind, CommandLine::Kind::Draw) << line.error.toStdString();
+    EXPECT_EQ(line.draw.colour, true);
+    EXPECT_EQ(line.draw.paletteFile, QStringLiteral("swatches.txt"));
+    EXPECT_EQ(line.draw.dithering, Dithering::ErrorDiffusion);
+    EXPECT_EQ(line.draw.background, qRgb(0x10, 0x20, 0x30));
+    EXPECT_EQ(line.draw.withinSeconds, 60.5);
+    const CommandLine saved = ParseCommandLine(Args({"draw", "pic.png", "--at", "1,2"}));
+    EXPECT_FALSE(saved.draw.colour.has_value());
+    EXPECT_FALSE(saved.draw.dithering.has_value());
+    EXPECT_EQ(
+        ParseCommandLine(Args({"draw", "pic.png", "--at", "1,2", "--mode", "colour"})).draw.colour,
+        true);
+
+    for (const QStringList& wrong :
+         {Args({"draw", "pic.png", "--at", "1,2", "--palette", "p.txt", "--mode", "dark"}),
+          Args({"draw", "pic.png", "--at", "1,2", "--dither", "random"}),
+          Args({"draw", "pic.png", "--at", "1,2", "--background", "white"}),
+          Args({"draw", "pic.png", "--at", "1,2", "--within", "0"})}) {
+        const Ran ran = RunProgram(wrong);
+        EXPECT_EQ(ran.code, exit_code::kUsage) << wrong.join(QLatin1Char(' ')).toStdString();
+    }
+}
+
 TEST(CommandLine, HelpAndVersionEndWithZero) {
     const Ran help = RunProgram(Args({"--help"}));
     EXPECT_EQ(help.code, exit_code::kDone);
-    for (const char* part :
-         {"--at", "--delay", "--wait", "--mode", "--black", "--white", "--crop", "--fit",
-          "--follow", "--join-runs", "--plan-image", "--json", "--yes", "終了コード"}) {
+    for (const char* part : {"--at", "--delay", "--wait", "--mode", "--black", "--white", "--crop",
+                             "--fit", "--follow", "--join-runs", "--plan-image", "--json", "--yes",
+                             "--palette", "--dither", "--background", "--within", "終了コード"}) {
         EXPECT_NE(help.out.find(part), std::string::npos) << part;
     }
     const Ran version = RunProgram(Args({"draw", "--version"}));

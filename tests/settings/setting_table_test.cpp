@@ -2,6 +2,7 @@
 
 #include "settings/ini_profile.h"
 
+#include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -34,22 +35,30 @@ std::int64_t OtherThanFallback(const Setting& setting, std::pair<std::int64_t, s
 // Gives the setting a value other than what a missing key reads as. Texts get more than the 254
 // bytes a fixed read buffer holds, a line break, and their key, so no two settings share one.
 void SetOtherThanFallback(const Setting& setting, StoredSettings& stored) {
-    std::visit(Overloaded{
-                   [&]<typename T>(const NumberField<T>& field) {
-                       stored.*field.member =
-                           static_cast<T>(OtherThanFallback(setting, Bounds<T>(setting)));
-                   },
-                   [&](const FlagField& field) { stored.*field.member = setting.fallback == 0; },
-                   [&](const RealField& field) {
-                       stored.*field.member = static_cast<double>(
-                           OtherThanFallback(setting, Bounds<std::int32_t>(setting)));
-                   },
-                   [&](const TextField& field) {
-                       stored.*field.member = QString::fromLatin1(setting.key) +
-                                              QStringLiteral("\n") + QString(300, QChar(0x8868));
-                   },
-               },
-               setting.field);
+    std::visit(
+        Overloaded{
+            [&]<typename T>(const NumberField<T>& field) {
+                stored.*field.member =
+                    static_cast<T>(OtherThanFallback(setting, Bounds<T>(setting)));
+            },
+            [&](const FlagField& field) { stored.*field.member = setting.fallback == 0; },
+            [&](const RealField& field) {
+                stored.*field.member =
+                    static_cast<double>(OtherThanFallback(setting, Bounds<std::int32_t>(setting)));
+            },
+            [&](const TextField& field) {
+                stored.*field.member = QString::fromLatin1(setting.key) + QStringLiteral("\n") +
+                                       QString(300, QChar(0x8868));
+            },
+            [&](const ListField& field) {
+                stored.*field.member = QStringList{};
+                for (int i = 0; i < field.most; ++i) {
+                    stored.*field.member << QStringLiteral("%1 %2\n").arg(setting.key).arg(i) +
+                                                QString(300, QChar(0x8868));
+                }
+            },
+        },
+        setting.field);
 }
 
 std::string ValueOf(const Setting& setting, const StoredSettings& stored) {
@@ -61,6 +70,9 @@ std::string ValueOf(const Setting& setting, const StoredSettings& stored) {
                    [&](const FlagField& field) { return QString::number(stored.*field.member); },
                    [&](const RealField& field) { return QString::number(stored.*field.member); },
                    [&](const TextField& field) { return stored.*field.member; },
+                   [&](const ListField& field) {
+                       return (stored.*field.member).join(QLatin1Char('|'));
+                   },
                },
                setting.field)
         .toStdString();
@@ -138,6 +150,41 @@ TEST_F(SettingTableTest, ANumberOutsideItsRangeReadsAsAMissingOne) {
         }
     }
     EXPECT_GT(checked, 0);
+}
+
+// The palette's list: a shorter one removes the numbers it no longer uses, back at the defaults
+// without a palette the colour entries leave the file, and the lines a hand added stay.
+TEST_F(SettingTableTest, APaletteListTakesItsKeysAndGivesThemBackAndLeavesOtherLinesAlone) {
+    StoredSettings stored;
+    stored.PaletteSwatches = {QStringLiteral("1,2 #000000"), QStringLiteral("3,4 #FF0000"),
+                              QStringLiteral("5,6 #00FF00")};
+    ASSERT_TRUE(WriteSettings(stored, path_));
+    {
+        QFile file(path_);
+        ASSERT_TRUE(file.open(QIODevice::Append));
+        file.write("[Mine]\r\nKept=as typed \r\n");
+    }
+    stored.PaletteSwatches.removeLast();
+    ASSERT_TRUE(WriteSettings(stored, path_));
+    StoredSettings loaded;
+    ReadSettings(path_, loaded);
+    EXPECT_EQ(loaded.PaletteSwatches, stored.PaletteSwatches);
+    QFile file(path_);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    QByteArray text = file.readAll();
+    file.close();
+    EXPECT_TRUE(text.contains("[Palette]\r\nSwatch1=1,2 #000000\r\nSwatch2=3,4 #FF0000\r\n"))
+        << text.toStdString();
+    EXPECT_FALSE(text.contains("Swatch3")) << text.toStdString();
+    EXPECT_TRUE(text.contains("[Mine]\r\nKept=as typed \r\n")) << text.toStdString();
+
+    stored.PaletteSwatches.clear();
+    ASSERT_TRUE(WriteSettings(stored, path_));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    text = file.readAll();
+    EXPECT_FALSE(text.contains("Swatch")) << text.toStdString();
+    EXPECT_FALSE(text.contains("ColourMode")) << text.toStdString();
+    EXPECT_TRUE(text.contains("[Mine]\r\nKept=as typed \r\n")) << text.toStdString();
 }
 
 }  // namespace

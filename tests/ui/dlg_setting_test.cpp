@@ -50,7 +50,10 @@ class DlgSettingTest : public ::testing::Test {
 TEST_F(DlgSettingTest, OpensOnModeOneWithTheThresholdShown) {
     dlgSetting dialog(settings, window, nullptr);
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("線の抽出設定"));
-    EXPECT_EQ(dialog.size(), QSize(237, 140));
+    // The two modes' frame as it always was, with the colour frame beside it.
+    EXPECT_EQ(dialog.Frame1->geometry(), QRect(0, 0, 233, 137));
+    EXPECT_EQ(dialog.height(), 140);
+    EXPECT_GE(dialog.FrameColour->x(), 237);
     EXPECT_TRUE(dialog.OptPickCol[0]->isChecked());
     EXPECT_FALSE(dialog.OptPickCol[1]->isChecked());
     EXPECT_TRUE(dialog.OptPickCol[0]->font().bold());

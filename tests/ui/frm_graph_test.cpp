@@ -16,6 +16,7 @@
 #include "tests/support/pointer_fake.h"
 #include "tests/support/recording_dialogs.h"
 #include "tests/support/screen_fake.h"
+#include "ui/dlg_palette.h"
 #include "ui/dlg_setting.h"
 #include "ui/viewport_scroll_bar.h"
 #include "ui/wait_menu.h"
@@ -37,6 +38,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QRegularExpression>
 #include <QScreen>
 #include <QSignalSpy>
@@ -45,6 +47,7 @@
 #include <QStyleOptionButton>
 #include <QStyleOptionComboBox>
 #include <QStyleOptionFrame>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -630,12 +633,13 @@ TEST_F(FrmGraphTest, MenuTreeHasTheCaptionsShortcutsAndCheckMarks) {
     EXPECT_TRUE(picture[14]->isCheckable());
 
     const QList<QAction*> setting = NamedChild<QMenu>(w, "mnu_setting")->actions();
-    ASSERT_EQ(setting.size(), 5);
+    ASSERT_EQ(setting.size(), 6);
     EXPECT_EQ(setting[0]->text(), QStringLiteral("線の抽出設定(S)"));
     EXPECT_EQ(setting[1]->text(), QStringLiteral("描画ウェイト(&W)"));
     EXPECT_EQ(setting[2]->text(), QStringLiteral("ｷｬﾝﾊﾞｽｻｲｽﾞ"));
     EXPECT_EQ(setting[3]->text(), QStringLiteral("描画を確かめながら進む"));
     EXPECT_EQ(setting[4]->text(), QStringLiteral("直線をまとめて動かす"));
+    EXPECT_EQ(setting[5]->text(), QStringLiteral("パレット(&P)..."));
     for (QAction* mode : {setting[3], setting[4]}) {
         EXPECT_TRUE(mode->isCheckable());
         EXPECT_FALSE(mode->isChecked());
@@ -2052,6 +2056,94 @@ TEST_F(RunPanelsTest, ThePreviewFollowsTheSliderAndNeverTouchesThePersistentImag
     // A run sees the picture as it is.
     w.startCommand();
     EXPECT_EQ(Sorted(DrawnPixels(pointer_.operations())), std::vector<QPoint>{QPoint(13, 23)});
+}
+
+// The colour way as a user meets it: swatches captured with Ctrl+K where the pointer stands
+// (their colours read from the screen, one corrected by hand), "カラー" chosen in the extraction
+// dialog with the preview in the palette's colours, then a run that clicks each ink's swatch
+// before its strokes, the darkest ink last; the palette is saved in its own section.
+TEST_F(RunPanelsTest, APaletteTakenWithCtrlKAndColourChosenDrawEachInkAfterItsSwatch) {
+    frmGraph& w = *window_;
+    struct NextPoint : PointPicker {
+        bool pick(Done done) override {
+            done({points.at(next++), {}});
+            return true;
+        }
+        std::vector<QPoint> points{QPoint(600, 50), QPoint(620, 50)};
+        std::size_t next = 0;
+    } picker;
+    const QRgb red = qRgb(220, 30, 30);
+    FakeScreen screen;
+    screen.image.setPixel(600, 50, red);
+    // The black swatch shows a grey face: its ink is written in by hand.
+    screen.image.setPixel(620, 50, qRgb(90, 90, 90));
+    window_->setPointPicker(picker);
+    window_->setScreenReader(&screen);
+
+    QImage picture = MakeCanvasImage(200, 200);
+    for (int x = 2; x <= 30; ++x) {
+        picture.setPixel(x, 5, qRgb(200, 40, 40));
+    }
+    // More black pixels than red ones: black still comes last, as the darkest.
+    for (int x = 2; x <= 60; ++x) {
+        picture.setPixel(x, 10, qRgb(0, 0, 0));
+    }
+    canvas().setPicture(picture);
+
+    whenModal([](QWidget* modal) {
+        auto* dialog = qobject_cast<dlgPalette*>(modal);
+        if (dialog == nullptr) {
+            ADD_FAILURE() << "not the palette dialog";
+            modal->close();
+            return;
+        }
+        QTest::keyClick(dialog, Qt::Key_K, Qt::ControlModifier);
+        QTest::keyClick(dialog, Qt::Key_K, Qt::ControlModifier);
+        ASSERT_EQ(dialog->lstSwatches->rowCount(), 2);
+        QTableWidgetItem* ink = dialog->lstSwatches->item(1, 2);
+        EXPECT_EQ(ink->text(), QStringLiteral("#5A5A5A"));
+        ink->setText(QStringLiteral("#000000"));
+        dialog->OKButton->click();
+    });
+    action("mnu_palette")->trigger();
+    ASSERT_EQ(picker.next, 2u) << "Ctrl+K took no swatch";
+    window_->setScreenReader(nullptr);
+
+    action("mnu_preview")->trigger();
+    const auto shown = [&](int x, int y) { return canvas().grab().toImage().pixel(x, y); };
+    QRgb whileOpen = 0;
+    whenExtractionDialog([&](dlgSetting& dialog) {
+        dialog.OptColour->click();
+        whileOpen = shown(3, 5);
+        dialog.OKButton->click();
+    });
+    action("mnu_s_0")->trigger();
+    EXPECT_EQ(whileOpen, red) << "the preview shows the pixel in its palette colour";
+    EXPECT_EQ(w.statusPanel(1), QStringLiteral("抽出モード:カラー"));
+    action("mnu_preview")->trigger();
+
+    w.startCommand();
+    const std::vector<PointerOperation> presses = pointer_.operationsOfKind(Kind::Press);
+    std::vector<QPoint> pressed;
+    for (const PointerOperation& press : presses) {
+        pressed.emplace_back(press.x, press.y);
+    }
+    EXPECT_EQ(pressed, (std::vector<QPoint>{QPoint(600, 50), QPoint(12, 25), QPoint(620, 50),
+                                            QPoint(12, 30)}));
+    std::vector<QPoint> expected{QPoint(600, 50), QPoint(620, 50)};
+    for (int x = 2; x <= 30; ++x) {
+        expected.emplace_back(10 + x, 25);
+    }
+    for (int x = 2; x <= 60; ++x) {
+        expected.emplace_back(10 + x, 30);
+    }
+    EXPECT_EQ(Sorted(DrawnPixels(pointer_.operations())), Sorted(expected));
+
+    ASSERT_TRUE(window_->close());
+    const QByteArray ini = readIni();
+    EXPECT_TRUE(ini.contains("ColourMode=1\r\n")) << ini.toStdString();
+    EXPECT_TRUE(ini.contains("[Palette]\r\nSwatch1=600,50 #DC1E1E\r\nSwatch2=620,50 #000000\r\n"))
+        << ini.toStdString();
 }
 
 }  // namespace

@@ -7,20 +7,28 @@
 #include "tests/x11/main_window_fixture.h"
 #include "tests/x11/painting_target.h"
 #include "tests/x11/program_window.h"
+#include "tests/x11/swatch_target.h"
 #include "tests/x11/window_manager.h"
+#include "ui/dlg_palette.h"
+#include "ui/dlg_setting.h"
 #include "ui/wait_menu.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QTableWidget>
 #include <QTest>
 #include <QTimer>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
+#include <map>
 
 #include <X11/Xlib.h>
 #include <X11/keysym.h>
@@ -225,6 +233,102 @@ TEST_F(MainWindowX11, AfterEscTheCountIsOfTheStrokesTheTargetGotWholeAndCtrlRIsO
     EXPECT_EQ(w.statusPanel(3), QStringLiteral("概算ｽﾄﾛｰｸ数:%1").arg(releases - 1));
     EXPECT_EQ(w.statusPanel(2), QStringLiteral("中断しました（Ctrl+R で続きを描く）"));
     EXPECT_EQ(w.caption(), QStringLiteral("Stylorex [中断しました]"));
+}
+
+// Runs `act` on the modal dialog of type D as soon as it is open; gives up after a few seconds.
+template <typename D>
+void WhenModal(std::function<void(D&)> act, int attempts = 250) {
+    QTimer::singleShot(20, [act, attempts] {
+        if (auto* dialog = qobject_cast<D*>(QApplication::activeModalWidget())) {
+            act(*dialog);
+        } else if (attempts > 0) {
+            WhenModal<D>(act, attempts - 1);
+        } else {
+            ADD_FAILURE() << "no dialog opened";
+        }
+    });
+}
+
+// The colour way on a real X server: the target's swatches taken with Ctrl+K typed through XTest
+// where the pointer stands, their colours read from the screen, "カラー" chosen, and the run
+// draws every pixel in its colour into the swatch target, the check exact.
+TEST_F(MainWindowX11, SwatchesTakenWithCtrlKDrawThePictureInTheTargetsColours) {
+    frmGraph& w = *window;
+    QString error;
+    const std::unique_ptr<X11Screen> screen = X11Screen::open(&error);
+    ASSERT_NE(screen, nullptr) << error.toStdString();
+    w.setScreenReader(screen.get());
+    w.move(0, 0);
+    NamedChild<QAction>(w, "mnu_followTarget")->setChecked(true);
+    w.waitMenu().choose(0);
+    const std::vector<QRgb> inks{qRgb(220, 30, 30), qRgb(30, 160, 60), qRgb(0, 0, 0)};
+    std::vector<testing::SwatchTarget::Swatch> faces;
+    for (const QRgb ink : inks) {
+        faces.push_back({ink, testing::SwatchTarget::Answer::Takes});
+    }
+    testing::SwatchTarget paint(QRect(900, 700, 220, 120), faces);
+    ASSERT_TRUE(paint.mapped());
+
+    WhenModal<dlgPalette>([&](dlgPalette& dialog) {
+        dialog.activateWindow();
+        // Qt counts the dialog active at once; the keys go where the server's focus is.
+        ASSERT_TRUE(QTest::qWaitFor([&] {
+            Window focus = 0;
+            int revert = 0;
+            XGetInputFocus(display(), &focus, &revert);
+            return focus == dialog.winId();
+        }));
+        for (int i = 0; i < 3; ++i) {
+            session.moveTo(paint.swatchCentre(i).x(), paint.swatchCentre(i).y());
+            TypeKey(display(), XK_k, true);
+            EXPECT_TRUE(QTest::qWaitFor([&] { return dialog.lstSwatches->rowCount() == i + 1; }))
+                << dialog.lblHint->text().toStdString();
+        }
+        dialog.OKButton->click();
+    });
+    NamedChild<QAction>(w, "mnu_palette")->trigger();
+    WhenModal<dlgSetting>([](dlgSetting& dialog) {
+        dialog.OptColour->click();
+        dialog.OKButton->click();
+    });
+    NamedChild<QAction>(w, "mnu_s_0")->trigger();
+    ASSERT_EQ(w.settings().PaletteSwatches.size(), 3);
+
+    // A red bar, a green line down from it and a black frame round both.
+    QImage picture = MakeCanvasImage(200, 200);
+    std::map<std::pair<int, int>, QRgb> expected;
+    const QPoint origin = paint.canvasTopLeft() + QPoint(10, 10);
+    const auto put = [&](int x, int y, QRgb ink) {
+        picture.setPixel(x, y, ink);
+        expected[{origin.x() + x, origin.y() + y}] = ink;
+    };
+    for (int x = 4; x <= 40; ++x) {
+        put(x, 4, inks[0]);
+        put(x, 5, inks[0]);
+    }
+    for (int y = 6; y <= 30; ++y) {
+        put(8, y, inks[1]);
+    }
+    for (int i = 1; i <= 48; ++i) {
+        put(i, 1, inks[2]);
+        put(i, 34, inks[2]);
+    }
+    for (int y = 2; y <= 33; ++y) {
+        put(1, y, inks[2]);
+        put(48, y, inks[2]);
+    }
+    NamedChild<PictureBox>(w, "picSRC")->setPicture(picture);
+    NamedChild<QLineEdit>(w, "txtStartX")->setText(QString::number(origin.x()));
+    NamedChild<QLineEdit>(w, "txtStartY")->setText(QString::number(origin.y()));
+
+    w.startCommand();
+    XSync(pointer->display(), False);
+    ASSERT_TRUE(paint.settle());
+    EXPECT_EQ(w.caption(), QStringLiteral("Stylorex [処理完了]"));
+    EXPECT_EQ(paint.inked(), expected);
+    EXPECT_EQ(w.statusPanel(5), QStringLiteral("確認: 欠け 0 / 余分 0"));
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_FALSE(session.leftButtonDown());
 }
 
 }  // namespace

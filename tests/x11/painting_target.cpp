@@ -16,12 +16,6 @@
 
 namespace stylorex::testing {
 
-namespace {
-
-constexpr long kSettleMessage = 0x5354;  // what a settle request carries in its ClientMessage
-
-}  // namespace
-
 PixelSet ToPixelSet(const std::vector<QPoint>& points) {
     PixelSet pixels;
     for (const QPoint p : points) {
@@ -287,7 +281,7 @@ void PaintingTarget::handle(const XEvent& event) {
             break;
         }
         case ClientMessage:
-            if (event.xclient.data.l[0] == kSettleMessage) {
+            if (event.xclient.data.l[0] == kSettleRequest) {
                 // Work still queued is done first, as the target would do it.
                 while (!work_.empty()) {
                     std::this_thread::sleep_until(work_.front().due);
@@ -303,23 +297,27 @@ void PaintingTarget::handle(const XEvent& event) {
 }
 
 bool PaintingTarget::settle() {
+    return AskToSettle(window_, settled_);
+}
+
+bool AskToSettle(unsigned long window, const std::atomic<int>& settled) {
     Display* other = XOpenDisplay(nullptr);
     if (other == nullptr) {
         return false;
     }
-    const int before = settled_;
+    const int before = settled;
     XEvent message{};
     message.xclient.type = ClientMessage;
-    message.xclient.window = window_;
+    message.xclient.window = window;
     message.xclient.format = 32;
     message.xclient.message_type = XInternAtom(other, "STYLOREX_SETTLE", False);
-    message.xclient.data.l[0] = kSettleMessage;
-    XSendEvent(other, window_, False, NoEventMask, &message);
+    message.xclient.data.l[0] = kSettleRequest;
+    XSendEvent(other, window, False, NoEventMask, &message);
     XSync(other, False);
     XCloseDisplay(other);
     // Every event the server sent the target before the message has been handled, and its ink
     // drawn, once the message has.
-    return Eventually([&] { return settled_ > before; }, 10000, 2);
+    return Eventually([&] { return settled > before; }, 10000, 2);
 }
 
 std::set<std::pair<int, int>> PaintingTarget::inked() const {

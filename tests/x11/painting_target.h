@@ -109,6 +109,13 @@ class PaintingTarget {
     std::thread thread_;
 };
 
+// How the tests' targets tell that they have caught up: the test sends the target's `window` a
+// message from a connection of its own; the target, having handled every event before it, syncs
+// its drawing and counts `settled` up. True once it has (within ten seconds).
+bool AskToSettle(unsigned long window, const std::atomic<int>& settled);
+// What the settle message carries as its first word.
+inline constexpr long kSettleRequest = 0x5354;
+
 // Pixels as (x, y) pairs, the way the targets record their ink.
 using PixelSet = std::set<std::pair<int, int>>;
 PixelSet ToPixelSet(const std::vector<QPoint>& points);
