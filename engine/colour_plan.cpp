@@ -80,18 +80,24 @@ void leaveOutWhatDoesNotFit(ColourPlan& plan, std::chrono::milliseconds within,
         return strokes[a].pixels.size() > strokes[b].pixels.size();
     });
 
-    RunPlan kept;
-    std::vector<bool> clicked(plan.passes.size(), false);
+    // Each pass is timed as the run draws it, its swatch click and its check included.
+    std::vector<RunPlan> kept(plan.passes.size());
+    const auto keptTime = [&](const std::vector<RunPlan>& passes) {
+        std::chrono::milliseconds sum{0};
+        for (const RunPlan& pass : passes) {
+            sum += EstimatedRunTime(pass, waitMs);
+        }
+        return sum;
+    };
     for (const std::size_t index : longestFirst) {
         const TracedStroke& stroke = strokes[index];
-        RunPlan with = kept;
-        add(with, stroke.plan(modes));
-        if (!clicked[stroke.pass]) {
-            add(with, swatchClick());
+        std::vector<RunPlan> with = kept;
+        if (with[stroke.pass].strokes == 0) {
+            add(with[stroke.pass], swatchClick());
         }
-        if (EstimatedRunTime(with, waitMs) <= within) {
-            kept = with;
-            clicked[stroke.pass] = true;
+        add(with[stroke.pass], stroke.plan(modes));
+        if (keptTime(with) <= within) {
+            kept = std::move(with);
             continue;
         }
         InkPass& pass = plan.passes[stroke.pass];

@@ -336,9 +336,11 @@ TEST_F(DrawCommandX11, TheOutlineShowsDuringTheCountdownAndIsGoneAtTheFirstPress
     ASSERT_NO_FATAL_FAILURE(
         startDraw(QStringList{savePicture(frame, "frame.png"), QStringLiteral("--at"),
                               at({kOriginX, kOriginY}), QStringLiteral("--delay"),
-                              QStringLiteral("1.5"), QStringLiteral("--wait"), QStringLiteral("0"),
+                              QStringLiteral("1.5"), QStringLiteral("--wait"), QStringLiteral("3"),
                               QStringLiteral("--no-follow"), QStringLiteral("--json")} +
                   kDarkAt80));
+    // A 3 ms wait holds the button down for a quarter of a second at least, long enough for
+    // these looks at the screen to see it.
     bool seenBeforePress = false;
     ASSERT_TRUE(testing::Eventually(
         [&] {
