@@ -183,10 +183,12 @@ void DrawThroughTheWindowAndStopWithEscInIt(HeadlessDesktop& desktop, const char
     ASSERT_EQ(dialogs.confirmations.size(), 1u);
     EXPECT_TRUE(dialogs.confirmations[0].text.contains(session.pointer->stopAdvice()))
         << "the question does not say how to stop the run";
-    const std::vector<ReceivedEvent> received = OnScreen(client.events(), *windowAt);
-    const std::vector<ReceivedEvent> expected =
-        ExpectedRunEvents(canvas.persistentImage(), origin.x(), origin.y());
-    EXPECT_TRUE(received == expected) << FirstDifference(received, expected);
+    // The window follows the target by default, and a follower that finds the target late may
+    // hand a straight run over as one move, which the client joins: what counts is its ink.
+    const QImage drawn = canvas.persistentImage();
+    const QImage shown = client.shownCanvas().copy(QRect(origin - *windowAt, drawn.size()));
+    EXPECT_EQ(testing::DarkPixels(shown), testing::DarkPixels(drawn))
+        << Describe(OnScreen(client.events(), *windowAt));
 
     // A long run, and Esc in the window while it lasts.
     QImage square(100, 100, QImage::Format_RGB32);
