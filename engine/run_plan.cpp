@@ -50,7 +50,7 @@ RunPlan PlanPicture(const QImage& picture, const ExtractionSettings& extraction,
 
 RunCosts MeasuredRunCosts() {
     using std::chrono::microseconds;
-    return RunCosts{microseconds(20), microseconds(400), microseconds(600), microseconds(40000)};
+    return RunCosts{microseconds(20), microseconds(400), microseconds(300), microseconds(40000)};
 }
 
 double ExpectedWaitMs(const RunModes& modes, double fixedWaitMs, const RunCosts& costs) {
