@@ -432,21 +432,6 @@ void frmGraph::startCommand() {
         return;
     }
 
-    if (!pointer_.canWatchEsc()) {
-        // The backend says how else its runs stop; where it knows no way, ending the program.
-        QString howToStop = pointer_.stopAdvice();
-        if (howToStop.isEmpty()) {
-            howToStop = QStringLiteral(
-                "途中で止めるには Stylorex を終了してください（起動した"
-                "端末で Ctrl+C、または kill）。");
-        }
-        if (!dialogs_->confirm(pointer_.whyEscCannotStop() + howToStop +
-                               QStringLiteral("\n\n描画を始めますか？"))) {
-            showActivity(before);
-            return;
-        }
-    }
-
     runRequested(RunRequest(ui_->picSRC->persistentImage(), origin.origin, currentRunSettings()),
                  before);
 }
@@ -483,6 +468,21 @@ void frmGraph::runRequested(RunRequest request, const ShownActivity& before) {
             dialogs_->message(RefusalText(*refusal));
         }
         return;
+    }
+    // Asked only of a run that would start, a resumed one too.
+    if (!pointer_.canWatchEsc()) {
+        // The backend says how else its runs stop; where it knows no way, ending the program.
+        QString howToStop = pointer_.stopAdvice();
+        if (howToStop.isEmpty()) {
+            howToStop = QStringLiteral(
+                "途中で止めるには Stylorex を終了してください（起動した"
+                "端末で Ctrl+C、または kill）。");
+        }
+        if (!dialogs_->confirm(pointer_.whyEscCannotStop() + howToStop +
+                               QStringLiteral("\n\n描画を始めますか？"))) {
+            showActivity(before);
+            return;
+        }
     }
     ReadyRun& run = std::get<ReadyRun>(ready);
     RunServices services = run.services(*clock_);

@@ -1094,6 +1094,17 @@ TEST_F(FrmGraphTest, WhereEscCannotStopTheRunTheUserConfirmsItFirst) {
     EXPECT_EQ(pointer_.operationsOfKind(Kind::Press).size(), 1u);
     EXPECT_EQ(w.statusPanel(3), QStringLiteral("概算ｽﾄﾛｰｸ数:1"));
 
+    // A run that would be refused anyway (another run holds the display) is refused without
+    // the question first.
+    pointer_.setDisplayName(
+        QStringLiteral("test-display-%1").arg(QCoreApplication::applicationPid()));
+    {
+        const RunLock otherRun(pointer_.displayName());
+        w.startCommand();
+    }
+    EXPECT_EQ(dialogs_.confirmations.size(), 2u) << "asked about a run that was then refused";
+    EXPECT_EQ(dialogs_.messages.size(), 1u);
+
     // Where Esc is watched, nobody is asked.
     pointer_.setCanWatchEsc(true);
     w.startCommand();
