@@ -4,6 +4,7 @@
 #include <QSize>
 #include <QString>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -62,6 +63,11 @@ class PointerDevice {
     // throw.
     virtual void runStarting() {}
     virtual void runEnded() {}
+    // Who hears, while no run lasts, of a fault that stops runs until it is mended (the button
+    // guardian died: it is started again before the next run). Called on a thread of the
+    // backend's own: the listener hands the text over to its own thread. A run hears of such a
+    // fault as its error instead.
+    virtual void setIdleFaultListener(std::function<void(const QString&)> /*listener*/) {}
 };
 
 }  // namespace stylorex

@@ -237,9 +237,18 @@ void frmGraph::connectCommands() {
     connect(c.picSRC, &PictureBox::historyChanged, this, &frmGraph::showHistory);
     connect(c.picSRC, &PictureBox::pictureFileDropped, this, &frmGraph::dropPictureFile);
     c.picSRC->setAcceptDrops(true);
+
+    // Said at once, not only when the next run fails to start.
+    pointer_.setIdleFaultListener([this](const QString& text) {
+        QMetaObject::invokeMethod(
+            this, [this, text] { dialogs_->message(text); }, Qt::QueuedConnection);
+    });
 }
 
-frmGraph::~frmGraph() = default;
+frmGraph::~frmGraph() {
+    // The pointer may outlive the window.
+    pointer_.setIdleFaultListener({});
+}
 
 void frmGraph::setScreenReader(ScreenReader* screen) {
     screen_ = screen;

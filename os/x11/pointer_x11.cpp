@@ -242,6 +242,14 @@ void X11Pointer::watch() {
                                                                 "描画中なら、その描画を止めます。"))
                                  .toLocal8Bit()
                                  .constData());
+                if (!inRun_) {
+                    const std::lock_guard lock(idleFaultMutex_);
+                    if (idleFaultListener_) {
+                        idleFaultListener_(kGuardianStopped +
+                                           QStringLiteral("（見張りプロセスが終了しました）。"
+                                                          "次の描画の前に起動し直します。"));
+                    }
+                }
             }
         }
         for (std::size_t i = 0; i < others.size(); ++i) {
@@ -328,6 +336,11 @@ void X11Pointer::runStarting() {
                                                     .arg(QString::fromStdString(error));
         }
     }
+}
+
+void X11Pointer::setIdleFaultListener(std::function<void(const QString&)> listener) {
+    const std::lock_guard lock(idleFaultMutex_);
+    idleFaultListener_ = std::move(listener);
 }
 
 void X11Pointer::runEnded() {

@@ -8,6 +8,7 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -64,6 +65,7 @@ class X11Pointer : public PointerDevice {
     QSize primaryScreenSize() override;
     void runStarting() override;
     void runEnded() override;
+    void setIdleFaultListener(std::function<void(const QString&)> listener) override;
     // The server of the display's name, without a screen number: ":0.1" and ":0" are one pointer.
     QString displayName() const override;
 
@@ -105,7 +107,9 @@ class X11Pointer : public PointerDevice {
     // Why no guardian could be started for the run in progress.
     QString guardianError_;
     StopSignals stops_;
-    bool inRun_ = false;
+    std::atomic<bool> inRun_{false};
+    std::mutex idleFaultMutex_;
+    std::function<void(const QString&)> idleFaultListener_;
     StopCause stopCause_ = StopCause::EscKey;
 };
 

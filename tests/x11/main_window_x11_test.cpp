@@ -6,6 +6,7 @@
 #include "os/x11/screen_x11.h"
 #include "tests/x11/main_window_fixture.h"
 #include "tests/x11/painting_target.h"
+#include "tests/x11/program_processes.h"
 #include "tests/x11/program_window.h"
 #include "tests/x11/swatch_target.h"
 #include "tests/x11/window_manager.h"
@@ -29,6 +30,9 @@
 #include <algorithm>
 #include <functional>
 #include <map>
+
+#include <signal.h>
+#include <unistd.h>
 
 #include <X11/Xlib.h>
 #include <X11/keysym.h>
@@ -95,6 +99,33 @@ TEST_F(MainWindowX11, CtrlGThenTabAndEnterDrawTheCanvasIntoTheTarget) {
     };
     EXPECT_EQ(events, expected) << testing::Describe(events);
     EXPECT_FALSE(session.leftButtonDown());
+}
+
+// The guardian killed while no run lasts: the window says so at once, and the next run starts
+// a new one and draws.
+TEST_F(MainWindowX11, AGuardianThatDiesBetweenRunsIsSaidAtOnceAndTheNextRunDraws) {
+    frmGraph& w = *window;
+    const std::optional<pid_t> guardian = testing::GuardianOf(::getpid());
+    ASSERT_TRUE(guardian) << "no guardian beside the window";
+    ASSERT_EQ(::kill(*guardian, SIGKILL), 0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !dialogs.messages.empty(); }, 2000))
+        << "the window said nothing";
+    EXPECT_TRUE(
+        dialogs.messages.front().text.contains(QStringLiteral("ボタンの見張りが止まりました")));
+    dialogs.messages.clear();
+
+    w.waitMenu().choose(0);
+    QImage picture = MakeCanvasImage(200, 200);
+    picture.setPixel(10, 12, qRgb(0, 0, 0));
+    NamedChild<PictureBox>(w, "picSRC")->setPicture(picture);
+    NamedChild<QLineEdit>(w, "txtStartX")->setText(QString::number(kOriginX));
+    NamedChild<QLineEdit>(w, "txtStartY")->setText(QString::number(kOriginY));
+    target.discard();
+    w.startCommand();
+    XSync(pointer->display(), False);
+    EXPECT_TRUE(dialogs.messages.empty()) << dialogs.messageTexts().join(' ').toStdString();
+    EXPECT_EQ(w.caption(), QStringLiteral("Stylorex [処理完了]"));
+    EXPECT_TRUE(testing::GuardianOf(::getpid())) << "no new guardian";
 }
 
 TEST_F(MainWindowX11, ATargetTheWindowCoversIsNotCheckedNorMended) {
