@@ -300,6 +300,37 @@ TEST_F(DrawCommandX11, FitDrawsTheLargePictureScaledAsTheFittedLoadScalesIt) {
                                       .size()));
 }
 
+// A target that lags and loses moves at the fixed wait: drawn to the end, but not exact, and the
+// command says so with exit code 4 and the counts the screen shows.
+TEST_F(DrawCommandX11, ATargetThatLosesPixelsGivesExitCodeFourWithTheCountsItShows) {
+    const QImage art = testing::LineArt(200);
+    testing::PaintingTarget lags(testing::PaintingTarget::Kind::LagsAndAsksForThePointer,
+                                 QRect(kOriginX, kOriginY, 200, 200));
+    ASSERT_TRUE(lags.mapped());
+    ASSERT_EQ(
+        runDraw(QStringList{savePicture(art, "art.png"), QStringLiteral("--at"),
+                            at({kOriginX, kOriginY}), QStringLiteral("--wait"), QStringLiteral("0"),
+                            QStringLiteral("--no-follow"), QStringLiteral("--json")} +
+                kDarkAt80),
+        4);
+    ASSERT_TRUE(lags.settle());
+    testing::PixelSet expected;
+    for (const auto& [x, y] : testing::DarkPixels(art)) {
+        expected.insert({kOriginX + x, kOriginY + y});
+    }
+    const testing::PixelSet inked = lags.inked();
+    const auto missing = testing::Minus(expected, inked).size();
+    const auto extra = testing::Minus(inked, expected).size();
+    ASSERT_GT(missing + extra, 0u) << "the lagging target came out exact";
+    const QJsonObject result = jsonOutput();
+    EXPECT_FALSE(result.value(QStringLiteral("exact")).toBool(true));
+    const QJsonObject check = result.value(QStringLiteral("check")).toObject();
+    EXPECT_EQ(check.value(QStringLiteral("outcome")).toString(), QStringLiteral("checked"));
+    EXPECT_EQ(check.value(QStringLiteral("missing")).toInteger(), static_cast<qint64>(missing));
+    EXPECT_EQ(check.value(QStringLiteral("extra")).toInteger(), static_cast<qint64>(extra));
+    EXPECT_FALSE(session.leftButtonDown());
+}
+
 // The outline shows where the lines will land while `--delay` counts down, for less time than
 // it would show by itself, and the run takes it away before its first press: neither the target
 // nor the check ever sees it.

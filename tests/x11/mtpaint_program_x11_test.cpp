@@ -84,7 +84,8 @@ class MtPaintProgramX11 : public ::testing::Test {
 };
 
 TEST_F(MtPaintProgramX11, TheDrawCommandWithDefaultSettingsDrawsExactlyAndExitsZero) {
-    for (const AcceptancePicture kind : {AcceptancePicture::LineArt, AcceptancePicture::Text}) {
+    for (const AcceptancePicture kind :
+         {AcceptancePicture::LineArt, AcceptancePicture::Text, AcceptancePicture::Dots}) {
         SCOPED_TRACE(AcceptancePictureName(kind).toStdString());
         MtPaintTarget mtpaint;
         ASSERT_TRUE(mtpaint.ready()) << mtpaint.error().toStdString();
