@@ -13,6 +13,7 @@
 #include "tests/x11/mtpaint_target.h"
 #include "tests/x11/painting_target.h"
 #include "tests/x11/swatch_target.h"
+#include "tests/x11/window_manager.h"
 
 #include <QColor>
 #include <QCoreApplication>
@@ -147,27 +148,6 @@ BENCHMARK(BM_EstimateAgainstRun)
     ->Iterations(1)
     ->Unit(benchmark::kSecond);
 
-// Whether a window manager has taken the screen (it names its check window on the root).
-bool WindowManagerRuns(Display* display) {
-    const Atom check = XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", True);
-    if (check == None) {
-        return false;
-    }
-    Atom type = None;
-    int format = 0;
-    unsigned long items = 0;
-    unsigned long after = 0;
-    unsigned char* data = nullptr;
-    const bool named =
-        XGetWindowProperty(display, DefaultRootWindow(display), check, 0, 1, False, AnyPropertyType,
-                           &type, &format, &items, &after, &data) == Success &&
-        items == 1;
-    if (data != nullptr) {
-        XFree(data);
-    }
-    return named;
-}
-
 // The run as a user's window makes it on a desktop: into a target the window manager manages
 // (start `openbox --sm-disable` on the server first), with the screen read back, so the run
 // follows the target where asked and checks it at its end; the plan's estimate beside the real
@@ -208,7 +188,7 @@ void BM_EstimateUnderWindowManager(benchmark::State& state) {
         outcome = Run(backend, picture, origin, settings, true);
         target.settle();
     }
-    state.counters["managed"] = WindowManagerRuns(backend.pointer->display()) ? 1 : 0;
+    state.counters["managed"] = testing::WindowManagerAnnounced(backend.pointer->display()) ? 1 : 0;
     state.counters["strokes"] = outcome.strokes;
     state.counters["moves"] = static_cast<double>(plan.moves);
     state.counters["waits"] = static_cast<double>(plan.waits);
@@ -286,7 +266,7 @@ void BM_RunPartsUnderWindowManager(benchmark::State& state) {
         inkWaitMs = (median(stairs, true, true) - median(stairs, false, true)) /
                     static_cast<double>(stairsPlan.waits);
     }
-    state.counters["managed"] = WindowManagerRuns(backend.pointer->display()) ? 1 : 0;
+    state.counters["managed"] = testing::WindowManagerAnnounced(backend.pointer->display()) ? 1 : 0;
     state.counters["stroke_ends_ms"] = strokeEndsMs;
     state.counters["check_ms"] = checkMs;
     state.counters["ink_wait_ms"] = inkWaitMs;

@@ -17,10 +17,7 @@ extern char** environ;
 
 namespace stylorex::testing {
 
-namespace {
-
-// openbox has taken the screen once the root window names its check window.
-bool ManagerAnnounced(Display* display) {
+bool WindowManagerAnnounced(Display* display) {
     const Atom check = XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", False);
     Atom type = None;
     int format = 0;
@@ -36,6 +33,8 @@ bool ManagerAnnounced(Display* display) {
     }
     return found;
 }
+
+namespace {
 
 // openbox names its check window before it has finished starting, and a window mapped in
 // the tens of milliseconds between is never managed, nor shown. It is ready once it frames a
@@ -83,7 +82,7 @@ WindowManager::WindowManager() {
         ADD_FAILURE() << "openbox could not be started (scripts/install-deps installs it)";
         return;
     }
-    if (!Eventually([&] { return ManagerAnnounced(session.display()); }, 10000, 20) ||
+    if (!Eventually([&] { return WindowManagerAnnounced(session.display()); }, 10000, 20) ||
         !Eventually([&] { return FramesNewWindows(session.display()); }, 10000, 0)) {
         ADD_FAILURE() << "openbox did not take the screen";
     }

@@ -6,6 +6,10 @@ typedef struct _XDisplay Display;
 
 namespace stylorex::testing {
 
+// Whether a window manager has taken the screen: the root window names its check window (one
+// left by an earlier manager looks the same).
+bool WindowManagerAnnounced(Display* display);
+
 // openbox in its default configuration (click to focus) on the X server in DISPLAY, for as
 // long as the object lives: the window manager users have on their desktops, with its own
 // passive grab on every press into a client window.
