@@ -1957,6 +1957,10 @@ TEST_F(RunPanelsTest, EveryChangeOfThePictureClearsTheLastRunsProgressAndCheck) 
         ASSERT_FALSE(w.statusPanel(5).isEmpty()) << c.name;
         const std::string count = w.statusPanel(3).toStdString();
         c.change();
+        // A loaded or pasted picture is decoded apart and arrives a moment later.
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] { return progressBar()->text().isEmpty() && w.statusPanel(5).isEmpty(); }, 10000))
+            << c.name;
         EXPECT_EQ(progressBar()->value(), 0) << c.name;
         EXPECT_TRUE(progressBar()->text().isEmpty()) << c.name;
         EXPECT_TRUE(w.statusPanel(5).isEmpty()) << c.name;
@@ -2108,9 +2112,15 @@ TEST_F(RunPanelsTest, APaletteTakenWithCtrlKAndColourChosenDrawEachInkAfterItsSw
             modal->close();
             return;
         }
+        // Ctrl+K is a shortcut of the dialog's window: it takes once the window is active.
+        EXPECT_TRUE(QTest::qWaitForWindowActive(dialog));
         QTest::keyClick(dialog, Qt::Key_K, Qt::ControlModifier);
         QTest::keyClick(dialog, Qt::Key_K, Qt::ControlModifier);
-        ASSERT_EQ(dialog->lstSwatches->rowCount(), 2);
+        if (dialog->lstSwatches->rowCount() != 2) {
+            ADD_FAILURE() << "Ctrl+K took " << dialog->lstSwatches->rowCount() << " swatches";
+            dialog->close();
+            return;
+        }
         QTableWidgetItem* ink = dialog->lstSwatches->item(1, 2);
         EXPECT_EQ(ink->text(), QStringLiteral("#5A5A5A"));
         ink->setText(QStringLiteral("#000000"));
