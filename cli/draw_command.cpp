@@ -502,7 +502,8 @@ int RunDrawCommand(const DrawOptions& options, std::FILE* out, std::FILE* err) {
     // A plan at a given origin needs no display; where there is one, the plan says whether the
     // lines leave its screen.
     QString noSession;
-    SystemSession session = OpenSystemSession(&noSession);
+    SystemSession session =
+        OpenSystemSession(&noSession, [&terminal](const QString& text) { terminal.message(text); });
     PointerDevice* pointer = session.pointer.get();
     if (options.atPointer && pointer == nullptr) {
         terminal.message(noSession);

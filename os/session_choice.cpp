@@ -7,9 +7,9 @@
 
 namespace stylorex {
 
-SystemSession OpenSystemSession(QString* error) {
+SystemSession OpenSystemSession(QString* error, const ApprovalNotice& notice) {
     if (!qgetenv("WAYLAND_DISPLAY").isEmpty()) {
-        return OpenWaylandDesktopSession(error);
+        return OpenWaylandDesktopSession(error, notice);
     }
     return OpenX11Session(error);
 }

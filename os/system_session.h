@@ -4,6 +4,9 @@
 #include "os/pointer_device.h"
 #include "os/screen_reader.h"
 
+#include <QString>
+
+#include <functional>
 #include <memory>
 
 namespace stylorex {
@@ -19,5 +22,10 @@ struct SystemSession {
     // serves instead (a Wayland compositor without slurp).
     std::unique_ptr<PointPicker> pointPicker;
 };
+
+// Told, before a session is opened through a desktop's approval dialog, what that dialog will
+// ask and how to answer it so that the program can draw; the one who opens the session shows
+// it where the user looks (a message box for the window, the terminal for the command line).
+using ApprovalNotice = std::function<void(const QString&)>;
 
 }  // namespace stylorex

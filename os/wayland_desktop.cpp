@@ -47,7 +47,7 @@ QString NoBackendText() {
 
 }  // namespace
 
-SystemSession OpenWaylandDesktopSession(QString* error) {
+SystemSession OpenWaylandDesktopSession(QString* error, const ApprovalNotice& notice) {
     std::shared_ptr<WaylandConnection> connection = WaylandConnection::connect();
     if (connection == nullptr) {
         if (error != nullptr) {
@@ -69,10 +69,10 @@ SystemSession OpenWaylandDesktopSession(QString* error) {
         }
         connection.reset();
         if (bus->hasService(QStringLiteral("org.gnome.Mutter.RemoteDesktop"))) {
-            return OpenGnomeSession(bus, false, error);
+            return OpenGnomeSession(bus, false, notice, error);
         }
         if (PortalOffersRemoteDesktop(*bus)) {
-            return OpenGnomeSession(bus, true, error);
+            return OpenGnomeSession(bus, true, notice, error);
         }
     }
     if (error != nullptr) {

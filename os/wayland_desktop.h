@@ -11,6 +11,7 @@ namespace stylorex {
 // KWin on the session bus (KDE Plasma); Mutter's remote desktop on the session bus (GNOME);
 // the desktop portal's remote desktop (GNOME where Mutter's interface is not reachable).
 // Both null, with the reason in `error`, when none is there or the one picked cannot be had.
-SystemSession OpenWaylandDesktopSession(QString* error);
+// `notice` is told before the portal asks the user.
+SystemSession OpenWaylandDesktopSession(QString* error, const ApprovalNotice& notice);
 
 }  // namespace stylorex

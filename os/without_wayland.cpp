@@ -3,7 +3,7 @@
 
 namespace stylorex {
 
-SystemSession OpenWaylandDesktopSession(QString* error) {
+SystemSession OpenWaylandDesktopSession(QString* error, const ApprovalNotice& /*notice*/) {
     if (error != nullptr) {
         *error = QStringLiteral(
             "この Stylorex は Wayland に対応せずにビルドされています。X11 セッションの中で"

@@ -49,7 +49,12 @@ int main(int argc, char** argv) {
     }
 
     QString error;
-    stylorex::SystemSession session = stylorex::OpenSystemSession(&error);
+    // Where the desktop asks first, the user learns beforehand what to choose in its dialog.
+    stylorex::SystemSession session =
+        stylorex::OpenSystemSession(&error, [](const QString& notice) {
+            std::fprintf(stderr, "Stylorex: %s\n", notice.toLocal8Bit().constData());
+            stylorex::QtUserDialogs(nullptr).message(notice);
+        });
     std::unique_ptr<stylorex::PointerDevice>& pointer = session.pointer;
     if (!pointer) {
         std::fprintf(stderr, "Stylorex: %s\n", error.toLocal8Bit().constData());

@@ -8,10 +8,13 @@
 namespace stylorex {
 
 std::shared_ptr<SessionBus> SessionBus::open() {
+    // By its address when there is one: the D-Bus library reads the variable once per process.
+    return open(qEnvironmentVariable("DBUS_SESSION_BUS_ADDRESS"));
+}
+
+std::shared_ptr<SessionBus> SessionBus::open(const QString& address) {
     static std::atomic<int> opened = 0;
     const QString name = QStringLiteral("stylorex-session-%1").arg(++opened);
-    // By its address when there is one: the D-Bus library reads the variable once per process.
-    const QString address = qEnvironmentVariable("DBUS_SESSION_BUS_ADDRESS");
     QDBusConnection connection =
         address.isEmpty() ? QDBusConnection::connectToBus(QDBusConnection::SessionBus, name)
                           : QDBusConnection::connectToBus(address, name);

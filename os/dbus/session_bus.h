@@ -16,6 +16,8 @@ class SessionBus {
   public:
     // Null when no session bus can be reached.
     static std::shared_ptr<SessionBus> open();
+    // The bus at `address` (a D-Bus address), as open() reaches the one the variable names.
+    static std::shared_ptr<SessionBus> open(const QString& address);
     ~SessionBus();
     SessionBus(const SessionBus&) = delete;
     SessionBus& operator=(const SessionBus&) = delete;

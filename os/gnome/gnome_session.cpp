@@ -20,7 +20,8 @@ constexpr std::chrono::milliseconds kCursorSettleLimit(1000);
 
 }  // namespace
 
-SystemSession OpenGnomeSession(std::shared_ptr<SessionBus> bus, bool viaPortal, QString* error) {
+SystemSession OpenGnomeSession(std::shared_ptr<SessionBus> bus, bool viaPortal,
+                               const ApprovalNotice& notice, QString* error) {
     auto fail = [error](const QString& text) {
         if (error != nullptr) {
             *error = text;
@@ -30,7 +31,7 @@ SystemSession OpenGnomeSession(std::shared_ptr<SessionBus> bus, bool viaPortal, 
     QString why;
     std::shared_ptr<RemoteInput> input;
     if (viaPortal) {
-        input = PortalRemoteDesktop::open(bus, &why);
+        input = PortalRemoteDesktop::open(bus, notice, &why);
     } else {
         input = MutterRemoteDesktop::open(bus, &why);
     }

@@ -31,12 +31,17 @@ constexpr uint kCursorAsMetadata = 4;
 // The user's answer to the approval dialog may take a while.
 constexpr std::chrono::minutes kAnswerLimit(5);
 
+// The dialog's switch, in the words it shows (GNOME's portal does not translate them).
+const QString kInteractionSwitch = QStringLiteral("「Allow remote interaction」");
+
 }  // namespace
 
 QString PortalApprovalNotice() {
     return QStringLiteral(
-        "デスクトップが、Stylorex に画面の共有とマウスポインタの操作を許すかどうかを尋ねます。"
-        "描画するには「共有」を選んでください（リモート操作を許すチェックも入れてください）。");
+               "デスクトップが、Stylorex に画面の共有とマウスポインタの操作を許すかどうかを"
+               "尋ねます。描画するには、そのダイアログで %1（リモート操作の許可）のスイッチを"
+               "入れてから「共有」を選んでください。")
+        .arg(kInteractionSwitch);
 }
 
 std::optional<QVariantMap> PortalRemoteDesktop::request(const QString& interface,
@@ -79,6 +84,7 @@ std::optional<QVariantMap> PortalRemoteDesktop::request(const QString& interface
 }
 
 std::unique_ptr<PortalRemoteDesktop> PortalRemoteDesktop::open(std::shared_ptr<SessionBus> bus,
+                                                               const ApprovalNotice& notice,
                                                                QString* error) {
     std::unique_ptr<PortalRemoteDesktop> remote(new PortalRemoteDesktop(std::move(bus)));
     const auto created = remote->request(
@@ -98,10 +104,25 @@ std::unique_ptr<PortalRemoteDesktop> PortalRemoteDesktop::open(std::shared_ptr<S
                          error)) {
         return nullptr;
     }
-    std::fprintf(stderr, "Stylorex: %s\n", PortalApprovalNotice().toLocal8Bit().constData());
+    if (notice) {
+        notice(PortalApprovalNotice());
+    } else {
+        std::fprintf(stderr, "Stylorex: %s\n", PortalApprovalNotice().toLocal8Bit().constData());
+    }
     const auto started =
         remote->request(kRemoteDesktop, QStringLiteral("Start"), {session, QString()}, {}, error);
     if (!started) {
+        return nullptr;
+    }
+    // Shared with the switch left off, the screen cast runs but every move would be refused.
+    if ((started->value(QStringLiteral("devices")).toUInt() & kPointer) == 0) {
+        if (error != nullptr) {
+            *error = QStringLiteral(
+                         "画面の共有だけが許可され、マウスポインタの操作は許可されませんでした。"
+                         "もう一度始め、ダイアログの %1 のスイッチを入れてから「共有」を選んで"
+                         "ください")
+                         .arg(kInteractionSwitch);
+        }
         return nullptr;
     }
     const QDBusArgument streams = started->value(QStringLiteral("streams")).value<QDBusArgument>();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "os/gnome/remote_input.h"
+#include "os/system_session.h"
 
 #include <QString>
 #include <QVariantMap>
@@ -15,12 +16,14 @@ class SessionBus;
 // A remote desktop session through the desktop portal (org.freedesktop.portal.RemoteDesktop
 // with a ScreenCast source), where the compositor's own interface is not reachable: the
 // portal asks the user to approve the session in a dialog of its own, each time one is opened.
-// The program says so on stderr before the dialog appears.
+// The program says so before the dialog appears, and what to choose in it.
 class PortalRemoteDesktop : public RemoteInput {
   public:
-    // Null, with the reason in `error`, when the portal refuses or the user declines.
+    // Null, with the reason in `error`, when the portal refuses, the user declines, or shares
+    // the screen without letting the program drive the pointer. `notice` is told
+    // PortalApprovalNotice() before the dialog appears (stderr when it is empty).
     static std::unique_ptr<PortalRemoteDesktop> open(std::shared_ptr<SessionBus> bus,
-                                                     QString* error);
+                                                     const ApprovalNotice& notice, QString* error);
     // Closes the session.
     ~PortalRemoteDesktop() override;
     PortalRemoteDesktop(const PortalRemoteDesktop&) = delete;

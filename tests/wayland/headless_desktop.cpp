@@ -176,8 +176,17 @@ struct HeadlessMutter::User {
 };
 
 HeadlessMutter::HeadlessMutter() {
-    if (folder_.empty() || !start("pipewire", {"pipewire"}, {}) ||
-        !start("wireplumber", {"wireplumber"}, {}) ||
+    // WirePlumber gives up at once when PipeWire's socket is not there yet, and without it no
+    // screen cast stream is ever linked.
+    if (folder_.empty() || !start("pipewire", {"pipewire"}, {})) {
+        return;
+    }
+    if (!WaitUntil([&] { return std::filesystem::exists(runtime_ + "/pipewire-0"); },
+                   kStartLimit)) {
+        ADD_FAILURE() << "PipeWire did not come up:\n" << log();
+        return;
+    }
+    if (!start("wireplumber", {"wireplumber"}, {}) ||
         !start("mutter",
                {"mutter", "--headless", "--wayland", "--no-x11", "--virtual-monitor", "1280x1024",
                 "--wayland-display", "stylorex-mutter"},
@@ -193,7 +202,9 @@ void HeadlessMutter::userMovesPointer(QPoint to) {
     if (user_ == nullptr) {
         user_ = std::make_unique<User>();
         QString error;
-        user_->remote = MutterRemoteDesktop::open(SessionBus::open(), &error);
+        // The session's own bus, whatever this process's programs are shown of it.
+        user_->remote = MutterRemoteDesktop::open(
+            SessionBus::open(QString::fromStdString(bus_->address())), &error);
         ASSERT_NE(user_->remote, nullptr) << error.toStdString();
     }
     user_->remote->motion(to - user_->remote->monitor().topLeft());

@@ -38,6 +38,10 @@ class HeadlessDesktop {
     // names the session in this process's environment.
     void enter(const std::string& display, const std::string& service,
                const std::string& desktopName);
+    // Sets a variable of this process's environment for as long as the session runs.
+    void setEnvironment(const std::string& name, const QByteArray& value) {
+        environment_.set(name, value);
+    }
 
     std::string folder_;
     std::string runtime_;
