@@ -14,6 +14,10 @@ namespace stylorex {
 // The program tells it one byte per press and per release, never per move; the byte for a press
 // goes out before the press, the one for a release after the release has taken effect, so the
 // guardian's view errs only towards "down".
+// The backends that have a guardian: each releases the button through a connection of its own.
+constexpr char kX11Guardian[] = "x11";
+constexpr char kKWinGuardian[] = "kwin";
+
 namespace guardian_message {
 constexpr char kButtonDown = 'D';
 constexpr char kButtonUp = 'U';
@@ -64,7 +68,9 @@ class ButtonGuardian {
     // guardian mode, which it enters before main() (see GuardianModeRequested), and waits until
     // it is ready, so that its start-up competes with no run. Null when it cannot start or
     // reach the window system, with the reason in `error`.
-    static std::unique_ptr<ButtonGuardian> start(std::string* error);
+    // `backend` names the window system's part the guardian enters (GuardianModeRequested).
+    static std::unique_ptr<ButtonGuardian> start(std::string* error,
+                                                 const char* backend = kX11Guardian);
     // Tells the guardian to exit and waits up to a second for it to end.
     ~ButtonGuardian();
     ButtonGuardian(const ButtonGuardian&) = delete;
@@ -85,10 +91,11 @@ class ButtonGuardian {
     pid_t pid_;
 };
 
-// Whether this process was started as a guardian: then `fd` is its end of the pipe and
-// `program` the process that started it; it then carries the guardian's name. Called before
-// main(): it reads only the environment and the descriptor.
-bool GuardianModeRequested(int* fd, pid_t* program);
+// Whether this process was started as a guardian for `backend`: then `fd` is its end of the
+// pipe and `program` the process that started it; it then carries the guardian's name. Called
+// before main(): it reads only the environment and the descriptor. Each backend's part asks for
+// its own name; a guardian for another backend is left to that one's part.
+bool GuardianModeRequested(int* fd, pid_t* program, const char* backend);
 // Tells the program that the guardian is ready (kReady on `fd`).
 void ReportGuardianReady(int fd);
 

@@ -1,14 +1,17 @@
 #include "os/kde/kwin_pointer.h"
 
+#include "os/button_guardian.h"
 #include "os/kde/kwin_cursor_watch.h"
 #include "os/wayland/wayland_connection.h"
 
 #include <linux/input-event-codes.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <stdexcept>
+#include <string>
 #include <thread>
 
 #include <fake-input-client.h>
@@ -45,29 +48,84 @@ const wl_registry_listener kRegistryListener = {
     .global_remove = [](void*, wl_registry*, std::uint32_t) {},
 };
 
+// Binds KWin's fake input on `display` and says who this program is; null when KWin does not
+// offer it to this executable.
+org_kde_kwin_fake_input* BindFakeInput(wl_display* display) {
+    FakeInputBinding binding;
+    wl_registry* registry = wl_display_get_registry(display);
+    wl_registry_add_listener(registry, &kRegistryListener, &binding);
+    wl_display_roundtrip(display);
+    wl_registry_destroy(registry);
+    if (binding.input != nullptr) {
+        // KWin drops the events of a client that has not said who it is.
+        org_kde_kwin_fake_input_authenticate(binding.input, "Stylorex",
+                                             "draws a picture by moving the pointer");
+        wl_display_roundtrip(display);
+    }
+    return binding.input;
+}
+
+void SendButton(org_kde_kwin_fake_input* input, bool pressed) {
+    org_kde_kwin_fake_input_button(
+        input, BTN_LEFT,
+        pressed ? WL_POINTER_BUTTON_STATE_PRESSED : WL_POINTER_BUTTON_STATE_RELEASED);
+}
+
+// The guardian's part on KDE: a fake input device of its own, whose release KWin applies to
+// the button however it went down (KWin keeps a button pressed by a client that died).
+class KWinGuardianPorts : public PipeGuardianPorts {
+  public:
+    KWinGuardianPorts(int fd, pid_t program, wl_display* display, org_kde_kwin_fake_input* input)
+        : PipeGuardianPorts(fd, program), display_(display), input_(input) {}
+    void releaseButton() override {
+        SendButton(input_, false);
+        wl_display_roundtrip(display_);
+    }
+
+  private:
+    wl_display* display_;
+    org_kde_kwin_fake_input* input_;
+};
+
+// The guardian mode for KDE, entered before main() as the X11 backend's is.
+__attribute__((constructor(101))) void runKWinGuardianInsteadOfProgram() {
+    int fd = -1;
+    pid_t program = 0;
+    if (!GuardianModeRequested(&fd, &program, kKWinGuardian)) {
+        return;
+    }
+    wl_display* display = wl_display_connect(nullptr);
+    org_kde_kwin_fake_input* input = display != nullptr ? BindFakeInput(display) : nullptr;
+    if (input == nullptr) {
+        ::_exit(1);  // the program hears no kReady and says that protection is off
+    }
+    ReportGuardianReady(fd);
+    KWinGuardianPorts ports(fd, program, display, input);
+    RunButtonGuardian(ports);
+    ::_exit(0);
+}
+
 }  // namespace
 
 std::unique_ptr<KWinPointer> KWinPointer::open(std::shared_ptr<WaylandConnection> connection,
                                                std::shared_ptr<KWinCursorWatch> watch) {
-    FakeInputBinding binding;
-    wl_registry* registry = wl_display_get_registry(connection->display());
-    wl_registry_add_listener(registry, &kRegistryListener, &binding);
-    connection->roundtrip();
-    wl_registry_destroy(registry);
-    if (binding.input == nullptr) {
+    org_kde_kwin_fake_input* input = BindFakeInput(connection->display());
+    if (input == nullptr) {
         return nullptr;
     }
-    // KWin drops the events of a client that has not said who it is.
-    org_kde_kwin_fake_input_authenticate(binding.input, "Stylorex",
-                                         "draws a picture by moving the pointer");
-    connection->roundtrip();
     return std::unique_ptr<KWinPointer>(
-        new KWinPointer(std::move(connection), binding.input, std::move(watch)));
+        new KWinPointer(std::move(connection), input, std::move(watch)));
 }
 
 KWinPointer::KWinPointer(std::shared_ptr<WaylandConnection> connection,
                          org_kde_kwin_fake_input* input, std::shared_ptr<KWinCursorWatch> watch)
-    : connection_(std::move(connection)), input_(input), watch_(std::move(watch)) {}
+    : connection_(std::move(connection)), input_(input), watch_(std::move(watch)) {
+    std::string error;
+    guardian_ = ButtonGuardian::start(&error, kKWinGuardian);
+    if (guardian_ == nullptr) {
+        ReportCrashProtectionOff(error);
+    }
+}
 
 KWinPointer::~KWinPointer() {
     try {
@@ -109,11 +167,16 @@ void KWinPointer::paced() {
 }
 
 void KWinPointer::button(bool pressed) {
-    org_kde_kwin_fake_input_button(
-        input_, BTN_LEFT,
-        pressed ? WL_POINTER_BUTTON_STATE_PRESSED : WL_POINTER_BUTTON_STATE_RELEASED);
+    // The guardian hears of a press before it is sent, of a release once KWin has applied it.
+    if (pressed && guardian_ != nullptr) {
+        guardian_->buttonDown();
+    }
+    SendButton(input_, pressed);
     pressed_ = pressed;
     connection_->roundtrip();
+    if (!pressed && guardian_ != nullptr) {
+        guardian_->buttonUp();
+    }
 }
 
 void KWinPointer::pressLeft(int /*x*/, int /*y*/) {

@@ -13,6 +13,7 @@ struct org_kde_kwin_fake_input;
 
 namespace stylorex {
 
+class ButtonGuardian;
 class KWinCursorWatch;
 class WaylandConnection;
 
@@ -21,6 +22,9 @@ class WaylandConnection;
 // desktop of all outputs, buttons are BTN_LEFT, and each call returns once KWin has applied
 // it (a round trip), which keeps events in order; moves are held to a pace the window under
 // the pointer can follow (paced()).
+//
+// A guardian process with a fake input device of its own releases the button when the program
+// dies or is stopped with it down (os/button_guardian.h).
 //
 // No key can be watched: a run stops when the user moves the pointer (KWin reports where the
 // pointer stands through a script while a run lasts) or presses Esc in this program's window.
@@ -62,6 +66,9 @@ class KWinPointer : public PointerDevice {
     std::shared_ptr<WaylandConnection> connection_;
     org_kde_kwin_fake_input* input_;
     std::shared_ptr<KWinCursorWatch> watch_;
+    // Releases the button when the program dies or is stopped with it down; null when it could
+    // not be started (then said once on stderr).
+    std::unique_ptr<ButtonGuardian> guardian_;
     UserStop stop_;
     bool pressed_ = false;
     QPoint position_{0, 0};

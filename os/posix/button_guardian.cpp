@@ -29,6 +29,8 @@ namespace {
 
 // Set in the guardian's environment only: the process id of the program it guards.
 constexpr char kModeVariable[] = "STYLOREX_GUARDIAN";
+// Set in the guardian's environment only: the backend whose part guards.
+constexpr char kBackendVariable[] = "STYLOREX_GUARDIAN_BACKEND";
 // The guardian's end of the pipe.
 constexpr int kGuardianFd = 3;
 // What `ps` and the tests see as the guardian's name (at most 15 characters).
@@ -59,16 +61,19 @@ bool AwaitReady(int fd) {
     }
 }
 
-// The program's environment with the guardian's variable set to this process.
-std::vector<std::string> GuardianEnvironment() {
+// The program's environment with the guardian's variables set to this process and `backend`.
+std::vector<std::string> GuardianEnvironment(const char* backend) {
     std::vector<std::string> variables;
     const std::string prefix = std::string(kModeVariable) + "=";
+    const std::string backendPrefix = std::string(kBackendVariable) + "=";
     for (char** entry = environ; entry != nullptr && *entry != nullptr; ++entry) {
-        if (std::strncmp(*entry, prefix.c_str(), prefix.size()) != 0) {
+        if (std::strncmp(*entry, prefix.c_str(), prefix.size()) != 0 &&
+            std::strncmp(*entry, backendPrefix.c_str(), backendPrefix.size()) != 0) {
             variables.emplace_back(*entry);
         }
     }
     variables.push_back(prefix + std::to_string(getpid()));
+    variables.push_back(backendPrefix + backend);
     return variables;
 }
 
@@ -159,9 +164,10 @@ bool PipeGuardianPorts::programStopped() {
     return close != nullptr && close[1] == ' ' && (close[2] == 'T' || close[2] == 't');
 }
 
-bool GuardianModeRequested(int* fd, pid_t* program) {
+bool GuardianModeRequested(int* fd, pid_t* program, const char* backend) {
     const char* value = std::getenv(kModeVariable);
-    if (value == nullptr) {
+    const char* wanted = std::getenv(kBackendVariable);
+    if (value == nullptr || std::strcmp(wanted != nullptr ? wanted : kX11Guardian, backend) != 0) {
         return false;
     }
     char* end = nullptr;
@@ -179,7 +185,7 @@ bool GuardianModeRequested(int* fd, pid_t* program) {
     return true;
 }
 
-std::unique_ptr<ButtonGuardian> ButtonGuardian::start(std::string* error) {
+std::unique_ptr<ButtonGuardian> ButtonGuardian::start(std::string* error, const char* backend) {
     int fds[2];
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, fds) != 0) {
         *error = StartError(errno);
@@ -200,7 +206,7 @@ std::unique_ptr<ButtonGuardian> ButtonGuardian::start(std::string* error) {
     posix_spawnattr_setpgroup(&attributes, 0);
     posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK);
 
-    std::vector<std::string> variables = GuardianEnvironment();
+    std::vector<std::string> variables = GuardianEnvironment(backend);
     std::vector<char*> envp;
     for (std::string& variable : variables) {
         envp.push_back(variable.data());
@@ -225,7 +231,9 @@ std::unique_ptr<ButtonGuardian> ButtonGuardian::start(std::string* error) {
     ::fcntl(fds[0], F_SETFL, ::fcntl(fds[0], F_GETFL) | O_NONBLOCK);
     auto guardian = std::unique_ptr<ButtonGuardian>(new ButtonGuardian(fds[0], pid));
     if (!AwaitReady(fds[0])) {
-        *error = "見張りプロセスが X サーバーに接続できません";
+        *error = std::strcmp(backend, kX11Guardian) == 0
+                     ? "見張りプロセスが X サーバーに接続できません"
+                     : "見張りプロセスがコンポジタのマウス操作を使えません";
         return nullptr;  // the destructor ends it
     }
     return guardian;

@@ -38,7 +38,7 @@ int endGuardianOnLostServer(Display*) {
 __attribute__((constructor(101))) void runGuardianInsteadOfProgram() {
     int fd = -1;
     pid_t program = 0;
-    if (!GuardianModeRequested(&fd, &program)) {
+    if (!GuardianModeRequested(&fd, &program, kX11Guardian)) {
         return;
     }
     XSetIOErrorHandler(endGuardianOnLostServer);

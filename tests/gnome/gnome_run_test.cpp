@@ -4,6 +4,8 @@
 #include "tests/wayland/desktop_run.h"
 #include "tests/wayland/headless_desktop.h"
 
+#include <signal.h>
+
 namespace stylorex::testing {
 namespace {
 
@@ -24,6 +26,15 @@ TEST_F(GnomeRun, TheDrawCommandDrawsExactly) {
 
 TEST_F(GnomeRun, MovingThePointerDuringARunStopsItWithTheReleaseLast) {
     movingThePointerStopsTheRun();
+}
+
+TEST_F(GnomeRun, CtrlZOrAKillMidStrokeLeavesNoButtonDown) {
+    // Mutter ends the remote desktop session of a program that died, and its button with it.
+    for (const int signal : {SIGTSTP, SIGKILL}) {
+        SCOPED_TRACE(signal);
+        aSignalMidStrokeLeavesNoButtonDown(signal);
+        client->forget();
+    }
 }
 
 }  // namespace

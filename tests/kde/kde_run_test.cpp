@@ -10,6 +10,8 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include <signal.h>
+
 namespace stylorex::testing {
 namespace {
 
@@ -66,6 +68,16 @@ TEST_F(KdeRunIntoSlowFrames, ALongStrokeAtWaitZeroArrivesWholeAndTheClientStaysC
     picture.fill(Qt::black);
     EXPECT_GT(run(picture, 0), 0);
     expectExactStrokes(picture);
+}
+
+// KWin keeps the button of a fake input device whose program died or stopped: the guardian
+// releases it.
+TEST_F(KdeRun, CtrlZSigstopOrAKillMidStrokeLeavesNoButtonDown) {
+    for (const int signal : {SIGTSTP, SIGSTOP, SIGKILL}) {
+        SCOPED_TRACE(signal);
+        aSignalMidStrokeLeavesNoButtonDown(signal);
+        client->forget();
+    }
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include "os/session_choice.h"
 
 #include "tests/wayland/screen_events.h"
+#include "tests/x11/program_processes.h"
 #include "tests/x11/program_window.h"
 #include "tests/x11/target_window.h"
 
@@ -10,6 +11,9 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
+
+#include <signal.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <thread>
@@ -244,6 +248,57 @@ void DesktopRun::movingThePointerStopsTheRun() {
     // Where the button goes up is the hand's race with the run's last move: the hand goes on
     // moving until the command has ended.
     EXPECT_EQ(events.back().kind, Kind::Release) << Describe(events);
+}
+
+void DesktopRun::aSignalMidStrokeLeavesNoButtonDown(int signal) {
+    open();
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("square.png"));
+    QImage square(100, 100, QImage::Format_RGB32);
+    square.fill(Qt::black);
+    ASSERT_TRUE(square.save(file, "PNG"));
+    QProcess process;
+    process.setStandardInputFile(QProcess::nullDevice());
+    // A job of a shell's: a process group of its own, which SIGTSTP stops.
+    process.setChildProcessModifier([] { ::setpgid(0, 0); });
+    process.start(
+        QStringLiteral(STYLOREX_PROGRAM),
+        {QStringLiteral("draw"), file, QStringLiteral("--at"),
+         QStringLiteral("%1,%2").arg(origin().x()).arg(origin().y()), QStringLiteral("--wait"),
+         QStringLiteral("2"), QStringLiteral("--no-follow"), QStringLiteral("--yes")});
+    const auto buttonDown = [&] {
+        bool down = false;
+        for (const SurfaceEvent& event : client->events()) {
+            if (event.kind == SurfaceEvent::Kind::Press) {
+                down = true;
+            } else if (event.kind == SurfaceEvent::Kind::Release) {
+                down = false;
+            }
+        }
+        return down;
+    };
+    ASSERT_TRUE(WaitUntil(buttonDown, std::chrono::seconds(60)))
+        << "the run never pressed the button: " << process.readAllStandardError().toStdString();
+
+    const pid_t pid = static_cast<pid_t>(process.processId());
+    ASSERT_EQ(::kill(pid, signal), 0);
+    EXPECT_TRUE(WaitUntil([&] { return !buttonDown(); }, std::chrono::seconds(2)))
+        << "the button stayed down after signal " << signal;
+    if (signal == SIGKILL) {
+        ASSERT_TRUE(process.waitForFinished(10000));
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        EXPECT_FALSE(buttonDown());
+        return;
+    }
+    EXPECT_TRUE(WaitUntil([&] { return ProcessStopped(pid); }, std::chrono::seconds(3)))
+        << "the program did not stop";
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_FALSE(buttonDown()) << "the button went down again while the program was stopped";
+    ASSERT_EQ(::kill(pid, SIGCONT), 0);
+    ASSERT_TRUE(process.waitForFinished(10000)) << "the continued run went on";
+    EXPECT_EQ(process.exitCode(), 3);
+    EXPECT_TRUE(QString::fromLocal8Bit(process.readAllStandardOutput())
+                    .contains(QStringLiteral("中断しました（一時停止）")));
 }
 
 }  // namespace stylorex::testing

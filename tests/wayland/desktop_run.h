@@ -53,6 +53,10 @@ class DesktopRun : public ::testing::Test {
     // The user's hand on the mouse during a run of `stylorex draw` stops it, with the button
     // released last, and the command names the mouse as what stopped it.
     void movingThePointerStopsTheRun();
+    // `signal` to `stylorex draw` mid-stroke leaves no button down: Ctrl+Z (SIGTSTP) and SIGSTOP
+    // while the program is stopped, after which the continued run ends naming the stop; SIGKILL
+    // for good.
+    void aSignalMidStrokeLeavesNoButtonDown(int signal);
 
     std::unique_ptr<HeadlessDesktop> desktop;
     std::unique_ptr<RecordingClient> client;
