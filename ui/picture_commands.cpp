@@ -139,8 +139,10 @@ std::optional<QImage> AwaitPicture(PictureDecoding& decoding, QWidget* over,
     return decoding.isFinished() ? decoding.image() : std::nullopt;
 }
 
-bool LoadPictureFromDialog(PictureBox& picture, QString& lastChosenFile, QWidget* dialogParent,
-                           UserDialogs& dialogs, const LoadingNotice& notice) {
+namespace {
+
+// The file the open dialog's user chose; nothing when cancelled.
+std::optional<QString> chooseFile(const QString& lastChosenFile, QWidget* dialogParent) {
     QFileDialog dialog(dialogParent);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
@@ -159,11 +161,24 @@ bool LoadPictureFromDialog(PictureBox& picture, QString& lastChosenFile, QWidget
         dialog.setDirectory(QDir(pictures).exists() ? pictures : QDir::homePath());
     }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return std::nullopt;
+    }
+    return dialog.selectedFiles().constFirst();
+}
+
+}  // namespace
+
+bool LoadPictureFromDialog(PictureBox& picture, QString& lastChosenFile, QWidget* dialogParent,
+                           UserDialogs& dialogs, const LoadingNotice& notice) {
+    // The dialog is gone before the decode starts, and with it the thread its file list reads
+    // the folder on: the decode's child is a fork() of this process, and a lock that thread held
+    // at that moment would stay locked in the child.
+    const std::optional<QString> chosen = chooseFile(lastChosenFile, dialogParent);
+    if (!chosen) {
         return false;
     }
-    const QString chosen = dialog.selectedFiles().constFirst();
-    lastChosenFile = chosen;
-    return LoadPictureFile(picture, chosen, dialogs, notice);
+    lastChosenFile = *chosen;
+    return LoadPictureFile(picture, *chosen, dialogs, notice);
 }
 
 bool LoadPictureFile(PictureBox& picture, const QString& path, UserDialogs& dialogs,

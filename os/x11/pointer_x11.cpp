@@ -162,7 +162,13 @@ X11Pointer::X11Pointer(Display* display, Display* keyDisplay, int xiOpcode)
     }
     watchedGuardianFd_ = buttonGuard_->guardianFd();
     if (pipe2(wakePipe_, O_CLOEXEC) == 0) {
-        watcher_ = std::thread([this] { watch(); });
+        // The watcher closes the key connection itself: when its read finds the connection
+        // lost, Xlib leaves the connection locked to that thread, and a close from any other
+        // thread would wait for it for ever.
+        watcher_ = std::thread([this] {
+            watch();
+            CloseX11Connection(keyDisplay_);
+        });
     } else if (keyDisplay_ != nullptr) {
         CloseX11Connection(keyDisplay_);
         keyDisplay_ = nullptr;
@@ -188,7 +194,6 @@ X11Pointer::~X11Pointer() {
             close(fd);
         }
     }
-    CloseX11Connection(keyDisplay_);
 }
 
 void X11Pointer::wakeWatcher(char reason) {

@@ -1,5 +1,6 @@
 #include "os/x11/x11_connections.h"
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <cstdio>
@@ -14,6 +15,8 @@ namespace {
 
 struct Connection {
     std::atomic<Display*> display{nullptr};
+    // Set instead of `display` while CloseX11Connection closes it.
+    std::atomic<Display*> closing{nullptr};
     X11Role role = X11Role::Pointer;
     std::atomic<bool> lost{false};
 };
@@ -58,10 +61,20 @@ void noteLost(Connection& connection) {
     }
 }
 
+bool beingClosed(Display* display) {
+    return std::any_of(g_connections.begin(), g_connections.end(),
+                       [display](const Connection& c) { return c.closing.load() == display; });
+}
+
 int noteIoError(Display* display) {
     if (Connection* connection = find(display)) {
         noteLost(*connection);
         return 0;  // the exit handler returns too: the connection is dead, the process lives
+    }
+    if (beingClosed(display)) {
+        // Found by the close's own requests: nothing uses the connection any more, so its loss
+        // matters to no run, and the process goes on.
+        return 0;
     }
     return g_previousHandler != nullptr ? g_previousHandler(display) : 0;
 }
@@ -82,7 +95,7 @@ Display* OpenX11Connection(X11Role role) {
     }();
     (void)installed;
     for (Connection& connection : g_connections) {
-        if (connection.display.load() == nullptr) {
+        if (connection.display.load() == nullptr && connection.closing.load() == nullptr) {
             connection.role = role;
             connection.lost = false;
             XSetIOErrorExitHandler(display, keepProcess, nullptr);
@@ -97,13 +110,23 @@ void CloseX11Connection(Display* display) {
     if (display == nullptr) {
         return;
     }
+    // Forgotten before its socket closes, so that a watcher polling the socket never takes the
+    // close for a loss; yet known as closing until XCloseDisplay has returned, so that a loss its
+    // requests find does not reach Xlib's default handler, which would end the process.
+    Connection* connection = nullptr;
     {
         const std::lock_guard lock(g_registration);
-        if (Connection* connection = find(display)) {
+        connection = find(display);
+        if (connection != nullptr) {
+            connection->closing = display;
             connection->display = nullptr;
         }
     }
     XCloseDisplay(display);
+    if (connection != nullptr) {
+        const std::lock_guard lock(g_registration);
+        connection->closing = nullptr;
+    }
 }
 
 std::vector<std::pair<Display*, int>> OpenX11Connections() {

@@ -25,7 +25,9 @@ enum class X11Role {
 
 // Opens a connection to DISPLAY for `role`; null when it cannot.
 Display* OpenX11Connection(X11Role role);
-// Forgets and closes it (also after a loss).
+// Closes and forgets it (also after a loss), on the thread that used it last: Xlib keeps a
+// connection found lost locked to the thread that found it. A loss that only the close finds is
+// not told: nothing uses the connection any more.
 void CloseX11Connection(Display* display);
 // The connections open now and their sockets, for a watcher that polls them for a hang-up.
 std::vector<std::pair<Display*, int>> OpenX11Connections();

@@ -87,7 +87,8 @@ class X11Pointer : public PointerDevice {
     QString runFault() const;
 
     Display* display_;
-    Display* keyDisplay_;  // null without XInput2 2.1; used by the watcher thread only
+    // Null without XInput2 2.1; used, and closed, by the watcher thread only.
+    Display* keyDisplay_;
     int xiOpcode_;
     unsigned escKeycode_ = 0;
     std::vector<unsigned> modifierKeycodes_;

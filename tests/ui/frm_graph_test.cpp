@@ -1420,7 +1420,8 @@ TEST_F(FrmGraphTest, UndoAndRedoWalkThroughEveryPictureCommandAndARunLeavesThemA
     std::vector<QString> sizes = {w.statusPanel(4)};
     auto step = [&](const char* what, const std::function<void()>& act) {
         act();
-        EXPECT_NE(canvas().persistentImage(), states.back()) << what;
+        EXPECT_NE(canvas().persistentImage(), states.back())
+            << what << " " << dialogs_.messageTexts().join('|').toStdString();
         states.push_back(canvas().persistentImage());
         sizes.push_back(w.statusPanel(4));
         EXPECT_EQ(canvas().history().undoSteps(), static_cast<int>(states.size()) - 1) << what;

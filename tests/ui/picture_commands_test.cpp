@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QMimeData>
@@ -156,7 +157,8 @@ class PictureCommandsTest : public ::testing::Test {
 
     // Runs the open dialog; `answer` acts on it once it is shown. Returns the command's result
     // and tells whether a message box came up meanwhile.
-    bool runDialog(const std::function<void(QFileDialog&)>& answer) {
+    bool runDialog(const std::function<void(QFileDialog&)>& answer,
+                   const LoadingNotice& notice = {}) {
         bool answered = false;
         std::function<void()> poll;
         poll = [&] {
@@ -178,18 +180,21 @@ class PictureCommandsTest : public ::testing::Test {
             answer(*dialog);
         };
         QTimer::singleShot(0, poll);
-        const bool loaded = LoadPictureFromDialog(picture_, lastChosenFile_, nullptr, dialogs_);
+        const bool loaded =
+            LoadPictureFromDialog(picture_, lastChosenFile_, nullptr, dialogs_, notice);
         EXPECT_TRUE(answered);
         for (QWidget* w : QApplication::topLevelWidgets()) {
             EXPECT_EQ(qobject_cast<QMessageBox*>(w), nullptr) << "a message box came up";
         }
         return loaded;
     }
-    bool loadThroughDialog(const QString& path) {
-        return runDialog([&](QFileDialog& dialog) {
-            dialog.selectFile(path);
-            static_cast<QDialog&>(dialog).accept();
-        });
+    bool loadThroughDialog(const QString& path, const LoadingNotice& notice = {}) {
+        return runDialog(
+            [&](QFileDialog& dialog) {
+                dialog.selectFile(path);
+                static_cast<QDialog&>(dialog).accept();
+            },
+            notice);
     }
     bool cancelDialog() {
         return runDialog([](QFileDialog& dialog) { dialog.reject(); });
@@ -251,6 +256,28 @@ TEST_F(PictureCommandsTest, EveryListedFormatLoadsThroughTheDialog) {
     EXPECT_EQ(picture_.picture().size(), QSize(150, 90));
     EXPECT_EQ(picture_.persistentImage().pixel(50, 40) & 0xFFFFFF, 0u);
     EXPECT_EQ(picture_.persistentImage().pixel(120, 40) & 0xFFFFFF, 0xFFFFFFu);
+}
+
+// The decode's child is a fork() of this process, which takes only the forking thread along: a
+// lock another thread held at that moment stays locked in the child, and the decode can hang
+// there until its time limit. The dialog's threads (its file list reads the folder on one) are
+// gone by the time the decode starts.
+TEST_F(PictureCommandsTest, TheDecodeStartsOnceTheDialogsThreadsHaveEnded) {
+    auto threads = [] {
+        return QDir(QStringLiteral("/proc/self/task"))
+            .entryList(QDir::Dirs | QDir::NoDotAndDotDot)
+            .size();
+    };
+    const QString chosen = file("picture.png", QtWritten(Reference(30, 30), "png"));
+    const qsizetype before = threads();
+    qsizetype whileDecoding = 0;
+    ASSERT_TRUE(loadThroughDialog(chosen, [&](bool loading) {
+        if (loading) {
+            whileDecoding = threads();
+        }
+    }));
+    ASSERT_GT(whileDecoding, 0) << "the load gave no notice";
+    EXPECT_LE(whileDecoding, before);
 }
 
 TEST_F(PictureCommandsTest, TheDialogShowsTheDescriptionsWithTheFirstEntrySelected) {
