@@ -2113,10 +2113,22 @@ TEST_F(RunPanelsTest, APaletteTakenWithCtrlKAndColourChosenDrawEachInkAfterItsSw
             modal->close();
             return;
         }
-        // Ctrl+K is a shortcut of the dialog's window: it takes once the window is active.
-        EXPECT_TRUE(QTest::qWaitForWindowActive(dialog));
-        QTest::keyClick(dialog, Qt::Key_K, Qt::ControlModifier);
-        QTest::keyClick(dialog, Qt::Key_K, Qt::ControlModifier);
+        // Ctrl+K is a shortcut of the dialog's window: it takes while that window is the
+        // application's active one, which a late activation of the main window (a loaded
+        // machine) may still take away after the dialog first became active.
+        const auto pressCtrlK = [dialog] {
+            EXPECT_TRUE(QTest::qWaitFor(
+                [dialog] {
+                    if (QApplication::activeWindow() != dialog) {
+                        dialog->activateWindow();
+                    }
+                    return QApplication::activeWindow() == dialog;
+                },
+                5000));
+            QTest::keyClick(dialog, Qt::Key_K, Qt::ControlModifier);
+        };
+        pressCtrlK();
+        pressCtrlK();
         if (dialog->lstSwatches->rowCount() != 2) {
             ADD_FAILURE() << "Ctrl+K took " << dialog->lstSwatches->rowCount() << " swatches";
             dialog->close();
