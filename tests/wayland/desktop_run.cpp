@@ -205,20 +205,26 @@ void DesktopRun::drawCommandDrawsExactly() {
     expectExactStrokes(part);
 }
 
-void DesktopRun::movingThePointerStopsTheRun() {
-    open();
-    QTemporaryDir dir;
+void DesktopRun::startLongDraw(QProcess& process, const QTemporaryDir& dir) {
     const QString file = dir.filePath(QStringLiteral("square.png"));
     QImage square(100, 100, QImage::Format_RGB32);
     square.fill(Qt::black);
     ASSERT_TRUE(square.save(file, "PNG"));
-    QProcess process;
     process.setStandardInputFile(QProcess::nullDevice());
+    // A job of a shell's: a process group of its own, which SIGTSTP stops.
+    process.setChildProcessModifier([] { ::setpgid(0, 0); });
     process.start(QStringLiteral(STYLOREX_PROGRAM),
                   {QStringLiteral("draw"), file, QStringLiteral("--at"),
                    QStringLiteral("%1,%2").arg(origin().x()).arg(origin().y()),
                    QStringLiteral("--wait"), QStringLiteral("2"), QStringLiteral("--no-follow"),
                    QStringLiteral("--json"), QStringLiteral("--yes")});
+}
+
+void DesktopRun::movingThePointerStopsTheRun() {
+    open();
+    QTemporaryDir dir;
+    QProcess process;
+    ASSERT_NO_FATAL_FAILURE(startLongDraw(process, dir));
     ASSERT_TRUE(WaitUntil(
         [&] {
             const std::vector<SurfaceEvent> events = client->events();
@@ -253,19 +259,8 @@ void DesktopRun::movingThePointerStopsTheRun() {
 void DesktopRun::aSignalMidStrokeLeavesNoButtonDown(int signal) {
     open();
     QTemporaryDir dir;
-    const QString file = dir.filePath(QStringLiteral("square.png"));
-    QImage square(100, 100, QImage::Format_RGB32);
-    square.fill(Qt::black);
-    ASSERT_TRUE(square.save(file, "PNG"));
     QProcess process;
-    process.setStandardInputFile(QProcess::nullDevice());
-    // A job of a shell's: a process group of its own, which SIGTSTP stops.
-    process.setChildProcessModifier([] { ::setpgid(0, 0); });
-    process.start(
-        QStringLiteral(STYLOREX_PROGRAM),
-        {QStringLiteral("draw"), file, QStringLiteral("--at"),
-         QStringLiteral("%1,%2").arg(origin().x()).arg(origin().y()), QStringLiteral("--wait"),
-         QStringLiteral("2"), QStringLiteral("--no-follow"), QStringLiteral("--yes")});
+    ASSERT_NO_FATAL_FAILURE(startLongDraw(process, dir));
     const auto buttonDown = [&] {
         bool down = false;
         for (const SurfaceEvent& event : client->events()) {
@@ -297,8 +292,11 @@ void DesktopRun::aSignalMidStrokeLeavesNoButtonDown(int signal) {
     ASSERT_EQ(::kill(pid, SIGCONT), 0);
     ASSERT_TRUE(process.waitForFinished(10000)) << "the continued run went on";
     EXPECT_EQ(process.exitCode(), 3);
-    EXPECT_TRUE(QString::fromLocal8Bit(process.readAllStandardOutput())
-                    .contains(QStringLiteral("中断しました（一時停止）")));
+    EXPECT_EQ(QJsonDocument::fromJson(process.readAllStandardOutput())
+                  .object()
+                  .value(QStringLiteral("reason"))
+                  .toString(),
+              QStringLiteral("suspended"));
 }
 
 }  // namespace stylorex::testing

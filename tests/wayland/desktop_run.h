@@ -7,7 +7,9 @@
 
 #include <QImage>
 #include <QPoint>
+#include <QProcess>
 #include <QString>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -44,6 +46,10 @@ class DesktopRun : public ::testing::Test {
     std::int32_t run(const QImage& picture, std::int16_t wait, bool check = false);
     void expectExactStrokes(const QImage& picture);
     QPoint origin() const { return windowAt + QPoint(50, 40); }
+
+    // `stylorex draw` of a black square at the origin, a long run at wait 2 with --json, in a
+    // process group of its own as a shell's job is.
+    void startLongDraw(QProcess& process, const QTemporaryDir& dir);
 
     // Line art at wait 0 arrives exactly and the run's check finds it so; at wait 5 too.
     void engineDrawsExactlyAndChecks();
