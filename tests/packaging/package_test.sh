@@ -50,8 +50,11 @@ grep -qx 'Exec=/usr/bin/stylorex' "$share/applications/stylorex-kwin.desktop" ||
     fail "KWin's desktop file does not name /usr/bin/stylorex"
 appstreamcli validate --no-net --explain "$share"/metainfo/*.metainfo.xml ||
     fail "appstreamcli validate"
+# Both manual pages lay out on an 80-column terminal without a line groff cannot break.
 for page in man/man1/stylorex.1.gz man/ja/man1/stylorex.1.gz; do
     [ -s "$share/$page" ] || fail "no $page"
+    warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l "$share/$page" 2>&1 >/dev/null)
+    [ -z "$warnings" ] || fail "$page: $warnings"
 done
 "$program" --version | grep -qx "Stylorex $version" || fail "--version: $("$program" --version)"
 
