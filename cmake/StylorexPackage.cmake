@@ -32,6 +32,7 @@ endforeach()
 set(EXEC ${packaged_program})
 configure_file(${PROJECT_SOURCE_DIR}/os/kde/stylorex-kwin.desktop.in
                ${staged}/stylorex-kwin.desktop @ONLY)
+unset(EXEC)
 install(FILES ${staged}/stylorex-kwin.desktop DESTINATION share/applications COMPONENT deb
         EXCLUDE_FROM_ALL)
 
@@ -70,6 +71,7 @@ install(FILES ${staged}/${STYLOREX_APPSTREAM_ID}.metainfo.xml DESTINATION share/
 set(VERSION ${PROJECT_VERSION})
 configure_file(${packaging}/stylorex.1 ${staged}/man/stylorex.1 @ONLY)
 configure_file(${packaging}/stylorex.ja.1 ${staged}/man/ja/stylorex.1 @ONLY)
+unset(VERSION)
 set(compressed)
 foreach(file man/stylorex.1 man/ja/stylorex.1 changelog)
     if(file STREQUAL changelog)

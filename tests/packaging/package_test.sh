@@ -33,7 +33,7 @@ lintian --fail-on error,warning --tag-display-limit 0 "$deb" 2>/dev/null >"$tmp/
 if [ "$(id -u)" -eq 0 ] && ! dpkg-query -W stylorex >/dev/null 2>&1; then
     dpkg -i "$deb" >/dev/null
     installed=yes
-    root=/
+    root=
 else
     dpkg-deb -x "$deb" "$tmp/root"
     root=$tmp/root
@@ -43,12 +43,17 @@ fi
 program=$root/usr/bin/stylorex
 share=$root/usr/share
 
-for entry in "$share"/applications/stylorex*.desktop; do
+# The package's own files, as paths under the root it went to.
+dpkg-deb -c "$deb" | awk '{print $6}' | sed -n "s|^\./|$root/|p" >"$tmp/files"
+entries=$(grep '/applications/.*\.desktop$' "$tmp/files")
+[ "$(echo "$entries" | wc -l)" -ge 2 ] || fail "desktop entries: $entries"
+for entry in $entries; do
     desktop-file-validate "$entry" || fail "desktop-file-validate $entry"
 done
 grep -qx 'Exec=/usr/bin/stylorex' "$share/applications/stylorex-kwin.desktop" ||
     fail "KWin's desktop file does not name /usr/bin/stylorex"
-appstreamcli validate --no-net --explain "$share"/metainfo/*.metainfo.xml ||
+metainfo=$(grep '/metainfo/.*\.metainfo\.xml$' "$tmp/files") || fail "no AppStream metainfo"
+appstreamcli validate --no-net --explain $metainfo ||
     fail "appstreamcli validate"
 # Both manual pages lay out on an 80-column terminal without a line groff cannot break.
 for page in man/man1/stylorex.1.gz man/ja/man1/stylorex.1.gz; do
