@@ -35,3 +35,6 @@ install(CODE "
         message(STATUS \"Installing: \${root}/share/applications/stylorex-kwin.desktop\")
     endif()
 ")
+
+# The Debian package's layout, which takes the same desktop entries.
+include(StylorexPackage)

@@ -31,7 +31,7 @@ const QString kBmpExtension = QStringLiteral(".bmp");
 // Both folders, the one a store would write to now first.
 QStringList patternFolders(const QString& programFolder) {
     const QString perUser = PerUserPatternFolder();
-    if (FolderAcceptsFiles(programFolder)) {
+    if (ProgramFolderKeepsFiles(programFolder)) {
         return {programFolder, perUser};
     }
     return {perUser, programFolder};
@@ -84,7 +84,7 @@ QString PerUserPatternFolder() {
 }
 
 QString PatternStoreFolder(const QString& programFolder) {
-    if (FolderAcceptsFiles(programFolder)) {
+    if (ProgramFolderKeepsFiles(programFolder)) {
         return programFolder;
     }
     const QString perUser = PerUserPatternFolder();

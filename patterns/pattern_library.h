@@ -33,7 +33,8 @@ struct PatternContext {
     QString programFolder;
 };
 
-// Where the pattern files lie. Stores go to the program folder while it can be written, else
+// Where the pattern files lie. Stores go to the program folder while it keeps files
+// (ProgramFolderKeepsFiles: it can be written and is not the system's, as /usr/bin is), else
 // to the per-user data folder ($XDG_DATA_HOME/stylorex/, by default ~/.local/share/stylorex/).
 // Loads take the newest file of the slot in either folder, JPEG or BMP, so that the most recent
 // store of a slot is the one loaded back, and try the next one when a file cannot be read.

@@ -11,14 +11,14 @@ namespace stylorex {
 
 namespace {
 
-// Whether the settings file can be written at path: a file can be made in its folder, and an
-// existing file may be written.
+// Whether the settings file can be written at path, beside the program: the program folder
+// keeps files, and an existing file may be written.
 bool canWriteSettingsAt(const QString& path) {
     const QFileInfo info(path);
     if (info.exists() && (!info.isFile() || !info.isWritable())) {
         return false;
     }
-    return FolderAcceptsFiles(info.absolutePath());
+    return ProgramFolderKeepsFiles(info.absolutePath());
 }
 
 QString settingsFileName() {

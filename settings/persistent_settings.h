@@ -62,10 +62,10 @@ class SettingsControls {
 };
 
 // Where the save writes the settings file: the program folder (the executable's,
-// ProgramFolder()) + base name + ".ini" when a file can be written there (the folder takes a
-// new file, and an existing settings file is not write-protected); otherwise the same name in
-// the per-user configuration folder ($XDG_CONFIG_HOME/stylorex, or ~/.config/stylorex when that
-// variable is unset or relative).
+// ProgramFolder()) + base name + ".ini" when a file can be written there (the folder keeps
+// files, ProgramFolderKeepsFiles, and an existing settings file is not write-protected); otherwise
+// the same name in the per-user configuration folder ($XDG_CONFIG_HOME/stylorex, or
+// ~/.config/stylorex when that variable is unset or relative).
 QString SettingsFilePath(const QString& programFolder = ProgramFolder());
 
 // Where the load reads the settings file: of the two places above, the one whose file was

@@ -62,4 +62,11 @@ bool FolderAcceptsFiles(const QString& folder) {
     return probe.open();
 }
 
+bool ProgramFolderKeepsFiles(const QString& folder) {
+    const QString path = withOneTrailingSeparator(QFileInfo(folder).canonicalFilePath());
+    const bool packaged =
+        path.startsWith(QStringLiteral("/usr/")) && !path.startsWith(QStringLiteral("/usr/local/"));
+    return !packaged && FolderAcceptsFiles(folder);
+}
+
 }  // namespace stylorex

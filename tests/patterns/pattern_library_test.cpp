@@ -400,6 +400,18 @@ TEST_F(PatternLibraryTest, ReadOnlyProgramFolderStoresInThePerUserFolderAndLoads
     EXPECT_TRUE(SameLinePixels(older, picture_.persistentImage(), true));
 }
 
+// Installed by the package in /usr/bin, the program stores its patterns per user, also for root.
+TEST_F(PatternLibraryTest, ThePackagedProgramFolderStoresInThePerUserFolder) {
+    context_.programFolder = QStringLiteral("/usr/bin/");
+    QString written;
+    context_.saveJpeg = [&](const QImage&, int, int, const QString& path, quint8, int) {
+        written = path;
+        return true;
+    };
+    StorePattern(context_, 0);
+    EXPECT_EQ(written, inPerUser(QStringLiteral(" 1.jpg")));
+}
+
 TEST_F(PatternLibraryTest, WhenNoFolderTakesTheFileTheStoreSaysSoAndClaimsNoSuccess) {
     ASSERT_TRUE(QDir().mkpath(dataHome_));
     ASSERT_TRUE(QFile::setPermissions(programFolder_, QFile::ReadOwner | QFile::ExeOwner));

@@ -512,6 +512,12 @@ TEST_F(SettingsLocation, AReadOnlyProgramFolderSendsTheSettingsToThePerUserFolde
     EXPECT_EQ(after.text_, QStringLiteral("saved per user"));
 }
 
+// Installed by the package in /usr/bin, the program keeps its settings per user, also for root.
+TEST_F(SettingsLocation, ThePackagedProgramFolderSendsTheSettingsToThePerUserFolder) {
+    EXPECT_EQ(SettingsFilePath(QStringLiteral("/usr/bin/")),
+              config_.filePath(QStringLiteral("stylorex/") + name_));
+}
+
 TEST_F(SettingsLocation, WithoutXdgConfigHomeThePerUserFolderIsInTheHomeFolder) {
     makeProgramFolderReadOnly();
     qunsetenv("XDG_CONFIG_HOME");
