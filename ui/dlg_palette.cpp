@@ -87,6 +87,8 @@ dlgPalette::dlgPalette(const Palette& palette, PointPicker& picker, ScreenReader
         button->setAutoDefault(false);
         okCancel->addWidget(button);
     }
+    // Enter presses OK wherever the focus is, but in a colour being edited, which it takes in.
+    OKButton->setDefault(true);
     layout->addLayout(okCancel);
 
     for (const Swatch& swatch : palette.swatches) {

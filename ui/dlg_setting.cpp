@@ -167,8 +167,13 @@ void dlgSetting::buildColourControls() {
     cmbDither->setCurrentIndex(std::clamp(settings_.Dithering, 0, 2));
     label(QStringLiteral("描く順"), "lblColourOrder", 60);
     cmbColourOrder = place(new QComboBox(FrameColour), "cmbColourOrder", 72, 60, 145, 20);
-    cmbColourOrder->addItems(
-        {QStringLiteral("多い色から（最も暗い色を最後に）"), QStringLiteral("パレットの順")});
+    // What the first order does besides its name does not fit the box: its tool tip says it.
+    cmbColourOrder->addItems({QStringLiteral("多い色から"), QStringLiteral("パレットの順")});
+    cmbColourOrder->setItemData(
+        0, QStringLiteral("画素の多い色から描き、最も暗い色を最後に描きます（輪郭が上に残ります）"),
+        Qt::ToolTipRole);
+    cmbColourOrder->setToolTip(QStringLiteral("多い色から: ") +
+                               cmbColourOrder->itemData(0, Qt::ToolTipRole).toString());
     cmbColourOrder->setCurrentIndex(std::clamp(settings_.ColourOrder, 0, 1));
     label(QStringLiteral("制限時間"), "lblTimeLimit", 82);
     spnTimeLimit = place(new QSpinBox(FrameColour), "spnTimeLimit", 72, 82, 80, 20);

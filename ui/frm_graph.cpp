@@ -22,6 +22,7 @@
 #include "ui/qt_user_dialogs.h"
 #include "ui/run_panels.h"
 #include "ui/run_report.h"
+#include "ui/status_panel.h"
 #include "ui/viewport_scroll_bar.h"
 #include "ui/wait_menu.h"
 
@@ -35,10 +36,12 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcutEvent>
 #include <QTimer>
 
 #include <cstdio>
@@ -53,7 +56,7 @@ namespace {
 
 constexpr int kTimerIntervalMs = 100;
 
-// Status panel 2 says "読み込み中…" while a picture loads, then what it said before, brought up
+// Status panel 2 says "読込中…" while a picture loads, then what it said before, brought up
 // to date by `after`.
 LoadingNotice StatusPanelNotice(frmGraph& window, std::function<void()> after) {
     return [&window, after = std::move(after), before = QString()](bool loading) mutable {
@@ -127,12 +130,12 @@ void frmGraph::showRunInProgress(bool running) {
     }
     ui_->picSRC->setAcceptDrops(!running);
     showHistory();
-    showResumable();
     if (!running && runState_.lastResult().ending != RunResult::Ending::Completed) {
         // A completed run leaves its full bar in view; one stopped or failed leaves nothing
         // that would go on.
         runPanels_->resetProgress();
     }
+    showResumable();
     // "処理" stays enabled, refused by startCommand instead: it holds the keyboard focus during
     // the run it started, and a disabled button would pass the focus on, away from where the
     // user presses Enter for the next run.
@@ -152,12 +155,9 @@ void frmGraph::showHistory() {
 void frmGraph::showResumable() {
     const bool resumable = !runState_.inProgress() && runState_.resumable();
     ui_->mnu_resume->setEnabled(resumable);
-    // Only while panel 2 still tells of the stopped run: a later activity keeps its text.
-    const QString activity = statusPanel(2);
-    if (!runState_.inProgress() && runState_.lastResult().ending == RunResult::Ending::Aborted &&
-        (activity == StoppedText(false) || activity == StoppedText(true))) {
-        SetStatusText(*this, 2, StoppedText(resumable));
-    }
+    // The emptied progress bar says how to go on while the stopped run can.
+    runPanels_->showResumeHint(resumable &&
+                               runState_.lastResult().ending == RunResult::Ending::Aborted);
 }
 
 void frmGraph::pictureChanged() {
@@ -199,6 +199,8 @@ void frmGraph::connectCommands() {
     connect(c.cmdStart, &QPushButton::clicked, this, &frmGraph::startCommand);
     // Enter on "処理" (see eventFilter).
     c.cmdStart->installEventFilter(this);
+    // Alt+V on "Version(&V)" (see eventFilter).
+    menuBar()->installEventFilter(this);
 
     connect(c.mnu_m[1], &QAction::triggered, this, &frmGraph::loadPictureCommand);
     connect(c.mnu_m[2], &QAction::triggered, this, &frmGraph::pastePictureCommand);
@@ -380,19 +382,19 @@ void frmGraph::setCaption(const QString& caption) {
 
 void frmGraph::setStatusPanel(int panel, const QString& text) {
     if (panel >= 1 && panel <= static_cast<int>(ui_->panels.size())) {
-        ui_->panels[panel - 1]->setText(text);
+        ui_->panels[panel - 1]->setWholeText(text);
     }
 }
 
 void frmGraph::setStatusToolTip(int panel, const QString& text) {
     if (panel >= 1 && panel <= static_cast<int>(ui_->panels.size())) {
-        ui_->panels[panel - 1]->setToolTip(text);
+        ui_->panels[panel - 1]->setDetails(text);
     }
 }
 
 QString frmGraph::statusPanel(int panel) const {
     if (panel >= 1 && panel <= static_cast<int>(ui_->panels.size())) {
-        return ui_->panels[panel - 1]->text();
+        return ui_->panels[panel - 1]->wholeText();
     }
     return {};
 }
@@ -528,25 +530,45 @@ void frmGraph::captureOrigin() {
     if (runState_.inProgress() && !pointer_.canReadPosition()) {
         return;
     }
-    pointPicker_->pick([this, alive = QPointer<frmGraph>(this)](const PointPicker::Result& picked) {
+    pointPicker_->pick(
+        [this, alive = QPointer<frmGraph>(this),
+         focus = QPointer<QWidget>(focusWidget())](const PointPicker::Result& picked) {
+            if (alive == nullptr) {
+                return;
+            }
+            giveFocusBack(focus);
+            if (!picked.error.isEmpty()) {
+                dialogs_->message(picked.error);
+            }
+            if (picked.point) {
+                takeOrigin(*picked.point);
+            }
+        });
+}
+
+void frmGraph::pickAreaCommand() {
+    placement_->pickArea([this, alive = QPointer<frmGraph>(this),
+                          focus = QPointer<QWidget>(focusWidget())](std::optional<QPoint> origin) {
         if (alive == nullptr) {
             return;
         }
-        if (!picked.error.isEmpty()) {
-            dialogs_->message(picked.error);
-        }
-        if (picked.point) {
-            takeOrigin(*picked.point);
+        giveFocusBack(focus);
+        if (origin) {
+            takeOrigin(*origin);
         }
     });
 }
 
-void frmGraph::pickAreaCommand() {
-    placement_->pickArea([this, alive = QPointer<frmGraph>(this)](QPoint origin) {
-        if (alive != nullptr) {
-            takeOrigin(origin);
-        }
-    });
+void frmGraph::giveFocusBack(QWidget* focus) {
+    // A pick on the screen's still took the keyboard; the window gets it back, and the control
+    // that had the focus keeps it, so that Ctrl+Z (which a line edit would take for its own
+    // undo) and Tab do what they did before the pick.
+    if (!isActiveWindow() && isVisible()) {
+        activateWindow();
+    }
+    if (focus != nullptr && focus->isVisible() && focus->isEnabled()) {
+        focus->setFocus(Qt::OtherFocusReason);
+    }
 }
 
 void frmGraph::takeOrigin(QPoint point) {
@@ -554,24 +576,8 @@ void frmGraph::takeOrigin(QPoint point) {
     SetStatusText(*this, 2, QStringLiteral("座標を取得"));
     ui_->txtStartX->setText(QString::number(point.x()));
     ui_->txtStartY->setText(QString::number(point.y()));
-    // The instructions say: Ctrl+G, then Tab to "処理" and Enter. One Tab does it from here,
-    // wherever the focus was (a stored pattern's "登録", where Enter would store again).
-    if (QWidget* before = previousTabStop(ui_->cmdStart)) {
-        before->setFocus(Qt::OtherFocusReason);
-    }
     placement_->showOutline(
         RunRequest(ui_->picSRC->persistentImage(), point, currentRunSettings()).bounds());
-}
-
-QWidget* frmGraph::previousTabStop(QWidget* widget) const {
-    for (QWidget* w = widget->previousInFocusChain(); w != nullptr && w != widget;
-         w = w->previousInFocusChain()) {
-        if (w->window() == this && w->isVisible() && w->isEnabled() &&
-            (w->focusPolicy() & Qt::TabFocus) == Qt::TabFocus && w->focusProxy() == nullptr) {
-            return w;
-        }
-    }
-    return nullptr;
 }
 
 void frmGraph::timerTick() {
@@ -821,6 +827,9 @@ void frmGraph::saveSettingsAtAbruptExit() {
 }
 
 bool frmGraph::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == menuBar() && versionKeys(*event)) {
+        return true;
+    }
     if (watched == ui_->cmdStart && event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
         if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
@@ -832,6 +841,51 @@ bool frmGraph::eventFilter(QObject* watched, QEvent* event) {
         }
     }
     return QMainWindow::eventFilter(watched, event);
+}
+
+bool frmGraph::versionKeys(QEvent& event) {
+    // The menu bar would open the About box at once on Alt+V, and the Enter that the user then
+    // presses, as for the menus beside it, would close it again before it was seen. Alt+V
+    // selects "Version(&V)" as it selects a menu; Enter (or Space) opens the box, Esc leaves.
+    QMenuBar* bar = menuBar();
+    QAction* version = ui_->mnu_version;
+    switch (event.type()) {
+        case QEvent::Shortcut:
+            if (static_cast<QShortcutEvent&>(event).key() ==
+                    QKeySequence::mnemonic(version->text()) &&
+                version->isEnabled()) {
+                focusBeforeMenuBar_ = focusWidget();
+                bar->setActiveAction(version);
+                bar->setFocus(Qt::ShortcutFocusReason);
+                return true;
+            }
+            return false;
+        case QEvent::KeyPress: {
+            if (bar->activeAction() != version) {
+                return false;
+            }
+            const int key = static_cast<QKeyEvent&>(event).key();
+            const bool open = key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space;
+            if (!open && key != Qt::Key_Escape) {
+                return false;
+            }
+            bar->setActiveAction(nullptr);
+            if (focusBeforeMenuBar_ != nullptr) {
+                focusBeforeMenuBar_->setFocus(Qt::OtherFocusReason);
+            }
+            if (open) {
+                version->trigger();
+            }
+            return true;
+        }
+        case QEvent::FocusOut:
+            if (bar->activeAction() == version) {
+                bar->setActiveAction(nullptr);
+            }
+            return false;
+        default:
+            return false;
+    }
 }
 
 }  // namespace stylorex

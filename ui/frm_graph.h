@@ -7,6 +7,7 @@
 #include "ui/unloaded_settings.h"
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QString>
 
 #include <cstdint>
@@ -167,15 +168,18 @@ class frmGraph : public QMainWindow, public WindowText, public SettingsControls 
 
   private:
     void connectCommands();
+    // Alt+V, then Enter, on the menu bar's "Version(&V)"; true when `event` was taken.
+    bool versionKeys(QEvent& event);
     // Shrinks the window where it is larger than the screen's room for it, frame included.
     void fitIntoScreen();
     // Once the window manager's frame is known, fits again with it (the first time only).
     void fitIntoScreenOnceFramed();
     void placeAtScreenRightEdge();
-    // The control a Tab moves on from to reach `widget`: the Tab chain's stop before it.
-    QWidget* previousTabStop(QWidget* widget) const;
-    // The origin fields take `point`, the focus goes to the stop before "処理", and the outline of
-    // where the line pixels will land shows for a moment.
+    // After a pick, answered or not: the window active again and `focus` (the control that had
+    // the focus before it, when still there) with the focus.
+    void giveFocusBack(QWidget* focus);
+    // The origin fields take `point`, and the outline of where the line pixels will land shows
+    // for a moment.
     void takeOrigin(QPoint point);
     // Puts the window where the settings say it was, when that lies wholly on a screen; false
     // when it does not or they say nothing.
@@ -222,6 +226,8 @@ class frmGraph : public QMainWindow, public WindowText, public SettingsControls 
     std::optional<SettingVariables> shownSettings_;
     // Destroyed before the controls it drives and the run state it asks, and dropped at unload.
     std::unique_ptr<Painter> painter_;
+    // Where the focus goes back to when the menu bar lets "Version(&V)" go.
+    QPointer<QWidget> focusBeforeMenuBar_;
     bool closeAfterRun_ = false;
     bool unloaded_ = false;
     bool closingOnSignal_ = false;

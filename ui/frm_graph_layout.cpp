@@ -4,6 +4,7 @@
 #include "common/rounding.h"
 #include "painter/drawing_tools.h"
 #include "painter/pen.h"
+#include "ui/status_panel.h"
 #include "ui/viewport_scroll_bar.h"
 
 #include <QAction>
@@ -24,6 +25,7 @@
 #include <QStatusBar>
 
 #include <algorithm>
+#include <array>
 
 namespace stylorex {
 
@@ -36,6 +38,14 @@ constexpr int kStatusBarHeight = 15;
 // The second status row: the window is that much taller than its design, and the viewport
 // keeps its design height.
 constexpr int kStatusRow2Height = 15;
+// The painter panel's height, its text box's and the two text buttons' tops below the box; the
+// box shrinks where the window is too short for the panel and the bottom panel below it.
+constexpr int kPainterPanelHeight = 329;
+constexpr int kTextBoxHeight = 121;
+constexpr int kSmallestTextBoxHeight = 53;
+// The viewport's vertical bar, cut short where the bottom panel comes up to it.
+constexpr int kVBarHeight = 313;
+constexpr std::array<int, 2> kTextButtonTops = {288, 304};
 constexpr int kScrollLargeChange = 120;
 constexpr int kScrollSmallChange = 20;
 
@@ -156,16 +166,18 @@ void createPainterPanel(QMainWindow& window, MainWindowControls& c) {
     c.cmdfont = place(new QPushButton(QStringLiteral("フォントの設定"), f),
                       QStringLiteral("cmdfont"), 32, 152, 81, 17, uiFont(kPx825));
     c.txtInput = place(new QPlainTextEdit(QStringLiteral("text\n"), f), QStringLiteral("txtInput"),
-                       8, 168, 105, 121);
+                       8, 168, 105, kTextBoxHeight);
     c.txtInput->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     c.txtInput->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     c.txtInput->setLineWrapMode(QPlainTextEdit::NoWrap);
     // Tab moves on towards "処理", as the instructions on the window promise.
     c.txtInput->setTabChangesFocus(true);
-    c.cmdDrawZtxt[0] = place(new QPushButton(QStringLiteral("普通に描画"), f),
-                             arrayName("cmdDrawZtxt", 0), 8, 288, 105, 17, uiFont(kPx9, true));
-    c.cmdDrawZtxt[1] = place(new QPushButton(QStringLiteral("中抜き描画"), f),
-                             arrayName("cmdDrawZtxt", 1), 8, 304, 105, 20, uiFont(kPx975, true));
+    c.cmdDrawZtxt[0] =
+        place(new QPushButton(QStringLiteral("普通に描画"), f), arrayName("cmdDrawZtxt", 0), 8,
+              kTextButtonTops[0], 105, 17, uiFont(kPx9, true));
+    c.cmdDrawZtxt[1] =
+        place(new QPushButton(QStringLiteral("中抜き描画"), f), arrayName("cmdDrawZtxt", 1), 8,
+              kTextButtonTops[1], 105, 20, uiFont(kPx975, true));
 }
 
 void createBottomPanel(MainWindowControls& c) {
@@ -284,12 +296,13 @@ void createControls(QMainWindow& window, MainWindowControls& c) {
     c.txtChar->setHidden(true);
 
     c.VBar = place(new ViewportScrollBar(Qt::Vertical, central), QStringLiteral("VBar"), 248, 0, 17,
-                   313);
+                   kVBarHeight);
     c.HBar = place(new ViewportScrollBar(Qt::Horizontal, central), QStringLiteral("HBar"), 0, 323,
                    193, 17);
 
-    c.Frame1 = place(new QGroupBox(QStringLiteral("簡易ペインタ"), central),
-                     QStringLiteral("Frame1"), 264, 0, 120, 329, uiFont(kPx975, true));
+    c.Frame1 =
+        place(new QGroupBox(QStringLiteral("簡易ペインタ"), central), QStringLiteral("Frame1"), 264,
+              0, 120, kPainterPanelHeight, uiFont(kPx975, true));
     fillBackground(c.Frame1, kLighterGrey);
     createPainterPanel(window, c);
 
@@ -297,11 +310,6 @@ void createControls(QMainWindow& window, MainWindowControls& c) {
     c.Frame2->setFrameShape(QFrame::NoFrame);
     fillBackground(c.Frame2, kLightGrey);
     createBottomPanel(c);
-    // A window shorter than the design (a screen too small for it at Qt's scale) brings the
-    // bottom panel up into the painter panel's bottom. The painter panel stays whole then: the
-    // text buttons at its bottom have no other way in, while what it covers of the bottom panel
-    // (画像読込, 貼り付け) has its menu items and keys.
-    c.Frame1->raise();
 
     c.lblforecol =
         label(central, QStringLiteral("lblforecol"), QStringLiteral("Label8"), 368, 392, 25, 9);
@@ -400,9 +408,12 @@ void createStatusBar(QMainWindow& window, MainWindowControls& c) {
     c.StatusBar1->setFixedHeight(kStatusBarHeight);
     c.StatusBar1->setSizeGripEnabled(false);
     c.StatusBar1->setContentsMargins(0, 0, 0, 0);
-    const int widths[] = {93, 67, 93, 96};
+    // The design's widths were 93, 67, 93 and 96, too narrow in these faces for the extraction
+    // mode "抽出モード:255以下" and a stroke count of five digits; the canvas size panel gives up
+    // what it does not need for "canvas:480*600".
+    const int widths[] = {101, 67, 106, 89};
     for (int i = 0; i < 4; ++i) {
-        auto* panel = new QLabel(c.StatusBar1);
+        auto* panel = new StatusPanel(c.StatusBar1);
         panel->setObjectName(QStringLiteral("StatusBar1_panel%1").arg(i + 1));
         panel->setFont(uiFont(kPx825));
         panel->setFixedSize(widths[i], kStatusBarHeight);
@@ -416,7 +427,7 @@ void createStatusBar(QMainWindow& window, MainWindowControls& c) {
     // The check of the last run, last in the second row (after the plan and the progress the
     // window adds, 3 : 3 : 4, as its reasons are the longest texts): a share of the row's width,
     // so that it never widens the window; its tool tip holds the whole text.
-    auto* check = new QLabel(c.StatusBar2);
+    auto* check = new StatusPanel(c.StatusBar2);
     check->setObjectName(QStringLiteral("StatusBar1_panel5"));
     check->setFont(uiFont(kPx825));
     check->setFixedHeight(kStatusRow2Height);
@@ -460,8 +471,26 @@ void LayOutMainWindow(MainWindowControls& c, QSize outerSize) {
     c.FrameG->resize(viewportWidth, viewportHeight);
     c.VBar->move(viewportWidth, c.VBar->y());
     c.HBar->move(c.HBar->x(), viewportHeight);
-    c.Frame2->move(c.Frame2->x(), c.HBar->y() + c.HBar->height());
     c.Frame1->move(c.VBar->x() + c.VBar->width(), c.Frame1->y());
+    // The formulas count a caption bar in the outer height, so without one (or with a thin one)
+    // they bring the bottom panel up into the painter panel, over "画像読込" and "貼り付け". The
+    // bottom panel goes down to the painter panel's bottom as far as the client area has room;
+    // where it has not (a small screen at Qt's scale), the painter's text box gives up the rest.
+    const int clientHeight = c.Frame2->parentWidget()->height();
+    const int formulaTop = c.HBar->y() + c.HBar->height();
+    // Shorter still, the bottom panel's foot leaves the window: the two never overlap.
+    constexpr int kMostShrink = kTextBoxHeight - kSmallestTextBoxHeight;
+    const int frame2Top =
+        std::max({formulaTop, kPainterPanelHeight - kMostShrink,
+                  std::min(kPainterPanelHeight, clientHeight - c.Frame2->height())});
+    c.Frame2->move(c.Frame2->x(), frame2Top);
+    c.VBar->resize(c.VBar->width(), std::min(kVBarHeight, frame2Top));
+    const int shrink = std::clamp(kPainterPanelHeight - frame2Top, 0, kMostShrink);
+    c.Frame1->resize(c.Frame1->width(), kPainterPanelHeight - shrink);
+    c.txtInput->resize(c.txtInput->width(), kTextBoxHeight - shrink);
+    for (int i = 0; i < 2; ++i) {
+        c.cmdDrawZtxt[i]->move(c.cmdDrawZtxt[i]->x(), kTextButtonTops[i] - shrink);
+    }
     UpdateScrollRanges(c);
 }
 

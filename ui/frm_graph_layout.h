@@ -22,6 +22,7 @@ class QWidget;
 namespace stylorex {
 
 class PictureBox;
+class StatusPanel;
 class ViewportScrollBar;
 
 // The main window's controls. Members carry the controls' names, and so do the objects
@@ -39,7 +40,7 @@ struct MainWindowControls {
     // The row above StatusBar1 for what the four fixed panels leave no room for: the plan, the
     // progress and panel 5 (the check of the last run).
     QWidget* StatusBar2 = nullptr;
-    std::array<QLabel*, 5> panels{};  // the status bar's panels 1 to 5
+    std::array<StatusPanel*, 5> panels{};  // the status bar's panels 1 to 5
     QLabel* lblforecol = nullptr;
 
     // The painter panel.

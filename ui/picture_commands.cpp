@@ -105,7 +105,7 @@ QString UnreadablePictureMessage(const QString& source, const QString& reason) {
 }
 
 QString LoadingStatusText() {
-    return QStringLiteral("読み込み中…");
+    return QStringLiteral("読込中…");
 }
 
 std::optional<QImage> AwaitPicture(PictureDecoding& decoding, QWidget* over,

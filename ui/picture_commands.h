@@ -42,10 +42,10 @@ QString UnreadablePictureMessage(const QString& source, const QString& reason);
 // Every picture is decoded in a limited child process (DecodePictureData) while the window's
 // event loop goes on: the window repaints and answers the window system, and signals reach it.
 // The commands below return once the decode has ended. The user's input waits meanwhile, and
-// when a decode takes longer than a moment a box "読み込み中…" with "取消" comes up over
+// when a decode takes longer than a moment a box "読込中…" with "取消" comes up over
 // `picture`'s window; 取消 or Esc there ends the decode and changes nothing, without a message.
 // The notice, where given, is told true when the decode starts and false when it has ended (the
-// window shows "読み込み中…" in its status bar meanwhile).
+// window shows "読込中…" in its status bar meanwhile).
 using LoadingNotice = std::function<void(bool loading)>;
 // The status text while a picture loads.
 QString LoadingStatusText();

@@ -21,6 +21,24 @@ const QSize kLargestCanvas(kLargestCanvasWidth, kLargestCanvasHeight);
 
 }  // namespace
 
+QString CropNoticeText(QSize used, QSize original) {
+    return QStringLiteral("画像の左上 %1 を使います（元の大きさ %2）")
+        .arg(SizeText(used), SizeText(original));
+}
+
+QString FitNoticeText(QSize area, QSize fitted, QSize original) {
+    return QStringLiteral("描画範囲 %1 に合わせて画像を %2 に（元 %3）")
+        .arg(SizeText(area), SizeText(fitted), SizeText(original));
+}
+
+QString BlankCanvasPickText() {
+    return QStringLiteral("キャンバスが白紙のため、出力開始座標だけを設定しました");
+}
+
+QString CanvasFromPictureText(QSize size) {
+    return QStringLiteral("キャンバスを画像の大きさ %1 にしました").arg(SizeText(size));
+}
+
 PicturePlacement::PicturePlacement(const Controls& controls, QObject* parent)
     : QObject(parent), c_(controls), areaPick_(nullptr, controls.pointer) {
     connect(c_.picSRC, &PictureBox::pictureReplaced, this, &PicturePlacement::noticeCrop);
@@ -51,29 +69,29 @@ void PicturePlacement::noticeCrop() {
     const QSize canvas = c_.picSRC->persistentImage().size();
     if (!background.isNull() &&
         (background.width() > canvas.width() || background.height() > canvas.height())) {
-        cropNotice_ = QStringLiteral("画像の左上 %1 を使います（元の大きさ %2）")
-                          .arg(SizeText(canvas), SizeText(background.size()));
+        cropNotice_ = CropNoticeText(canvas, background.size());
         notice(cropNotice_);
     } else if (!cropNotice_.isEmpty() && c_.statusBar->currentMessage() == cropNotice_) {
         c_.statusBar->clearMessage();
     }
 }
 
-void PicturePlacement::pickArea(const std::function<void(QPoint)>& takeOrigin) {
+void PicturePlacement::pickArea(const std::function<void(std::optional<QPoint>)>& finished) {
     if (c_.runState->inProgress()) {
         return;
     }
-    areaPick_.pick([this, takeOrigin](const PointPicker::Result& picked) {
+    areaPick_.pick([this, finished](const PointPicker::Result& picked) {
         if (!picked.error.isEmpty()) {
             c_.dialogs->message(picked.error);
         }
         if (!picked.point) {
+            finished(std::nullopt);
             return;
         }
         if (picked.area && !fitPictureInto(picked.area->size())) {
-            notice(QStringLiteral("キャンバスが白紙のため、出力開始座標だけを設定しました"));
+            notice(BlankCanvasPickText());
         }
-        takeOrigin(*picked.point);
+        finished(*picked.point);
     });
 }
 
@@ -103,8 +121,7 @@ bool PicturePlacement::fitPictureInto(QSize box) {
     fittedFrom_ = source;
     fitted_ = c_.picSRC->picture();
     emit canvasResized();
-    notice(QStringLiteral("描画範囲 %1 に合わせて画像を %2 にしました（元の大きさ %3）")
-               .arg(SizeText(box), SizeText(size), SizeText(source.size())));
+    notice(FitNoticeText(box, size, source.size()));
     return true;
 }
 
@@ -124,8 +141,7 @@ void PicturePlacement::loadFitted(QString& lastChosenFile) {
     c_.picSRC->setPictureAtSize(picture, picture.size());
     emit canvasResized();
     if (picture.size() == original.size()) {
-        notice(
-            QStringLiteral("キャンバスを画像の大きさ %1 にしました").arg(SizeText(picture.size())));
+        notice(CanvasFromPictureText(picture.size()));
     } else {
         notice(ShrunkPictureText(picture.size(), original.size()));
     }

@@ -12,6 +12,7 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 class QAction;
 class QStatusBar;
@@ -24,6 +25,15 @@ class PointerDevice;
 class RunState;
 class ScreenReader;
 class UserDialogs;
+
+// The status bar's notices, each whole in the status bar at the window's first width: a picture
+// larger than the canvas used in its top-left part; a picture fitted into a dragged area (the
+// area, the result, the picture it was made from); a drag over a blank canvas; a canvas given a
+// loaded picture's size. (A picture shrunk to the largest canvas: ShrunkPictureText().)
+QString CropNoticeText(QSize used, QSize original);
+QString FitNoticeText(QSize area, QSize fitted, QSize original);
+QString BlankCanvasPickText();
+QString CanvasFromPictureText(QSize size);
 
 // Where and how large the picture lands on the desktop, for the main window:
 //  - "描画範囲を選ぶ": the screen pick (ScreenPickOverlay). A click gives the origin; a drag gives
@@ -61,9 +71,10 @@ class PicturePlacement : public QObject {
     // (null: the pick says it cannot read the screen; the outline does not wait).
     void setScreenReader(ScreenReader* screen);
 
-    // "描画範囲を選ぶ": opens the pick. `takeOrigin` gets the origin the user chose, after the
-    // picture has been fitted to a dragged rectangle; nothing when the user cancels.
-    void pickArea(const std::function<void(QPoint)>& takeOrigin);
+    // "描画範囲を選ぶ": opens the pick. `finished` gets the origin the user chose, after the
+    // picture has been fitted to a dragged rectangle, or nothing when the pick was cancelled or
+    // failed; it is not called when no pick opens (a run in progress).
+    void pickArea(const std::function<void(std::optional<QPoint>)>& finished);
     // "画像に合わせて読み込む": the open dialog as "ファイルから読込" shows it (`lastChosenFile` as
     // it keeps it), then the chosen picture with the canvas at its size, all as one undo step.
     void loadFitted(QString& lastChosenFile);

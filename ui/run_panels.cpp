@@ -2,8 +2,10 @@
 
 #include "common/colour.h"
 #include "ui/colour_view.h"
+#include "ui/status_panel.h"
 
 #include <QBoxLayout>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLocale>
 #include <QPalette>
@@ -45,6 +47,10 @@ QString ProgressText(const RunProgress& progress) {
              Grouped(RoundedSeconds(progress.timeLeft, false)));
 }
 
+QString ResumeHintText() {
+    return QStringLiteral("Ctrl+R で続きを描く");
+}
+
 QImage ExtractionPreview(const QImage& picture, const ExtractionSettings& extraction) {
     QImage preview = picture.convertToFormat(QImage::Format_RGB32);
     for (int y = 0; y < preview.height(); ++y) {
@@ -66,8 +72,9 @@ QImage ExtractionPreview(const QImage& picture, const ExtractionSettings& extrac
 
 RunPanels::RunPanels(QWidget& row, std::function<PlanInput()> input, QObject* parent)
     : QObject(parent), input_(std::move(input)) {
+    setObjectName(QStringLiteral("runPanels"));
     auto* layout = qobject_cast<QBoxLayout*>(row.layout());
-    plan_ = new QLabel(&row);
+    plan_ = new StatusPanel(&row);
     plan_->setObjectName(QStringLiteral("StatusBar1_plan"));
     plan_->setFixedHeight(kPanelHeight);
     plan_->setFrameShape(QFrame::Panel);
@@ -108,28 +115,46 @@ void RunPanels::showPlan() {
     if (in.settings.colour) {
         const ColourPlanPanel panel = ColourPlanTexts(
             PlanColours(in.picture, *in.settings.colour, in.settings.modes, in.settings.WaitTime));
-        plan_->setText(panel.text);
-        plan_->setToolTip(panel.toolTip);
+        plan_->setWholeText(panel.text);
+        plan_->setDetails(panel.toolTip);
         return;
     }
     const RunPlan plan = PlanPicture(in.picture, in.settings.extraction, in.settings.modes);
-    plan_->setText(PlanText(
+    plan_->setWholeText(PlanText(
         plan, EstimatedRunTime(plan, ExpectedWaitMs(in.settings.modes, in.settings.WaitTime))));
-    plan_->setToolTip(plan_->text());
+    plan_->setDetails(QString());
 }
 
 void RunPanels::showProgress(const RunProgress& progress) {
     progress_->setMaximum(std::max(1, progress.strokesTotal));
     progress_->setValue(progress.strokesDone);
-    progress_->setFormat(ProgressText(progress));
-    progress_->setToolTip(progress_->format());
+    showProgressText(ProgressText(progress));
 }
 
 void RunPanels::resetProgress() {
     progress_->setMaximum(1);
     progress_->setValue(0);
-    progress_->setFormat(QString());
-    progress_->setToolTip(QString());
+    showProgressText(QString());
+}
+
+void RunPanels::showResumeHint(bool resumable) {
+    if (progress_->value() == 0 && progress_->maximum() == 1) {
+        showProgressText(resumable ? ResumeHintText() : QString());
+    }
+}
+
+QString RunPanels::progressText() const {
+    return progress_->toolTip();
+}
+
+void RunPanels::showProgressText(const QString& text) {
+    // The bar draws its text centred in its whole width, less a pixel of frame each side.
+    const int room = progress_->width() - 4;
+    const QFontMetrics metrics = progress_->fontMetrics();
+    progress_->setFormat(metrics.horizontalAdvance(text) <= room
+                             ? text
+                             : metrics.elidedText(text, Qt::ElideRight, room));
+    progress_->setToolTip(text);
 }
 
 }  // namespace stylorex

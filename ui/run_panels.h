@@ -11,17 +11,20 @@
 #include <chrono>
 #include <functional>
 
-class QLabel;
 class QProgressBar;
 class QWidget;
 class QTimer;
 
 namespace stylorex {
 
+class StatusPanel;
+
 // The plan panel: "180本 1,787px 約9秒" (strokes, line pixels, the estimated time).
 QString PlanText(const RunPlan& plan, std::chrono::milliseconds time);
 // The progress bar's text: strokes done of all and the time left.
 QString ProgressText(const RunProgress& progress);
+// What the emptied progress bar says after Esc while "続きを描く" can go on.
+QString ResumeHintText();
 
 // What the run would draw from `picture` (the persistent image) under `extraction`: its line
 // pixels in a strong colour over a faded copy of the picture, as an opaque image of its size.
@@ -52,12 +55,17 @@ class RunPanels : public QObject {
     void showProgress(const RunProgress& progress);
     // An empty bar: no run in progress and none completed since the last reset.
     void resetProgress();
+    // On the emptied bar after Esc, while the run can be resumed: ResumeHintText().
+    void showResumeHint(bool resumable);
+    // What the bar says, whole (its face may cut a text far longer than usual short).
+    QString progressText() const;
 
   private:
     void showPlan();
+    void showProgressText(const QString& text);
 
     std::function<PlanInput()> input_;
-    QLabel* plan_ = nullptr;
+    StatusPanel* plan_ = nullptr;
     QProgressBar* progress_ = nullptr;
     QTimer* planTimer_ = nullptr;
 };

@@ -18,9 +18,12 @@ QString StrokeCountText(std::int32_t strokes) {
     return QStringLiteral("概算ｽﾄﾛｰｸ数:") + QString::number(strokes);
 }
 
-QString StoppedText(bool resumable) {
-    return resumable ? QStringLiteral("中断しました（Ctrl+R で続きを描く）")
-                     : QStringLiteral("中断");
+QString StoppedText() {
+    return QStringLiteral("中断");
+}
+
+QString WindowKeysHeldText() {
+    return QStringLiteral("キーを離して");
 }
 
 void ClearCheckPanel(WindowText& window) {
@@ -50,7 +53,7 @@ void WindowRunReport::phaseChanged(RunPhase phase) {
         case RunPhase::Aborted:
             SetCaptionTag(window_, QStringLiteral("[中断しました]"));
             // Whether the run can be resumed is known once it has ended: the window says so then.
-            SetStatusText(window_, kActivityPanel, StoppedText(false));
+            SetStatusText(window_, kActivityPanel, StoppedText());
             break;
     }
 }
@@ -63,7 +66,7 @@ void WindowRunReport::progressed(const RunProgress& progress) {
 }
 
 void WindowRunReport::waitingForKeysUp() {
-    SetStatusText(window_, kActivityPanel, KeysHeldText());
+    SetStatusText(window_, kActivityPanel, WindowKeysHeldText());
 }
 
 void WindowRunReport::checkPending() {

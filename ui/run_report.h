@@ -13,9 +13,12 @@ namespace stylorex {
 // Status panel 3 after a run: "概算ｽﾄﾛｰｸ数:" and the count.
 QString StrokeCountText(std::int32_t strokes);
 
-// Status panel 2 after a run stopped by Esc or a stop request: "中断", and how to go on where
-// "続きを描く" (Ctrl+R) can.
-QString StoppedText(bool resumable);
+// Status panel 2 after a run stopped by Esc or a stop request: "中断" (how to go on, where
+// "続きを描く" can, is the progress bar's: ResumeHintText()).
+QString StoppedText();
+// Status panel 2 while a run waits for the keys still held down to come up: the command line's
+// KeysHeldText() is too long for the panel.
+QString WindowKeysHeldText();
 
 // Empties status panel 5 and its tool tip: no check is known of the picture as it is now.
 void ClearCheckPanel(WindowText& window);

@@ -4,6 +4,7 @@
 #include "tests/support/named_child.h"
 #include "tests/support/pointer_fake.h"
 #include "tests/support/recording_dialogs.h"
+#include "tests/ui/window_checks.h"
 #include "ui/frm_graph.h"
 
 #include <QApplication>
@@ -42,6 +43,8 @@ TEST(FirstWindowSize, AtTwiceTheScaleTheWindowAndItsStatusRowsFitA1280By1024Scre
     for (const char* row : {"StatusBar1", "StatusBar2"}) {
         EXPECT_TRUE(room.contains(GlobalRect(*NamedChild<QWidget>(window, row)))) << row;
     }
+    EXPECT_EQ(OverlapsAndOverflows(window).join(QLatin1Char('\n')).toStdString(), "");
+    EXPECT_EQ(CutDynamicTexts(window).join(QLatin1Char('\n')).toStdString(), "");
 }
 
 }  // namespace

@@ -16,8 +16,12 @@
 #include "tests/support/pointer_fake.h"
 #include "tests/support/recording_dialogs.h"
 #include "tests/support/screen_fake.h"
+#include "tests/ui/window_checks.h"
 #include "ui/dlg_palette.h"
 #include "ui/dlg_setting.h"
+#include "ui/picture_placement.h"
+#include "ui/run_panels.h"
+#include "ui/screen_pick_overlay.h"
 #include "ui/viewport_scroll_bar.h"
 #include "ui/wait_menu.h"
 
@@ -568,7 +572,9 @@ TEST_F(FrmGraphTest, ControlsCarryTheirKindsFontsColoursAndStates) {
     ASSERT_EQ(NamedChild<QListWidget>(w, "ListFixed")->count(), 7);
     EXPECT_EQ(NamedChild<QListWidget>(w, "ListFixed")->item(6)->text(), QStringLiteral("7"));
 
-    const int widths[] = {93, 67, 93, 96};
+    // Panels 1 and 3 grown to "抽出モード:255以下" and a five-digit stroke count, panel 4 down to
+    // "canvas:480*600".
+    const int widths[] = {101, 67, 106, 89};
     for (int panel = 1; panel <= 4; ++panel) {
         auto* label = NamedChild<QStatusBar>(w, "StatusBar1")
                           ->findChild<QLabel*>(QStringLiteral("StatusBar1_panel%1").arg(panel));
@@ -815,6 +821,12 @@ TEST_F(FrmGraphTest, EveryFixedTextFitsItsControl) {
     }
 }
 
+// What a run, a pick or a load writes into the window, at its longest, shows whole.
+TEST_F(FrmGraphTest, EveryDynamicTextShowsWholeOrCutShortWithItsWholeTextInTheToolTip) {
+    loadAndShow();
+    EXPECT_EQ(CutDynamicTexts(*window_).join(QLatin1Char('\n')).toStdString(), "");
+}
+
 // --- layout and scrolling -------------------------------------------------------------------
 
 TEST_F(FrmGraphTest, LayoutFollowsTheOuterSizeWithItsFactors) {
@@ -835,6 +847,43 @@ TEST_F(FrmGraphTest, LayoutFollowsTheOuterSizeWithItsFactors) {
         EXPECT_EQ(NamedChild<QGroupBox>(w, "Frame1")->geometry(),
                   QRect(viewportWidth + 17, 0, 120, 329));
     }
+}
+
+// Whatever canvas size the last session saved, and whether or not the window manager adds a
+// caption bar (which the formulas count in the outer height), the painter panel stays clear of
+// "画像読込", "貼り付け" and "定型画像": the bottom panel goes down as far as the window has room,
+// and the painter's text box gives up what it lacks.
+TEST_F(FrmGraphTest, NothingOverlapsAtAnySavedCanvasSizeOrWindowHeight) {
+    for (const QSize canvasSize :
+         {QSize(100, 100), QSize(200, 120), QSize(200, 200), QSize(300, 300), QSize(600, 480)}) {
+        writeIni(QStringLiteral("[Other]\r\nCanvasHeight=%1\r\nCanvasWidth=%2\r\n")
+                     .arg(canvasSize.height())
+                     .arg(canvasSize.width())
+                     .toLatin1());
+        window_ = std::make_unique<frmGraph>(pointer_, &dialogs_);
+        window_->setProgramFolder(dir_.path());
+        window_->setSettingsPath(iniPath());
+        loadAndShow();
+        ASSERT_EQ(QSize(canvas().ScaleWidth(), canvas().ScaleHeight()), canvasSize);
+        EXPECT_EQ(OverlapsAndOverflows(*window_).join(QLatin1Char('\n')).toStdString(), "")
+            << canvasSize.width() << "x" << canvasSize.height();
+    }
+    auto* painter = NamedChild<QGroupBox>(*window_, "Frame1");
+    auto* bottom = NamedChild<QFrame>(*window_, "Frame2");
+    auto* textBox = NamedChild<QPlainTextEdit>(*window_, "txtInput");
+    // 541: the first start's height from a fresh clone under a window manager.
+    for (const int height : {600, 541, 520, 480}) {
+        resizeOuter(QSize(387, height));
+        EXPECT_EQ(OverlapsAndOverflows(*window_).join(QLatin1Char('\n')).toStdString(), "")
+            << height;
+        EXPECT_GE(bottom->y(), painter->geometry().bottom() + 1) << height;
+        EXPECT_EQ(button("cmdDrawZtxt_1")->geometry().bottom() + 1 + 5, painter->height())
+            << "the text buttons move up with the box " << height;
+        EXPECT_GE(textBox->height(), 53) << height;
+    }
+    resizeOuter(QSize(387, 600));
+    EXPECT_EQ(painter->geometry(), QRect(painter->x(), 0, 120, 329));
+    EXPECT_EQ(textBox->height(), 121);
 }
 
 TEST_F(FrmGraphTest, MinimisingChangesNothingAndRestoringLaysOutAgain) {
@@ -869,7 +918,11 @@ TEST_F(FrmGraphTest, WindowTooSmallForTheFormulasGetsAnEmptyViewport) {
     ASSERT_LT(outer.height(), 243);
     EXPECT_EQ(NamedChild<QFrame>(w, "FrameG")->size(), QSize(outer.width() - 143, 0));
     EXPECT_EQ(hBar()->y(), 0);
-    EXPECT_EQ(NamedChild<QFrame>(w, "Frame2")->y(), 17);
+    // The bottom panel stays below the painter panel, shrunk as far as it goes, and leaves the
+    // window rather than cover it.
+    const QRect painter = NamedChild<QGroupBox>(w, "Frame1")->geometry();
+    EXPECT_EQ(painter.height(), 329 - (121 - 53));
+    EXPECT_EQ(NamedChild<QFrame>(w, "Frame2")->y(), painter.bottom() + 1);
     EXPECT_EQ(vBar()->signedMaximum(), -200);
 }
 
@@ -1152,6 +1205,44 @@ TEST_F(FrmGraphTest, CtrlGTakesThePickedPointWhenItComesAndKeepsTheOriginWithout
     EXPECT_EQ(w.caption(), QStringLiteral("Stylorex [座標取得]"));
 }
 
+// Both picks leave the focus where it was: Ctrl+Z then undoes the painter's last step (a line
+// edit with the focus would take it for its own undo) and Tab goes on from there.
+TEST_F(FrmGraphTest, APickGivesTheFocusBackSoCtrlZUndoesThePainterAndTabGoesOnAsBefore) {
+    FakeScreen screen(QGuiApplication::primaryScreen()->geometry().size());
+    window_->setScreenReader(&screen);
+    loadAndShow();
+    activate();
+    QListWidget* patterns = NamedChild<QListWidget>(*window_, "ListFixed");
+    patterns->setFocus();
+    QTest::keyClick(patterns, Qt::Key_Tab);
+    QWidget* afterTab = QApplication::focusWidget();
+    ASSERT_NE(afterTab, patterns);
+    const QImage blank = canvas().persistentImage();
+
+    for (const char* pick : {"mnu_getpt", "mnu_pickArea"}) {
+        stroke(QPoint(10, 10), QPoint(60, 40));
+        ASSERT_NE(canvas().persistentImage(), blank) << pick;
+        patterns->setFocus();
+        pointer_.setPosition(QPoint(300, 200));
+        action(pick)->trigger();
+        ScreenPickOverlay& overlay = window_->placement().areaPick();
+        if (!overlay.veils().empty()) {
+            ScreenPickVeil* veil = overlay.veils().front();
+            ASSERT_TRUE(QTest::qWaitForWindowExposed(veil));
+            QTest::mouseClick(veil, Qt::LeftButton, Qt::NoModifier, QPoint(300, 200));
+        }
+        ASSERT_TRUE(QTest::qWaitFor([&] { return field("txtStartX")->text() == "300"; })) << pick;
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get())) << pick;
+        EXPECT_EQ(QApplication::focusWidget(), patterns) << pick;
+
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Z, Qt::ControlModifier);
+        EXPECT_EQ(canvas().persistentImage(), blank) << pick << ": Ctrl+Z undid nothing";
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        EXPECT_EQ(QApplication::focusWidget(), afterTab) << pick;
+        field("txtStartX")->setText(QStringLiteral("**"));
+    }
+}
+
 TEST_F(FrmGraphTest, EnterStartsARunOnlyWhileTheButtonHasTheFocus) {
     loadAndShow();
     activate();
@@ -1390,6 +1481,26 @@ TEST_F(FrmGraphTest, AboutBoxShowsItsTextsAndClosesOnEnterAndEsc) {
     // Once the box is closed, the same click reaches the window.
     clickThroughTheWindowSystem(button("cmdClear"));
     EXPECT_TRUE(canvasIsWhite());
+
+    // From the keyboard as the menus beside it open: Alt+V selects "Version(&V)", Enter opens
+    // the box (Esc lets it go), and the focus is back where it was.
+    activate();
+    button("cmdStart")->setFocus();
+    bool opened = false;
+    whenModal([&](QWidget* box) {
+        opened = true;
+        box->close();
+    });
+    QTest::keyClick(&w, Qt::Key_V, Qt::AltModifier);
+    EXPECT_FALSE(opened) << "Alt+V alone opened the box: the Enter after it closes it at once";
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_TRUE(opened);
+    EXPECT_EQ(w.focusWidget(), button("cmdStart"));
+    activate();
+    QTest::keyClick(&w, Qt::Key_V, Qt::AltModifier);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    EXPECT_EQ(w.menuBar()->activeAction(), nullptr);
+    EXPECT_EQ(QApplication::focusWidget(), button("cmdStart"));
 }
 
 TEST_F(FrmGraphTest, ExtractionDialogOkWritesTheModeIntoStatusPanelOne) {
@@ -1819,7 +1930,7 @@ TEST_F(RunPanelsTest, ProgressReachesItsEndWhenTheRunCompletesAndIsResetOnEsc) {
     ASSERT_EQ(w.runState().lastResult().ending, RunResult::Ending::Aborted);
     EXPECT_TRUE(progressShown);
     EXPECT_EQ(progressBar()->value(), 0);
-    EXPECT_TRUE(progressBar()->text().isEmpty());
+    EXPECT_EQ(progressBar()->format(), ResumeHintText()) << "the bar says how to go on";
 }
 
 TEST_F(RunPanelsTest, ResumeDrawsWhatTheStoppedRunLeftAndIsDisabledAfterACanvasChange) {
@@ -1885,24 +1996,28 @@ TEST_F(RunPanelsTest, AfterEscTheWindowSaysHowToGoOnUntilThePictureChanges) {
     w.startCommand();
     ASSERT_EQ(w.runState().lastResult().ending, RunResult::Ending::Aborted);
     EXPECT_EQ(w.caption(), QStringLiteral("Stylorex [中断しました]"));
-    EXPECT_EQ(w.statusPanel(2), QStringLiteral("中断しました（Ctrl+R で続きを描く）"));
+    EXPECT_EQ(w.statusPanel(2), QStringLiteral("中断"));
+    EXPECT_EQ(progressBar()->format(), QStringLiteral("Ctrl+R で続きを描く"));
+    EXPECT_EQ(progressBar()->value(), 0);
     // The strokes the target got whole: every release but the one that ended the stopped stroke.
     const int releases = static_cast<int>(pointer_.operationsOfKind(Kind::Release).size());
     ASSERT_GT(releases, 2);
     EXPECT_EQ(panelThreeCount(), releases - 1);
 
     // A new picture: nothing is left to go on with, and the panel no longer offers it, also when
-    // the picture came through a load that said "読み込み中…" meanwhile.
+    // the picture came through a load that said "読込中…" meanwhile.
     ASSERT_TRUE(dropOnCanvas(file));
     EXPECT_FALSE(action("mnu_resume")->isEnabled());
     EXPECT_EQ(w.statusPanel(2), QStringLiteral("中断"));
+    EXPECT_EQ(progressBar()->format(), QString());
 
     canvas().setPicture(MakeAcceptancePicture(AcceptancePicture::LineArt));
     pointer_.tapEscAfterMoves(pointer_.moveCount() + 500);
     w.startCommand();
-    ASSERT_EQ(w.statusPanel(2), QStringLiteral("中断しました（Ctrl+R で続きを描く）"));
+    ASSERT_EQ(progressBar()->format(), QStringLiteral("Ctrl+R で続きを描く"));
     action("mnu_m_3")->trigger();
     EXPECT_EQ(w.statusPanel(2), QStringLiteral("中断"));
+    EXPECT_EQ(progressBar()->format(), QString());
 }
 
 TEST_F(RunPanelsTest, EveryChangeOfThePictureClearsTheLastRunsProgressAndCheck) {
@@ -2137,7 +2252,13 @@ TEST_F(RunPanelsTest, APaletteTakenWithCtrlKAndColourChosenDrawEachInkAfterItsSw
         QTableWidgetItem* ink = dialog->lstSwatches->item(1, 2);
         EXPECT_EQ(ink->text(), QStringLiteral("#5A5A5A"));
         ink->setText(QStringLiteral("#000000"));
-        dialog->OKButton->click();
+        // Enter in the list presses OK; it opens no cell to edit.
+        dialog->lstSwatches->setFocus();
+        QTest::keyClick(dialog->lstSwatches, Qt::Key_Return);
+        if (dialog->isVisible()) {
+            ADD_FAILURE() << "Enter did not press OK";
+            dialog->OKButton->click();
+        }
     });
     action("mnu_palette")->trigger();
     ASSERT_EQ(picker.next, 2u) << "Ctrl+K took no swatch";

@@ -1,6 +1,6 @@
 // The keyboard path the window's instructions teach, under a click-to-focus window manager
-// (openbox): Ctrl+G over the target, one Tab to "処理", Enter. It must hold whatever the user
-// did before: typed text with the text tool, stored a pattern.
+// (openbox): Ctrl+G over the target, Tab until "処理" has the focus, Enter. It must hold whatever
+// the user did before: typed text with the text tool, stored a pattern.
 #include "ui/frm_graph.h"
 
 #include "canvas/picture_box.h"
@@ -67,8 +67,10 @@ class KeyboardPathX11 : public testing::MainWindowOnX11 {
         clickAt(QPoint(frame.center().x(), frame.top() + titleHeight / 2));
     }
 
-    // Ctrl+G with the pointer on the origin, then one Tab and Enter: whether a run started.
-    bool captureOneTabEnterStartsARun() {
+    // Ctrl+G with the pointer on the origin, then Tab until "処理" has the focus and Enter:
+    // whether a run started. Ctrl+G leaves the focus where it was.
+    bool captureTabToStartEnterStartsARun() {
+        QWidget* focused = QApplication::focusWidget();
         session.moveTo(kOriginX, kOriginY);
         QTest::qWait(50);
         target.discard();
@@ -78,7 +80,15 @@ class KeyboardPathX11 : public testing::MainWindowOnX11 {
             ADD_FAILURE() << "Ctrl+G did not capture the origin";
             return false;
         }
-        testing::TypeKey(display(), XK_Tab);
+        if (QApplication::focusWidget() != focused) {
+            ADD_FAILURE() << "Ctrl+G moved the focus";
+        }
+        QWidget* start = NamedChild<QPushButton>(*window, "cmdStart");
+        tabUntilFocused(start);
+        if (QApplication::focusWidget() != start) {
+            ADD_FAILURE() << "Tab never reached 処理";
+            return false;
+        }
         testing::TypeKey(display(), XK_Return);
         return QTest::qWaitFor([&] { return !window->statusPanel(3).isEmpty(); }, 30000) &&
                window->caption() == QStringLiteral("Stylorex [処理完了]");
@@ -89,7 +99,7 @@ class KeyboardPathX11 : public testing::MainWindowOnX11 {
 
 testing::WindowManager* KeyboardPathX11::manager = nullptr;
 
-TEST_F(KeyboardPathX11, AfterTheTextToolOneTabAndEnterStartTheRun) {
+TEST_F(KeyboardPathX11, AfterTheTextToolTabToTheButtonAndEnterStartTheRun) {
     QComboBox* tools = NamedChild<QComboBox>(*window, "cmbMethod");
     ASSERT_TRUE(focus(tools));
     testing::TypeKey(display(), XK_Up);
@@ -110,7 +120,7 @@ TEST_F(KeyboardPathX11, AfterTheTextToolOneTabAndEnterStartTheRun) {
     EXPECT_TRUE(QApplication::focusWidget()->isVisible())
         << QApplication::focusWidget()->objectName().toStdString();
 
-    EXPECT_TRUE(captureOneTabEnterStartsARun()) << window->caption().toStdString();
+    EXPECT_TRUE(captureTabToStartEnterStartsARun()) << window->caption().toStdString();
     EXPECT_TRUE(dialogs.messages.empty());
     XSync(pointer->display(), False);
     const QImage drawn = NamedChild<PictureBox>(*window, "picSRC")->persistentImage();
@@ -119,7 +129,7 @@ TEST_F(KeyboardPathX11, AfterTheTextToolOneTabAndEnterStartTheRun) {
               testing::ExpectedRunEvents(drawn, kOriginX, kOriginY));
 }
 
-TEST_F(KeyboardPathX11, AfterAPatternStoreOneTabAndEnterStartTheRunAndStoreNothingMore) {
+TEST_F(KeyboardPathX11, AfterAPatternStoreTabToTheButtonAndEnterStartTheRunAndStoreNothingMore) {
     NamedChild<PictureBox>(*window, "picSRC")->setPicture(testing::LineArt(200));
     QPushButton* store = NamedChild<QPushButton>(*window, "cmdFixedStore");
     clickAt(store->mapToGlobal(store->rect().center()));
@@ -127,7 +137,7 @@ TEST_F(KeyboardPathX11, AfterAPatternStoreOneTabAndEnterStartTheRunAndStoreNothi
     ASSERT_TRUE(QTest::qWaitFor([&] { return QFile::exists(stored); })) << "登録 stored nothing";
     ASSERT_TRUE(QFile::remove(stored));
 
-    EXPECT_TRUE(captureOneTabEnterStartsARun()) << window->caption().toStdString();
+    EXPECT_TRUE(captureTabToStartEnterStartsARun()) << window->caption().toStdString();
     EXPECT_FALSE(QFile::exists(stored)) << "Enter stored the pattern again";
 }
 

@@ -19,6 +19,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableWidget>
@@ -262,7 +263,9 @@ TEST_F(MainWindowX11, AfterEscTheCountIsOfTheStrokesTheTargetGotWholeAndCtrlRIsO
     ASSERT_GT(releases, 1) << testing::Describe(events);
     // The last release ended the stroke Esc cut short.
     EXPECT_EQ(w.statusPanel(3), QStringLiteral("概算ｽﾄﾛｰｸ数:%1").arg(releases - 1));
-    EXPECT_EQ(w.statusPanel(2), QStringLiteral("中断しました（Ctrl+R で続きを描く）"));
+    EXPECT_EQ(w.statusPanel(2), QStringLiteral("中断"));
+    EXPECT_EQ(NamedChild<QProgressBar>(w, "StatusBar1_progress")->format(),
+              QStringLiteral("Ctrl+R で続きを描く"));
     EXPECT_EQ(w.caption(), QStringLiteral("Stylorex [中断しました]"));
 }
 

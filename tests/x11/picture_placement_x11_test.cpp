@@ -190,10 +190,9 @@ TEST_F(PicturePlacementX11, ADraggedAreaFitsThePictureAndTheRunLandsInsideIt) {
     const QSize fitted = FittedSize(frame.size(), area.size());
     ASSERT_EQ(fitted, QSize(120, 60));
     EXPECT_EQ(canvas().persistentImage().size(), fitted);
-    EXPECT_TRUE(
-        NamedChild<QStatusBar>(*window, "StatusBar1")
-            ->currentMessage()
-            .startsWith(QStringLiteral("描画範囲 120×80 に合わせて画像を 120×60 にしました")));
+    EXPECT_TRUE(NamedChild<QStatusBar>(*window, "StatusBar1")
+                    ->currentMessage()
+                    .startsWith(QStringLiteral("描画範囲 120×80 に合わせて画像を 120×60 に")));
 
     window->startCommand();
     XSync(pointer->display(), False);

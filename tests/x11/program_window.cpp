@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -213,7 +215,17 @@ bool TabAndEnterUntilRunStarts(Display* display, const std::function<QString()>&
 }
 
 QPoint ProgramGeometry::bottomPanel(int x, int y) const {
-    return central(x, height - kAboveBottomPanel + kScrollBarHeight + y);
+    // Where the formulas put it, but not up into the painter panel while the client area has
+    // room below it (ui/frm_graph_layout.cpp).
+    constexpr int kPainterPanelHeight = 329;
+    constexpr int kPainterPanelShortest = 329 - (121 - 53);
+    constexpr int kBottomPanelHeight = 145;
+    constexpr int kStatusRowsHeight = 30;
+    const int formulaTop = height - kAboveBottomPanel + kScrollBarHeight;
+    const int clientHeight = height - menuBarHeight - kStatusRowsHeight;
+    const int top = std::max({formulaTop, kPainterPanelShortest,
+                              std::min(kPainterPanelHeight, clientHeight - kBottomPanelHeight)});
+    return central(x, top + y);
 }
 
 std::optional<ProgramGeometry> ReadProgramGeometry(Display* display, unsigned long window) {
