@@ -1,5 +1,6 @@
 #include "os/x11/x11_pointer.h"
 
+#include "os/run_lock.h"
 #include "os/x11/button_guard_x11.h"
 #include "os/x11/x11_connections.h"
 
@@ -429,13 +430,7 @@ QSize X11Pointer::primaryScreenSize() {
 }
 
 QString X11Pointer::displayName() const {
-    QString name = QString::fromLocal8Bit(DisplayString(display_));
-    const qsizetype colon = name.lastIndexOf(QLatin1Char(':'));
-    const qsizetype dot = name.indexOf(QLatin1Char('.'), colon + 1);
-    if (colon >= 0 && dot > colon) {
-        name.truncate(dot);
-    }
-    return QStringLiteral("x11-") + name;
+    return X11DisplayLockName(QString::fromLocal8Bit(DisplayString(display_)));
 }
 
 bool LeftButtonIsDown(Display* display) {

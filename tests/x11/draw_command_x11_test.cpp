@@ -8,11 +8,14 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QProcessEnvironment>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <set>
+#include <utility>
+#include <vector>
 
 #include <X11/Xlib.h>
 
@@ -244,16 +247,39 @@ TEST_F(DrawCommandX11, ASecondRunWhileOneDrawsIsRefusedAndTheFirstDrawsExactlyIt
     QImage dot(10, 10, QImage::Format_RGB32);
     dot.fill(Qt::white);
     dot.setPixel(5, 5, qRgb(0, 0, 0));
-    QProcess second;
-    second.start(program, {QStringLiteral("draw"), savePicture(dot, "dot.png"),
-                           QStringLiteral("--at"), at({kOriginX + 250, kOriginY + 250}),
-                           QStringLiteral("--wait"), QStringLiteral("0")});
-    ASSERT_TRUE(second.waitForFinished(30000));
-    EXPECT_EQ(second.exitCode(), 1);
-    EXPECT_TRUE(QString::fromLocal8Bit(second.readAllStandardError())
-                    .contains(QStringLiteral("別の描画が実行中です")));
-    ASSERT_EQ(process.state(), QProcess::Running)
-        << "the first run ended before the second was refused";
+    // However the second names the display, and wherever its environment puts runtime files.
+    const QString display = qEnvironmentVariable("DISPLAY");
+    const QString number = display.mid(display.lastIndexOf(QLatin1Char(':')) + 1);
+    const QString regularFile = savePicture(dot, "dot.png");
+    const std::vector<std::pair<QString, QString>> ways = {
+        {QStringLiteral("DISPLAY"), display},
+        {QStringLiteral("DISPLAY"), QStringLiteral("unix:") + number},
+        {QStringLiteral("DISPLAY"), QStringLiteral(":%1.0").arg(number)},
+        {QStringLiteral("XDG_RUNTIME_DIR"), QString()},
+        {QStringLiteral("XDG_RUNTIME_DIR"), dir.path()},
+        {QStringLiteral("XDG_RUNTIME_DIR"), regularFile},
+        {QStringLiteral("TMPDIR"), dir.path()},
+    };
+    for (const auto& [variable, value] : ways) {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        if (value.isEmpty()) {
+            environment.remove(variable);
+        } else {
+            environment.insert(variable, value);
+        }
+        QProcess second;
+        second.setProcessEnvironment(environment);
+        second.start(program, {QStringLiteral("draw"), regularFile, QStringLiteral("--at"),
+                               at({kOriginX + 250, kOriginY + 250}), QStringLiteral("--wait"),
+                               QStringLiteral("0")});
+        ASSERT_TRUE(second.waitForFinished(30000));
+        EXPECT_EQ(second.exitCode(), 1) << variable.toStdString() << "=" << value.toStdString();
+        EXPECT_TRUE(QString::fromLocal8Bit(second.readAllStandardError())
+                        .contains(QStringLiteral("別の描画が実行中です")))
+            << variable.toStdString() << "=" << value.toStdString();
+        ASSERT_EQ(process.state(), QProcess::Running)
+            << "the first run ended before the second was refused";
+    }
 
     ASSERT_TRUE(process.waitForFinished(60000));
     EXPECT_EQ(process.exitCode(), 4);  // the target paints nothing
