@@ -5,6 +5,7 @@
 #include "tests/x11/painting_target.h"
 #include "tests/x11/program_fixture.h"
 
+#include <QElapsedTimer>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -183,6 +184,34 @@ TEST_F(DrawCommandX11, SigtermMidRunEndsWithThreeAndTheButtonUp) {
     ASSERT_NO_FATAL_FAILURE(startLongRun());
     process.terminate();
     expectStopped();
+
+    // And at once while the check waits for ink that never shows (the target paints nothing,
+    // which the check would wait out for seconds).
+    QImage dot(10, 10, QImage::Format_RGB32);
+    dot.fill(Qt::white);
+    dot.setPixel(5, 5, qRgb(0, 0, 0));
+    ASSERT_NO_FATAL_FAILURE(startDraw(
+        QStringList{savePicture(dot, "dot.png"), QStringLiteral("--at"), at({kOriginX, kOriginY}),
+                    QStringLiteral("--wait"), QStringLiteral("0"), QStringLiteral("--no-follow")} +
+        kDarkAt80));
+    std::vector<ReceivedEvent> events;
+    ASSERT_TRUE(testing::Eventually(
+        [&] {
+            const auto more = received();
+            events.insert(events.end(), more.begin(), more.end());
+            return !events.empty() && events.back().kind == Kind::Release;
+        },
+        15000, 10))
+        << "the dot was never drawn";
+    Pause(300);
+    ASSERT_EQ(process.state(), QProcess::Running) << "the check did not wait";
+    QElapsedTimer answered;
+    answered.start();
+    process.terminate();
+    ASSERT_TRUE(process.waitForFinished(10000));
+    EXPECT_LT(answered.elapsed(), 1000);
+    EXPECT_EQ(process.exitCode(), 3);
+    EXPECT_FALSE(session.leftButtonDown());
 }
 
 TEST_F(DrawCommandX11, PlanImageMarksExactlyTheLinePixels) {
