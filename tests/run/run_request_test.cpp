@@ -95,6 +95,16 @@ TEST_F(RunRequestTest, EachRefusalComesBeforeAnythingMoves) {
     }
     EXPECT_EQ(RefusalText({Reason::AnotherRun, {}}), QStringLiteral("別の描画が実行中です"));
 
+    // In colour, a swatch off the screen: its click would land on the screen's edge.
+    settings.colour = ColourSettings{};
+    for (const QPoint off : {QPoint(5000, 5000), QPoint(-3, -3), QPoint(1280, 10)}) {
+        settings.colour->palette.swatches = {{QPoint(10, 10), qRgb(0, 0, 0)}, {off, qRgb(0, 0, 0)}};
+        EXPECT_EQ(refusal(lines, QPoint(0, 0)), Reason::SwatchOffScreen) << off.x();
+    }
+    settings.colour->palette.swatches = {{QPoint(1279, 1023), qRgb(0, 0, 0)}};
+    EXPECT_EQ(refusal(lines, QPoint(0, 0)), std::nullopt);
+    EXPECT_EQ(RefusalText({Reason::SwatchOffScreen, QStringLiteral("2")}),
+              QStringLiteral("スウォッチ 2 が画面の外にあります"));
     EXPECT_TRUE(pointer.operations().empty());
 }
 
