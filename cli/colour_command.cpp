@@ -27,8 +27,9 @@ QString secondsText(std::chrono::milliseconds time) {
 std::optional<std::vector<Swatch>> ReadPaletteFile(const QString& path, ScreenReader* screen,
                                                    QString& error) {
     QByteArray bytes;
-    if (ReadRegularFile(path, bytes, kLargestPaletteFile) != FileRead::Read) {
-        error = QStringLiteral("パレットのファイルを読めません: %1").arg(path);
+    QString why;
+    if (ReadRegularFile(path, bytes, kLargestPaletteFile, &why) != FileRead::Read) {
+        error = QStringLiteral("パレットのファイルを読めません: %1（%2）").arg(path, why);
         return std::nullopt;
     }
     const PaletteFile file = ParsePaletteFile(QString::fromUtf8(bytes));

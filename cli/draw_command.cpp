@@ -15,9 +15,11 @@
 #include "run/run_request.h"
 #include "run/run_texts.h"
 #include "run/stop_reason.h"
+#include "settings/ini_profile.h"
 #include "settings/persistent_settings.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QJsonArray>
@@ -61,16 +63,34 @@ class Terminal {
     }
     void result(const QString& text) {
         clear();
-        write(out_, text + QLatin1Char('\n'));
+        write(out_, escaped(text) + QLatin1Char('\n'));
     }
     // One line; a question ends without a line break, so the answer follows it.
     void message(const QString& text, bool endLine = true) {
         clear();
-        write(err_,
-              QStringLiteral("Stylorex: ") + text + (endLine ? QStringLiteral("\n") : QString()));
+        write(err_, QStringLiteral("Stylorex: ") + escaped(text) +
+                        (endLine ? QStringLiteral("\n") : QString()));
     }
 
   private:
+    // Texts hold what files and names hold (a palette file's line, a path): a control character
+    // among them is shown as \xNN, so that no file sends the terminal a sequence of its own (a
+    // new title, a cleared screen). Line breaks and tabs stay.
+    static QString escaped(const QString& text) {
+        QString shown;
+        shown.reserve(text.size());
+        for (const QChar c : text) {
+            const char16_t code = c.unicode();
+            if ((code < 0x20 && code != u'\n' && code != u'\t') || (code >= 0x7f && code < 0xa0)) {
+                shown += QStringLiteral("\\x") +
+                         QString::number(code, 16).rightJustified(2, QLatin1Char('0')).toUpper();
+            } else {
+                shown += c;
+            }
+        }
+        return shown;
+    }
+
     static void write(std::FILE* stream, const QString& text) {
         std::fputs(text.toLocal8Bit().constData(), stream);
         std::fflush(stream);
@@ -493,7 +513,13 @@ int RunDrawCommand(const DrawOptions& options, std::FILE* out, std::FILE* err) {
     QGuiApplication application(argc, argv);
 
     Terminal terminal(out, err);
-    const SettingVariables saved = SavedSettingVariables(SettingsFileToRead());
+    const QString settingsFile = SettingsFileToRead();
+    if (const std::optional<QString> why = ProfileFileUnreadable(settingsFile)) {
+        terminal.message(
+            QStringLiteral("設定ファイルを読み込めません: %1（%2）。既定の設定で描きます")
+                .arg(QDir::toNativeSeparators(settingsFile), *why));
+    }
+    const SettingVariables saved = SavedSettingVariables(settingsFile);
     const std::optional<QImage> canvas = canvasOf(options, saved, terminal);
     if (!canvas) {
         return exit_code::kFailed;

@@ -269,8 +269,12 @@ class StrokeRun : public StrokeSink {
             if (observer_ != nullptr && passes_ == nullptr) {
                 observer_->checking();
             }
-            result_.check = target_->checkAndMend(follower_.get(), modes_.FollowTarget,
-                                                  [this](QPoint p) { return mendPixel(p); });
+            result_.check = target_->checkAndMend(
+                follower_.get(), modes_.FollowTarget, [this](QPoint p) { return mendPixel(p); },
+                [this] { return abortRequested(services_, state_); });
+            if (result_.check.stopped) {
+                abort(origin_.x(), origin_.y());
+            }
             if (observer_ != nullptr && passes_ == nullptr) {
                 observer_->checked(result_.check);
             }

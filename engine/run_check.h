@@ -46,6 +46,8 @@ struct RunCheck {
     // Passes of mending made after the first check, and the presses they made.
     int mendPasses = 0;
     int mendPresses = 0;
+    // A stop (Esc, a signal) ended the wait for the rectangle to settle: no result.
+    bool stopped = false;
 
     // The screen, read back, showed every line pixel drawn and nothing else drawn.
     bool exact() const { return outcome == Outcome::Checked && missing.empty() && extra.empty(); }

@@ -35,10 +35,12 @@ Progress Compare(const QImage& before, const QImage& now, const DrawMask& drawn,
 
 }  // namespace
 
-QImage WaitForSettledArea(ScreenReader& screen, const QRect& rect, const QImage& before,
-                          const DrawMask& drawn, std::optional<QRgb> ink,
-                          const std::function<void()>& yield, MonotonicClock& clock,
-                          const SettleRules& rules) {
+std::optional<QImage> WaitForSettledArea(ScreenReader& screen, const QRect& rect,
+                                         const QImage& before, const DrawMask& drawn,
+                                         std::optional<QRgb> ink,
+                                         const std::function<void()>& yield, MonotonicClock& clock,
+                                         const SettleRules& rules,
+                                         const std::function<bool()>& stopped) {
     QImage last = screen.grab(rect);
     if (last.isNull() || before.size() != last.size()) {
         return last;
@@ -58,6 +60,9 @@ QImage WaitForSettledArea(ScreenReader& screen, const QRect& rect, const QImage&
         while (clock.now() < next) {
             if (yield) {
                 yield();
+            }
+            if (stopped && stopped()) {
+                return std::nullopt;
             }
             SleepTowards(clock, next);
         }
@@ -99,19 +104,26 @@ bool TargetCheck::ownWindowCovers() const {
     return ownWindow_ && ownWindow_().intersects(rect_);
 }
 
-QImage TargetCheck::settledArea(const InkFollower* follower) {
+std::optional<QImage> TargetCheck::settledArea(const InkFollower* follower,
+                                               const std::function<bool()>& stopped) {
     return WaitForSettledArea(screen_, rect_, before_, drawn_,
-                              follower != nullptr ? follower->ink() : std::nullopt, yield_, clock_);
+                              follower != nullptr ? follower->ink() : std::nullopt, yield_, clock_,
+                              {}, stopped);
 }
 
-RunCheck TargetCheck::check(const InkFollower* follower) {
+RunCheck TargetCheck::check(const InkFollower* follower, const std::function<bool()>& stopped) {
     RunCheck check;
     if (obstacle_ != RunCheck::Outcome::None) {
         check.outcome = obstacle_;
     } else if (ownWindowCovers()) {
         check.outcome = RunCheck::Outcome::OwnWindowCovers;
     } else {
-        const QImage after = settledArea(follower);
+        const std::optional<QImage> settled = settledArea(follower, stopped);
+        if (!settled) {
+            check.stopped = true;
+            return check;
+        }
+        const QImage& after = *settled;
         if (after.isNull()) {
             check.outcome = RunCheck::Outcome::Unreadable;
         } else {
@@ -126,8 +138,9 @@ RunCheck TargetCheck::check(const InkFollower* follower) {
 }
 
 RunCheck TargetCheck::checkAndMend(const InkFollower* follower, bool mend,
-                                   const std::function<bool(QPoint)>& pressAgain) {
-    RunCheck result = check(follower);
+                                   const std::function<bool(QPoint)>& pressAgain,
+                                   const std::function<bool()>& stopped) {
+    RunCheck result = check(follower, stopped);
     while (mend && result.outcome == RunCheck::Outcome::Checked && !result.missing.empty() &&
            result.mendPasses < kMendPasses) {
         const int passes = result.mendPasses + 1;
@@ -140,7 +153,7 @@ RunCheck TargetCheck::checkAndMend(const InkFollower* follower, bool mend,
                 return result;
             }
         }
-        result = check(follower);
+        result = check(follower, stopped);
         result.mendPasses = passes;
         result.mendPresses = presses;
     }

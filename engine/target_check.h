@@ -38,10 +38,14 @@ struct SettleRules {
 // returns the last read (a null image when the screen cannot be read). `before`: the rectangle
 // before the run; `drawn`: the line pixels the run drew there; `ink`: the target's ink colour
 // when known (a line pixel that had it before the run cannot change and counts as shown).
-QImage WaitForSettledArea(ScreenReader& screen, const QRect& rect, const QImage& before,
-                          const DrawMask& drawn, std::optional<QRgb> ink,
-                          const std::function<void()>& yield, MonotonicClock& clock,
-                          const SettleRules& rules = {});
+// `stopped`, asked after every yield, ends the wait at once when it holds (Esc, a signal): the
+// result is then nothing.
+std::optional<QImage> WaitForSettledArea(ScreenReader& screen, const QRect& rect,
+                                         const QImage& before, const DrawMask& drawn,
+                                         std::optional<QRgb> ink,
+                                         const std::function<void()>& yield, MonotonicClock& clock,
+                                         const SettleRules& rules = {},
+                                         const std::function<bool()>& stopped = {});
 
 // The target rectangle of one run (the scanned picture's size at the run's origin) read back
 // from the screen: before the strokes, so that the follow mode knows what changes, and after
@@ -67,14 +71,17 @@ class TargetCheck {
     // was before (CompareTarget), with the ink `follower` has learned. With `mend`, each pixel
     // found missing is pressed again through `pressAgain` (a press and a release there, paced as
     // the run's moves; false when the run was stopped meanwhile) and the rectangle checked again,
-    // kMendPasses times at most. A stop during the mending ends it with what it had done.
+    // kMendPasses times at most. A stop during the mending ends it with what it had done; a stop
+    // while the rectangle settles (`stopped`) ends the wait at once, with `stopped` set.
     RunCheck checkAndMend(const InkFollower* follower, bool mend,
-                          const std::function<bool(QPoint)>& pressAgain);
+                          const std::function<bool(QPoint)>& pressAgain,
+                          const std::function<bool()>& stopped = {});
 
   private:
     bool ownWindowCovers() const;
-    QImage settledArea(const InkFollower* follower);
-    RunCheck check(const InkFollower* follower);
+    std::optional<QImage> settledArea(const InkFollower* follower,
+                                      const std::function<bool()>& stopped);
+    RunCheck check(const InkFollower* follower, const std::function<bool()>& stopped);
 
     ScreenReader& screen_;
     std::function<QRect()> ownWindow_;

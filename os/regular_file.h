@@ -16,6 +16,9 @@ enum class FileRead {
 // named pipe or a device under a picture's, a pattern's or the settings' name is refused at once
 // instead of stopping the program until another process writes to it. Every file the program
 // reads goes through here.
-FileRead ReadRegularFile(const QString& path, QByteArray& bytes, qint64 maxBytes);
+// `why`, when given, receives the reason of a refusal or a missing file for the user: the
+// system's (strerror), or that the file is no regular file or larger than `maxBytes`.
+FileRead ReadRegularFile(const QString& path, QByteArray& bytes, qint64 maxBytes,
+                         QString* why = nullptr);
 
 }  // namespace stylorex

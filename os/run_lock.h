@@ -6,8 +6,9 @@ namespace stylorex {
 
 // One drawing run at a time on a display: two runs driving the one pointer smear each other's
 // strokes. A run holds its display's lock from before its first press to its end. The lock is
-// a lock on a file in the user's runtime folder named after the display; the system drops it
-// with its holder's process, however that ends, so a crashed run leaves no stale lock.
+// a lock on a file named after the display in one folder of the user's own (the same whatever
+// the environment says); the system drops it with its holder's process, however that ends, so a
+// crashed run leaves no stale lock.
 class RunLock {
   public:
     enum class State {
@@ -35,8 +36,12 @@ class RunLock {
     QString error_;
 };
 
-// The file RunLock locks for `display`: in $XDG_RUNTIME_DIR, or where that is not set, in a
-// folder of the user's own in the temporary folder.
+// The file RunLock locks for `display`: in /tmp/stylorex-UID, a folder of the user's own.
 QString RunLockPath(const QString& display);
+
+// The name of the X display a display string names, the same however it is written: ":120",
+// "unix:120", ":120.0", "localhost:120", the host's own name and "/tmp/.X11-unix/X120" all give
+// "x11-:120"; another host's display keeps its host ("x11-other:0").
+QString X11DisplayLockName(const QString& displayString);
 
 }  // namespace stylorex

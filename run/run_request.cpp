@@ -96,6 +96,8 @@ QString RefusalText(const RunRefusal& refusal) {
             return QStringLiteral("別の描画が実行中です");
         case RunRefusal::Reason::NoLock:
             return QStringLiteral("描画の排他ロックを作れません: ") + refusal.detail;
+        case RunRefusal::Reason::SwatchOffScreen:
+            return QStringLiteral("スウォッチ %1 が画面の外にあります").arg(refusal.detail);
         case RunRefusal::Reason::NoSwatches:
             return QStringLiteral(
                 "パレットにスウォッチがありません（ウィンドウでは設定メニューの「パレット」、"
@@ -157,6 +159,16 @@ std::variant<ReadyRun, RunRefusal> RunRequest::ready(const RunDevices& devices) 
     }
     if (leavesScreen(devices.pointer->primaryScreenSize())) {
         return RunRefusal{Reason::LeavesScreen, {}};
+    }
+    // A click off the screen would land on its edge, on whatever lies there.
+    if (settings_.colour) {
+        const QRect screen(QPoint(0, 0), devices.pointer->primaryScreenSize());
+        const std::vector<Swatch>& swatches = settings_.colour->palette.swatches;
+        for (std::size_t i = 0; i < swatches.size(); ++i) {
+            if (!screen.contains(swatches[i].at)) {
+                return RunRefusal{Reason::SwatchOffScreen, QString::number(i + 1)};
+            }
+        }
     }
     RunLock lock(devices.pointer->displayName());
     if (lock.state() == RunLock::State::HeldByOther) {

@@ -87,12 +87,13 @@ OriginCheck CheckOrigin(const QString& textX, const QString& textY, QSize primar
 // Why a run does not start. Nothing has moved when a run is refused.
 struct RunRefusal {
     enum class Reason {
-        NoDisplay,      // no pointer can be driven here; `detail` says why
-        NothingToDraw,  // the picture has no line pixel, or nothing is left to draw
-        LeavesScreen,   // a line pixel at the origin lies off the screen
-        AnotherRun,     // another run drives this display's pointer
-        NoLock,         // the display's run lock could not be made; `detail` says why
-        NoSwatches,     // a run in colour without a swatch to take its inks from
+        NoDisplay,        // no pointer can be driven here; `detail` says why
+        NothingToDraw,    // the picture has no line pixel, or nothing is left to draw
+        LeavesScreen,     // a line pixel at the origin lies off the screen
+        AnotherRun,       // another run drives this display's pointer
+        NoLock,           // the display's run lock could not be made; `detail` says why
+        NoSwatches,       // a run in colour without a swatch to take its inks from
+        SwatchOffScreen,  // a swatch lies off the screen; `detail`: its row, from 1
     };
     Reason reason = Reason::NothingToDraw;
     QString detail;

@@ -476,6 +476,11 @@ std::uint32_t GetPrivateProfileStringA(const char* appName, const char* keyName,
     return static_cast<std::uint32_t>(count);
 }
 
+std::optional<std::string> GetPrivateProfileValue(const char* appName, const char* keyName,
+                                                  const QString& fileName) {
+    return readValue(appName, keyName, fileName);
+}
+
 std::uint32_t GetPrivateProfileIntA(const char* appName, const char* keyName,
                                     std::int32_t defaultValue, const QString& fileName) {
     const auto value = readValue(appName, keyName, fileName);

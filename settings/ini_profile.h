@@ -61,6 +61,11 @@ std::uint32_t GetPrivateProfileStringA(const char* appName, const char* keyName,
 std::uint32_t GetPrivateProfileIntA(const char* appName, const char* keyName,
                                     std::int32_t defaultValue, const QString& fileName);
 
+// The value of key keyName in section appName of fileName as the reading rules give it; nothing
+// when the file, the section or the key is missing.
+std::optional<std::string> GetPrivateProfileValue(const char* appName, const char* keyName,
+                                                  const QString& fileName);
+
 // Sets key keyName of section appName to value. A null value deletes the key's line (the
 // section stays); a null keyName deletes the section's header and every line up to the next
 // section. Deleting what does not exist succeeds and leaves the file untouched. Returns true

@@ -7,6 +7,10 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <algorithm>
+#include <string_view>
+#include <vector>
+
 namespace stylorex {
 
 namespace {
@@ -78,7 +82,19 @@ void LoadSettings(SettingVariables& settings, SettingsControls& controls, const 
     controls.setInputText(stored.LastText);
     controls.processEvents();
 
-    ReadSettings(iniPath, stored, kFontSection);
+    // Every other section at once, so that no section the save writes goes unread.
+    std::vector<std::string_view> rest;
+    for (const Setting& setting : SettingTable()) {
+        const std::string_view section = setting.section;
+        if (section != kPickUpPatternSection && section != kOtherSection &&
+            std::find(rest.begin(), rest.end(), section) == rest.end()) {
+            rest.push_back(section);
+        }
+    }
+    for (const std::string_view section : rest) {
+        ReadSettings(iniPath, stored, section);
+    }
+    settings = stored;
     if (stored.FontName.isEmpty()) {
         return;  // the picture keeps the font it has
     }

@@ -80,10 +80,10 @@ QString SettingsFileToRead(const QString& programFolder = ProgramFolder());
 void RemoveStaleSettingsTemporaries(const QString& programFolder = ProgramFolder());
 
 // Reads every setting of the table (SettingTable) into the variables and the controls, the
-// sections PickUpPattern, Other and Font in this order with a yield (processEvents) after each
-// of the first two. A value out of range in a hand-edited file takes the setting's default (a
-// font size out of range keeps the font's); texts come back whole however long. An empty font
-// Name leaves the picture's font as it is.
+// sections PickUpPattern, Other and then every other one (Font, Palette) in this order with a
+// yield (processEvents) after each of the first two. A value out of range in a hand-edited file
+// takes the setting's default (a font size out of range keeps the font's); texts come back whole
+// however long. An empty font Name leaves the picture's font as it is.
 void LoadSettings(SettingVariables& settings, SettingsControls& controls, const QString& iniPath);
 
 // Writes every entry of the table (the eighteen, LastPicture once there is one, the window's

@@ -8,7 +8,11 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
+#include <cmath>
 #include <optional>
+#include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -236,14 +240,71 @@ QString decodeText(const QString& stored) {
     return text;
 }
 
-// The stored number, or the fallback when it lies outside the setting's range or T's.
+// The number a stored value begins with: optional blanks and sign, decimal digits, and a
+// fraction and an exponent when they follow, so that "1e308" is the huge number it says and not
+// 1. Its whole part; nothing when the number is beyond what a 64-bit integer holds. A value
+// that begins with no number reads as 0.
+std::optional<std::int64_t> leadingNumber(std::string_view text) {
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) {
+        text.remove_prefix(1);
+    }
+    bool negative = false;
+    if (!text.empty() && (text.front() == '-' || text.front() == '+')) {
+        negative = text.front() == '-';
+        text.remove_prefix(1);
+    }
+    const auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
+    std::size_t end = 0;
+    const auto skipDigits = [&] {
+        const std::size_t start = end;
+        while (end < text.size() && isDigit(text[end])) {
+            ++end;
+        }
+        return end > start;
+    };
+    bool digits = skipDigits();
+    if (end < text.size() && text[end] == '.') {
+        ++end;
+        digits = skipDigits() || digits;
+    }
+    if (!digits) {
+        return 0;
+    }
+    if (end < text.size() && (text[end] == 'e' || text[end] == 'E')) {
+        std::size_t exponent = end + 1;
+        if (exponent < text.size() && (text[exponent] == '-' || text[exponent] == '+')) {
+            ++exponent;
+        }
+        if (exponent < text.size() && isDigit(text[exponent])) {
+            end = exponent;
+            skipDigits();
+        }
+    }
+    double value = 0;
+    const auto [rest, error] = std::from_chars(text.data(), text.data() + end, value);
+    // 2^63: the first whole number a 64-bit integer cannot hold.
+    constexpr double kBeyond = 9223372036854775808.0;
+    if (error != std::errc() || rest != text.data() + end || !(std::abs(value) < kBeyond)) {
+        return std::nullopt;
+    }
+    const auto whole = static_cast<std::int64_t>(value);
+    return negative ? -whole : whole;
+}
+
+// The stored number, or the fallback when the key is missing, or the number lies outside the
+// setting's range or T's, or is too large to read at all (never a wrapped part of it).
 template <typename T>
 T readNumber(const Setting& setting, const QString& path) {
-    const auto value = static_cast<std::int32_t>(
-        GetPrivateProfileIntA(setting.section, setting.key, setting.fallback, path));
+    const std::optional<std::string> stored =
+        GetPrivateProfileValue(setting.section, setting.key, path);
+    if (!stored) {
+        return static_cast<T>(setting.fallback);
+    }
+    const std::optional<std::int64_t> value = leadingNumber(*stored);
     const auto lowest = std::max<std::int64_t>(setting.lowest, std::numeric_limits<T>::lowest());
     const auto highest = std::min<std::int64_t>(setting.highest, std::numeric_limits<T>::max());
-    return static_cast<T>(value < lowest || value > highest ? setting.fallback : value);
+    return static_cast<T>(!value || *value < lowest || *value > highest ? setting.fallback
+                                                                        : *value);
 }
 
 // The whole stored text of `key` (the setting's own unless given). The profile function cuts a

@@ -30,7 +30,8 @@ struct StoredSettings : SettingVariables {
 
 // How a setting stands in the file, and where it lives in StoredSettings.
 //
-// A number in decimal, read as the integer the value begins with (0 when it begins with none).
+// A number in decimal, read as the whole part of the number the value begins with (0 when it
+// begins with none); one too large for 64 bits reads as out of range.
 // A bool number is 1 or 0.
 template <typename T>
 struct NumberField {

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 #include <string>
 #include <thread>
 #include <vector>
@@ -15,6 +16,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/mman.h>
 #include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -31,8 +33,9 @@ namespace {
 constexpr char kModeVariable[] = "STYLOREX_GUARDIAN";
 // Set in the guardian's environment only: the backend whose part guards.
 constexpr char kBackendVariable[] = "STYLOREX_GUARDIAN_BACKEND";
-// The guardian's end of the pipe.
+// The guardian's end of the pipe, and the memory that holds the shared state.
 constexpr int kGuardianFd = 3;
+constexpr int kGuardianStateFd = 4;
 // What `ps` and the tests see as the guardian's name (at most 15 characters).
 constexpr char kGuardianName[] = "stylorex-guard";
 constexpr auto kExitWait = std::chrono::seconds(1);
@@ -114,30 +117,85 @@ void RunButtonGuardian(GuardianPorts& ports) {
     }
 }
 
+PipeGuardianPorts::PipeGuardianPorts(int fd, pid_t program) : fd_(fd), program_(program) {
+    struct stat memory {};
+    if (::fstat(kGuardianStateFd, &memory) == 0 &&
+        memory.st_size >= static_cast<off_t>(sizeof(GuardianSharedState))) {
+        void* mapped = ::mmap(nullptr, sizeof(GuardianSharedState), PROT_READ, MAP_SHARED,
+                              kGuardianStateFd, 0);
+        if (mapped != MAP_FAILED) {
+            state_ = static_cast<const GuardianSharedState*>(mapped);
+        }
+    }
+}
+
+PipeGuardianPorts::~PipeGuardianPorts() {
+    if (state_ != nullptr) {
+        ::munmap(const_cast<GuardianSharedState*>(state_), sizeof(GuardianSharedState));
+    }
+}
+
+bool PipeGuardianPorts::stateChanged(char* message) {
+    if (state_ == nullptr) {
+        return false;
+    }
+    const std::uint32_t releases = state_->releaseRequests.load(std::memory_order_acquire);
+    if (releases != seenReleases_) {
+        seenReleases_ = releases;
+        *message = guardian_message::kReleaseNow;
+        return true;
+    }
+    const std::uint32_t down = state_->down.load(std::memory_order_acquire);
+    if (down != seenDown_) {
+        seenDown_ = down;
+        *message = down != 0 ? guardian_message::kButtonDown : guardian_message::kButtonUp;
+        return true;
+    }
+    return false;
+}
+
 GuardianPorts::Wait PipeGuardianPorts::next(char* message, int ms) {
-    if (read_ < buffered_) {
-        *message = buffer_[read_++];
-        return Wait::Message;
+    bool waited = false;
+    for (;;) {
+        if (stateChanged(message)) {
+            return Wait::Message;
+        }
+        while (read_ < buffered_) {
+            const char byte = buffer_[read_++];
+            // With the shared state, the bytes for the button only wake the guardian.
+            if (state_ == nullptr || byte == guardian_message::kExit) {
+                *message = byte;
+                return Wait::Message;
+            }
+        }
+        // What the program did before it went is read before it is judged gone.
+        if (closed_) {
+            return Wait::Closed;
+        }
+        if (waited) {
+            return Wait::Quiet;
+        }
+        pollfd pending[2] = {{fd_, POLLIN, 0}, {connectionFd(), POLLIN, 0}};
+        const int ready = ::poll(pending, 2, ms);
+        waited = true;
+        if (ready < 0 && errno != EINTR) {
+            closed_ = true;
+            continue;
+        }
+        if (ready > 0 && pending[1].revents != 0 && connectionReadable()) {
+            const char lost = guardian_message::kConnectionLost;
+            [[maybe_unused]] const ssize_t sent = ::send(fd_, &lost, 1, MSG_NOSIGNAL);
+        }
+        if (ready > 0 && pending[0].revents != 0) {
+            const ssize_t got = ::read(fd_, buffer_, sizeof buffer_);
+            if (got > 0) {
+                buffered_ = static_cast<int>(got);
+                read_ = 0;
+            } else if (got == 0 || (errno != EINTR && errno != EAGAIN)) {
+                closed_ = true;
+            }
+        }
     }
-    pollfd pending{fd_, POLLIN, 0};
-    const int ready = ::poll(&pending, 1, ms);
-    if (ready == 0 || (ready < 0 && errno == EINTR)) {
-        return Wait::Quiet;
-    }
-    if (ready < 0) {
-        return Wait::Closed;
-    }
-    const ssize_t got = ::read(fd_, buffer_, sizeof buffer_);
-    if (got < 0 && (errno == EINTR || errno == EAGAIN)) {
-        return Wait::Quiet;
-    }
-    if (got <= 0) {
-        return Wait::Closed;
-    }
-    buffered_ = static_cast<int>(got);
-    read_ = 1;
-    *message = buffer_[0];
-    return Wait::Message;
 }
 
 bool PipeGuardianPorts::programRuns() {
@@ -191,11 +249,28 @@ std::unique_ptr<ButtonGuardian> ButtonGuardian::start(std::string* error, const 
         *error = StartError(errno);
         return nullptr;
     }
+    const int memory = ::memfd_create(kGuardianName, MFD_CLOEXEC);
+    void* mapped = MAP_FAILED;
+    if (memory >= 0 && ::ftruncate(memory, sizeof(GuardianSharedState)) == 0) {
+        mapped = ::mmap(nullptr, sizeof(GuardianSharedState), PROT_READ | PROT_WRITE, MAP_SHARED,
+                        memory, 0);
+    }
+    if (mapped == MAP_FAILED) {
+        *error = StartError(errno);
+        if (memory >= 0) {
+            ::close(memory);
+        }
+        ::close(fds[0]);
+        ::close(fds[1]);
+        return nullptr;
+    }
+    auto* state = new (mapped) GuardianSharedState;
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, fds[1], kGuardianFd);
+    posix_spawn_file_actions_adddup2(&actions, memory, kGuardianStateFd);
     // Nothing else of the program's: a pipe the guardian held would keep a reader waiting.
-    posix_spawn_file_actions_addclosefrom_np(&actions, kGuardianFd + 1);
+    posix_spawn_file_actions_addclosefrom_np(&actions, kGuardianStateFd + 1);
     posix_spawnattr_t attributes;
     posix_spawnattr_init(&attributes);
     // A group of its own, so that Ctrl+C in a terminal reaches only the program, which then
@@ -222,14 +297,17 @@ std::unique_ptr<ButtonGuardian> ButtonGuardian::start(std::string* error, const 
     posix_spawn_file_actions_destroy(&actions);
     posix_spawnattr_destroy(&attributes);
     ::close(fds[1]);
+    ::close(memory);
     if (spawned != 0) {
         ::close(fds[0]);
+        ::munmap(mapped, sizeof(GuardianSharedState));
         *error = StartError(spawned);
         return nullptr;
     }
-    // A guardian that stops reading must never stall a run: a full pipe drops the byte.
+    // A guardian that stops reading must never stall a run: a full pipe drops the byte that
+    // would wake it, and it reads the shared state when it gets round to it.
     ::fcntl(fds[0], F_SETFL, ::fcntl(fds[0], F_GETFL) | O_NONBLOCK);
-    auto guardian = std::unique_ptr<ButtonGuardian>(new ButtonGuardian(fds[0], pid));
+    auto guardian = std::unique_ptr<ButtonGuardian>(new ButtonGuardian(fds[0], pid, state));
     if (!AwaitReady(fds[0])) {
         *error = std::strcmp(backend, kX11Guardian) == 0
                      ? "見張りプロセスが X サーバーに接続できません"
@@ -250,6 +328,7 @@ ButtonGuardian::~ButtonGuardian() {
         [[maybe_unused]] const ssize_t sent = ::send(fd_, &exit, 1, MSG_NOSIGNAL);
         ::close(fd_);
     }
+    ::munmap(state_, sizeof(GuardianSharedState));
     const auto deadline = std::chrono::steady_clock::now() + kExitWait;
     int status = 0;
     while (::waitpid(pid_, &status, WNOHANG) == 0) {
@@ -260,6 +339,21 @@ ButtonGuardian::~ButtonGuardian() {
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
+}
+
+void ButtonGuardian::buttonDown() {
+    state_->down.store(1, std::memory_order_release);
+    send(guardian_message::kButtonDown);
+}
+
+void ButtonGuardian::buttonUp() {
+    state_->down.store(0, std::memory_order_release);
+    send(guardian_message::kButtonUp);
+}
+
+void ButtonGuardian::releaseNow() {
+    state_->releaseRequests.fetch_add(1, std::memory_order_acq_rel);
+    send(guardian_message::kReleaseNow);
 }
 
 void ButtonGuardian::send(char message) {

@@ -3,6 +3,7 @@
 #include <QFile>
 
 #include <cerrno>
+#include <cstring>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -10,8 +11,13 @@
 
 namespace stylorex {
 
-FileRead ReadRegularFile(const QString& path, QByteArray& bytes, qint64 maxBytes) {
+FileRead ReadRegularFile(const QString& path, QByteArray& bytes, qint64 maxBytes, QString* why) {
     bytes.clear();
+    QString ignored;
+    QString& reason = why != nullptr ? *why : ignored;
+    const auto systemReason = [&reason](int error) {
+        reason = QString::fromLocal8Bit(std::strerror(error));
+    };
     const QByteArray name = QFile::encodeName(path);
     if (name.isEmpty()) {
         return FileRead::Missing;
@@ -19,10 +25,25 @@ FileRead ReadRegularFile(const QString& path, QByteArray& bytes, qint64 maxBytes
     // O_NONBLOCK: opening a named pipe for reading would otherwise wait for a writer.
     const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) {
-        return (errno == ENOENT || errno == ENOTDIR) ? FileRead::Missing : FileRead::Refused;
+        const int error = errno;
+        systemReason(error);
+        return (error == ENOENT || error == ENOTDIR) ? FileRead::Missing : FileRead::Refused;
     }
     struct stat status {};
-    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode) || status.st_size > maxBytes) {
+    if (::fstat(fd, &status) != 0) {
+        systemReason(errno);
+        ::close(fd);
+        return FileRead::Refused;
+    }
+    if (!S_ISREG(status.st_mode)) {
+        reason = S_ISDIR(status.st_mode) ? QString::fromLocal8Bit(std::strerror(EISDIR))
+                                         : QStringLiteral("通常のファイルではありません");
+        ::close(fd);
+        return FileRead::Refused;
+    }
+    const QString tooLarge = QStringLiteral("大きすぎます（%1 バイトまで）").arg(maxBytes);
+    if (status.st_size > maxBytes) {
+        reason = tooLarge;
         ::close(fd);
         return FileRead::Refused;
     }
@@ -34,6 +55,7 @@ FileRead ReadRegularFile(const QString& path, QByteArray& bytes, qint64 maxBytes
             continue;
         }
         if (got < 0) {
+            systemReason(errno);
             ::close(fd);
             bytes.clear();
             return FileRead::Refused;
@@ -44,6 +66,7 @@ FileRead ReadRegularFile(const QString& path, QByteArray& bytes, qint64 maxBytes
         bytes.append(buffer, got);
         // The file may grow while it is read.
         if (bytes.size() > maxBytes) {
+            reason = tooLarge;
             ::close(fd);
             bytes.clear();
             return FileRead::Refused;

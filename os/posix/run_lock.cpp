@@ -2,6 +2,7 @@
 
 #include "os/program_folder.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>
 
@@ -19,7 +20,8 @@ namespace stylorex {
 namespace {
 
 // The display's name as part of a file name: letters, digits, '.', '-' and '_' stay, every
-// other character becomes '_'.
+// other character becomes '_'. A name too long for a file name (a Wayland socket's path deep in
+// some folder) is replaced by its digest.
 QString fileNamePart(const QString& display) {
     QString part = display;
     for (QChar& c : part) {
@@ -31,15 +33,19 @@ QString fileNamePart(const QString& display) {
             c = QLatin1Char('_');
         }
     }
+    constexpr qsizetype kLongestPart = 160;
+    if (part.size() > kLongestPart) {
+        return QString::fromLatin1(
+            QCryptographicHash::hash(display.toUtf8(), QCryptographicHash::Sha256).toHex());
+    }
     return part;
 }
 
+// One folder for every run of the user, whatever its environment says: a run started with
+// XDG_RUNTIME_DIR or TMPDIR unset, or set elsewhere, still meets the lock of a run started
+// with them set.
 QString lockFolder() {
-    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (!runtime.isEmpty() && QDir::isAbsolutePath(runtime) && QFileInfo(runtime).isDir()) {
-        return runtime;
-    }
-    return JoinPath(QDir::tempPath(), QStringLiteral("stylorex-%1").arg(::getuid()));
+    return QStringLiteral("/tmp/stylorex-%1").arg(::getuid());
 }
 
 QString systemError(int error) {
@@ -68,6 +74,38 @@ bool ownPrivateFolder(const QString& folder, QString* error) {
 
 }  // namespace
 
+QString X11DisplayLockName(const QString& displayString) {
+    QString text = displayString;
+    // A socket's path ("/tmp/.X11-unix/X120") names the local display of its number.
+    if (text.startsWith(QLatin1Char('/'))) {
+        const qsizetype x = text.lastIndexOf(QLatin1Char('X'));
+        return QStringLiteral("x11-:") + text.mid(x + 1);
+    }
+    const qsizetype colon = text.lastIndexOf(QLatin1Char(':'));
+    if (colon < 0) {
+        return QStringLiteral("x11-") + text;
+    }
+    QString host = text.left(colon);
+    QString number = text.mid(colon + 1);
+    if (const qsizetype dot = number.indexOf(QLatin1Char('.')); dot >= 0) {
+        number.truncate(dot);  // the screen: one display has one pointer
+    }
+    // "tcp/host", "unix/host": the transport does not change the display.
+    if (const qsizetype slash = host.indexOf(QLatin1Char('/')); slash >= 0) {
+        host = host.mid(slash + 1);
+    }
+    if (host.endsWith(QLatin1Char(':'))) {
+        host.chop(1);  // DECnet's "node::0"
+    }
+    char own[256] = {};
+    ::gethostname(own, sizeof own - 1);
+    const bool local = host.isEmpty() || host == QStringLiteral("unix") ||
+                       host == QStringLiteral("localhost") || host == QStringLiteral("127.0.0.1") ||
+                       host == QStringLiteral("::1") ||
+                       host.compare(QString::fromLocal8Bit(own), Qt::CaseInsensitive) == 0;
+    return QStringLiteral("x11-%1:%2").arg(local ? QString() : host.toLower(), number);
+}
+
 QString RunLockPath(const QString& display) {
     return JoinPath(lockFolder(),
                     QStringLiteral("stylorex-run-%1.lock").arg(fileNamePart(display)));
@@ -80,7 +118,7 @@ RunLock::RunLock(const QString& display) {
     const QString path = RunLockPath(display);
     QString why;
     const QString folder = QFileInfo(path).absolutePath();
-    if (folder != qEnvironmentVariable("XDG_RUNTIME_DIR") && !ownPrivateFolder(folder, &why)) {
+    if (!ownPrivateFolder(folder, &why)) {
         state_ = State::Unavailable;
         error_ = QStringLiteral("%1: %2").arg(folder, why);
         return;

@@ -1,6 +1,8 @@
 #include "os/wayland/wayland_connection.h"
 
 #include <QByteArray>
+#include <QDir>
+#include <QFileInfo>
 
 #include <poll.h>
 
@@ -280,7 +282,17 @@ bool WaylandConnection::dispatchUntil(const std::function<bool()>& done,
 }
 
 QString WaylandDisplayName() {
-    return QStringLiteral("wayland-") + QString::fromLocal8Bit(qgetenv("WAYLAND_DISPLAY"));
+    // The socket the connection goes to, found as libwayland finds it, by its real path: the
+    // same compositor however WAYLAND_DISPLAY and the runtime folder name it.
+    QString socket = QString::fromLocal8Bit(qgetenv("WAYLAND_DISPLAY"));
+    if (socket.isEmpty()) {
+        socket = QStringLiteral("wayland-0");
+    }
+    if (!QDir::isAbsolutePath(socket)) {
+        socket = QString::fromLocal8Bit(qgetenv("XDG_RUNTIME_DIR")) + QLatin1Char('/') + socket;
+    }
+    const QString real = QFileInfo(socket).canonicalFilePath();
+    return QStringLiteral("wayland-") + (real.isEmpty() ? socket : real);
 }
 
 }  // namespace stylorex

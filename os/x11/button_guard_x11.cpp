@@ -5,6 +5,9 @@
 
 #include <string>
 
+#include <cerrno>
+
+#include <sys/socket.h>
 #include <unistd.h>
 
 // Xlib comes after every Qt header: its macros (None, Bool, Status...) would clash with Qt's.
@@ -21,9 +24,45 @@ class XTestGuardianPorts : public PipeGuardianPorts {
   public:
     XTestGuardianPorts(int fd, pid_t program, Display* display)
         : PipeGuardianPorts(fd, program), display_(display) {}
-    void releaseButton() override { ReleaseLeftButtonIfDown(display_); }
+    void releaseButton() override {
+        replaceIfClosed();
+        ReleaseLeftButtonIfDown(display_);
+    }
+
+  protected:
+    int connectionFd() const override { return ConnectionNumber(display_); }
+    // The server sends the guardian nothing it asked for: what comes is read and dropped.
+    bool connectionReadable() override {
+        if (replaceIfClosed()) {
+            return true;
+        }
+        while (XPending(display_) > 0) {
+            XEvent event;
+            XNextEvent(display_, &event);
+        }
+        return false;
+    }
 
   private:
+    // A connection another client closed (XKillClient) is replaced at once, so that a program
+    // killed before it ends its run still has its button released; the old one is left as it
+    // is, since Xlib cannot close a dead connection without ending the process. With the server
+    // gone, the guardian ends (endGuardianOnLostServer). True when it was replaced.
+    bool replaceIfClosed() {
+        char byte = 0;
+        const ssize_t peeked =
+            ::recv(ConnectionNumber(display_), &byte, 1, MSG_PEEK | MSG_DONTWAIT);
+        if (peeked > 0 || (peeked < 0 && (errno == EAGAIN || errno == EINTR))) {
+            return false;
+        }
+        Display* fresh = XOpenDisplay(nullptr);
+        if (fresh == nullptr) {
+            ::_exit(1);
+        }
+        display_ = fresh;
+        return true;
+    }
+
     Display* display_;
 };
 

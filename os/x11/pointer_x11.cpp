@@ -1,5 +1,6 @@
 #include "os/x11/x11_pointer.h"
 
+#include "os/run_lock.h"
 #include "os/x11/button_guard_x11.h"
 #include "os/x11/x11_connections.h"
 
@@ -70,12 +71,19 @@ constexpr int kConnectionsLookAgainMs = 100;
 
 const QString kGuardianStopped = QStringLiteral("ボタンの見張りが止まりました");
 
-// Whether the guardian's end of the pipe `fd`, which polled readable, is closed: the guardian
-// has died. A stray byte is read and dropped.
-bool guardianGone(int fd) {
+// Why the guardian at the pipe `fd`, which polled readable, no longer guards as it should: it
+// has died (the pipe closed), or its own connection to the server was closed. Empty when
+// neither; a stray byte is read and dropped.
+QString guardianGone(int fd) {
     char byte = 0;
     const ssize_t got = ::recv(fd, &byte, 1, MSG_DONTWAIT);
-    return got == 0 || (got < 0 && errno != EAGAIN && errno != EINTR);
+    if (got == 1 && byte == guardian_message::kConnectionLost) {
+        return QStringLiteral("見張りプロセスの X サーバーとの接続が切れました");
+    }
+    if (got == 0 || (got < 0 && errno != EAGAIN && errno != EINTR)) {
+        return QStringLiteral("見張りプロセスが終了しました");
+    }
+    return {};
 }
 
 bool keyDownInKeymap(Display* display, unsigned keycode) {
@@ -238,21 +246,22 @@ void X11Pointer::watch() {
             keysWatched = false;
             NoteX11ConnectionHungUp(keyDisplay_);
         }
-        if (fds[2].revents != 0 && guardianGone(fds[2].fd)) {
+        const QString gone = fds[2].revents != 0 ? guardianGone(fds[2].fd) : QString();
+        if (!gone.isEmpty()) {
             int watched = fds[2].fd;
             if (watchedGuardianFd_.compare_exchange_strong(watched, -1)) {
                 guardianLost_ = true;
                 std::fprintf(stderr, "Stylorex: %s\n",
-                             (kGuardianStopped + QStringLiteral("（見張りプロセスが終了しました）。"
-                                                                "描画中なら、その描画を止めます。"))
+                             (kGuardianStopped +
+                              QStringLiteral("（%1）。描画中なら、その描画を止めます。").arg(gone))
                                  .toLocal8Bit()
                                  .constData());
                 if (!inRun_) {
                     const std::lock_guard lock(idleFaultMutex_);
                     if (idleFaultListener_) {
-                        idleFaultListener_(kGuardianStopped +
-                                           QStringLiteral("（見張りプロセスが終了しました）。"
-                                                          "次の描画の前に起動し直します。"));
+                        idleFaultListener_(
+                            kGuardianStopped +
+                            QStringLiteral("（%1）。次の描画の前に起動し直します。").arg(gone));
                     }
                 }
             }
@@ -429,13 +438,7 @@ QSize X11Pointer::primaryScreenSize() {
 }
 
 QString X11Pointer::displayName() const {
-    QString name = QString::fromLocal8Bit(DisplayString(display_));
-    const qsizetype colon = name.lastIndexOf(QLatin1Char(':'));
-    const qsizetype dot = name.indexOf(QLatin1Char('.'), colon + 1);
-    if (colon >= 0 && dot > colon) {
-        name.truncate(dot);
-    }
-    return QStringLiteral("x11-") + name;
+    return X11DisplayLockName(QString::fromLocal8Bit(DisplayString(display_)));
 }
 
 bool LeftButtonIsDown(Display* display) {

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <optional>
 
 namespace stylorex {
 namespace {
@@ -30,7 +31,7 @@ class SettleTest : public ::testing::Test {
 
     milliseconds settle() {
         const auto start = clock.now();
-        const QImage last = WaitForSettledArea(
+        const std::optional<QImage> last = WaitForSettledArea(
             screen, rect, before, drawn, std::nullopt,
             [&] {
                 clock.advance(milliseconds(1));
@@ -42,10 +43,11 @@ class SettleTest : public ::testing::Test {
                     }
                 }
             },
-            clock);
+            clock, rules, [&] { return stopAt && clock.now() - start >= *stopAt; });
+        stopped = !last;
         shown = 0;
-        for (int x = 0; x < 10; ++x) {
-            shown += last.pixel(x, 5) != before.pixel(x, 5) ? 1 : 0;
+        for (int x = 0; last && x < 10; ++x) {
+            shown += last->pixel(x, 5) != before.pixel(x, 5) ? 1 : 0;
         }
         return std::chrono::duration_cast<milliseconds>(clock.now() - start);
     }
@@ -62,6 +64,9 @@ class SettleTest : public ::testing::Test {
     QImage before;
     std::vector<Paint> plan;
     int shown = 0;
+    // A stop (Esc, a signal) this long into the wait; whether the wait ended for it.
+    std::optional<milliseconds> stopAt;
+    bool stopped = false;
     const SettleRules rules;
 };
 
@@ -99,6 +104,12 @@ TEST_F(SettleTest, NothingChangedIsWaitedOutToTheLimit) {
     EXPECT_EQ(shown, 0);
     EXPECT_GE(took, rules.limit);
     EXPECT_LT(took, rules.limit + 2 * rules.interval);
+    EXPECT_FALSE(stopped);
+
+    // A stop is answered at the next yield, not at the limit.
+    stopAt = milliseconds(200);
+    EXPECT_LT(settle(), milliseconds(202));
+    EXPECT_TRUE(stopped);
 }
 
 }  // namespace

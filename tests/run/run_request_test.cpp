@@ -4,9 +4,6 @@
 #include "tests/support/fake_clock.h"
 #include "tests/support/pointer_fake.h"
 
-#include <QByteArray>
-#include <QTemporaryDir>
-
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -15,23 +12,21 @@
 #include <variant>
 #include <vector>
 
+#include <unistd.h>
+
 namespace stylorex {
 namespace {
 
 using testing::PictureWith;
 using Reason = RunRefusal::Reason;
 
-// A pointer on a display of its own, whose run lock lies in a runtime folder of the test's own.
+// A pointer on a display of its own: no other test process takes its run lock.
 class RunRequestTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        ASSERT_TRUE(dir_.isValid());
-        savedRuntime_ = qgetenv("XDG_RUNTIME_DIR");
-        qputenv("XDG_RUNTIME_DIR", dir_.path().toLocal8Bit());
-        pointer.setDisplayName(QStringLiteral("test-display"));
+        pointer.setDisplayName(QStringLiteral("test-display-%1").arg(::getpid()));
         pointer.setScreenSize(QSize(1280, 1024));
     }
-    void TearDown() override { qputenv("XDG_RUNTIME_DIR", savedRuntime_); }
 
     // The services of `run` on the test's clock, which each yield moves by a millisecond.
     RunServices servicesOf(const ReadyRun& run) {
@@ -55,8 +50,6 @@ class RunRequestTest : public ::testing::Test {
     RunDevices devices{&pointer, {}, nullptr};
 
   private:
-    QTemporaryDir dir_;
-    QByteArray savedRuntime_;
 };
 
 // A line from (5, 5) to (150, 5), and one pixel at (150, 99): the line pixels span (5, 5) to
@@ -97,10 +90,21 @@ TEST_F(RunRequestTest, EachRefusalComesBeforeAnythingMoves) {
               QStringLiteral("描画範囲が画面からはみ出します"));
 
     {
-        const RunLock elsewhere(QStringLiteral("test-display"));
+        const RunLock elsewhere(pointer.displayName());
         EXPECT_EQ(refusal(lines, QPoint(0, 0)), Reason::AnotherRun);
     }
     EXPECT_EQ(RefusalText({Reason::AnotherRun, {}}), QStringLiteral("別の描画が実行中です"));
+
+    // In colour, a swatch off the screen: its click would land on the screen's edge.
+    settings.colour = ColourSettings{};
+    for (const QPoint off : {QPoint(5000, 5000), QPoint(-3, -3), QPoint(1280, 10)}) {
+        settings.colour->palette.swatches = {{QPoint(10, 10), qRgb(0, 0, 0)}, {off, qRgb(0, 0, 0)}};
+        EXPECT_EQ(refusal(lines, QPoint(0, 0)), Reason::SwatchOffScreen) << off.x();
+    }
+    settings.colour->palette.swatches = {{QPoint(1279, 1023), qRgb(0, 0, 0)}};
+    EXPECT_EQ(refusal(lines, QPoint(0, 0)), std::nullopt);
+    EXPECT_EQ(RefusalText({Reason::SwatchOffScreen, QStringLiteral("2")}),
+              QStringLiteral("スウォッチ 2 が画面の外にあります"));
     EXPECT_TRUE(pointer.operations().empty());
 }
 

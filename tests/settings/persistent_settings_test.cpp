@@ -233,6 +233,20 @@ TEST_F(Settings, ValuesOutOfRangeInAHandEditedFileTakeTheDefault) {
     EXPECT_EQ(settings.CanvasWidth, 200);         // more than the canvas takes from a file
     EXPECT_EQ(controls.font_.pointSizeF(), 9.0);  // a missing Size reads as 0
 
+    // Numbers beyond 32 bits or too long to read are not wrapped or cut to some number in range;
+    // the keys beside them keep their values.
+    writeFile(
+        "[PickUpPattern]\r\nBlackUpper=4294967396\r\nWhiteUpper=230\r\n[Other]\r\n"
+        "WaitTime=4294967298\r\nCanvasWidth=1e308\r\nCanvasHeight=" +
+        QByteArray(400, '9') + "\r\nScanPattern=2\r\n");
+    settings = load(controls);
+    EXPECT_EQ(settings.BlackUpper, 80);  // not 100
+    EXPECT_EQ(settings.WhiteUpper, 230);
+    EXPECT_EQ(settings.WaitTime, 5);       // not 2
+    EXPECT_EQ(settings.CanvasWidth, 200);  // not 1
+    EXPECT_EQ(settings.CanvasHeight, 200);
+    EXPECT_EQ(settings.ScanPattern, 2);
+
     writeFile("[PickUpPattern]\r\nPattern=2\r\n[Other]\r\nWaitTime=0\r\n");
     settings = load(controls);
     EXPECT_EQ(settings.PickUpPattern, 2);

@@ -1,8 +1,10 @@
 #include "settings/setting_table.h"
 
 #include "settings/ini_profile.h"
+#include "settings/persistent_settings.h"
 
 #include <QFile>
+#include <QFont>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -78,6 +80,23 @@ std::string ValueOf(const Setting& setting, const StoredSettings& stored) {
         .toStdString();
 }
 
+// The window's controls reduced to the values they hold.
+class HeldControls : public SettingsControls {
+  public:
+    QString inputText() const override { return text_; }
+    void setInputText(const QString& text) override { text_ = text; }
+    QFont pictureFont() const override { return font_; }
+    void setPictureFont(const QFont& font) override { font_ = font; }
+    bool fontTransparent() const override { return transparent_; }
+    void setFontTransparent(bool on) override { transparent_ = on; }
+    void processEvents() override {}
+
+  private:
+    QString text_;
+    QFont font_;
+    bool transparent_ = false;
+};
+
 class SettingTableTest : public ::testing::Test {
   protected:
     // What every setting reads as when the file is missing.
@@ -116,6 +135,19 @@ TEST_F(SettingTableTest, EverySettingComesBackFromTheFileAtAValueOtherThanItsDef
     for (const Setting& setting : SettingTable()) {
         EXPECT_EQ(ValueOf(setting, loaded), ValueOf(setting, saved)) << setting.key;
         EXPECT_NE(ValueOf(setting, loaded), ValueOf(setting, missing)) << setting.key;
+    }
+
+    // The same through what the program reads at its start (the window and `stylorex draw`)
+    // and writes when it closes: nothing stored is lost on the way.
+    SettingVariables variables;
+    HeldControls controls;
+    LoadSettings(variables, controls, path_);
+    const QString again = dir_.filePath(QStringLiteral("again.ini"));
+    ASSERT_TRUE(SaveSettings(variables, controls, again));
+    StoredSettings reloaded;
+    ReadSettings(again, reloaded);
+    for (const Setting& setting : SettingTable()) {
+        EXPECT_EQ(ValueOf(setting, reloaded), ValueOf(setting, saved)) << setting.key;
     }
 }
 

@@ -18,6 +18,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
 #include <map>
 #include <memory>
 #include <optional>
@@ -342,6 +344,29 @@ TEST_F(ColourRunX11, ThePlanGivesEachInkAndWhatTheTimeBudgetLeavesOut) {
     }
     EXPECT_GT(leftOut, 0);
     EXPECT_EQ(within.value(QStringLiteral("strokes")).toInt() + leftOut, strokes);
+
+    // A palette file refused says the system's reason; a bad line reaches the terminal with its
+    // control characters shown, not sent (here a title change).
+    const auto refusal = [&](const QString& file) {
+        QProcess process;
+        process.start(program, {QStringLiteral("draw"), picture, QStringLiteral("--at"),
+                                QStringLiteral("10,10"), QStringLiteral("--palette"), file,
+                                QStringLiteral("--plan")});
+        EXPECT_TRUE(process.waitForFinished(60000));
+        EXPECT_EQ(process.exitCode(), 1);
+        return QString::fromLocal8Bit(process.readAllStandardError());
+    };
+    EXPECT_TRUE(refusal(dir.filePath(QStringLiteral("missing.txt")))
+                    .contains(QString::fromLocal8Bit(std::strerror(ENOENT))));
+    EXPECT_TRUE(refusal(dir.path()).contains(QString::fromLocal8Bit(std::strerror(EISDIR))));
+    QFile bad(dir.filePath(QStringLiteral("bad.txt")));
+    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+    bad.write("10,10 #000000\n\x1b]0;owned\x07\n");
+    bad.close();
+    const QString said = refusal(bad.fileName());
+    EXPECT_FALSE(said.contains(QChar(0x1b))) << said.toStdString();
+    EXPECT_TRUE(said.contains(QStringLiteral("\\x1B]0;owned\\x07"))) << said.toStdString();
+
     ASSERT_TRUE(target->settle());
     EXPECT_TRUE(target->presses().empty());
 }

@@ -5,14 +5,18 @@
 #include "tests/x11/painting_target.h"
 #include "tests/x11/program_fixture.h"
 
+#include <QElapsedTimer>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QProcessEnvironment>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <set>
+#include <utility>
+#include <vector>
 
 #include <X11/Xlib.h>
 
@@ -180,6 +184,34 @@ TEST_F(DrawCommandX11, SigtermMidRunEndsWithThreeAndTheButtonUp) {
     ASSERT_NO_FATAL_FAILURE(startLongRun());
     process.terminate();
     expectStopped();
+
+    // And at once while the check waits for ink that never shows (the target paints nothing,
+    // which the check would wait out for seconds).
+    QImage dot(10, 10, QImage::Format_RGB32);
+    dot.fill(Qt::white);
+    dot.setPixel(5, 5, qRgb(0, 0, 0));
+    ASSERT_NO_FATAL_FAILURE(startDraw(
+        QStringList{savePicture(dot, "dot.png"), QStringLiteral("--at"), at({kOriginX, kOriginY}),
+                    QStringLiteral("--wait"), QStringLiteral("0"), QStringLiteral("--no-follow")} +
+        kDarkAt80));
+    std::vector<ReceivedEvent> events;
+    ASSERT_TRUE(testing::Eventually(
+        [&] {
+            const auto more = received();
+            events.insert(events.end(), more.begin(), more.end());
+            return !events.empty() && events.back().kind == Kind::Release;
+        },
+        15000, 10))
+        << "the dot was never drawn";
+    Pause(300);
+    ASSERT_EQ(process.state(), QProcess::Running) << "the check did not wait";
+    QElapsedTimer answered;
+    answered.start();
+    process.terminate();
+    ASSERT_TRUE(process.waitForFinished(10000));
+    EXPECT_LT(answered.elapsed(), 1000);
+    EXPECT_EQ(process.exitCode(), 3);
+    EXPECT_FALSE(session.leftButtonDown());
 }
 
 TEST_F(DrawCommandX11, PlanImageMarksExactlyTheLinePixels) {
@@ -244,16 +276,39 @@ TEST_F(DrawCommandX11, ASecondRunWhileOneDrawsIsRefusedAndTheFirstDrawsExactlyIt
     QImage dot(10, 10, QImage::Format_RGB32);
     dot.fill(Qt::white);
     dot.setPixel(5, 5, qRgb(0, 0, 0));
-    QProcess second;
-    second.start(program, {QStringLiteral("draw"), savePicture(dot, "dot.png"),
-                           QStringLiteral("--at"), at({kOriginX + 250, kOriginY + 250}),
-                           QStringLiteral("--wait"), QStringLiteral("0")});
-    ASSERT_TRUE(second.waitForFinished(30000));
-    EXPECT_EQ(second.exitCode(), 1);
-    EXPECT_TRUE(QString::fromLocal8Bit(second.readAllStandardError())
-                    .contains(QStringLiteral("別の描画が実行中です")));
-    ASSERT_EQ(process.state(), QProcess::Running)
-        << "the first run ended before the second was refused";
+    // However the second names the display, and wherever its environment puts runtime files.
+    const QString display = qEnvironmentVariable("DISPLAY");
+    const QString number = display.mid(display.lastIndexOf(QLatin1Char(':')) + 1);
+    const QString regularFile = savePicture(dot, "dot.png");
+    const std::vector<std::pair<QString, QString>> ways = {
+        {QStringLiteral("DISPLAY"), display},
+        {QStringLiteral("DISPLAY"), QStringLiteral("unix:") + number},
+        {QStringLiteral("DISPLAY"), QStringLiteral(":%1.0").arg(number)},
+        {QStringLiteral("XDG_RUNTIME_DIR"), QString()},
+        {QStringLiteral("XDG_RUNTIME_DIR"), dir.path()},
+        {QStringLiteral("XDG_RUNTIME_DIR"), regularFile},
+        {QStringLiteral("TMPDIR"), dir.path()},
+    };
+    for (const auto& [variable, value] : ways) {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        if (value.isEmpty()) {
+            environment.remove(variable);
+        } else {
+            environment.insert(variable, value);
+        }
+        QProcess second;
+        second.setProcessEnvironment(environment);
+        second.start(program, {QStringLiteral("draw"), regularFile, QStringLiteral("--at"),
+                               at({kOriginX + 250, kOriginY + 250}), QStringLiteral("--wait"),
+                               QStringLiteral("0")});
+        ASSERT_TRUE(second.waitForFinished(30000));
+        EXPECT_EQ(second.exitCode(), 1) << variable.toStdString() << "=" << value.toStdString();
+        EXPECT_TRUE(QString::fromLocal8Bit(second.readAllStandardError())
+                        .contains(QStringLiteral("別の描画が実行中です")))
+            << variable.toStdString() << "=" << value.toStdString();
+        ASSERT_EQ(process.state(), QProcess::Running)
+            << "the first run ended before the second was refused";
+    }
 
     ASSERT_TRUE(process.waitForFinished(60000));
     EXPECT_EQ(process.exitCode(), 4);  // the target paints nothing

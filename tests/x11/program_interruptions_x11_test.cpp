@@ -151,6 +151,34 @@ TEST_F(ProgramInterruptionsX11, AKilledGuardianEndsTheRunAtOnceWithTheButtonUpAn
         << "the run went on with the button down";
     expectEnded(1, 5000);
     EXPECT_TRUE(standardError().contains(QStringLiteral("ボタンの見張りが止まりました")));
+
+    // The guardian's own X connection closed by another client, and the program killed at
+    // once, before it can end its run: the guardian still releases the button.
+    ASSERT_NO_FATAL_FAILURE(startLongRun());
+    const std::optional<pid_t> second = GuardianOf(pid());
+    ASSERT_TRUE(second);
+    const std::vector<XID> guardianClients = ClientsOf(session.display(), *second);
+    ASSERT_EQ(guardianClients.size(), 1u);
+    XKillClient(session.display(), guardianClients[0]);
+    XSync(session.display(), False);
+    ASSERT_EQ(::kill(pid(), SIGKILL), 0);
+    ASSERT_TRUE(process.waitForFinished(5000));
+    EXPECT_TRUE(Eventually([&] { return !session.leftButtonDown(); }, 2000, 5))
+        << "the button stayed down";
+    EXPECT_TRUE(Eventually([&] { return testing::ProcessGone(*second); }, 2000))
+        << "the guardian outlived the program";
+
+    // Killed later, the program has ended its run and said why.
+    ASSERT_NO_FATAL_FAILURE(startLongRun());
+    const std::optional<pid_t> third = GuardianOf(pid());
+    ASSERT_TRUE(third);
+    XKillClient(session.display(), ClientsOf(session.display(), *third).at(0));
+    XSync(session.display(), False);
+    EXPECT_TRUE(Eventually([&] { return !session.leftButtonDown(); }, 500, 1))
+        << "the run went on with the button down";
+    expectEnded(1, 5000);
+    EXPECT_TRUE(standardError().contains(
+        QStringLiteral("見張りプロセスの X サーバーとの接続が切れました")));
 }
 
 // Each of the program's connections in turn (the pointer's, the Esc key's, the spare one, the
