@@ -99,9 +99,15 @@ bool TargetCheck::ownWindowCovers() const {
     return ownWindow_ && ownWindow_().intersects(rect_);
 }
 
+void TargetCheck::checkAgainst(QImage before, DrawMask drawn) {
+    checkBefore_ = std::move(before);
+    drawn_ = std::move(drawn);
+}
+
 QImage TargetCheck::settledArea(const InkFollower* follower) {
-    return WaitForSettledArea(screen_, rect_, before_, drawn_,
-                              follower != nullptr ? follower->ink() : std::nullopt, yield_, clock_);
+    return WaitForSettledArea(screen_, rect_, checkBefore_.isNull() ? before_ : checkBefore_,
+                              drawn_, follower != nullptr ? follower->ink() : std::nullopt, yield_,
+                              clock_);
 }
 
 RunCheck TargetCheck::check(const InkFollower* follower) {
@@ -115,7 +121,7 @@ RunCheck TargetCheck::check(const InkFollower* follower) {
         if (after.isNull()) {
             check.outcome = RunCheck::Outcome::Unreadable;
         } else {
-            check = CompareTarget(before_, after, drawn_,
+            check = CompareTarget(checkBefore_.isNull() ? before_ : checkBefore_, after, drawn_,
                                   follower != nullptr ? follower->ink() : std::nullopt,
                                   rect_.topLeft());
         }
@@ -126,7 +132,11 @@ RunCheck TargetCheck::check(const InkFollower* follower) {
 }
 
 RunCheck TargetCheck::checkAndMend(const InkFollower* follower, bool mend,
-                                   const std::function<bool(QPoint)>& pressAgain) {
+                                   const std::function<bool(QPoint)>& pressAgain,
+                                   const std::function<void()>& beforeRead) {
+    if (beforeRead) {
+        beforeRead();
+    }
     RunCheck result = check(follower);
     while (mend && result.outcome == RunCheck::Outcome::Checked && !result.missing.empty() &&
            result.mendPasses < kMendPasses) {
@@ -140,11 +150,35 @@ RunCheck TargetCheck::checkAndMend(const InkFollower* follower, bool mend,
                 return result;
             }
         }
+        if (beforeRead) {
+            beforeRead();
+        }
         result = check(follower);
         result.mendPasses = passes;
         result.mendPresses = presses;
     }
     return result;
+}
+
+int MarkLostPixelsUndrawn(ScanTables& tables, const QImage& before, const QImage& now,
+                          std::optional<QRgb> ink) {
+    if (before.isNull() || before.size() != now.size() || tables.StartPointList.empty()) {
+        return 0;
+    }
+    int lost = 0;
+    for (std::size_t i = 1; tables.StartPointList[i].X >= 0; ++i) {
+        const PixelPoint p = tables.StartPointList[i];
+        PixelCell& cell = tables.PixelMap(p);
+        if (cell.Undrawn || p.X >= now.width() || p.Y >= now.height()) {
+            continue;
+        }
+        const QRgb was = before.pixel(p.X, p.Y);
+        if (now.pixel(p.X, p.Y) == was && !(ink && was == *ink)) {
+            cell.Undrawn = true;
+            ++lost;
+        }
+    }
+    return lost;
 }
 
 }  // namespace stylorex
