@@ -1,7 +1,7 @@
 #include "engine/drawing_run.h"
 
 #include "engine/ink_follower.h"
-#include "engine/modifier_wait.h"
+#include "engine/key_wait.h"
 #include "engine/stroke_delivery.h"
 #include "engine/target_check.h"
 
@@ -114,6 +114,13 @@ bool abortRequested(RunServices& services, const RunState& state) {
 // The most waits of InkFollower::kLimit each for a slow target's ink after one move.
 constexpr int kSlowInkWaits = 5;
 
+// How far the pointer stands from the picture's area while the screen is read back to check:
+// farther than a cursor that a target paints into its canvas reaches (a pixel-art editor's
+// 13 x 13 cross, a brush outline).
+constexpr int kCursorClearance = 16;
+// How long the target is given to take its cursor away once the pointer has left.
+constexpr std::int32_t kCursorLeaveMs = 50;
+
 // A pass's tables stand in the state's place while the pass is drawn: the run walks the state's.
 class LentTables {
   public:
@@ -134,7 +141,7 @@ class LentTables {
 class StrokeRun : public StrokeSink {
   public:
     StrokeRun(const RunSettings& settings, RunServices& services, RunState& state,
-              RunResult& result, RunPasses* passes)
+              RunResult& result, RunPasses* passes, bool resuming)
         : settings_(settings),
           services_(services),
           state_(state),
@@ -143,10 +150,14 @@ class StrokeRun : public StrokeSink {
           button_(services.pointer),
           observer_(services.observer),
           origin_(state.origin()),
-          passes_(passes) {}
+          passes_(passes),
+          resuming_(resuming) {}
 
     void draw() {
-        if (!waitForModifiersUp()) {
+        if (pointer_.canReadPosition()) {
+            userPointer_ = pointer_.position();
+        }
+        if (!waitForKeysUp()) {
             abort(origin_.x(), origin_.y());
             return;
         }
@@ -225,9 +236,10 @@ class StrokeRun : public StrokeSink {
     }
 
   private:
-    // Before the first press: false when Esc or a stop request came while a modifier was held.
-    bool waitForModifiersUp() {
-        return WaitForModifiersUp(
+    // Before the first press, and before each swatch click: false when Esc or a stop request
+    // came while a key was held.
+    bool waitForKeysUp() {
+        return WaitForKeysUp(
             pointer_,
             [this] {
                 if (observer_ != nullptr) {
@@ -246,6 +258,9 @@ class StrokeRun : public StrokeSink {
     // The strokes of the state's tables, then their check and mending; false when stopped.
     bool drawTables() {
         modes_ = settings_.modes;
+        if (!resuming_) {
+            state_.targetBefore() = TargetBefore{};
+        }
         if (services_.screen != nullptr) {
             readTargetBefore();
         }
@@ -261,6 +276,7 @@ class StrokeRun : public StrokeSink {
         } else {
             WalkRun(state_.tables(), modes_.JoinRuns, *this);
         }
+        keepLearnedInk();
         if (aborted_) {
             return false;
         }
@@ -271,7 +287,7 @@ class StrokeRun : public StrokeSink {
             }
             result_.check = target_->checkAndMend(
                 follower_.get(), modes_.FollowTarget, [this](QPoint p) { return mendPixel(p); },
-                [this] { return abortRequested(services_, state_); });
+                [this] { leaveArea(); }, [this] { return abortRequested(services_, state_); });
             if (result_.check.stopped) {
                 abort(origin_.x(), origin_.y());
             }
@@ -299,6 +315,10 @@ class StrokeRun : public StrokeSink {
         std::vector<RunCheck> checks;
         for (pass_ = 0; pass_ < passes_->count(); ++pass_) {
             const LentTables lent(state_.tables(), passes_->tables(pass_));
+            if (pass_ > 0 && !waitForKeysUp()) {
+                abort(origin_.x(), origin_.y());
+                return false;
+            }
             passes_->beforePass(pass_, button_);
             pressedInPass_ = false;
             target_.reset();
@@ -409,9 +429,20 @@ class StrokeRun : public StrokeSink {
     }
 
     // Reads the target rectangle before the first stroke; a follower learns the ink against it.
+    // A run that can be resumed keeps it; a resumed run compares it with the earlier one's to
+    // draw again what the target lost meanwhile, and checks the whole picture against that.
     void readTargetBefore() {
         target_.emplace(*services_.screen, state_.tables(), origin_, pointer_.primaryScreenSize(),
                         services_.ownWindow, services_.clock, services_.yield);
+        TargetBefore& earlier = state_.targetBefore();
+        if (passes_ == nullptr && !resuming_) {
+            earlier = TargetBefore{target_->before(), target_->topLeft(), std::nullopt};
+        } else if (passes_ == nullptr && !earlier.image.isNull() && target_->checkable() &&
+                   earlier.topLeft == target_->topLeft() &&
+                   earlier.image.size() == target_->before().size()) {
+            MarkLostPixelsUndrawn(state_.tables(), earlier.image, target_->before(), earlier.ink);
+            target_->checkAgainst(earlier.image, AllLinePixels(state_.tables()));
+        }
         if (observer_ != nullptr) {
             observer_->checkPending();
         }
@@ -419,6 +450,42 @@ class StrokeRun : public StrokeSink {
             follower_ = std::make_unique<InkFollower>(*services_.screen, target_->before(),
                                                       target_->topLeft(), services_.clock);
         }
+    }
+
+    // The ink the follower has learned, for a resumed run's comparison with the earlier screen.
+    void keepLearnedInk() {
+        TargetBefore& earlier = state_.targetBefore();
+        if (passes_ == nullptr && follower_ && follower_->ink() && !earlier.image.isNull() &&
+            !earlier.ink) {
+            earlier.ink = follower_->ink();
+        }
+    }
+
+    // Before the rectangle is read back to check, the pointer leaves it: a target that paints
+    // its cursor into the canvas would show that as ink. It goes back where the user had it
+    // when the run began, when that is clear of the area, else just beyond a corner of it.
+    void leaveArea() {
+        const QRect clear = target_->area().adjusted(-kCursorClearance, -kCursorClearance,
+                                                     kCursorClearance, kCursorClearance);
+        const QRect screen(QPoint(0, 0), pointer_.primaryScreenSize());
+        std::optional<QPoint> to;
+        if (userPointer_ && !clear.contains(*userPointer_) && screen.contains(*userPointer_)) {
+            to = userPointer_;
+        } else {
+            for (const QPoint corner :
+                 {clear.bottomRight() + QPoint(1, 1), clear.bottomLeft() + QPoint(-1, 1),
+                  clear.topRight() + QPoint(1, -1), clear.topLeft() + QPoint(-1, -1)}) {
+                if (screen.contains(corner)) {
+                    to = corner;
+                    break;
+                }
+            }
+        }
+        if (!to) {
+            return;
+        }
+        pointer_.moveTo(to->x(), to->y());
+        WaitMs(kCursorLeaveMs, services_.yield, services_.clock);
     }
 
     // A press and a release on a missing pixel, paced as the run's moves; false when stopped.
@@ -462,6 +529,10 @@ class StrokeRun : public StrokeSink {
     RunPasses* passes_;
     std::size_t pass_ = 0;
     bool pressedInPass_ = false;
+    // Goes on with an earlier run (ResumeDrawing).
+    bool resuming_;
+    // Where the user's pointer stood when the run began; none where it cannot be read.
+    std::optional<QPoint> userPointer_;
 };
 
 // Before the walk: an Esc press made before the run must not count, so the latch is emptied,
@@ -469,7 +540,7 @@ class StrokeRun : public StrokeSink {
 // anything to scan). Then the walk.
 std::int32_t DrawStrokes(const RunSettings& settings, RunServices& services, RunState& state,
                          RunResult& result, const std::function<void()>& prepare,
-                         RunPasses* passes = nullptr) {
+                         RunPasses* passes = nullptr, bool resuming = false) {
     // Outlives the run's button: the button is released before the run counts as ended.
     RunBracket bracket(services.pointer);
     services.pointer.escPressed();
@@ -480,7 +551,7 @@ std::int32_t DrawStrokes(const RunSettings& settings, RunServices& services, Run
     if (prepare) {
         prepare();
     }
-    StrokeRun run(settings, services, state, result, passes);
+    StrokeRun run(settings, services, state, result, passes, resuming);
     run.draw();
     return result.strokes;
 }
@@ -531,7 +602,7 @@ std::int32_t ResumeDrawing(const RunSettings& settings, RunServices& services, R
         throw std::logic_error("no stopped drawing run to resume");
     }
     RunInProgressMark mark(state, state.origin());
-    return DrawStrokes(settings, services, state, mark.result, {});
+    return DrawStrokes(settings, services, state, mark.result, {}, nullptr, true);
 }
 
 }  // namespace stylorex

@@ -94,8 +94,10 @@ class RunPasses {
 // before it starts; with FollowTarget it then waits for the ink instead of WaitTime
 // (InkFollower), falling back to WaitTime when the target shows none. A completed run waits until
 // the rectangle stops changing and compares it with what it was before, and with FollowTarget
-// presses each missing pixel again and checks again, twice at most (TargetCheck). The check is
-// kept in the state's lastResult(); the observer is told it before Completed.
+// presses each missing pixel again and checks again, twice at most (TargetCheck). Before each read
+// for the check the pointer leaves the rectangle (a target may paint its cursor there): back
+// where it stood when the run began when that is clear of it, else just beyond a corner. The
+// check is kept in the state's lastResult(); the observer is told it before Completed.
 std::int32_t RunDrawing(const QImage& picture, std::int32_t originX, std::int32_t originY,
                         const RunSettings& settings, RunServices& services, RunState& state);
 
@@ -111,8 +113,11 @@ std::int32_t RunDrawingInPasses(RunPasses& passes, QPoint origin, const RunSetti
 
 // Goes on with the run that `state` says can be resumed (RunState::resumable()): draws what that
 // run left undrawn in its tables, from the first stroke not yet drawn, at its origin, with the
-// phases of a run and everything else as RunDrawing does (without its scan). The two runs together
-// draw every line pixel once. Throws std::logic_error when nothing can be resumed.
+// phases of a run and everything else as RunDrawing does (without its scan). With a screen, it
+// first reads the whole picture's rectangle back and draws again every line pixel drawn before
+// that the screen no longer shows (against the rectangle before the first run: a target that
+// cancelled the stroke in progress on Esc), and its check covers the whole picture against that.
+// Throws std::logic_error when nothing can be resumed.
 std::int32_t ResumeDrawing(const RunSettings& settings, RunServices& services, RunState& state);
 
 // Waits `ms` milliseconds on the monotonic clock, yielding while it waits. A wait of 0 or

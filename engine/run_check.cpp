@@ -2,7 +2,9 @@
 
 namespace stylorex {
 
-DrawMask UndrawnLinePixels(const ScanTables& tables) {
+namespace {
+
+DrawMask LinePixels(const ScanTables& tables, bool undrawnOnly) {
     DrawMask mask;
     mask.width = tables.MaxX + 1;
     mask.height = tables.MaxY + 1;
@@ -12,11 +14,21 @@ DrawMask UndrawnLinePixels(const ScanTables& tables) {
     }
     for (std::size_t i = 1; tables.StartPointList[i].X >= 0; ++i) {
         const PixelPoint p = tables.StartPointList[i];
-        if (tables.PixelMap(p).Undrawn) {
+        if (!undrawnOnly || tables.PixelMap(p).Undrawn) {
             mask.cells[static_cast<std::size_t>(p.Y) * mask.width + p.X] = 1;
         }
     }
     return mask;
+}
+
+}  // namespace
+
+DrawMask UndrawnLinePixels(const ScanTables& tables) {
+    return LinePixels(tables, true);
+}
+
+DrawMask AllLinePixels(const ScanTables& tables) {
+    return LinePixels(tables, false);
 }
 
 RunCheck CompareTarget(const QImage& before, const QImage& after, const DrawMask& drawn,

@@ -23,6 +23,8 @@ struct DrawMask {
 // The line pixels of `tables` still undrawn: what a run over them draws. The rectangle is the
 // scanned picture's (MaxX + 1 × MaxY + 1).
 DrawMask UndrawnLinePixels(const ScanTables& tables);
+// Every line pixel of `tables`, drawn or not: what a run and its resumptions draw together.
+DrawMask AllLinePixels(const ScanTables& tables);
 
 // What the screen showed after a completed run, compared with what it showed before.
 struct RunCheck {

@@ -4,8 +4,10 @@
 #include "engine/run_check.h"
 #include "os/pointer_device.h"
 
+#include <QImage>
 #include <QObject>
 #include <QPoint>
+#include <QRgb>
 
 #include <cstdint>
 #include <optional>
@@ -21,6 +23,15 @@ struct RunResult {
     // With Aborted: what the pointer's stop test saw; none when a stop request of the program's
     // own (RunState::requestStop: a signal, the window closing) ended the run.
     std::optional<StopCause> stoppedBy;
+};
+
+// The target rectangle as the screen showed it before a run that resuming may go on with: a
+// resumed run compares the screen with it to find what the target lost (a stroke it cancelled
+// on Esc) and draws that again, and its check covers the whole picture against it.
+struct TargetBefore {
+    QImage image;  // null: not read
+    QPoint topLeft;
+    std::optional<QRgb> ink;  // the target's ink, once a run has learned it
 };
 
 // The one record of drawing runs: whether a run is in progress, the tables its scan built (the
@@ -50,6 +61,9 @@ class RunState : public QObject {
     const ScanTables& tables() const { return tables_; }
     QPoint origin() const { return origin_; }
     const RunResult& lastResult() const { return lastResult_; }
+    // Before the first of the runs that ResumeDrawing goes on with; a run that is not a
+    // resumption sets it (null when it read no screen).
+    TargetBefore& targetBefore() { return targetBefore_; }
 
     // Whether ResumeDrawing can go on with the last run: it was stopped (Esc or a stop request)
     // with pixels left undrawn in the tables, no run has begun since, and nobody has called
@@ -71,6 +85,7 @@ class RunState : public QObject {
     ScanTables tables_;
     QPoint origin_;
     RunResult lastResult_;
+    TargetBefore targetBefore_;
     bool inProgress_ = false;
     bool stopRequested_ = false;
     bool resumable_ = false;

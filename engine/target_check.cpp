@@ -104,11 +104,16 @@ bool TargetCheck::ownWindowCovers() const {
     return ownWindow_ && ownWindow_().intersects(rect_);
 }
 
+void TargetCheck::checkAgainst(QImage before, DrawMask drawn) {
+    checkBefore_ = std::move(before);
+    drawn_ = std::move(drawn);
+}
+
 std::optional<QImage> TargetCheck::settledArea(const InkFollower* follower,
                                                const std::function<bool()>& stopped) {
-    return WaitForSettledArea(screen_, rect_, before_, drawn_,
-                              follower != nullptr ? follower->ink() : std::nullopt, yield_, clock_,
-                              {}, stopped);
+    return WaitForSettledArea(screen_, rect_, checkBefore_.isNull() ? before_ : checkBefore_,
+                              drawn_, follower != nullptr ? follower->ink() : std::nullopt, yield_,
+                              clock_, {}, stopped);
 }
 
 RunCheck TargetCheck::check(const InkFollower* follower, const std::function<bool()>& stopped) {
@@ -127,7 +132,7 @@ RunCheck TargetCheck::check(const InkFollower* follower, const std::function<boo
         if (after.isNull()) {
             check.outcome = RunCheck::Outcome::Unreadable;
         } else {
-            check = CompareTarget(before_, after, drawn_,
+            check = CompareTarget(checkBefore_.isNull() ? before_ : checkBefore_, after, drawn_,
                                   follower != nullptr ? follower->ink() : std::nullopt,
                                   rect_.topLeft());
         }
@@ -139,7 +144,11 @@ RunCheck TargetCheck::check(const InkFollower* follower, const std::function<boo
 
 RunCheck TargetCheck::checkAndMend(const InkFollower* follower, bool mend,
                                    const std::function<bool(QPoint)>& pressAgain,
+                                   const std::function<void()>& beforeRead,
                                    const std::function<bool()>& stopped) {
+    if (beforeRead) {
+        beforeRead();
+    }
     RunCheck result = check(follower, stopped);
     while (mend && result.outcome == RunCheck::Outcome::Checked && !result.missing.empty() &&
            result.mendPasses < kMendPasses) {
@@ -153,11 +162,35 @@ RunCheck TargetCheck::checkAndMend(const InkFollower* follower, bool mend,
                 return result;
             }
         }
+        if (beforeRead) {
+            beforeRead();
+        }
         result = check(follower, stopped);
         result.mendPasses = passes;
         result.mendPresses = presses;
     }
     return result;
+}
+
+int MarkLostPixelsUndrawn(ScanTables& tables, const QImage& before, const QImage& now,
+                          std::optional<QRgb> ink) {
+    if (before.isNull() || before.size() != now.size() || tables.StartPointList.empty()) {
+        return 0;
+    }
+    int lost = 0;
+    for (std::size_t i = 1; tables.StartPointList[i].X >= 0; ++i) {
+        const PixelPoint p = tables.StartPointList[i];
+        PixelCell& cell = tables.PixelMap(p);
+        if (cell.Undrawn || p.X >= now.width() || p.Y >= now.height()) {
+            continue;
+        }
+        const QRgb was = before.pixel(p.X, p.Y);
+        if (now.pixel(p.X, p.Y) == was && !(ink && was == *ink)) {
+            cell.Undrawn = true;
+            ++lost;
+        }
+    }
+    return lost;
 }
 
 }  // namespace stylorex

@@ -64,8 +64,16 @@ class TargetCheck {
                 std::function<void()> yield);
 
     QPoint topLeft() const { return rect_.topLeft(); }
+    // The rectangle on the screen.
+    QRect area() const { return rect_; }
+    // Whether nothing known before the run prevents the check.
+    bool checkable() const { return obstacle_ == RunCheck::Outcome::None; }
     // The rectangle before the run; null when it could not be read.
     const QImage& before() const { return before_; }
+
+    // For a run that goes on with an earlier one: the check compares the rectangle with
+    // `before`, as it was before the earlier run, and expects every pixel of `drawn`.
+    void checkAgainst(QImage before, DrawMask drawn);
 
     // Waits until the rectangle has settled (WaitForSettledArea), and compares it with what it
     // was before (CompareTarget), with the ink `follower` has learned. With `mend`, each pixel
@@ -73,8 +81,10 @@ class TargetCheck {
     // the run's moves; false when the run was stopped meanwhile) and the rectangle checked again,
     // kMendPasses times at most. A stop during the mending ends it with what it had done; a stop
     // while the rectangle settles (`stopped`) ends the wait at once, with `stopped` set.
+    // `beforeRead` is called before each read of the rectangle (it takes the pointer away).
     RunCheck checkAndMend(const InkFollower* follower, bool mend,
                           const std::function<bool(QPoint)>& pressAgain,
+                          const std::function<void()>& beforeRead = {},
                           const std::function<bool()>& stopped = {});
 
   private:
@@ -89,9 +99,18 @@ class TargetCheck {
     std::function<void()> yield_;
     QRect rect_;
     QImage before_;
+    // What the check compares with, when not before_ (checkAgainst).
+    QImage checkBefore_;
     // Why it cannot be checked, found before the run; None: nothing is known to prevent it.
     RunCheck::Outcome obstacle_ = RunCheck::Outcome::None;
     DrawMask drawn_;
 };
+
+// The line pixels of `tables` drawn already (Undrawn clear) that `now` shows as they were in
+// `before` (and not in `ink`, when known), both the scanned picture's rectangle: what the target
+// lost (a stroke it cancelled, a window over it) is marked undrawn again, so that a run over the
+// tables draws it. Returns how many were.
+int MarkLostPixelsUndrawn(ScanTables& tables, const QImage& before, const QImage& now,
+                          std::optional<QRgb> ink);
 
 }  // namespace stylorex

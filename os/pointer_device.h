@@ -32,9 +32,9 @@ class PointerDevice {
     // True when Esc is down now or has been pressed since the previous query, or when something
     // else that stops a run has happened since (stopCause()).
     virtual bool escPressed() = 0;
-    // Whether a keyboard modifier (Ctrl, Shift, Alt, Super) is held down now; nothing where the
-    // backend cannot tell.
-    virtual std::optional<bool> modifierHeld() { return std::nullopt; }
+    // Whether a key other than Esc (which stops a run) is held down now, a modifier or any
+    // other; nothing where the backend cannot tell.
+    virtual std::optional<bool> keyHeld() { return std::nullopt; }
     // Why the last escPressed() that answered true did.
     virtual StopCause stopCause() const { return StopCause::EscKey; }
     virtual QPoint position() = 0;

@@ -17,6 +17,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <iterator>
 #include <stdexcept>
 #include <thread>
 #include <vector>
@@ -120,6 +121,20 @@ Display* openKeyConnection(int* xiOpcode) {
     return keys;
 }
 
+// Set by refusedGrab while a grab of Esc is asked for.
+bool g_grabRefused = false;
+
+int refusedGrab(Display* /*display*/, XErrorEvent* error) {
+    g_grabRefused = g_grabRefused || error->error_code == BadAccess;
+    return 0;
+}
+
+// The modifier states a grab of Esc covers one by one where another client holds a grab of it
+// with some modifier (AnyModifier then fails as a whole): Esc alone, with Caps Lock and with
+// Num Lock (Mod2 in every usual keymap), and with Shift and Ctrl.
+constexpr unsigned kEscGrabStates[] = {0,         LockMask,   Mod2Mask, LockMask | Mod2Mask,
+                                       ShiftMask, ControlMask};
+
 }  // namespace
 
 std::unique_ptr<X11Pointer> X11Pointer::open(QString* error) {
@@ -158,13 +173,6 @@ X11Pointer::X11Pointer(Display* display, Display* keyDisplay, int xiOpcode)
       xiOpcode_(xiOpcode),
       buttonGuard_(std::make_unique<X11ButtonGuard>()) {
     escKeycode_ = XKeysymToKeycode(display_, XK_Escape);
-    for (const KeySym modifier : {XK_Control_L, XK_Control_R, XK_Shift_L, XK_Shift_R, XK_Alt_L,
-                                  XK_Alt_R, XK_Meta_L, XK_Meta_R, XK_Super_L, XK_Super_R}) {
-        const unsigned code = XKeysymToKeycode(display_, modifier);
-        if (code != 0) {
-            modifierKeycodes_.push_back(code);
-        }
-    }
     if (escKeycode_ != 0) {
         escDown_ = keyDownInKeymap(display_, escKeycode_);
     }
@@ -333,9 +341,50 @@ void X11Pointer::releaseLeft(int /*x*/, int /*y*/) {
     pressed_ = false;
 }
 
+void X11Pointer::grabEsc() {
+    if (escKeycode_ == 0 || X11ConnectionLost(display_)) {
+        return;
+    }
+    Window root = DefaultRootWindow(display_);
+    XSync(display_, False);
+    g_grabRefused = false;
+    const auto previous = XSetErrorHandler(refusedGrab);
+    XGrabKey(display_, static_cast<int>(escKeycode_), AnyModifier, root, False, GrabModeAsync,
+             GrabModeAsync);
+    XSync(display_, False);
+    if (g_grabRefused) {
+        for (const unsigned state : kEscGrabStates) {
+            XGrabKey(display_, static_cast<int>(escKeycode_), state, root, False, GrabModeAsync,
+                     GrabModeAsync);
+        }
+        XSync(display_, False);
+    }
+    XSetErrorHandler(previous);
+    escGrabbed_ = true;
+}
+
+void X11Pointer::ungrabEsc() {
+    if (!escGrabbed_) {
+        return;
+    }
+    escGrabbed_ = false;
+    if (X11ConnectionLost(display_)) {
+        return;
+    }
+    XUngrabKey(display_, static_cast<int>(escKeycode_), AnyModifier, DefaultRootWindow(display_));
+    XSync(display_, False);
+    // The key events the grab brought this connection: the raw ones on the key connection
+    // told of them already.
+    while (XPending(display_) > 0) {
+        XEvent event;
+        XNextEvent(display_, &event);
+    }
+}
+
 void X11Pointer::runStarting() {
     inRun_ = true;
     stops_.hold();
+    grabEsc();
     guardianError_.clear();
     if (guardianLost_ || !buttonGuard_->hasGuardian()) {
         std::string error;
@@ -358,6 +407,7 @@ void X11Pointer::setIdleFaultListener(std::function<void(const QString&)> listen
 }
 
 void X11Pointer::runEnded() {
+    ungrabEsc();
     if (inRun_) {
         inRun_ = false;
         stops_.endHold();
@@ -417,15 +467,14 @@ bool X11Pointer::escPressed() {
     return latched || escDown_.load();
 }
 
-std::optional<bool> X11Pointer::modifierHeld() {
+std::optional<bool> X11Pointer::keyHeld() {
     char keys[32] = {};
     XQueryKeymap(display_, keys);
-    for (const unsigned code : modifierKeycodes_) {
-        if ((static_cast<unsigned char>(keys[code / 8]) >> (code % 8)) & 1U) {
-            return true;
-        }
+    if (escKeycode_ != 0) {
+        keys[escKeycode_ / 8] =
+            static_cast<char>(keys[escKeycode_ / 8] & ~(1U << (escKeycode_ % 8)));
     }
-    return false;
+    return std::any_of(std::begin(keys), std::end(keys), [](char bits) { return bits != 0; });
 }
 
 QPoint X11Pointer::position() {

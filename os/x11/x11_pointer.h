@@ -33,7 +33,8 @@ class X11ButtonGuard;
 // XInput2 raw key events on the root window (they also arrive while another client grabs the
 // keyboard), read by a watcher thread on a second, private connection: a query only reads two
 // flags, so the run's per-move test costs no request and no system call. Without XInput2 2.1
-// the query falls back to XQueryKeymap (Esc down now only). A held button is released also when
+// the query falls back to XQueryKeymap (Esc down now only). While a run lasts, Esc is grabbed on
+// the root window, so that the focused target never sees it. A held button is released also when
 // the program dies (X11ButtonGuard).
 //
 // A run holds job-control stops (StopSignals): a stop signal, or a continue after SIGSTOP, makes
@@ -56,9 +57,9 @@ class X11Pointer : public PointerDevice {
     void pressLeft(int x, int y) override;
     void releaseLeft(int x, int y) override;
     bool escPressed() override;
-    // From the server's keymap: the keys themselves, so a locked Caps or Num Lock is no
-    // modifier held.
-    std::optional<bool> modifierHeld() override;
+    // From the server's keymap: the keys themselves, so a locked Caps or Num Lock is no key
+    // held.
+    std::optional<bool> keyHeld() override;
     StopCause stopCause() const override { return stopCause_; }
     QPoint position() override;
     // The size of the default screen's root window.
@@ -79,6 +80,11 @@ class X11Pointer : public PointerDevice {
     // Asks the server for the pointer until `applied`(button mask, position) holds, for at
     // most kAppliedLimit; whether it held.
     bool waitUntilApplied(const std::function<bool(unsigned, QPoint)>& applied);
+    // Esc, with any modifiers, taken from every other client for the run's length: the focused
+    // target must not see it (a paint program cancels the stroke in progress on it). Raw key
+    // events still tell the watcher of it. Nothing where the server refuses the grab.
+    void grabEsc();
+    void ungrabEsc();
     void watch();
     void drainKeyEvents();
     // Wakes the watcher: kStopWatching ends it, anything else makes it look at its sockets again.
@@ -91,10 +97,10 @@ class X11Pointer : public PointerDevice {
     Display* keyDisplay_;
     int xiOpcode_;
     unsigned escKeycode_ = 0;
-    std::vector<unsigned> modifierKeycodes_;
     std::atomic<bool> escLatched_{false};
     std::atomic<bool> escDown_{false};
     bool pressed_ = false;
+    bool escGrabbed_ = false;
     // Set by a press until the server has shown the next event applied.
     bool awaitingThaw_ = false;
     // The last position a move put the pointer on, as the server keeps it.

@@ -547,6 +547,42 @@ class InkingTarget {
     QPoint at_;
 };
 
+// What the target lost after the stop (it cancelled the stroke in progress, say) is drawn again
+// by the resumed run, whose check covers the whole picture against the screen before the first.
+TEST(ResumeDrawing, DrawsAgainWhatTheTargetLostAndChecksTheWholePicture) {
+    const QImage picture = MakeAcceptancePicture(AcceptancePicture::LineArt);
+    RunHarness h;
+    FakeScreen screen;
+    h.screen = &screen;
+    InkingTarget target(h.pointer, screen, {});
+    h.pointer.tapEscAfterMoves(150);
+    h.run(picture, 40, 30);
+    ASSERT_TRUE(h.state.resumable());
+    std::set<std::pair<int, int>> lost;
+    for (const auto& [x, y] : InkedPixels(h.pointer.operations())) {
+        if (lost.size() < 40) {
+            lost.insert({x, y});
+            screen.image.setPixel(x, y, qRgb(255, 255, 255));
+        }
+    }
+    const std::size_t split = h.pointer.operations().size();
+    h.resume();
+
+    const auto& ops = h.pointer.operations();
+    const auto resumed = InkedPixels({ops.begin() + static_cast<std::ptrdiff_t>(split), ops.end()});
+    for (const auto& p : lost) {
+        EXPECT_NE(std::find(resumed.begin(), resumed.end(), p), resumed.end())
+            << p.first << "," << p.second << " was not drawn again";
+    }
+    const RunCheck& check = h.state.lastResult().check;
+    EXPECT_TRUE(check.exact());
+    for (int y = 0; y < picture.height(); ++y) {
+        for (int x = 0; x < picture.width(); ++x) {
+            EXPECT_EQ(screen.image.pixel(40 + x, 30 + y), picture.pixel(x, y)) << x << "," << y;
+        }
+    }
+}
+
 TEST(FollowTarget, ChecksTheTargetAndMendsWhatItMissed) {
     // A bent line, from (10, 10) right to (20, 10), then down-right to (30, 20); the target drops
     // a pixel in the middle of the first straight part and the one where the line turns.

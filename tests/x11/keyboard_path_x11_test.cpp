@@ -2,7 +2,9 @@
 // (openbox): Ctrl+G over the target, Tab until "処理" has the focus, Enter. It must hold whatever
 // the user did before: typed text with the text tool, stored a pattern.
 #include "ui/frm_graph.h"
+#include "ui/run_report.h"
 
+#include "canvas/canvas_image.h"
 #include "canvas/picture_box.h"
 #include "painter/drawing_tools.h"
 #include "tests/x11/main_window_fixture.h"
@@ -17,8 +19,11 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
@@ -139,6 +144,61 @@ TEST_F(KeyboardPathX11, AfterAPatternStoreTabToTheButtonAndEnterStartTheRunAndSt
 
     EXPECT_TRUE(captureTabToStartEnterStartsARun()) << window->caption().toStdString();
     EXPECT_FALSE(QFile::exists(stored)) << "Enter stored the pattern again";
+}
+
+// Enter on "処理" starts the run on its press; a user's finger lifts it a moment later. The run
+// must not click before then: its first click gives a paint program the keyboard, and the
+// release (or the key's repeat) would go there. Started with Enter held, it waits, says so, and
+// draws once the key is up; the target sees the strokes and no key.
+TEST_F(KeyboardPathX11, EnterHeldStartsARunThatWaitsForItsReleaseAndKeepsTheKeyFromTheTarget) {
+    QImage picture = MakeCanvasImage(300, 300);
+    for (int x = 2; x <= 9; ++x) {
+        picture.setPixel(x, 3, qRgb(0, 0, 0));
+    }
+    picture.setPixel(12, 14, qRgb(0, 0, 0));
+    NamedChild<PictureBox>(*window, "picSRC")->setPicture(picture);
+    // A managed target below the window and the fixture's target: the window manager gives it
+    // the keyboard at the run's first click, as a user's paint program gets it.
+    const int below = std::max(window->frameGeometry().bottom(), testing::kTargetY + 300) + 40;
+    testing::TargetWindow paint(testing::kTargetX, below, 160, 120,
+                                testing::TargetWindow::Placement::Managed);
+    ASSERT_TRUE(paint.mapped());
+    ASSERT_FALSE(window->frameGeometry().intersects(QRect(paint.position(), QSize(160, 120))));
+    ASSERT_NO_FATAL_FAILURE(clickTitleBar());
+    const QPoint origin = paint.position() + QPoint(20, 20);
+    session.moveTo(origin.x(), origin.y());
+    QTest::qWait(50);
+    testing::TypeKey(display(), XK_g, true);
+    QLineEdit* startX = NamedChild<QLineEdit>(*window, "txtStartX");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return startX->text() == QString::number(origin.x()); }));
+    QPushButton* start = NamedChild<QPushButton>(*window, "cmdStart");
+    ASSERT_TRUE(focus(start));
+    paint.discard();
+
+    // The run starts inside the key's handling: the release comes from a timer, as the user's
+    // finger does, while the run waits.
+    const unsigned enter = XKeysymToKeycode(display(), XK_Return);
+    QString panelAtRelease;
+    std::vector<testing::ReceivedEvent> beforeRelease;
+    bool released = false;
+    QTimer::singleShot(400, [&] {
+        panelAtRelease = window->statusPanel(2);
+        beforeRelease = paint.collect();
+        XTestFakeKeyEvent(display(), enter, False, CurrentTime);
+        XSync(display(), False);
+        released = true;
+    });
+    XTestFakeKeyEvent(display(), enter, True, CurrentTime);
+    XSync(display(), False);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return released; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !window->statusPanel(3).isEmpty(); }, 30000));
+    EXPECT_EQ(panelAtRelease, WindowKeysHeldText());
+    EXPECT_EQ(beforeRelease, std::vector<testing::ReceivedEvent>{}) << "drawn with the key down";
+    EXPECT_EQ(window->caption(), QStringLiteral("Stylorex [処理完了]"));
+    XSync(pointer->display(), False);
+    const auto events = testing::WithoutRepeatedMotions(paint.collect());
+    EXPECT_EQ(events, testing::ExpectedRunEvents(picture, origin.x(), origin.y()))
+        << testing::Describe(events);
 }
 
 }  // namespace

@@ -74,24 +74,26 @@ class PaintingRunX11 : public ::testing::Test {
 
     // A target of `kind` around a picture of `size` at the origin.
     void openTarget(PaintingTarget::Kind kind, QSize size,
-                    std::chrono::milliseconds paintDelay = std::chrono::milliseconds(0)) {
+                    std::chrono::milliseconds paintDelay = std::chrono::milliseconds(0),
+                    unsigned habits = 0) {
         target.reset();
         target = std::make_unique<PaintingTarget>(
             kind, QRect(kOriginX - 10, kOriginY - 10, size.width() + 20, size.height() + 20),
-            paintDelay);
+            paintDelay, PaintingTarget::Placement::Unmanaged, habits);
         ASSERT_TRUE(target->mapped());
     }
 
     // Follows each picture into a new target of `kind`: the target inks exactly the picture,
     // and the check, made from the screen, says so.
     void followsExactly(PaintingTarget::Kind kind, std::vector<AcceptancePicture> pictures,
-                        std::chrono::milliseconds paintDelay = std::chrono::milliseconds(0)) {
+                        std::chrono::milliseconds paintDelay = std::chrono::milliseconds(0),
+                        unsigned habits = 0) {
         RunSettings settings;
         settings.modes.FollowTarget = true;
         for (const AcceptancePicture which : pictures) {
             SCOPED_TRACE(AcceptancePictureName(which).toStdString());
             const QImage picture = MakeAcceptancePicture(which);
-            openTarget(kind, picture.size(), paintDelay);
+            openTarget(kind, picture.size(), paintDelay, habits);
             run(picture, settings);
             const RunCheck& check = runs.lastResult().check;
             EXPECT_EQ(target->inked(), LinePixels(picture));
@@ -111,6 +113,24 @@ class PaintingRunX11 : public ::testing::Test {
         XSync(backend->display(), False);
         EXPECT_TRUE(target->settle());
         return strokes;
+    }
+
+    void resume(const RunSettings& settings) {
+        RunServices services{*pointer, {}, SystemClock()};
+        services.screen = screen.get();
+        ResumeDrawing(settings, services, runs);
+        XSync(backend->display(), False);
+        ASSERT_TRUE(target->settle());
+    }
+
+    // The line pixels the runs so far have drawn.
+    int drawnSoFar() const {
+        const ScanTables& tables = runs.tables();
+        int drawn = 0;
+        for (std::size_t i = 1; tables.StartPointList[i].X >= 0; ++i) {
+            drawn += tables.PixelMap(tables.StartPointList[i]).Undrawn ? 0 : 1;
+        }
+        return drawn;
     }
 
     // The picture's line pixels on the screen.
@@ -200,6 +220,15 @@ TEST_F(PaintingRunX11, ATargetThatPaintsSecondsLateIsCheckedOnceItHasPainted) {
     EXPECT_EQ(std::find(checking, observer.events.end(), "checked") - checking, 1);
 }
 
+// A pixel-art editor paints its cursor, a cross, into the canvas under the pointer: read back
+// with the pointer still on the last pixel, the cross would count as ink.
+TEST_F(PaintingRunX11, ATargetThatPaintsItsCursorIntoTheCanvasIsCheckedWithThePointerAway) {
+    followsExactly(PaintingTarget::Kind::JoinsEveryMotion,
+                   {AcceptancePicture::LineArt, AcceptancePicture::Text},
+                   std::chrono::milliseconds(0), PaintingTarget::DrawsCursorCross);
+    EXPECT_EQ(backend->position(), QPoint(5, 5)) << "the pointer is not back where it was";
+}
+
 TEST_F(PaintingRunX11, FollowingATargetThatNeverPaintsFallsBackToTheFixedWait) {
     const QImage picture = testing::LineArt(200);
     openTarget(PaintingTarget::Kind::NeverPaints, picture.size());
@@ -271,9 +300,12 @@ TEST_F(PaintingRunX11, JoinedRunsGiveAJoiningTargetExactlyThePictureAndAStamping
     EXPECT_LT(stamped.size() * 2, LinePixels(lineArt).size()) << "every pixel was sent";
 }
 
-TEST_F(PaintingRunX11, AResumedRunCompletesThePictureExactly) {
+// The target takes the keyboard at the first press and cancels the stroke in progress on Esc,
+// as a paint program does. The user's Esc stops the run and never reaches it.
+TEST_F(PaintingRunX11, EscStopsTheRunWithoutReachingTheTargetAndAResumedRunCompletesThePicture) {
     const QImage picture = testing::LineArt(200);
-    openTarget(PaintingTarget::Kind::JoinsEveryMotion, picture.size());
+    openTarget(PaintingTarget::Kind::JoinsEveryMotion, picture.size(), std::chrono::milliseconds(0),
+               PaintingTarget::CancelsStrokeOnEsc);
     RunSettings settings;
     settings.WaitTime = 0;
     int yields = 0;
@@ -286,14 +318,11 @@ TEST_F(PaintingRunX11, AResumedRunCompletesThePictureExactly) {
     });
     ASSERT_EQ(runs.lastResult().ending, RunResult::Ending::Aborted);
     ASSERT_TRUE(runs.resumable());
-    const Pixels first = target->inked();
-    EXPECT_LT(first.size(), LinePixels(picture).size());
+    EXPECT_EQ(target->keyEvents(), 0);
+    EXPECT_EQ(target->inked().size(), static_cast<std::size_t>(drawnSoFar()));
+    EXPECT_LT(target->inked().size(), LinePixels(picture).size());
 
-    RunServices services{*pointer, {}, SystemClock()};
-    services.screen = screen.get();
-    ResumeDrawing(settings, services, runs);
-    XSync(backend->display(), False);
-    ASSERT_TRUE(target->settle());
+    resume(settings);
     EXPECT_EQ(runs.lastResult().ending, RunResult::Ending::Completed);
     EXPECT_EQ(target->inked(), LinePixels(picture));
     // The resumed run's check knows what the stopped run had drawn already.
@@ -302,6 +331,36 @@ TEST_F(PaintingRunX11, AResumedRunCompletesThePictureExactly) {
     EXPECT_TRUE(check.missing.empty());
     EXPECT_TRUE(check.extra.empty());
     EXPECT_FALSE(session.leftButtonDown());
+}
+
+// Where Esc does reach the target (a desktop that cannot keep it), the stroke it cancelled is
+// lost from the screen though the run had drawn it: the resumed run draws it again, and its
+// check counts the whole picture, not only what it drew itself.
+TEST_F(PaintingRunX11, AResumedRunDrawsAgainWhatTheTargetCancelledAndChecksTheWholePicture) {
+    const QImage picture = testing::LineArt(200);
+    openTarget(PaintingTarget::Kind::JoinsEveryMotion, picture.size(), std::chrono::milliseconds(0),
+               PaintingTarget::CancelsStrokeOnEsc);
+    RunSettings settings;
+    settings.WaitTime = 0;
+    int yields = 0;
+    run(picture, settings, [&] {
+        if (++yields == 150) {
+            target->sendEsc();
+            target->settle();
+            runs.requestStop();
+        }
+    });
+    ASSERT_EQ(runs.lastResult().ending, RunResult::Ending::Aborted);
+    ASSERT_TRUE(runs.resumable());
+    ASSERT_LT(target->inked().size(), static_cast<std::size_t>(drawnSoFar()))
+        << "the target cancelled no stroke";
+
+    resume(settings);
+    EXPECT_EQ(runs.lastResult().ending, RunResult::Ending::Completed);
+    EXPECT_EQ(target->inked(), LinePixels(picture));
+    const RunCheck& check = runs.lastResult().check;
+    EXPECT_EQ(check.outcome, RunCheck::Outcome::Checked);
+    EXPECT_TRUE(check.exact());
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/keysym.h>
 
 namespace stylorex::testing {
 
@@ -77,8 +78,8 @@ std::set<std::pair<int, int>> LinePixels(QPoint from, QPoint to) {
 }
 
 PaintingTarget::PaintingTarget(Kind kind, QRect geometry, std::chrono::milliseconds paintDelay,
-                               Placement placement)
-    : kind_(kind), geometry_(geometry), paintDelay_(paintDelay) {
+                               Placement placement, unsigned habits)
+    : kind_(kind), habits_(habits), geometry_(geometry), paintDelay_(paintDelay) {
     display_ = XOpenDisplay(nullptr);
     if (display_ == nullptr || pipe2(wakePipe_, O_CLOEXEC) != 0) {
         return;
@@ -89,7 +90,8 @@ PaintingTarget::PaintingTarget(Kind kind, QRect geometry, std::chrono::milliseco
     attributes.override_redirect = managed ? False : True;
     attributes.background_pixel = WhitePixel(display_, screen);
     attributes.event_mask =
-        ButtonPressMask | ButtonReleaseMask | StructureNotifyMask |
+        ButtonPressMask | ButtonReleaseMask | StructureNotifyMask | KeyPressMask | KeyReleaseMask |
+        LeaveWindowMask |
         (kind == Kind::LagsAndAsksForThePointer || kind == Kind::JoinsHintPositions
              ? PointerMotionMask | PointerMotionHintMask
              : PointerMotionMask);
@@ -188,15 +190,85 @@ void PaintingTarget::inkNow(QPoint from, QPoint to) {
             break;
     }
     std::vector<XPoint> points;
-    std::lock_guard lock(mutex_);
+    std::unique_lock lock(mutex_);
     for (const auto& [x, y] : pixels) {
         inked_.insert({x, y});
         points.push_back(
             XPoint{static_cast<short>(x - geometry_.x()), static_cast<short>(y - geometry_.y())});
     }
+    lock.unlock();
     XDrawPoints(display_, window_, reinterpret_cast<GC>(gc_), points.data(),
                 static_cast<int>(points.size()), CoordModeOrigin);
+    if (cross_) {
+        moveCross(cross_);  // the cursor stays on top of the ink
+    }
     XFlush(display_);
+}
+
+std::set<std::pair<int, int>> PaintingTarget::crossPixels() const {
+    std::set<std::pair<int, int>> pixels;
+    if (cross_) {
+        for (int d = -6; d <= 6; ++d) {
+            pixels.insert({cross_->x() + d, cross_->y()});
+            pixels.insert({cross_->x(), cross_->y() + d});
+        }
+    }
+    return pixels;
+}
+
+void PaintingTarget::repaint(const std::set<std::pair<int, int>>& pixels) {
+    GC gc = reinterpret_cast<GC>(gc_);
+    const int screen = DefaultScreen(display_);
+    const auto cross = crossPixels();
+    {
+        std::lock_guard lock(mutex_);
+        for (const auto& [x, y] : pixels) {
+            const unsigned long colour = cross.count({x, y}) != 0    ? 0x808080
+                                         : inked_.count({x, y}) != 0 ? BlackPixel(display_, screen)
+                                                                     : WhitePixel(display_, screen);
+            XSetForeground(display_, gc, colour);
+            XDrawPoint(display_, window_, gc, x - geometry_.x(), y - geometry_.y());
+        }
+    }
+    XSetForeground(display_, gc, BlackPixel(display_, screen));
+}
+
+void PaintingTarget::moveCross(std::optional<QPoint> at) {
+    auto pixels = crossPixels();
+    cross_ = at;
+    pixels.merge(crossPixels());
+    repaint(pixels);
+    XFlush(display_);
+}
+
+void PaintingTarget::cancelStroke() {
+    work_.clear();
+    std::set<std::pair<int, int>> erased;
+    {
+        std::lock_guard lock(mutex_);
+        erased = Minus(inked_, inkedBeforeStroke_);
+        inked_ = inkedBeforeStroke_;
+    }
+    repaint(erased);
+    XFlush(display_);
+    down_ = false;
+}
+
+void PaintingTarget::sendEsc() {
+    Display* other = XOpenDisplay(nullptr);
+    if (other == nullptr) {
+        return;
+    }
+    XEvent key{};
+    key.xkey.type = KeyPress;
+    key.xkey.display = other;
+    key.xkey.window = window_;
+    key.xkey.root = DefaultRootWindow(other);
+    key.xkey.keycode = XKeysymToKeycode(other, XK_Escape);
+    key.xkey.same_screen = True;
+    XSendEvent(other, window_, False, KeyPressMask, &key);
+    XSync(other, False);
+    XCloseDisplay(other);
 }
 
 void PaintingTarget::run() {
@@ -233,8 +305,26 @@ void PaintingTarget::run() {
 
 void PaintingTarget::handle(const XEvent& event) {
     switch (event.type) {
+        case KeyPress:
+        case KeyRelease:
+            ++keyEvents_;
+            if ((habits_ & CancelsStrokeOnEsc) != 0 && event.type == KeyPress && down_ &&
+                event.xkey.keycode == XKeysymToKeycode(display_, XK_Escape)) {
+                cancelStroke();
+            }
+            break;
+        case LeaveNotify:
+            if (cross_) {
+                moveCross(std::nullopt);
+            }
+            break;
         case ButtonPress:
             if (event.xbutton.button == Button1) {
+                if ((habits_ & CancelsStrokeOnEsc) != 0) {
+                    XSetInputFocus(display_, window_, RevertToPointerRoot, CurrentTime);
+                    std::lock_guard lock(mutex_);
+                    inkedBeforeStroke_ = inked_;
+                }
                 down_ = true;
                 last_ = QPoint(event.xbutton.x_root, event.xbutton.y_root);
                 ink(last_, last_);
@@ -250,10 +340,13 @@ void PaintingTarget::handle(const XEvent& event) {
             }
             break;
         case MotionNotify: {
+            QPoint at(event.xmotion.x_root, event.xmotion.y_root);
+            if ((habits_ & DrawsCursorCross) != 0) {
+                moveCross(at);
+            }
             if (!down_) {
                 break;
             }
-            QPoint at(event.xmotion.x_root, event.xmotion.y_root);
             if (kind_ == Kind::LagsAndAsksForThePointer || kind_ == Kind::JoinsHintPositions) {
                 std::this_thread::sleep_for(kind_ == Kind::LagsAndAsksForThePointer
                                                 ? std::chrono::microseconds(1000 * lagMs_(random_))

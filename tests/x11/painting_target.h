@@ -7,6 +7,7 @@
 #include <chrono>
 #include <deque>
 #include <mutex>
+#include <optional>
 #include <random>
 #include <set>
 #include <thread>
@@ -55,11 +56,22 @@ class PaintingTarget {
     // it; geometry() then says where it is), and that takes every press through its grab.
     enum class Placement { Unmanaged, Managed };
 
+    // What some programs do beside inking, any of them together.
+    enum Habit : unsigned {
+        // Paints a 13 x 13 grey cross centred on the pointer into the canvas while the pointer
+        // is over the window, as a pixel-art editor shows its cursor.
+        DrawsCursorCross = 1,
+        // Takes the keyboard focus at a press, and erases the stroke in progress when it gets
+        // Esc (what it had inked before the stroke's press stays); the stroke's further moves
+        // ink nothing until the next press.
+        CancelsStrokeOnEsc = 2,
+    };
+
     // `paintDelay`: the target keeps every event and inks what each one asks for this long
-    // after it came, in order, as a program that queues its work does.
+    // after it came, in order, as a program that queues its work does. `habits`: Habit bits.
     PaintingTarget(Kind kind, QRect geometry,
                    std::chrono::milliseconds paintDelay = std::chrono::milliseconds(0),
-                   Placement placement = Placement::Unmanaged);
+                   Placement placement = Placement::Unmanaged, unsigned habits = 0);
     ~PaintingTarget();
     PaintingTarget(const PaintingTarget&) = delete;
     PaintingTarget& operator=(const PaintingTarget&) = delete;
@@ -74,6 +86,11 @@ class PaintingTarget {
     std::set<std::pair<int, int>> inked() const;
     // Whites the window again and forgets what was inked.
     void wipe();
+    // Key presses and releases the window received.
+    int keyEvents() const { return keyEvents_; }
+    // Sends the window an Esc press of its own, as if it had the keyboard and the user typed Esc
+    // where nobody else takes it.
+    void sendEsc();
 
   private:
     struct Work {
@@ -86,8 +103,14 @@ class PaintingTarget {
     void ink(QPoint from, QPoint to);
     void inkNow(QPoint from, QPoint to);
     void inkDueWork();
+    // Draws `pixels` in black where inked, else white; then the cursor cross over them.
+    void repaint(const std::set<std::pair<int, int>>& pixels);
+    std::set<std::pair<int, int>> crossPixels() const;
+    void moveCross(std::optional<QPoint> at);
+    void cancelStroke();
 
     Kind kind_;
+    unsigned habits_;
     QRect geometry_;
     std::chrono::milliseconds paintDelay_;
     std::deque<Work> work_;  // the target's thread only
@@ -102,6 +125,9 @@ class PaintingTarget {
     bool mapped_ = false;
     mutable std::mutex mutex_;
     std::set<std::pair<int, int>> inked_;
+    std::set<std::pair<int, int>> inkedBeforeStroke_;  // the target's thread only
+    std::optional<QPoint> cross_;                      // the target's thread only
+    std::atomic<int> keyEvents_{0};
     std::atomic<int> settled_{0};
     std::atomic<bool> stop_{false};
     std::atomic<bool> wipeRequested_{false};

@@ -24,6 +24,10 @@ bool waitReadable(Display* display, int ms) {
 }  // namespace
 
 void PrintTo(const ReceivedEvent& event, std::ostream* out) {
+    if (event.kind == ReceivedEvent::Kind::KeyDown || event.kind == ReceivedEvent::Kind::KeyUp) {
+        *out << (event.kind == ReceivedEvent::Kind::KeyDown ? "K+" : "K-") << "(" << event.x << ")";
+        return;
+    }
     *out << (event.kind == ReceivedEvent::Kind::Motion  ? "M"
              : event.kind == ReceivedEvent::Kind::Press ? "P"
                                                         : "R")
@@ -47,8 +51,8 @@ TargetWindow::TargetWindow(int x, int y, int width, int height, Placement placem
     XSetWindowAttributes attributes{};
     attributes.override_redirect = placement == Placement::Unmanaged ? True : False;
     attributes.background_pixel = WhitePixel(display_, DefaultScreen(display_));
-    attributes.event_mask =
-        PointerMotionMask | ButtonPressMask | ButtonReleaseMask | StructureNotifyMask;
+    attributes.event_mask = PointerMotionMask | ButtonPressMask | ButtonReleaseMask |
+                            StructureNotifyMask | KeyPressMask | KeyReleaseMask;
     // Each test's target lives on a new connection and so gets the window id of the target
     // before it. openbox now and then drops the map request of such a window for good, as if
     // it still managed the old one; a window created again on this connection has a new id.
@@ -125,6 +129,12 @@ std::vector<ReceivedEvent> TargetWindow::collect() {
                     events.push_back(
                         {ReceivedEvent::Kind::Release, event.xbutton.x_root, event.xbutton.y_root});
                 }
+                break;
+            case KeyPress:
+            case KeyRelease:
+                events.push_back({event.type == KeyPress ? ReceivedEvent::Kind::KeyDown
+                                                         : ReceivedEvent::Kind::KeyUp,
+                                  static_cast<int>(event.xkey.keycode), 0});
                 break;
             default:
                 break;

@@ -17,9 +17,10 @@ constexpr int kTargetY = 100;
 constexpr int kOriginX = 150;
 constexpr int kOriginY = 140;
 
-// One pointer event as a test's own window received it, in root (screen) coordinates.
+// One pointer event as a test's own window received it, in root (screen) coordinates; or a key
+// event, its keycode in x (y is 0).
 struct ReceivedEvent {
-    enum class Kind { Motion, Press, Release };
+    enum class Kind { Motion, Press, Release, KeyDown, KeyUp };
     Kind kind;
     int x;
     int y;
@@ -28,13 +29,13 @@ struct ReceivedEvent {
 };
 
 std::string Describe(const std::vector<ReceivedEvent>& events);
-// How GoogleTest shows one event in a failure: M(x,y), P(x,y) or R(x,y).
+// How GoogleTest shows one event in a failure: M(x,y), P(x,y), R(x,y), or K+(code), K-(code).
 void PrintTo(const ReceivedEvent& event, std::ostream* out);
 
-// A plain Xlib window on a connection of its own that records the motion and left-button
-// events it receives. Unmanaged, it lies exactly at (x, y) whether or not a window manager
-// runs; managed, it is a normal top-level window that asks the window manager to put its
-// frame at (x, y), as a user's paint program is.
+// A plain Xlib window on a connection of its own that records the motion, left-button and key
+// events it receives (keys only while it has the keyboard focus). Unmanaged, it lies exactly at (x,
+// y) whether or not a window manager runs; managed, it is a normal top-level window that asks the
+// window manager to put its frame at (x, y), as a user's paint program is.
 class TargetWindow {
   public:
     enum class Placement { Unmanaged, Managed };

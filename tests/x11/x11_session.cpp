@@ -67,9 +67,11 @@ void X11Session::pressLeftButton() {
 void X11Session::restore() {
     char keys[32] = {};
     XQueryKeymap(display_, keys);
-    const unsigned code = XKeysymToKeycode(display_, XK_Escape);
-    if ((static_cast<unsigned char>(keys[code / 8]) >> (code % 8)) & 1U) {
-        XTestFakeKeyEvent(display_, code, False, CurrentTime);
+    // Any key a test left down (Esc, Enter held to start a run) would hold the next run back.
+    for (unsigned code = 8; code < 256; ++code) {
+        if ((static_cast<unsigned char>(keys[code / 8]) >> (code % 8)) & 1U) {
+            XTestFakeKeyEvent(display_, code, False, CurrentTime);
+        }
     }
     ReleaseLeftButtonIfDown(display_);
     XSync(display_, False);

@@ -1,4 +1,4 @@
-#include "engine/modifier_wait.h"
+#include "engine/key_wait.h"
 
 #include "tests/support/fake_clock.h"
 #include "tests/support/pointer_fake.h"
@@ -8,17 +8,17 @@
 namespace stylorex {
 namespace {
 
-// A pointer whose keyboard has a modifier held for the first `heldLooks` looks.
+// A pointer whose keyboard has a key held for the first `heldLooks` looks.
 class ChordPointer : public FakePointer {
   public:
-    std::optional<bool> modifierHeld() override { return ++looks <= heldLooks; }
+    std::optional<bool> keyHeld() override { return ++looks <= heldLooks; }
     int heldLooks = 0;
     int looks = 0;
 };
 
-struct ModifierWaitTest : ::testing::Test {
+struct KeyWaitTest : ::testing::Test {
     bool wait() {
-        return WaitForModifiersUp(
+        return WaitForKeysUp(
             pointer, [&] { ++waitingTold; },
             [&] {
                 clock.advance(std::chrono::milliseconds(1));
@@ -31,7 +31,7 @@ struct ModifierWaitTest : ::testing::Test {
     int waitingTold = 0;
 };
 
-TEST_F(ModifierWaitTest, WaitsUntilTheModifierIsUpAndSaysSoOnce) {
+TEST_F(KeyWaitTest, WaitsUntilTheKeyIsUpAndSaysSoOnce) {
     EXPECT_TRUE(wait());
     EXPECT_EQ(waitingTold, 0);
     pointer.heldLooks = 5;
@@ -42,7 +42,7 @@ TEST_F(ModifierWaitTest, WaitsUntilTheModifierIsUpAndSaysSoOnce) {
     EXPECT_TRUE(pointer.operationsOfKind(PointerOperation::Kind::Press).empty());
 }
 
-TEST_F(ModifierWaitTest, EscWhileWaitingStops) {
+TEST_F(KeyWaitTest, EscWhileWaitingStops) {
     pointer.heldLooks = 1000;
     pointer.holdEscFromQuery(3);
     EXPECT_FALSE(wait());
