@@ -124,7 +124,8 @@ void DesktopRun::expectExactStrokes(const QImage& picture) {
         }
         count = now;
     }
-    const std::vector<ReceivedEvent> received = OnScreen(client->events(), windowAt);
+    const std::vector<ReceivedEvent> received =
+        StrokeEvents(OnScreen(client->events(), windowAt), QRect(origin(), picture.size()));
     const std::vector<ReceivedEvent> expected =
         ExpectedRunEvents(picture, origin().x(), origin().y());
     EXPECT_TRUE(received == expected) << FirstDifference(received, expected);

@@ -108,7 +108,8 @@ class WaylandRun : public ::testing::Test {
     }
 
     void expectExactStrokes(const QImage& picture) {
-        const std::vector<ReceivedEvent> received = OnScreen(client->events());
+        const std::vector<ReceivedEvent> received = testing::StrokeEvents(
+            OnScreen(client->events()), QRect(QPoint(kOriginX, kOriginY), picture.size()));
         const std::vector<ReceivedEvent> expected =
             testing::ExpectedRunEvents(picture, kOriginX, kOriginY);
         EXPECT_TRUE(received == expected) << testing::FirstDifference(received, expected);

@@ -132,7 +132,8 @@ class ClipboardPatternProgramX11 : public ::testing::Test {
         EXPECT_TRUE(testing::TabAndEnterUntilRunStarts(display(), [&] { return title(); }))
             << "Tab and Enter never started a run";
         EXPECT_TRUE(waitForTitle(QStringLiteral("[処理完了]"), 30000)) << title().toStdString();
-        return testing::WithoutRepeatedMotions(target.collect());
+        return testing::StrokeEvents(testing::WithoutRepeatedMotions(target.collect()),
+                                     QRect(kOriginX, kOriginY, kCanvasSide, kCanvasSide));
     }
 
     QTemporaryDir dir;

@@ -155,7 +155,8 @@ TEST_F(DrawCommandX11, PlanAtThePointerMovesNothingAndCountsWhatTheRunDraws) {
     EXPECT_FALSE(run.value(QStringLiteral("exact")).toBool(true));
     EXPECT_EQ(run.value(QStringLiteral("check")).toObject().value(QStringLiteral("outcome")),
               QStringLiteral("nothing_changed"));
-    const auto events = testing::WithoutRepeatedMotions(received());
+    const auto events = testing::StrokeEvents(testing::WithoutRepeatedMotions(received()),
+                                              QRect(pointer, art.size()));
     EXPECT_EQ(events, ExpectedRunEvents(art, pointer.x(), pointer.y()));
 
     const auto count = [&events](Kind kind) {
@@ -199,7 +200,8 @@ TEST_F(DrawCommandX11, SigtermMidRunEndsWithThreeAndTheButtonUp) {
         [&] {
             const auto more = received();
             events.insert(events.end(), more.begin(), more.end());
-            return !events.empty() && events.back().kind == Kind::Release;
+            return std::any_of(events.begin(), events.end(),
+                               [](const ReceivedEvent& e) { return e.kind == Kind::Release; });
         },
         15000, 10))
         << "the dot was never drawn";

@@ -145,7 +145,12 @@ TEST_F(DrawingRunX11, EscHeldAtTheStartAbortsAfterTheFirstMoveOfALongerStroke) {
     session.releaseEsc();
     EXPECT_EQ(strokes, 1);
     EXPECT_FALSE(session.leftButtonDown());
-    const auto events = received();
+    // The Esc held from before the run is released after it, when the key is no longer kept from
+    // the window under the pointer: only the pointer's events count here.
+    auto events = received();
+    std::erase_if(events, [](const ReceivedEvent& e) {
+        return e.kind == Kind::KeyDown || e.kind == Kind::KeyUp;
+    });
     EXPECT_EQ(events, (std::vector<ReceivedEvent>{At(Kind::Motion, 1, 0), At(Kind::Press, 1, 0),
                                                   At(Kind::Release, 1, 0), At(Kind::Motion, 3, 2),
                                                   At(Kind::Press, 3, 2), At(Kind::Motion, 3, 3),

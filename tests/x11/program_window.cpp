@@ -355,4 +355,12 @@ std::vector<ReceivedEvent> ExpectedRunEvents(const QImage& picture, int originX,
     return events;
 }
 
+std::vector<ReceivedEvent> StrokeEvents(std::vector<ReceivedEvent> events, const QRect& area) {
+    while (!events.empty() && events.back().kind == ReceivedEvent::Kind::Motion &&
+           !area.contains(events.back().x, events.back().y)) {
+        events.pop_back();
+    }
+    return events;
+}
+
 }  // namespace stylorex::testing

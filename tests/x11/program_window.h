@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <QPoint>
+#include <QRect>
 #include <QString>
 
 #include <functional>
@@ -91,5 +92,10 @@ std::set<std::pair<int, int>> DrawnPixels(const std::vector<ReceivedEvent>& even
 // The events a drawing run of `picture` (mode 1, threshold 80) makes a target window receive,
 // with repeated motions dropped: stroke by stroke as the engine's scan and tracer order them.
 std::vector<ReceivedEvent> ExpectedRunEvents(const QImage& picture, int originX, int originY);
+
+// The events of a run's strokes among those a target received: the motions after the last
+// release are the pointer leaving the picture's area before the check reads it back, and are
+// dropped once each lies outside `area` (else they stay, for the comparison to show them).
+std::vector<ReceivedEvent> StrokeEvents(std::vector<ReceivedEvent> events, const QRect& area);
 
 }  // namespace stylorex::testing

@@ -142,7 +142,8 @@ TEST_F(UnderWindowManager, TheProgramDrawsAPastedPictureExactly) {
                                     30000, 20))
         << title().toStdString();
 
-    const auto events = received();
+    const auto events =
+        testing::StrokeEvents(received(), QRect(QPoint(kOriginX, kOriginY), picture.size()));
     EXPECT_EQ(events, testing::ExpectedRunEvents(picture, kOriginX, kOriginY));
     EXPECT_FALSE(session.leftButtonDown());
 }
