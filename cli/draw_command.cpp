@@ -155,14 +155,8 @@ std::optional<QImage> canvasOf(const DrawOptions& options, const SettingVariable
     QString reason;
     const std::optional<QImage> picture = DecodePictureFile(options.picture, &reason);
     if (!picture) {
-        QString text =
-            QStringLiteral(
-                "画像ファイルを読めません（読めない形式か、壊れているか、大きすぎます）: %1")
-                .arg(options.picture);
-        if (!reason.isEmpty()) {
-            text += QLatin1Char('\n') + reason;
-        }
-        terminal.message(text);
+        terminal.message(
+            QStringLiteral("画像ファイルを読めません: %1\n%2").arg(options.picture, reason));
         return std::nullopt;
     }
     const QSize largest(kLargestCanvasWidth, kLargestCanvasHeight);
@@ -302,9 +296,11 @@ int showPlan(const DrawOptions& options, const QImage& canvas, const RunRequest&
     const RunPlan& plan = request.plan();
     const QPoint origin = request.origin();
     const ColourPlan* colour = request.colourPlan();
+    QString why;
     if (!options.planImage.isEmpty() &&
-        !WriteNamedPngFile(DrawPlan(canvas, request.passTables()).image, options.planImage)) {
-        terminal.message(QStringLiteral("計画の画像を書けません: %1").arg(options.planImage));
+        !WriteNamedPngFile(DrawPlan(canvas, request.passTables()).image, options.planImage, &why)) {
+        terminal.message(
+            QStringLiteral("計画の画像を書けません: %1（%2）").arg(options.planImage, why));
         return exit_code::kFailed;
     }
     const QRect onScreen = request.bounds();

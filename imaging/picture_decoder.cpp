@@ -22,7 +22,14 @@ namespace {
 constexpr int kAllocationLimitMb = 128;
 
 const QString kNotAPicture = QStringLiteral("画像ファイルではないか、対応していない形式です");
-const QString kTooLarge = QStringLiteral("画像が大きすぎます");
+// `size`: as the file states it or as decoded.
+QString tooLarge(QSize size) {
+    return QStringLiteral("画像が大きすぎます（%1×%2 画素。%3×%3、%4 画素まで）")
+        .arg(size.width())
+        .arg(size.height())
+        .arg(kMaxPictureSide)
+        .arg(kMaxPicturePixels);
+}
 const QString kDamaged = QStringLiteral("画像データが壊れているか、途中で切れています");
 
 std::nullopt_t fail(QString* reason, const QString& why) {
@@ -206,7 +213,7 @@ std::optional<QImage> readRaster(const QByteArray& data, QString* reason) {
     // Some readers only learn the size while decoding; for those the allocation limit guards.
     const QSize stated = reader.size();
     if (stated.isValid() && !sizeAllowed(stated)) {
-        return fail(reason, kTooLarge);
+        return fail(reason, tooLarge(stated));
     }
     if (!pixelDataComplete(reader.format(), data)) {
         return fail(reason, messages.explain(kDamaged));
@@ -216,7 +223,7 @@ std::optional<QImage> readRaster(const QByteArray& data, QString* reason) {
         return fail(reason, messages.explain(kDamaged));
     }
     if (!sizeAllowed(image.size())) {
-        return fail(reason, kTooLarge);
+        return fail(reason, tooLarge(image.size()));
     }
     return image;
 }
@@ -240,16 +247,14 @@ std::optional<QImage> decodeHere(const QByteArray& data, QString* reason) {
 // Runs in the child.
 std::optional<QImage> readAndDecodeHere(const QString& path, QString* reason) {
     QByteArray data;
-    switch (ReadRegularFile(path, data, kMaxPictureFileBytes)) {
+    QString why;
+    switch (ReadRegularFile(path, data, kMaxPictureFileBytes, &why)) {
         case FileRead::Read:
             break;
         case FileRead::Missing:
-            return fail(reason, QStringLiteral("ファイルがありません"));
+            return fail(reason, QStringLiteral("ファイルがありません（%1）").arg(why));
         case FileRead::Refused:
-            return fail(
-                reason,
-                QStringLiteral("通常のファイルではないか、読めないか、大きすぎます（%1 MB まで）")
-                    .arg(kMaxPictureFileBytes / (1024 * 1024)));
+            return fail(reason, QStringLiteral("ファイルを読めません（%1）").arg(why));
     }
     return decodeHere(data, reason);
 }

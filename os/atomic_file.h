@@ -34,12 +34,16 @@ class AtomicFileWriter {
     // bits, a new one (and one that takes a link's place) gets those the user's umask allows of
     // rw-rw-rw-. An existing file that may not be written is left alone, and so is anything that
     // is no regular file (a named pipe, a device, a folder). False when the file could not be
-    // replaced: the old file is then untouched and no temporary file remains.
-    bool replace(const QString& path, QByteArrayView bytes, SymbolicLinks links) const;
+    // replaced: the old file is then untouched and no temporary file remains; `why`, when
+    // given, then receives the reason for the user (the system's, or that the name holds no
+    // regular file).
+    bool replace(const QString& path, QByteArrayView bytes, SymbolicLinks links,
+                 QString* why = nullptr) const;
 
   protected:
     // The two steps where the system can fail a replace. The program's writer carries them out;
-    // a test's writer fails one, as a full disk or a crash before the rename would.
+    // a test's writer fails one, as a full disk or a crash before the rename would. A failing
+    // step leaves its reason in errno.
     // Writes all of `bytes` to the open temporary file.
     virtual bool write(QIODevice& file, QByteArrayView bytes) const;
     // Renames the complete temporary file over the target in one step.

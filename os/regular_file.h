@@ -11,6 +11,10 @@ enum class FileRead {
     Refused,  // not a regular file (a folder, a named pipe, a device), unreadable, or too large
 };
 
+// The reason a name that holds no regular file is neither read nor replaced: the system's for
+// a folder, a text of ours for anything else (a named pipe, a device, a socket).
+QString NoRegularFileReason(bool folder);
+
 // Reads the whole regular file at `path` into `bytes` (emptied first), if it holds at most
 // `maxBytes` bytes. The file is opened without waiting and checked before the first read, so a
 // named pipe or a device under a picture's, a pattern's or the settings' name is refused at once

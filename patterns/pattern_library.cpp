@@ -137,12 +137,15 @@ void StorePattern(PatternContext& context, std::int16_t index) {
     if (!jpegWritten) {
         context.dialogs.message(QStringLiteral("JPEG保存に問題があるためBMP形式で保存します"),
                                 QStringLiteral("JPEG保存障害"));
-        if (!WriteImageFile(committed.convertToFormat(QImage::Format_RGB32), bmpPath, "bmp")) {
+        QString why;
+        if (!WriteImageFile(committed.convertToFormat(QImage::Format_RGB32), bmpPath, "bmp", -1,
+                            &why)) {
             showProgress(context.window, QStringLiteral("登録失敗"),
                          QStringLiteral("[定型登録失敗]"));
-            context.dialogs.message(QStringLiteral("定型画像を保存できませんでした。登録されて"
-                                                   "いません"),
-                                    QStringLiteral("定型登録"));
+            context.dialogs.message(
+                QStringLiteral("定型画像を保存できませんでした: %1（%2）。登録されていません")
+                    .arg(QDir::toNativeSeparators(bmpPath), why),
+                QStringLiteral("定型登録"));
             return;
         }
     }

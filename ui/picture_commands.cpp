@@ -210,7 +210,8 @@ const QList<PictureSaveFormat>& PictureSaveFormats() {
     return formats;
 }
 
-bool SavePictureFile(const QImage& image, const QString& path, const PictureSaveFormat& fallback) {
+bool SavePictureFile(const QImage& image, const QString& path, const PictureSaveFormat& fallback,
+                     QString* why) {
     const QString suffix = QFileInfo(path).suffix().toLower();
     const PictureSaveFormat* format = &fallback;
     for (const PictureSaveFormat& entry : PictureSaveFormats()) {
@@ -218,7 +219,7 @@ bool SavePictureFile(const QImage& image, const QString& path, const PictureSave
             format = &entry;
         }
     }
-    return WriteImageFile(image, path, format->format, format->quality);
+    return WriteImageFile(image, path, format->format, format->quality, why);
 }
 
 bool SavePictureFromDialog(const QImage& image, QString& lastSavedFile, UserDialogs& dialogs,
@@ -254,8 +255,9 @@ bool SavePictureFromDialog(const QImage& image, QString& lastSavedFile, UserDial
     }
     const QString chosen = dialog.selectedFiles().constFirst();
     lastSavedFile = chosen;
-    if (!SavePictureFile(image, chosen, chosenFormat())) {
-        dialogs.message(QStringLiteral("画像を保存できませんでした\n") + chosen);
+    QString why;
+    if (!SavePictureFile(image, chosen, chosenFormat(), &why)) {
+        dialogs.message(QStringLiteral("画像を保存できませんでした\n%1\n%2").arg(chosen, why));
         return false;
     }
     return true;

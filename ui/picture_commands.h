@@ -83,13 +83,14 @@ struct PictureSaveFormat {
 const QList<PictureSaveFormat>& PictureSaveFormats();
 // Writes `image` to `path` through the atomic file write, in the format of the entry that has
 // the suffix of `path` (in any case), else in `fallback`'s. False when it could not be written;
-// an older file of that name is then untouched.
+// an older file of that name is then untouched, and `why`, when given, receives the reason.
 bool SavePictureFile(const QImage& image, const QString& path,
-                     const PictureSaveFormat& fallback = PictureSaveFormats().constFirst());
+                     const PictureSaveFormat& fallback = PictureSaveFormats().constFirst(),
+                     QString* why = nullptr);
 // Shows the save dialog (on `lastSavedFile` once there is one, which a choice updates) and
 // writes `image` to the chosen file; a name without a suffix gets that of the chosen format.
-// A failed write is told as "画像を保存できませんでした" and the file's path. False when
-// cancelled or not written.
+// A failed write is told as "画像を保存できませんでした", the file's path and the reason. False
+// when cancelled or not written.
 bool SavePictureFromDialog(const QImage& image, QString& lastSavedFile, UserDialogs& dialogs,
                            QWidget* dialogParent);
 // Makes the picture of `data` the background. Nothing when `data` holds (non-empty) plain

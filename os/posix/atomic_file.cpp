@@ -1,10 +1,13 @@
 #include "os/atomic_file.h"
 
+#include "os/regular_file.h"
+
 #include <QFile>
 #include <QRandomGenerator>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <ctime>
 #include <map>
 #include <optional>
@@ -90,11 +93,22 @@ void syncFolder(const fs::path& folder) {
 
 }  // namespace
 
-bool AtomicFileWriter::replace(const QString& path, QByteArrayView bytes,
-                               SymbolicLinks links) const {
+bool AtomicFileWriter::replace(const QString& path, QByteArrayView bytes, SymbolicLinks links,
+                               QString* why) const {
+    const auto refuse = [why](const QString& reason) {
+        if (why != nullptr) {
+            *why = reason;
+        }
+        return false;
+    };
+    // The reason the step that failed left in errno; a step that left none failed all the same.
+    const auto systemReason = [](int error) {
+        return error != 0 ? QString::fromLocal8Bit(std::strerror(error))
+                          : QStringLiteral("書き込めませんでした");
+    };
     const std::optional<fs::path> target = replacedFile(path, links);
     if (!target) {
-        return false;
+        return refuse(systemReason(ELOOP));
     }
     fs::path folder = target->parent_path();
     if (folder.empty()) {
@@ -107,12 +121,12 @@ bool AtomicFileWriter::replace(const QString& path, QByteArrayView bytes,
     // Only a regular file is replaced: a named pipe, a device or a folder under the name stays
     // as it is. A link still there is one to be replaced by the new file.
     if (exists && !S_ISREG(status.st_mode) && !S_ISLNK(status.st_mode)) {
-        return false;
+        return refuse(NoRegularFileReason(S_ISDIR(status.st_mode)));
     }
     if (exists && !S_ISLNK(status.st_mode)) {
         // A file its owner made read-only is left alone, as the system's own tools would.
         if (::access(target->c_str(), W_OK) != 0) {
-            return false;
+            return refuse(systemReason(errno));
         }
         keptMode = status.st_mode & 07777;
     }
@@ -120,14 +134,15 @@ bool AtomicFileWriter::replace(const QString& path, QByteArrayView bytes,
     fs::path temporary;
     int fd = createTemporaryBeside(*target, folder, temporary);
     if (fd < 0) {
-        return false;
+        return refuse(systemReason(errno));
     }
     const auto fail = [&] {
+        const int error = errno;
         if (fd >= 0) {
             ::close(fd);
         }
         ::unlink(temporary.c_str());
-        return false;
+        return refuse(systemReason(error));
     };
     if (keptMode && ::fchmod(fd, *keptMode) != 0) {
         return fail();
@@ -135,8 +150,11 @@ bool AtomicFileWriter::replace(const QString& path, QByteArrayView bytes,
     {
         QFile file;
         if (!file.open(fd, QIODevice::WriteOnly | QIODevice::Unbuffered,
-                       QFileDevice::DontCloseHandle) ||
-            !write(file, bytes)) {
+                       QFileDevice::DontCloseHandle)) {
+            return fail();
+        }
+        errno = 0;
+        if (!write(file, bytes)) {
             return fail();
         }
     }
@@ -145,7 +163,11 @@ bool AtomicFileWriter::replace(const QString& path, QByteArrayView bytes,
     }
     const int closed = ::close(fd);
     fd = -1;
-    if (closed != 0 || !rename(temporary, *target)) {
+    if (closed != 0) {
+        return fail();
+    }
+    errno = 0;
+    if (!rename(temporary, *target)) {
         return fail();
     }
     // Make the rename itself durable; a folder that cannot be synced still holds the new file.

@@ -11,6 +11,11 @@
 
 namespace stylorex {
 
+QString NoRegularFileReason(bool folder) {
+    return folder ? QString::fromLocal8Bit(std::strerror(EISDIR))
+                  : QStringLiteral("通常のファイルではありません");
+}
+
 FileRead ReadRegularFile(const QString& path, QByteArray& bytes, qint64 maxBytes, QString* why) {
     bytes.clear();
     QString ignored;
@@ -36,8 +41,7 @@ FileRead ReadRegularFile(const QString& path, QByteArray& bytes, qint64 maxBytes
         return FileRead::Refused;
     }
     if (!S_ISREG(status.st_mode)) {
-        reason = S_ISDIR(status.st_mode) ? QString::fromLocal8Bit(std::strerror(EISDIR))
-                                         : QStringLiteral("通常のファイルではありません");
+        reason = NoRegularFileReason(S_ISDIR(status.st_mode));
         ::close(fd);
         return FileRead::Refused;
     }

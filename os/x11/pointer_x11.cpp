@@ -16,7 +16,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
-#include <cstdio>
 #include <iterator>
 #include <stdexcept>
 #include <thread>
@@ -258,19 +257,15 @@ void X11Pointer::watch() {
         if (!gone.isEmpty()) {
             int watched = fds[2].fd;
             if (watchedGuardianFd_.compare_exchange_strong(watched, -1)) {
+                {
+                    const std::lock_guard lock(guardianGoneMutex_);
+                    guardianGone_ = gone;
+                }
+                guardianLossTold_ = false;
                 guardianLost_ = true;
-                std::fprintf(stderr, "Stylorex: %s\n",
-                             (kGuardianStopped +
-                              QStringLiteral("（%1）。描画中なら、その描画を止めます。").arg(gone))
-                                 .toLocal8Bit()
-                                 .constData());
-                if (!inRun_) {
-                    const std::lock_guard lock(idleFaultMutex_);
-                    if (idleFaultListener_) {
-                        idleFaultListener_(
-                            kGuardianStopped +
-                            QStringLiteral("（%1）。次の描画の前に起動し直します。").arg(gone));
-                    }
+                if (!inRun_ && !guardianLossTold_.exchange(true)) {
+                    tellIdle(kGuardianStopped +
+                             QStringLiteral("（%1）。次の描画の前に起動し直します。").arg(gone));
                 }
             }
         }
@@ -279,6 +274,21 @@ void X11Pointer::watch() {
                 NoteX11ConnectionHungUp(others[i]);
             }
         }
+        // A loss during a run is the run's to tell, as the reason it ended; one between runs,
+        // found here or by whoever used the connection, is told at once.
+        if (!inRun_) {
+            if (const std::optional<QString> lost = LostX11ConnectionMessage();
+                lost && !connectionLossTold_.exchange(true)) {
+                tellIdle(*lost);
+            }
+        }
+    }
+}
+
+void X11Pointer::tellIdle(const QString& text) {
+    const std::lock_guard lock(idleFaultMutex_);
+    if (idleFaultListener_) {
+        idleFaultListener_(text);
     }
 }
 
@@ -414,14 +424,21 @@ void X11Pointer::runEnded() {
     }
 }
 
-QString X11Pointer::runFault() const {
+QString X11Pointer::runFault() {
     if (!guardianError_.isEmpty()) {
         return guardianError_;
     }
     if (guardianLost_.load(std::memory_order_relaxed)) {
-        return kGuardianStopped + QStringLiteral("。描画を中止し、ボタンを離しました。");
+        guardianLossTold_ = true;
+        const std::lock_guard lock(guardianGoneMutex_);
+        return kGuardianStopped +
+               QStringLiteral("（%1）。描画を中止し、ボタンを離しました。").arg(guardianGone_);
     }
-    return LostX11ConnectionMessage().value_or(QString());
+    const std::optional<QString> lost = LostX11ConnectionMessage();
+    if (lost) {
+        connectionLossTold_ = true;
+    }
+    return lost.value_or(QString());
 }
 
 void X11Pointer::drainKeyEvents() {

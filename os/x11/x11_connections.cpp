@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
-#include <cstdio>
 #include <mutex>
 
 // Xlib after every Qt header: its macros would clash with Qt's.
@@ -55,10 +54,7 @@ void noteLost(Connection& connection) {
         return;
     }
     int none = -1;
-    if (g_lostRole.compare_exchange_strong(none, static_cast<int>(connection.role))) {
-        std::fprintf(stderr, "Stylorex: %s\n",
-                     LostX11ConnectionMessage().value_or(QString()).toLocal8Bit().constData());
-    }
+    g_lostRole.compare_exchange_strong(none, static_cast<int>(connection.role));
 }
 
 bool beingClosed(Display* display) {

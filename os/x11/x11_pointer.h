@@ -89,8 +89,11 @@ class X11Pointer : public PointerDevice {
     void drainKeyEvents();
     // Wakes the watcher: kStopWatching ends it, anything else makes it look at its sockets again.
     void wakeWatcher(char reason);
-    // Why the run in progress must end now; empty while nothing is wrong.
-    QString runFault() const;
+    // Why the run in progress must end now, which the run then tells; empty while nothing is
+    // wrong.
+    QString runFault();
+    // Tells the idle fault listener, if there is one, of a loss between runs.
+    void tellIdle(const QString& text);
 
     Display* display_;
     // Null without XInput2 2.1; used, and closed, by the watcher thread only.
@@ -111,6 +114,12 @@ class X11Pointer : public PointerDevice {
     // The guardian's pipe as the watcher watches it; -1 once it saw the guardian die.
     std::atomic<int> watchedGuardianFd_{-1};
     std::atomic<bool> guardianLost_{false};
+    // What the watcher learnt of the guardian's end.
+    std::mutex guardianGoneMutex_;
+    QString guardianGone_;
+    // Each loss is told once: by the run it ends, or at once between runs.
+    std::atomic<bool> guardianLossTold_{false};
+    std::atomic<bool> connectionLossTold_{false};
     // Why no guardian could be started for the run in progress.
     QString guardianError_;
     StopSignals stops_;

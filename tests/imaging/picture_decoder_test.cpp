@@ -9,7 +9,9 @@
 #include <QTemporaryDir>
 #include <QtEndian>
 
+#include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <future>
 
 #include <fcntl.h>
@@ -185,8 +187,18 @@ TEST(PictureDecoder, ARefusalSaysWhyAndKeepsTheLibrariesOffTheTerminal) {
     EXPECT_TRUE(reason.startsWith(QStringLiteral("画像データが壊れているか、途中で切れています")))
         << reason.toStdString();
     EXPECT_TRUE(reason.contains(QStringLiteral("libpng error: IDAT: "))) << reason.toStdString();
-    EXPECT_FALSE(DecodePictureData(HugePngHeader(30000, 30000), &reason));
-    EXPECT_EQ(reason, QStringLiteral("画像が大きすぎます"));
+    const QByteArray whole = QtWritten(ReferencePicture(24, 20, 4), "png");
+    EXPECT_FALSE(DecodePictureData(whole.left(whole.indexOf("IEND") - 20), &reason));
+    EXPECT_TRUE(reason.startsWith(QStringLiteral("画像データが壊れているか、途中で切れています（")))
+        << reason.toStdString();
+    EXPECT_TRUE(reason.contains(QStringLiteral("libpng error: "))) << reason.toStdString();
+    EXPECT_FALSE(DecodePictureData(HugePngHeader(30000, 20000), &reason));
+    EXPECT_TRUE(reason.startsWith(QStringLiteral("画像が大きすぎます（30000×20000 画素。")))
+        << reason.toStdString();
+    const QTemporaryDir folder;
+    EXPECT_FALSE(DecodePictureFile(folder.path(), &reason));
+    EXPECT_TRUE(reason.contains(QString::fromLocal8Bit(std::strerror(EISDIR))))
+        << reason.toStdString();
     EXPECT_EQ(terminal.text(), QString());
 }
 

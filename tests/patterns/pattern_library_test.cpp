@@ -21,6 +21,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
 #include <utility>
 #include <vector>
 
@@ -422,9 +424,12 @@ TEST_F(PatternLibraryTest, WhenNoFolderTakesTheFileTheStoreSaysSoAndClaimsNoSucc
     StorePattern(context_, 0);
     ASSERT_EQ(dialogs_.messages.size(), 2u);
     EXPECT_EQ(dialogs_.messages[0], kJpegFallbackMessage);
-    EXPECT_EQ(dialogs_.messages[1],
-              (Message{QStringLiteral("定型画像を保存できませんでした。登録されていません"),
-                       QStringLiteral("定型登録")}));
+    EXPECT_EQ(
+        dialogs_.messages[1],
+        (Message{QStringLiteral("定型画像を保存できませんでした: %1（%2）。登録されていません")
+                     .arg(inPerUser(QStringLiteral(" 1.bmp")),
+                          QString::fromLocal8Bit(std::strerror(ENOENT))),
+                 QStringLiteral("定型登録")}));
     for (const QString& text : statusTexts()) {
         EXPECT_NE(text, QStringLiteral("登録完了 "));
     }
