@@ -34,13 +34,15 @@ class AtomicFileWriter {
     // bits, a new one (and one that takes a link's place) gets those the user's umask allows of
     // rw-rw-rw-. An existing file that may not be written is left alone, and so is anything that
     // is no regular file (a named pipe, a device, a folder). False when the file could not be
-    // replaced: the old file is then untouched and no temporary file remains.
-    bool replace(const QString& path, QByteArrayView bytes, SymbolicLinks links) const;
+    // replaced: the old file is then untouched and no temporary file remains, and `why`, when
+    // given, says why (the system's reason, strerror).
+    bool replace(const QString& path, QByteArrayView bytes, SymbolicLinks links,
+                 QString* why = nullptr) const;
 
   protected:
     // The two steps where the system can fail a replace. The program's writer carries them out;
     // a test's writer fails one, as a full disk or a crash before the rename would.
-    // Writes all of `bytes` to the open temporary file.
+    // Writes all of `bytes` to the open temporary file; errno says why it did not.
     virtual bool write(QIODevice& file, QByteArrayView bytes) const;
     // Renames the complete temporary file over the target in one step.
     virtual bool rename(const std::filesystem::path& from, const std::filesystem::path& to) const;

@@ -755,9 +755,13 @@ void frmGraph::unload() {
         return;  // the file that could not be loaded stays as it is
     }
     const QString path = settingsPath();
-    if (!SaveSettings(settings_, *this, path)) {
+    QString why;
+    if (!SaveSettings(settings_, *this, path, SystemFileWriter(), &why)) {
         // The settings would be lost without a word; a signal's close has no one to answer a box.
-        const QString text = QStringLiteral("設定を保存できませんでした\n") + path;
+        QString text = QStringLiteral("設定を保存できませんでした\n") + path;
+        if (!why.isEmpty()) {
+            text += QStringLiteral("（%1）").arg(why);
+        }
         if (closingOnSignal_) {
             std::fprintf(stderr, "Stylorex: %s\n", text.toLocal8Bit().constData());
         } else {

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <ctime>
 #include <map>
 #include <optional>
@@ -90,11 +91,18 @@ void syncFolder(const fs::path& folder) {
 
 }  // namespace
 
-bool AtomicFileWriter::replace(const QString& path, QByteArrayView bytes,
-                               SymbolicLinks links) const {
+bool AtomicFileWriter::replace(const QString& path, QByteArrayView bytes, SymbolicLinks links,
+                               QString* why) const {
+    const auto refuse = [why](int error) {
+        if (why != nullptr) {
+            *why = QString::fromLocal8Bit(std::strerror(error));
+        }
+        return false;
+    };
+    errno = 0;
     const std::optional<fs::path> target = replacedFile(path, links);
     if (!target) {
-        return false;
+        return refuse(errno != 0 ? errno : ENOENT);
     }
     fs::path folder = target->parent_path();
     if (folder.empty()) {
@@ -107,12 +115,12 @@ bool AtomicFileWriter::replace(const QString& path, QByteArrayView bytes,
     // Only a regular file is replaced: a named pipe, a device or a folder under the name stays
     // as it is. A link still there is one to be replaced by the new file.
     if (exists && !S_ISREG(status.st_mode) && !S_ISLNK(status.st_mode)) {
-        return false;
+        return refuse(S_ISDIR(status.st_mode) ? EISDIR : EINVAL);
     }
     if (exists && !S_ISLNK(status.st_mode)) {
         // A file its owner made read-only is left alone, as the system's own tools would.
         if (::access(target->c_str(), W_OK) != 0) {
-            return false;
+            return refuse(errno);
         }
         keptMode = status.st_mode & 07777;
     }
@@ -120,20 +128,22 @@ bool AtomicFileWriter::replace(const QString& path, QByteArrayView bytes,
     fs::path temporary;
     int fd = createTemporaryBeside(*target, folder, temporary);
     if (fd < 0) {
-        return false;
+        return refuse(errno != 0 ? errno : EEXIST);
     }
     const auto fail = [&] {
+        const int error = errno != 0 ? errno : EIO;
         if (fd >= 0) {
             ::close(fd);
         }
         ::unlink(temporary.c_str());
-        return false;
+        return refuse(error);
     };
     if (keptMode && ::fchmod(fd, *keptMode) != 0) {
         return fail();
     }
     {
         QFile file;
+        errno = 0;
         if (!file.open(fd, QIODevice::WriteOnly | QIODevice::Unbuffered,
                        QFileDevice::DontCloseHandle) ||
             !write(file, bytes)) {
