@@ -1,4 +1,5 @@
 // What stands in for the X11 backend in a build without it (STYLOREX_WITH_X11=OFF).
+#include "os/desktop_windows.h"
 #include "os/window_destruction.h"
 #include "os/x11/x11_session.h"
 
@@ -23,6 +24,10 @@ WindowDestructionWatch::~WindowDestructionWatch() = default;
 
 bool WindowDestructionWatch::nativeEventFilter(const QByteArray&, void*, qintptr*) {
     return false;
+}
+
+std::vector<QRect> ShownDesktopWindows() {
+    return {};
 }
 
 }  // namespace stylorex

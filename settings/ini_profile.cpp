@@ -528,15 +528,19 @@ bool ProfileTransaction::write(const char* appName, const char* keyName, const c
     return true;
 }
 
-bool ProfileTransaction::commit(const QString& fileName, const AtomicFileWriter& writer) const {
+bool ProfileTransaction::commit(const QString& fileName, const AtomicFileWriter& writer,
+                                QString* why) const {
     if (!readable_) {
+        if (why != nullptr) {
+            *why = ProfileFileUnreadable(readFrom_).value_or(QString());
+        }
         return false;
     }
     if (fileName == readFrom_ && bytes_ == original_) {
         return true;
     }
     return writer.replace(fileName, QByteArrayView(bytes_.data(), qsizetype(bytes_.size())),
-                          kProfileFileLinks);
+                          kProfileFileLinks, why);
 }
 
 bool WritePrivateProfileStringA(const char* appName, const char* keyName, const char* value,

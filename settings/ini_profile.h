@@ -90,8 +90,9 @@ class ProfileTransaction {
     bool write(const char* appName, const char* keyName, const char* value);
     // Makes the file `fileName` hold the bytes, replacing it through `writer`; nothing is
     // written when they are the bytes read from that same file. False when the file read
-    // exists but could not be read, or the replace failed.
-    bool commit(const QString& fileName, const AtomicFileWriter& writer) const;
+    // exists but could not be read, or the replace failed; `why`, when given, then says why.
+    bool commit(const QString& fileName, const AtomicFileWriter& writer,
+                QString* why = nullptr) const;
 
   private:
     QString readFrom_;

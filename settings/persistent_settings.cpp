@@ -1,6 +1,7 @@
 #include "settings/persistent_settings.h"
 
 #include "os/program_folder.h"
+#include "settings/ini_file.h"
 #include "settings/ini_profile.h"
 #include "settings/setting_table.h"
 
@@ -73,11 +74,13 @@ void LoadSettings(SettingVariables& settings, SettingsControls& controls, const 
     // settings read so far.
     StoredSettings stored;
     static_cast<SettingVariables&>(stored) = settings;
-    ReadSettings(iniPath, stored, kPickUpPatternSection);
+    clsIniFile file;
+    file.PathIniFile(iniPath);
+    ReadSettings(file, stored, kPickUpPatternSection);
     settings = stored;
     controls.processEvents();
 
-    ReadSettings(iniPath, stored, kOtherSection);
+    ReadSettings(file, stored, kOtherSection);
     settings = stored;
     controls.setInputText(stored.LastText);
     controls.processEvents();
@@ -92,7 +95,7 @@ void LoadSettings(SettingVariables& settings, SettingsControls& controls, const 
         }
     }
     for (const std::string_view section : rest) {
-        ReadSettings(iniPath, stored, section);
+        ReadSettings(file, stored, section);
     }
     settings = stored;
     if (stored.FontName.isEmpty()) {
@@ -112,7 +115,7 @@ void LoadSettings(SettingVariables& settings, SettingsControls& controls, const 
 }
 
 bool SaveSettings(const SettingVariables& settings, const SettingsControls& controls,
-                  const QString& iniPath, const AtomicFileWriter& writer) {
+                  const QString& iniPath, const AtomicFileWriter& writer, QString* why) {
     StoredSettings stored;
     static_cast<SettingVariables&>(stored) = settings;
     stored.LastText = controls.inputText();
@@ -126,7 +129,7 @@ bool SaveSettings(const SettingVariables& settings, const SettingsControls& cont
     stored.FontTransparent = controls.fontTransparent();
     // The per-user folder may not exist yet; the program folder always does.
     QDir().mkpath(QFileInfo(iniPath).absolutePath());
-    return WriteSettings(stored, iniPath, writer);
+    return WriteSettings(stored, iniPath, writer, why);
 }
 
 }  // namespace stylorex

@@ -90,9 +90,10 @@ void LoadSettings(SettingVariables& settings, SettingsControls& controls, const 
 // four when its size is known, and the colour settings once there is a palette or one of them is
 // not its default) in one transaction (WriteSettings), so a save killed at
 // any moment leaves the old file or the new one, never a mix. Makes the file's folder when it is
-// missing. Returns false when the file could not be written (nothing of the save reaches it then)
-// or an entry could not stand in the file (the others are written).
+// missing. Returns false when the file could not be written (nothing of the save reaches it then;
+// `why`, when given, says why) or an entry could not stand in the file (the others are written).
 bool SaveSettings(const SettingVariables& settings, const SettingsControls& controls,
-                  const QString& iniPath, const AtomicFileWriter& writer = SystemFileWriter());
+                  const QString& iniPath, const AtomicFileWriter& writer = SystemFileWriter(),
+                  QString* why = nullptr);
 
 }  // namespace stylorex

@@ -1,6 +1,7 @@
 #include "settings/setting_table.h"
 
 #include "common/setting_limits.h"
+#include "settings/ini_file.h"
 #include "settings/ini_profile.h"
 
 #include <QByteArray>
@@ -294,38 +295,30 @@ std::optional<std::int64_t> leadingNumber(std::string_view text) {
 // The stored number, or the fallback when the key is missing, or the number lies outside the
 // setting's range or T's, or is too large to read at all (never a wrapped part of it).
 template <typename T>
-T readNumber(const Setting& setting, const QString& path) {
-    const std::optional<std::string> stored =
-        GetPrivateProfileValue(setting.section, setting.key, path);
+T readNumber(const Setting& setting, clsIniFile& file) {
+    const std::optional<QByteArray> stored =
+        file.GetStoredValue({}, {}, QString::fromLatin1(setting.key));
     if (!stored) {
         return static_cast<T>(setting.fallback);
     }
-    const std::optional<std::int64_t> value = leadingNumber(*stored);
+    const std::optional<std::int64_t> value =
+        leadingNumber(std::string_view(stored->constData(), std::size_t(stored->size())));
     const auto lowest = std::max<std::int64_t>(setting.lowest, std::numeric_limits<T>::lowest());
     const auto highest = std::min<std::int64_t>(setting.highest, std::numeric_limits<T>::max());
     return static_cast<T>(!value || *value < lowest || *value > highest ? setting.fallback
                                                                         : *value);
 }
 
-// The whole stored text of `key` (the setting's own unless given). The profile function cuts a
-// value to the buffer it is given, so a value that fills the buffer is read again with one twice
-// as large.
-QString readText(const Setting& setting, const QString& path, const char* key = nullptr) {
-    const QByteArray fallback =
-        ToAnsiCodePage(QStringView(setting.fallbackText.data(),
-                                   static_cast<qsizetype>(setting.fallbackText.size()))
-                           .toString());
-    QByteArray buffer(256, '\0');
-    for (;;) {
-        const std::uint32_t count = GetPrivateProfileStringA(
-            setting.section, key != nullptr ? key : setting.key, fallback.constData(),
-            buffer.data(), static_cast<std::uint32_t>(buffer.size()), path);
-        if (count + 1 < static_cast<std::uint32_t>(buffer.size())) {
-            buffer.truncate(count);
-            return decodeText(FromAnsiCodePage(buffer));
-        }
-        buffer.resize(buffer.size() * 2);
+// The whole stored text of `key` (the setting's own unless given), however long.
+QString readText(const Setting& setting, clsIniFile& file, const char* key = nullptr) {
+    const std::optional<QByteArray> stored =
+        file.GetStoredValue({}, {}, QString::fromLatin1(key != nullptr ? key : setting.key));
+    if (!stored) {
+        return QStringView(setting.fallbackText.data(),
+                           static_cast<qsizetype>(setting.fallbackText.size()))
+            .toString();
     }
+    return decodeText(FromAnsiCodePage(*stored));
 }
 
 template <typename... Visitors>
@@ -333,23 +326,23 @@ struct Overloaded : Visitors... {
     using Visitors::operator()...;
 };
 
-void readSetting(const Setting& setting, const QString& path, StoredSettings& stored) {
+void readSetting(const Setting& setting, clsIniFile& file, StoredSettings& stored) {
     std::visit(Overloaded{
                    [&]<typename T>(const NumberField<T>& field) {
-                       stored.*field.member = readNumber<T>(setting, path);
+                       stored.*field.member = readNumber<T>(setting, file);
                    },
                    [&](const FlagField& field) {
-                       stored.*field.member = readNumber<std::int32_t>(setting, path) != 0;
+                       stored.*field.member = readNumber<std::int32_t>(setting, file) != 0;
                    },
                    [&](const RealField& field) {
-                       stored.*field.member = readNumber<std::int32_t>(setting, path);
+                       stored.*field.member = readNumber<std::int32_t>(setting, file);
                    },
-                   [&](const TextField& field) { stored.*field.member = readText(setting, path); },
+                   [&](const TextField& field) { stored.*field.member = readText(setting, file); },
                    [&](const ListField& field) {
                        QStringList items;
                        for (int number = 1; number <= field.most; ++number) {
                            const QString item =
-                               readText(setting, path, itemKey(setting, number).constData());
+                               readText(setting, file, itemKey(setting, number).constData());
                            if (!item.isEmpty()) {
                                items << item;
                            }
@@ -360,46 +353,44 @@ void readSetting(const Setting& setting, const QString& path, StoredSettings& st
                setting.field);
 }
 
-// The value's text in the file, in the file's code page (a list's items: storedEntries).
-QByteArray storedText(const Setting& setting, const StoredSettings& stored) {
+// The value as the file takes it (a list's items: storedEntries).
+clsIniFile::IniValue storedValue(const Setting& setting, const StoredSettings& stored) {
+    using IniValue = clsIniFile::IniValue;
     return std::visit(
         Overloaded{
             [&]<typename T>(const NumberField<T>& field) {
-                return QByteArray::number(static_cast<std::int32_t>(stored.*field.member));
+                return IniValue(static_cast<std::int32_t>(stored.*field.member));
             },
-            [&](const FlagField& field) { return QByteArray(stored.*field.member ? "-1" : "0"); },
+            [&](const FlagField& field) {
+                return IniValue(std::int32_t{stored.*field.member ? -1 : 0});
+            },
+            // A single-precision real, as the file has always held it.
             [&](const RealField& field) {
-                // A single-precision real, as the file has always held it; -0 is written 0.
-                const auto real = static_cast<float>(stored.*field.member);
-                return real == 0.0f ? QByteArray("0")
-                                    : QByteArray::number(static_cast<double>(real), 'g', 7);
+                return IniValue(static_cast<float>(stored.*field.member));
             },
-            [&](const TextField& field) {
-                return ToAnsiCodePage(encodeText(stored.*field.member));
-            },
-            [&](const ListField&) { return QByteArray(); },
+            [&](const TextField& field) { return IniValue(encodeText(stored.*field.member)); },
+            [&](const ListField&) { return IniValue(QString()); },
         },
         setting.field);
 }
 
-// The entries a setting stands for in the file, each a key and its value's text in the file's
-// code page: one, or for a list one per item and, for the numbers up to its most that no item
-// uses, none (the key is to go).
-std::vector<std::pair<QByteArray, std::optional<QByteArray>>> storedEntries(
+// The entries a setting stands for in the file, each a key and its value: one, or for a list one
+// per item and, for the numbers up to its most that no item uses, none (the key is to go).
+std::vector<std::pair<QByteArray, std::optional<clsIniFile::IniValue>>> storedEntries(
     const Setting& setting, const StoredSettings& stored) {
     if (const auto* list = std::get_if<ListField>(&setting.field)) {
         const QStringList& items = stored.*list->member;
-        std::vector<std::pair<QByteArray, std::optional<QByteArray>>> entries;
+        std::vector<std::pair<QByteArray, std::optional<clsIniFile::IniValue>>> entries;
         for (int number = 1; number <= list->most; ++number) {
-            std::optional<QByteArray> value;
+            std::optional<clsIniFile::IniValue> value;
             if (number <= items.size()) {
-                value = ToAnsiCodePage(encodeText(items[number - 1]));
+                value = encodeText(items[number - 1]);
             }
             entries.emplace_back(itemKey(setting, number), value);
         }
         return entries;
     }
-    return {{QByteArray(setting.key), storedText(setting, stored)}};
+    return {{QByteArray(setting.key), storedValue(setting, stored)}};
 }
 
 }  // namespace
@@ -408,29 +399,44 @@ std::span<const Setting> SettingTable() {
     return kTable;
 }
 
-void ReadSettings(const QString& path, StoredSettings& stored, std::string_view section) {
+void ReadSettings(clsIniFile& file, StoredSettings& stored, std::string_view section) {
     for (const Setting& setting : kTable) {
         if (section.empty() || section == setting.section) {
-            readSetting(setting, path, stored);
+            if (file.Section() != QLatin1String(setting.section)) {
+                file.Section(QString::fromLatin1(setting.section));
+            }
+            readSetting(setting, file, stored);
         }
     }
 }
 
+void ReadSettings(const QString& path, StoredSettings& stored, std::string_view section) {
+    clsIniFile file;
+    file.PathIniFile(path);
+    ReadSettings(file, stored, section);
+}
+
 bool WriteSettings(const StoredSettings& stored, const QString& path,
-                   const AtomicFileWriter& writer) {
-    ProfileTransaction file(path);
+                   const AtomicFileWriter& writer, QString* why) {
+    clsIniFile file;
+    file.PathIniFile(path);
+    file.HoldWrites();
     bool allTaken = true;
     for (const Setting& setting : kTable) {
         const bool saved = setting.savedWhen == nullptr || setting.savedWhen(stored);
         if (!saved && !setting.removedUnlessSaved) {
             continue;
         }
+        if (file.Section() != QLatin1String(setting.section)) {
+            file.Section(QString::fromLatin1(setting.section));
+        }
         for (const auto& [key, value] : storedEntries(setting, stored)) {
-            allTaken &= file.write(setting.section, key.constData(),
-                                   saved && value ? value->constData() : nullptr);
+            const QString keyName = QString::fromLatin1(key);
+            allTaken &= saved && value ? file.SetValue(*value, {}, {}, keyName)
+                                       : file.DeleteKey({}, {}, keyName);
         }
     }
-    return file.commit(path, writer) && allTaken;
+    return file.Commit(writer, why) && allTaken;
 }
 
 }  // namespace stylorex

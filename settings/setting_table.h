@@ -1,6 +1,7 @@
 #pragma once
 
 #include "os/atomic_file.h"
+#include "settings/ini_file.h"
 #include "settings/persistent_settings.h"
 
 #include <QString>
@@ -92,17 +93,18 @@ inline constexpr char kPaletteSection[] = "Palette";
 // Every setting, once, in the order a save writes them (and a new file lists them).
 std::span<const Setting> SettingTable();
 
-// Reads the settings of `section` (all of them when it is empty) from the file at `path` into
-// `stored`, through the profile functions; the other members stay as they are.
+// Reads the settings of `section` (all of them when it is empty) from the file at `file`'s
+// PathIniFile into `stored`; the other members stay as they are. `file`'s Section changes.
+void ReadSettings(clsIniFile& file, StoredSettings& stored, std::string_view section = {});
+// The same through an object of its own, from the file at `path`.
 void ReadSettings(const QString& path, StoredSettings& stored, std::string_view section = {});
 
-// Writes every entry of the table that is due (savedWhen), and removes those due to go, in one
-// transaction: the entries are
-// set on the file's bytes in memory, every line they do not change stays byte for byte, and the
-// result replaces the file at once through `writer`. Returns false when the file could not be
-// written (nothing reaches it then) or an entry could not stand in the file (the others are
-// written).
+// Writes every entry of the table that is due (savedWhen), and removes those due to go, through
+// one clsIniFile that holds its writes: the entries are set on the file's bytes in memory, every
+// line they do not change stays byte for byte, and the result replaces the file at once through
+// `writer`. Returns false when the file could not be written (nothing reaches it then; `why`,
+// when given, says why) or an entry could not stand in the file (the others are written).
 bool WriteSettings(const StoredSettings& stored, const QString& path,
-                   const AtomicFileWriter& writer = SystemFileWriter());
+                   const AtomicFileWriter& writer = SystemFileWriter(), QString* why = nullptr);
 
 }  // namespace stylorex

@@ -25,12 +25,12 @@
 #include "ui/status_panel.h"
 #include "ui/viewport_scroll_bar.h"
 #include "ui/wait_menu.h"
+#include "ui/window_placement.h"
 
 #include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -78,6 +78,7 @@ frmGraph::frmGraph(PointerDevice& pointer, UserDialogs* dialogs, QWidget* parent
       ownPointPicker_(std::make_unique<PointerPositionPicker>(pointer)),
       pointPicker_(ownPointPicker_.get()),
       programFolder_(ProgramFolder()),
+      windowPlace_(std::make_unique<WindowPlacement>(*this)),
       clock_(&SystemClock()) {
     if (dialogs == nullptr) {
         ownDialogs_ = std::make_unique<QtUserDialogs>(this);
@@ -272,7 +273,6 @@ void frmGraph::load() {
     ui_->cmbDrawStyle->setCurrentIndex(0);
     // Mode 1 unless the settings say otherwise.
     settings_.PickUpPattern = 1;
-    placeAtScreenRightEdge();
     LoadSettings(settings_, *this, settingsPathToRead());
     // Saves and stores killed before their rename left temporary files beside their files.
     RemoveStaleSettingsTemporaries(programFolder_);
@@ -300,7 +300,8 @@ void frmGraph::load() {
     // The picture in the viewport's corner, and the window where it was closed last.
     ui_->picSRC->move(0, 0);
     UpdateScrollRanges(*ui_);
-    placeRestored_ = restoreSavedPlace();
+    windowPlace_->placeAtStart(QRect(settings_.WindowLeft, settings_.WindowTop,
+                                     settings_.WindowWidth, settings_.WindowHeight));
     // Undo goes back as far as the picture the window opens with.
     ui_->picSRC->clearHistory();
     runPanels_->requestPlan();
@@ -310,43 +311,6 @@ void frmGraph::load() {
                      unloadedSettings_->message().toLocal8Bit().constData());
         dialogs_->message(unloadedSettings_->message());
     }
-}
-
-bool frmGraph::restoreSavedPlace() {
-    const QRect place(settings_.WindowLeft, settings_.WindowTop, settings_.WindowWidth,
-                      settings_.WindowHeight);
-    if (place.isEmpty()) {
-        return false;
-    }
-    for (const QScreen* screen : QGuiApplication::screens()) {
-        if (screen->geometry().contains(place)) {
-            setGeometry(place);
-            return true;
-        }
-    }
-    return false;
-}
-
-void frmGraph::fitIntoScreen() {
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    if (screen == nullptr) {
-        return;
-    }
-    // The window manager's frame, once it is known (nothing before the first show).
-    const QSize frame = frameGeometry().size() - size();
-    const QSize room = screen->availableGeometry().size() - frame;
-    if (width() > room.width() || height() > room.height()) {
-        resize(size().boundedTo(room));
-    }
-}
-
-void frmGraph::placeAtScreenRightEdge() {
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    if (screen == nullptr) {
-        return;
-    }
-    const QRect area = screen->geometry();
-    move(area.x() + area.width() - frameGeometry().width(), area.y());
 }
 
 PainterControls frmGraph::painterControls() {
@@ -739,32 +703,20 @@ void frmGraph::loadPatternCommand() {
 
 void frmGraph::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
-    fitIntoScreenOnceFramed();
+    windowPlace_->windowMovedOrResized();
     layOut();
-}
-
-void frmGraph::fitIntoScreenOnceFramed() {
-    if (!fittedWithFrame_ && frameGeometry().size() != size()) {
-        fittedWithFrame_ = true;
-        fitIntoScreen();
-    }
 }
 
 void frmGraph::moveEvent(QMoveEvent* event) {
     QMainWindow::moveEvent(event);
-    fitIntoScreenOnceFramed();
+    windowPlace_->windowMovedOrResized();
     // The window manager's frame may arrive after the first resize; the outer size counts.
     layOut();
 }
 
 void frmGraph::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
-    if (!placedAfterShow_) {
-        placedAfterShow_ = true;
-        if (!placeRestored_) {
-            placeAtScreenRightEdge();
-        }
-    }
+    windowPlace_->windowShown();
     layOut();
 }
 
@@ -794,7 +746,7 @@ void frmGraph::unload() {
     unloaded_ = true;
     painter_.reset();
     timer_->stop();
-    const QRect place = isMaximized() || isMinimized() ? normalGeometry() : geometry();
+    const QRect place = windowPlace_->placeToKeep();
     settings_.WindowLeft = place.x();
     settings_.WindowTop = place.y();
     settings_.WindowWidth = place.width();
@@ -803,9 +755,13 @@ void frmGraph::unload() {
         return;  // the file that could not be loaded stays as it is
     }
     const QString path = settingsPath();
-    if (!SaveSettings(settings_, *this, path)) {
+    QString why;
+    if (!SaveSettings(settings_, *this, path, SystemFileWriter(), &why)) {
         // The settings would be lost without a word; a signal's close has no one to answer a box.
-        const QString text = QStringLiteral("設定を保存できませんでした\n") + path;
+        QString text = QStringLiteral("設定を保存できませんでした\n") + path;
+        if (!why.isEmpty()) {
+            text += QStringLiteral("（%1）").arg(why);
+        }
         if (closingOnSignal_) {
             std::fprintf(stderr, "Stylorex: %s\n", text.toLocal8Bit().constData());
         } else {

@@ -29,6 +29,7 @@ class RunRequest;
 struct RunSettings;
 class UserDialogs;
 class WaitMenu;
+class WindowPlacement;
 struct MainWindowControls;
 
 // The program's only working window. It owns every control, the canvas, the setting variables
@@ -170,20 +171,12 @@ class frmGraph : public QMainWindow, public WindowText, public SettingsControls 
     void connectCommands();
     // Alt+V, then Enter, on the menu bar's "Version(&V)"; true when `event` was taken.
     bool versionKeys(QEvent& event);
-    // Shrinks the window where it is larger than the screen's room for it, frame included.
-    void fitIntoScreen();
-    // Once the window manager's frame is known, fits again with it (the first time only).
-    void fitIntoScreenOnceFramed();
-    void placeAtScreenRightEdge();
     // After a pick, answered or not: the window active again and `focus` (the control that had
     // the focus before it, when still there) with the focus.
     void giveFocusBack(QWidget* focus);
     // The origin fields take `point`, and the outline of where the line pixels will land shows
     // for a moment.
     void takeOrigin(QPoint point);
-    // Puts the window where the settings say it was, when that lies wholly on a screen; false
-    // when it does not or they say nothing.
-    bool restoreSavedPlace();
     // The canvas size in the settings and status panel 4, the picture in the viewport's corner.
     void showCanvasSize();
     // After an undo or redo: the canvas size when it changed.
@@ -221,6 +214,7 @@ class frmGraph : public QMainWindow, public WindowText, public SettingsControls 
     WaitMenu* waitMenu_ = nullptr;
     RunPanels* runPanels_ = nullptr;
     PicturePlacement* placement_ = nullptr;
+    std::unique_ptr<WindowPlacement> windowPlace_;
     MonotonicClock* clock_;
     // The settings the open extraction dialog shows, which the preview follows until it closes.
     std::optional<SettingVariables> shownSettings_;
@@ -231,9 +225,6 @@ class frmGraph : public QMainWindow, public WindowText, public SettingsControls 
     bool closeAfterRun_ = false;
     bool unloaded_ = false;
     bool closingOnSignal_ = false;
-    bool placedAfterShow_ = false;
-    bool placeRestored_ = false;
-    bool fittedWithFrame_ = false;
 };
 
 }  // namespace stylorex

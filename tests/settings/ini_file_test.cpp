@@ -117,5 +117,38 @@ TEST_F(IniFile, EmptyPositionArgumentsStandForTheCurrentOnesAndNeverChangeThem) 
     EXPECT_EQ(ini_.Key(), QStringLiteral("K"));
 }
 
+TEST_F(IniFile, WritesGoToTheCurrentEntryAndHeldWritesReachTheFileOnlyAtCommit) {
+    ini_.Section(QStringLiteral("Other"));
+    ini_.Key(QStringLiteral("WaitTime"));
+    EXPECT_TRUE(ini_.SetValue(std::int32_t{12}));
+    EXPECT_EQ(ini_.strValue(), QStringLiteral("12"));
+    EXPECT_EQ(ini_.lngValue(), 12);
+    for (const auto& [text, number] : {std::pair{"abc", 0}, {"2.5", 2}, {"3.5", 4}}) {
+        EXPECT_TRUE(ini_.SetValue(QString::fromLatin1(text), {}, {}, QStringLiteral("T")));
+        EXPECT_EQ(ini_.lngValue(), number) << text;
+    }
+    ini_.Value(9.75f);
+    ini_.strValue(QStringLiteral("kept"));
+    EXPECT_TRUE(ini_.SetValue(std::int32_t{1}, {}, QStringLiteral("Gone"), QStringLiteral("K")));
+    EXPECT_TRUE(ini_.DeleteKey({}, {}, QStringLiteral("T")));
+    EXPECT_EQ(ini_.lngValue(), 0);
+    EXPECT_TRUE(ini_.DeleteSection({}, QStringLiteral("Gone")));
+    EXPECT_TRUE(ini_.DeleteSection({}, QStringLiteral("Never there")));
+    EXPECT_FALSE(ini_.SetValue(QStringLiteral("a\nb")));
+    QFile file(path_);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), QByteArray("[Other]\r\nWaitTime=kept\r\n"));
+    file.close();
+
+    ini_.HoldWrites();
+    ini_.lngValue(5);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), QByteArray("[Other]\r\nWaitTime=kept\r\n"));
+    file.close();
+    EXPECT_TRUE(ini_.Commit());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), QByteArray("[Other]\r\nWaitTime=5\r\n"));
+}
+
 }  // namespace
 }  // namespace stylorex

@@ -10,6 +10,7 @@
 #include "ui/frm_graph.h"
 
 #include <QApplication>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QWidget>
@@ -39,6 +40,12 @@ class MainWindowOnX11 : public ::testing::Test {
         window->load();
         window->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+        // The runs draw at the screen's left, beside the target and beyond it; the window keeps to
+        // the right edge, clear of them, wherever a first start put it.
+        const QRect room = window->screen()->availableGeometry();
+        const QPoint right(room.x() + room.width() - window->frameGeometry().width(), room.y());
+        window->move(right);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return window->frameGeometry().topLeft() == right; }));
         // Without a window manager nobody gives the new window the keyboard; a user's click
         // on it would.
         window->activateWindow();

@@ -170,6 +170,27 @@ TEST_F(MainWindowX11, ATargetTheWindowCoversIsNotCheckedNorMended) {
     EXPECT_FALSE(session.leftButtonDown());
 }
 
+TEST_F(MainWindowX11, AFirstStartPutsTheWindowWhereItCoversNoOtherWindow) {
+    // The target at the left and another program's window at the right: the screen's left edge
+    // would cover the one, its right edge the other.
+    window.reset();
+    const QRect right(880, 0, 400, 700);
+    testing::TargetWindow other(right.x(), right.y(), right.width(), right.height());
+    ASSERT_TRUE(other.mapped());
+    frmGraph first(*pointer, &dialogs);
+    first.setSettingsPath(dir.filePath(QStringLiteral("first-start.ini")));
+    first.load();
+    first.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&first));
+
+    const QRect frame = first.frameGeometry();
+    EXPECT_TRUE(first.screen()->availableGeometry().contains(frame));
+    for (const QRect& shown : {QRect(testing::kTargetX, testing::kTargetY, 200, 200), right}) {
+        EXPECT_FALSE(frame.intersects(shown))
+            << frame.x() << "," << frame.y() << " " << frame.width() << "x" << frame.height();
+    }
+}
+
 TEST_F(MainWindowX11, EnterOnAnotherControlStartsNothing) {
     QLineEdit* startX = NamedChild<QLineEdit>(*window, "txtStartX");
     session.moveTo(kOriginX, kOriginY);
