@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <utility>
+#include <vector>
 
 namespace stylorex {
 
@@ -129,9 +130,12 @@ bool FollowedDelivery::breakTo(QPoint p) {
         return false;
     }
     // Before the next move: a target that merges the moves it has not handled yet into a line
-    // to the latest would join the press to a later position. Not patient: the press's ink is
-    // all a target that paints shows at once.
-    waitFor(p, false);
+    // to the latest would join the press to a later position. Only once the target has shown
+    // ink: waits that give up here would bring the fall-back to the fixed wait about unseen by
+    // the run's own waits, which tell it.
+    if (follower_.ink()) {
+        waitFor(p, false);
+    }
     return true;
 }
 
@@ -149,12 +153,19 @@ bool FollowedDelivery::tryStep(QPoint step, QPoint p) {
         waitFor(sent_);  // as send() does
     }
     pressed_ = false;
+    // The other two pixels of the block, as far as they have no ink yet (line pixels, they may
+    // have it from earlier strokes): ink there is the step's.
+    std::vector<QPoint> corners;
+    for (const QPoint corner : {QPoint(p.x(), start.y()), QPoint(start.x(), p.y())}) {
+        if (!follower_.shows(screen(corner))) {
+            corners.push_back(screen(corner));
+        }
+    }
     if (!sink_.move(ToPixel(p), false)) {
         return false;
     }
     sent_ = p;
     // Read, not waited for with the follower: an end that never shows is no ink it owes.
-    const QPoint corners[2] = {screen(QPoint(p.x(), start.y())), screen(QPoint(start.x(), p.y()))};
     StepInk learned = StepInk::Corner;
     const auto deadline = clock_.now() + follower_.slowLimit();
     for (;;) {
@@ -162,7 +173,8 @@ bool FollowedDelivery::tryStep(QPoint step, QPoint p) {
             learned = StepInk::End;
             break;
         }
-        if (follower_.shows(corners[0]) || follower_.shows(corners[1]) ||
+        if (std::any_of(corners.begin(), corners.end(),
+                        [this](QPoint corner) { return follower_.shows(corner); }) ||
             clock_.now() >= deadline) {
             break;
         }
