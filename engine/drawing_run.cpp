@@ -272,6 +272,7 @@ class StrokeRun : public StrokeSink {
         if (follower_) {
             FollowedDelivery delivery(*this, *follower_, services_.clock, origin_, modes_.JoinRuns,
                                       [this] { yieldOnce(); });
+            delivery.setLinePixels([this](QPoint p) { return isLinePixel(p); });
             WalkRun(state_.tables(), false, delivery);
         } else {
             WalkRun(state_.tables(), modes_.JoinRuns, *this);
@@ -377,6 +378,12 @@ class StrokeRun : public StrokeSink {
     }
 
     bool following() const { return follower_ && !follower_->fellBack(); }
+
+    bool isLinePixel(QPoint p) const {
+        const PixelMap& map = state_.tables().PixelMap;
+        return p.x() >= 0 && p.y() >= 0 && p.x() < map.columns() && p.y() < map.rows() &&
+               map(p.x(), p.y()).IsLine;
+    }
 
     // The wait after a move to `at` (screen); false when Esc or a stop request came during it.
     // A followed target is waited for patiently before a release (`endsStroke`; see

@@ -66,6 +66,10 @@ void InkFollower::notice() {
     }
 }
 
+void InkFollower::forget(QPoint at) {
+    owed_.erase(std::remove(owed_.begin(), owed_.end(), at), owed_.end());
+}
+
 InkFollower::Wait InkFollower::waitInOrder(QPoint at, const std::function<bool()>& between) {
     owed_.push_back(at);
     for (int looks = 0; looks < 4 && !owed_.empty(); ++looks) {

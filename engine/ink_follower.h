@@ -72,6 +72,10 @@ class InkFollower {
     // Looks once whether the oldest pixel a wait gave up at shows its ink by now; what teaches
     // paintsLate(). Cheap to call after every move: at most one read, none while nothing is owed.
     void notice();
+    // Takes the pixel at `at` (screen) off those a wait gave up at or noted: the target is not
+    // to ink it for the move that asked (it leaves it to a later one, or to nothing), so the
+    // pixels after it are not to be held to its order.
+    void forget(QPoint at);
     // One read: whether the pixel at `at` (screen) shows a colour other than before the run.
     bool shows(QPoint at);
     Wait lastWait() const { return lastWait_; }

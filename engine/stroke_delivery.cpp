@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <utility>
+#include <vector>
 
 namespace stylorex {
 
@@ -11,9 +12,9 @@ namespace {
 // back that cannot show.
 constexpr int kHandTries = 3;
 constexpr std::chrono::milliseconds kFirstPatience{2};
-// Ends inked by a step back, with no end of a step right, down or down-right inked at once in
-// between, after which a target is taken to join at pixel corners without waiting for a probe.
-constexpr int kCornerSigns = 3;
+// Ends of runs in one direction inked by a step back, with none inked at once in between, after
+// which the direction is taken to leave its end to the next step without waiting for a probe.
+constexpr int kLaterSigns = 3;
 
 QPoint ToPoint(PixelPoint p) {
     return QPoint(p.X, p.Y);
@@ -23,16 +24,10 @@ PixelPoint ToPixel(QPoint p) {
     return PixelPoint{static_cast<std::int16_t>(p.x()), static_cast<std::int16_t>(p.y())};
 }
 
-// A step up-right or down-left: a target that joins at pixel corners inks the top-left pixel of
-// its 2 x 2 block instead of its end.
+// A step up-right or down-left: targets that do not ink its end ink the top-left pixel of its
+// 2 x 2 block instead, a pixel that may not be the picture's.
 bool AntiDiagonal(QPoint step) {
     return step.x() * step.y() == -1;
-}
-
-// A step right, down or down-right: a target that joins at pixel corners inks where it starts
-// and leaves its end to the next step.
-bool InksItsStartAtCorners(QPoint step) {
-    return step != QPoint(0, 0) && step.x() >= 0 && step.y() >= 0;
 }
 
 }  // namespace
@@ -50,12 +45,10 @@ QPoint FollowedDelivery::screen(PixelPoint p) const {
     return origin_ + ToPoint(p);
 }
 
-InkFollower::Wait FollowedDelivery::waitFor(QPoint p) {
+InkFollower::Wait FollowedDelivery::waitFor(QPoint p, bool patient) {
     if (!waits()) {
         return InkFollower::Wait::Owed;
     }
-    // Patient: each of these waits is for ink the target is known to owe (a press it shows at
-    // once, a move along a run it has begun), which only a busy machine holds up.
     return follower_.waitForInk(
         screen(p),
         [this] {
@@ -64,7 +57,7 @@ InkFollower::Wait FollowedDelivery::waitFor(QPoint p) {
             }
             return false;  // Esc is latched: the run's next move sees it
         },
-        true);
+        patient);
 }
 
 void FollowedDelivery::pause(std::chrono::nanoseconds time) {
@@ -77,22 +70,28 @@ void FollowedDelivery::pause(std::chrono::nanoseconds time) {
     }
 }
 
-void FollowedDelivery::decideJoining() {
-    if (!probeLater_ || joining_ != Joining::Unknown) {
-        return;
-    }
-    // The target works in order: once the later press shows, the probe's end has all the ink
-    // it will ever get.
-    if (follower_.shows(*probeLater_)) {
-        joining_ = follower_.shows(*probeEnd_) ? Joining::AtCentres : Joining::AtCorners;
-        probeEnd_.reset();
-        probeLater_.reset();
+void FollowedDelivery::decideProbes() {
+    for (std::size_t d = 0; d < kDirections; ++d) {
+        Probe& probe = probes_[d];
+        if (!probe.later) {
+            continue;
+        }
+        // The target works in order: once the later press shows, the probe's end has all the
+        // ink it will ever get.
+        if (stepInk_[d] == StepInk::Unknown && follower_.shows(*probe.later)) {
+            stepInk_[d] = follower_.shows(*probe.end) ? StepInk::End : StepInk::Later;
+        }
+        if (stepInk_[d] != StepInk::Unknown) {
+            probe = Probe{};
+        }
     }
 }
 
 void FollowedDelivery::start(PixelPoint p) {
-    if (probeEnd_ && !probeLater_) {
-        probeLater_ = screen(p);
+    for (Probe& probe : probes_) {
+        if (probe.end && !probe.later) {
+            probe.later = screen(p);
+        }
     }
     sink_.start(p);
     walked_ = sent_ = runStart_ = ToPoint(p);
@@ -104,19 +103,16 @@ bool FollowedDelivery::move(PixelPoint pixel, bool endsRun) {
     follower_.notice();
     const QPoint p = ToPoint(pixel);
     const QPoint step = p - walked_;
-    if (step != step_) {
-        runStart_ = walked_;
-        step_ = step;
-    }
     walked_ = p;
-    if (AntiDiagonal(step) && joining_ != Joining::AtCentres) {
-        // Exact whichever way the target joins: a release here and a press there.
-        beforeRelease();
-        sink_.lift(ToPixel(sent_));
-        sent_ = runStart_ = p;
-        step_ = QPoint(0, 0);
-        pressed_ = true;
-        return sink_.lower(pixel);
+    if (AntiDiagonal(step) && stepInk(step) != StepInk::End) {
+        if (stepInk(step) == StepInk::Unknown && mayTry(step, p)) {
+            return tryStep(step, p);
+        }
+        return breakTo(p);
+    }
+    if (step != step_) {
+        runStart_ = sent_;  // the last run's end: WalkRun sends every one
+        step_ = step;
     }
     if (joinRuns_ && !endsRun) {
         return true;
@@ -124,17 +120,92 @@ bool FollowedDelivery::move(PixelPoint pixel, bool endsRun) {
     return send(p, endsRun);
 }
 
+bool FollowedDelivery::breakTo(QPoint p) {
+    beforeRelease();
+    sink_.lift(ToPixel(sent_));
+    sent_ = runStart_ = p;
+    step_ = QPoint(0, 0);
+    pressed_ = true;
+    if (!sink_.lower(ToPixel(p))) {
+        return false;
+    }
+    // Before the next move: a target that merges the moves it has not handled yet into a line
+    // to the latest would join the press to a later position. Only once the target has shown
+    // ink: waits that give up here would bring the fall-back to the fixed wait about unseen by
+    // the run's own waits, which tell it.
+    if (follower_.ink()) {
+        waitFor(p, false);
+    }
+    return true;
+}
+
+bool FollowedDelivery::mayTry(QPoint step, QPoint p) const {
+    // The pixel the pointer stands on has its ink (no run in a direction that leaves it to the
+    // next step ends there): the trial's start may not give it.
+    const bool startInked = step_ == QPoint(0, 0) || stepInk(step_) == StepInk::End;
+    return isLine_ && waits() && follower_.ink() && startInked &&
+           isLine_(QPoint(p.x(), p.y() - step.y())) && isLine_(QPoint(p.x() - step.x(), p.y()));
+}
+
+bool FollowedDelivery::tryStep(QPoint step, QPoint p) {
+    const QPoint start = sent_;
+    if (pressed_ && freeMovesOnly_) {
+        waitFor(sent_);  // as send() does
+    }
+    pressed_ = false;
+    // The other two pixels of the block, as far as they have no ink yet (line pixels, they may
+    // have it from earlier strokes): ink there is the step's.
+    std::vector<QPoint> corners;
+    for (const QPoint corner : {QPoint(p.x(), start.y()), QPoint(start.x(), p.y())}) {
+        if (!follower_.shows(screen(corner))) {
+            corners.push_back(screen(corner));
+        }
+    }
+    if (!sink_.move(ToPixel(p), false)) {
+        return false;
+    }
+    sent_ = p;
+    // Read, not waited for with the follower: an end that never shows is no ink it owes.
+    StepInk learned = StepInk::Corner;
+    const auto deadline = clock_.now() + follower_.slowLimit();
+    for (;;) {
+        if (follower_.shows(screen(p))) {
+            learned = StepInk::End;
+            break;
+        }
+        if (std::any_of(corners.begin(), corners.end(),
+                        [this](QPoint corner) { return follower_.shows(corner); }) ||
+            clock_.now() >= deadline) {
+            break;
+        }
+        pause(InkFollower::kPollInterval);
+    }
+    stepInk_[Direction(step)] = learned;
+    if (learned == StepInk::End) {
+        runStart_ = start;
+        step_ = step;
+        return true;
+    }
+    // The end has no ink of its own: a press of its own gives it. The stroke goes on from there.
+    step_ = QPoint(0, 0);
+    return breakTo(p);
+}
+
 bool FollowedDelivery::send(QPoint p, bool endsRun) {
     if (endsRun) {
-        decideJoining();
+        decideProbes();
     }
     if (pressed_ && freeMovesOnly_) {
         waitFor(sent_);  // until the target has taken the press, a move is lost
     }
     pressed_ = false;
     const bool followed = waits();
+    const StepInk ink = stepInk(step_);
+    // Ink at the end before the move (an earlier stroke's, a trial's) would teach nothing.
+    const bool learns =
+        followed && endsRun && ink == StepInk::Unknown && !follower_.shows(screen(p));
     bool ok = true;
-    if (joining_ == Joining::AtCorners && endsRun && InksItsStartAtCorners(step_)) {
+    if (ink == StepInk::Later && endsRun) {
         // The target inks this run up to the pixel before its end; the end comes with the next
         // step, or with the step back before the release.
         ok = sink_.move(ToPixel(p), false);
@@ -149,11 +220,9 @@ bool FollowedDelivery::send(QPoint p, bool endsRun) {
         return ok;
     }
     const InkFollower::Wait wait = follower_.lastWait();
-    if (wait == InkFollower::Wait::Inked && joining_ == Joining::Unknown &&
-        InksItsStartAtCorners(step_)) {
-        joining_ = Joining::AtCentres;  // the end of such a step inked at once: not at corners
-        cornerSigns_ = 0;
-    } else if (wait == InkFollower::Wait::GaveUp && joining_ != Joining::AtCorners) {
+    if (wait == InkFollower::Wait::Inked && learns) {
+        stepInk_[Direction(step_)] = StepInk::End;
+    } else if (wait == InkFollower::Wait::GaveUp && ink != StepInk::Later) {
         handAgain(p);
     }
     return true;
@@ -178,14 +247,16 @@ void FollowedDelivery::handAgain(QPoint end) {
         } else {
             waitFor(back);
         }
-        // A target that joins at pixel corners inks the end with the step back, which starts
-        // there; one that takes only the moves made while it is free has not even taken it.
-        const bool inkedByStepBack = InksItsStartAtCorners(step_) && follower_.shows(screen(end));
+        // A target that leaves a step's end to the next step inks it with the step back, which
+        // starts there; one that takes only the moves made while it is free has not even taken
+        // it.
+        const bool inkedByStepBack = follower_.shows(screen(end));
         sink_.nudge(ToPixel(end));
         if (inkedByStepBack) {
             endInkedByStepBack_ = end;
-            if (joining_ == Joining::Unknown && ++cornerSigns_ >= kCornerSigns) {
-                joining_ = Joining::AtCorners;
+            const std::size_t d = Direction(step_);
+            if (stepInk_[d] == StepInk::Unknown && ++laterSigns_[d] >= kLaterSigns) {
+                stepInk_[d] = StepInk::Later;
             }
             return;
         }
@@ -200,19 +271,24 @@ void FollowedDelivery::handAgain(QPoint end) {
 void FollowedDelivery::beforeRelease() {
     // Nothing is pending here: WalkRun ends every straight run with endsRun, and a step that is
     // broken turns away from the run before it.
-    if (joining_ == Joining::AtCentres || !InksItsStartAtCorners(step_)) {
+    const StepInk ink = stepInk(step_);
+    if (step_ == QPoint(0, 0) || ink == StepInk::End) {
         return;
     }
-    if (joining_ == Joining::Unknown && !probeEnd_ && endInkedByStepBack_ != sent_) {
-        probeEnd_ = screen(sent_);  // left as it is: what it shows teaches the joining
+    Probe& probe = probes_[Direction(step_)];
+    if (ink == StepInk::Unknown && !probe.end && endInkedByStepBack_ != sent_) {
+        // Left as it is: what it shows teaches the direction. Should it never show, the
+        // follower is not to wait on it behind the pixels that come after.
+        probe.end = screen(sent_);
+        follower_.forget(*probe.end);
         return;
     }
-    // One pixel back along the run: a target that joins at corners inks the last pixel with it,
-    // any other target nothing new.
+    // One pixel back along the run: a target that leaves the end to the next step inks it
+    // with this one, any other target nothing new.
     const QPoint end = sent_;
     sent_ = end - step_;
     sink_.nudge(ToPixel(sent_));
-    if (joining_ == Joining::AtCorners) {
+    if (ink == StepInk::Later) {
         waitFor(end);
     }
 }

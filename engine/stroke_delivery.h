@@ -6,8 +6,11 @@
 
 #include <QPoint>
 
+#include <array>
+#include <cstddef>
 #include <functional>
 #include <optional>
+#include <utility>
 
 namespace stylorex {
 
@@ -34,20 +37,31 @@ class StrokeSink {
 // teaches about it during the run. It is WalkRun's visitor (walked pixel by pixel) in front of
 // the run's own operations (StrokeSink), and learns two habits of the target:
 //
-// - Joining: a target may take pointer positions as the centres of their pixels (most do) or as
-//   their top-left corners, inking along the segment between two positions the pixels under it
-//   from its start up to, not including, its end. Such a target inks the top-left pixel of the
-//   2 x 2 block on a step up-right or down-left, and never the last pixel of a stroke that ends
-//   with a step right, down or down-right. Until it is known, every up-right or down-left step
-//   is made as a release and a press (exact either way), and it is learned without a pixel
-//   drawn wrong: from the first stroke that ends with such a step, once the press that starts
-//   a later stroke shows its ink (the target works in order), by whether the stroke's last pixel
-//   shows it too; or sooner, from run ends that show ink only once the pointer steps back from
-//   them (the step inks where it starts). A target that joins at corners is then stepped one
-//   pixel back before each release where the step into the last pixel left it without ink, and
-//   its up-right and down-left steps stay broken. (A position half a pixel on would be exact,
-//   but the X server passes none on: XInput 2 takes fractional positions, and a warp to x.5
-//   reaches the clients as x.0.)
+// - What a step inks, for each of the eight directions on its own (StepInk). Most targets take
+//   pointer positions as the centres of their pixels and ink a step's end with it. A target that
+//   takes them as the top-left corners of pixels, inking along the segment between two positions
+//   the pixels under it from its start up to, not including, its end, inks a step right, down or
+//   down-right only where it starts (its end comes with the next step), and a step up-right or
+//   down-left inks the top-left pixel of its 2 x 2 block instead of its end. A raster editor's
+//   pencil inks the end of a step in six directions at once, but a step up-right or down-left
+//   the same way as corners do, and then the end only if the next move goes one of the six.
+//   So:
+//   . a step up-right or down-left is made as a release and a press, exact whatever the target
+//     does, until its direction is known to ink its end; the press's ink is awaited before the
+//     next move (a target that merges the moves it has not handled yet would join across);
+//   . such a direction is learned from one trial step, made only where both other pixels of its
+//     2 x 2 block are line pixels of the picture, so that whatever the step inks belongs there;
+//     where its end does not show before them, it gets a press of its own;
+//   . any direction inks its end once a run's end that showed no ink before the move shows it
+//     after; it leaves the end to the next step once the end of a run shows ink only when the
+//     pointer steps back from it (kLaterSigns times), or by a probe: the last pixel of the first
+//     stroke that ends so is left as it is, and once the press of a later stroke shows its ink
+//     (the target works in order), whether that pixel shows too tells. A run in such a
+//     direction is stepped one pixel back before each release, and what is waited for at its
+//     end is the pixel before it: ink the rule says will not come is never waited for, nor left
+//     for the follower to wait on later. (A position half a pixel on would be exact, but the X
+//     server passes none on: XInput 2 takes fractional positions, and a warp to x.5 reaches the
+//     clients as x.0.)
 // - Taking moves: a target may take only the moves made while it is free (it selects motion
 //   hints and takes the position an event carries; a press does not free it), so a straight run
 //   sent at once stops inking where the target was when the run began, and a move made before it
@@ -56,11 +70,19 @@ class StrokeSink {
 //   the step), and from then on each straight run is sent as one move to its end, which the
 //   target joins with a line, and the first move of a stroke waits for the press's ink.
 //
-// While the follower has fallen back to the fixed wait the moves are shaped as well; only the
-// waits of the follower are skipped.
+// While the follower has fallen back to the fixed wait, or the target paints late, the moves are
+// shaped as well; only the waits of the follower are skipped, and nothing is learned from them
+// but by the probes.
 class FollowedDelivery {
   public:
-    enum class Joining { Unknown, AtCentres, AtCorners };
+    // What a step in one direction inks besides its start.
+    enum class StepInk {
+        Unknown,
+        End,     // its end, at once
+        Later,   // nothing: the end comes with the next step
+        Corner,  // another pixel of its 2 x 2 block, or nothing, instead of its end, which the
+                 // next step may not ink either
+    };
 
     // `origin`: the screen position of picture pixel (0, 0). `joinRuns`: send each straight run
     // as one move from the start, as asked by the settings. `yield` runs between the reads of
@@ -68,30 +90,53 @@ class FollowedDelivery {
     FollowedDelivery(StrokeSink& sink, InkFollower& follower, MonotonicClock& clock, QPoint origin,
                      bool joinRuns, std::function<void()> yield);
 
+    // Which pixels (picture) are line pixels: where a trial step may ink without harm. Without
+    // it no trial is made, and steps up-right and down-left are always broken.
+    void setLinePixels(std::function<bool(QPoint)> isLine) { isLine_ = std::move(isLine); }
+
     // WalkRun's visitor, walked pixel by pixel (joinRuns false).
     void start(PixelPoint p);
     bool move(PixelPoint p, bool endsRun);
     void end(PixelPoint p);
 
-    Joining joining() const { return joining_; }
+    // What has been learned of a unit step `step`.
+    StepInk stepInk(QPoint step) const { return stepInk_[Direction(step)]; }
     // Whether straight runs go as one move each: asked for, or learned (takesFreeMovesOnly()).
     bool joinsRuns() const { return joinRuns_; }
     bool takesFreeMovesOnly() const { return freeMovesOnly_; }
 
   private:
+    static constexpr std::size_t kDirections = 9;  // (dx + 1) + 3 (dy + 1); 4, no step, unused
+    static std::size_t Direction(QPoint step) {
+        return static_cast<std::size_t>((step.x() + 1) + 3 * (step.y() + 1));
+    }
+    // The last pixel of a stroke that ended with a step in an unknown direction, left as it
+    // is, then the first pixel of a stroke pressed after it (both screen).
+    struct Probe {
+        std::optional<QPoint> end;
+        std::optional<QPoint> later;
+    };
+
     QPoint screen(PixelPoint p) const;
     QPoint screen(QPoint p) const { return origin_ + p; }
     bool waits() const { return !follower_.fellBack() && !follower_.paintsLate(); }
-    InkFollower::Wait waitFor(QPoint p);
+    // `patient`: for ink the target is known to owe (see waitFor's use).
+    InkFollower::Wait waitFor(QPoint p, bool patient = true);
     // Yields for `time`: for the target to take a move whose ink cannot show (its pixel has it).
     void pause(std::chrono::nanoseconds time);
     // Sends the walk's pixels up to `p` (the straight run's end when `endsRun`).
     bool send(QPoint p, bool endsRun);
+    // A step to `p` (up-right or down-left) made as a release where the pointer stands and a
+    // press at `p`.
+    bool breakTo(QPoint p);
+    // Whether the step to `p` may be made as a trial: see the class comment.
+    bool mayTry(QPoint step, QPoint p) const;
+    bool tryStep(QPoint step, QPoint p);
     // A run's end the target showed no ink at although it showed the run's start.
     void handAgain(QPoint end);
     // Before a release (the stroke's end, or a break) at the pointer's position.
     void beforeRelease();
-    void decideJoining();
+    void decideProbes();
 
     StrokeSink& sink_;
     InkFollower& follower_;
@@ -100,20 +145,19 @@ class FollowedDelivery {
     bool joinRuns_;
     bool freeMovesOnly_ = false;
     std::function<void()> yield_;
-    Joining joining_ = Joining::Unknown;
+    std::function<bool(QPoint)> isLine_;
+    std::array<StepInk, kDirections> stepInk_{};
+    std::array<Probe, kDirections> probes_{};
+    // Run ends inked by a step back, by direction, with none inked at once in between.
+    std::array<int, kDirections> laterSigns_{};
 
     QPoint walked_;         // the last pixel the walk gave (picture)
     QPoint sent_;           // where the pointer stands (picture)
-    QPoint runStart_;       // where the straight run being walked began (picture)
-    QPoint step_;           // the unit step of that run; (0, 0) at a stroke's start
+    QPoint runStart_;       // where the straight run that reached sent_ began (picture)
+    QPoint step_;           // the unit step of that run; (0, 0) where the button went down
     bool pressed_ = false;  // the pointer stands where the button went down, not moved since
-    // The joining probe: the last pixel of a stroke that ended with a step right, down or
-    // down-right, then the first pixel of a stroke pressed after it (both screen).
-    std::optional<QPoint> probeEnd_;
-    std::optional<QPoint> probeLater_;
-    // The last run end that a step back inked (picture), and how many did so in a row.
+    // The last run end that a step back inked (picture).
     std::optional<QPoint> endInkedByStepBack_;
-    int cornerSigns_ = 0;
 };
 
 }  // namespace stylorex

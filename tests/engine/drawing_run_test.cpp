@@ -1,6 +1,7 @@
 #include "engine/drawing_run.h"
 
 #include "bench/acceptance_pictures.h"
+#include "engine/run_plan.h"
 #include "tests/engine/test_pictures.h"
 #include "tests/support/fake_clock.h"
 #include "tests/support/pointer_fake.h"
@@ -515,12 +516,15 @@ TEST(ResumeDrawing, DrawsExactlyWhatTheStoppedRunLeft) {
 }
 
 // A target on the fake screen that inks each pixel a drag passes over as the operation comes,
-// except that the first press or move onto a pixel of `dropped` leaves it white.
+// except that the first press or move onto a pixel of `dropped` leaves it white. `pencil`: as a
+// raster editor's pencil, a step up-right inks only the pixel above its start and a step
+// down-left only the one left of it; every other step inks its start and its end.
 class InkingTarget {
   public:
-    InkingTarget(FakePointer& pointer, FakeScreen& screen, std::set<std::pair<int, int>> dropped)
+    InkingTarget(FakePointer& pointer, FakeScreen& screen, std::set<std::pair<int, int>> dropped,
+                 bool pencil = false)
         : dropped_(std::move(dropped)) {
-        pointer.onOperation = [this, &screen](const PointerOperation& op) {
+        pointer.onOperation = [this, &screen, pencil](const PointerOperation& op) {
             std::vector<std::pair<int, int>> pixels;
             if (op.kind == PointerOperation::Kind::Press) {
                 down_ = true;
@@ -528,8 +532,18 @@ class InkingTarget {
             } else if (op.kind == PointerOperation::Kind::Release) {
                 down_ = false;
             } else if (op.kind == PointerOperation::Kind::Move) {
-                if (down_) {
+                if (down_ && !pencil) {
                     pixels = StepsTo(at_, QPoint(op.x, op.y));
+                }
+                for (QPoint from = at_; down_ && pencil && from != QPoint(op.x, op.y);) {
+                    const auto [x, y] = StepsTo(from, QPoint(op.x, op.y)).front();
+                    const QPoint step = QPoint(x, y) - from;
+                    if (step.x() * step.y() == -1) {
+                        pixels.emplace_back(std::min(from.x(), x), std::min(from.y(), y));
+                    } else {
+                        pixels.insert(pixels.end(), {{from.x(), from.y()}, {x, y}});
+                    }
+                    from = QPoint(x, y);
                 }
                 at_ = QPoint(op.x, op.y);
             }
@@ -639,6 +653,63 @@ TEST(FollowTarget, ChecksTheTargetAndMendsWhatItMissed) {
         const std::vector<std::string>& events = h.observer.events;
         EXPECT_THAT(std::vector(events.end() - 3, events.end()),
                     ElementsAre("checked", "phase completed", "progress"));
+    }
+}
+
+// The steps up-right and down-left of a run's walk over `picture`.
+int AntiDiagonalSteps(const QImage& picture) {
+    struct Counter {
+        void start(PixelPoint p) { last = p; }
+        bool move(PixelPoint p, bool) {
+            steps += (p.X - last.X) * (p.Y - last.Y) == -1 ? 1 : 0;
+            last = p;
+            return true;
+        }
+        void end(PixelPoint) {}
+        PixelPoint last;
+        int steps = 0;
+    } counter;
+    ScanTables tables;
+    ScanPicture(picture, {}, tables);
+    WalkRun(tables, false, counter);
+    return counter.steps;
+}
+
+// Each step direction is learned from the ink of its own steps: a target that inks every step's
+// end has its steps up-right and down-left made as moves once a trial has shown it, a pencil
+// that does not ink theirs gets each such step as a release and a press. Neither target gets a
+// pixel wrong on the way, nor anything handed again.
+TEST(FollowTarget, LearnsWhatAStepInksForEachDirection) {
+    for (const AcceptancePicture which :
+         {AcceptancePicture::LineArt, AcceptancePicture::FilledShapes}) {
+        const QImage picture = MakeAcceptancePicture(which);
+        const RunPlan plan = PlanPicture(picture, {}, {});
+        const int antiDiagonal = AntiDiagonalSteps(picture);
+        ASSERT_GT(antiDiagonal, 20);
+        for (const bool pencil : {false, true}) {
+            SCOPED_TRACE(AcceptancePictureName(which).toStdString() + (pencil ? " pencil" : ""));
+            RunHarness h;
+            FakeScreen screen;
+            h.screen = &screen;
+            h.settings.modes.FollowTarget = true;
+            InkingTarget target(h.pointer, screen, {}, pencil);
+            EXPECT_EQ(h.run(picture, 40, 30), plan.strokes);
+            const RunCheck& check = h.state.lastResult().check;
+            EXPECT_TRUE(check.exact());
+            EXPECT_EQ(check.mendPresses, 0);
+            EXPECT_EQ(screen.image.copy(40, 30, picture.width(), picture.height()),
+                      picture.convertToFormat(QImage::Format_RGB32));
+            const auto presses = h.pointer.operationsOfKind(PointerOperation::Kind::Press).size();
+            const auto moves = h.pointer.operationsOfKind(PointerOperation::Kind::Move).size();
+            // A move to each pixel, the one away from the picture before the check, and a second
+            // one for each failed trial.
+            EXPECT_LE(moves, static_cast<std::size_t>(plan.moves + plan.strokes) + 1 + 2);
+            if (pencil) {
+                EXPECT_EQ(presses, static_cast<std::size_t>(plan.strokes + antiDiagonal));
+            } else if (which == AcceptancePicture::FilledShapes) {
+                EXPECT_LT(presses, static_cast<std::size_t>(plan.strokes + antiDiagonal / 2));
+            }
+        }
     }
 }
 

@@ -191,6 +191,23 @@ TEST_F(PaintingRunX11, FollowedRunsDrawExactlyIntoATargetThatJoinsAtPixelCorners
         {AcceptancePicture::LineArt, AcceptancePicture::Text, AcceptancePicture::FilledShapes});
 }
 
+// Its steps up-right and down-left are made as a release and a press, learned from the first
+// ones, without a pixel wrong on the way and without waiting on an end that never inks: no end
+// is handed again, nothing is mended.
+TEST_F(PaintingRunX11,
+       FollowedRunsDrawExactlyIntoATargetThatLeavesUpRightAndDownLeftEndsToTheNextStep) {
+    for (const AcceptancePicture which :
+         {AcceptancePicture::LineArt, AcceptancePicture::Text, AcceptancePicture::FilledShapes}) {
+        pointer->moves = 0;
+        followsExactly(PaintingTarget::Kind::LeavesUpRightAndDownLeftEndsToTheNextStep, {which});
+        const RunPlan plan = PlanPicture(MakeAcceptancePicture(which), {}, {});
+        EXPECT_EQ(runs.lastResult().check.mendPresses, 0);
+        // A move to each pixel, the one away from the picture before the check, and a second
+        // one for each of two trial steps at most.
+        EXPECT_LE(pointer->moves, plan.moves + plan.strokes + 1 + 2);
+    }
+}
+
 TEST_F(PaintingRunX11, FollowedRunsStayExactWithEveryProcessorBusy) {
     const testing::BusyProcessors busy;
     ASSERT_GE(busy.count(), 1U);

@@ -51,8 +51,12 @@ std::set<std::pair<int, int>> CornerSegmentPixels(QPoint from, QPoint to) {
     return pixels;
 }
 
-std::set<std::pair<int, int>> LinePixels(QPoint from, QPoint to) {
-    std::set<std::pair<int, int>> pixels;
+namespace {
+
+// Calls `visit` with each pixel of a straight one-pixel line from `from` to `to` in turn, both
+// ends included (Bresenham).
+template <typename Visit>
+void WalkLine(QPoint from, QPoint to, Visit visit) {
     int x = from.x();
     int y = from.y();
     const int dx = std::abs(to.x() - x);
@@ -61,9 +65,9 @@ std::set<std::pair<int, int>> LinePixels(QPoint from, QPoint to) {
     const int sy = y < to.y() ? 1 : -1;
     int error = dx + dy;
     for (;;) {
-        pixels.insert({x, y});
+        visit(QPoint(x, y));
         if (x == to.x() && y == to.y()) {
-            return pixels;
+            return;
         }
         const int twice = 2 * error;
         if (twice >= dy) {
@@ -75,6 +79,29 @@ std::set<std::pair<int, int>> LinePixels(QPoint from, QPoint to) {
             y += sy;
         }
     }
+}
+
+}  // namespace
+
+std::set<std::pair<int, int>> LinePixels(QPoint from, QPoint to) {
+    std::set<std::pair<int, int>> pixels;
+    WalkLine(from, to, [&](QPoint p) { pixels.insert({p.x(), p.y()}); });
+    return pixels;
+}
+
+std::set<std::pair<int, int>> PencilSegmentPixels(QPoint from, QPoint to) {
+    std::set<std::pair<int, int>> pixels;
+    QPoint last = from;
+    WalkLine(from, to, [&](QPoint p) {
+        const QPoint step = p - last;
+        if (step.x() * step.y() == -1) {
+            pixels.insert({std::min(last.x(), p.x()), std::min(last.y(), p.y())});
+        } else if (step != QPoint(0, 0)) {
+            pixels.insert({{last.x(), last.y()}, {p.x(), p.y()}});
+        }
+        last = p;
+    });
+    return pixels;
 }
 
 PaintingTarget::PaintingTarget(Kind kind, QRect geometry, std::chrono::milliseconds paintDelay,
@@ -182,6 +209,10 @@ void PaintingTarget::inkNow(QPoint from, QPoint to) {
         case Kind::JoinsAtPixelCorners:
             pixels = from == to ? std::set<std::pair<int, int>>{{to.x(), to.y()}}
                                 : CornerSegmentPixels(from, to);
+            break;
+        case Kind::LeavesUpRightAndDownLeftEndsToTheNextStep:
+            pixels = from == to ? std::set<std::pair<int, int>>{{to.x(), to.y()}}
+                                : PencilSegmentPixels(from, to);
             break;
         case Kind::JoinsEveryMotion:
         case Kind::LagsAndAsksForThePointer:
@@ -333,7 +364,8 @@ void PaintingTarget::handle(const XEvent& event) {
         case ButtonRelease:
             if (event.xbutton.button == Button1 && down_) {
                 const QPoint at(event.xbutton.x_root, event.xbutton.y_root);
-                if (kind_ != Kind::JoinsHintPositions && kind_ != Kind::JoinsAtPixelCorners) {
+                if (kind_ != Kind::JoinsHintPositions && kind_ != Kind::JoinsAtPixelCorners &&
+                    kind_ != Kind::LeavesUpRightAndDownLeftEndsToTheNextStep) {
                     ink(last_, at);
                 }
                 down_ = false;
@@ -341,6 +373,13 @@ void PaintingTarget::handle(const XEvent& event) {
             break;
         case MotionNotify: {
             QPoint at(event.xmotion.x_root, event.xmotion.y_root);
+            XEvent next;
+            while (kind_ == Kind::LeavesUpRightAndDownLeftEndsToTheNextStep &&
+                   XPending(display_) > 0 &&
+                   (XPeekEvent(display_, &next), next.type == MotionNotify)) {
+                XNextEvent(display_, &next);
+                at = QPoint(next.xmotion.x_root, next.xmotion.y_root);
+            }
             if ((habits_ & DrawsCursorCross) != 0) {
                 moveCross(at);
             }

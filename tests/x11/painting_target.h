@@ -49,6 +49,13 @@ class PaintingTarget {
         // only with the next step (a stroke ending so loses its last pixel), and a step up-right
         // or down-left inks the top-left pixel of its 2 x 2 block instead of its end.
         JoinsAtPixelCorners,
+        // A raster editor's 1-pixel pencil: along the line to each position, a step up-right
+        // inks only the pixel above where it starts, a step down-left only the one left of
+        // where it starts, and any other step where it starts and where it ends; so the end of
+        // a step up-right or down-left gets ink only when the next step goes another way. A
+        // press inks its own pixel, a release nothing; moves it has not handled yet are merged
+        // into one line to the latest.
+        LeavesUpRightAndDownLeftEndsToTheNextStep,
     };
 
     // Unmanaged: on top of every window, where `geometry` says. Managed: a window the window
@@ -150,6 +157,8 @@ PixelSet Minus(const PixelSet& a, const PixelSet& b);
 
 // The pixels of a straight one-pixel line from `from` to `to`, both ends included (Bresenham).
 std::set<std::pair<int, int>> LinePixels(QPoint from, QPoint to);
+// The pixels LeavesUpRightAndDownLeftEndsToTheNextStep inks along the line from `from` to `to`.
+std::set<std::pair<int, int>> PencilSegmentPixels(QPoint from, QPoint to);
 // The pixels under the segment from corner `from` to corner `to` (JoinsAtPixelCorners), from
 // its start up to, not including, its end.
 std::set<std::pair<int, int>> CornerSegmentPixels(QPoint from, QPoint to);
