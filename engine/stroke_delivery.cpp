@@ -1,6 +1,7 @@
 #include "engine/stroke_delivery.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <utility>
 
 namespace stylorex {
@@ -14,6 +15,11 @@ constexpr std::chrono::milliseconds kFirstPatience{2};
 // Ends inked by a step back, with no end of a step right, down or down-right inked at once in
 // between, after which a target is taken to join at pixel corners without waiting for a probe.
 constexpr int kCornerSigns = 3;
+// The longest a probed turn and the move after it may lie apart in time for the probe to count:
+// a target that joins to where the pointer is must not have had the time to take the turn alone.
+constexpr std::chrono::microseconds kProbeGap{300};
+// The first strokes (with a move) whose press's ink is looked at.
+constexpr int kPressLessons = 8;
 
 QPoint ToPoint(PixelPoint p) {
     return QPoint(p.X, p.Y);
@@ -44,7 +50,8 @@ FollowedDelivery::FollowedDelivery(StrokeSink& sink, InkFollower& follower, Mono
       clock_(clock),
       origin_(origin),
       joinRuns_(joinRuns),
-      yield_(std::move(yield)) {}
+      yield_(std::move(yield)),
+      pressLessons_(kPressLessons) {}
 
 QPoint FollowedDelivery::screen(PixelPoint p) const {
     return origin_ + ToPoint(p);
@@ -90,10 +97,22 @@ void FollowedDelivery::decideJoining() {
     }
 }
 
+void FollowedDelivery::lookAtPress() {
+    if (pressToLookAt_ && follower_.hasInk(pressToLookAt_->second)) {
+        // The target works in order: the press has all the ink it will get.
+        pressNeedsInk_ = pressNeedsInk_ || !follower_.hasInk(pressToLookAt_->first);
+        pressToLookAt_.reset();
+    }
+}
+
 void FollowedDelivery::start(PixelPoint p) {
     if (probeEnd_ && !probeLater_) {
         probeLater_ = screen(p);
     }
+    lookAtPress();
+    pressAt_ = screen(p);
+    learnPress_ = pressLessons_ > 0 && !pressNeedsInk_ && !pressToLookAt_ &&
+                  !follower_.fellBack() && !follower_.hasInk(pressAt_);
     sink_.start(p);
     walked_ = sent_ = runStart_ = ToPoint(p);
     step_ = QPoint(0, 0);
@@ -103,6 +122,14 @@ void FollowedDelivery::start(PixelPoint p) {
 bool FollowedDelivery::move(PixelPoint pixel, bool endsRun) {
     follower_.notice();
     const QPoint p = ToPoint(pixel);
+    std::optional<std::chrono::steady_clock::time_point> turnSentAt;
+    if (heldTurn_) {
+        bool ok = true;
+        turnSentAt = sendHeldTurn(p, ok);
+        if (!ok) {
+            return false;
+        }
+    }
     const QPoint step = p - walked_;
     if (step != step_) {
         runStart_ = walked_;
@@ -118,17 +145,75 @@ bool FollowedDelivery::move(PixelPoint pixel, bool endsRun) {
         pressed_ = true;
         return sink_.lower(pixel);
     }
+    if (turnSentAt) {
+        return probeAt(p, endsRun, *turnSentAt);
+    }
     if (joinRuns_ && !endsRun) {
         return true;
     }
+    if (mayProbe(p, endsRun)) {
+        heldTurn_ = p;  // sent with the next move, which decides how
+        return true;
+    }
     return send(p, endsRun);
+}
+
+bool FollowedDelivery::mayProbe(QPoint b, bool endsRun) const {
+    return endsRun && probing_ && waits() && joining_ == Joining::AtCentres && !freeMovesOnly_ &&
+           !joinRuns_ && !pressNeedsInk_ && b - step_ == sent_;
+}
+
+std::optional<std::chrono::steady_clock::time_point> FollowedDelivery::sendHeldTurn(QPoint next,
+                                                                                    bool& ok) {
+    const QPoint turn = *heldTurn_;
+    heldTurn_.reset();
+    const QPoint fromBefore = next - sent_;
+    ok = true;
+    if (std::max(std::abs(fromBefore.x()), std::abs(fromBefore.y())) == 1 &&
+        waitFor(sent_) == InkFollower::Wait::Inked) {
+        pressed_ = false;
+        const auto sentAt = clock_.now();
+        ok = sink_.move(ToPixel(turn), false);
+        sent_ = turn;
+        return sentAt;
+    }
+    ok = send(turn, true);
+    return std::nullopt;
+}
+
+bool FollowedDelivery::probeAt(QPoint c, bool endsRun,
+                               std::chrono::steady_clock::time_point sentAt) {
+    const QPoint turn = sent_;
+    if (!sink_.move(ToPixel(c), false)) {
+        return false;
+    }
+    const bool together = clock_.now() - sentAt <= kProbeGap;
+    sent_ = c;
+    const InkFollower::Wait wait = waitFor(c);
+    if (wait == InkFollower::Wait::Inked && together) {
+        probing_ = false;
+        if (follower_.hasInk(screen(turn))) {
+            follower_.learnKeepsEveryMove();
+        }  // else it joined to where the pointer was: each turn is waited for
+    }
+    if (endsRun) {
+        afterRunEnd(c, wait);
+    }
+    return true;
 }
 
 bool FollowedDelivery::send(QPoint p, bool endsRun) {
     if (endsRun) {
         decideJoining();
     }
-    if (pressed_ && freeMovesOnly_) {
+    if (pressed_ && pressNeedsInk_) {
+        follower_.waitForPressInk(screen(sent_), [this] {
+            if (yield_) {
+                yield_();
+            }
+            return false;  // Esc is latched: the run's next move sees it
+        });
+    } else if (pressed_ && freeMovesOnly_) {
         waitFor(sent_);  // until the target has taken the press, a move is lost
     }
     pressed_ = false;
@@ -148,7 +233,11 @@ bool FollowedDelivery::send(QPoint p, bool endsRun) {
     if (!ok || !endsRun || !followed) {
         return ok;
     }
-    const InkFollower::Wait wait = follower_.lastWait();
+    afterRunEnd(p, follower_.lastWait());
+    return true;
+}
+
+void FollowedDelivery::afterRunEnd(QPoint p, InkFollower::Wait wait) {
     if (wait == InkFollower::Wait::Inked && joining_ == Joining::Unknown &&
         InksItsStartAtCorners(step_)) {
         joining_ = Joining::AtCentres;  // the end of such a step inked at once: not at corners
@@ -156,12 +245,14 @@ bool FollowedDelivery::send(QPoint p, bool endsRun) {
     } else if (wait == InkFollower::Wait::GaveUp && joining_ != Joining::AtCorners) {
         handAgain(p);
     }
-    return true;
 }
 
 void FollowedDelivery::handAgain(QPoint end) {
     if (!follower_.shows(screen(runStart_)) || follower_.shows(screen(end))) {
         return;  // nothing of the run shows (slow, covered or deaf), or the end has come after all
+    }
+    if (follower_.showedLateInk(screen(end))) {
+        return;  // it paints late: the end is on its way, and no step back may teach otherwise
     }
     // A step back along the run and forth again: two moves that ink nothing but the run's own
     // pixels, the second made once the target has taken the first. Where the step back lands
@@ -218,7 +309,19 @@ void FollowedDelivery::beforeRelease() {
 }
 
 void FollowedDelivery::end(PixelPoint p) {
+    if (heldTurn_) {
+        // The stroke's last pixel: waited for before the release, as ever.
+        const QPoint last = *heldTurn_;
+        heldTurn_.reset();
+        if (!send(last, true)) {
+            return;  // stopped: the button is up already
+        }
+    }
     walked_ = ToPoint(p);
+    if (learnPress_ && screen(sent_) != pressAt_) {
+        pressToLookAt_.emplace(pressAt_, screen(sent_));
+        --pressLessons_;
+    }
     beforeRelease();
     sink_.end(ToPixel(sent_));
 }

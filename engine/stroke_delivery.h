@@ -6,8 +6,11 @@
 
 #include <QPoint>
 
+#include <chrono>
+
 #include <functional>
 #include <optional>
+#include <utility>
 
 namespace stylorex {
 
@@ -55,6 +58,19 @@ class StrokeSink {
 //   the end is handed again (a step back along the run, then forth once the target has taken
 //   the step), and from then on each straight run is sent as one move to its end, which the
 //   target joins with a line, and the first move of a stroke waits for the press's ink.
+// - Keeping every move: a target may handle every move it gets, however fast they come (it
+//   queues its work, and may show the ink a frame or more late), or join its last position to
+//   wherever the pointer is when it gets round to a move. Probed at the first turn where this is
+//   safe, one whose pixels before and after are neighbours (a rectangle's corner): the pixel
+//   before the turn is waited for, then the turn and the pixel after it are sent at once. A
+//   target that joins to where the pointer is draws between the two neighbours and leaves only
+//   the turn without ink (the check mends it); one that keeps every move inks the turn, and the
+//   follower then takes it to paint late: moves go without a wait on each, as at the fixed wait
+//   0, and its ink is checked late. A target that takes only the moves made while it is free
+//   shows no ink after the turn, which teaches nothing here.
+// - A press's ink: a target may drop the dab at a press when a move follows at once. Seen in
+//   the first strokes as a press without ink once a later pixel of its stroke shows ink; from
+//   then on the first move of a stroke waits for the press's ink, and only that.
 //
 // While the follower has fallen back to the fixed wait the moves are shaped as well; only the
 // waits of the follower are skipped.
@@ -77,6 +93,7 @@ class FollowedDelivery {
     // Whether straight runs go as one move each: asked for, or learned (takesFreeMovesOnly()).
     bool joinsRuns() const { return joinRuns_; }
     bool takesFreeMovesOnly() const { return freeMovesOnly_; }
+    bool pressNeedsInk() const { return pressNeedsInk_; }
 
   private:
     QPoint screen(PixelPoint p) const;
@@ -92,6 +109,17 @@ class FollowedDelivery {
     // Before a release (the stroke's end, or a break) at the pointer's position.
     void beforeRelease();
     void decideJoining();
+    // What a run's end, `p`, teaches once its wait has ended with `wait`.
+    void afterRunEnd(QPoint p, InkFollower::Wait wait);
+    // The keeping probe: whether the run's end `b` may be held back until the next move; the
+    // held turn sent before the move to `next` (after the wait for the pixel before it when
+    // `next` is that pixel's neighbour: then when it was sent, and the probe goes on), `ok` false
+    // when the run has stopped; the probe's move after the turn, `c`, and what it teaches.
+    bool mayProbe(QPoint b, bool endsRun) const;
+    std::optional<std::chrono::steady_clock::time_point> sendHeldTurn(QPoint next, bool& ok);
+    bool probeAt(QPoint c, bool endsRun, std::chrono::steady_clock::time_point sentAt);
+    // The press's ink of an earlier stroke, looked at once a later pixel of it shows ink.
+    void lookAtPress();
 
     StrokeSink& sink_;
     InkFollower& follower_;
@@ -114,6 +142,18 @@ class FollowedDelivery {
     // The last run end that a step back inked (picture), and how many did so in a row.
     std::optional<QPoint> endInkedByStepBack_;
     int cornerSigns_ = 0;
+    // The keeping probe: a run's end held back until the next move (picture), and whether the
+    // target is still being probed.
+    std::optional<QPoint> heldTurn_;
+    bool probing_ = true;
+    // The press's ink: where the stroke being walked was pressed (screen) and whether it is
+    // looked at; the press and a later pixel of an ended stroke (screen) still to look at; how
+    // many strokes are left to learn from.
+    QPoint pressAt_;
+    bool learnPress_ = false;
+    std::optional<std::pair<QPoint, QPoint>> pressToLookAt_;
+    int pressLessons_;
+    bool pressNeedsInk_ = false;
 };
 
 }  // namespace stylorex
