@@ -312,6 +312,44 @@ BENCHMARK(BM_LaggingTarget)
     ->Iterations(1)
     ->Unit(benchmark::kSecond);
 
+// A target that keeps every move but shows the ink one frame (16 ms) late, as one that queues
+// its work: the fixed wait 0 (exact there, and the fastest) against the follow mode, which is
+// to take at most 1.5 times as long. Arguments: picture, mode (0 fixed 0 ms, 1 follow).
+// Counters: the run's time (its check included), and the missing and extra pixels by the
+// target's own record.
+void BM_LateTarget(benchmark::State& state) {
+    Backend backend;
+    if (!backend.ok()) {
+        state.SkipWithError(("skipped: " + backend.error).toStdString().c_str());
+        return;
+    }
+    const AcceptancePicture kind = PictureOf(state.range(0));
+    const QImage picture = MakeAcceptancePicture(kind);
+    RunSettings settings;
+    settings.WaitTime = 0;
+    settings.modes.FollowTarget = state.range(1) == 1;
+    PaintingTarget target(PaintingTarget::Kind::JoinsEveryMotion, TargetArea(picture),
+                          std::chrono::milliseconds(16));
+    RunOutcome outcome;
+    for (auto _ : state) {
+        outcome = Run(backend, picture, QPoint(kOriginX, kOriginY), settings, true);
+        target.settle();
+    }
+    const Pixels expected = LinePixels(picture);
+    const Pixels inked = target.inked();
+    state.counters["run_s"] = outcome.seconds;
+    state.counters["missing"] = static_cast<double>(CountMissing(expected, inked));
+    state.counters["extra"] = static_cast<double>(CountMissing(inked, expected));
+    static const char* modes[] = {"fixed_0ms", "follow"};
+    state.SetLabel(AcceptancePictureName(kind).toStdString() + "/" + modes[state.range(1)]);
+}
+
+BENCHMARK(BM_LateTarget)
+    ->ArgNames({"picture", "mode"})
+    ->ArgsProduct({{0, 2}, {0, 1}})
+    ->Iterations(1)
+    ->Unit(benchmark::kSecond);
+
 // Into the real mtPaint (Debian package mtpaint; a new image, the paint tool, a 1-pixel brush),
 // started anew for each row: the fixed 5 ms wait against the follow mode. Arguments: picture,
 // mode (0 fixed 5 ms, 1 follow). Counters: the run's time (its check included), and the missing

@@ -31,6 +31,46 @@ bool InkFollower::shows(QPoint at) {
     return changed(at).value_or(false);
 }
 
+bool InkFollower::hasInk(QPoint at) {
+    const QPoint inArea = at - topLeft_;
+    if (ink_ && before_.valid(inArea) && before_.pixel(inArea) == *ink_) {
+        return true;
+    }
+    return changed(at).value_or(true);
+}
+
+void InkFollower::learnKeepsEveryMove() {
+    late_ = true;
+    giveUpsInARow_ = 0;
+}
+
+bool InkFollower::showedLateInk(QPoint except) {
+    if (late_ || lateInOrder_ > 0) {
+        return true;
+    }
+    return !owed_.empty() && owed_.front() != except && changed(owed_.front()).value_or(false);
+}
+
+InkFollower::Wait InkFollower::waitForPressInk(QPoint at, const std::function<bool()>& between) {
+    if (!late_) {
+        return waitForInk(at, between, true);
+    }
+    const auto deadline = clock_.now() + kLateLimit;
+    while (!hasInk(at)) {
+        const auto readAt = clock_.now();
+        if (readAt >= deadline) {
+            return finish(Wait::GaveUp);
+        }
+        do {
+            if (between()) {
+                return finish(Wait::Aborted);
+            }
+            SleepTowards(clock_, readAt + kPollInterval);
+        } while (clock_.now() < readAt + kPollInterval);
+    }
+    return finish(Wait::Inked);
+}
+
 InkFollower::Wait InkFollower::gaveUp(QPoint at) {
     ++giveUpsInARow_;
     if (!outOfOrder_ && owed_.size() < kMostOwed) {

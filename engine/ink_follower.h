@@ -78,6 +78,18 @@ class InkFollower {
     void forget(QPoint at);
     // One read: whether the pixel at `at` (screen) shows a colour other than before the run.
     bool shows(QPoint at);
+    // Whether the pixel at `at` (screen) shows ink: it changed, or it had the ink's colour before
+    // the run (no change can show there); true where it cannot be read.
+    bool hasInk(QPoint at);
+    // The target was seen to keep every move (a turn sent on without waiting for its ink got
+    // it): from now on it is followed as one that paints late, noted and checked late.
+    void learnKeepsEveryMove();
+    // Whether ink has shown late, in order: once paintsLate(), or any pixel a wait gave up at
+    // has shown since, other than `except` (looked at once now).
+    bool showedLateInk(QPoint except);
+    // Waits for the ink at `at` (a press's), also for a target that paints late: its ink comes
+    // once what it owes has come, up to kLateLimit. Else as a patient waitForInk.
+    Wait waitForPressInk(QPoint at, const std::function<bool()>& between);
     Wait lastWait() const { return lastWait_; }
     std::optional<QRgb> ink() const { return ink_; }
     // How long a wait for a target that has shown ink lasts at most (kSlowLimit and after).

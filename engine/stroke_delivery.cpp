@@ -1,6 +1,7 @@
 #include "engine/stroke_delivery.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <utility>
 #include <vector>
 
@@ -15,6 +16,11 @@ constexpr std::chrono::milliseconds kFirstPatience{2};
 // Ends of runs in one direction inked by a step back, with none inked at once in between, after
 // which the direction is taken to leave its end to the next step without waiting for a probe.
 constexpr int kLaterSigns = 3;
+// The longest a probed turn and the move after it may lie apart in time for the probe to count:
+// a target that joins to where the pointer is must not have had the time to take the turn alone.
+constexpr std::chrono::microseconds kProbeGap{300};
+// The first strokes (with a move) whose press's ink is looked at.
+constexpr int kPressLessons = 8;
 
 QPoint ToPoint(PixelPoint p) {
     return QPoint(p.X, p.Y);
@@ -39,7 +45,8 @@ FollowedDelivery::FollowedDelivery(StrokeSink& sink, InkFollower& follower, Mono
       clock_(clock),
       origin_(origin),
       joinRuns_(joinRuns),
-      yield_(std::move(yield)) {}
+      yield_(std::move(yield)),
+      pressLessons_(kPressLessons) {}
 
 QPoint FollowedDelivery::screen(PixelPoint p) const {
     return origin_ + ToPoint(p);
@@ -87,12 +94,24 @@ void FollowedDelivery::decideProbes() {
     }
 }
 
+void FollowedDelivery::lookAtPress() {
+    if (pressToLookAt_ && follower_.hasInk(pressToLookAt_->second)) {
+        // The target works in order: the press has all the ink it will get.
+        pressNeedsInk_ = pressNeedsInk_ || !follower_.hasInk(pressToLookAt_->first);
+        pressToLookAt_.reset();
+    }
+}
+
 void FollowedDelivery::start(PixelPoint p) {
     for (Probe& probe : probes_) {
         if (probe.end && !probe.later) {
             probe.later = screen(p);
         }
     }
+    lookAtPress();
+    pressAt_ = screen(p);
+    learnPress_ = pressLessons_ > 0 && !pressNeedsInk_ && !pressToLookAt_ &&
+                  !follower_.fellBack() && !follower_.hasInk(pressAt_);
     sink_.start(p);
     walked_ = sent_ = runStart_ = ToPoint(p);
     step_ = QPoint(0, 0);
@@ -102,6 +121,14 @@ void FollowedDelivery::start(PixelPoint p) {
 bool FollowedDelivery::move(PixelPoint pixel, bool endsRun) {
     follower_.notice();
     const QPoint p = ToPoint(pixel);
+    std::optional<std::chrono::steady_clock::time_point> turnSentAt;
+    if (heldTurn_) {
+        bool ok = true;
+        turnSentAt = sendHeldTurn(p, ok);
+        if (!ok) {
+            return false;
+        }
+    }
     const QPoint step = p - walked_;
     walked_ = p;
     if (AntiDiagonal(step) && stepInk(step) != StepInk::End) {
@@ -114,7 +141,14 @@ bool FollowedDelivery::move(PixelPoint pixel, bool endsRun) {
         runStart_ = sent_;  // the last run's end: WalkRun sends every one
         step_ = step;
     }
+    if (turnSentAt) {
+        return probeAt(p, endsRun, *turnSentAt);
+    }
     if (joinRuns_ && !endsRun) {
+        return true;
+    }
+    if (mayProbe(p, endsRun)) {
+        heldTurn_ = p;  // sent with the next move, which decides how
         return true;
     }
     return send(p, endsRun);
@@ -139,6 +173,58 @@ bool FollowedDelivery::breakTo(QPoint p) {
     return true;
 }
 
+bool FollowedDelivery::mayProbe(QPoint b, bool endsRun) const {
+    return endsRun && probing_ && waits() && stepInk(step_) == StepInk::End && !freeMovesOnly_ &&
+           !joinRuns_ && !pressNeedsInk_ && b - step_ == sent_;
+}
+
+std::optional<std::chrono::steady_clock::time_point> FollowedDelivery::sendHeldTurn(QPoint next,
+                                                                                    bool& ok) {
+    const QPoint turn = *heldTurn_;
+    heldTurn_.reset();
+    const QPoint fromBefore = next - sent_;
+    // Only a step after the turn that inks its end, as far as known, and is not broken.
+    const QPoint after = next - turn;
+    const StepInk afterInk = stepInk(after);
+    const bool inksAfter =
+        afterInk == StepInk::End || (afterInk == StepInk::Unknown && !AntiDiagonal(after));
+    ok = true;
+    if (inksAfter && std::max(std::abs(fromBefore.x()), std::abs(fromBefore.y())) == 1 &&
+        waitFor(sent_) == InkFollower::Wait::Inked) {
+        pressed_ = false;
+        const auto sentAt = clock_.now();
+        ok = sink_.move(ToPixel(turn), false);
+        sent_ = turn;
+        return sentAt;
+    }
+    ok = send(turn, true);
+    return std::nullopt;
+}
+
+bool FollowedDelivery::probeAt(QPoint c, bool endsRun,
+                               std::chrono::steady_clock::time_point sentAt) {
+    const QPoint turn = sent_;
+    const StepInk ink = stepInk(step_);
+    const bool learns =
+        endsRun && waits() && ink == StepInk::Unknown && !follower_.shows(screen(c));
+    if (!sink_.move(ToPixel(c), false)) {
+        return false;
+    }
+    const bool together = clock_.now() - sentAt <= kProbeGap;
+    sent_ = c;
+    const InkFollower::Wait wait = waitFor(c);
+    if (wait == InkFollower::Wait::Inked && together) {
+        probing_ = false;
+        if (follower_.hasInk(screen(turn))) {
+            follower_.learnKeepsEveryMove();
+        }  // else it joined to where the pointer was: each turn is waited for
+    }
+    if (endsRun) {
+        afterRunEnd(c, wait, learns, ink);
+    }
+    return true;
+}
+
 bool FollowedDelivery::mayTry(QPoint step, QPoint p) const {
     // The pixel the pointer stands on has its ink (no run in a direction that leaves it to the
     // next step ends there): the trial's start may not give it.
@@ -149,10 +235,7 @@ bool FollowedDelivery::mayTry(QPoint step, QPoint p) const {
 
 bool FollowedDelivery::tryStep(QPoint step, QPoint p) {
     const QPoint start = sent_;
-    if (pressed_ && freeMovesOnly_) {
-        waitFor(sent_);  // as send() does
-    }
-    pressed_ = false;
+    beforeFirstMove();
     // The other two pixels of the block, as far as they have no ink yet (line pixels, they may
     // have it from earlier strokes): ink there is the step's.
     std::vector<QPoint> corners;
@@ -191,14 +274,25 @@ bool FollowedDelivery::tryStep(QPoint step, QPoint p) {
     return breakTo(p);
 }
 
+void FollowedDelivery::beforeFirstMove() {
+    if (pressed_ && pressNeedsInk_) {
+        follower_.waitForPressInk(screen(sent_), [this] {
+            if (yield_) {
+                yield_();
+            }
+            return false;  // Esc is latched: the run's next move sees it
+        });
+    } else if (pressed_ && freeMovesOnly_) {
+        waitFor(sent_);  // until the target has taken the press, a move is lost
+    }
+    pressed_ = false;
+}
+
 bool FollowedDelivery::send(QPoint p, bool endsRun) {
     if (endsRun) {
         decideProbes();
     }
-    if (pressed_ && freeMovesOnly_) {
-        waitFor(sent_);  // until the target has taken the press, a move is lost
-    }
-    pressed_ = false;
+    beforeFirstMove();
     const bool followed = waits();
     const StepInk ink = stepInk(step_);
     // Ink at the end before the move (an earlier stroke's, a trial's) would teach nothing.
@@ -219,18 +313,24 @@ bool FollowedDelivery::send(QPoint p, bool endsRun) {
     if (!ok || !endsRun || !followed) {
         return ok;
     }
-    const InkFollower::Wait wait = follower_.lastWait();
+    afterRunEnd(p, follower_.lastWait(), learns, ink);
+    return true;
+}
+
+void FollowedDelivery::afterRunEnd(QPoint p, InkFollower::Wait wait, bool learns, StepInk ink) {
     if (wait == InkFollower::Wait::Inked && learns) {
         stepInk_[Direction(step_)] = StepInk::End;
     } else if (wait == InkFollower::Wait::GaveUp && ink != StepInk::Later) {
         handAgain(p);
     }
-    return true;
 }
 
 void FollowedDelivery::handAgain(QPoint end) {
     if (!follower_.shows(screen(runStart_)) || follower_.shows(screen(end))) {
         return;  // nothing of the run shows (slow, covered or deaf), or the end has come after all
+    }
+    if (follower_.showedLateInk(screen(end))) {
+        return;  // it paints late: the end is on its way, and no step back may teach otherwise
     }
     // A step back along the run and forth again: two moves that ink nothing but the run's own
     // pixels, the second made once the target has taken the first. Where the step back lands
@@ -294,7 +394,19 @@ void FollowedDelivery::beforeRelease() {
 }
 
 void FollowedDelivery::end(PixelPoint p) {
+    if (heldTurn_) {
+        // The stroke's last pixel: waited for before the release, as ever.
+        const QPoint last = *heldTurn_;
+        heldTurn_.reset();
+        if (!send(last, true)) {
+            return;  // stopped: the button is up already
+        }
+    }
     walked_ = ToPoint(p);
+    if (learnPress_ && screen(sent_) != pressAt_) {
+        pressToLookAt_.emplace(pressAt_, screen(sent_));
+        --pressLessons_;
+    }
     beforeRelease();
     sink_.end(ToPixel(sent_));
 }

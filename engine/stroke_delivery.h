@@ -7,6 +7,7 @@
 #include <QPoint>
 
 #include <array>
+#include <chrono>
 #include <cstddef>
 #include <functional>
 #include <optional>
@@ -69,6 +70,19 @@ class StrokeSink {
 //   the end is handed again (a step back along the run, then forth once the target has taken
 //   the step), and from then on each straight run is sent as one move to its end, which the
 //   target joins with a line, and the first move of a stroke waits for the press's ink.
+// - Keeping every move: a target may handle every move it gets, however fast they come (it
+//   queues its work, and may show the ink a frame or more late), or join its last position to
+//   wherever the pointer is when it gets round to a move. Probed at the first turn where this is
+//   safe, one whose pixels before and after are neighbours (a rectangle's corner): the pixel
+//   before the turn is waited for, then the turn and the pixel after it are sent at once. A
+//   target that joins to where the pointer is draws between the two neighbours and leaves only
+//   the turn without ink (the check mends it); one that keeps every move inks the turn, and the
+//   follower then takes it to paint late: moves go without a wait on each, as at the fixed wait
+//   0, and its ink is checked late. A target that takes only the moves made while it is free
+//   shows no ink after the turn, which teaches nothing here.
+// - A press's ink: a target may drop the dab at a press when a move follows at once. Seen in
+//   the first strokes as a press without ink once a later pixel of its stroke shows ink; from
+//   then on the first move of a stroke waits for the press's ink, and only that.
 //
 // While the follower has fallen back to the fixed wait, or the target paints late, the moves are
 // shaped as well; only the waits of the follower are skipped, and nothing is learned from them
@@ -104,6 +118,7 @@ class FollowedDelivery {
     // Whether straight runs go as one move each: asked for, or learned (takesFreeMovesOnly()).
     bool joinsRuns() const { return joinRuns_; }
     bool takesFreeMovesOnly() const { return freeMovesOnly_; }
+    bool pressNeedsInk() const { return pressNeedsInk_; }
 
   private:
     static constexpr std::size_t kDirections = 9;  // (dx + 1) + 3 (dy + 1); 4, no step, unused
@@ -137,6 +152,21 @@ class FollowedDelivery {
     // Before a release (the stroke's end, or a break) at the pointer's position.
     void beforeRelease();
     void decideProbes();
+    // What a run's end, `p`, teaches once its wait has ended with `wait`.
+    // `learns`: the end had no ink before its move, in a direction not known yet; `ink`: what
+    // the run's direction was known to ink when it was sent.
+    void afterRunEnd(QPoint p, InkFollower::Wait wait, bool learns, StepInk ink);
+    // Before a stroke's first move: the press's ink where the target needs it.
+    void beforeFirstMove();
+    // The keeping probe: whether the run's end `b` may be held back until the next move; the
+    // held turn sent before the move to `next` (after the wait for the pixel before it when
+    // `next` is that pixel's neighbour: then when it was sent, and the probe goes on), `ok` false
+    // when the run has stopped; the probe's move after the turn, `c`, and what it teaches.
+    bool mayProbe(QPoint b, bool endsRun) const;
+    std::optional<std::chrono::steady_clock::time_point> sendHeldTurn(QPoint next, bool& ok);
+    bool probeAt(QPoint c, bool endsRun, std::chrono::steady_clock::time_point sentAt);
+    // The press's ink of an earlier stroke, looked at once a later pixel of it shows ink.
+    void lookAtPress();
 
     StrokeSink& sink_;
     InkFollower& follower_;
@@ -158,6 +188,18 @@ class FollowedDelivery {
     bool pressed_ = false;  // the pointer stands where the button went down, not moved since
     // The last run end that a step back inked (picture).
     std::optional<QPoint> endInkedByStepBack_;
+    // The keeping probe: a run's end held back until the next move (picture), and whether the
+    // target is still being probed.
+    std::optional<QPoint> heldTurn_;
+    bool probing_ = true;
+    // The press's ink: where the stroke being walked was pressed (screen) and whether it is
+    // looked at; the press and a later pixel of an ended stroke (screen) still to look at; how
+    // many strokes are left to learn from.
+    QPoint pressAt_;
+    bool learnPress_ = false;
+    std::optional<std::pair<QPoint, QPoint>> pressToLookAt_;
+    int pressLessons_;
+    bool pressNeedsInk_ = false;
 };
 
 }  // namespace stylorex

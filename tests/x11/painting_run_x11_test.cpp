@@ -237,6 +237,21 @@ TEST_F(PaintingRunX11, ATargetThatPaintsSecondsLateIsCheckedOnceItHasPainted) {
     EXPECT_EQ(std::find(checking, observer.events.end(), "checked") - checking, 1);
 }
 
+// A target that queues its work shows the ink a frame late but keeps every move: after a probe
+// at the rectangle's corner it is no longer waited for at each turn (the pace against the fixed
+// wait 0 is bench_run's BM_LateTarget). A painting program's brush also drops the dab at a press
+// when a move follows at once: once the first strokes show that, each stroke's first move waits
+// for the press's ink, and the check has next to nothing left to mend.
+TEST_F(PaintingRunX11, ATargetThatShowsInkAFrameLateOrDropsThePressDabIsFollowedExactly) {
+    followsExactly(PaintingTarget::Kind::JoinsEveryMotion,
+                   {AcceptancePicture::LineArt, AcceptancePicture::Text},
+                   std::chrono::milliseconds(16));
+    EXPECT_EQ(runs.lastResult().check.mendPresses, 0);
+    followsExactly(PaintingTarget::Kind::JoinsEveryMotion, {AcceptancePicture::LineArt},
+                   std::chrono::milliseconds(100), PaintingTarget::DropsPressDabOnQuickMove);
+    EXPECT_LE(runs.lastResult().check.mendPresses, 3) << "the presses were not waited for";
+}
+
 // A pixel-art editor paints its cursor, a cross, into the canvas under the pointer: read back
 // with the pointer still on the last pixel, the cross would count as ink.
 TEST_F(PaintingRunX11, ATargetThatPaintsItsCursorIntoTheCanvasIsCheckedWithThePointerAway) {

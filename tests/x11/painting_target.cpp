@@ -220,6 +220,9 @@ void PaintingTarget::inkNow(QPoint from, QPoint to) {
             pixels = LinePixels(from, to);
             break;
     }
+    if ((habits_ & DropsPressDabOnQuickMove) != 0 && from != to) {
+        pixels.erase({from.x(), from.y()});
+    }
     std::vector<XPoint> points;
     std::unique_lock lock(mutex_);
     for (const auto& [x, y] : pixels) {
@@ -285,6 +288,11 @@ void PaintingTarget::cancelStroke() {
     down_ = false;
 }
 
+void PaintingTarget::putDab() {
+    dabDue_.reset();
+    ink(last_, last_);
+}
+
 void PaintingTarget::sendEsc() {
     Display* other = XOpenDisplay(nullptr);
     if (other == nullptr) {
@@ -307,6 +315,7 @@ void PaintingTarget::run() {
     while (!stop_) {
         if (wipeRequested_.load()) {
             work_.clear();
+            dabDue_.reset();
             XClearWindow(display_, window_);
             XSync(display_, False);
             {
@@ -318,12 +327,15 @@ void PaintingTarget::run() {
             wipeRequested_ = false;
         }
         inkDueWork();
+        if (dabDue_ && *dabDue_ <= std::chrono::steady_clock::now()) {
+            putDab();
+        }
         if (XPending(display_) == 0) {
-            int timeout = 50;
+            int timeout = dabDue_ ? 1 : 50;
             if (!work_.empty()) {
                 const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
                     work_.front().due - std::chrono::steady_clock::now());
-                timeout = std::clamp(static_cast<int>(left.count()) + 1, 0, 50);
+                timeout = std::clamp(static_cast<int>(left.count()) + 1, 0, timeout);
             }
             poll(fds, 2, timeout);
             continue;
@@ -358,11 +370,18 @@ void PaintingTarget::handle(const XEvent& event) {
                 }
                 down_ = true;
                 last_ = QPoint(event.xbutton.x_root, event.xbutton.y_root);
-                ink(last_, last_);
+                if ((habits_ & DropsPressDabOnQuickMove) != 0) {
+                    dabDue_ = std::chrono::steady_clock::now() + kDabWindow;
+                } else {
+                    ink(last_, last_);
+                }
             }
             break;
         case ButtonRelease:
             if (event.xbutton.button == Button1 && down_) {
+                if (dabDue_) {
+                    putDab();
+                }
                 const QPoint at(event.xbutton.x_root, event.xbutton.y_root);
                 if (kind_ != Kind::JoinsHintPositions && kind_ != Kind::JoinsAtPixelCorners &&
                     kind_ != Kind::LeavesUpRightAndDownLeftEndsToTheNextStep) {
@@ -386,6 +405,7 @@ void PaintingTarget::handle(const XEvent& event) {
             if (!down_) {
                 break;
             }
+            dabDue_.reset();  // the dab is dropped: a move came within kDabWindow
             if (kind_ == Kind::LagsAndAsksForThePointer || kind_ == Kind::JoinsHintPositions) {
                 std::this_thread::sleep_for(kind_ == Kind::LagsAndAsksForThePointer
                                                 ? std::chrono::microseconds(1000 * lagMs_(random_))
@@ -415,6 +435,10 @@ void PaintingTarget::handle(const XEvent& event) {
         case ClientMessage:
             if (event.xclient.data.l[0] == kSettleRequest) {
                 // Work still queued is done first, as the target would do it.
+                if (dabDue_) {
+                    std::this_thread::sleep_until(*dabDue_);
+                    putDab();
+                }
                 while (!work_.empty()) {
                     std::this_thread::sleep_until(work_.front().due);
                     inkDueWork();

@@ -72,7 +72,13 @@ class PaintingTarget {
         // Esc (what it had inked before the stroke's press stays); the stroke's further moves
         // ink nothing until the next press.
         CancelsStrokeOnEsc = 2,
+        // Puts a dab at a press only when no move of the drag comes within kDabWindow of it (a
+        // painting program's brush); a move's line leaves out where it starts, which the press's
+        // dab or the previous line inked. A stroke's first pixel is lost when a move follows at
+        // once.
+        DropsPressDabOnQuickMove = 4,
     };
+    static constexpr std::chrono::milliseconds kDabWindow{10};
 
     // `paintDelay`: the target keeps every event and inks what each one asks for this long
     // after it came, in order, as a program that queues its work does. `habits`: Habit bits.
@@ -115,6 +121,7 @@ class PaintingTarget {
     std::set<std::pair<int, int>> crossPixels() const;
     void moveCross(std::optional<QPoint> at);
     void cancelStroke();
+    void putDab();
 
     Kind kind_;
     unsigned habits_;
@@ -134,6 +141,9 @@ class PaintingTarget {
     std::set<std::pair<int, int>> inked_;
     std::set<std::pair<int, int>> inkedBeforeStroke_;  // the target's thread only
     std::optional<QPoint> cross_;                      // the target's thread only
+    // A press's dab not yet put (DropsPressDabOnQuickMove), and when it is due; the target's
+    // thread only.
+    std::optional<std::chrono::steady_clock::time_point> dabDue_;
     std::atomic<int> keyEvents_{0};
     std::atomic<int> settled_{0};
     std::atomic<bool> stop_{false};
