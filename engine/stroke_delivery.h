@@ -107,6 +107,7 @@ class FollowedDelivery {
     QPoint runStart_;       // where the straight run being walked began (picture)
     QPoint step_;           // the unit step of that run; (0, 0) at a stroke's start
     bool pressed_ = false;  // the pointer stands where the button went down, not moved since
+    bool waitedForFirstPress_ = false;
     // The joining probe: the last pixel of a stroke that ended with a step right, down or
     // down-right, then the first pixel of a stroke pressed after it (both screen).
     std::optional<QPoint> probeEnd_;
