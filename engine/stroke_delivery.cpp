@@ -116,6 +116,15 @@ void FollowedDelivery::start(PixelPoint p) {
     walked_ = sent_ = runStart_ = ToPoint(p);
     step_ = QPoint(0, 0);
     pressed_ = true;
+    if (!waitedForFirstPress_ && !follower_.ink()) {
+        // Until a wait has seen the target's ink, each gives up within InkFollower::kLimit (a
+        // target may show none) and the walk goes on past the turn it waited at: a target only
+        // slow with its first line (a busy machine) that then asks where the pointer is joins
+        // across that turn, ink that no mending takes away. The press's ink, waited for
+        // patiently once, teaches the ink and with it the patient limit of every later wait.
+        waitedForFirstPress_ = true;
+        waitFor(sent_);
+    }
 }
 
 bool FollowedDelivery::move(PixelPoint pixel, bool endsRun) {

@@ -186,6 +186,7 @@ class FollowedDelivery {
     QPoint runStart_;       // where the straight run that reached sent_ began (picture)
     QPoint step_;           // the unit step of that run; (0, 0) where the button went down
     bool pressed_ = false;  // the pointer stands where the button went down, not moved since
+    bool waitedForFirstPress_ = false;
     // The last run end that a step back inked (picture).
     std::optional<QPoint> endInkedByStepBack_;
     // The keeping probe: a run's end held back until the next move (picture), and whether the

@@ -1,6 +1,6 @@
-// Runs through the X11 backend into the real mtPaint, the screen read back through X11Screen:
-// the follow mode must draw the pictures exactly, bare, under a window manager and with every
-// processor kept busy, and the check must count what the screen shows.
+// Runs through the X11 backend into the real mtPaint and the real xpaint, the screen read back
+// through X11Screen: the follow mode must draw the pictures exactly, bare, under a window manager
+// and with every processor kept busy, and the check must count what the screen shows.
 #include "bench/acceptance_pictures.h"
 #include "engine/drawing_run.h"
 #include "os/x11/screen_x11.h"
@@ -11,13 +11,16 @@
 #include "tests/x11/program_window.h"
 #include "tests/x11/window_manager.h"
 #include "tests/x11/x11_session.h"
+#include "tests/x11/xpaint_target.h"
 
 #include <QImage>
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <set>
+#include <vector>
 
 #include <X11/Xlib.h>
 
@@ -55,24 +58,37 @@ class MtPaintRunX11 : public ::testing::Test {
     // Draws each picture into an mtPaint of its own with the follow mode, then compares what
     // the screen shows with the picture's line pixels and with the run's check.
     void drawsExactly(int windowX, int windowY, testing::FocusHolder* holder = nullptr) {
-        for (const AcceptancePicture kind :
-             {AcceptancePicture::LineArt, AcceptancePicture::Text, AcceptancePicture::Dots}) {
+        drawsExactlyInto<MtPaintTarget>(
+            [&] { return std::make_unique<MtPaintTarget>(windowX, windowY); }, followed(),
+            {AcceptancePicture::LineArt, AcceptancePicture::Text, AcceptancePicture::Dots}, holder);
+    }
+
+    static RunSettings followed() {
+        RunSettings settings;
+        settings.modes.FollowTarget = true;
+        return settings;
+    }
+
+    // Draws each picture into a target of its own (`open`) with `settings`, as drawsExactly.
+    template <typename Target>
+    void drawsExactlyInto(const std::function<std::unique_ptr<Target>()>& open,
+                          const RunSettings& settings, std::vector<AcceptancePicture> pictures,
+                          testing::FocusHolder* holder = nullptr) {
+        for (const AcceptancePicture kind : pictures) {
             SCOPED_TRACE(AcceptancePictureName(kind).toStdString());
-            MtPaintTarget mtpaint(windowX, windowY);
-            ASSERT_TRUE(mtpaint.ready()) << mtpaint.error().toStdString();
+            const std::unique_ptr<Target> target = open();
+            ASSERT_TRUE(target->ready()) << target->error().toStdString();
             if (holder != nullptr) {
                 ASSERT_TRUE(holder->takeFocus());
             }
             const QImage picture = MakeAcceptancePicture(kind);
-            const QPoint origin = mtpaint.canvas().topLeft() + QPoint(20, 20);
+            const QPoint origin = target->canvas().topLeft() + QPoint(20, 20);
             const QRect area(origin, picture.size());
             Pixels expected;
             for (const auto& [x, y] : testing::DarkPixels(picture)) {
                 expected.insert({origin.x() + x, origin.y() + y});
             }
             const QImage before = screen->grab(area);
-            RunSettings settings;
-            settings.modes.FollowTarget = true;
             RunServices services{*backend, {}, SystemClock()};
             services.screen = screen.get();
             RunDrawing(picture, origin.x(), origin.y(), settings, services, runs);
@@ -95,7 +111,7 @@ class MtPaintRunX11 : public ::testing::Test {
             EXPECT_EQ(changed.size(), expected.size());
             EXPECT_EQ(testing::Minus(expected, changed).size(), 0U);
             EXPECT_EQ(testing::Minus(changed, expected).size(), 0U);
-            EXPECT_FALSE(check.fellBack);
+            EXPECT_EQ(check.fellBack, false) << "the follow mode fell back";
         }
     }
 
@@ -120,6 +136,23 @@ TEST_F(MtPaintRunX11, FollowedRunsStayExactWithEveryProcessorBusy) {
     const testing::BusyProcessors busy;
     ASSERT_GE(busy.count(), 1U);
     drawsExactly(0, 0);
+}
+
+// xpaint handles every motion event and joins it to the last with a line.
+TEST_F(MtPaintRunX11, FollowedRunsDrawThePicturesExactlyIntoXPaint) {
+    drawsExactlyInto<testing::XPaintTarget>(
+        [] { return std::make_unique<testing::XPaintTarget>(); }, followed(),
+        {AcceptancePicture::LineArt, AcceptancePicture::FilledShapes});
+}
+
+// Each straight run as one move at the fixed wait, as the window's option sends it.
+TEST_F(MtPaintRunX11, JoinedRunsAtTheFixedWaitDrawTheFilledShapesExactlyIntoXPaint) {
+    RunSettings settings;
+    settings.WaitTime = 5;
+    settings.modes.JoinRuns = true;
+    drawsExactlyInto<testing::XPaintTarget>(
+        [] { return std::make_unique<testing::XPaintTarget>(); }, settings,
+        {AcceptancePicture::FilledShapes, AcceptancePicture::FilledShapes});
 }
 
 }  // namespace
