@@ -19,6 +19,11 @@ constexpr int kLaterSigns = 3;
 // The longest a probed turn and the move after it may lie apart in time for the probe to count:
 // a target that joins to where the pointer is must not have had the time to take the turn alone.
 constexpr std::chrono::microseconds kProbeGap{300};
+// The least mean time to ink of a target worth the probe: one that shows its ink at once costs
+// little to wait for at each turn, and a target fast to handle a lone move may still merge
+// moves that come faster (it keeps the latest position and draws a line to it), which the
+// probe cannot tell from keeping them at the instant it looks.
+constexpr std::chrono::milliseconds kProbedInkTime{4};
 // The first strokes (with a move) whose press's ink is looked at.
 constexpr int kPressLessons = 8;
 
@@ -123,7 +128,15 @@ void FollowedDelivery::start(PixelPoint p) {
         // across that turn, ink that no mending takes away. The press's ink, waited for
         // patiently once, teaches the ink and with it the patient limit of every later wait.
         waitedForFirstPress_ = true;
-        waitFor(sent_);
+        // Read, not waited for: a press without ink in time (a target that paints late, or
+        // drops the dab) is no wait given up, which the follower would hold against it.
+        const auto deadline = clock_.now() + follower_.slowLimit();
+        while (!follower_.shows(screen(sent_)) && clock_.now() < deadline) {
+            pause(InkFollower::kPollInterval);
+        }
+        if (follower_.shows(screen(sent_))) {
+            waitFor(sent_);  // inked: the follower learns the ink's colour from it
+        }
     }
 }
 
@@ -164,6 +177,9 @@ bool FollowedDelivery::move(PixelPoint pixel, bool endsRun) {
 }
 
 bool FollowedDelivery::breakTo(QPoint p) {
+    if (pressed_ && pressNeedsInk_) {
+        beforeFirstMove();  // a press released at once keeps its dab only once it has it
+    }
     beforeRelease();
     sink_.lift(ToPixel(sent_));
     sent_ = runStart_ = p;
@@ -184,7 +200,8 @@ bool FollowedDelivery::breakTo(QPoint p) {
 
 bool FollowedDelivery::mayProbe(QPoint b, bool endsRun) const {
     return endsRun && probing_ && waits() && stepInk(step_) == StepInk::End && !freeMovesOnly_ &&
-           !joinRuns_ && !pressNeedsInk_ && b - step_ == sent_;
+           !joinRuns_ && !pressNeedsInk_ && b - step_ == sent_ &&
+           follower_.meanInkTime().value_or(std::chrono::nanoseconds(0)) >= kProbedInkTime;
 }
 
 std::optional<std::chrono::steady_clock::time_point> FollowedDelivery::sendHeldTurn(QPoint next,
@@ -197,8 +214,11 @@ std::optional<std::chrono::steady_clock::time_point> FollowedDelivery::sendHeldT
     const StepInk afterInk = stepInk(after);
     const bool inksAfter =
         afterInk == StepInk::End || (afterInk == StepInk::Unknown && !AntiDiagonal(after));
+    // A target that merges the two draws straight from the pixel before the turn to `next`: no
+    // ink off the picture only where that step is known to ink its end.
+    const bool neighbours = std::max(std::abs(fromBefore.x()), std::abs(fromBefore.y())) == 1;
     ok = true;
-    if (inksAfter && std::max(std::abs(fromBefore.x()), std::abs(fromBefore.y())) == 1 &&
+    if (neighbours && inksAfter && stepInk(fromBefore) == StepInk::End &&
         waitFor(sent_) == InkFollower::Wait::Inked) {
         pressed_ = false;
         const auto sentAt = clock_.now();
@@ -213,6 +233,11 @@ std::optional<std::chrono::steady_clock::time_point> FollowedDelivery::sendHeldT
 bool FollowedDelivery::probeAt(QPoint c, bool endsRun,
                                std::chrono::steady_clock::time_point sentAt) {
     const QPoint turn = sent_;
+    // Only a turn still without ink when the move after it goes out shows how the target takes
+    // two moves pending at once; one it has inked already was handled alone, which teaches
+    // nothing (a target that merges pending moves into a line to the latest handles a lone move
+    // as fast).
+    const bool turnPending = !follower_.shows(screen(turn));
     const StepInk ink = stepInk(step_);
     const bool learns =
         endsRun && waits() && ink == StepInk::Unknown && !follower_.shows(screen(c));
@@ -222,7 +247,7 @@ bool FollowedDelivery::probeAt(QPoint c, bool endsRun,
     const bool together = clock_.now() - sentAt <= kProbeGap;
     sent_ = c;
     const InkFollower::Wait wait = waitFor(c);
-    if (wait == InkFollower::Wait::Inked && together) {
+    if (wait == InkFollower::Wait::Inked && together && turnPending) {
         probing_ = false;
         if (follower_.hasInk(screen(turn))) {
             follower_.learnKeepsEveryMove();

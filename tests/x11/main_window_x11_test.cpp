@@ -16,6 +16,11 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QColor>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
@@ -31,6 +36,7 @@
 #include <algorithm>
 #include <functional>
 #include <map>
+#include <set>
 
 #include <signal.h>
 #include <unistd.h>
@@ -384,6 +390,48 @@ TEST_F(MainWindowX11, SwatchesTakenWithCtrlKDrawThePictureInTheTargetsColours) {
     EXPECT_EQ(w.statusPanel(5), QStringLiteral("確認: 欠け 0 / 余分 0"));
     EXPECT_TRUE(dialogs.messages.empty());
     EXPECT_FALSE(session.leftButtonDown());
+
+    // Kept: the window closed, started again and closed, the file still holds every swatch,
+    // and the command line beside it plans the picture in their inks.
+    const QStringList swatches = w.settings().PaletteSwatches;
+    w.close();
+    const QString ini = dir.filePath(QStringLiteral("stylorex.ini"));
+    window = std::make_unique<frmGraph>(*pointer, &dialogs);
+    window->setSettingsPath(ini);
+    window->load();
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    EXPECT_EQ(window->settings().PaletteSwatches, swatches);
+    window->close();
+    QFile file(ini);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QString saved = QString::fromLocal8Bit(file.readAll());
+    for (int i = 0; i < swatches.size(); ++i) {
+        EXPECT_TRUE(saved.contains(QStringLiteral("Swatch%1=%2").arg(i + 1).arg(swatches[i])))
+            << saved.toStdString();
+    }
+    const QString program = dir.filePath(QStringLiteral("stylorex"));
+    ASSERT_NO_FATAL_FAILURE(testing::CopyProgram(QStringLiteral(STYLOREX_PROGRAM), program));
+    const QString pictureFile = dir.filePath(QStringLiteral("inks.png"));
+    ASSERT_TRUE(picture.save(pictureFile));
+    QProcess plan;
+    plan.start(program,
+               {QStringLiteral("draw"), pictureFile, QStringLiteral("--at"),
+                QStringLiteral("%1,%2").arg(origin.x()).arg(origin.y()), QStringLiteral("--mode"),
+                QStringLiteral("colour"), QStringLiteral("--plan"), QStringLiteral("--json")});
+    ASSERT_TRUE(plan.waitForFinished(60000));
+    EXPECT_EQ(plan.exitCode(), 0) << plan.readAllStandardError().toStdString();
+    std::set<QString> planned;
+    for (const QJsonValue ink : QJsonDocument::fromJson(plan.readAllStandardOutput())
+                                    .object()[QStringLiteral("inks")]
+                                    .toArray()) {
+        planned.insert(ink.toObject()[QStringLiteral("ink")].toString().toLower());
+    }
+    std::set<QString> taken;
+    for (const QRgb ink : inks) {
+        taken.insert(QColor(ink).name());
+    }
+    EXPECT_EQ(planned, taken);
 }
 
 }  // namespace
