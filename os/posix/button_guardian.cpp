@@ -273,13 +273,15 @@ std::unique_ptr<ButtonGuardian> ButtonGuardian::start(std::string* error, const 
     posix_spawn_file_actions_addclosefrom_np(&actions, kGuardianStateFd + 1);
     posix_spawnattr_t attributes;
     posix_spawnattr_init(&attributes);
-    // A group of its own, so that Ctrl+C in a terminal reaches only the program, which then
-    // releases the button itself, and no signal the program blocks stays blocked.
+    // A session of its own, so that Ctrl+C in a terminal reaches only the program, which then
+    // releases the button itself. Not only a group of its own in the program's session: when the
+    // program dies, that group is orphaned, and the kernel sends SIGHUP to an orphaned group with
+    // a stopped member, which would end a stopped guardian before it releases the button. No
+    // signal the program blocks stays blocked.
     sigset_t none;
     sigemptyset(&none);
     posix_spawnattr_setsigmask(&attributes, &none);
-    posix_spawnattr_setpgroup(&attributes, 0);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGMASK);
 
     std::vector<std::string> variables = GuardianEnvironment(backend);
     std::vector<char*> envp;

@@ -184,6 +184,49 @@ TEST_F(ProgramInterruptionsX11, AKilledGuardianEndsTheRunAtOnceWithTheButtonUpAn
     EXPECT_TRUE(said.contains(QStringLiteral("見張りプロセスの X サーバーとの接続が切れました")));
 }
 
+// The guardian stopped while the run goes on, for hundreds of presses and releases (more than
+// its socket held, a byte each), then the program killed with the button down: continued, the
+// guardian reads the button's state as it is, not the last byte that fitted, and releases it.
+TEST_F(ProgramInterruptionsX11, AGuardianThatFellBehindStillReleasesTheButtonOfAKilledProgram) {
+    QImage dots(240, 240, QImage::Format_RGB32);
+    dots.fill(Qt::white);
+    for (int y = 0; y < dots.height(); y += 3) {
+        for (int x = 0; x < dots.width(); ++x) {
+            if (x % 4 < 3) {  // short dashes: many presses, the button down most of the time
+                dots.setPixel(x, y, qRgb(0, 0, 0));
+            }
+        }
+    }
+    const QString file = dir.filePath(QStringLiteral("dots.png"));
+    ASSERT_TRUE(dots.save(file));
+    bool killedWithTheButtonDown = false;
+    for (int attempt = 0; attempt < 5 && !killedWithTheButtonDown; ++attempt) {
+        SCOPED_TRACE(attempt);
+        process.close();
+        target.discard();
+        ASSERT_NO_FATAL_FAILURE(startDraw(
+            {file, QStringLiteral("--at"), QStringLiteral("%1,%2").arg(kOriginX).arg(kOriginY),
+             QStringLiteral("--wait"), QStringLiteral("1"), QStringLiteral("--no-follow")}));
+        ASSERT_TRUE(Eventually([&] { return session.leftButtonDown(); }, 15000, 1))
+            << "the run never pressed the button";
+        const std::optional<pid_t> guardian = GuardianOf(pid());
+        ASSERT_TRUE(guardian);
+        ASSERT_EQ(::kill(*guardian, SIGSTOP), 0);
+        Pause(1500);
+        ASSERT_EQ(process.state(), QProcess::Running) << "the run ended before the kill";
+        ASSERT_TRUE(Eventually([&] { return session.leftButtonDown(); }, 2000, 1));
+        ASSERT_EQ(::kill(pid(), SIGKILL), 0);
+        ASSERT_TRUE(process.waitForFinished(5000));
+        killedWithTheButtonDown = session.leftButtonDown();
+        ASSERT_EQ(::kill(*guardian, SIGCONT), 0);
+        EXPECT_TRUE(Eventually([&] { return !session.leftButtonDown(); }, 2000, 5))
+            << "the button stayed down";
+        EXPECT_TRUE(Eventually([&] { return testing::ProcessGone(*guardian); }, 2000))
+            << "the guardian outlived the program";
+    }
+    EXPECT_TRUE(killedWithTheButtonDown) << "no kill came while the button was down";
+}
+
 // Each of the program's connections in turn (the pointer's, the Esc key's, the spare one, the
 // screen's) closed by another client: Esc lost with the second, the button with the first.
 TEST_F(ProgramInterruptionsX11, ClosingAnyOfItsXConnectionsEndsTheRunWithTheButtonUp) {
