@@ -28,6 +28,36 @@ extern char** environ;
 
 namespace stylorex::testing {
 
+std::optional<QPoint> FindBlankArea(const QImage& shown, QSize size, QRgb colour) {
+    // A run of exactly the width in the colour, from `column` on.
+    auto runAt = [&](int row, int column) {
+        const auto* line = reinterpret_cast<const QRgb*>(shown.constScanLine(row));
+        for (int i = column; i < column + size.width(); ++i) {
+            if (line[i] != colour) {
+                return false;
+            }
+        }
+        return column + size.width() == shown.width() || line[column + size.width()] != colour;
+    };
+    for (int row = 0; row + size.height() <= shown.height(); ++row) {
+        const auto* line = reinterpret_cast<const QRgb*>(shown.constScanLine(row));
+        for (int column = 0; column + size.width() <= shown.width(); ++column) {
+            if (line[column] != colour || (column > 0 && line[column - 1] == colour) ||
+                !runAt(row, column)) {
+                continue;
+            }
+            bool whole = true;
+            for (int below = row + 1; below < row + size.height() && whole; ++below) {
+                whole = runAt(below, column);
+            }
+            if (whole) {
+                return QPoint(column, row);
+            }
+        }
+    }
+    return std::nullopt;
+}
+
 namespace {
 
 constexpr int kImageWidth = 640;
@@ -248,37 +278,12 @@ bool MtPaintTarget::findCanvas() {
             if (shown.isNull()) {
                 return false;
             }
-            // The first row that holds a run of exactly the image's width in the canvas colour,
-            // with as many such rows below it as the image is high.
-            auto runAt = [&](int row, int column) {
-                const auto* line = reinterpret_cast<const QRgb*>(shown.constScanLine(row));
-                for (int i = column; i < column + kImageWidth; ++i) {
-                    if (line[i] != kCanvasColour) {
-                        return false;
-                    }
-                }
-                return column + kImageWidth == shown.width() ||
-                       line[column + kImageWidth] != kCanvasColour;
-            };
-            for (int row = 0; row + kImageHeight <= shown.height(); ++row) {
-                const auto* line = reinterpret_cast<const QRgb*>(shown.constScanLine(row));
-                for (int column = 0; column + kImageWidth <= shown.width(); ++column) {
-                    if (line[column] != kCanvasColour ||
-                        (column > 0 && line[column - 1] == kCanvasColour) || !runAt(row, column)) {
-                        continue;
-                    }
-                    bool whole = true;
-                    for (int below = row + 1; below < row + kImageHeight && whole; ++below) {
-                        whole = runAt(below, column);
-                    }
-                    if (whole) {
-                        canvas_ = QRect(area.topLeft() + QPoint(column, row),
-                                        QSize(kImageWidth, kImageHeight));
-                        return true;
-                    }
-                }
+            const std::optional<QPoint> at =
+                FindBlankArea(shown, QSize(kImageWidth, kImageHeight), kCanvasColour);
+            if (at) {
+                canvas_ = QRect(area.topLeft() + *at, QSize(kImageWidth, kImageHeight));
             }
-            return false;
+            return at.has_value();
         },
         10000, 50);
     if (!found) {

@@ -1,14 +1,23 @@
 #pragma once
 
+#include <QImage>
+#include <QPoint>
 #include <QRect>
 #include <QRgb>
+#include <QSize>
 #include <QString>
 
 #include <sys/types.h>
 
+#include <optional>
+
 typedef struct _XDisplay Display;
 
 namespace stylorex::testing {
+
+// Where in `shown` a blank canvas of `size` in `colour` lies: the top-left of the first such
+// area whose rows are runs of exactly its width (a paint program's image on its grey desk).
+std::optional<QPoint> FindBlankArea(const QImage& shown, QSize size, QRgb colour);
 
 // The real mtPaint (Debian package mtpaint) on the X server in DISPLAY for as long as the object
 // lives: a new 640 × 480 image at 100 %, the paint tool with its 1-pixel brush, its window's

@@ -1,6 +1,7 @@
 #include "tests/x11/xpaint_target.h"
 
 #include "os/x11/screen_x11.h"
+#include "tests/x11/mtpaint_target.h"
 #include "tests/x11/x11_session.h"
 
 #include <QDir>
@@ -131,36 +132,12 @@ bool XPaintTarget::findCanvas() {
             if (shown.isNull()) {
                 return false;
             }
-            // The first row that holds a run of exactly the image's width in the canvas colour,
-            // with as many such rows below it as the image is high.
-            auto runAt = [&](int row, int column) {
-                const auto* line = reinterpret_cast<const QRgb*>(shown.constScanLine(row));
-                for (int i = column; i < column + kImageWidth; ++i) {
-                    if (line[i] != kCanvasColour) {
-                        return false;
-                    }
-                }
-                return column + kImageWidth == shown.width() ||
-                       line[column + kImageWidth] != kCanvasColour;
-            };
-            for (int row = 0; row + kImageHeight <= shown.height(); ++row) {
-                const auto* line = reinterpret_cast<const QRgb*>(shown.constScanLine(row));
-                for (int column = 0; column + kImageWidth <= shown.width(); ++column) {
-                    if (line[column] != kCanvasColour ||
-                        (column > 0 && line[column - 1] == kCanvasColour) || !runAt(row, column)) {
-                        continue;
-                    }
-                    bool whole = true;
-                    for (int below = row + 1; below < row + kImageHeight && whole; ++below) {
-                        whole = runAt(below, column);
-                    }
-                    if (whole) {
-                        canvas_ = QRect(QPoint(column, row), QSize(kImageWidth, kImageHeight));
-                        return true;
-                    }
-                }
+            const std::optional<QPoint> at =
+                FindBlankArea(shown, QSize(kImageWidth, kImageHeight), kCanvasColour);
+            if (at) {
+                canvas_ = QRect(*at, QSize(kImageWidth, kImageHeight));
             }
-            return false;
+            return at.has_value();
         },
         15000, 100);
     if (!found) {
