@@ -29,6 +29,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QGroupBox>
@@ -1629,6 +1630,19 @@ TEST_F(FrmGraphTest, ABezierCurveLeftUnderEditNeverReachesThePictureOrASavedFile
     const QImage saved(path);
     ASSERT_FALSE(saved.isNull());
     EXPECT_EQ(handlePixels(saved), 0);
+
+    // A folder gone meanwhile is said with the system's reason, and leaves nothing behind.
+    const QStringList filesBefore = QDir(dir_.path()).entryList(QDir::Files);
+    const QString refused = dir_.filePath(QStringLiteral("gone/saved.png"));
+    answerFileDialog(refused);
+    activate();  // the dialog above took the activation with it
+    QTest::keyClick(window_.get(), Qt::Key_S, Qt::ControlModifier);
+    ASSERT_EQ(dialogs_.messages.size(), 1u);
+    EXPECT_EQ(dialogs_.messages[0].text,
+              QStringLiteral("画像を保存できませんでした\n%1\n%2")
+                  .arg(refused, QString::fromLocal8Bit(std::strerror(ENOENT))));
+    EXPECT_EQ(QDir(dir_.path()).entryList(QDir::Files), filesBefore);
+    dialogs_.messages.clear();
 
     // A press where the old curve's end handle stood starts a new curve there.
     tools->setCurrentIndex(kToolBezier);
