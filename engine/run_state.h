@@ -2,6 +2,7 @@
 
 #include "engine/pixel_scan.h"
 #include "engine/run_check.h"
+#include "engine/user_commands.h"
 #include "os/pointer_device.h"
 
 #include <QImage>
@@ -37,7 +38,7 @@ struct TargetBefore {
 // The one record of drawing runs: whether a run is in progress, the tables its scan built (the
 // run clears Undrawn as it draws, so after an abort they still hold what was not drawn), the
 // origin of the run in progress or the last one, and how the last one ended. Everything that
-// must not change the picture under a run asks inProgress(); the main window follows
+// must not change the picture under a run asks allows(); the main window follows
 // inProgressChanged. A run yields to the event loop after every move, which is how those
 // questions can arise while it is in progress.
 class RunState : public QObject {
@@ -46,6 +47,8 @@ class RunState : public QObject {
     explicit RunState(QObject* parent = nullptr);
 
     bool inProgress() const { return inProgress_; }
+    // Whether `command` may act now: always between runs, during one as RunAllows says.
+    bool allows(UserCommand command) const { return !inProgress_ || RunAllows(command); }
 
     // Marks a run at `origin` in progress and forgets an earlier stop request. Throws
     // std::logic_error while a run is in progress already: both would share the tables.

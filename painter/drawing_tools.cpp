@@ -92,7 +92,7 @@ void DrawingTools::selectTool(int index) {
 }
 
 void DrawingTools::MouseDown(int button, int /*shift*/, float x, float y) {
-    if (runState_.inProgress() || button != kLeft) {
+    if (!runState_.allows(UserCommand::PaintOnCanvas) || button != kLeft) {
         return;
     }
     PictureBox& picture = *picSRC_;
@@ -157,7 +157,7 @@ void DrawingTools::drawEllipse(float x, float y) {
 }
 
 void DrawingTools::MouseMove(int button, int /*shift*/, float x, float y) {
-    if (runState_.inProgress() || button != kLeft) {
+    if (!runState_.allows(UserCommand::PaintOnCanvas) || button != kLeft) {
         return;
     }
     PictureBox& picture = *picSRC_;
@@ -193,7 +193,7 @@ void DrawingTools::MouseMove(int button, int /*shift*/, float x, float y) {
 }
 
 void DrawingTools::MouseUp(int button, int /*shift*/, float x, float y) {
-    if (runState_.inProgress()) {
+    if (!runState_.allows(UserCommand::PaintOnCanvas)) {
         return;
     }
     if (button == kRight) {

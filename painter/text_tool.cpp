@@ -124,7 +124,7 @@ void TextTool::CancelCharBox() {
 }
 
 void TextTool::DrawInputText(int index) {
-    if (c_.runState->inProgress()) {
+    if (!c_.runState->allows(UserCommand::PaintOnCanvas)) {
         return;
     }
     PictureBox& picture = *c_.picSRC;

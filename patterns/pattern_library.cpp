@@ -118,7 +118,7 @@ void RemoveStalePatternTemporaries(const QString& programFolder) {
 
 void StorePattern(PatternContext& context, std::int16_t index) {
     // A store commits the picture and writes the caption and status that the run is using.
-    if (context.run.inProgress()) {
+    if (!context.run.allows(UserCommand::StorePattern)) {
         return;
     }
     PictureBox& picture = context.picSRC;
@@ -153,7 +153,7 @@ void StorePattern(PatternContext& context, std::int16_t index) {
 }
 
 void LoadPattern(PatternContext& context, std::int16_t index) {
-    if (context.run.inProgress()) {
+    if (!context.run.allows(UserCommand::LoadPattern)) {
         return;
     }
     const QStringList candidates = storedFiles(context.programFolder, index + 1);

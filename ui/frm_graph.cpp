@@ -16,6 +16,7 @@
 #include "ui/dlg_setting.h"
 #include "ui/frm_about.h"
 #include "ui/frm_graph_layout.h"
+#include "ui/menu_bar_item_keys.h"
 #include "ui/picture_commands.h"
 #include "ui/picture_placement.h"
 #include "ui/program_icon.h"
@@ -26,6 +27,7 @@
 #include "ui/viewport_scroll_bar.h"
 #include "ui/wait_menu.h"
 #include "ui/window_placement.h"
+#include "ui/window_run_control.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -41,12 +43,12 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QScreen>
-#include <QShortcutEvent>
 #include <QTimer>
 
 #include <cstdio>
 #include <exception>
 #include <functional>
+#include <type_traits>
 #include <utility>
 #include <variant>
 
@@ -75,11 +77,8 @@ LoadingNotice StatusPanelNotice(frmGraph& window, std::function<void()> after) {
 frmGraph::frmGraph(PointerDevice& pointer, UserDialogs* dialogs, QWidget* parent)
     : QMainWindow(parent),
       pointer_(pointer),
-      ownPointPicker_(std::make_unique<PointerPositionPicker>(pointer)),
-      pointPicker_(ownPointPicker_.get()),
       programFolder_(ProgramFolder()),
-      windowPlace_(std::make_unique<WindowPlacement>(*this)),
-      clock_(&SystemClock()) {
+      windowPlace_(std::make_unique<WindowPlacement>(*this)) {
     if (dialogs == nullptr) {
         ownDialogs_ = std::make_unique<QtUserDialogs>(this);
         dialogs = ownDialogs_.get();
@@ -107,6 +106,9 @@ frmGraph::frmGraph(PointerDevice& pointer, UserDialogs* dialogs, QWidget* parent
     placement.dialogParent = this;
     placement.runState = &runState_;
     placement_ = new PicturePlacement(placement, this);
+    runControl_ = std::make_unique<WindowRunControl>(
+        WindowRunControl::Parts{*this, *ui_, pointer_, runState_, *dialogs_, *runPanels_,
+                                *placement_, [this] { return currentRunSettings(); }});
     connectCommands();
 
     timer_ = new QTimer(this);
@@ -123,13 +125,13 @@ frmGraph::frmGraph(PointerDevice& pointer, UserDialogs* dialogs, QWidget* parent
 }
 
 void frmGraph::showRunInProgress(bool running) {
-    for (QAction* action :
-         {ui_->mnu_m[1], ui_->mnu_m[2], ui_->mnu_m[3], ui_->mnu_fitLoad, ui_->mnu_pickArea,
-          ui_->mnu_s[0], ui_->mnu_canvas[0], ui_->mnu_canvas[1], ui_->mnu_canvas[2],
-          ui_->mnu_canvas[3], ui_->mnu_version, ui_->mnu_work, ui_->mnu_saveAs, ui_->mnu_palette}) {
-        action->setEnabled(!running);
+    for (const auto& [command, action] : lockedActions_) {
+        action->setEnabled(runState_.allows(command));
     }
-    ui_->picSRC->setAcceptDrops(!running);
+    for (const auto& [command, button] : lockedButtons_) {
+        button->setEnabled(runState_.allows(command));
+    }
+    ui_->picSRC->setAcceptDrops(runState_.allows(UserCommand::DropPicture));
     showHistory();
     if (!running && runState_.lastResult().ending != RunResult::Ending::Completed) {
         // A completed run leaves its full bar in view; one stopped or failed leaves nothing
@@ -137,24 +139,15 @@ void frmGraph::showRunInProgress(bool running) {
         runPanels_->resetProgress();
     }
     showResumable();
-    // "処理" stays enabled, refused by startCommand instead: it holds the keyboard focus during
-    // the run it started, and a disabled button would pass the focus on, away from where the
-    // user presses Enter for the next run.
-    for (QPushButton* button :
-         {ui_->cmdClear, ui_->cmdload, ui_->cmdPaste, ui_->cmdFixedStore, ui_->cmdFixedLoad,
-          ui_->cmdDrawZtxt[0], ui_->cmdDrawZtxt[1], ui_->cmdfont}) {
-        button->setEnabled(!running);
-    }
 }
 
 void frmGraph::showHistory() {
-    const bool idle = !runState_.inProgress();
-    ui_->mnu_undo->setEnabled(idle && ui_->picSRC->canUndo());
-    ui_->mnu_redo->setEnabled(idle && ui_->picSRC->canRedo());
+    ui_->mnu_undo->setEnabled(runState_.allows(UserCommand::Undo) && ui_->picSRC->canUndo());
+    ui_->mnu_redo->setEnabled(runState_.allows(UserCommand::Redo) && ui_->picSRC->canRedo());
 }
 
 void frmGraph::showResumable() {
-    const bool resumable = !runState_.inProgress() && runState_.resumable();
+    const bool resumable = runState_.allows(UserCommand::ResumeRun) && runState_.resumable();
     ui_->mnu_resume->setEnabled(resumable);
     // The emptied progress bar says how to go on while the stopped run can.
     runPanels_->showResumeHint(resumable &&
@@ -192,26 +185,54 @@ void frmGraph::connectCommands() {
     connect(c.VBar, &ViewportScrollBar::signedValueChanged, this,
             [this](int value) { ui_->picSRC->move(ui_->picSRC->x(), value); });
 
-    connect(c.cmdClear, &QPushButton::clicked, this, &frmGraph::clearPictureCommand);
-    connect(c.cmdload, &QPushButton::clicked, this, &frmGraph::loadPictureCommand);
-    connect(c.cmdPaste, &QPushButton::clicked, this, &frmGraph::pastePictureCommand);
-    connect(c.cmdFixedStore, &QPushButton::clicked, this, &frmGraph::storePatternCommand);
-    connect(c.cmdFixedLoad, &QPushButton::clicked, this, &frmGraph::loadPatternCommand);
+    // Each command's menu item or button acts only while RunAllows lets it (a shortcut or a
+    // queued click can reach it during a run all the same), and a run disables it. "処理" stays
+    // enabled, refused by the start instead: it holds the keyboard focus during the run it
+    // started, and a disabled button would pass the focus on, away from where the user presses
+    // Enter for the next run.
+    const auto command = [this](UserCommand what, auto* control, std::function<void()> act) {
+        const auto guarded = [this, what, act] {
+            if (runState_.allows(what)) {
+                act();
+            }
+        };
+        if constexpr (std::is_same_v<decltype(control), QAction*>) {
+            lockedActions_.emplace_back(what, control);
+            connect(control, &QAction::triggered, this, guarded);
+        } else {
+            lockedButtons_.emplace_back(what, control);
+            connect(control, &QPushButton::clicked, this, guarded);
+        }
+    };
+    command(UserCommand::ClearPicture, c.cmdClear, [this] { clearPictureCommand(); });
+    command(UserCommand::LoadPicture, c.cmdload, [this] { loadPictureCommand(); });
+    command(UserCommand::PastePicture, c.cmdPaste, [this] { pastePictureCommand(); });
+    command(UserCommand::StorePattern, c.cmdFixedStore, [this] { storePatternCommand(); });
+    command(UserCommand::LoadPattern, c.cmdFixedLoad, [this] { loadPatternCommand(); });
+    // The painter's own buttons, which it connects itself.
+    lockedButtons_.emplace_back(UserCommand::PaintOnCanvas, c.cmdDrawZtxt[0]);
+    lockedButtons_.emplace_back(UserCommand::PaintOnCanvas, c.cmdDrawZtxt[1]);
+    lockedButtons_.emplace_back(UserCommand::PainterFont, c.cmdfont);
     connect(c.cmdStart, &QPushButton::clicked, this, &frmGraph::startCommand);
     // Enter on "処理" (see eventFilter).
     c.cmdStart->installEventFilter(this);
-    // Alt+V on "Version(&V)" (see eventFilter).
-    menuBar()->installEventFilter(this);
+    new MenuBarItemKeys(*menuBar(), *c.mnu_version);
 
-    connect(c.mnu_m[1], &QAction::triggered, this, &frmGraph::loadPictureCommand);
-    connect(c.mnu_m[2], &QAction::triggered, this, &frmGraph::pastePictureCommand);
-    connect(c.mnu_m[3], &QAction::triggered, this, &frmGraph::clearPictureCommand);
-    connect(c.mnu_s[0], &QAction::triggered, this, &frmGraph::openExtractionSettings);
-    connect(c.mnu_palette, &QAction::triggered, this, &frmGraph::openPalette);
+    command(UserCommand::LoadPicture, c.mnu_m[1], [this] { loadPictureCommand(); });
+    command(UserCommand::PastePicture, c.mnu_m[2], [this] { pastePictureCommand(); });
+    command(UserCommand::ClearPicture, c.mnu_m[3], [this] { clearPictureCommand(); });
+    command(UserCommand::ExtractionSettings, c.mnu_s[0], [this] { openExtractionSettings(); });
+    command(UserCommand::Palette, c.mnu_palette, [this] { openPalette(); });
     for (int i = 0; i < 3; ++i) {
-        connect(c.mnu_canvas[i], &QAction::triggered, this, [this, i] { canvasPreset(i); });
+        command(UserCommand::CanvasSize, c.mnu_canvas[i], [this, i] { canvasPreset(i); });
     }
-    connect(c.mnu_canvas[3], &QAction::triggered, this, &frmGraph::customCanvasSizeCommand);
+    command(UserCommand::CanvasSize, c.mnu_canvas[3], [this] { customCanvasSizeCommand(); });
+    command(UserCommand::About, c.mnu_version, [this] { openAbout(); });
+    command(UserCommand::PickOnScreen, c.mnu_pickArea, [this] { pickAreaCommand(); });
+    command(UserCommand::FitLoadPicture, c.mnu_fitLoad,
+            [this] { placement_->loadFitted(settings_.LastPicture); });
+    command(UserCommand::RefreshPicture, c.mnu_work, [this] { refreshPicture(); });
+    command(UserCommand::SavePicture, c.mnu_saveAs, [this] { savePictureCommand(); });
     connect(c.mnu_followTarget, &QAction::toggled, this, [this](bool on) {
         settings_.FollowTarget = on;
         runPanels_->requestPlan();
@@ -227,16 +248,10 @@ void frmGraph::connectCommands() {
     connect(c.mnu_preview, &QAction::toggled, this, &frmGraph::showPreview);
     // Every change of the persistent image ends in a recorded step, an undo or a redo.
     connect(c.picSRC, &PictureBox::pictureChanged, this, &frmGraph::pictureChanged);
-    connect(c.mnu_version, &QAction::triggered, this, &frmGraph::openAbout);
     connect(c.mnu_getpt, &QAction::triggered, this, &frmGraph::captureOrigin);
-    connect(c.mnu_pickArea, &QAction::triggered, this, &frmGraph::pickAreaCommand);
-    connect(c.mnu_fitLoad, &QAction::triggered, this,
-            [this] { placement_->loadFitted(settings_.LastPicture); });
     connect(placement_, &PicturePlacement::canvasResized, this, &frmGraph::showCanvasSize);
-    connect(c.mnu_work, &QAction::triggered, this, &frmGraph::refreshPicture);
     connect(c.mnu_undo, &QAction::triggered, this, &frmGraph::undoCommand);
     connect(c.mnu_redo, &QAction::triggered, this, &frmGraph::redoCommand);
-    connect(c.mnu_saveAs, &QAction::triggered, this, &frmGraph::savePictureCommand);
     connect(c.picSRC, &PictureBox::historyChanged, this, &frmGraph::showHistory);
     connect(c.picSRC, &PictureBox::pictureFileDropped, this, &frmGraph::dropPictureFile);
     c.picSRC->setAcceptDrops(true);
@@ -253,9 +268,18 @@ frmGraph::~frmGraph() {
     pointer_.setIdleFaultListener({});
 }
 
+void frmGraph::setClock(MonotonicClock& clock) {
+    runControl_->setClock(clock);
+}
+
+void frmGraph::setPointPicker(PointPicker& picker) {
+    runControl_->setPointPicker(picker);
+}
+
 void frmGraph::setScreenReader(ScreenReader* screen) {
     screen_ = screen;
     placement_->setScreenReader(screen);
+    runControl_->setScreenReader(screen);
 }
 
 QString frmGraph::settingsPath() const {
@@ -392,156 +416,23 @@ void frmGraph::processEvents() {
 }
 
 void frmGraph::startCommand() {
-    if (runState_.inProgress()) {
-        return;
-    }
-    ui_->picSRC->commit();
-    const ShownActivity before{caption(), statusPanel(2)};
-    SetCaptionTag(*this, QStringLiteral("[処理開始]"));
-    SetStatusText(*this, 2, QStringLiteral("処理開始"));
-    const OriginCheck origin =
-        CheckOrigin(ui_->txtStartX->text(), ui_->txtStartY->text(), pointer_.primaryScreenSize());
-    if (!origin.ok) {
-        showActivity(before);
-        dialogs_->message(origin.message);
-        return;
-    }
-
-    runRequested(RunRequest(ui_->picSRC->persistentImage(), origin.origin, currentRunSettings()),
-                 before);
+    runControl_->start();
 }
 
 void frmGraph::resumeCommand() {
-    if (runState_.inProgress() || !runState_.resumable()) {
-        return;
-    }
-    ui_->picSRC->commit();
-    runRequested(RunRequest(runState_, currentRunSettings()), {caption(), statusPanel(2)});
-}
-
-void frmGraph::showActivity(const ShownActivity& shown) {
-    setCaption(shown.caption);
-    SetStatusText(*this, 2, shown.activity);
+    runControl_->resume();
 }
 
 RunSettings frmGraph::currentRunSettings() const {
     return RunSettingsOf(settings_);
 }
 
-void frmGraph::runRequested(RunRequest request, const ShownActivity& before) {
-    const std::int16_t waitMs = request.settings().WaitTime;
-    std::variant<ReadyRun, RunRefusal> ready = std::move(request).ready({&pointer_, {}, screen_});
-    if (const RunRefusal* refusal = std::get_if<RunRefusal>(&ready)) {
-        if (refusal->reason == RunRefusal::Reason::NothingToDraw) {
-            // As a run without line pixels would end: at once, having drawn nothing.
-            runPanels_->resetProgress();
-            ClearCheckPanel(*this);
-            WindowRunReport(*this, waitMs).phaseChanged(RunPhase::Completed);
-            SetStatusText(*this, 3, StrokeCountText(0));
-        } else {
-            showActivity(before);
-            dialogs_->message(RefusalText(*refusal));
-        }
-        return;
-    }
-    // Asked only of a run that would start, a resumed one too.
-    if (!pointer_.canWatchEsc()) {
-        // The backend says how else its runs stop; where it knows no way, ending the program.
-        QString howToStop = pointer_.stopAdvice();
-        if (howToStop.isEmpty()) {
-            howToStop = QStringLiteral(
-                "途中で止めるには Stylorex を終了してください（起動した"
-                "端末で Ctrl+C、または kill）。");
-        }
-        if (!dialogs_->confirm(pointer_.whyEscCannotStop() + howToStop +
-                               QStringLiteral("\n\n描画を始めますか？"))) {
-            showActivity(before);
-            return;
-        }
-    }
-    ReadyRun& run = std::get<ReadyRun>(ready);
-    RunServices services = run.services(*clock_);
-    services.ownWindow = [this] {
-        // The run compares it with the desktop pixels it reads; Qt places windows in logical ones.
-        return screen() != nullptr ? DesktopCover(*screen(), frameGeometry()) : frameGeometry();
-    };
-    runPanels_->resetProgress();
-    WindowRunReport report(
-        *this, waitMs, [this](const RunProgress& progress) { runPanels_->showProgress(progress); });
-    services.observer = &report;
-
-    std::int32_t strokes = 0;
-    QString failure;
-    try {
-        strokes = run.draw(services, runState_);
-    } catch (const std::exception& error) {
-        // The run has released the button and ended before the error reached here.
-        failure = QString::fromLocal8Bit(error.what());
-    }
-
-    if (!failure.isEmpty()) {
-        dialogs_->message(failure);
-    } else {
-        SetStatusText(*this, 3, StrokeCountText(strokes));
-    }
-    if (closeAfterRun_) {
-        close();
-    }
-}
-
 void frmGraph::captureOrigin() {
-    // A pick's overlay would take the strokes of the run.
-    if (runState_.inProgress() && !pointer_.canReadPosition()) {
-        return;
-    }
-    pointPicker_->pick(
-        [this, alive = QPointer<frmGraph>(this),
-         focus = QPointer<QWidget>(focusWidget())](const PointPicker::Result& picked) {
-            if (alive == nullptr) {
-                return;
-            }
-            giveFocusBack(focus);
-            if (!picked.error.isEmpty()) {
-                dialogs_->message(picked.error);
-            }
-            if (picked.point) {
-                takeOrigin(*picked.point);
-            }
-        });
+    runControl_->captureOrigin();
 }
 
 void frmGraph::pickAreaCommand() {
-    placement_->pickArea([this, alive = QPointer<frmGraph>(this),
-                          focus = QPointer<QWidget>(focusWidget())](std::optional<QPoint> origin) {
-        if (alive == nullptr) {
-            return;
-        }
-        giveFocusBack(focus);
-        if (origin) {
-            takeOrigin(*origin);
-        }
-    });
-}
-
-void frmGraph::giveFocusBack(QWidget* focus) {
-    // A pick on the screen's still took the keyboard; the window gets it back, and the control
-    // that had the focus keeps it, so that Ctrl+Z (which a line edit would take for its own
-    // undo) and Tab do what they did before the pick.
-    if (!isActiveWindow() && isVisible()) {
-        activateWindow();
-    }
-    if (focus != nullptr && focus->isVisible() && focus->isEnabled()) {
-        focus->setFocus(Qt::OtherFocusReason);
-    }
-}
-
-void frmGraph::takeOrigin(QPoint point) {
-    SetCaptionTag(*this, QStringLiteral("[座標取得]"));
-    SetStatusText(*this, 2, QStringLiteral("座標を取得"));
-    ui_->txtStartX->setText(QString::number(point.x()));
-    ui_->txtStartY->setText(QString::number(point.y()));
-    placement_->showOutline(
-        RunRequest(ui_->picSRC->persistentImage(), point, currentRunSettings()).bounds());
+    runControl_->pickArea();
 }
 
 void frmGraph::timerTick() {
@@ -608,10 +499,7 @@ void frmGraph::openExtractionSettings() {
 }
 
 void frmGraph::openPalette() {
-    if (runState_.inProgress()) {
-        return;
-    }
-    dlgPalette dialog(SavedPalette(settings_), *pointPicker_, screen_, this);
+    dlgPalette dialog(SavedPalette(settings_), runControl_->pointPicker(), screen_, this);
     if (dialog.exec() != QDialog::Accepted) {
         return;
     }
@@ -621,8 +509,6 @@ void frmGraph::openPalette() {
 }
 
 void frmGraph::openAbout() {
-    // Disabled during a run: a modal box opened from a run's yield would hold the run, button
-    // down, until it closes.
     frmAbout about(this);
     about.exec();
 }
@@ -652,7 +538,7 @@ void frmGraph::customCanvasSizeCommand() {
 }
 
 void frmGraph::undoCommand() {
-    if (runState_.inProgress()) {
+    if (!runState_.allows(UserCommand::Undo)) {
         return;
     }
     const QSize before = ui_->picSRC->size();
@@ -662,7 +548,7 @@ void frmGraph::undoCommand() {
 }
 
 void frmGraph::redoCommand() {
-    if (runState_.inProgress()) {
+    if (!runState_.allows(UserCommand::Redo)) {
         return;
     }
     const QSize before = ui_->picSRC->size();
@@ -682,7 +568,7 @@ void frmGraph::savePictureCommand() {
 }
 
 void frmGraph::dropPictureFile(const QString& path) {
-    if (runState_.inProgress()) {
+    if (!runState_.allows(UserCommand::DropPicture)) {
         return;
     }
     LoadPictureFile(*ui_->picSRC, path, *dialogs_,
@@ -731,7 +617,7 @@ void frmGraph::closeEvent(QCloseEvent* event) {
     if (runState_.inProgress()) {
         // The run stops at its next move and releases the button; the window closes after.
         runState_.requestStop();
-        closeAfterRun_ = true;
+        runControl_->closeAfterRun();
         event->ignore();
         return;
     }
@@ -783,9 +669,6 @@ void frmGraph::saveSettingsAtAbruptExit() {
 }
 
 bool frmGraph::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == menuBar() && versionKeys(*event)) {
-        return true;
-    }
     if (watched == ui_->cmdStart && event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
         if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
@@ -797,51 +680,6 @@ bool frmGraph::eventFilter(QObject* watched, QEvent* event) {
         }
     }
     return QMainWindow::eventFilter(watched, event);
-}
-
-bool frmGraph::versionKeys(QEvent& event) {
-    // The menu bar would open the About box at once on Alt+V, and the Enter that the user then
-    // presses, as for the menus beside it, would close it again before it was seen. Alt+V
-    // selects "Version(&V)" as it selects a menu; Enter (or Space) opens the box, Esc leaves.
-    QMenuBar* bar = menuBar();
-    QAction* version = ui_->mnu_version;
-    switch (event.type()) {
-        case QEvent::Shortcut:
-            if (static_cast<QShortcutEvent&>(event).key() ==
-                    QKeySequence::mnemonic(version->text()) &&
-                version->isEnabled()) {
-                focusBeforeMenuBar_ = focusWidget();
-                bar->setActiveAction(version);
-                bar->setFocus(Qt::ShortcutFocusReason);
-                return true;
-            }
-            return false;
-        case QEvent::KeyPress: {
-            if (bar->activeAction() != version) {
-                return false;
-            }
-            const int key = static_cast<QKeyEvent&>(event).key();
-            const bool open = key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space;
-            if (!open && key != Qt::Key_Escape) {
-                return false;
-            }
-            bar->setActiveAction(nullptr);
-            if (focusBeforeMenuBar_ != nullptr) {
-                focusBeforeMenuBar_->setFocus(Qt::OtherFocusReason);
-            }
-            if (open) {
-                version->trigger();
-            }
-            return true;
-        }
-        case QEvent::FocusOut:
-            if (bar->activeAction() == version) {
-                bar->setActiveAction(nullptr);
-            }
-            return false;
-        default:
-            return false;
-    }
 }
 
 }  // namespace stylorex

@@ -14,7 +14,10 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <utility>
+#include <vector>
 
+class QAction;
 class QTimer;
 
 namespace stylorex {
@@ -30,6 +33,7 @@ struct RunSettings;
 class UserDialogs;
 class WaitMenu;
 class WindowPlacement;
+class WindowRunControl;
 struct MainWindowControls;
 
 // The program's only working window. It owns every control, the canvas, the setting variables
@@ -57,10 +61,10 @@ class frmGraph : public QMainWindow, public WindowText, public SettingsControls 
     void setProgramFolder(const QString& folder) { programFolder_ = folder; }
     // The clock the runs wait and report their progress by; the system's unless set. It must
     // outlive the window.
-    void setClock(MonotonicClock& clock) { clock_ = &clock; }
+    void setClock(MonotonicClock& clock);
     // How Ctrl+G learns the origin: the session's (os/session_choice.h); where the pointer stands
     // unless set. It must outlive the window.
-    void setPointPicker(PointPicker& picker) { pointPicker_ = &picker; }
+    void setPointPicker(PointPicker& picker);
 
     // The start-up sequence. Call once, after the painter has connected to the controls and
     // before the first show.
@@ -117,8 +121,8 @@ class frmGraph : public QMainWindow, public WindowText, public SettingsControls 
     void layOut();
 
   private slots:
-    // The commands a run refuses: showRunInProgress disables their menu items and buttons while
-    // it is in progress, and the pattern library refuses its two on its own as well.
+    // The commands behind the menu items and buttons; RunAllows (engine/user_commands.h) says
+    // which of them a run locks.
 
     // mnu_canvas(0) to (2).
     void canvasPreset(int index);
@@ -142,7 +146,8 @@ class frmGraph : public QMainWindow, public WindowText, public SettingsControls 
     // A picture file dropped onto the canvas loads as the load command's choice would.
     void dropPictureFile(const QString& path);
 
-    // Disables (running) or enables again the menu items and buttons of the commands above.
+    // Disables (running) or enables again the menu items and buttons of the commands a run
+    // locks.
     void showRunInProgress(bool running);
     // Undo and redo are enabled while there is a step and no run is in progress.
     void showHistory();
@@ -169,36 +174,14 @@ class frmGraph : public QMainWindow, public WindowText, public SettingsControls 
 
   private:
     void connectCommands();
-    // Alt+V, then Enter, on the menu bar's "Version(&V)"; true when `event` was taken.
-    bool versionKeys(QEvent& event);
-    // After a pick, answered or not: the window active again and `focus` (the control that had
-    // the focus before it, when still there) with the focus.
-    void giveFocusBack(QWidget* focus);
-    // The origin fields take `point`, and the outline of where the line pixels will land shows
-    // for a moment.
-    void takeOrigin(QPoint point);
     // The canvas size in the settings and status panel 4, the picture in the viewport's corner.
     void showCanvasSize();
     // After an undo or redo: the canvas size when it changed.
     void showRestoredPicture(QSize sizeBefore);
     void unload();
     RunSettings currentRunSettings() const;
-    // The caption and status panel 2 before a command said "[処理開始]": a refused start puts
-    // them back.
-    struct ShownActivity {
-        QString caption;
-        QString activity;
-    };
-    void showActivity(const ShownActivity& shown);
-    // The part of a run both the start and the resume command share: the request made ready
-    // or refused (the caption and panel 2 back to `before` then), the run, then its error or
-    // its stroke count.
-    void runRequested(RunRequest request, const ShownActivity& before);
-
     PointerDevice& pointer_;
     ScreenReader* screen_ = nullptr;
-    std::unique_ptr<PointPicker> ownPointPicker_;
-    PointPicker* pointPicker_;
     std::unique_ptr<MainWindowControls> ui_;
     QTimer* timer_ = nullptr;
     std::unique_ptr<UserDialogs> ownDialogs_;
@@ -215,14 +198,15 @@ class frmGraph : public QMainWindow, public WindowText, public SettingsControls 
     RunPanels* runPanels_ = nullptr;
     PicturePlacement* placement_ = nullptr;
     std::unique_ptr<WindowPlacement> windowPlace_;
-    MonotonicClock* clock_;
+    std::unique_ptr<WindowRunControl> runControl_;
+    // The menu items and buttons of the commands, each with its command, as connectCommands
+    // bound them: showRunInProgress disables those a run locks.
+    std::vector<std::pair<UserCommand, QAction*>> lockedActions_;
+    std::vector<std::pair<UserCommand, QWidget*>> lockedButtons_;
     // The settings the open extraction dialog shows, which the preview follows until it closes.
     std::optional<SettingVariables> shownSettings_;
     // Destroyed before the controls it drives and the run state it asks, and dropped at unload.
     std::unique_ptr<Painter> painter_;
-    // Where the focus goes back to when the menu bar lets "Version(&V)" go.
-    QPointer<QWidget> focusBeforeMenuBar_;
-    bool closeAfterRun_ = false;
     bool unloaded_ = false;
     bool closingOnSignal_ = false;
 };

@@ -77,7 +77,7 @@ void PicturePlacement::noticeCrop() {
 }
 
 void PicturePlacement::pickArea(const std::function<void(std::optional<QPoint>)>& finished) {
-    if (c_.runState->inProgress()) {
+    if (!c_.runState->allows(UserCommand::PickOnScreen)) {
         return;
     }
     areaPick_.pick([this, finished](const PointPicker::Result& picked) {
@@ -126,7 +126,7 @@ bool PicturePlacement::fitPictureInto(QSize box) {
 }
 
 void PicturePlacement::loadFitted(QString& lastChosenFile) {
-    if (c_.runState->inProgress()) {
+    if (!c_.runState->allows(UserCommand::FitLoadPicture)) {
         return;
     }
     // The dialog and the decoder fill a canvas of their own, never shown; the window's canvas
@@ -148,7 +148,7 @@ void PicturePlacement::loadFitted(QString& lastChosenFile) {
 }
 
 void PicturePlacement::showOutline(const QRect& lineArea) {
-    if (c_.runState->inProgress()) {
+    if (!c_.runState->allows(UserCommand::ShowOutline)) {
         return;
     }
     outline_.showAround(lineArea, screen_);

@@ -1319,7 +1319,8 @@ TEST_F(FrmGraphTest, DuringARunCommandsThatWouldDisturbItAreRefused) {
         action("mnu_m_1"),      action("mnu_m_2"),      action("mnu_m_3"),
         action("mnu_s_0"),      action("mnu_canvas_0"), action("mnu_canvas_1"),
         action("mnu_canvas_2"), action("mnu_canvas_3"), action("mnu_version"),
-        action("mnu_work"),     action("mnu_undo"),     action("mnu_saveAs")};
+        action("mnu_work"),     action("mnu_undo"),     action("mnu_saveAs"),
+        action("mnu_fitLoad"),  action("mnu_pickArea"), action("mnu_palette")};
     const QString droppedFile = dir_.filePath(QStringLiteral("dropped.png"));
     ASSERT_TRUE(MakeCanvasImage(30, 30).save(droppedFile));
     const QList<QWidget*> refusedButtons = {button("cmdClear"),      button("cmdload"),

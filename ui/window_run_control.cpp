@@ -1,0 +1,195 @@
+#include "ui/window_run_control.h"
+
+#include "canvas/picture_box.h"
+#include "desktop/desktop_pixels.h"
+#include "engine/drawing_run.h"
+#include "engine/monotonic_clock.h"
+#include "engine/origin_capture.h"
+#include "engine/run_state.h"
+#include "os/point_picker.h"
+#include "os/pointer_device.h"
+#include "run/run_request.h"
+#include "ui/frm_graph.h"
+#include "ui/frm_graph_layout.h"
+#include "ui/picture_placement.h"
+#include "ui/qt_user_dialogs.h"
+#include "ui/run_panels.h"
+#include "ui/run_report.h"
+
+#include <QLineEdit>
+#include <QPointer>
+#include <QScreen>
+
+#include <exception>
+#include <utility>
+#include <variant>
+
+namespace stylorex {
+
+WindowRunControl::WindowRunControl(Parts parts)
+    : p_(std::move(parts)),
+      ownPicker_(std::make_unique<PointerPositionPicker>(p_.pointer)),
+      picker_(ownPicker_.get()),
+      clock_(&SystemClock()) {}
+
+WindowRunControl::~WindowRunControl() = default;
+
+WindowRunControl::ShownActivity WindowRunControl::shownActivity() const {
+    return {p_.window.caption(), p_.window.statusPanel(2)};
+}
+
+void WindowRunControl::showActivity(const ShownActivity& shown) {
+    p_.window.setCaption(shown.caption);
+    SetStatusText(p_.window, 2, shown.activity);
+}
+
+void WindowRunControl::start() {
+    if (!p_.runState.allows(UserCommand::StartRun)) {
+        return;
+    }
+    p_.controls.picSRC->commit();
+    const ShownActivity before = shownActivity();
+    SetCaptionTag(p_.window, QStringLiteral("[処理開始]"));
+    SetStatusText(p_.window, 2, QStringLiteral("処理開始"));
+    const OriginCheck origin =
+        CheckOrigin(p_.controls.txtStartX->text(), p_.controls.txtStartY->text(),
+                    p_.pointer.primaryScreenSize());
+    if (!origin.ok) {
+        showActivity(before);
+        p_.dialogs.message(origin.message);
+        return;
+    }
+    runRequested(RunRequest(p_.controls.picSRC->persistentImage(), origin.origin, p_.settings()),
+                 before);
+}
+
+void WindowRunControl::resume() {
+    if (!p_.runState.allows(UserCommand::ResumeRun) || !p_.runState.resumable()) {
+        return;
+    }
+    p_.controls.picSRC->commit();
+    runRequested(RunRequest(p_.runState, p_.settings()), shownActivity());
+}
+
+void WindowRunControl::runRequested(RunRequest request, const ShownActivity& before) {
+    frmGraph& window = p_.window;
+    const std::int16_t waitMs = request.settings().WaitTime;
+    std::variant<ReadyRun, RunRefusal> ready = std::move(request).ready({&p_.pointer, {}, screen_});
+    if (const RunRefusal* refusal = std::get_if<RunRefusal>(&ready)) {
+        if (refusal->reason == RunRefusal::Reason::NothingToDraw) {
+            // As a run without line pixels would end: at once, having drawn nothing.
+            p_.panels.resetProgress();
+            ClearCheckPanel(window);
+            WindowRunReport(window, waitMs).phaseChanged(RunPhase::Completed);
+            SetStatusText(window, 3, StrokeCountText(0));
+        } else {
+            showActivity(before);
+            p_.dialogs.message(RefusalText(*refusal));
+        }
+        return;
+    }
+    // Asked only of a run that would start, a resumed one too.
+    if (!p_.pointer.canWatchEsc()) {
+        // The backend says how else its runs stop; where it knows no way, ending the program.
+        QString howToStop = p_.pointer.stopAdvice();
+        if (howToStop.isEmpty()) {
+            howToStop = QStringLiteral(
+                "途中で止めるには Stylorex を終了してください（起動した"
+                "端末で Ctrl+C、または kill）。");
+        }
+        if (!p_.dialogs.confirm(p_.pointer.whyEscCannotStop() + howToStop +
+                                QStringLiteral("\n\n描画を始めますか？"))) {
+            showActivity(before);
+            return;
+        }
+    }
+    ReadyRun& run = std::get<ReadyRun>(ready);
+    RunServices services = run.services(*clock_);
+    services.ownWindow = [&window] {
+        // The run compares it with the desktop pixels it reads; Qt places windows in logical ones.
+        return window.screen() != nullptr ? DesktopCover(*window.screen(), window.frameGeometry())
+                                          : window.frameGeometry();
+    };
+    p_.panels.resetProgress();
+    RunPanels& panels = p_.panels;
+    WindowRunReport report(
+        window, waitMs, [&panels](const RunProgress& progress) { panels.showProgress(progress); });
+    services.observer = &report;
+
+    std::int32_t strokes = 0;
+    QString failure;
+    try {
+        strokes = run.draw(services, p_.runState);
+    } catch (const std::exception& error) {
+        // The run has released the button and ended before the error reached here.
+        failure = QString::fromLocal8Bit(error.what());
+    }
+
+    if (!failure.isEmpty()) {
+        p_.dialogs.message(failure);
+    } else {
+        SetStatusText(window, 3, StrokeCountText(strokes));
+    }
+    if (closeAfterRun_) {
+        window.close();
+    }
+}
+
+void WindowRunControl::captureOrigin() {
+    // A pick's overlay would take the strokes of the run; reading where the pointer stands
+    // takes nothing.
+    const UserCommand command =
+        p_.pointer.canReadPosition() ? UserCommand::CaptureOrigin : UserCommand::PickOnScreen;
+    if (!p_.runState.allows(command)) {
+        return;
+    }
+    picker_->pick(
+        [this, alive = QPointer<frmGraph>(&p_.window),
+         focus = QPointer<QWidget>(p_.window.focusWidget())](const PointPicker::Result& picked) {
+            if (alive == nullptr) {
+                return;
+            }
+            giveFocusBack(focus);
+            if (!picked.error.isEmpty()) {
+                p_.dialogs.message(picked.error);
+            }
+            if (picked.point) {
+                takeOrigin(*picked.point);
+            }
+        });
+}
+
+void WindowRunControl::pickArea() {
+    p_.placement.pickArea(
+        [this, alive = QPointer<frmGraph>(&p_.window),
+         focus = QPointer<QWidget>(p_.window.focusWidget())](std::optional<QPoint> origin) {
+            if (alive == nullptr) {
+                return;
+            }
+            giveFocusBack(focus);
+            if (origin) {
+                takeOrigin(*origin);
+            }
+        });
+}
+
+void WindowRunControl::giveFocusBack(QWidget* focus) {
+    // A pick on the screen's still took the keyboard.
+    if (!p_.window.isActiveWindow() && p_.window.isVisible()) {
+        p_.window.activateWindow();
+    }
+    if (focus != nullptr && focus->isVisible() && focus->isEnabled()) {
+        focus->setFocus(Qt::OtherFocusReason);
+    }
+}
+
+void WindowRunControl::takeOrigin(QPoint point) {
+    SetCaptionTag(p_.window, QStringLiteral("[座標取得]"));
+    SetStatusText(p_.window, 2, QStringLiteral("座標を取得"));
+    p_.controls.txtStartX->setText(QString::number(point.x()));
+    p_.controls.txtStartY->setText(QString::number(point.y()));
+    p_.placement.showOutline(
+        RunRequest(p_.controls.picSRC->persistentImage(), point, p_.settings()).bounds());
+}
+
+}  // namespace stylorex
