@@ -1,6 +1,7 @@
 #include "cli/command_line.h"
 
 #include "cli/draw_command.h"
+#include "common/program_message.h"
 #include "common/setting_limits.h"
 #include "common/version.h"
 #include "engine/palette.h"
@@ -463,14 +464,15 @@ int RunCommandLine(const QStringList& arguments, std::FILE* out, std::FILE* err)
             write(out, QStringLiteral("Stylorex %1\n").arg(QString::fromLatin1(kProgramVersion)));
             return exit_code::kDone;
         case CommandLine::Kind::UsageError:
-            write(err, QStringLiteral("Stylorex: %1\n%2\n").arg(line.error, HelpHint()));
+            write(err, ProgramMessageText(line.error + QLatin1Char('\n') + HelpHint()) +
+                           QLatin1Char('\n'));
             return exit_code::kUsage;
         case CommandLine::Kind::Draw:
             return RunDrawCommand(line.draw, out, err);
         case CommandLine::Kind::Window:
             break;
     }
-    write(err, QStringLiteral("Stylorex: ウィンドウは引数なしで開きます\n"));
+    PrintProgramMessage(QStringLiteral("ウィンドウは引数なしで開きます"), err);
     return exit_code::kUsage;
 }
 

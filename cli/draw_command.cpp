@@ -5,6 +5,7 @@
 #include "cli/colour_command.h"
 #include "cli/countdown_outline.h"
 #include "cli/plan_drawing.h"
+#include "common/program_message.h"
 #include "engine/run_plan.h"
 #include "engine/run_state.h"
 #include "imaging/image_file.h"
@@ -68,8 +69,8 @@ class Terminal {
     // One line; a question ends without a line break, so the answer follows it.
     void message(const QString& text, bool endLine = true) {
         clear();
-        write(err_, QStringLiteral("Stylorex: ") + escaped(text) +
-                        (endLine ? QStringLiteral("\n") : QString()));
+        write(err_,
+              ProgramMessageText(escaped(text)) + (endLine ? QStringLiteral("\n") : QString()));
     }
 
   private:
