@@ -1,4 +1,5 @@
-#include "cli/command_line.h"
+#include "ui/main_window_start.h"
+
 #include "common/program_message.h"
 #include "os/session_choice.h"
 #include "os/termination_signals.h"
@@ -9,7 +10,6 @@
 
 #include <QApplication>
 
-#include <cstdio>
 #include <cstdlib>
 #include <memory>
 
@@ -32,11 +32,7 @@ void saveSettingsOnAbruptExit() {
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    // With arguments, the command line's commands: no window, no widget application.
-    if (argc > 1) {
-        return stylorex::RunCommandLine(stylorex::ArgumentsOf(argc, argv), stdout, stderr);
-    }
+int stylorex::RunMainWindow(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Stylorex"));
     if (stylorex::InstallStandardDialogTranslations() == nullptr) {
