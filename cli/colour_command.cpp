@@ -1,7 +1,5 @@
 #include "cli/colour_command.h"
 
-#include "os/regular_file.h"
-
 #include <QJsonObject>
 #include <QStringList>
 
@@ -10,9 +8,6 @@
 namespace stylorex {
 
 namespace {
-
-// A palette file is a few dozen short lines.
-constexpr qint64 kLargestPaletteFile = 64 * 1024;
 
 double secondsOf(std::chrono::milliseconds time) {
     return std::chrono::duration<double>(time).count();
@@ -23,43 +18,6 @@ QString secondsText(std::chrono::milliseconds time) {
 }
 
 }  // namespace
-
-std::optional<std::vector<Swatch>> ReadPaletteFile(const QString& path, ScreenReader* screen,
-                                                   QString& error) {
-    QByteArray bytes;
-    QString why;
-    if (ReadRegularFile(path, bytes, kLargestPaletteFile, &why) != FileRead::Read) {
-        error = QStringLiteral("パレットのファイルを読めません: %1（%2）").arg(path, why);
-        return std::nullopt;
-    }
-    const PaletteFile file = ParsePaletteFile(QString::fromUtf8(bytes));
-    if (!file.errors.isEmpty()) {
-        error = QStringLiteral("パレットのファイル %1 の誤り:\n").arg(path) +
-                file.errors.join(QLatin1Char('\n'));
-        return std::nullopt;
-    }
-    if (file.entries.empty()) {
-        error = QStringLiteral("パレットのファイルにスウォッチがありません: %1").arg(path);
-        return std::nullopt;
-    }
-    std::vector<Swatch> swatches;
-    for (const SwatchEntry& entry : file.entries) {
-        std::optional<QRgb> ink = entry.ink;
-        if (!ink && screen != nullptr) {
-            ink = screen->pixel(entry.at);
-        }
-        if (!ink) {
-            error = QStringLiteral(
-                        "スウォッチ (%1, %2) の色を画面から読めません。"
-                        "「X,Y #RRGGBB」で色を書いてください。")
-                        .arg(entry.at.x())
-                        .arg(entry.at.y());
-            return std::nullopt;
-        }
-        swatches.push_back(Swatch{entry.at, *ink});
-    }
-    return swatches;
-}
 
 QString ColourPlanText(const ColourPlan& plan) {
     QStringList lines;
