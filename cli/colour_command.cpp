@@ -1,5 +1,6 @@
 #include "cli/colour_command.h"
 
+#include <QCoreApplication>
 #include <QJsonObject>
 #include <QStringList>
 
@@ -14,7 +15,7 @@ double secondsOf(std::chrono::milliseconds time) {
 }
 
 QString secondsText(std::chrono::milliseconds time) {
-    return QStringLiteral("%1 秒").arg(secondsOf(time), 0, 'f', 1);
+    return QCoreApplication::translate("ColourCommand", "%1 秒").arg(secondsOf(time), 0, 'f', 1);
 }
 
 }  // namespace
@@ -23,14 +24,16 @@ QString ColourPlanText(const ColourPlan& plan) {
     QStringList lines;
     for (const InkPass& pass : plan.passes) {
         QString line =
-            QStringLiteral("インク %1（スウォッチ %2）: ストローク %3、ピクセル %4、推定 %5")
+            QCoreApplication::translate(
+                "ColourCommand", "インク %1（スウォッチ %2）: ストローク %3、ピクセル %4、推定 %5")
                 .arg(HexColourText(pass.ink))
                 .arg(pass.swatch + 1)
                 .arg(pass.plan.strokes)
                 .arg(pass.plan.linePixels)
                 .arg(secondsText(pass.time));
         if (pass.leftOut.strokes > 0) {
-            line += QStringLiteral("（省略: ストローク %1、ピクセル %2、%3）")
+            line += QCoreApplication::translate("ColourCommand",
+                                                "（省略: ストローク %1、ピクセル %2、%3）")
                         .arg(pass.leftOut.strokes)
                         .arg(pass.leftOut.linePixels)
                         .arg(secondsText(pass.leftOutTime));
@@ -39,7 +42,8 @@ QString ColourPlanText(const ColourPlan& plan) {
     }
     const RunPlan leftOut = plan.leftOut();
     if (leftOut.strokes > 0) {
-        lines << QStringLiteral("制限時間で省略: ストローク %1、ピクセル %2")
+        lines << QCoreApplication::translate("ColourCommand",
+                                             "制限時間で省略: ストローク %1、ピクセル %2")
                      .arg(leftOut.strokes)
                      .arg(leftOut.linePixels);
     }

@@ -38,12 +38,14 @@ class ProgressLine : public RunObserver {
 
     void phaseChanged(RunPhase) override {}
     void waitingForKeysUp() override {
-        terminal_.show(KeysHeldText() + QStringLiteral("　") + stopHint_);
+        terminal_.show(KeysHeldText() + QCoreApplication::translate("DrawCommand", "　") +
+                       stopHint_);
     }
     void checking() override { terminal_.show(CheckingText()); }
     void progressed(const RunProgress& progress) override {
         terminal_.show(
-            QStringLiteral("描画中 %1/%2 ストローク　経過 %3　残り 約 %4　%5")
+            QCoreApplication::translate("DrawCommand",
+                                        "描画中 %1/%2 ストローク　経過 %3　残り 約 %4　%5")
                 .arg(progress.strokesDone)
                 .arg(progress.strokesTotal)
                 .arg(duration(Clock::now() - start_), duration(progress.timeLeft), stopHint_));
@@ -75,12 +77,14 @@ class TerminalFace : public DrawJobFace {
         }
         if (!Terminal::canAsk()) {
             terminal_.message(warning +
-                              QStringLiteral("それでも描画するには --yes を付けてください。"));
+                              QCoreApplication::translate(
+                                  "DrawCommand", "それでも描画するには --yes を付けてください。"));
             return Consent::CannotAsk;
         }
-        terminal_.message(warning + QStringLiteral("描画しますか？ [y/N] "), false);
+        terminal_.message(
+            warning + QCoreApplication::translate("DrawCommand", "描画しますか？ [y/N] "), false);
         if (!Terminal::answeredYes()) {
-            terminal_.message(QStringLiteral("描画をやめました。"));
+            terminal_.message(QCoreApplication::translate("DrawCommand", "描画をやめました。"));
             return Consent::Declined;
         }
         return Consent::Given;
@@ -110,9 +114,9 @@ class TerminalFace : public DrawJobFace {
                 break;
             }
             const double left = std::chrono::duration<double>(end - Clock::now()).count();
-            terminal_.show(QStringLiteral("開始まで %1 秒　%2")
+            terminal_.show(QCoreApplication::translate("DrawCommand", "開始まで %1 秒　%2")
                                .arg(static_cast<int>(std::ceil(std::max(left, 0.0))))
-                               .arg(QStringLiteral("Ctrl+C で中止")));
+                               .arg(QCoreApplication::translate("DrawCommand", "Ctrl+C で中止")));
             std::this_thread::sleep_for(kCountdownPoll);
         }
         if (counted) {
@@ -130,8 +134,9 @@ class TerminalFace : public DrawJobFace {
         if (!terminal_.live()) {
             return nullptr;
         }
-        progress_.emplace(terminal_, escStops ? QStringLiteral("Esc キーで中断")
-                                              : QStringLiteral("Ctrl+C で中断"));
+        progress_.emplace(terminal_,
+                          escStops ? QCoreApplication::translate("DrawCommand", "Esc キーで中断")
+                                   : QCoreApplication::translate("DrawCommand", "Ctrl+C で中断"));
         return &*progress_;
     }
     bool showPlan(const DrawJobPlan& plan) override { return reporter_->plan(plan); }

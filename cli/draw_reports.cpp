@@ -7,6 +7,7 @@
 #include "run/run_texts.h"
 #include "run/stop_reason.h"
 
+#include <QCoreApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -22,7 +23,7 @@ namespace stylorex {
 namespace {
 
 QString seconds(double value) {
-    return QStringLiteral("%1 秒").arg(value, 0, 'f', 1);
+    return QCoreApplication::translate("DrawReports", "%1 秒").arg(value, 0, 'f', 1);
 }
 
 QJsonObject point(QPoint p) {
@@ -43,12 +44,14 @@ QString compact(const QJsonObject& json) {
 QString modesText(const RunModes& modes) {
     QStringList on;
     if (modes.FollowTarget) {
-        on << QStringLiteral("追従");
+        on << QCoreApplication::translate("DrawReports", "追従");
     }
     if (modes.JoinRuns) {
-        on << QStringLiteral("直線をつなぐ");
+        on << QCoreApplication::translate("DrawReports", "直線をつなぐ");
     }
-    return on.isEmpty() ? QString() : QStringLiteral("、") + on.join(QStringLiteral("、"));
+    return on.isEmpty() ? QString()
+                        : QCoreApplication::translate("DrawReports", "、") +
+                              on.join(QCoreApplication::translate("DrawReports", "、"));
 }
 
 // What a plan shows, in either form.
@@ -65,18 +68,21 @@ struct PlanFacts {
 };
 
 QString planText(const PlanFacts& f) {
-    QString text = QStringLiteral(
-                       "ストローク: %1\nストローク内の移動: %2\n線のピクセル: %3\n"
-                       "推定時間: %4（ウェイト %5 ms%6）\n")
-                       .arg(f.plan.strokes)
-                       .arg(f.plan.moves)
-                       .arg(f.plan.linePixels)
-                       .arg(seconds(f.estimatedSeconds))
-                       .arg(f.settings.WaitTime)
-                       .arg(modesText(f.settings.modes));
+    QString text =
+        QCoreApplication::translate("DrawReports",
+                                    "ストローク: %1\nストローク内の移動: %2\n線のピクセル: %3\n"
+                                    "推定時間: %4（ウェイト %5 ms%6）\n")
+            .arg(f.plan.strokes)
+            .arg(f.plan.moves)
+            .arg(f.plan.linePixels)
+            .arg(seconds(f.estimatedSeconds))
+            .arg(f.settings.WaitTime)
+            .arg(modesText(f.settings.modes));
     text += f.onScreen.isEmpty()
-                ? QStringLiteral("画面上の範囲: なし（線のピクセルがありません）")
-                : QStringLiteral("画面上の範囲: (%1, %2) から (%3, %4) まで、%5 × %6")
+                ? QCoreApplication::translate("DrawReports",
+                                              "画面上の範囲: なし（線のピクセルがありません）")
+                : QCoreApplication::translate("DrawReports",
+                                              "画面上の範囲: (%1, %2) から (%3, %4) まで、%5 × %6")
                       .arg(f.onScreen.left())
                       .arg(f.onScreen.top())
                       .arg(f.onScreen.right())
@@ -84,7 +90,7 @@ QString planText(const PlanFacts& f) {
                       .arg(f.onScreen.width())
                       .arg(f.onScreen.height());
     if (f.leavesScreen) {
-        text += QStringLiteral("\n%1（画面 %2 × %3）")
+        text += QCoreApplication::translate("DrawReports", "\n%1（画面 %2 × %3）")
                     .arg(RefusalText({RunRefusal::Reason::LeavesScreen, {}}))
                     .arg(f.job.screen->width())
                     .arg(f.job.screen->height());
@@ -93,7 +99,7 @@ QString planText(const PlanFacts& f) {
         text += QStringLiteral("\n") + ColourPlanText(*f.colour);
     }
     if (!f.planImage.isEmpty()) {
-        text += QStringLiteral("\n計画の画像: %1").arg(f.planImage);
+        text += QCoreApplication::translate("DrawReports", "\n計画の画像: %1").arg(f.planImage);
     }
     return text;
 }
@@ -142,7 +148,8 @@ class PlanReporter : public DrawReporter {
             !WriteNamedPngFile(DrawPlan(job.canvas, request.passTables()).image, planImage_,
                                &why)) {
             terminal_.message(
-                QStringLiteral("計画の画像を書けません: %1（%2）").arg(planImage_, why));
+                QCoreApplication::translate("DrawReports", "計画の画像を書けません: %1（%2）")
+                    .arg(planImage_, why));
             return false;
         }
         const std::chrono::milliseconds estimated =
@@ -178,14 +185,17 @@ class TextReporter : public DrawReporter {
     void result(const DrawJobReport& r) override {
         if (r.aborted) {
             terminal_.result(
-                QStringLiteral("中断しました（%1）: %2 ストロークのうち %3 を描画、%4")
-                    .arg(r.stoppedBy ? StopReasonText(*r.stoppedBy) : QStringLiteral("シグナル"))
+                QCoreApplication::translate("DrawReports",
+                                            "中断しました（%1）: %2 ストロークのうち %3 を描画、%4")
+                    .arg(r.stoppedBy ? StopReasonText(*r.stoppedBy)
+                                     : QCoreApplication::translate("DrawReports", "シグナル"))
                     .arg(r.plan.strokes)
                     .arg(r.strokesDrawn)
                     .arg(seconds(r.elapsedSeconds)));
             return;
         }
-        QString text = QStringLiteral("描画しました: %1 ストローク、%2 ピクセル、%3")
+        QString text = QCoreApplication::translate("DrawReports",
+                                                   "描画しました: %1 ストローク、%2 ピクセル、%3")
                            .arg(r.strokesDrawn)
                            .arg(r.plan.linePixels)
                            .arg(seconds(r.elapsedSeconds));

@@ -9,6 +9,7 @@
 #include "settings/ini_profile.h"
 #include "settings/persistent_settings.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 
@@ -34,23 +35,25 @@ DrawJobOutcome ended(End end, QString message = {}) {
 std::optional<QImage> canvasOf(const DrawJobRequest& request, const SettingVariables& saved,
                                DrawJobFace& face, QString& why) {
     if (!QFileInfo::exists(request.picture)) {
-        why = QStringLiteral("画像ファイルがありません: %1").arg(request.picture);
+        why = QCoreApplication::translate("DrawJob", "画像ファイルがありません: %1")
+                  .arg(request.picture);
         return std::nullopt;
     }
     QString reason;
     const std::optional<QImage> picture = DecodePictureFile(request.picture, &reason);
     if (!picture) {
-        why = QStringLiteral("画像ファイルを読めません: %1\n%2").arg(request.picture, reason);
+        why = QCoreApplication::translate("DrawJob", "画像ファイルを読めません: %1\n%2")
+                  .arg(request.picture, reason);
         return std::nullopt;
     }
     const PictureOnCanvas placed =
         PictureOnOwnCanvas(*picture, request.fit,
                            saved.SmoothScaling ? PictureScaling::Smooth : PictureScaling::LineArt);
     if (placed.tooLarge()) {
-        why = QStringLiteral(
-                  "画像が大きすぎます（%1 × %2）。描画できるのは %3 × %4 "
-                  "までです。--crop を付けると左上の %3 × %4 を、--fit "
-                  "を付けると縮小して全体を描画します。")
+        why = QCoreApplication::translate("DrawJob",
+                                          "画像が大きすぎます（%1 × %2）。描画できるのは %3 × %4 "
+                                          "までです。--crop を付けると左上の %3 × %4 を、--fit "
+                                          "を付けると縮小して全体を描画します。")
                   .arg(picture->width())
                   .arg(picture->height())
                   .arg(kLargestCanvasWidth)
@@ -69,8 +72,10 @@ QString withoutEscWarning(const PointerDevice& pointer) {
     const QString advice = pointer.stopAdvice();
     return pointer.whyEscCannotStop() +
            (advice.isEmpty()
-                ? QStringLiteral("止めるには Ctrl+C（SIGINT）か SIGTERM を使ってください。")
-                : advice + QStringLiteral("Ctrl+C（SIGINT）や SIGTERM でも止まります。"));
+                ? QCoreApplication::translate(
+                      "DrawJob", "止めるには Ctrl+C（SIGINT）か SIGTERM を使ってください。")
+                : advice + QCoreApplication::translate(
+                               "DrawJob", "Ctrl+C（SIGINT）や SIGTERM でも止まります。"));
 }
 
 // Draws `run` and tells the face how it went.
@@ -80,8 +85,8 @@ DrawJobOutcome draw(ReadyRun& run, RunState& state, const bool& signalled, DrawJ
     services.observer = face.watch(services.pointer.canWatchEsc());
     // Without the screen read back, the run neither follows the target nor checks it.
     if (settings.modes.FollowTarget && services.screen == nullptr) {
-        face.notice(
-            QStringLiteral("画面を読めないため、追従モードを使わず固定のウェイトで描画します。"));
+        face.notice(QCoreApplication::translate(
+            "DrawJob", "画面を読めないため、追従モードを使わず固定のウェイトで描画します。"));
     }
     const Clock::time_point start = Clock::now();
     std::int32_t strokes = 0;
@@ -118,7 +123,8 @@ DrawJobOutcome RunDrawJob(const DrawJobRequest& request, DrawJobFace& face,
                           const SessionOpener& openSession) {
     const QString settingsFile = SettingsFileToRead();
     if (const std::optional<QString> why = ProfileFileUnreadable(settingsFile)) {
-        face.notice(QStringLiteral("設定ファイルを読み込めません: %1（%2）。既定の設定で描きます")
+        face.notice(QCoreApplication::translate(
+                        "DrawJob", "設定ファイルを読み込めません: %1（%2）。既定の設定で描きます")
                         .arg(QDir::toNativeSeparators(settingsFile), *why));
     }
     const SettingVariables saved = SavedSettingVariables(settingsFile);
@@ -148,15 +154,17 @@ DrawJobOutcome RunDrawJob(const DrawJobRequest& request, DrawJobFace& face,
     }
     const RunSettings settings = RunSettingsOf(saved, overrides);
     if (overrides.within && !settings.colour) {
-        return ended(End::Usage,
-                     QStringLiteral("--within はカラーで描くとき（--palette か --mode "
-                                    "colour、または保存された設定がカラー）だけ使えます"));
+        return ended(End::Usage, QCoreApplication::translate(
+                                     "DrawJob",
+                                     "--within はカラーで描くとき（--palette か --mode "
+                                     "colour、または保存された設定がカラー）だけ使えます"));
     }
     if (request.atPointer && !pointer->canReadPosition()) {
-        return ended(End::Failed,
-                     pointer->whyPositionUnreadable() +
-                         QStringLiteral("--at pointer は使えません。--at X,Y で原点を指定して"
-                                        "ください。"));
+        return ended(End::Failed, pointer->whyPositionUnreadable() +
+                                      QCoreApplication::translate(
+                                          "DrawJob",
+                                          "--at pointer は使えません。--at X,Y で原点を指定して"
+                                          "ください。"));
     }
     if (face.draws() && pointer != nullptr && !pointer->canWatchEsc()) {
         switch (face.consentWithoutEsc(withoutEscWarning(*pointer))) {
@@ -189,10 +197,12 @@ DrawJobOutcome RunDrawJob(const DrawJobRequest& request, DrawJobFace& face,
         [&] { return RunRequest(*canvas, QPoint(0, 0), settings).bounds(); },
         request.atPointer ? std::nullopt : request.at, signalled};
     if (!(pointer == nullptr && face.draws()) && !face.countDown(countdown)) {
-        return ended(End::NotStarted, QStringLiteral("中断しました（%1）: 描画は始まっていません")
-                                          .arg(signalled || pointer == nullptr
-                                                   ? QStringLiteral("シグナル")
-                                                   : StopReasonText(pointer->stopCause())));
+        return ended(
+            End::NotStarted,
+            QCoreApplication::translate("DrawJob", "中断しました（%1）: 描画は始まっていません")
+                .arg(signalled || pointer == nullptr
+                         ? QCoreApplication::translate("DrawJob", "シグナル")
+                         : StopReasonText(pointer->stopCause())));
     }
     RunRequest run(*canvas, request.atPointer ? pointer->position() : *request.at, settings);
     if (!face.draws()) {

@@ -1,5 +1,7 @@
 #include "run/palette_settings.h"
 
+#include <QCoreApplication>
+
 #include "os/regular_file.h"
 
 #include <chrono>
@@ -68,17 +70,22 @@ std::optional<std::vector<Swatch>> ReadPaletteFile(const QString& path, ScreenRe
     QByteArray bytes;
     QString why;
     if (ReadRegularFile(path, bytes, kLargestPaletteFile, &why) != FileRead::Read) {
-        error = QStringLiteral("パレットのファイルを読めません: %1（%2）").arg(path, why);
+        error = QCoreApplication::translate("PaletteSettings",
+                                            "パレットのファイルを読めません: %1（%2）")
+                    .arg(path, why);
         return std::nullopt;
     }
     const PaletteFile file = ParsePaletteFile(QString::fromUtf8(bytes));
     if (!file.errors.isEmpty()) {
-        error = QStringLiteral("パレットのファイル %1 の誤り:\n").arg(path) +
+        error = QCoreApplication::translate("PaletteSettings", "パレットのファイル %1 の誤り:\n")
+                    .arg(path) +
                 file.errors.join(QLatin1Char('\n'));
         return std::nullopt;
     }
     if (file.entries.empty()) {
-        error = QStringLiteral("パレットのファイルにスウォッチがありません: %1").arg(path);
+        error = QCoreApplication::translate("PaletteSettings",
+                                            "パレットのファイルにスウォッチがありません: %1")
+                    .arg(path);
         return std::nullopt;
     }
     std::vector<Swatch> swatches;
@@ -88,9 +95,9 @@ std::optional<std::vector<Swatch>> ReadPaletteFile(const QString& path, ScreenRe
             ink = screen->pixel(entry.at);
         }
         if (!ink) {
-            error = QStringLiteral(
-                        "スウォッチ (%1, %2) の色を画面から読めません。"
-                        "「X,Y #RRGGBB」で色を書いてください。")
+            error = QCoreApplication::translate("PaletteSettings",
+                                                "スウォッチ (%1, %2) の色を画面から読めません。"
+                                                "「X,Y #RRGGBB」で色を書いてください。")
                         .arg(entry.at.x())
                         .arg(entry.at.y());
             return std::nullopt;
