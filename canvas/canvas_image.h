@@ -21,4 +21,12 @@ QImage CanvasPicture(const QImage& picture);
 // (0, 0) at its own size over white, never scaled (all white for a null background).
 QImage ComposedCanvas(const QImage& background, QSize size);
 
+// `rgb` faded to a quarter of its contrast over white, as a picture stands behind the marks shown
+// over it (the extraction preview's line pixels, a plan's strokes): still recognisable, white
+// stays white, and no two channels end further apart than 63.
+constexpr QRgb FadedColour(QRgb rgb) {
+    return qRgb(255 - (255 - qRed(rgb)) / 4, 255 - (255 - qGreen(rgb)) / 4,
+                255 - (255 - qBlue(rgb)) / 4);
+}
+
 }  // namespace stylorex

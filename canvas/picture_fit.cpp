@@ -86,6 +86,25 @@ QImage FitPictureWithin(const QImage& picture, QSize limit, PictureScaling scali
     return ScalePicture(picture, FittedSize(picture.size(), limit), scaling);
 }
 
+PictureOnCanvas PictureOnOwnCanvas(const QImage& picture, CanvasFit fit, PictureScaling scaling) {
+    const QSize largest(kLargestCanvasWidth, kLargestCanvasHeight);
+    PictureOnCanvas placed;
+    if (fit == CanvasFit::Shrink) {
+        placed.background = FitPictureWithin(picture, largest, scaling);
+        placed.size = placed.background.size();
+        placed.shrunk = placed.size != picture.size();
+        return placed;
+    }
+    const bool larger = picture.width() > largest.width() || picture.height() > largest.height();
+    if (larger && fit == CanvasFit::Whole) {
+        return placed;
+    }
+    placed.background = CanvasPicture(picture);
+    placed.size = picture.size().boundedTo(largest);
+    placed.cropped = larger;
+    return placed;
+}
+
 QString ShrunkPictureText(QSize shrunk, QSize original) {
     const auto size = [](QSize s) {
         return QStringLiteral("%1×%2").arg(s.width()).arg(s.height());

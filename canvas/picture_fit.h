@@ -26,6 +26,25 @@ QImage ScalePicture(const QImage& picture, QSize size, PictureScaling scaling);
 // large picture fit the largest canvas this way.
 QImage FitPictureWithin(const QImage& picture, QSize limit, PictureScaling scaling);
 
+// A picture file's picture on a canvas of its own size, as "画像に合わせて読み込む" and the
+// command line load it.
+enum class CanvasFit {
+    Whole,   // as it is; refused when larger than the largest canvas
+    Crop,    // its top-left part where it is larger than the largest canvas
+    Shrink,  // scaled down to fit the largest canvas where it is larger (FitPictureWithin)
+};
+struct PictureOnCanvas {
+    // The background as the canvas holds it (CanvasPicture) and the canvas's size; both null and
+    // empty when the picture is too large for CanvasFit::Whole.
+    QImage background;
+    QSize size;
+    // Scaled down (CanvasFit::Shrink) or cut (CanvasFit::Crop) to the largest canvas.
+    bool shrunk = false;
+    bool cropped = false;
+    bool tooLarge() const { return background.isNull(); }
+};
+PictureOnCanvas PictureOnOwnCanvas(const QImage& picture, CanvasFit fit, PictureScaling scaling);
+
 // What a fit that scaled a picture down did, in the user's words: "画像を 600×429 に縮小しました
 // （元の大きさ 700×500）".
 QString ShrunkPictureText(QSize shrunk, QSize original);

@@ -1,12 +1,14 @@
 #include "cli/command_line.h"
 
 #include "cli/draw_command.h"
+#include "common/program_message.h"
 #include "common/setting_limits.h"
 #include "common/version.h"
 #include "engine/palette.h"
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QFile>
 #include <QLocale>
 
@@ -31,93 +33,129 @@ constexpr int kHighestWhite = 256;
 // The options, in the order --help lists them. The help text is made from these.
 struct Options {
     QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")},
-                            QStringLiteral("この説明を表示します。")};
-    QCommandLineOption version{QStringLiteral("version"),
-                               QStringLiteral("バージョンを表示します。")};
+                            QCoreApplication::translate("CommandLine", "この説明を表示します。")};
+    QCommandLineOption version{
+        QStringLiteral("version"),
+        QCoreApplication::translate("CommandLine", "バージョンを表示します。")};
     QCommandLineOption at{
         QStringLiteral("at"),
-        QStringLiteral(
+        QCoreApplication::translate(
+            "CommandLine",
             "描画の原点（画像の左上のピクセルが来る画面上の座標）。"
             "pointer: 描画を始めるときのマウスポインタの位置（位置を読めない Wayland では使え"
             "ません）。"),
         QStringLiteral("X,Y|pointer")};
-    QCommandLineOption delay{QStringLiteral("delay"),
-                             QStringLiteral("描画を始める前に待つ秒数（描画先のウィンドウへ"
-                                            "切り替えるため）。端末にカウントダウンを表示します。"),
-                             QStringLiteral("秒")};
-    QCommandLineOption wait{QStringLiteral("wait"),
-                            QStringLiteral("1 ピクセル進むごとのウェイト（0〜7 ミリ秒）。"
-                                           "既定: 保存された設定。"),
-                            QStringLiteral("ミリ秒")};
-    QCommandLineOption mode{QStringLiteral("mode"),
-                            QStringLiteral("線の抽出モード。dark: 暗いピクセル、nonwhite: 白以外の"
-                                           "ピクセル、colour: 保存されたパレットの色で描きます"
-                                           "（カラー）。既定: 保存された設定。"),
-                            QStringLiteral("dark|nonwhite|colour")};
-    QCommandLineOption black{QStringLiteral("black"),
-                             QStringLiteral("dark モードのしきい値（0〜255）: 3 色ともこの値以下の"
-                                            "ピクセルが線です。既定: 保存された設定。"),
-                             QStringLiteral("N")};
-    QCommandLineOption white{QStringLiteral("white"),
-                             QStringLiteral("nonwhite モードの白（0〜256）: 3 色ともこの値以上の"
-                                            "ピクセルが白です。既定: 保存された設定。"),
-                             QStringLiteral("N")};
-    QCommandLineOption follow{QStringLiteral("follow"),
-                              QStringLiteral("追従モード: 固定のウェイトの代わりに、描画先の画面に"
-                                             "線が現れるのを待ちます。既定: 保存された設定。")};
-    QCommandLineOption noFollow{QStringLiteral("no-follow"),
-                                QStringLiteral("追従モードを使わず、固定のウェイトで描画します。")};
-    QCommandLineOption joinRuns{QStringLiteral("join-runs"),
-                                QStringLiteral("まっすぐな部分はその端へ 1 回で動かします（つないで"
-                                               "線を引く描画先向け）。既定: 保存された設定。")};
-    QCommandLineOption noJoinRuns{QStringLiteral("no-join-runs"),
-                                  QStringLiteral("1 ピクセルずつ動かします。")};
+    QCommandLineOption delay{
+        QStringLiteral("delay"),
+        QCoreApplication::translate("CommandLine",
+                                    "描画を始める前に待つ秒数（描画先のウィンドウへ"
+                                    "切り替えるため）。端末にカウントダウンを表示します。"),
+        QCoreApplication::translate("CommandLine", "秒")};
+    QCommandLineOption wait{
+        QStringLiteral("wait"),
+        QCoreApplication::translate("CommandLine",
+                                    "1 ピクセル進むごとのウェイト（0〜7 ミリ秒）。"
+                                    "既定: 保存された設定。"),
+        QCoreApplication::translate("CommandLine", "ミリ秒")};
+    QCommandLineOption mode{
+        QStringLiteral("mode"),
+        QCoreApplication::translate("CommandLine",
+                                    "線の抽出モード。dark: 暗いピクセル、nonwhite: 白以外の"
+                                    "ピクセル、colour: 保存されたパレットの色で描きます"
+                                    "（カラー）。既定: 保存された設定。"),
+        QStringLiteral("dark|nonwhite|colour")};
+    QCommandLineOption black{
+        QStringLiteral("black"),
+        QCoreApplication::translate("CommandLine",
+                                    "dark モードのしきい値（0〜255）: 3 色ともこの値以下の"
+                                    "ピクセルが線です。既定: 保存された設定。"),
+        QStringLiteral("N")};
+    QCommandLineOption white{
+        QStringLiteral("white"),
+        QCoreApplication::translate("CommandLine",
+                                    "nonwhite モードの白（0〜256）: 3 色ともこの値以上の"
+                                    "ピクセルが白です。既定: 保存された設定。"),
+        QStringLiteral("N")};
+    QCommandLineOption follow{
+        QStringLiteral("follow"),
+        QCoreApplication::translate("CommandLine",
+                                    "追従モード: 固定のウェイトの代わりに、描画先の画面に"
+                                    "線が現れるのを待ちます。既定: 保存された設定。")};
+    QCommandLineOption noFollow{
+        QStringLiteral("no-follow"),
+        QCoreApplication::translate("CommandLine",
+                                    "追従モードを使わず、固定のウェイトで描画します。")};
+    QCommandLineOption joinRuns{
+        QStringLiteral("join-runs"),
+        QCoreApplication::translate("CommandLine",
+                                    "まっすぐな部分はその端へ 1 回で動かします（つないで"
+                                    "線を引く描画先向け）。既定: 保存された設定。")};
+    QCommandLineOption noJoinRuns{
+        QStringLiteral("no-join-runs"),
+        QCoreApplication::translate("CommandLine", "1 ピクセルずつ動かします。")};
     QCommandLineOption palette{
         QStringLiteral("palette"),
-        QStringLiteral("描画先のパレットのファイル（1 行に 1 つのスウォッチ: 「X,Y」か"
-                       "「X,Y #RRGGBB」。色のない行は画面のその位置の色）。画像をその色に減色し、"
-                       "色ごとにスウォッチをクリックしてから描きます（カラー）。"),
+        QCoreApplication::translate(
+            "CommandLine",
+            "描画先のパレットのファイル（1 行に 1 つのスウォッチ: 「X,Y」か"
+            "「X,Y #RRGGBB」。色のない行は画面のその位置の色）。画像をその色に減色し、"
+            "色ごとにスウォッチをクリックしてから描きます（カラー）。"),
         QStringLiteral("FILE")};
-    QCommandLineOption dither{QStringLiteral("dither"),
-                              QStringLiteral("カラーの減色のディザ。none: なし、ordered: 組織的"
-                                             "（4×4）、fs: 誤差拡散。既定: 保存された設定。"),
-                              QStringLiteral("none|ordered|fs")};
-    QCommandLineOption background{QStringLiteral("background"),
-                                  QStringLiteral("描画先の背景色（カラー）。この色に近いピクセル"
-                                                 "は描きません。既定: 保存された設定（白）。"),
-                                  QStringLiteral("#RRGGBB")};
-    QCommandLineOption within{
-        QStringLiteral("within"),
-        QStringLiteral("カラーで描く時間の上限: 計画の推定でこの秒数に収まる分だけ、長い"
-                       "ストロークから描きます。省く分は --plan に表示されます。"),
-        QStringLiteral("秒")};
-    QCommandLineOption crop{QStringLiteral("crop"),
-                            QStringLiteral("600 × 480 より大きい画像の左上 600 × 480 を描画します"
-                                           "（ウィンドウに表示される部分）。付けなければ、大きい"
-                                           "画像は描画しません。")};
+    QCommandLineOption dither{
+        QStringLiteral("dither"),
+        QCoreApplication::translate("CommandLine",
+                                    "カラーの減色のディザ。none: なし、ordered: 組織的"
+                                    "（4×4）、fs: 誤差拡散。既定: 保存された設定。"),
+        QStringLiteral("none|ordered|fs")};
+    QCommandLineOption background{
+        QStringLiteral("background"),
+        QCoreApplication::translate("CommandLine",
+                                    "描画先の背景色（カラー）。この色に近いピクセル"
+                                    "は描きません。既定: 保存された設定（白）。"),
+        QStringLiteral("#RRGGBB")};
+    QCommandLineOption within{QStringLiteral("within"),
+                              QCoreApplication::translate(
+                                  "CommandLine",
+                                  "カラーで描く時間の上限: 計画の推定でこの秒数に収まる分だけ、長い"
+                                  "ストロークから描きます。省く分は --plan に表示されます。"),
+                              QCoreApplication::translate("CommandLine", "秒")};
+    QCommandLineOption crop{
+        QStringLiteral("crop"),
+        QCoreApplication::translate("CommandLine",
+                                    "600 × 480 より大きい画像の左上 600 × 480 を描画します"
+                                    "（ウィンドウに表示される部分）。付けなければ、大きい"
+                                    "画像は描画しません。")};
     QCommandLineOption fit{
         QStringLiteral("fit"),
-        QStringLiteral("600 × 480 より大きい画像を、縦横比を保ったまま 600 × 480 に"
-                       "収まるよう縮小して描画します（線を残す縮小。ウィンドウの"
-                       "「画像に合わせて読み込む」と同じ）。")};
+        QCoreApplication::translate("CommandLine",
+                                    "600 × 480 より大きい画像を、縦横比を保ったまま 600 × 480 に"
+                                    "収まるよう縮小して描画します（線を残す縮小。ウィンドウの"
+                                    "「画像に合わせて読み込む」と同じ）。")};
     QCommandLineOption plan{
         QStringLiteral("plan"),
-        QStringLiteral("何も動かさずに計画を表示します: ストローク数、ストローク"
-                       "内の移動数、線のピクセル数、ウェイトによる推定時間、"
-                       "画面上の範囲。")};
-    QCommandLineOption planImage{QStringLiteral("plan-image"),
-                                 QStringLiteral("計画を PNG 画像に書きます: 各ストロークを描く順に"
-                                                "青から赤への色で、薄くした元画像の上に。--plan "
-                                                "を含みます。"),
-                                 QStringLiteral("FILE.png")};
-    QCommandLineOption json{QStringLiteral("json"),
-                            QStringLiteral("結果（または計画）を 1 つの JSON オブジェクトとして"
-                                           "標準出力に書きます。")};
-    QCommandLineOption yes{QStringLiteral("yes"),
-                           QStringLiteral("Esc キーで描画を止められない環境（キーを監視できない "
-                                          "Wayland コンポジタ）でも、確かめずに描画します。その"
-                                          "環境では、付けなければ端末で確かめ、標準入力が端末で"
-                                          "なければ描画しません。")};
+        QCoreApplication::translate("CommandLine",
+                                    "何も動かさずに計画を表示します: ストローク数、ストローク"
+                                    "内の移動数、線のピクセル数、ウェイトによる推定時間、"
+                                    "画面上の範囲。")};
+    QCommandLineOption planImage{
+        QStringLiteral("plan-image"),
+        QCoreApplication::translate("CommandLine",
+                                    "計画を PNG 画像に書きます: 各ストロークを描く順に"
+                                    "青から赤への色で、薄くした元画像の上に。--plan "
+                                    "を含みます。"),
+        QStringLiteral("FILE.png")};
+    QCommandLineOption json{
+        QStringLiteral("json"),
+        QCoreApplication::translate("CommandLine",
+                                    "結果（または計画）を 1 つの JSON オブジェクトとして"
+                                    "標準出力に書きます。")};
+    QCommandLineOption yes{
+        QStringLiteral("yes"),
+        QCoreApplication::translate("CommandLine",
+                                    "Esc キーで描画を止められない環境（キーを監視できない "
+                                    "Wayland コンポジタ）でも、確かめずに描画します。その"
+                                    "環境では、付けなければ端末で確かめ、標準入力が端末で"
+                                    "なければ描画しません。")};
 
     std::vector<const QCommandLineOption*> all() const {
         return {&help,   &version,  &at,       &delay,      &wait,    &mode,   &black,      &white,
@@ -160,7 +198,8 @@ QString parseFailure(const QCommandLineParser& parser, const QStringList& argume
         for (const QString& name : parser.unknownOptionNames()) {
             names << dashed(name);
         }
-        return QStringLiteral("不明なオプションです: %1").arg(names.join(QStringLiteral(", ")));
+        return QCoreApplication::translate("CommandLine", "不明なオプションです: %1")
+            .arg(names.join(QStringLiteral(", ")));
     }
     for (qsizetype i = 1; i < arguments.size(); ++i) {
         const QString& argument = arguments[i];
@@ -176,11 +215,12 @@ QString parseFailure(const QCommandLineParser& parser, const QStringList& argume
                 continue;
             }
             if (option->valueName().isEmpty() && argument.contains(QLatin1Char('='))) {
-                return QStringLiteral("%1 は値を取りません").arg(dashed(name));
+                return QCoreApplication::translate("CommandLine", "%1 は値を取りません")
+                    .arg(dashed(name));
             }
             if (!option->valueName().isEmpty() && !argument.contains(QLatin1Char('=')) &&
                 i + 1 == arguments.size()) {
-                return QStringLiteral("%1 には値が必要です（%2）")
+                return QCoreApplication::translate("CommandLine", "%1 には値が必要です（%2）")
                     .arg(dashed(name), option->valueName());
             }
         }
@@ -207,13 +247,17 @@ struct ValueOption {
 };
 
 QString range(int lowest, int highest, const QString& what) {
-    return QStringLiteral("%1 から %2 までの%3").arg(lowest).arg(highest).arg(what);
+    return QCoreApplication::translate("CommandLine", "%1 から %2 までの%3")
+        .arg(lowest)
+        .arg(highest)
+        .arg(what);
 }
 
 bool readDrawOptions(const QCommandLineParser& parser, const Options& o, DrawOptions& draw,
                      QString& error) {
     const std::vector<ValueOption> values = {
-        {o.at, QStringLiteral("X,Y（画面のピクセル座標、整数）か pointer"),
+        {o.at,
+         QCoreApplication::translate("CommandLine", "X,Y（画面のピクセル座標、整数）か pointer"),
          [&](const QString& value) {
              if (value == kPointer) {
                  draw.atPointer = true;
@@ -229,14 +273,17 @@ bool readDrawOptions(const QCommandLineParser& parser, const Options& o, DrawOpt
                  QPoint(parts[0].trimmed().toInt(&okX, 10), parts[1].trimmed().toInt(&okY, 10));
              return okX && okY;
          }},
-        {o.delay, range(0, static_cast<int>(kLongestDelaySeconds), QStringLiteral("秒数")),
+        {o.delay,
+         range(0, static_cast<int>(kLongestDelaySeconds),
+               QCoreApplication::translate("CommandLine", "秒数")),
          [&](const QString& value) {
              bool ok = false;
              draw.delaySeconds = QLocale::c().toDouble(value.trimmed(), &ok);
              return ok && std::isfinite(draw.delaySeconds) && draw.delaySeconds >= 0 &&
                     draw.delaySeconds <= kLongestDelaySeconds;
          }},
-        {o.wait, range(0, kLongestWaitMs, QStringLiteral("整数（ミリ秒）")),
+        {o.wait,
+         range(0, kLongestWaitMs, QCoreApplication::translate("CommandLine", "整数（ミリ秒）")),
          [&](const QString& value) {
              const std::optional<int> ms = wholeNumber(value, 0, kLongestWaitMs);
              if (ms) {
@@ -244,7 +291,7 @@ bool readDrawOptions(const QCommandLineParser& parser, const Options& o, DrawOpt
              }
              return ms.has_value();
          }},
-        {o.mode, QStringLiteral("dark か nonwhite か colour"),
+        {o.mode, QCoreApplication::translate("CommandLine", "dark か nonwhite か colour"),
          [&](const QString& value) {
              if (value == QStringLiteral("dark")) {
                  draw.mode = 1;
@@ -257,12 +304,12 @@ bool readDrawOptions(const QCommandLineParser& parser, const Options& o, DrawOpt
              draw.colour = false;
              return draw.mode.has_value();
          }},
-        {o.palette, QStringLiteral("パレットのファイルの名前"),
+        {o.palette, QCoreApplication::translate("CommandLine", "パレットのファイルの名前"),
          [&](const QString& value) {
              draw.paletteFile = value;
              return !value.isEmpty();
          }},
-        {o.dither, QStringLiteral("none か ordered か fs"),
+        {o.dither, QCoreApplication::translate("CommandLine", "none か ordered か fs"),
          [&](const QString& value) {
              if (value == QStringLiteral("none")) {
                  draw.dithering = Dithering::Nearest;
@@ -273,12 +320,14 @@ bool readDrawOptions(const QCommandLineParser& parser, const Options& o, DrawOpt
              }
              return draw.dithering.has_value();
          }},
-        {o.background, QStringLiteral("#RRGGBB（16 進の色）"),
+        {o.background, QCoreApplication::translate("CommandLine", "#RRGGBB（16 進の色）"),
          [&](const QString& value) {
              draw.background = ParseHexColour(value);
              return draw.background.has_value();
          }},
-        {o.within, range(1, static_cast<int>(kLongestTimeLimitSeconds), QStringLiteral("秒数")),
+        {o.within,
+         range(1, static_cast<int>(kLongestTimeLimitSeconds),
+               QCoreApplication::translate("CommandLine", "秒数")),
          [&](const QString& value) {
              bool ok = false;
              const double seconds = QLocale::c().toDouble(value.trimmed(), &ok);
@@ -286,17 +335,17 @@ bool readDrawOptions(const QCommandLineParser& parser, const Options& o, DrawOpt
              return ok && std::isfinite(seconds) && seconds >= 1 &&
                     seconds <= kLongestTimeLimitSeconds;
          }},
-        {o.black, range(0, kHighestBlack, QStringLiteral("整数")),
+        {o.black, range(0, kHighestBlack, QCoreApplication::translate("CommandLine", "整数")),
          [&](const QString& value) {
              draw.black = wholeNumber(value, 0, kHighestBlack);
              return draw.black.has_value();
          }},
-        {o.white, range(0, kHighestWhite, QStringLiteral("整数")),
+        {o.white, range(0, kHighestWhite, QCoreApplication::translate("CommandLine", "整数")),
          [&](const QString& value) {
              draw.white = wholeNumber(value, 0, kHighestWhite);
              return draw.white.has_value();
          }},
-        {o.planImage, QStringLiteral("書き出す PNG ファイルの名前"),
+        {o.planImage, QCoreApplication::translate("CommandLine", "書き出す PNG ファイルの名前"),
          [&](const QString& value) {
              draw.planImage = value;
              return !value.isEmpty();
@@ -304,7 +353,8 @@ bool readDrawOptions(const QCommandLineParser& parser, const Options& o, DrawOpt
     };
     for (const ValueOption& value : values) {
         if (parser.isSet(value.option) && !value.read(parser.value(value.option))) {
-            error = QStringLiteral("%1 には %2 を指定してください（指定: %3）")
+            error = QCoreApplication::translate("CommandLine",
+                                                "%1 には %2 を指定してください（指定: %3）")
                         .arg(dashed(value.option.names().constLast()), value.expected,
                              parser.value(value.option));
             return false;
@@ -348,16 +398,19 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
     }
     const QStringList positional = parser.positionalArguments();
     if (positional.isEmpty()) {
-        return usageError(QStringLiteral("コマンドがありません（draw を指定してください）"));
+        return usageError(QCoreApplication::translate(
+            "CommandLine", "コマンドがありません（draw を指定してください）"));
     }
     if (positional[0] != kDrawCommand) {
-        return usageError(QStringLiteral("不明なコマンドです: %1").arg(positional[0]));
+        return usageError(QCoreApplication::translate("CommandLine", "不明なコマンドです: %1")
+                              .arg(positional[0]));
     }
     if (positional.size() < 2) {
-        return usageError(QStringLiteral("描画する画像ファイルを指定してください"));
+        return usageError(
+            QCoreApplication::translate("CommandLine", "描画する画像ファイルを指定してください"));
     }
     if (positional.size() > 2) {
-        return usageError(QStringLiteral("余分な引数があります: %1")
+        return usageError(QCoreApplication::translate("CommandLine", "余分な引数があります: %1")
                               .arg(positional.mid(2).join(QLatin1Char(' '))));
     }
     line.kind = CommandLine::Kind::Draw;
@@ -367,13 +420,14 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
         return usageError(error);
     }
     if (!parser.isSet(o.at)) {
-        return usageError(QStringLiteral("--at で描画の原点を指定してください（X,Y か pointer）"));
+        return usageError(QCoreApplication::translate(
+            "CommandLine", "--at で描画の原点を指定してください（X,Y か pointer）"));
     }
     // An option and its "no-" form: the one given, or empty for the saved setting.
     auto flag = [&](const QCommandLineOption& on, const QCommandLineOption& off,
                     std::optional<bool>& value) {
         if (parser.isSet(on) && parser.isSet(off)) {
-            error = QStringLiteral("%1 と %2 は同時に指定できません")
+            error = QCoreApplication::translate("CommandLine", "%1 と %2 は同時に指定できません")
                         .arg(dashed(on.names().constLast()), dashed(off.names().constLast()));
             return false;
         }
@@ -388,13 +442,14 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
     }
     if (!line.draw.paletteFile.isEmpty()) {
         if (line.draw.colour == false) {
-            return usageError(
-                QStringLiteral("--palette は --mode dark / nonwhite と同時に指定できません"));
+            return usageError(QCoreApplication::translate(
+                "CommandLine", "--palette は --mode dark / nonwhite と同時に指定できません"));
         }
         line.draw.colour = true;
     }
     if (parser.isSet(o.crop) && parser.isSet(o.fit)) {
-        return usageError(QStringLiteral("--crop と --fit は同時に指定できません"));
+        return usageError(
+            QCoreApplication::translate("CommandLine", "--crop と --fit は同時に指定できません"));
     }
     line.draw.crop = parser.isSet(o.crop);
     line.draw.fit = parser.isSet(o.fit);
@@ -406,7 +461,8 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
 
 QString HelpText() {
     const Options o;
-    QString text = QStringLiteral(
+    QString text = QCoreApplication::translate(
+        "CommandLine",
         "使い方:\n"
         "  stylorex                                     ウィンドウを開きます\n"
         "  stylorex draw 画像ファイル --at X,Y [オプション]\n"
@@ -428,7 +484,8 @@ QString HelpText() {
                                 : synopsis + QLatin1Char('\n') + QString(kColumn, QLatin1Char(' '));
         text += option->description() + QLatin1Char('\n');
     }
-    text += QStringLiteral(
+    text += QCoreApplication::translate(
+        "CommandLine",
         "\n"
         "終了コード:\n"
         "  0  描画し、描画先を読み取って正確に描けたと確かめました（--plan: 計画を表示しました）\n"
@@ -450,7 +507,7 @@ QString HelpText() {
 }
 
 QString HelpHint() {
-    return QStringLiteral("使い方は stylorex --help で表示されます。");
+    return QCoreApplication::translate("CommandLine", "使い方は stylorex --help で表示されます。");
 }
 
 int RunCommandLine(const QStringList& arguments, std::FILE* out, std::FILE* err) {
@@ -463,14 +520,16 @@ int RunCommandLine(const QStringList& arguments, std::FILE* out, std::FILE* err)
             write(out, QStringLiteral("Stylorex %1\n").arg(QString::fromLatin1(kProgramVersion)));
             return exit_code::kDone;
         case CommandLine::Kind::UsageError:
-            write(err, QStringLiteral("Stylorex: %1\n%2\n").arg(line.error, HelpHint()));
+            write(err, ProgramMessageText(line.error + QLatin1Char('\n') + HelpHint()) +
+                           QLatin1Char('\n'));
             return exit_code::kUsage;
         case CommandLine::Kind::Draw:
             return RunDrawCommand(line.draw, out, err);
         case CommandLine::Kind::Window:
             break;
     }
-    write(err, QStringLiteral("Stylorex: ウィンドウは引数なしで開きます\n"));
+    PrintProgramMessage(
+        QCoreApplication::translate("CommandLine", "ウィンドウは引数なしで開きます"), err);
     return exit_code::kUsage;
 }
 

@@ -36,7 +36,7 @@ struct DrawOptions {
     // Draw in the palette's inks (true: --mode colour or --palette) or in one ink (false: a
     // one-ink mode given); empty: as saved (ColourMode).
     std::optional<bool> colour;
-    // A palette file (ReadPaletteFile, cli/colour_command.h), the dithering, the target canvas's
+    // A palette file (ReadPaletteFile, run/palette_settings.h), the dithering, the target canvas's
     // colour and the time budget of a run in colour; empty: as saved.
     QString paletteFile;
     std::optional<Dithering> dithering;

@@ -1,5 +1,6 @@
 #include "cli/plan_drawing.h"
 
+#include "canvas/canvas_image.h"
 #include "engine/run_plan.h"
 
 #include <QColor>
@@ -16,10 +17,6 @@ namespace {
 QRgb rampColour(std::int32_t stroke, std::int32_t count) {
     const int hue = count > 1 ? 240 - static_cast<int>(240LL * stroke / (count - 1)) : 240;
     return QColor::fromHsv(hue, 255, 255).rgb();
-}
-
-int faded(int channel) {
-    return 255 - (255 - channel) / 4;
 }
 
 // WalkRun's visitor: every line pixel with its stroke's number, moves not joined.
@@ -53,7 +50,7 @@ PlanDrawing DrawPlan(const QImage& canvas, const std::vector<const ScanTables*>&
     for (int y = 0; y < plan.image.height(); ++y) {
         auto* row = reinterpret_cast<QRgb*>(plan.image.scanLine(y));
         for (int x = 0; x < plan.image.width(); ++x) {
-            row[x] = qRgb(faded(qRed(row[x])), faded(qGreen(row[x])), faded(qBlue(row[x])));
+            row[x] = FadedColour(row[x]);
         }
     }
     for (const auto& [stroke, p] : walk.pixels) {

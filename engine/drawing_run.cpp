@@ -10,21 +10,12 @@
 #include <memory>
 #include <optional>
 #include <stdexcept>
-#include <thread>
 #include <utility>
 #include <vector>
 
 namespace stylorex {
 
 namespace {
-
-class SteadyClock : public MonotonicClock {
-  public:
-    std::chrono::steady_clock::time_point now() override {
-        return std::chrono::steady_clock::now();
-    }
-    void sleepFor(std::chrono::nanoseconds time) override { std::this_thread::sleep_for(time); }
-};
 
 // Marks the run in progress on the state for its lifetime. Declared before the button, so the
 // run is marked ended only after the button is up. Unless the run says otherwise, it failed.
@@ -564,24 +555,6 @@ std::int32_t DrawStrokes(const RunSettings& settings, RunServices& services, Run
 }
 
 }  // namespace
-
-MonotonicClock& SystemClock() {
-    static SteadyClock clock;
-    return clock;
-}
-
-void WaitMs(std::int32_t ms, const std::function<void()>& yield, MonotonicClock& clock) {
-    if (ms <= 0) {
-        return;
-    }
-    const auto deadline = clock.now() + std::chrono::milliseconds(ms);
-    while (clock.now() < deadline) {
-        if (yield) {
-            yield();
-        }
-        SleepTowards(clock, deadline);
-    }
-}
 
 std::int32_t RunDrawing(const QImage& picture, std::int32_t originX, std::int32_t originY,
                         const RunSettings& settings, RunServices& services, RunState& state) {

@@ -120,8 +120,4 @@ std::int32_t RunDrawingInPasses(RunPasses& passes, QPoint origin, const RunSetti
 // Throws std::logic_error when nothing can be resumed.
 std::int32_t ResumeDrawing(const RunSettings& settings, RunServices& services, RunState& state);
 
-// Waits `ms` milliseconds on the monotonic clock, yielding while it waits. A wait of 0 or
-// less returns at once without yielding.
-void WaitMs(std::int32_t ms, const std::function<void()>& yield, MonotonicClock& clock);
-
 }  // namespace stylorex

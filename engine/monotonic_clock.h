@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdint>
+#include <functional>
 
 namespace stylorex {
 
@@ -32,5 +34,9 @@ inline void SleepTowards(MonotonicClock& clock, std::chrono::steady_clock::time_
         clock.sleepFor(std::min<std::chrono::nanoseconds>(left - kSpinTail, kLongestSleep));
     }
 }
+
+// Waits `ms` milliseconds on the monotonic clock, yielding while it waits. A wait of 0 or
+// less returns at once without yielding.
+void WaitMs(std::int32_t ms, const std::function<void()>& yield, MonotonicClock& clock);
 
 }  // namespace stylorex

@@ -1,7 +1,5 @@
 #include "engine/target_check.h"
 
-#include "engine/drawing_run.h"
-
 #include <chrono>
 #include <optional>
 #include <utility>

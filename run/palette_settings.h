@@ -2,7 +2,13 @@
 
 #include "engine/colour_settings.h"
 #include "engine/palette.h"
+#include "os/screen_reader.h"
 #include "settings/persistent_settings.h"
+
+#include <QString>
+
+#include <optional>
+#include <vector>
 
 namespace stylorex {
 
@@ -18,5 +24,12 @@ ColourSettings SavedColourSettings(const SettingVariables& settings);
 // Dithering and InkOrder as the setting variables number them (common/setting_limits.h).
 Dithering DitheringOf(std::int32_t stored);
 InkOrder InkOrderOf(std::int32_t stored);
+
+// The swatches of the palette file at `path` (ParsePaletteFile), each with the colour its line
+// gives or, where it gives none, the colour `screen` shows at its point now. Nothing, and `error`
+// says why, when the file cannot be read, a line is not a swatch, it holds no swatch, or a colour
+// is to be read from a screen that cannot be read.
+std::optional<std::vector<Swatch>> ReadPaletteFile(const QString& path, ScreenReader* screen,
+                                                   QString& error);
 
 }  // namespace stylorex

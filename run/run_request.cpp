@@ -63,13 +63,13 @@ bool OriginBeyondScreen(QPoint origin, QSize screen) {
 }
 
 QString InvalidOriginText() {
-    return QStringLiteral("開始座標が不正です");
+    return QCoreApplication::translate("RunRequest", "開始座標が不正です");
 }
 
 OriginCheck CheckOrigin(const QString& textX, const QString& textY, QSize primaryScreen) {
     OriginCheck check;
     if (textX == QStringLiteral("**") || textX.isEmpty() || textY.isEmpty()) {
-        check.message = QStringLiteral("開始座標を設定してください");
+        check.message = QCoreApplication::translate("RunRequest", "開始座標を設定してください");
         return check;
     }
     bool okX = false;
@@ -89,17 +89,20 @@ QString RefusalText(const RunRefusal& refusal) {
         case RunRefusal::Reason::NoDisplay:
             return refusal.detail;
         case RunRefusal::Reason::NothingToDraw:
-            return QStringLiteral("描画する線のピクセルがありません");
+            return QCoreApplication::translate("RunRequest", "描画する線のピクセルがありません");
         case RunRefusal::Reason::LeavesScreen:
-            return QStringLiteral("描画範囲が画面からはみ出します");
+            return QCoreApplication::translate("RunRequest", "描画範囲が画面からはみ出します");
         case RunRefusal::Reason::AnotherRun:
-            return QStringLiteral("別の描画が実行中です");
+            return QCoreApplication::translate("RunRequest", "別の描画が実行中です");
         case RunRefusal::Reason::NoLock:
-            return QStringLiteral("描画の排他ロックを作れません: ") + refusal.detail;
+            return QCoreApplication::translate("RunRequest", "描画の排他ロックを作れません: ") +
+                   refusal.detail;
         case RunRefusal::Reason::SwatchOffScreen:
-            return QStringLiteral("スウォッチ %1 が画面の外にあります").arg(refusal.detail);
+            return QCoreApplication::translate("RunRequest", "スウォッチ %1 が画面の外にあります")
+                .arg(refusal.detail);
         case RunRefusal::Reason::NoSwatches:
-            return QStringLiteral(
+            return QCoreApplication::translate(
+                "RunRequest",
                 "パレットにスウォッチがありません（ウィンドウでは設定メニューの「パレット」、"
                 "stylorex draw では --palette で指定します）");
     }

@@ -3,6 +3,7 @@
 #include "engine/ink_follower.h"
 #include "engine/palette.h"
 
+#include <QCoreApplication>
 #include <QStringList>
 
 namespace stylorex {
@@ -12,13 +13,14 @@ namespace {
 QString ReasonText(RunCheck::Outcome outcome) {
     switch (outcome) {
         case RunCheck::Outcome::OwnWindowCovers:
-            return QStringLiteral("このウィンドウが描画先に重なっています");
+            return QCoreApplication::translate("RunTexts",
+                                               "このウィンドウが描画先に重なっています");
         case RunCheck::Outcome::LeavesScreen:
-            return QStringLiteral("描画先が画面からはみ出しています");
+            return QCoreApplication::translate("RunTexts", "描画先が画面からはみ出しています");
         case RunCheck::Outcome::Unreadable:
-            return QStringLiteral("画面を読み取れません");
+            return QCoreApplication::translate("RunTexts", "画面を読み取れません");
         case RunCheck::Outcome::NothingChanged:
-            return QStringLiteral("描画先に変化がありません");
+            return QCoreApplication::translate("RunTexts", "描画先に変化がありません");
         case RunCheck::Outcome::None:
         case RunCheck::Outcome::Checked:
             break;
@@ -29,11 +31,11 @@ QString ReasonText(RunCheck::Outcome outcome) {
 }  // namespace
 
 QString KeysHeldText() {
-    return QStringLiteral("キーを離してください");
+    return QCoreApplication::translate("RunTexts", "キーを離してください");
 }
 
 QString CheckingText() {
-    return QStringLiteral("確認中…");
+    return QCoreApplication::translate("RunTexts", "確認中…");
 }
 
 QString CheckPanelText(const RunCheck& check) {
@@ -42,20 +44,21 @@ QString CheckPanelText(const RunCheck& check) {
         return text;
     }
     if (check.outcome == RunCheck::Outcome::Checked) {
-        text = QStringLiteral("確認: 欠け %1 / 余分 %2")
+        text = QCoreApplication::translate("RunTexts", "確認: 欠け %1 / 余分 %2")
                    .arg(check.missing.size())
                    .arg(check.extra.size());
     } else {
-        text = QStringLiteral("確認できません: ") + ReasonText(check.outcome);
+        text =
+            QCoreApplication::translate("RunTexts", "確認できません: ") + ReasonText(check.outcome);
     }
     if (check.fellBack) {
-        text += QStringLiteral("（固定ウェイトに切替）");
+        text += QCoreApplication::translate("RunTexts", "（固定ウェイトに切替）");
     }
     return text;
 }
 
 QString InkTallyText(const RunCheck::InkTally& tally) {
-    return QStringLiteral("%1: 欠け %2 / 余分 %3")
+    return QCoreApplication::translate("RunTexts", "%1: 欠け %2 / 余分 %3")
         .arg(HexColourText(tally.ink))
         .arg(tally.missing)
         .arg(tally.extra);
@@ -70,24 +73,29 @@ QString CheckToolTip(const RunCheck& check, int waitMs) {
         case RunCheck::Outcome::None:
             break;
         case RunCheck::Outcome::Checked:
-            lines << QStringLiteral("描画後に描画先の画面を読み取り、線の画素と比べました。");
+            lines << QCoreApplication::translate(
+                "RunTexts", "描画後に描画先の画面を読み取り、線の画素と比べました。");
             if (!check.missing.empty()) {
                 if (check.followed) {
-                    lines << QStringLiteral(
+                    lines << QCoreApplication::translate(
+                                 "RunTexts",
                                  "欠け: 描き直し %1 回の後も描かれていない線の画素です。")
                                  .arg(check.mendPasses);
                 } else {
-                    lines << QStringLiteral(
+                    lines << QCoreApplication::translate(
+                        "RunTexts",
                         "欠け: 描かれていない線の画素です。描画先が追いつく前に次へ進んだため"
                         "です。設定メニューの「描画を確かめながら進む」をオンにすると、描画先が"
                         "描き終えるのを確かめながら進み、欠けを描き直します。");
                 }
             }
             if (!check.extra.empty()) {
-                lines << QStringLiteral("余分: 線の外に描かれた画素です。取り消せません。");
+                lines << QCoreApplication::translate(
+                    "RunTexts", "余分: 線の外に描かれた画素です。取り消せません。");
             }
             if (!check.inks.empty()) {
-                lines << QStringLiteral(
+                lines << QCoreApplication::translate(
+                    "RunTexts",
                     "色ごと（別の色で描かれた画素は、その色の欠けと、描かれた"
                     "色の余分に数えます）:");
                 for (const RunCheck::InkTally& ink : check.inks) {
@@ -96,26 +104,31 @@ QString CheckToolTip(const RunCheck& check, int waitMs) {
             }
             break;
         case RunCheck::Outcome::OwnWindowCovers:
-            lines << QStringLiteral(
+            lines << QCoreApplication::translate(
+                "RunTexts",
                 "Stylorex のウィンドウが描画先の範囲に重なっているため確認できません。"
                 "ウィンドウを描画先の横に並べてください。");
             break;
         case RunCheck::Outcome::LeavesScreen:
-            lines << QStringLiteral(
+            lines << QCoreApplication::translate(
+                "RunTexts",
                 "出力開始座標と画像の大きさで決まる範囲が画面からはみ出して"
                 "いるため確認できません。");
             break;
         case RunCheck::Outcome::Unreadable:
-            lines << QStringLiteral("画面を読み取れないため確認できません。");
+            lines << QCoreApplication::translate("RunTexts",
+                                                 "画面を読み取れないため確認できません。");
             break;
         case RunCheck::Outcome::NothingChanged:
-            lines << QStringLiteral(
+            lines << QCoreApplication::translate(
+                "RunTexts",
                 "描画の前と後で描画先の範囲に何の変化もありませんでした。描画先のウィンドウ、"
                 "ペンの色、出力開始座標を確かめてください。");
             break;
     }
     if (check.fellBack) {
-        lines << QStringLiteral(
+        lines << QCoreApplication::translate(
+                     "RunTexts",
                      "描画先に %1 回続けて %2ms 以内に描画が現れなかったため、残りは"
                      "固定ウェイト (%3ms) で描きました。")
                      .arg(InkFollower::kGiveUpsBeforeFallBack)

@@ -1,15 +1,17 @@
 #include "run/stop_reason.h"
 
+#include <QCoreApplication>
+
 namespace stylorex {
 
 QString StopReasonText(StopCause cause) {
     switch (cause) {
         case StopCause::EscKey:
-            return QStringLiteral("Esc キー");
+            return QCoreApplication::translate("StopReason", "Esc キー");
         case StopCause::PointerMoved:
-            return QStringLiteral("マウス");
+            return QCoreApplication::translate("StopReason", "マウス");
         case StopCause::Suspended:
-            return QStringLiteral("一時停止");
+            return QCoreApplication::translate("StopReason", "一時停止");
     }
     return {};
 }

@@ -3,8 +3,6 @@
 #include "engine/palette.h"
 #include "ui/run_panels.h"
 
-#include <QStringList>
-
 namespace stylorex {
 
 QImage RunPreview(const QImage& picture, const RunSettings& settings) {
@@ -13,32 +11,6 @@ QImage RunPreview(const QImage& picture, const RunSettings& settings) {
     }
     const InkColours inks = InkColoursOf(settings.colour->palette);
     return ReduceToInks(picture, inks, settings.colour->dithering).image(inks);
-}
-
-ColourPlanPanel ColourPlanTexts(const ColourPlan& plan) {
-    int inks = 0;
-    for (const InkPass& pass : plan.passes) {
-        inks += pass.plan.strokes > 0 ? 1 : 0;
-    }
-    const RunPlan leftOut = plan.leftOut();
-    ColourPlanPanel panel;
-    panel.text = QStringLiteral("%1色 ").arg(inks) + PlanText(plan.total(), plan.time());
-    if (leftOut.strokes > 0) {
-        panel.text += QStringLiteral(" 省略 %1本").arg(leftOut.strokes);
-    }
-    QStringList lines{panel.text};
-    for (const InkPass& pass : plan.passes) {
-        QString line = QStringLiteral("%1（スウォッチ %2）: ")
-                           .arg(HexColourText(pass.ink))
-                           .arg(pass.swatch + 1) +
-                       PlanText(pass.plan, pass.time);
-        if (pass.leftOut.strokes > 0) {
-            line += QStringLiteral("、制限時間で省略 ") + PlanText(pass.leftOut, pass.leftOutTime);
-        }
-        lines << line;
-    }
-    panel.toolTip = lines.join(QLatin1Char('\n'));
-    return panel;
 }
 
 }  // namespace stylorex

@@ -1,10 +1,10 @@
 #include "ui/frm_graph.h"
 
 #include "canvas/picture_box.h"
+#include "common/program_message.h"
 #include "common/setting_limits.h"
 #include "desktop/desktop_pixels.h"
 #include "engine/drawing_run.h"
-#include "engine/origin_capture.h"
 #include "os/point_picker.h"
 #include "os/pointer_device.h"
 #include "os/program_folder.h"
@@ -23,6 +23,7 @@
 #include "ui/qt_user_dialogs.h"
 #include "ui/run_panels.h"
 #include "ui/run_report.h"
+#include "ui/screen_point_text.h"
 #include "ui/status_panel.h"
 #include "ui/viewport_scroll_bar.h"
 #include "ui/wait_menu.h"
@@ -331,8 +332,7 @@ void frmGraph::load() {
     runPanels_->requestPlan();
     unloadedSettings_ = UnloadedSettings::check(settingsPathToRead(), settings_, *this);
     if (unloadedSettings_) {
-        std::fprintf(stderr, "Stylorex: %s\n",
-                     unloadedSettings_->message().toLocal8Bit().constData());
+        PrintProgramMessage(unloadedSettings_->message());
         dialogs_->message(unloadedSettings_->message());
     }
 }
@@ -649,7 +649,7 @@ void frmGraph::unload() {
             text += QStringLiteral("（%1）").arg(why);
         }
         if (closingOnSignal_) {
-            std::fprintf(stderr, "Stylorex: %s\n", text.toLocal8Bit().constData());
+            PrintProgramMessage(text);
         } else {
             dialogs_->message(text);
         }

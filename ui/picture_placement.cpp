@@ -137,13 +137,13 @@ void PicturePlacement::loadFitted(QString& lastChosenFile) {
         return;
     }
     const QImage original = chosen.picture();
-    const QImage picture = FitPictureWithin(original, kLargestCanvas, scaling());
-    c_.picSRC->setPictureAtSize(picture, picture.size());
+    const PictureOnCanvas picture = PictureOnOwnCanvas(original, CanvasFit::Shrink, scaling());
+    c_.picSRC->setPictureAtSize(picture.background, picture.size);
     emit canvasResized();
-    if (picture.size() == original.size()) {
-        notice(CanvasFromPictureText(picture.size()));
+    if (picture.shrunk) {
+        notice(ShrunkPictureText(picture.size, original.size()));
     } else {
-        notice(ShrunkPictureText(picture.size(), original.size()));
+        notice(CanvasFromPictureText(picture.size));
     }
 }
 

@@ -1,7 +1,8 @@
 #include "ui/run_panels.h"
 
+#include "canvas/canvas_image.h"
 #include "common/colour.h"
-#include "ui/colour_view.h"
+#include "engine/palette.h"
 #include "ui/status_panel.h"
 
 #include <QBoxLayout>
@@ -10,6 +11,7 @@
 #include <QLocale>
 #include <QPalette>
 #include <QProgressBar>
+#include <QStringList>
 #include <QTimer>
 #include <QWidget>
 
@@ -41,6 +43,32 @@ QString PlanText(const RunPlan& plan, std::chrono::milliseconds time) {
              Grouped(RoundedSeconds(time, plan.strokes > 0)));
 }
 
+ColourPlanPanel ColourPlanTexts(const ColourPlan& plan) {
+    int inks = 0;
+    for (const InkPass& pass : plan.passes) {
+        inks += pass.plan.strokes > 0 ? 1 : 0;
+    }
+    const RunPlan leftOut = plan.leftOut();
+    ColourPlanPanel panel;
+    panel.text = QStringLiteral("%1色 ").arg(inks) + PlanText(plan.total(), plan.time());
+    if (leftOut.strokes > 0) {
+        panel.text += QStringLiteral(" 省略 %1本").arg(leftOut.strokes);
+    }
+    QStringList lines{panel.text};
+    for (const InkPass& pass : plan.passes) {
+        QString line = QStringLiteral("%1（スウォッチ %2）: ")
+                           .arg(HexColourText(pass.ink))
+                           .arg(pass.swatch + 1) +
+                       PlanText(pass.plan, pass.time);
+        if (pass.leftOut.strokes > 0) {
+            line += QStringLiteral("、制限時間で省略 ") + PlanText(pass.leftOut, pass.leftOutTime);
+        }
+        lines << line;
+    }
+    panel.toolTip = lines.join(QLatin1Char('\n'));
+    return panel;
+}
+
 QString ProgressText(const RunProgress& progress) {
     return QStringLiteral("%1/%2本 残り約%3秒")
         .arg(Grouped(progress.strokesDone), Grouped(progress.strokesTotal),
@@ -60,10 +88,7 @@ QImage ExtractionPreview(const QImage& picture, const ExtractionSettings& extrac
             if (IsLinePixel(SplitRGB(PackRGB(qRed(rgb), qGreen(rgb), qBlue(rgb))), extraction)) {
                 line[x] = qRgb(255, 0, 0);
             } else {
-                // A quarter of the colour over white: the picture stays recognisable, the line
-                // pixels stand out, white stays white.
-                line[x] = qRgb(255 - (255 - qRed(rgb)) / 4, 255 - (255 - qGreen(rgb)) / 4,
-                               255 - (255 - qBlue(rgb)) / 4);
+                line[x] = FadedColour(rgb);
             }
         }
     }

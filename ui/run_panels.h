@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/colour_plan.h"
 #include "engine/drawing_run.h"
 #include "engine/run_events.h"
 #include "engine/run_plan.h"
@@ -21,6 +22,14 @@ class StatusPanel;
 
 // The plan panel: "180本 1,787px 約9秒" (strokes, line pixels, the estimated time).
 QString PlanText(const RunPlan& plan, std::chrono::milliseconds time);
+// The plan panel of a run in colour: "3色 180本 1,787px 約9秒", and " 省略 12本" behind it when
+// the time limit leaves strokes out; its tool tip gives each ink's strokes, pixels and time, and
+// what is left out of it.
+struct ColourPlanPanel {
+    QString text;
+    QString toolTip;
+};
+ColourPlanPanel ColourPlanTexts(const ColourPlan& plan);
 // The progress bar's text: strokes done of all and the time left.
 QString ProgressText(const RunProgress& progress);
 // What the emptied progress bar says after Esc while "続きを描く" can go on.

@@ -4,7 +4,6 @@
 #include "desktop/desktop_pixels.h"
 #include "engine/drawing_run.h"
 #include "engine/monotonic_clock.h"
-#include "engine/origin_capture.h"
 #include "engine/run_state.h"
 #include "os/point_picker.h"
 #include "os/pointer_device.h"

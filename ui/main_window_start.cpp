@@ -1,4 +1,6 @@
-#include "cli/command_line.h"
+#include "ui/main_window_start.h"
+
+#include "common/program_message.h"
 #include "os/session_choice.h"
 #include "os/termination_signals.h"
 #include "os/window_destruction.h"
@@ -8,7 +10,6 @@
 
 #include <QApplication>
 
-#include <cstdio>
 #include <cstdlib>
 #include <memory>
 
@@ -22,42 +23,34 @@ stylorex::frmGraph* g_openWindow = nullptr;
 
 void saveSettingsOnAbruptExit() {
     if (g_openWindow != nullptr) {
-        std::fprintf(stderr, "Stylorex: %s\n",
-                     QStringLiteral("ウィンドウを閉じずに終了します（X サーバーとの接続が切れ"
-                                    "ました）。設定を保存します。")
-                         .toLocal8Bit()
-                         .constData());
+        stylorex::PrintProgramMessage(
+            QStringLiteral("ウィンドウを閉じずに終了します（X サーバーとの接続が切れ"
+                           "ました）。設定を保存します。"));
         g_openWindow->saveSettingsAtAbruptExit();
     }
 }
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    // With arguments, the command line's commands: no window, no widget application.
-    if (argc > 1) {
-        return stylorex::RunCommandLine(stylorex::ArgumentsOf(argc, argv), stdout, stderr);
-    }
+int stylorex::RunMainWindow(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Stylorex"));
     if (stylorex::InstallStandardDialogTranslations() == nullptr) {
-        std::fprintf(stderr, "Stylorex: %s\n",
-                     QStringLiteral("Qt の日本語訳が見つかりません（qt6-translations-l10n）。"
-                                    "標準のダイアログは英語で表示されます。")
-                         .toLocal8Bit()
-                         .constData());
+        stylorex::PrintProgramMessage(
+            QStringLiteral("Qt の日本語訳が見つかりません（qt6-translations-l10n）。"
+                           "標準のダイアログは英語で表示されます。"));
     }
 
     QString error;
     // Where the desktop asks first, the user learns beforehand what to choose in its dialog.
     stylorex::SystemSession session =
         stylorex::OpenSystemSession(&error, [](const QString& notice) {
-            std::fprintf(stderr, "Stylorex: %s\n", notice.toLocal8Bit().constData());
+            stylorex::PrintProgramMessage(notice);
             stylorex::QtUserDialogs(nullptr).message(notice);
         });
     std::unique_ptr<stylorex::PointerDevice>& pointer = session.pointer;
     if (!pointer) {
-        std::fprintf(stderr, "Stylorex: %s\n", error.toLocal8Bit().constData());
+        stylorex::PrintProgramMessage(error);
         stylorex::QtUserDialogs(nullptr).message(error);
         return 1;
     }
@@ -78,11 +71,9 @@ int main(int argc, char** argv) {
     // Destroyed by another program, the window closes the same way, and the exit code says so.
     bool windowDestroyed = false;
     stylorex::WindowDestructionWatch destruction(window.windowHandle(), [&] {
-        std::fprintf(stderr, "Stylorex: %s\n",
-                     QStringLiteral("メインウィンドウが他のプログラムに破棄されました。描画を"
-                                    "中止し、設定を保存して終了します。")
-                         .toLocal8Bit()
-                         .constData());
+        stylorex::PrintProgramMessage(
+            QStringLiteral("メインウィンドウが他のプログラムに破棄されました。描画を"
+                           "中止し、設定を保存して終了します。"));
         windowDestroyed = true;
         window.closeOnSignal();
     });

@@ -1,4 +1,4 @@
-#include "engine/origin_capture.h"
+#include "ui/screen_point_text.h"
 
 #include <cstdint>
 
