@@ -3,6 +3,7 @@
 #include "engine/palette.h"
 #include "ui/run_panels.h"
 
+#include <QCoreApplication>
 #include <QStringList>
 
 namespace stylorex {
@@ -22,18 +23,20 @@ ColourPlanPanel ColourPlanTexts(const ColourPlan& plan) {
     }
     const RunPlan leftOut = plan.leftOut();
     ColourPlanPanel panel;
-    panel.text = QStringLiteral("%1色 ").arg(inks) + PlanText(plan.total(), plan.time());
+    panel.text = QCoreApplication::translate("ColourView", "%1色 ").arg(inks) +
+                 PlanText(plan.total(), plan.time());
     if (leftOut.strokes > 0) {
-        panel.text += QStringLiteral(" 省略 %1本").arg(leftOut.strokes);
+        panel.text += QCoreApplication::translate("ColourView", " 省略 %1本").arg(leftOut.strokes);
     }
     QStringList lines{panel.text};
     for (const InkPass& pass : plan.passes) {
-        QString line = QStringLiteral("%1（スウォッチ %2）: ")
+        QString line = QCoreApplication::translate("ColourView", "%1（スウォッチ %2）: ")
                            .arg(HexColourText(pass.ink))
                            .arg(pass.swatch + 1) +
                        PlanText(pass.plan, pass.time);
         if (pass.leftOut.strokes > 0) {
-            line += QStringLiteral("、制限時間で省略 ") + PlanText(pass.leftOut, pass.leftOutTime);
+            line += QCoreApplication::translate("ColourView", "、制限時間で省略 ") +
+                    PlanText(pass.leftOut, pass.leftOutTime);
         }
         lines << line;
     }

@@ -5,6 +5,7 @@
 #include "ui/status_panel.h"
 
 #include <QBoxLayout>
+#include <QCoreApplication>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QLocale>
@@ -36,19 +37,19 @@ QString Grouped(qint64 n) {
 }  // namespace
 
 QString PlanText(const RunPlan& plan, std::chrono::milliseconds time) {
-    return QStringLiteral("%1本 %2px 約%3秒")
+    return QCoreApplication::translate("RunPanels", "%1本 %2px 約%3秒")
         .arg(Grouped(plan.strokes), Grouped(plan.linePixels),
              Grouped(RoundedSeconds(time, plan.strokes > 0)));
 }
 
 QString ProgressText(const RunProgress& progress) {
-    return QStringLiteral("%1/%2本 残り約%3秒")
+    return QCoreApplication::translate("RunPanels", "%1/%2本 残り約%3秒")
         .arg(Grouped(progress.strokesDone), Grouped(progress.strokesTotal),
              Grouped(RoundedSeconds(progress.timeLeft, false)));
 }
 
 QString ResumeHintText() {
-    return QStringLiteral("Ctrl+R で続きを描く");
+    return QCoreApplication::translate("RunPanels", "Ctrl+R で続きを描く");
 }
 
 QImage ExtractionPreview(const QImage& picture, const ExtractionSettings& extraction) {
