@@ -11,6 +11,7 @@
 #include "patterns/pattern_library.h"
 #include "run/palette_settings.h"
 #include "run/run_request.h"
+#include "settings/language.h"
 #include "ui/colour_view.h"
 #include "ui/dlg_palette.h"
 #include "ui/dlg_setting.h"
@@ -208,6 +209,9 @@ void frmGraph::connectCommands() {
     connect(c.mnu_m[3], &QAction::triggered, this, &frmGraph::clearPictureCommand);
     connect(c.mnu_s[0], &QAction::triggered, this, &frmGraph::openExtractionSettings);
     connect(c.mnu_palette, &QAction::triggered, this, &frmGraph::openPalette);
+    connect(c.mnu_japanese, &QAction::triggered, this,
+            [this] { chooseLanguage(kLanguageJapanese); });
+    connect(c.mnu_english, &QAction::triggered, this, [this] { chooseLanguage(kLanguageEnglish); });
     for (int i = 0; i < 3; ++i) {
         connect(c.mnu_canvas[i], &QAction::triggered, this, [this, i] { canvasPreset(i); });
     }
@@ -297,6 +301,8 @@ void frmGraph::load() {
     ui_->mnu_followTarget->setChecked(settings_.FollowTarget);
     ui_->mnu_joinRuns->setChecked(settings_.JoinRuns);
     ui_->mnu_smooth->setChecked(settings_.SmoothScaling);
+    (CurrentLanguage() == Language::English ? ui_->mnu_english : ui_->mnu_japanese)
+        ->setChecked(true);
     // The picture in the viewport's corner, and the window where it was closed last.
     ui_->picSRC->move(0, 0);
     UpdateScrollRanges(*ui_);
@@ -397,8 +403,8 @@ void frmGraph::startCommand() {
     }
     ui_->picSRC->commit();
     const ShownActivity before{caption(), statusPanel(2)};
-    SetCaptionTag(*this, QStringLiteral("[処理開始]"));
-    SetStatusText(*this, 2, QStringLiteral("処理開始"));
+    SetCaptionTag(*this, tr("[処理開始]"));
+    SetStatusText(*this, 2, tr("処理開始"));
     const OriginCheck origin =
         CheckOrigin(ui_->txtStartX->text(), ui_->txtStartY->text(), pointer_.primaryScreenSize());
     if (!origin.ok) {
@@ -449,12 +455,12 @@ void frmGraph::runRequested(RunRequest request, const ShownActivity& before) {
         // The backend says how else its runs stop; where it knows no way, ending the program.
         QString howToStop = pointer_.stopAdvice();
         if (howToStop.isEmpty()) {
-            howToStop = QStringLiteral(
-                "途中で止めるには Stylorex を終了してください（起動した"
-                "端末で Ctrl+C、または kill）。");
+            howToStop =
+                tr("途中で止めるには Stylorex を終了してください（起動した"
+                   "端末で Ctrl+C、または kill）。");
         }
         if (!dialogs_->confirm(pointer_.whyEscCannotStop() + howToStop +
-                               QStringLiteral("\n\n描画を始めますか？"))) {
+                               tr("\n\n描画を始めますか？"))) {
             showActivity(before);
             return;
         }
@@ -536,8 +542,8 @@ void frmGraph::giveFocusBack(QWidget* focus) {
 }
 
 void frmGraph::takeOrigin(QPoint point) {
-    SetCaptionTag(*this, QStringLiteral("[座標取得]"));
-    SetStatusText(*this, 2, QStringLiteral("座標を取得"));
+    SetCaptionTag(*this, tr("[座標取得]"));
+    SetStatusText(*this, 2, tr("座標を取得"));
     ui_->txtStartX->setText(QString::number(point.x()));
     ui_->txtStartY->setText(QString::number(point.y()));
     placement_->showOutline(
@@ -605,6 +611,14 @@ void frmGraph::openExtractionSettings() {
     runInputChanged(now.extraction.PickUpPattern != was.extraction.PickUpPattern ||
                     now.extraction.BlackUpper != was.extraction.BlackUpper ||
                     now.colour != was.colour);
+}
+
+void frmGraph::chooseLanguage(std::int32_t choice) {
+    settings_.LanguageChoice = choice;
+    const Language chosen = choice == kLanguageEnglish ? Language::English : Language::Japanese;
+    if (chosen != CurrentLanguage()) {
+        dialogs_->message(tr("言語は次の起動から切り替わります。"));
+    }
 }
 
 void frmGraph::openPalette() {
@@ -758,9 +772,9 @@ void frmGraph::unload() {
     QString why;
     if (!SaveSettings(settings_, *this, path, SystemFileWriter(), &why)) {
         // The settings would be lost without a word; a signal's close has no one to answer a box.
-        QString text = QStringLiteral("設定を保存できませんでした\n") + path;
+        QString text = tr("設定を保存できませんでした\n") + path;
         if (!why.isEmpty()) {
-            text += QStringLiteral("（%1）").arg(why);
+            text += tr("（%1）").arg(why);
         }
         if (closingOnSignal_) {
             std::fprintf(stderr, "Stylorex: %s\n", text.toLocal8Bit().constData());

@@ -2,6 +2,7 @@
 #include "os/session_choice.h"
 #include "os/termination_signals.h"
 #include "os/window_destruction.h"
+#include "settings/language.h"
 #include "ui/frm_graph.h"
 #include "ui/qt_user_dialogs.h"
 #include "ui/screen_pick_overlay.h"
@@ -22,11 +23,13 @@ stylorex::frmGraph* g_openWindow = nullptr;
 
 void saveSettingsOnAbruptExit() {
     if (g_openWindow != nullptr) {
-        std::fprintf(stderr, "Stylorex: %s\n",
-                     QStringLiteral("ウィンドウを閉じずに終了します（X サーバーとの接続が切れ"
-                                    "ました）。設定を保存します。")
-                         .toLocal8Bit()
-                         .constData());
+        std::fprintf(
+            stderr, "Stylorex: %s\n",
+            QCoreApplication::translate("Main",
+                                        "ウィンドウを閉じずに終了します（X サーバーとの接続が切れ"
+                                        "ました）。設定を保存します。")
+                .toLocal8Bit()
+                .constData());
         g_openWindow->saveSettingsAtAbruptExit();
     }
 }
@@ -34,18 +37,25 @@ void saveSettingsOnAbruptExit() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Before any text is made: the window and the command line speak the language the settings
+    // or the environment choose, in every application object made from here on.
+    stylorex::InstallTranslations(stylorex::StartupLanguage());
     // With arguments, the command line's commands: no window, no widget application.
     if (argc > 1) {
         return stylorex::RunCommandLine(stylorex::ArgumentsOf(argc, argv), stdout, stderr);
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Stylorex"));
-    if (stylorex::InstallStandardDialogTranslations() == nullptr) {
-        std::fprintf(stderr, "Stylorex: %s\n",
-                     QStringLiteral("Qt の日本語訳が見つかりません（qt6-translations-l10n）。"
-                                    "標準のダイアログは英語で表示されます。")
-                         .toLocal8Bit()
-                         .constData());
+    // Qt's own dialogs speak English unless their Japanese catalogue is installed.
+    if (stylorex::CurrentLanguage() == stylorex::Language::Japanese &&
+        stylorex::InstallStandardDialogTranslations() == nullptr) {
+        std::fprintf(
+            stderr, "Stylorex: %s\n",
+            QCoreApplication::translate("Main",
+                                        "Qt の日本語訳が見つかりません（qt6-translations-l10n）。"
+                                        "標準のダイアログは英語で表示されます。")
+                .toLocal8Bit()
+                .constData());
     }
 
     QString error;
@@ -78,11 +88,13 @@ int main(int argc, char** argv) {
     // Destroyed by another program, the window closes the same way, and the exit code says so.
     bool windowDestroyed = false;
     stylorex::WindowDestructionWatch destruction(window.windowHandle(), [&] {
-        std::fprintf(stderr, "Stylorex: %s\n",
-                     QStringLiteral("メインウィンドウが他のプログラムに破棄されました。描画を"
-                                    "中止し、設定を保存して終了します。")
-                         .toLocal8Bit()
-                         .constData());
+        std::fprintf(
+            stderr, "Stylorex: %s\n",
+            QCoreApplication::translate("Main",
+                                        "メインウィンドウが他のプログラムに破棄されました。描画を"
+                                        "中止し、設定を保存して終了します。")
+                .toLocal8Bit()
+                .constData());
         windowDestroyed = true;
         window.closeOnSignal();
     });
