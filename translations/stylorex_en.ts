@@ -325,6 +325,10 @@
         <source>言語 / Language</source>
         <translation>Language / 言語</translation>
     </message>
+    <message>
+        <source>Version(&amp;V)</source>
+        <translation>Version(&amp;V)</translation>
+    </message>
 </context>
 <context>
     <name>GnomeSession</name>
@@ -1192,6 +1196,14 @@ Start drawing?</translation>
     <message>
         <source>言語は次の起動から切り替わります。</source>
         <translation>The language changes at the next start.</translation>
+    </message>
+    <message>
+        <source>Wait: %1ms</source>
+        <translation>Wait: %1ms</translation>
+    </message>
+    <message>
+        <source>canvas:%1*%2</source>
+        <translation>canvas:%1*%2</translation>
     </message>
 </context>
 </TS>

@@ -297,7 +297,7 @@ void frmGraph::load() {
     SetCanvasSize(settings_.CanvasHeight, settings_.CanvasWidth);
     SetStatusText(*this, 1, StartupExtractionModeText(settings_));
     waitMenu_->showStartupWait();
-    SetStatusText(*this, 2, QStringLiteral("Wait: %1ms").arg(settings_.WaitTime));
+    SetStatusText(*this, 2, tr("Wait: %1ms").arg(settings_.WaitTime));
     ui_->mnu_followTarget->setChecked(settings_.FollowTarget);
     ui_->mnu_joinRuns->setChecked(settings_.JoinRuns);
     ui_->mnu_smooth->setChecked(settings_.SmoothScaling);
@@ -574,9 +574,8 @@ void frmGraph::showCanvasSize() {
     UpdateScrollRanges(*ui_);
     settings_.CanvasHeight = static_cast<std::int16_t>(ui_->picSRC->ScaleHeight());
     settings_.CanvasWidth = static_cast<std::int16_t>(ui_->picSRC->ScaleWidth());
-    SetStatusText(
-        *this, 4,
-        QStringLiteral("canvas:%1*%2").arg(settings_.CanvasHeight).arg(settings_.CanvasWidth));
+    SetStatusText(*this, 4,
+                  tr("canvas:%1*%2").arg(settings_.CanvasHeight).arg(settings_.CanvasWidth));
 }
 
 void frmGraph::layOut() {

@@ -444,7 +444,7 @@ void createMenus(QMainWindow& window, MainWindowControls& c) {
         languages->addAction(language);
     }
 
-    c.mnu_version = bar->addAction(QStringLiteral("Version(&V)"));
+    c.mnu_version = bar->addAction(QCoreApplication::translate("FrmGraphLayout", "Version(&V)"));
     c.mnu_version->setObjectName(QStringLiteral("mnu_version"));
 
     c.mnu_men = bar->addMenu(QString());
