@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include <QCoreApplication>
+
 namespace stylorex {
 
 namespace {
@@ -109,7 +111,7 @@ QString ShrunkPictureText(QSize shrunk, QSize original) {
     const auto size = [](QSize s) {
         return QStringLiteral("%1×%2").arg(s.width()).arg(s.height());
     };
-    return QStringLiteral("画像を %1 に縮小しました（元の大きさ %2）")
+    return QCoreApplication::translate("PictureFit", "画像を %1 に縮小しました（元の大きさ %2）")
         .arg(size(shrunk), size(original));
 }
 

@@ -14,6 +14,7 @@
 
 #include <cmath>
 #include <functional>
+#include <memory>
 #include <vector>
 
 namespace stylorex {
@@ -511,6 +512,16 @@ QString HelpHint() {
 }
 
 int RunCommandLine(const QStringList& arguments, std::FILE* out, std::FILE* err) {
+    // Texts are translated only while an application object exists: the parse and the short
+    // answers get a plain one; the draw makes its own (it may need the display) once this one
+    // has gone.
+    int argc = 1;
+    char name[] = "stylorex";
+    char* argv[] = {name, nullptr};
+    std::unique_ptr<QCoreApplication> texts;
+    if (QCoreApplication::instance() == nullptr) {
+        texts = std::make_unique<QCoreApplication>(argc, argv);
+    }
     const CommandLine line = ParseCommandLine(arguments);
     switch (line.kind) {
         case CommandLine::Kind::Help:
@@ -524,6 +535,7 @@ int RunCommandLine(const QStringList& arguments, std::FILE* out, std::FILE* err)
                            QLatin1Char('\n'));
             return exit_code::kUsage;
         case CommandLine::Kind::Draw:
+            texts.reset();
             return RunDrawCommand(line.draw, out, err);
         case CommandLine::Kind::Window:
             break;

@@ -2,6 +2,7 @@
 
 #include "engine/colour_check.h"
 
+#include <QCoreApplication>
 #include <QString>
 
 #include <algorithm>
@@ -27,7 +28,8 @@ constexpr milliseconds kSwatchSettleInterval{2};
 constexpr milliseconds kSwatchSettleLimit{200};
 
 QString inkNotTakenText(int swatchNumber) {
-    return QStringLiteral("色を切り替えられませんでした（スウォッチ %1）").arg(swatchNumber);
+    return QCoreApplication::translate("ColourRun", "色を切り替えられませんでした（スウォッチ %1）")
+        .arg(swatchNumber);
 }
 
 class ColourPasses : public RunPasses {

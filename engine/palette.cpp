@@ -1,5 +1,6 @@
 #include "engine/palette.h"
 
+#include <QCoreApplication>
 #include <QRegularExpression>
 
 namespace stylorex {
@@ -52,14 +53,16 @@ PaletteFile ParsePaletteFile(const QString& text) {
         }
         if (const std::optional<SwatchEntry> swatch = ParseSwatchEntry(line)) {
             if (static_cast<int>(file.entries.size()) == Palette::kMostSwatches) {
-                file.errors << QStringLiteral("%1 行目: スウォッチは %2 個までです")
+                file.errors << QCoreApplication::translate("Palette",
+                                                           "%1 行目: スウォッチは %2 個までです")
                                    .arg(i + 1)
                                    .arg(Palette::kMostSwatches);
                 break;
             }
             file.entries.push_back(*swatch);
         } else {
-            file.errors << QStringLiteral("%1 行目: 「X,Y」か「X,Y #RRGGBB」ではありません: %2")
+            file.errors << QCoreApplication::translate(
+                               "Palette", "%1 行目: 「X,Y」か「X,Y #RRGGBB」ではありません: %2")
                                .arg(i + 1)
                                .arg(line);
         }

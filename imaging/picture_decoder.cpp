@@ -6,6 +6,7 @@
 #include "os/standard_error_capture.h"
 
 #include <QBuffer>
+#include <QCoreApplication>
 #include <QImageReader>
 #include <QRegularExpression>
 #include <QSocketNotifier>
@@ -21,16 +22,23 @@ namespace {
 
 constexpr int kAllocationLimitMb = 128;
 
-const QString kNotAPicture = QStringLiteral("画像ファイルではないか、対応していない形式です");
+QString notAPicture() {
+    return QCoreApplication::translate("PictureDecoder",
+                                       "画像ファイルではないか、対応していない形式です");
+}
 // `size`: as the file states it or as decoded.
 QString tooLarge(QSize size) {
-    return QStringLiteral("画像が大きすぎます（%1×%2 画素。%3×%3、%4 画素まで）")
+    return QCoreApplication::translate("PictureDecoder",
+                                       "画像が大きすぎます（%1×%2 画素。%3×%3、%4 画素まで）")
         .arg(size.width())
         .arg(size.height())
         .arg(kMaxPictureSide)
         .arg(kMaxPicturePixels);
 }
-const QString kDamaged = QStringLiteral("画像データが壊れているか、途中で切れています");
+QString damaged() {
+    return QCoreApplication::translate("PictureDecoder",
+                                       "画像データが壊れているか、途中で切れています");
+}
 
 std::nullopt_t fail(QString* reason, const QString& why) {
     if (reason != nullptr) {
@@ -56,8 +64,9 @@ class LibraryMessages {
             }
         }
         return said.isEmpty() ? why
-                              : why + QStringLiteral("（") + said.join(QStringLiteral("; ")) +
-                                    QStringLiteral("）");
+                              : why + QCoreApplication::translate("PictureDecoder", "（") +
+                                    said.join(QStringLiteral("; ")) +
+                                    QCoreApplication::translate("PictureDecoder", "）");
     }
 
   private:
@@ -201,14 +210,14 @@ std::optional<QImage> readRaster(const QByteArray& data, QString* reason) {
     QBuffer buffer;
     buffer.setData(data);
     if (!buffer.open(QIODevice::ReadOnly)) {
-        return fail(reason, kNotAPicture);
+        return fail(reason, notAPicture());
     }
     const LibraryMessages messages;
     QImageReader reader(&buffer);
     reader.setDecideFormatFromContent(true);
     reader.setAllocationLimit(kAllocationLimitMb);
     if (!reader.canRead()) {
-        return fail(reason, messages.explain(kNotAPicture));
+        return fail(reason, messages.explain(notAPicture()));
     }
     // Some readers only learn the size while decoding; for those the allocation limit guards.
     const QSize stated = reader.size();
@@ -216,11 +225,11 @@ std::optional<QImage> readRaster(const QByteArray& data, QString* reason) {
         return fail(reason, tooLarge(stated));
     }
     if (!pixelDataComplete(reader.format(), data)) {
-        return fail(reason, messages.explain(kDamaged));
+        return fail(reason, messages.explain(damaged()));
     }
     QImage image;
     if (!reader.read(&image) || image.isNull()) {
-        return fail(reason, messages.explain(kDamaged));
+        return fail(reason, messages.explain(damaged()));
     }
     if (!sizeAllowed(image.size())) {
         return fail(reason, tooLarge(image.size()));
@@ -231,13 +240,14 @@ std::optional<QImage> readRaster(const QByteArray& data, QString* reason) {
 // Runs in the child.
 std::optional<QImage> decodeHere(const QByteArray& data, QString* reason) {
     if (data.isEmpty()) {
-        return fail(reason, QStringLiteral("データが空です"));
+        return fail(reason, QCoreApplication::translate("PictureDecoder", "データが空です"));
     }
     if (DetectMetafile(data) != MetafileKind::None) {
         std::optional<QImage> image =
             RenderMetafile(data, QSize(kMaxPictureSide, kMaxPictureSide), kMaxPicturePixels);
         if (!image) {
-            return fail(reason, QStringLiteral("メタファイルが壊れているか、大きすぎます"));
+            return fail(reason, QCoreApplication::translate(
+                                    "PictureDecoder", "メタファイルが壊れているか、大きすぎます"));
         }
         return image;
     }
@@ -252,9 +262,13 @@ std::optional<QImage> readAndDecodeHere(const QString& path, QString* reason) {
         case FileRead::Read:
             break;
         case FileRead::Missing:
-            return fail(reason, QStringLiteral("ファイルがありません（%1）").arg(why));
+            return fail(reason,
+                        QCoreApplication::translate("PictureDecoder", "ファイルがありません（%1）")
+                            .arg(why));
         case FileRead::Refused:
-            return fail(reason, QStringLiteral("ファイルを読めません（%1）").arg(why));
+            return fail(reason,
+                        QCoreApplication::translate("PictureDecoder", "ファイルを読めません（%1）")
+                            .arg(why));
     }
     return decodeHere(data, reason);
 }
@@ -321,7 +335,7 @@ std::optional<QImage> pictureOf(const QByteArray& answer, QString* reason) {
                        answer.size() == kPictureHeaderBytes + qsizetype(colours) * 4 +
                                             qsizetype(bytesPerLine) * height;
     if (!valid) {
-        return fail(reason, kDamaged);
+        return fail(reason, damaged());
     }
     const char* at = answer.constData() + kPictureHeaderBytes;
     QList<QRgb> table;
@@ -331,7 +345,7 @@ std::optional<QImage> pictureOf(const QByteArray& answer, QString* reason) {
     const QImage view(reinterpret_cast<const uchar*>(at), width, height, bytesPerLine,
                       static_cast<QImage::Format>(format));
     if (view.isNull() || view.bytesPerLine() != bytesPerLine) {
-        return fail(reason, kDamaged);
+        return fail(reason, damaged());
     }
     QImage image = view.copy();
     if (!table.isEmpty()) {
@@ -342,7 +356,8 @@ std::optional<QImage> pictureOf(const QByteArray& answer, QString* reason) {
 
 // What a decode says when its child gave no answer.
 QString limitsExceeded(const IsolationLimits& limits) {
-    return QStringLiteral(
+    return QCoreApplication::translate(
+               "PictureDecoder",
                "読み込みが制限（%1 秒）を超えたか、メモリが足りないか、途中で異常"
                "終了しました")
         .arg(limits.timeoutMs / 1000.0, 0, 'g', 3);
@@ -461,7 +476,7 @@ void PictureDecoding::finish() {
     }
     call_->cancel();
     if (cancelled_) {
-        reason_ = QStringLiteral("読み込みを取り消しました");
+        reason_ = QCoreApplication::translate("PictureDecoder", "読み込みを取り消しました");
     } else if (call_->state() == IsolatedCall::State::Answered) {
         image_ = pictureOf(call_->answer(), &reason_);
     } else {

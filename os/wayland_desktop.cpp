@@ -7,6 +7,7 @@
 #include "os/wayland/wayland_session.h"
 
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QDBusMessage>
 #include <QDBusVariant>
 
@@ -28,17 +29,20 @@ bool PortalOffersRemoteDesktop(SessionBus& bus) {
 
 QString NoBackendText() {
     const QByteArray desktop = qgetenv("XDG_CURRENT_DESKTOP").toUpper();
-    QString text = QStringLiteral(
+    QString text = QCoreApplication::translate(
+        "WaylandDesktop",
         "この Wayland コンポジタでは、マウスポインタを操作する方法が見つかりません（wlroots の "
         "virtual pointer プロトコルも、KWin も、Mutter のリモートデスクトップも、デスクトップ"
         "ポータルのリモートデスクトップもありません）。");
     if (desktop.contains("KDE") || desktop.contains("GNOME")) {
-        text += QStringLiteral(
+        text += QCoreApplication::translate(
+            "WaylandDesktop",
             "KDE と GNOME では D-Bus のセッションバスを通して操作します。デスクトップの中の"
             "端末から起動し、DBUS_SESSION_BUS_ADDRESS がそのセッションバスを指しているか確かめて"
             "ください。");
     } else {
-        text += QStringLiteral(
+        text += QCoreApplication::translate(
+            "WaylandDesktop",
             "sway など wlroots を使うコンポジタ、KDE Plasma、GNOME、または X11 セッションの中で "
             "Stylorex を起動してください。");
     }
@@ -51,7 +55,8 @@ SystemSession OpenWaylandDesktopSession(QString* error, const ApprovalNotice& no
     std::shared_ptr<WaylandConnection> connection = WaylandConnection::connect();
     if (connection == nullptr) {
         if (error != nullptr) {
-            *error = QStringLiteral(
+            *error = QCoreApplication::translate(
+                         "WaylandDesktop",
                          "Wayland コンポジタ（WAYLAND_DISPLAY=%1）に接続できません。"
                          "sway など wlroots を使うコンポジタ、KDE Plasma、GNOME、"
                          "または X11 セッションの中で Stylorex を起動してください。")

@@ -3,11 +3,14 @@
 #include "os/window_destruction.h"
 #include "os/x11/x11_session.h"
 
+#include <QCoreApplication>
+
 namespace stylorex {
 
 SystemSession OpenX11Session(QString* error) {
     if (error != nullptr) {
-        *error = QStringLiteral(
+        *error = QCoreApplication::translate(
+            "WithoutX11",
             "この Stylorex は X11 に対応せずにビルドされています。sway など wlroots を使う "
             "Wayland コンポジタの中で起動するか、STYLOREX_WITH_X11 をオンにしてビルドし直して"
             "ください。");

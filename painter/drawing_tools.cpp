@@ -9,6 +9,7 @@
 #include "painter/text_tool.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QMenu>
 
 #include <array>
@@ -23,8 +24,11 @@ constexpr int kRight = 2;
 const QColor kBlack(0, 0, 0);
 const QColor kWhite(255, 255, 255);
 
-const std::array<const char*, 8> kToolNames = {"文字", "鉛筆", "直線",   "四角",
-                                               "正円", "楕円", "ベジェ", "消しゴム"};
+const std::array<const char*, 8> kToolNames = {
+    QT_TRANSLATE_NOOP("DrawingTools", "文字"),   QT_TRANSLATE_NOOP("DrawingTools", "鉛筆"),
+    QT_TRANSLATE_NOOP("DrawingTools", "直線"),   QT_TRANSLATE_NOOP("DrawingTools", "四角"),
+    QT_TRANSLATE_NOOP("DrawingTools", "正円"),   QT_TRANSLATE_NOOP("DrawingTools", "楕円"),
+    QT_TRANSLATE_NOOP("DrawingTools", "ベジェ"), QT_TRANSLATE_NOOP("DrawingTools", "消しゴム")};
 
 QPoint wholePoint(float x, float y) {
     return QPoint(RoundHalfEven(x), RoundHalfEven(y));
@@ -34,7 +38,8 @@ QPoint wholePoint(float x, float y) {
 
 void AddToolItems(QComboBox& list) {
     for (std::size_t i = 0; i < kToolNames.size(); ++i) {
-        list.addItem(QString::fromUtf8(kToolNames[i]), static_cast<int>(i));
+        list.addItem(QCoreApplication::translate("DrawingTools", kToolNames[i]),
+                     static_cast<int>(i));
     }
 }
 

@@ -3,6 +3,7 @@
 #include "canvas/picture_box.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QFrame>
 #include <QLabel>
 #include <QScrollBar>
@@ -19,9 +20,9 @@ constexpr int kWidthLargeStep = 5;
 }  // namespace
 
 void AddLineStyleItems(QComboBox& list) {
-    list.addItem(QStringLiteral("実線"), 0);
-    list.addItem(QStringLiteral("鎖線"), 1);
-    list.addItem(QStringLiteral("点線"), 2);
+    list.addItem(QCoreApplication::translate("Pen", "実線"), 0);
+    list.addItem(QCoreApplication::translate("Pen", "鎖線"), 1);
+    list.addItem(QCoreApplication::translate("Pen", "点線"), 2);
 }
 
 PenAttributes::PenAttributes(PictureBox* picSRC, QScrollBar* DWBar, QFrame* FramLine,
@@ -38,7 +39,7 @@ PenAttributes::PenAttributes(PictureBox* picSRC, QScrollBar* DWBar, QFrame* Fram
     DWBar_->setSingleStep(kWidthSmallStep);
     DWBar_->setPageStep(kWidthLargeStep);
     DWBar_->setValue(kMinWidth);
-    FramLine_->setToolTip(QStringLiteral("描画する線の太さを決めます"));
+    FramLine_->setToolTip(QCoreApplication::translate("Pen", "描画する線の太さを決めます"));
 
     // As with the tool list: a list the window filled is selected by its start-up.
     const bool fillStyles = cmbDrawStyle_->count() == 0;

@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QCoreApplication>
 #include <QFocusEvent>
 #include <QFontDialog>
 #include <QKeyEvent>
@@ -21,8 +22,12 @@ namespace stylorex {
 
 namespace {
 
-const QString kBadTilt = QStringLiteral("傾きが不正です(0-360)");
-const QString kBadCoordinate = QStringLiteral("座標が不正です");
+QString badTilt() {
+    return QCoreApplication::translate("TextTool", "傾きが不正です(0-360)");
+}
+QString badCoordinate() {
+    return QCoreApplication::translate("TextTool", "座標が不正です");
+}
 constexpr int kMinTilt = 0;
 constexpr int kMaxTilt = 360;
 
@@ -130,13 +135,13 @@ void TextTool::DrawInputText(int index) {
     PictureBox& picture = *c_.picSRC;
     const std::optional<std::int16_t> tilt = ParseInt16(c_.txtAngle->text());
     if (!tilt || *tilt < kMinTilt || *tilt > kMaxTilt) {
-        c_.dialogs->message(kBadTilt);
+        c_.dialogs->message(badTilt());
         return;
     }
     const std::optional<std::int16_t> x = ParseInt16(c_.txtTextOut[0]->text());
     const std::optional<std::int16_t> y = ParseInt16(c_.txtTextOut[1]->text());
     if (!x || !y || picture.ScaleWidth() - 1 < 0 || picture.ScaleHeight() - 1 < 0) {
-        c_.dialogs->message(kBadCoordinate);
+        c_.dialogs->message(badCoordinate());
         return;
     }
     if (!picture.AutoRedraw()) {

@@ -9,6 +9,7 @@
 #include "imaging/picture_decoder.h"
 #include "os/program_folder.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
@@ -123,7 +124,8 @@ void StorePattern(PatternContext& context, std::int16_t index) {
     }
     PictureBox& picture = context.picSRC;
     picture.commit();
-    showProgress(context.window, QStringLiteral("登録中"), QStringLiteral("[定型登録中]"));
+    showProgress(context.window, QCoreApplication::translate("PatternLibrary", "登録中"),
+                 QCoreApplication::translate("PatternLibrary", "[定型登録中]"));
 
     const int slot = index + 1;
     const QString folder = PatternStoreFolder(context.programFolder);
@@ -135,21 +137,26 @@ void StorePattern(PatternContext& context, std::int16_t index) {
         context.saveJpeg && context.saveJpeg(committed, picture.ScaleWidth(), picture.ScaleHeight(),
                                              jpegPath, kJpegQuality, 0);
     if (!jpegWritten) {
-        context.dialogs.message(QStringLiteral("JPEG保存に問題があるためBMP形式で保存します"),
-                                QStringLiteral("JPEG保存障害"));
+        context.dialogs.message(
+            QCoreApplication::translate("PatternLibrary",
+                                        "JPEG保存に問題があるためBMP形式で保存します"),
+            QCoreApplication::translate("PatternLibrary", "JPEG保存障害"));
         QString why;
         if (!WriteImageFile(committed.convertToFormat(QImage::Format_RGB32), bmpPath, "bmp", -1,
                             &why)) {
-            showProgress(context.window, QStringLiteral("登録失敗"),
-                         QStringLiteral("[定型登録失敗]"));
+            showProgress(context.window, QCoreApplication::translate("PatternLibrary", "登録失敗"),
+                         QCoreApplication::translate("PatternLibrary", "[定型登録失敗]"));
             context.dialogs.message(
-                QStringLiteral("定型画像を保存できませんでした: %1（%2）。登録されていません")
+                QCoreApplication::translate(
+                    "PatternLibrary",
+                    "定型画像を保存できませんでした: %1（%2）。登録されていません")
                     .arg(QDir::toNativeSeparators(bmpPath), why),
-                QStringLiteral("定型登録"));
+                QCoreApplication::translate("PatternLibrary", "定型登録"));
             return;
         }
     }
-    showProgress(context.window, QStringLiteral("登録完了 "), QStringLiteral("[定型登録完了]"));
+    showProgress(context.window, QCoreApplication::translate("PatternLibrary", "登録完了 "),
+                 QCoreApplication::translate("PatternLibrary", "[定型登録完了]"));
 }
 
 void LoadPattern(PatternContext& context, std::int16_t index) {
@@ -158,10 +165,12 @@ void LoadPattern(PatternContext& context, std::int16_t index) {
     }
     const QStringList candidates = storedFiles(context.programFolder, index + 1);
     if (candidates.isEmpty()) {
-        context.dialogs.message(QStringLiteral("登録されていません"), QStringLiteral("定型ロード"));
+        context.dialogs.message(QCoreApplication::translate("PatternLibrary", "登録されていません"),
+                                QCoreApplication::translate("PatternLibrary", "定型ロード"));
         return;
     }
-    showProgress(context.window, QStringLiteral("ロード中"), QStringLiteral("[定型ロード中]"));
+    showProgress(context.window, QCoreApplication::translate("PatternLibrary", "ロード中"),
+                 QCoreApplication::translate("PatternLibrary", "[定型ロード中]"));
     std::optional<QImage> image;
     for (const QString& path : candidates) {
         image = DecodePictureFile(path);
@@ -170,14 +179,16 @@ void LoadPattern(PatternContext& context, std::int16_t index) {
         }
     }
     if (!image) {
-        showProgress(context.window, QStringLiteral("ロード失敗"),
-                     QStringLiteral("[定型ロード失敗]"));
-        context.dialogs.message(QStringLiteral("定型画像を読み込めません"),
-                                QStringLiteral("定型ロード"));
+        showProgress(context.window, QCoreApplication::translate("PatternLibrary", "ロード失敗"),
+                     QCoreApplication::translate("PatternLibrary", "[定型ロード失敗]"));
+        context.dialogs.message(
+            QCoreApplication::translate("PatternLibrary", "定型画像を読み込めません"),
+            QCoreApplication::translate("PatternLibrary", "定型ロード"));
         return;
     }
     context.picSRC.setPicture(*image);
-    showProgress(context.window, QStringLiteral("ロード完了"), QStringLiteral("[定型ロード完了]"));
+    showProgress(context.window, QCoreApplication::translate("PatternLibrary", "ロード完了"),
+                 QCoreApplication::translate("PatternLibrary", "[定型ロード完了]"));
 }
 
 }  // namespace stylorex

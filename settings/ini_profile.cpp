@@ -2,6 +2,7 @@
 
 #include "os/regular_file.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 
 #include <cerrno>
@@ -250,9 +251,10 @@ std::optional<QString> ProfileFileUnreadable(const QString& fileName) {
     }
     const QFileInfo file(fileName);
     if (file.isFile() && file.size() > kMaxProfileBytes) {
-        return QStringLiteral("大きすぎます（%1 MB まで）").arg(kMaxProfileBytes / (1024 * 1024));
+        return QCoreApplication::translate("IniProfile", "大きすぎます（%1 MB まで）")
+            .arg(kMaxProfileBytes / (1024 * 1024));
     }
-    return QStringLiteral("通常のファイルではないか、読めません");
+    return QCoreApplication::translate("IniProfile", "通常のファイルではないか、読めません");
 }
 
 namespace {

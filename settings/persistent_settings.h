@@ -43,6 +43,9 @@ struct SettingVariables {
     std::int32_t TimeLimit = 0;
     QStringList PaletteSwatches{};
     QString PaletteBackground{};
+    // The language the user chose in the window (settings/language.h): 0 follows LANGUAGE and
+    // LANG, 1 Japanese, 2 English. Read at the start.
+    std::int32_t LanguageChoice = 0;
 };
 
 // The settings that live in controls of the main window: the text of txtInput and the font of

@@ -3,8 +3,10 @@
 #include "common/setting_limits.h"
 #include "settings/ini_file.h"
 #include "settings/ini_profile.h"
+#include "settings/language.h"
 
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QStringView>
 
 #include <algorithm>
@@ -81,7 +83,7 @@ constexpr std::array kTable = {
     Setting{.section = kOtherSection,
             .key = "LastText",
             .field = TextField{&StoredSettings::LastText},
-            .fallbackText = u"文字"},
+            .fallbackText = QT_TRANSLATE_NOOP("SettingTable", "文字")},
     Setting{.section = kOtherSection,
             .key = "ScanPattern",
             .field = Number(&StoredSettings::ScanPattern),
@@ -173,6 +175,15 @@ constexpr std::array kTable = {
             .highest = kLongestTimeLimitSeconds,
             .savedWhen = colourInUse,
             .removedUnlessSaved = true},
+    // Saved once chosen; without it the language follows the environment.
+    Setting{
+        .section = kOtherSection,
+        .key = "Language",
+        .field = Number(&StoredSettings::LanguageChoice),
+        .lowest = kLanguageFromEnvironment,
+        .highest = kLanguageEnglish,
+        .savedWhen =
+            [](const StoredSettings& s) { return s.LanguageChoice != kLanguageFromEnvironment; }},
     Setting{.section = kPaletteSection,
             .key = "Swatch",
             .field = ListField{&StoredSettings::PaletteSwatches, kMostSwatches},
@@ -314,9 +325,9 @@ QString readText(const Setting& setting, clsIniFile& file, const char* key = nul
     const std::optional<QByteArray> stored =
         file.GetStoredValue({}, {}, QString::fromLatin1(key != nullptr ? key : setting.key));
     if (!stored) {
-        return QStringView(setting.fallbackText.data(),
-                           static_cast<qsizetype>(setting.fallbackText.size()))
-            .toString();
+        return setting.fallbackText != nullptr
+                   ? QCoreApplication::translate("SettingTable", setting.fallbackText)
+                   : QString();
     }
     return decodeText(FromAnsiCodePage(*stored));
 }

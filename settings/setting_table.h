@@ -76,8 +76,8 @@ struct Setting {
     std::int32_t fallback = 0;
     std::int32_t lowest = std::numeric_limits<std::int32_t>::min();
     std::int32_t highest = std::numeric_limits<std::int32_t>::max();
-    // Texts: what a missing key reads as.
-    std::u16string_view fallbackText = {};
+    // Texts: what a missing key reads as (in the language spoken; null: empty).
+    const char* fallbackText = nullptr;
     // The save writes the entry only when this holds; null: on every save.
     bool (*savedWhen)(const StoredSettings&) = nullptr;
     // When savedWhen does not hold: the save removes the entry from the file (true) or leaves

@@ -35,23 +35,22 @@ dlgPalette::dlgPalette(const Palette& palette, PointPicker& picker, ScreenReader
       screen_(screen),
       background_(palette.background) {
     setObjectName(QStringLiteral("dlgPalette"));
-    setWindowTitle(QStringLiteral("パレット"));
+    setWindowTitle(tr("パレット"));
     setModal(true);
 
     auto* layout = new QVBoxLayout(this);
-    auto* hint = new QLabel(
-        QStringLiteral("描画先の色のスウォッチを指して Ctrl+K を押すと、その位置と画面の色を"
-                       "スウォッチに加えます（最大 %1 個）。スウォッチの色と描かれる色が違うとき"
-                       "は、色の欄を「#RRGGBB」で書き換えてください。")
-            .arg(Palette::kMostSwatches),
-        this);
+    auto* hint =
+        new QLabel(tr("描画先の色のスウォッチを指して Ctrl+K を押すと、その位置と画面の色を"
+                      "スウォッチに加えます（最大 %1 個）。スウォッチの色と描かれる色が違うとき"
+                      "は、色の欄を「#RRGGBB」で書き換えてください。")
+                       .arg(Palette::kMostSwatches),
+                   this);
     hint->setWordWrap(true);
     layout->addWidget(hint);
 
     lstSwatches = new QTableWidget(0, kColumns, this);
     lstSwatches->setObjectName(QStringLiteral("lstSwatches"));
-    lstSwatches->setHorizontalHeaderLabels(
-        {QStringLiteral("番号"), QStringLiteral("位置"), QStringLiteral("色")});
+    lstSwatches->setHorizontalHeaderLabels({tr("番号"), tr("位置"), tr("色")});
     lstSwatches->verticalHeader()->hide();
     lstSwatches->setSelectionBehavior(QAbstractItemView::SelectRows);
     lstSwatches->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -64,15 +63,15 @@ dlgPalette::dlgPalette(const Palette& palette, PointPicker& picker, ScreenReader
     layout->addWidget(lblHint);
 
     auto* rowButtons = new QHBoxLayout();
-    cmdUp = new QPushButton(QStringLiteral("上へ"), this);
-    cmdDown = new QPushButton(QStringLiteral("下へ"), this);
-    cmdRemove = new QPushButton(QStringLiteral("削除"), this);
+    cmdUp = new QPushButton(tr("上へ"), this);
+    cmdDown = new QPushButton(tr("下へ"), this);
+    cmdRemove = new QPushButton(tr("削除"), this);
     for (QPushButton* button : {cmdUp, cmdDown, cmdRemove}) {
         button->setAutoDefault(false);
         rowButtons->addWidget(button);
     }
     rowButtons->addStretch();
-    rowButtons->addWidget(new QLabel(QStringLiteral("描画先の背景色"), this));
+    rowButtons->addWidget(new QLabel(tr("描画先の背景色"), this));
     txtBackground = new QLineEdit(HexColourText(background_), this);
     txtBackground->setObjectName(QStringLiteral("txtBackground"));
     txtBackground->setMaximumWidth(80);
@@ -82,7 +81,7 @@ dlgPalette::dlgPalette(const Palette& palette, PointPicker& picker, ScreenReader
     auto* okCancel = new QHBoxLayout();
     okCancel->addStretch();
     OKButton = new QPushButton(QStringLiteral("OK"), this);
-    CancelButton = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
+    CancelButton = new QPushButton(tr("ｷｬﾝｾﾙ"), this);
     for (QPushButton* button : {OKButton, CancelButton}) {
         button->setAutoDefault(false);
         okCancel->addWidget(button);
@@ -128,7 +127,7 @@ dlgPalette::dlgPalette(const Palette& palette, PointPicker& picker, ScreenReader
 
 void dlgPalette::captureSwatch() {
     if (lstSwatches->rowCount() >= Palette::kMostSwatches) {
-        lblHint->setText(QStringLiteral("スウォッチは %1 個までです").arg(Palette::kMostSwatches));
+        lblHint->setText(tr("スウォッチは %1 個までです").arg(Palette::kMostSwatches));
         return;
     }
     picker_.pick([this, alive = QPointer<dlgPalette>(this)](const PointPicker::Result& picked) {
@@ -145,8 +144,7 @@ void dlgPalette::captureSwatch() {
         addSwatch(Swatch{*picked.point, ink.value_or(qRgb(0, 0, 0))});
         showCount();
         if (!ink) {
-            lblHint->setText(
-                QStringLiteral("画面の色を読めません。色の欄に描かれる色を書いてください。"));
+            lblHint->setText(tr("画面の色を読めません。色の欄に描かれる色を書いてください。"));
         }
     });
 }
@@ -201,7 +199,7 @@ void dlgPalette::moveSelected(int by) {
 }
 
 void dlgPalette::showCount() {
-    lblHint->setText(QStringLiteral("スウォッチ %1 個").arg(lstSwatches->rowCount()));
+    lblHint->setText(tr("スウォッチ %1 個").arg(lstSwatches->rowCount()));
 }
 
 }  // namespace stylorex

@@ -5,6 +5,7 @@
 
 #include <QButtonGroup>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
@@ -49,19 +50,20 @@ Widget* place(Widget* widget, const char* name, int left, int top, int width, in
 
 QString StartupExtractionModeText(const SettingVariables& settings) {
     if (settings.ColourMode == 1) {
-        return QStringLiteral("抽出モード:カラー");
+        return QCoreApplication::translate("DlgSetting", "抽出モード:カラー");
     }
     if (settings.PickUpPattern == 1) {
-        return QStringLiteral("抽出モード:%1以下").arg(settings.BlackUpper);
+        return QCoreApplication::translate("DlgSetting", "抽出モード:%1以下")
+            .arg(settings.BlackUpper);
     }
-    return QStringLiteral("抽出モード:白以外");
+    return QCoreApplication::translate("DlgSetting", "抽出モード:白以外");
 }
 
 QString DialogExtractionModeText(const SettingVariables& settings) {
     if (settings.PickUpPattern == 1 || settings.ColourMode == 1) {
         return StartupExtractionModeText(settings);
     }
-    return QStringLiteral("抽出モード：白以外");
+    return QCoreApplication::translate("DlgSetting", "抽出モード：白以外");
 }
 
 dlgSetting::dlgSetting(SettingVariables& settings, WindowText& window, QWidget* owner)
@@ -71,7 +73,7 @@ dlgSetting::dlgSetting(SettingVariables& settings, WindowText& window, QWidget* 
       settings_(settings),
       window_(window) {
     setObjectName(QStringLiteral("dlgSetting"));
-    setWindowTitle(QStringLiteral("線の抽出設定"));
+    setWindowTitle(tr("線の抽出設定"));
     setFont(dialogFont());
     setFixedSize(kModesWidth + kColourFrameWidth, 140);
     setModal(true);
@@ -83,7 +85,7 @@ dlgSetting::dlgSetting(SettingVariables& settings, WindowText& window, QWidget* 
     grey.setColor(QPalette::Window, QColor(192, 192, 192));
     Frame1->setPalette(grey);
 
-    OptPickCol[0] = place(new QRadioButton(QStringLiteral("値以下で抽出（黒輪郭など）"), Frame1),
+    OptPickCol[0] = place(new QRadioButton(tr("値以下で抽出（黒輪郭など）"), Frame1),
                           "OptPickCol_0", 8, 16, 209, 17);
     lblBlack = place(new QLabel(Frame1), "lblBlack", 16, 40, 57, 17);
     lblBlack->setFrameShape(QFrame::Box);
@@ -91,19 +93,16 @@ dlgSetting::dlgSetting(SettingVariables& settings, WindowText& window, QWidget* 
     lblBlack->setLineWidth(1);
     lblBlack->setAutoFillBackground(true);
     txtBlack = place(new QLineEdit(Frame1), "txtBlack", 72, 40, 33, 18);
-    Label4 =
-        place(new QLabel(QStringLiteral("値以下の色を抽出"), Frame1), "Label4", 112, 40, 121, 17);
+    Label4 = place(new QLabel(tr("値以下の色を抽出"), Frame1), "Label4", 112, 40, 121, 17);
     SlideBlack = place(new QScrollBar(Qt::Horizontal, Frame1), "SlideBlack", 16, 56, 97, 17);
     SlideBlack->setRange(kSliderMinimum, kSliderMaximum);
     SlideBlack->setSingleStep(1);
     SlideBlack->setPageStep(10);
-    Label1 =
-        place(new QLabel(QStringLiteral("(デフォルト：80)"), Frame1), "Label1", 120, 56, 97, 17);
-    OptPickCol[1] = place(new QRadioButton(QStringLiteral("白(240以上)以外を抽出"), Frame1),
-                          "OptPickCol_1", 8, 80, 169, 17);
+    Label1 = place(new QLabel(tr("(デフォルト：80)"), Frame1), "Label1", 120, 56, 97, 17);
+    OptPickCol[1] = place(new QRadioButton(tr("白(240以上)以外を抽出"), Frame1), "OptPickCol_1", 8,
+                          80, 169, 17);
     OKButton = place(new QPushButton(QStringLiteral("OK"), Frame1), "OKButton", 32, 104, 81, 25);
-    CancelButton =
-        place(new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), Frame1), "CancelButton", 120, 104, 81, 25);
+    CancelButton = place(new QPushButton(tr("ｷｬﾝｾﾙ"), Frame1), "CancelButton", 120, 104, 81, 25);
     for (QLabel* label : {Label4, Label1}) {
         label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     }
@@ -148,7 +147,7 @@ void dlgSetting::buildColourControls() {
     FrameColour->setAutoFillBackground(true);
     FrameColour->setPalette(Frame1->palette());
 
-    OptColour = place(new QRadioButton(QStringLiteral("カラー（パレットの色で描く）"), FrameColour),
+    OptColour = place(new QRadioButton(tr("カラー（パレットの色で描く）"), FrameColour),
                       "OptColour", 8, 16, 209, 17);
     // The three ways exclude each other across the two frames.
     modes_ = new QButtonGroup(this);
@@ -160,29 +159,28 @@ void dlgSetting::buildColourControls() {
         l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         return l;
     };
-    label(QStringLiteral("ディザ"), "lblDither", 38);
+    label(tr("ディザ"), "lblDither", 38);
     cmbDither = place(new QComboBox(FrameColour), "cmbDither", 72, 38, 145, 20);
-    cmbDither->addItems({QStringLiteral("なし"), QStringLiteral("組織的ディザ（4×4）"),
-                         QStringLiteral("誤差拡散")});
+    cmbDither->addItems({tr("なし"), tr("組織的ディザ（4×4）"), tr("誤差拡散")});
     cmbDither->setCurrentIndex(std::clamp(settings_.Dithering, 0, 2));
-    label(QStringLiteral("描く順"), "lblColourOrder", 60);
+    label(tr("描く順"), "lblColourOrder", 60);
     cmbColourOrder = place(new QComboBox(FrameColour), "cmbColourOrder", 72, 60, 145, 20);
     // What the first order does besides its name does not fit the box: its tool tip says it.
-    cmbColourOrder->addItems({QStringLiteral("多い色から"), QStringLiteral("パレットの順")});
+    cmbColourOrder->addItems({tr("多い色から"), tr("パレットの順")});
     cmbColourOrder->setItemData(
-        0, QStringLiteral("画素の多い色から描き、最も暗い色を最後に描きます（輪郭が上に残ります）"),
+        0, tr("画素の多い色から描き、最も暗い色を最後に描きます（輪郭が上に残ります）"),
         Qt::ToolTipRole);
-    cmbColourOrder->setToolTip(QStringLiteral("多い色から: ") +
+    cmbColourOrder->setToolTip(tr("多い色から: ") +
                                cmbColourOrder->itemData(0, Qt::ToolTipRole).toString());
     cmbColourOrder->setCurrentIndex(std::clamp(settings_.ColourOrder, 0, 1));
-    label(QStringLiteral("制限時間"), "lblTimeLimit", 82);
+    label(tr("制限時間"), "lblTimeLimit", 82);
     spnTimeLimit = place(new QSpinBox(FrameColour), "spnTimeLimit", 72, 82, 80, 20);
     spnTimeLimit->setRange(0, kLongestTimeLimitSeconds);
-    spnTimeLimit->setSuffix(QStringLiteral(" 秒"));
-    spnTimeLimit->setSpecialValueText(QStringLiteral("なし"));
+    spnTimeLimit->setSuffix(tr(" 秒"));
+    spnTimeLimit->setSpecialValueText(tr("なし"));
     spnTimeLimit->setValue(std::clamp(settings_.TimeLimit, 0, kLongestTimeLimitSeconds));
-    cmdPalette = place(new QPushButton(QStringLiteral("パレット…"), FrameColour), "cmdPalette", 16,
-                       106, 81, 25);
+    cmdPalette =
+        place(new QPushButton(tr("パレット…"), FrameColour), "cmdPalette", 16, 106, 81, 25);
     cmdPalette->setAutoDefault(false);
     lblPalette = place(new QLabel(FrameColour), "lblPalette", 104, 110, 113, 17);
     showPaletteCount();
@@ -204,10 +202,9 @@ void dlgSetting::buildColourControls() {
 }
 
 void dlgSetting::showPaletteCount() {
-    lblPalette->setText(
-        settings_.PaletteSwatches.isEmpty()
-            ? QStringLiteral("スウォッチなし")
-            : QStringLiteral("スウォッチ %1 個").arg(settings_.PaletteSwatches.size()));
+    lblPalette->setText(settings_.PaletteSwatches.isEmpty()
+                            ? tr("スウォッチなし")
+                            : tr("スウォッチ %1 個").arg(settings_.PaletteSwatches.size()));
 }
 
 SettingVariables dlgSetting::shownSettings() const {

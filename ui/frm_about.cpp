@@ -13,7 +13,7 @@ frmAbout::frmAbout(QWidget* owner)
                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
                          Qt::MSWindowsFixedSizeDialogHint) {
     setObjectName(QStringLiteral("frmAbout"));
-    setWindowTitle(QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"));
+    setWindowTitle(tr("ﾊﾞｰｼﾞｮﾝ情報"));
     setWindowIcon(ProgramIcon());
     setModal(true);
     QFont font(QStringLiteral("IPAPGothic"));
@@ -37,13 +37,11 @@ frmAbout::frmAbout(QWidget* owner)
     black.setColor(QPalette::WindowText, Qt::black);
     lblTitle->setPalette(black);
 
-    lblVersion =
-        new QLabel(QStringLiteral("ﾊﾞｰｼﾞｮﾝ   %1β").arg(QLatin1String(kProgramVersion)), this);
+    lblVersion = new QLabel(tr("ﾊﾞｰｼﾞｮﾝ   %1β").arg(QLatin1String(kProgramVersion)), this);
     lblVersion->setObjectName(QStringLiteral("lblVersion"));
     lblVersion->setGeometry(96, 24, 91, 23);
 
-    lblPurpose =
-        new QLabel(QStringLiteral("小さな絵を、マウスを動かして他のソフトに描き写します"), this);
+    lblPurpose = new QLabel(tr("小さな絵を、マウスを動かして他のソフトに描き写します"), this);
     lblPurpose->setObjectName(QStringLiteral("lblPurpose"));
     lblPurpose->setGeometry(8, 50, 169, 34);
     lblPurpose->setWordWrap(true);

@@ -11,6 +11,7 @@
 #include "patterns/pattern_library.h"
 #include "run/palette_settings.h"
 #include "run/run_request.h"
+#include "settings/language.h"
 #include "ui/colour_view.h"
 #include "ui/dlg_palette.h"
 #include "ui/dlg_setting.h"
@@ -224,6 +225,9 @@ void frmGraph::connectCommands() {
     command(UserCommand::ClearPicture, c.mnu_m[3], [this] { clearPictureCommand(); });
     command(UserCommand::ExtractionSettings, c.mnu_s[0], [this] { openExtractionSettings(); });
     command(UserCommand::Palette, c.mnu_palette, [this] { openPalette(); });
+    connect(c.mnu_japanese, &QAction::triggered, this,
+            [this] { chooseLanguage(kLanguageJapanese); });
+    connect(c.mnu_english, &QAction::triggered, this, [this] { chooseLanguage(kLanguageEnglish); });
     for (int i = 0; i < 3; ++i) {
         command(UserCommand::CanvasSize, c.mnu_canvas[i], [this, i] { canvasPreset(i); });
     }
@@ -318,10 +322,12 @@ void frmGraph::load() {
     SetCanvasSize(settings_.CanvasHeight, settings_.CanvasWidth);
     SetStatusText(*this, 1, StartupExtractionModeText(settings_));
     waitMenu_->showStartupWait();
-    SetStatusText(*this, 2, QStringLiteral("Wait: %1ms").arg(settings_.WaitTime));
+    SetStatusText(*this, 2, tr("Wait: %1ms").arg(settings_.WaitTime));
     ui_->mnu_followTarget->setChecked(settings_.FollowTarget);
     ui_->mnu_joinRuns->setChecked(settings_.JoinRuns);
     ui_->mnu_smooth->setChecked(settings_.SmoothScaling);
+    (CurrentLanguage() == Language::English ? ui_->mnu_english : ui_->mnu_japanese)
+        ->setChecked(true);
     // The picture in the viewport's corner, and the window where it was closed last.
     ui_->picSRC->move(0, 0);
     UpdateScrollRanges(*ui_);
@@ -459,9 +465,8 @@ void frmGraph::showCanvasSize() {
     UpdateScrollRanges(*ui_);
     settings_.CanvasHeight = static_cast<std::int16_t>(ui_->picSRC->ScaleHeight());
     settings_.CanvasWidth = static_cast<std::int16_t>(ui_->picSRC->ScaleWidth());
-    SetStatusText(
-        *this, 4,
-        QStringLiteral("canvas:%1*%2").arg(settings_.CanvasHeight).arg(settings_.CanvasWidth));
+    SetStatusText(*this, 4,
+                  tr("canvas:%1*%2").arg(settings_.CanvasHeight).arg(settings_.CanvasWidth));
 }
 
 void frmGraph::layOut() {
@@ -496,6 +501,14 @@ void frmGraph::openExtractionSettings() {
     runInputChanged(now.extraction.PickUpPattern != was.extraction.PickUpPattern ||
                     now.extraction.BlackUpper != was.extraction.BlackUpper ||
                     now.colour != was.colour);
+}
+
+void frmGraph::chooseLanguage(std::int32_t choice) {
+    settings_.LanguageChoice = choice;
+    const Language chosen = choice == kLanguageEnglish ? Language::English : Language::Japanese;
+    if (chosen != CurrentLanguage()) {
+        dialogs_->message(tr("言語は次の起動から切り替わります。"));
+    }
 }
 
 void frmGraph::openPalette() {
@@ -644,9 +657,9 @@ void frmGraph::unload() {
     QString why;
     if (!SaveSettings(settings_, *this, path, SystemFileWriter(), &why)) {
         // The settings would be lost without a word; a signal's close has no one to answer a box.
-        QString text = QStringLiteral("設定を保存できませんでした\n") + path;
+        QString text = tr("設定を保存できませんでした\n") + path;
         if (!why.isEmpty()) {
-            text += QStringLiteral("（%1）").arg(why);
+            text += tr("（%1）").arg(why);
         }
         if (closingOnSignal_) {
             PrintProgramMessage(text);

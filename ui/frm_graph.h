@@ -130,6 +130,9 @@ class frmGraph : public QMainWindow, public WindowText, public SettingsControls 
     // "パレット": the target's swatches (ui/dlg_palette.h); refused while a run is in progress.
     void openPalette();
     void openAbout();
+    // Keeps the language chosen in the menu (kLanguageJapanese, kLanguageEnglish) for the next
+    // start.
+    void chooseLanguage(std::int32_t choice);
     // mnu_work: repaint the picture from its persistent image.
     void refreshPicture();
     void loadPictureCommand();

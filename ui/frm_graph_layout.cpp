@@ -8,8 +8,10 @@
 #include "ui/viewport_scroll_bar.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QBoxLayout>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
@@ -123,13 +125,15 @@ void fillBackground(QWidget* widget, const QColor& colour) {
 
 void createPainterPanel(QMainWindow& window, MainWindowControls& c) {
     QWidget* f = c.Frame1;
-    c.Label8[0] = label(f, arrayName("Label8", 0), QStringLiteral("図種"), 8, 16, 33, 25);
+    c.Label8[0] = label(f, arrayName("Label8", 0),
+                        QCoreApplication::translate("FrmGraphLayout", "図種"), 8, 16, 33, 25);
     // Two boxes side by side in the panel's width: at 8.25 pt, the size of the window's other
     // small controls, "消しゴム" and "実線" show whole beside the drop-down arrows.
     c.cmbMethod =
         place(new QComboBox(f), QStringLiteral("cmbMethod"), 3, 32, 67, 21, uiFont(kPx825));
     AddToolItems(*c.cmbMethod);
-    c.Label9[0] = label(f, arrayName("Label9", 0), QStringLiteral("線種"), 69, 16, 33, 17);
+    c.Label9[0] = label(f, arrayName("Label9", 0),
+                        QCoreApplication::translate("FrmGraphLayout", "線種"), 69, 16, 33, 17);
     c.cmbDrawStyle =
         place(new QComboBox(f), QStringLiteral("cmbDrawStyle"), 69, 32, 49, 21, uiFont(kPx825));
     AddLineStyleItems(*c.cmbDrawStyle);
@@ -138,7 +142,8 @@ void createPainterPanel(QMainWindow& window, MainWindowControls& c) {
     c.cmbMethod->setCurrentIndex(-1);
     c.cmbDrawStyle->setCurrentIndex(-1);
 
-    c.Label8[1] = label(f, arrayName("Label8", 1), QStringLiteral("太さ"), 48, 56, 25, 17);
+    c.Label8[1] = label(f, arrayName("Label8", 1),
+                        QCoreApplication::translate("FrmGraphLayout", "太さ"), 48, 56, 25, 17);
     c.FramLine = place(new QFrame(f), QStringLiteral("FramLine"), 8, 72, 49, 17);
     c.FramLine->setFrameShape(QFrame::NoFrame);
     fillBackground(c.FramLine, window.palette().color(QPalette::Window));
@@ -149,22 +154,26 @@ void createPainterPanel(QMainWindow& window, MainWindowControls& c) {
     // The painter gives the width bar its range and the sample its tooltip.
     c.DWBar = place(new QScrollBar(Qt::Horizontal, f), QStringLiteral("DWBar"), 56, 72, 57, 17);
 
-    c.Label9[1] = label(f, arrayName("Label9", 1), QStringLiteral("<文字出力"), 8, 96, 73, 17,
-                        uiFont(kPx975, true));
+    c.Label9[1] =
+        label(f, arrayName("Label9", 1), QCoreApplication::translate("FrmGraphLayout", "<文字出力"),
+              8, 96, 73, 17, uiFont(kPx975, true));
     c.Label17 = label(f, QStringLiteral("Label17"), QStringLiteral("(x,y)"), 24, 112, 33, 17);
     for (int i = 0; i < 2; ++i) {
         c.txtTextOut[i] = place(new QLineEdit(QStringLiteral("0"), f), arrayName("txtTextOut", i),
                                 48 + 32 * i, 112, 33, 18);
     }
-    c.Label10 = label(f, QStringLiteral("Label10"), QStringLiteral("傾き"), 24, 136, 41, 17);
+    c.Label10 = label(f, QStringLiteral("Label10"),
+                      QCoreApplication::translate("FrmGraphLayout", "傾き"), 24, 136, 41, 17);
     c.Label10->setEnabled(false);
     c.txtAngle =
         place(new QLineEdit(QStringLiteral("0"), f), QStringLiteral("txtAngle"), 64, 136, 33, 18);
     c.txtAngle->setEnabled(false);
-    c.Label16 = label(f, QStringLiteral("Label16"), QStringLiteral("度"), 96, 136, 17, 17);
+    c.Label16 = label(f, QStringLiteral("Label16"),
+                      QCoreApplication::translate("FrmGraphLayout", "度"), 96, 136, 17, 17);
     c.Label16->setEnabled(false);
-    c.cmdfont = place(new QPushButton(QStringLiteral("フォントの設定"), f),
-                      QStringLiteral("cmdfont"), 32, 152, 81, 17, uiFont(kPx825));
+    c.cmdfont =
+        place(new QPushButton(QCoreApplication::translate("FrmGraphLayout", "フォントの設定"), f),
+              QStringLiteral("cmdfont"), 32, 152, 81, 17, uiFont(kPx825));
     c.txtInput = place(new QPlainTextEdit(QStringLiteral("text\n"), f), QStringLiteral("txtInput"),
                        8, 168, 105, kTextBoxHeight);
     c.txtInput->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -173,31 +182,35 @@ void createPainterPanel(QMainWindow& window, MainWindowControls& c) {
     // Tab moves on towards "処理", as the instructions on the window promise.
     c.txtInput->setTabChangesFocus(true);
     c.cmdDrawZtxt[0] =
-        place(new QPushButton(QStringLiteral("普通に描画"), f), arrayName("cmdDrawZtxt", 0), 8,
-              kTextButtonTops[0], 105, 17, uiFont(kPx9, true));
+        place(new QPushButton(QCoreApplication::translate("FrmGraphLayout", "普通に描画"), f),
+              arrayName("cmdDrawZtxt", 0), 8, kTextButtonTops[0], 105, 17, uiFont(kPx9, true));
     c.cmdDrawZtxt[1] =
-        place(new QPushButton(QStringLiteral("中抜き描画"), f), arrayName("cmdDrawZtxt", 1), 8,
-              kTextButtonTops[1], 105, 20, uiFont(kPx975, true));
+        place(new QPushButton(QCoreApplication::translate("FrmGraphLayout", "中抜き描画"), f),
+              arrayName("cmdDrawZtxt", 1), 8, kTextButtonTops[1], 105, 20, uiFont(kPx975, true));
 }
 
 void createBottomPanel(MainWindowControls& c) {
     QWidget* f = c.Frame2;
-    c.cmdClear = place(new QPushButton(QStringLiteral("クリア"), f), QStringLiteral("cmdClear"),
-                       200, 0, 49, 17, uiFont(kPx825));
-    c.cmdload = place(new QPushButton(QStringLiteral("画像読込"), f), QStringLiteral("cmdload"),
-                      248, 0, 57, 17, uiFont(kPx825));
-    c.cmdPaste = place(new QPushButton(QStringLiteral("貼り付け"), f), QStringLiteral("cmdPaste"),
-                       304, 0, 49, 17, uiFont(kPx825));
-    c.Label15 = label(f, QStringLiteral("Label15"), QStringLiteral("定型画像"), 240, 24, 81, 17);
+    c.cmdClear = place(new QPushButton(QCoreApplication::translate("FrmGraphLayout", "クリア"), f),
+                       QStringLiteral("cmdClear"), 200, 0, 49, 17, uiFont(kPx825));
+    c.cmdload = place(new QPushButton(QCoreApplication::translate("FrmGraphLayout", "画像読込"), f),
+                      QStringLiteral("cmdload"), 248, 0, 57, 17, uiFont(kPx825));
+    c.cmdPaste =
+        place(new QPushButton(QCoreApplication::translate("FrmGraphLayout", "貼り付け"), f),
+              QStringLiteral("cmdPaste"), 304, 0, 49, 17, uiFont(kPx825));
+    c.Label15 = label(f, QStringLiteral("Label15"),
+                      QCoreApplication::translate("FrmGraphLayout", "定型画像"), 240, 24, 81, 17);
     c.ListFixed =
         place(new QListWidget(f), QStringLiteral("ListFixed"), 240, 40, 57, 98, uiFont(kPx12));
     for (int i = 1; i <= 7; ++i) {
         c.ListFixed->addItem(QString::number(i));
     }
-    c.cmdFixedStore = place(new QPushButton(QStringLiteral("登録"), f),
-                            QStringLiteral("cmdFixedStore"), 304, 40, 65, 21);
-    c.cmdFixedLoad = place(new QPushButton(QStringLiteral("ロード"), f),
-                           QStringLiteral("cmdFixedLoad"), 304, 64, 65, 21);
+    c.cmdFixedStore =
+        place(new QPushButton(QCoreApplication::translate("FrmGraphLayout", "登録"), f),
+              QStringLiteral("cmdFixedStore"), 304, 40, 65, 21);
+    c.cmdFixedLoad =
+        place(new QPushButton(QCoreApplication::translate("FrmGraphLayout", "ロード"), f),
+              QStringLiteral("cmdFixedLoad"), 304, 64, 65, 21);
 
     // Coordinates of five digits ("12345,12345") must show whole in the origin row, which ends at
     // the pattern list: the numbers take the fixed face at 9 pt, whose digits are narrower, and
@@ -220,8 +233,9 @@ void createBottomPanel(MainWindowControls& c) {
     c.lblScreenPoint->setFrameShadow(QFrame::Plain);
     c.lblScreenPoint->setLineWidth(1);
 
-    c.cmdStart = place(new FocusFramedButton(QStringLiteral("処理"), f), QStringLiteral("cmdStart"),
-                       8, 112, 65, 17, uiFont(kPx825, true));
+    c.cmdStart =
+        place(new FocusFramedButton(QCoreApplication::translate("FrmGraphLayout", "処理"), f),
+              QStringLiteral("cmdStart"), 8, 112, 65, 17, uiFont(kPx825, true));
     c.cmdStart->setFocusPolicy(Qt::StrongFocus);
     // Not the default button: Enter starts a run only while the button has the focus.
     c.cmdStart->setAutoDefault(false);
@@ -229,34 +243,50 @@ void createBottomPanel(MainWindowControls& c) {
 
     const QFont bold = uiFont(kPx975, true);
     const QFont fixedBold = uiFont(kPx975, true, Face::Fixed);
-    c.Label7[0] = label(f, arrayName("Label7", 0), QStringLiteral("描画先ウィンドウを"), 8, 8, 105);
-    c.Label7[1] =
-        label(f, arrayName("Label7", 1), QStringLiteral("横に並べる"), 112, 8, 73, 17, bold, true);
-    c.Label4[0] = label(f, arrayName("Label4", 0), QStringLiteral("描画先で"), 8, 24, 57);
-    c.Label1 = label(f, QStringLiteral("Label1"), QStringLiteral("ペン・ブラシ、色"), 64, 24, 97,
+    c.Label7[0] =
+        label(f, arrayName("Label7", 0),
+              QCoreApplication::translate("FrmGraphLayout", "描画先ウィンドウを"), 8, 8, 105);
+    c.Label7[1] = label(f, arrayName("Label7", 1),
+                        QCoreApplication::translate("FrmGraphLayout", "横に並べる"), 112, 8, 73, 17,
+                        bold, true);
+    c.Label4[0] = label(f, arrayName("Label4", 0),
+                        QCoreApplication::translate("FrmGraphLayout", "描画先で"), 8, 24, 57);
+    c.Label1 = label(f, QStringLiteral("Label1"),
+                     QCoreApplication::translate("FrmGraphLayout", "ペン・ブラシ、色"), 64, 24, 97,
                      17, bold, true);
-    c.Label12 = label(f, QStringLiteral("Label12"), QStringLiteral("を選択"), 176, 24, 49, 17,
-                      uiFont(), true);
-    c.Label13 = label(f, QStringLiteral("Label13"), QStringLiteral("このウィンドウをアクティブに"),
+    c.Label12 =
+        label(f, QStringLiteral("Label12"), QCoreApplication::translate("FrmGraphLayout", "を選択"),
+              176, 24, 49, 17, uiFont(), true);
+    c.Label13 = label(f, QStringLiteral("Label13"),
+                      QCoreApplication::translate("FrmGraphLayout", "このウィンドウをアクティブに"),
                       0, 40, 177, 17, uiFont(kPx9, true), true);
-    c.Label14 = label(f, QStringLiteral("Label14"), QStringLiteral("してから"), 168, 40, 57, 17,
+    c.Label14 = label(f, QStringLiteral("Label14"),
+                      QCoreApplication::translate("FrmGraphLayout", "してから"), 168, 40, 57, 17,
                       uiFont(), true);
-    c.Label2[3] =
-        label(f, arrayName("Label2", 3), QStringLiteral("出力開始座標"), 8, 56, 89, 17, fixedBold);
-    c.Label3 = label(f, QStringLiteral("Label3"), QStringLiteral("にマウスを動かし"), 96, 56, 113);
+    c.Label2[3] = label(f, arrayName("Label2", 3),
+                        QCoreApplication::translate("FrmGraphLayout", "出力開始座標"), 8, 56, 89,
+                        17, fixedBold);
+    c.Label3 =
+        label(f, QStringLiteral("Label3"),
+              QCoreApplication::translate("FrmGraphLayout", "にマウスを動かし"), 96, 56, 113);
     c.Label2[1] =
         label(f, arrayName("Label2", 1), QStringLiteral("Ctrl+G"), 88, 72, 41, 17, fixedBold, true);
-    c.Label2[0] = label(f, arrayName("Label2", 0), QStringLiteral("で設定"), 128, 72, 49);
-    c.Label4[1] = label(f, arrayName("Label4", 1), QStringLiteral("※マウス等から手を離し、"), 8, 96,
-                        169, 17, uiFont(kPx9, true));
+    c.Label2[0] = label(f, arrayName("Label2", 0),
+                        QCoreApplication::translate("FrmGraphLayout", "で設定"), 128, 72, 49);
+    c.Label4[1] = label(f, arrayName("Label4", 1),
+                        QCoreApplication::translate("FrmGraphLayout", "※マウス等から手を離し、"), 8,
+                        96, 169, 17, uiFont(kPx9, true));
     c.Label11 =
-        label(f, QStringLiteral("Label11"), QStringLiteral("Ｔａｂキーで"), 152, 96, 73, 17, bold);
+        label(f, QStringLiteral("Label11"),
+              QCoreApplication::translate("FrmGraphLayout", "Ｔａｂキーで"), 152, 96, 73, 17, bold);
     QPalette darkText = c.Label11->palette();
     darkText.setColor(QPalette::WindowText, kDarkGrey);
     c.Label11->setPalette(darkText);
-    c.Label5[0] = label(f, arrayName("Label5", 0), QStringLiteral("このボタンに移動しエンター"), 72,
-                        112, 169, 17, uiFont(), true);
-    c.Label6 = label(f, QStringLiteral("Label6"), QStringLiteral("(中断する場合はESCキー)"), 72,
+    c.Label5[0] = label(f, arrayName("Label5", 0),
+                        QCoreApplication::translate("FrmGraphLayout", "このボタンに移動しエンター"),
+                        72, 112, 169, 17, uiFont(), true);
+    c.Label6 = label(f, QStringLiteral("Label6"),
+                     QCoreApplication::translate("FrmGraphLayout", "(中断する場合はESCキー)"), 72,
                      128, 161, 13, uiFont(kPx825, true));
 }
 
@@ -301,8 +331,8 @@ void createControls(QMainWindow& window, MainWindowControls& c) {
                    193, 17);
 
     c.Frame1 =
-        place(new QGroupBox(QStringLiteral("簡易ペインタ"), central), QStringLiteral("Frame1"), 264,
-              0, 120, kPainterPanelHeight, uiFont(kPx975, true));
+        place(new QGroupBox(QCoreApplication::translate("FrmGraphLayout", "簡易ペインタ"), central),
+              QStringLiteral("Frame1"), 264, 0, 120, kPainterPanelHeight, uiFont(kPx975, true));
     fillBackground(c.Frame1, kLighterGrey);
     createPainterPanel(window, c);
 
@@ -335,70 +365,95 @@ void createMenus(QMainWindow& window, MainWindowControls& c) {
         return action;
     };
 
-    c.mnu_menu1 = bar->addMenu(QStringLiteral("元絵(&M)"));
+    c.mnu_menu1 = bar->addMenu(QCoreApplication::translate("FrmGraphLayout", "元絵(&M)"));
     c.mnu_menu1->setObjectName(QStringLiteral("mnu_menu1"));
-    c.mnu_m[1] = item(c.mnu_menu1, arrayName("mnu_m", 1), QStringLiteral("ファイルから読込"),
+    c.mnu_m[1] = item(c.mnu_menu1, arrayName("mnu_m", 1),
+                      QCoreApplication::translate("FrmGraphLayout", "ファイルから読込"),
                       QKeySequence(Qt::CTRL | Qt::Key_O));
-    c.mnu_m[2] = item(c.mnu_menu1, arrayName("mnu_m", 2), QStringLiteral("ｸﾘｯﾌﾟﾎﾞｰﾄﾞから貼り付け"),
+    c.mnu_m[2] = item(c.mnu_menu1, arrayName("mnu_m", 2),
+                      QCoreApplication::translate("FrmGraphLayout", "ｸﾘｯﾌﾟﾎﾞｰﾄﾞから貼り付け"),
                       QKeySequence(Qt::CTRL | Qt::Key_V));
-    c.mnu_m[3] = item(c.mnu_menu1, arrayName("mnu_m", 3), QStringLiteral("クリア"),
+    c.mnu_m[3] = item(c.mnu_menu1, arrayName("mnu_m", 3),
+                      QCoreApplication::translate("FrmGraphLayout", "クリア"),
                       QKeySequence(Qt::SHIFT | Qt::Key_Delete));
     c.mnu_menu1->addSeparator();
-    c.mnu_fitLoad =
-        item(c.mnu_menu1, QStringLiteral("mnu_fitLoad"), QStringLiteral("画像に合わせて読み込む"));
-    c.mnu_pickArea =
-        item(c.mnu_menu1, QStringLiteral("mnu_pickArea"), QStringLiteral("描画範囲を選ぶ"),
-             QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_G));
-    c.mnu_smooth = item(c.mnu_menu1, QStringLiteral("mnu_smooth"),
-                        QStringLiteral("なめらかに拡大縮小（写真向け）"));
+    c.mnu_fitLoad = item(c.mnu_menu1, QStringLiteral("mnu_fitLoad"),
+                         QCoreApplication::translate("FrmGraphLayout", "画像に合わせて読み込む"));
+    c.mnu_pickArea = item(c.mnu_menu1, QStringLiteral("mnu_pickArea"),
+                          QCoreApplication::translate("FrmGraphLayout", "描画範囲を選ぶ"),
+                          QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_G));
+    c.mnu_smooth =
+        item(c.mnu_menu1, QStringLiteral("mnu_smooth"),
+             QCoreApplication::translate("FrmGraphLayout", "なめらかに拡大縮小（写真向け）"));
     c.mnu_smooth->setCheckable(true);
     c.mnu_menu1->addSeparator();
-    c.mnu_undo = item(c.mnu_menu1, QStringLiteral("mnu_undo"), QStringLiteral("元に戻す"),
+    c.mnu_undo = item(c.mnu_menu1, QStringLiteral("mnu_undo"),
+                      QCoreApplication::translate("FrmGraphLayout", "元に戻す"),
                       QKeySequence(Qt::CTRL | Qt::Key_Z));
-    c.mnu_redo = item(c.mnu_menu1, QStringLiteral("mnu_redo"), QStringLiteral("やり直し"),
+    c.mnu_redo = item(c.mnu_menu1, QStringLiteral("mnu_redo"),
+                      QCoreApplication::translate("FrmGraphLayout", "やり直し"),
                       QKeySequence(Qt::CTRL | Qt::Key_Y));
     c.mnu_menu1->addSeparator();
     c.mnu_saveAs = item(c.mnu_menu1, QStringLiteral("mnu_saveAs"),
-                        QStringLiteral("名前を付けて保存"), QKeySequence(Qt::CTRL | Qt::Key_S));
+                        QCoreApplication::translate("FrmGraphLayout", "名前を付けて保存"),
+                        QKeySequence(Qt::CTRL | Qt::Key_S));
     c.mnu_menu1->addSeparator();
-    c.mnu_resume = item(c.mnu_menu1, QStringLiteral("mnu_resume"), QStringLiteral("続きを描く"),
+    c.mnu_resume = item(c.mnu_menu1, QStringLiteral("mnu_resume"),
+                        QCoreApplication::translate("FrmGraphLayout", "続きを描く"),
                         QKeySequence(Qt::CTRL | Qt::Key_R));
     c.mnu_resume->setEnabled(false);
-    c.mnu_preview =
-        item(c.mnu_menu1, QStringLiteral("mnu_preview"), QStringLiteral("抽出プレビュー"));
+    c.mnu_preview = item(c.mnu_menu1, QStringLiteral("mnu_preview"),
+                         QCoreApplication::translate("FrmGraphLayout", "抽出プレビュー"));
     c.mnu_preview->setCheckable(true);
 
-    c.mnu_setting = bar->addMenu(QStringLiteral("設定(&S)"));
+    c.mnu_setting = bar->addMenu(QCoreApplication::translate("FrmGraphLayout", "設定(&S)"));
     c.mnu_setting->setObjectName(QStringLiteral("mnu_setting"));
-    c.mnu_s[0] = item(c.mnu_setting, arrayName("mnu_s", 0), QStringLiteral("線の抽出設定(S)"));
-    c.mnu_s1Menu = c.mnu_setting->addMenu(QStringLiteral("描画ウェイト(&W)"));
+    c.mnu_s[0] = item(c.mnu_setting, arrayName("mnu_s", 0),
+                      QCoreApplication::translate("FrmGraphLayout", "線の抽出設定(S)"));
+    c.mnu_s1Menu =
+        c.mnu_setting->addMenu(QCoreApplication::translate("FrmGraphLayout", "描画ウェイト(&W)"));
     c.mnu_s1Menu->setObjectName(QStringLiteral("mnu_s1Menu"));
     c.mnu_s[1] = c.mnu_s1Menu->menuAction();
     c.mnu_s[1]->setObjectName(arrayName("mnu_s", 1));
-    c.mnu_can = c.mnu_setting->addMenu(QStringLiteral("ｷｬﾝﾊﾞｽｻｲｽﾞ"));
+    c.mnu_can = c.mnu_setting->addMenu(QCoreApplication::translate("FrmGraphLayout", "ｷｬﾝﾊﾞｽｻｲｽﾞ"));
     c.mnu_can->setObjectName(QStringLiteral("mnu_can"));
     const QStringList sizes = {QStringLiteral("200*200"), QStringLiteral("300*300"),
-                               QStringLiteral("460*600(最大)"), QStringLiteral("カスタム")};
+                               QCoreApplication::translate("FrmGraphLayout", "460*600(最大)"),
+                               QCoreApplication::translate("FrmGraphLayout", "カスタム")};
     for (int i = 0; i < sizes.size(); ++i) {
         c.mnu_canvas[i] = item(c.mnu_can, arrayName("mnu_canvas", i), sizes[i]);
     }
-    c.mnu_followTarget = item(c.mnu_setting, QStringLiteral("mnu_followTarget"),
-                              QStringLiteral("描画を確かめながら進む"));
+    c.mnu_followTarget =
+        item(c.mnu_setting, QStringLiteral("mnu_followTarget"),
+             QCoreApplication::translate("FrmGraphLayout", "描画を確かめながら進む"));
     c.mnu_followTarget->setCheckable(true);
-    c.mnu_joinRuns =
-        item(c.mnu_setting, QStringLiteral("mnu_joinRuns"), QStringLiteral("直線をまとめて動かす"));
+    c.mnu_joinRuns = item(c.mnu_setting, QStringLiteral("mnu_joinRuns"),
+                          QCoreApplication::translate("FrmGraphLayout", "直線をまとめて動かす"));
     c.mnu_joinRuns->setCheckable(true);
-    c.mnu_palette =
-        item(c.mnu_setting, QStringLiteral("mnu_palette"), QStringLiteral("パレット(&P)..."));
+    c.mnu_palette = item(c.mnu_setting, QStringLiteral("mnu_palette"),
+                         QCoreApplication::translate("FrmGraphLayout", "パレット(&P)..."));
+    // Each language by its own name, whichever the window speaks.
+    c.mnu_language =
+        c.mnu_setting->addMenu(QCoreApplication::translate("FrmGraphLayout", "言語 / Language"));
+    c.mnu_language->setObjectName(QStringLiteral("mnu_language"));
+    auto* languages = new QActionGroup(c.mnu_language);
+    c.mnu_japanese = item(c.mnu_language, QStringLiteral("mnu_japanese"), QStringLiteral("日本語"));
+    c.mnu_english = item(c.mnu_language, QStringLiteral("mnu_english"), QStringLiteral("English"));
+    for (QAction* language : {c.mnu_japanese, c.mnu_english}) {
+        language->setCheckable(true);
+        languages->addAction(language);
+    }
 
-    c.mnu_version = bar->addAction(QStringLiteral("Version(&V)"));
+    c.mnu_version = bar->addAction(QCoreApplication::translate("FrmGraphLayout", "Version(&V)"));
     c.mnu_version->setObjectName(QStringLiteral("mnu_version"));
 
     c.mnu_men = bar->addMenu(QString());
     c.mnu_men->setObjectName(QStringLiteral("mnu_men"));
-    c.mnu_getpt = item(c.mnu_men, QStringLiteral("mnu_getpt"), QStringLiteral("座標取得"),
+    c.mnu_getpt = item(c.mnu_men, QStringLiteral("mnu_getpt"),
+                       QCoreApplication::translate("FrmGraphLayout", "座標取得"),
                        QKeySequence(Qt::CTRL | Qt::Key_G));
-    c.mnu_work = item(c.mnu_men, QStringLiteral("mnu_work"), QStringLiteral("画像リフレッシュ"));
+    c.mnu_work = item(c.mnu_men, QStringLiteral("mnu_work"),
+                      QCoreApplication::translate("FrmGraphLayout", "画像リフレッシュ"));
 }
 
 void createStatusBar(QMainWindow& window, MainWindowControls& c) {

@@ -103,6 +103,9 @@ struct MainWindowControls {
     QAction* mnu_followTarget = nullptr;  // checkable: the run's FollowTarget mode
     QAction* mnu_joinRuns = nullptr;      // checkable: the run's JoinRuns mode
     QAction* mnu_palette = nullptr;       // the colour run's swatches
+    QMenu* mnu_language = nullptr;        // 日本語 / English, checked: the language spoken now
+    QAction* mnu_japanese = nullptr;
+    QAction* mnu_english = nullptr;
     QAction* mnu_version = nullptr;
     QMenu* mnu_men = nullptr;
     QAction* mnu_getpt = nullptr;

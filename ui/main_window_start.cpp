@@ -4,6 +4,7 @@
 #include "os/session_choice.h"
 #include "os/termination_signals.h"
 #include "os/window_destruction.h"
+#include "settings/language.h"
 #include "ui/frm_graph.h"
 #include "ui/qt_user_dialogs.h"
 #include "ui/screen_pick_overlay.h"
@@ -24,8 +25,9 @@ stylorex::frmGraph* g_openWindow = nullptr;
 void saveSettingsOnAbruptExit() {
     if (g_openWindow != nullptr) {
         stylorex::PrintProgramMessage(
-            QStringLiteral("ウィンドウを閉じずに終了します（X サーバーとの接続が切れ"
-                           "ました）。設定を保存します。"));
+            QCoreApplication::translate("Main",
+                                        "ウィンドウを閉じずに終了します（X サーバーとの接続が切れ"
+                                        "ました）。設定を保存します。"));
         g_openWindow->saveSettingsAtAbruptExit();
     }
 }
@@ -35,10 +37,13 @@ void saveSettingsOnAbruptExit() {
 int stylorex::RunMainWindow(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Stylorex"));
-    if (stylorex::InstallStandardDialogTranslations() == nullptr) {
+    // Qt's own dialogs speak English unless their Japanese catalogue is installed.
+    if (stylorex::CurrentLanguage() == stylorex::Language::Japanese &&
+        stylorex::InstallStandardDialogTranslations() == nullptr) {
         stylorex::PrintProgramMessage(
-            QStringLiteral("Qt の日本語訳が見つかりません（qt6-translations-l10n）。"
-                           "標準のダイアログは英語で表示されます。"));
+            QCoreApplication::translate("Main",
+                                        "Qt の日本語訳が見つかりません（qt6-translations-l10n）。"
+                                        "標準のダイアログは英語で表示されます。"));
     }
 
     QString error;
@@ -72,8 +77,9 @@ int stylorex::RunMainWindow(int argc, char** argv) {
     bool windowDestroyed = false;
     stylorex::WindowDestructionWatch destruction(window.windowHandle(), [&] {
         stylorex::PrintProgramMessage(
-            QStringLiteral("メインウィンドウが他のプログラムに破棄されました。描画を"
-                           "中止し、設定を保存して終了します。"));
+            QCoreApplication::translate("Main",
+                                        "メインウィンドウが他のプログラムに破棄されました。描画を"
+                                        "中止し、設定を保存して終了します。"));
         windowDestroyed = true;
         window.closeOnSignal();
     });

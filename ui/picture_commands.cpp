@@ -6,6 +6,7 @@
 #include "imaging/image_file.h"
 
 #include <QClipboard>
+#include <QCoreApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QDir>
@@ -34,8 +35,12 @@ constexpr int kMaxCanvasHeight = kLargestCanvasHeight;
 constexpr int kMinCanvasWidth = kSmallestCanvasSide;
 constexpr int kMaxCanvasWidth = kLargestCanvasWidth;
 
-const QString kCanvasSizeTitle = QStringLiteral("キャンバスサイズ変更");
-const QString kClipboardHoldsNoPicture = QStringLiteral("クリップボードに画像がありません");
+QString canvasSizeTitle() {
+    return QCoreApplication::translate("PictureCommands", "キャンバスサイズ変更");
+}
+QString clipboardHoldsNoPicture() {
+    return QCoreApplication::translate("PictureCommands", "クリップボードに画像がありません");
+}
 
 // A decode shorter than this shows no box: most pictures take a few milliseconds.
 constexpr int kLoadingBoxDelayMs = 300;
@@ -49,7 +54,8 @@ QDialog* loadingBox(QWidget* over) {
     auto* layout = new QVBoxLayout(box);
     layout->addWidget(new QLabel(LoadingStatusText(), box));
     auto* buttons = new QDialogButtonBox(box);
-    buttons->addButton(QStringLiteral("取消"), QDialogButtonBox::RejectRole);
+    buttons->addButton(QCoreApplication::translate("PictureCommands", "取消"),
+                       QDialogButtonBox::RejectRole);
     QObject::connect(buttons, &QDialogButtonBox::rejected, box, &QDialog::reject);
     layout->addWidget(buttons);
     return box;
@@ -77,15 +83,16 @@ QString qtPatterns(const QStringList& patterns) {
 
 const QList<PictureFilterEntry>& PictureFilterEntries() {
     static const QList<PictureFilterEntry> entries = {
-        {QStringLiteral("すべてのﾋﾟｸﾁｬﾌｧｲﾙ"),
+        {QCoreApplication::translate("PictureCommands", "すべてのﾋﾟｸﾁｬﾌｧｲﾙ"),
          {"*.ico", "*.jpeg", "*.gif", "*.jpg", "*.bmp", "*.dib", "*.wmf", "*.emf", "*.cur",
           "*.png"}},
-        {QStringLiteral("ﾋﾞｯﾄﾏｯﾌﾟ(*.bmp,*.dib)"), {"*.bmp", "*.dib"}},
+        {QCoreApplication::translate("PictureCommands", "ﾋﾞｯﾄﾏｯﾌﾟ(*.bmp,*.dib)"),
+         {"*.bmp", "*.dib"}},
         {QStringLiteral("JPEG(*.jpg,*.jpeg)"), {"*.jpg", "*.jpeg"}},
         {QStringLiteral("GIF(*.gif)"), {"*.gif"}},
-        {QStringLiteral("ｱｲｺﾝ(*.ico,*.cur)"), {"*.ico", "*.cur"}},
-        {QStringLiteral("ﾒﾀﾌｧｲﾙ(*.wmf,*.emf)"), {"*.wmf", "*.emf"}},
-        {QStringLiteral("すべてのﾌｧｲﾙ(*.*)"), {"*.*"}},
+        {QCoreApplication::translate("PictureCommands", "ｱｲｺﾝ(*.ico,*.cur)"), {"*.ico", "*.cur"}},
+        {QCoreApplication::translate("PictureCommands", "ﾒﾀﾌｧｲﾙ(*.wmf,*.emf)"), {"*.wmf", "*.emf"}},
+        {QCoreApplication::translate("PictureCommands", "すべてのﾌｧｲﾙ(*.*)"), {"*.*"}},
         {QStringLiteral("PNG(*.png)"), {"*.png"}},
     };
     return entries;
@@ -101,11 +108,12 @@ QString PictureFileFilter() {
 }
 
 QString UnreadablePictureMessage(const QString& source, const QString& reason) {
-    return QStringLiteral("画像を読み込めません\n%1\n%2").arg(source, reason);
+    return QCoreApplication::translate("PictureCommands", "画像を読み込めません\n%1\n%2")
+        .arg(source, reason);
 }
 
 QString LoadingStatusText() {
-    return QStringLiteral("読込中…");
+    return QCoreApplication::translate("PictureCommands", "読込中…");
 }
 
 std::optional<QImage> AwaitPicture(PictureDecoding& decoding, QWidget* over,
@@ -201,7 +209,10 @@ const QList<PictureSaveFormat>& PictureSaveFormats() {
     // JPEG at quality 90, as the stored patterns are written.
     static const QList<PictureSaveFormat> formats = {
         {QStringLiteral("PNG(*.png)"), {QStringLiteral("png")}, "png", -1},
-        {QStringLiteral("ﾋﾞｯﾄﾏｯﾌﾟ(*.bmp)"), {QStringLiteral("bmp")}, "bmp", -1},
+        {QCoreApplication::translate("PictureCommands", "ﾋﾞｯﾄﾏｯﾌﾟ(*.bmp)"),
+         {QStringLiteral("bmp")},
+         "bmp",
+         -1},
         {QStringLiteral("JPEG(*.jpg,*.jpeg)"),
          {QStringLiteral("jpg"), QStringLiteral("jpeg")},
          "jpeg",
@@ -234,7 +245,8 @@ bool SavePictureFromDialog(const QImage& image, QString& lastSavedFile, UserDial
         filters << format.description + QStringLiteral(" (") + qtPatterns(patterns) +
                        QLatin1Char(')');
     }
-    QFileDialog dialog(dialogParent, QStringLiteral("名前を付けて保存"));
+    QFileDialog dialog(dialogParent,
+                       QCoreApplication::translate("PictureCommands", "名前を付けて保存"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setOption(QFileDialog::HideNameFilterDetails, true);
@@ -257,7 +269,9 @@ bool SavePictureFromDialog(const QImage& image, QString& lastSavedFile, UserDial
     lastSavedFile = chosen;
     QString why;
     if (!SavePictureFile(image, chosen, chosenFormat(), &why)) {
-        dialogs.message(QStringLiteral("画像を保存できませんでした\n%1\n%2").arg(chosen, why));
+        dialogs.message(
+            QCoreApplication::translate("PictureCommands", "画像を保存できませんでした\n%1\n%2")
+                .arg(chosen, why));
         return false;
     }
     return true;
@@ -273,7 +287,8 @@ bool PastePicture(PictureBox& picture, UserDialogs& dialogs, const LoadingNotice
     if (reason.isEmpty()) {
         return false;  // cancelled
     }
-    dialogs.message(UnreadablePictureMessage(QStringLiteral("クリップボード"), reason));
+    dialogs.message(UnreadablePictureMessage(
+        QCoreApplication::translate("PictureCommands", "クリップボード"), reason));
     return false;
 }
 
@@ -286,12 +301,13 @@ bool PastePicture(PictureBox& picture, const QMimeData* data, QString* reason,
         return false;
     };
     if (data == nullptr) {
-        return fail(kClipboardHoldsNoPicture);
+        return fail(clipboardHoldsNoPicture());
     }
     // Text wins over a picture beside it. An empty text is no text: some sources announce a
     // text form for image data that holds nothing.
     if (data->hasText() && !data->text().isEmpty()) {
-        return fail(QStringLiteral("クリップボードの内容は文字です"));
+        return fail(
+            QCoreApplication::translate("PictureCommands", "クリップボードの内容は文字です"));
     }
     // Picture bytes offered under an image type go through the same checked decoder as files,
     // and only through it: Qt's own picture object of such bytes shows a damaged picture's
@@ -306,7 +322,7 @@ bool PastePicture(PictureBox& picture, const QMimeData* data, QString* reason,
     }
     const bool bytesOffered = !offers.isEmpty();
     std::optional<QImage> image;
-    QString why = kClipboardHoldsNoPicture;
+    QString why = clipboardHoldsNoPicture();
     for (const QByteArray& offer : offers) {
         const std::unique_ptr<PictureDecoding> decoding = PictureDecoding::ofData(offer);
         bool cancelled = false;
@@ -322,10 +338,10 @@ bool PastePicture(PictureBox& picture, const QMimeData* data, QString* reason,
     if (!bytesOffered && data->hasImage()) {
         const QImage offered = qvariant_cast<QImage>(data->imageData());
         if (offered.isNull()) {
-            why = kClipboardHoldsNoPicture;
+            why = clipboardHoldsNoPicture();
         } else if (offered.width() > kMaxPictureSide || offered.height() > kMaxPictureSide ||
                    qint64(offered.width()) * offered.height() > kMaxPicturePixels) {
-            why = QStringLiteral("画像が大きすぎます");
+            why = QCoreApplication::translate("PictureCommands", "画像が大きすぎます");
         } else {
             image = offered;
         }
@@ -367,15 +383,17 @@ std::optional<qint16> ParseCanvasSizeAnswer(const QString& text) {
 }
 
 std::optional<QSize> AskCustomCanvasSize(UserDialogs& dialogs) {
-    const std::optional<QString> heightText =
-        dialogs.input(QStringLiteral("高さを入力して下さい(最大480:最小100)"), kCanvasSizeTitle);
+    const std::optional<QString> heightText = dialogs.input(
+        QCoreApplication::translate("PictureCommands", "高さを入力して下さい(最大480:最小100)"),
+        canvasSizeTitle());
     const std::optional<qint16> height =
         heightText ? ParseCanvasSizeAnswer(*heightText) : std::nullopt;
     if (!height) {
         return std::nullopt;
     }
-    const std::optional<QString> widthText =
-        dialogs.input(QStringLiteral("幅を入力して下さい(最大600:最小100)"), kCanvasSizeTitle);
+    const std::optional<QString> widthText = dialogs.input(
+        QCoreApplication::translate("PictureCommands", "幅を入力して下さい(最大600:最小100)"),
+        canvasSizeTitle());
     const std::optional<qint16> width =
         widthText ? ParseCanvasSizeAnswer(*widthText) : std::nullopt;
     if (!width) {
@@ -383,7 +401,8 @@ std::optional<QSize> AskCustomCanvasSize(UserDialogs& dialogs) {
     }
     if (*height > kMaxCanvasHeight || *width > kMaxCanvasWidth || *height < kMinCanvasHeight ||
         *width < kMinCanvasWidth) {
-        dialogs.message(QStringLiteral("数値が不正です"), kCanvasSizeTitle);
+        dialogs.message(QCoreApplication::translate("PictureCommands", "数値が不正です"),
+                        canvasSizeTitle());
         return std::nullopt;
     }
     return QSize(*width, *height);

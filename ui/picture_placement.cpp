@@ -7,6 +7,7 @@
 #include "ui/picture_commands.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QStatusBar>
 
 namespace stylorex {
@@ -22,21 +23,25 @@ const QSize kLargestCanvas(kLargestCanvasWidth, kLargestCanvasHeight);
 }  // namespace
 
 QString CropNoticeText(QSize used, QSize original) {
-    return QStringLiteral("画像の左上 %1 を使います（元の大きさ %2）")
+    return QCoreApplication::translate("PicturePlacement",
+                                       "画像の左上 %1 を使います（元の大きさ %2）")
         .arg(SizeText(used), SizeText(original));
 }
 
 QString FitNoticeText(QSize area, QSize fitted, QSize original) {
-    return QStringLiteral("描画範囲 %1 に合わせて画像を %2 に（元 %3）")
+    return QCoreApplication::translate("PicturePlacement",
+                                       "描画範囲 %1 に合わせて画像を %2 に（元 %3）")
         .arg(SizeText(area), SizeText(fitted), SizeText(original));
 }
 
 QString BlankCanvasPickText() {
-    return QStringLiteral("キャンバスが白紙のため、出力開始座標だけを設定しました");
+    return QCoreApplication::translate("PicturePlacement",
+                                       "キャンバスが白紙のため、出力開始座標だけを設定しました");
 }
 
 QString CanvasFromPictureText(QSize size) {
-    return QStringLiteral("キャンバスを画像の大きさ %1 にしました").arg(SizeText(size));
+    return QCoreApplication::translate("PicturePlacement", "キャンバスを画像の大きさ %1 にしました")
+        .arg(SizeText(size));
 }
 
 PicturePlacement::PicturePlacement(const Controls& controls, QObject* parent)

@@ -6,6 +6,7 @@
 #include "ui/status_panel.h"
 
 #include <QBoxLayout>
+#include <QCoreApplication>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QLocale>
@@ -38,7 +39,7 @@ QString Grouped(qint64 n) {
 }  // namespace
 
 QString PlanText(const RunPlan& plan, std::chrono::milliseconds time) {
-    return QStringLiteral("%1本 %2px 約%3秒")
+    return QCoreApplication::translate("RunPanels", "%1本 %2px 約%3秒")
         .arg(Grouped(plan.strokes), Grouped(plan.linePixels),
              Grouped(RoundedSeconds(time, plan.strokes > 0)));
 }
@@ -50,18 +51,20 @@ ColourPlanPanel ColourPlanTexts(const ColourPlan& plan) {
     }
     const RunPlan leftOut = plan.leftOut();
     ColourPlanPanel panel;
-    panel.text = QStringLiteral("%1色 ").arg(inks) + PlanText(plan.total(), plan.time());
+    panel.text = QCoreApplication::translate("ColourView", "%1色 ").arg(inks) +
+                 PlanText(plan.total(), plan.time());
     if (leftOut.strokes > 0) {
-        panel.text += QStringLiteral(" 省略 %1本").arg(leftOut.strokes);
+        panel.text += QCoreApplication::translate("ColourView", " 省略 %1本").arg(leftOut.strokes);
     }
     QStringList lines{panel.text};
     for (const InkPass& pass : plan.passes) {
-        QString line = QStringLiteral("%1（スウォッチ %2）: ")
+        QString line = QCoreApplication::translate("ColourView", "%1（スウォッチ %2）: ")
                            .arg(HexColourText(pass.ink))
                            .arg(pass.swatch + 1) +
                        PlanText(pass.plan, pass.time);
         if (pass.leftOut.strokes > 0) {
-            line += QStringLiteral("、制限時間で省略 ") + PlanText(pass.leftOut, pass.leftOutTime);
+            line += QCoreApplication::translate("ColourView", "、制限時間で省略 ") +
+                    PlanText(pass.leftOut, pass.leftOutTime);
         }
         lines << line;
     }
@@ -70,13 +73,13 @@ ColourPlanPanel ColourPlanTexts(const ColourPlan& plan) {
 }
 
 QString ProgressText(const RunProgress& progress) {
-    return QStringLiteral("%1/%2本 残り約%3秒")
+    return QCoreApplication::translate("RunPanels", "%1/%2本 残り約%3秒")
         .arg(Grouped(progress.strokesDone), Grouped(progress.strokesTotal),
              Grouped(RoundedSeconds(progress.timeLeft, false)));
 }
 
 QString ResumeHintText() {
-    return QStringLiteral("Ctrl+R で続きを描く");
+    return QCoreApplication::translate("RunPanels", "Ctrl+R で続きを描く");
 }
 
 QImage ExtractionPreview(const QImage& picture, const ExtractionSettings& extraction) {

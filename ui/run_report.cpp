@@ -4,6 +4,8 @@
 
 #include <utility>
 
+#include <QCoreApplication>
+
 namespace stylorex {
 
 namespace {
@@ -15,15 +17,15 @@ constexpr int kCheckPanel = 5;
 }  // namespace
 
 QString StrokeCountText(std::int32_t strokes) {
-    return QStringLiteral("概算ｽﾄﾛｰｸ数:") + QString::number(strokes);
+    return QCoreApplication::translate("RunReport", "概算ｽﾄﾛｰｸ数:") + QString::number(strokes);
 }
 
 QString StoppedText() {
-    return QStringLiteral("中断");
+    return QCoreApplication::translate("RunReport", "中断");
 }
 
 QString WindowKeysHeldText() {
-    return QStringLiteral("キーを離して");
+    return QCoreApplication::translate("RunReport", "キーを離して");
 }
 
 void ClearCheckPanel(WindowText& window) {
@@ -38,20 +40,24 @@ WindowRunReport::WindowRunReport(WindowText& window, std::int16_t waitMs,
 void WindowRunReport::phaseChanged(RunPhase phase) {
     switch (phase) {
         case RunPhase::Preparing:
-            SetStatusText(window_, kActivityPanel, QStringLiteral("データ準備中"));
-            SetCaptionTag(window_, QStringLiteral("[データ準備中]"));
+            SetStatusText(window_, kActivityPanel,
+                          QCoreApplication::translate("RunReport", "データ準備中"));
+            SetCaptionTag(window_, QCoreApplication::translate("RunReport", "[データ準備中]"));
             break;
         case RunPhase::Drawing:
-            SetStatusText(window_, kActivityPanel, QStringLiteral("描画開始"));
-            SetCaptionTag(window_,
-                          QStringLiteral("[描画開始-wait %1ms] Escキーで中断").arg(waitMs_));
+            SetStatusText(window_, kActivityPanel,
+                          QCoreApplication::translate("RunReport", "描画開始"));
+            SetCaptionTag(window_, QCoreApplication::translate("RunReport",
+                                                               "[描画開始-wait %1ms] Escキーで中断")
+                                       .arg(waitMs_));
             break;
         case RunPhase::Completed:
-            SetCaptionTag(window_, QStringLiteral("[処理完了]"));
-            SetStatusText(window_, kActivityPanel, QStringLiteral("処理終了"));
+            SetCaptionTag(window_, QCoreApplication::translate("RunReport", "[処理完了]"));
+            SetStatusText(window_, kActivityPanel,
+                          QCoreApplication::translate("RunReport", "処理終了"));
             break;
         case RunPhase::Aborted:
-            SetCaptionTag(window_, QStringLiteral("[中断しました]"));
+            SetCaptionTag(window_, QCoreApplication::translate("RunReport", "[中断しました]"));
             // Whether the run can be resumed is known once it has ended: the window says so then.
             SetStatusText(window_, kActivityPanel, StoppedText());
             break;
@@ -74,7 +80,9 @@ void WindowRunReport::checkPending() {
 }
 
 void WindowRunReport::fellBackToFixedWait() {
-    SetStatusText(window_, kCheckPanel, QStringLiteral("描画が見えないため固定ウェイトで描画中"));
+    SetStatusText(
+        window_, kCheckPanel,
+        QCoreApplication::translate("RunReport", "描画が見えないため固定ウェイトで描画中"));
 }
 
 void WindowRunReport::checking() {

@@ -5,6 +5,7 @@
 #include "os/pointer_device.h"
 #include "os/screen_reader.h"
 
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -37,7 +38,8 @@ const QColor kMarkColour(255, 0, 255);
 const QColor kLabelBackground(0, 0, 0, 200);
 
 QString HelpText() {
-    return QStringLiteral("クリックで点、ドラッグで範囲を選びます（Esc で取り消し）");
+    return QCoreApplication::translate("ScreenPickOverlay",
+                                       "クリックで点、ドラッグで範囲を選びます（Esc で取り消し）");
 }
 
 void DrawLabel(QPainter& painter, const QRect& box, const QString& text) {
@@ -238,8 +240,8 @@ bool ScreenPickOverlay::pick(Done done) {
     if (!veils_.empty()) {
         return false;
     }
-    const QString unreadable =
-        QStringLiteral("画面を読み取れないため、画面上で選ぶことができません。");
+    const QString unreadable = QCoreApplication::translate(
+        "ScreenPickOverlay", "画面を読み取れないため、画面上で選ぶことができません。");
     if (screen_ == nullptr) {
         done({std::nullopt, unreadable});
         return true;

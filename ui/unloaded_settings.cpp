@@ -2,6 +2,7 @@
 
 #include "settings/ini_profile.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFont>
 
@@ -16,7 +17,8 @@ QStringList userSettings(const SettingVariables& s, const SettingsControls& cont
          {qint64(s.PickUpPattern), qint64(s.BlackUpper), qint64(s.WhiteUpper),
           qint64(s.ScanPattern), qint64(s.WaitTime), qint64(s.CanvasHeight), qint64(s.CanvasWidth),
           qint64(s.FollowTarget), qint64(s.JoinRuns), qint64(s.SmoothScaling), qint64(s.ColourMode),
-          qint64(s.Dithering), qint64(s.ColourOrder), qint64(s.TimeLimit)}) {
+          qint64(s.Dithering), qint64(s.ColourOrder), qint64(s.TimeLimit),
+          qint64(s.LanguageChoice)}) {
         values << QString::number(number);
     }
     values << s.PaletteSwatches << s.PaletteBackground << s.LastPicture << controls.inputText()
@@ -34,8 +36,10 @@ std::optional<UnloadedSettings> UnloadedSettings::check(const QString& path,
         return std::nullopt;
     }
     return UnloadedSettings(
-        QStringLiteral("設定ファイルを読み込めません: %1（%2）。既定の設定で起動します。設定を"
-                       "変えない限り、このファイルには書き込みません。")
+        QCoreApplication::translate(
+            "UnloadedSettings",
+            "設定ファイルを読み込めません: %1（%2）。既定の設定で起動します。設定を"
+            "変えない限り、このファイルには書き込みません。")
             .arg(QDir::toNativeSeparators(path), *why),
         userSettings(settings, controls));
 }

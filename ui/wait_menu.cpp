@@ -9,9 +9,9 @@ WaitMenu::WaitMenu(QMenu& submenu, SettingVariables& settings, QObject* parent)
     : QObject(parent), settings_(settings) {
     // In the follow mode the run waits for the target's ink instead; the wait paces it only
     // where the ink cannot be seen.
-    const QString pace = QStringLiteral(
-        "「描画を確かめながら進む」がオンのときは、描画先の画面を読み取れない場合と、描画が"
-        "見えずに固定ウェイトに切り替えた後に、このウェイトで描画します。");
+    const QString pace =
+        tr("「描画を確かめながら進む」がオンのときは、描画先の画面を読み取れない場合と、描画が"
+           "見えずに固定ウェイトに切り替えた後に、このウェイトで描画します。");
     submenu.setToolTipsVisible(true);
     for (int i = 0; i < kItems; ++i) {
         QAction* action = submenu.addAction(QStringLiteral("%1ms").arg(i));

@@ -15,6 +15,7 @@
 #include "ui/run_panels.h"
 #include "ui/run_report.h"
 
+#include <QCoreApplication>
 #include <QLineEdit>
 #include <QPointer>
 #include <QScreen>
@@ -48,8 +49,8 @@ void WindowRunControl::start() {
     }
     p_.controls.picSRC->commit();
     const ShownActivity before = shownActivity();
-    SetCaptionTag(p_.window, QStringLiteral("[処理開始]"));
-    SetStatusText(p_.window, 2, QStringLiteral("処理開始"));
+    SetCaptionTag(p_.window, QCoreApplication::translate("frmGraph", "[処理開始]"));
+    SetStatusText(p_.window, 2, QCoreApplication::translate("frmGraph", "処理開始"));
     const OriginCheck origin =
         CheckOrigin(p_.controls.txtStartX->text(), p_.controls.txtStartY->text(),
                     p_.pointer.primaryScreenSize());
@@ -92,12 +93,14 @@ void WindowRunControl::runRequested(RunRequest request, const ShownActivity& bef
         // The backend says how else its runs stop; where it knows no way, ending the program.
         QString howToStop = p_.pointer.stopAdvice();
         if (howToStop.isEmpty()) {
-            howToStop = QStringLiteral(
-                "途中で止めるには Stylorex を終了してください（起動した"
-                "端末で Ctrl+C、または kill）。");
+            howToStop =
+                QCoreApplication::translate("frmGraph",
+                                            "途中で止めるには Stylorex を終了してください（起動した"
+                                            "端末で Ctrl+C、または kill）。");
         }
-        if (!p_.dialogs.confirm(p_.pointer.whyEscCannotStop() + howToStop +
-                                QStringLiteral("\n\n描画を始めますか？"))) {
+        if (!p_.dialogs.confirm(
+                p_.pointer.whyEscCannotStop() + howToStop +
+                QCoreApplication::translate("frmGraph", "\n\n描画を始めますか？"))) {
             showActivity(before);
             return;
         }
@@ -183,8 +186,8 @@ void WindowRunControl::giveFocusBack(QWidget* focus) {
 }
 
 void WindowRunControl::takeOrigin(QPoint point) {
-    SetCaptionTag(p_.window, QStringLiteral("[座標取得]"));
-    SetStatusText(p_.window, 2, QStringLiteral("座標を取得"));
+    SetCaptionTag(p_.window, QCoreApplication::translate("frmGraph", "[座標取得]"));
+    SetStatusText(p_.window, 2, QCoreApplication::translate("frmGraph", "座標を取得"));
     p_.controls.txtStartX->setText(QString::number(point.x()));
     p_.controls.txtStartY->setText(QString::number(point.y()));
     p_.placement.showOutline(

@@ -8,6 +8,8 @@
 #include "os/gnome/portal_remote_desktop.h"
 #include "os/wayland/pointer_read_picker.h"
 
+#include <QCoreApplication>
+
 namespace stylorex {
 
 namespace {
@@ -36,16 +38,20 @@ SystemSession OpenGnomeSession(std::shared_ptr<SessionBus> bus, bool viaPortal,
         input = MutterRemoteDesktop::open(bus, &why);
     }
     if (input == nullptr) {
-        return fail(QStringLiteral("GNOME のリモートデスクトップを始められないため、マウス"
-                                   "ポインタを操作できません（%1）。")
-                        .arg(why));
+        return fail(
+            QCoreApplication::translate("GnomeSession",
+                                        "GNOME のリモートデスクトップを始められないため、マウス"
+                                        "ポインタを操作できません（%1）。")
+                .arg(why));
     }
     std::shared_ptr<PipeWireCapture> capture =
         PipeWireCapture::open(input->pipeWireNode(), input->pipeWireFd(), &why);
     if (capture == nullptr) {
-        return fail(QStringLiteral("画面共有の PipeWire ストリームを受け取れません（%1）。"
-                                   "pipewire と wireplumber が動いているか確かめてください。")
-                        .arg(why));
+        return fail(
+            QCoreApplication::translate("GnomeSession",
+                                        "画面共有の PipeWire ストリームを受け取れません（%1）。"
+                                        "pipewire と wireplumber が動いているか確かめてください。")
+                .arg(why));
     }
     const QRect monitor = input->monitor();
     SystemSession session;
@@ -59,8 +65,10 @@ SystemSession OpenGnomeSession(std::shared_ptr<SessionBus> bus, bool viaPortal,
             }
             return std::nullopt;
         },
-        QStringLiteral("画面共有がマウスポインタの位置をまだ知らせていません。ポインタを少し"
-                       "動かしてからもう一度押すか、原点の X と Y を入力してください。"));
+        QCoreApplication::translate(
+            "GnomeSession",
+            "画面共有がマウスポインタの位置をまだ知らせていません。ポインタを少し"
+            "動かしてからもう一度押すか、原点の X と Y を入力してください。"));
     return session;
 }
 

@@ -3,6 +3,7 @@
 #include "os/dbus/session_bus.h"
 #include "os/dbus/signal_wait.h"
 
+#include <QCoreApplication>
 #include <QDBusArgument>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
@@ -136,9 +137,11 @@ void MutterRemoteDesktop::notify(const QString& method, const QVariantList& argu
     const QDBusMessage reply =
         bus_->call(Call(kRemoteDesktop, session_, kRemoteDesktopSession, method, arguments));
     if (reply.type() != QDBusMessage::ReplyMessage) {
-        throw std::runtime_error(QStringLiteral("Mutter のリモートデスクトップが応えません（%1）")
-                                     .arg(DBusErrorText(reply))
-                                     .toStdString());
+        throw std::runtime_error(
+            QCoreApplication::translate("MutterRemoteDesktop",
+                                        "Mutter のリモートデスクトップが応えません（%1）")
+                .arg(DBusErrorText(reply))
+                .toStdString());
     }
 }
 

@@ -11,6 +11,8 @@
 #include <spa/param/video/format-utils.h>
 #include <spa/pod/builder.h>
 
+#include <QCoreApplication>
+
 namespace stylorex {
 
 namespace {
@@ -52,11 +54,12 @@ std::unique_ptr<PipeWireCapture> PipeWireCapture::open(std::uint32_t node, int f
     capture->hook_ = std::make_unique<Hook>();
     capture->loop_ = pw_thread_loop_new("stylorex-screen", nullptr);
     if (capture->loop_ == nullptr) {
-        return fail(QStringLiteral("PipeWire のスレッドを作れません"));
+        return fail(
+            QCoreApplication::translate("PipewireCapture", "PipeWire のスレッドを作れません"));
     }
     capture->context_ = pw_context_new(pw_thread_loop_get_loop(capture->loop_), nullptr, 0);
     if (capture->context_ == nullptr || pw_thread_loop_start(capture->loop_) != 0) {
-        return fail(QStringLiteral("PipeWire を始められません"));
+        return fail(QCoreApplication::translate("PipewireCapture", "PipeWire を始められません"));
     }
 
     static const pw_stream_events kEvents = [] {
@@ -81,7 +84,7 @@ std::unique_ptr<PipeWireCapture> PipeWireCapture::open(std::uint32_t node, int f
                              : pw_context_connect(capture->context_, nullptr, 0);
     if (capture->core_ == nullptr) {
         pw_thread_loop_unlock(capture->loop_);
-        return fail(QStringLiteral("PipeWire に接続できません"));
+        return fail(QCoreApplication::translate("PipewireCapture", "PipeWire に接続できません"));
     }
     capture->stream_ =
         pw_stream_new(capture->core_, "stylorex-screen",
@@ -115,7 +118,9 @@ std::unique_ptr<PipeWireCapture> PipeWireCapture::open(std::uint32_t node, int f
         params, 1);
     pw_thread_loop_unlock(capture->loop_);
     if (connected != 0) {
-        return fail(QStringLiteral("PipeWire のストリーム %1 に接続できません").arg(node));
+        return fail(QCoreApplication::translate("PipewireCapture",
+                                                "PipeWire のストリーム %1 に接続できません")
+                        .arg(node));
     }
     return capture;
 }

@@ -3,6 +3,7 @@
 #include "os/dbus/session_bus.h"
 #include "os/dbus/signal_wait.h"
 
+#include <QCoreApplication>
 #include <QDBusArgument>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
@@ -32,16 +33,19 @@ constexpr uint kCursorAsMetadata = 4;
 constexpr std::chrono::minutes kAnswerLimit(5);
 
 // The dialog's switch, in the words it shows (GNOME's portal does not translate them).
-const QString kInteractionSwitch = QStringLiteral("「Allow remote interaction」");
+QString interactionSwitch() {
+    return QCoreApplication::translate("PortalRemoteDesktop", "「Allow remote interaction」");
+}
 
 }  // namespace
 
 QString PortalApprovalNotice() {
-    return QStringLiteral(
+    return QCoreApplication::translate(
+               "PortalRemoteDesktop",
                "デスクトップが、Stylorex に画面の共有とマウスポインタの操作を許すかどうかを"
                "尋ねます。描画するには、そのダイアログで %1（リモート操作の許可）のスイッチを"
                "入れてから「共有」を選んでください。")
-        .arg(kInteractionSwitch);
+        .arg(interactionSwitch());
 }
 
 std::optional<QVariantMap> PortalRemoteDesktop::request(const QString& interface,
@@ -77,7 +81,8 @@ std::optional<QVariantMap> PortalRemoteDesktop::request(const QString& interface
     }
     const uint code = answer->arguments().value(0).toUInt();
     if (code != 0) {
-        return fail(code == 1 ? QStringLiteral("共有が許可されませんでした")
+        return fail(code == 1 ? QCoreApplication::translate("PortalRemoteDesktop",
+                                                            "共有が許可されませんでした")
                               : QStringLiteral("the portal ended the request"));
     }
     return qdbus_cast<QVariantMap>(answer->arguments().value(1));
@@ -117,11 +122,12 @@ std::unique_ptr<PortalRemoteDesktop> PortalRemoteDesktop::open(std::shared_ptr<S
     // Shared with the switch left off, the screen cast runs but every move would be refused.
     if ((started->value(QStringLiteral("devices")).toUInt() & kPointer) == 0) {
         if (error != nullptr) {
-            *error = QStringLiteral(
+            *error = QCoreApplication::translate(
+                         "PortalRemoteDesktop",
                          "画面の共有だけが許可され、マウスポインタの操作は許可されませんでした。"
                          "もう一度始め、ダイアログの %1 のスイッチを入れてから「共有」を選んで"
                          "ください")
-                         .arg(kInteractionSwitch);
+                         .arg(interactionSwitch());
         }
         return nullptr;
     }
@@ -177,9 +183,11 @@ void PortalRemoteDesktop::notify(const QString& method, const QVariantList& argu
                       arguments);
     const QDBusMessage reply = bus_->call(call);
     if (reply.type() != QDBusMessage::ReplyMessage) {
-        throw std::runtime_error(QStringLiteral("リモートデスクトップ ポータルが応えません（%1）")
-                                     .arg(DBusErrorText(reply))
-                                     .toStdString());
+        throw std::runtime_error(
+            QCoreApplication::translate("PortalRemoteDesktop",
+                                        "リモートデスクトップ ポータルが応えません（%1）")
+                .arg(DBusErrorText(reply))
+                .toStdString());
     }
 }
 

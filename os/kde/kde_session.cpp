@@ -32,7 +32,8 @@ QString ThisExecutable() {
 }
 
 QString InstallAdvice() {
-    return QStringLiteral(
+    return QCoreApplication::translate(
+               "KdeSession",
                "KWin は、実行ファイルの絶対パスを Exec= に持つデスクトップファイルがある"
                "プログラムにだけ、これを許します。次の内容のファイルを %1 に置いてから、"
                "Stylorex を起動し直してください（scripts/run と scripts/install は"
@@ -75,9 +76,11 @@ SystemSession OpenKdeSession(std::shared_ptr<WaylandConnection> connection,
             pointer = KWinPointer::open(connection, watch);
         }
         if (pointer == nullptr) {
-            return fail(QStringLiteral("KWin が Stylorex にマウスポインタの操作"
-                                       "（org_kde_kwin_fake_input）を許可していません。") +
-                        InstallAdvice());
+            return fail(
+                QCoreApplication::translate("KdeSession",
+                                            "KWin が Stylorex にマウスポインタの操作"
+                                            "（org_kde_kwin_fake_input）を許可していません。") +
+                InstallAdvice());
         }
 
         SystemSession session;
@@ -86,22 +89,26 @@ SystemSession OpenKdeSession(std::shared_ptr<WaylandConnection> connection,
             session.screen = std::move(screen);
         } else {
             // Drawing goes on without it; only the check and the follow mode need the screen.
-            std::fprintf(stderr, "Stylorex: %s\n",
-                         (QStringLiteral("KWin が画面の読み取り（%1）を許可していないため、描画"
-                                         "後の確認と追従モードは使えません。")
-                              .arg(screen->lastError()) +
-                          InstallAdvice())
-                             .toLocal8Bit()
-                             .constData());
+            std::fprintf(
+                stderr, "Stylorex: %s\n",
+                (QCoreApplication::translate("KdeSession",
+                                             "KWin が画面の読み取り（%1）を許可していないため、描画"
+                                             "後の確認と追従モードは使えません。")
+                     .arg(screen->lastError()) +
+                 InstallAdvice())
+                    .toLocal8Bit()
+                    .constData());
         }
         session.pointPicker = std::make_unique<PointerReadPicker>(
             [watch] { return watch->position(); },
-            QStringLiteral("KWin からマウスポインタの位置を読めませんでした。原点の X と Y を"
-                           "入力してください。"));
+            QCoreApplication::translate(
+                "KdeSession",
+                "KWin からマウスポインタの位置を読めませんでした。原点の X と Y を"
+                "入力してください。"));
         session.pointer = std::move(pointer);
         return session;
     } catch (const std::runtime_error&) {
-        return fail(QStringLiteral("KWin との接続が切れました。"));
+        return fail(QCoreApplication::translate("KdeSession", "KWin との接続が切れました。"));
     }
 }
 

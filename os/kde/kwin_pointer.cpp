@@ -17,6 +17,8 @@
 #include <fake-input-client.h>
 #include <wayland-client.h>
 
+#include <QCoreApplication>
+
 namespace stylorex {
 
 namespace {
@@ -214,12 +216,14 @@ QString KWinPointer::stopAdvice() const {
 void KWinPointer::runStarting() {
     stop_.runStarting();
     if (watch_ != nullptr && !watch_->start([this](QPoint at) { stop_.moves().reported(at); })) {
-        std::fprintf(stderr, "Stylorex: %s\n",
-                     QStringLiteral("KWin がポインタの位置を知らせるスクリプトを読み込みません"
-                                    "でした。この描画はマウスを動かしても止まりません"
-                                    "（Stylorex のウィンドウでの Esc では止まります）。")
-                         .toLocal8Bit()
-                         .constData());
+        std::fprintf(
+            stderr, "Stylorex: %s\n",
+            QCoreApplication::translate("KwinPointer",
+                                        "KWin がポインタの位置を知らせるスクリプトを読み込みません"
+                                        "でした。この描画はマウスを動かしても止まりません"
+                                        "（Stylorex のウィンドウでの Esc では止まります）。")
+                .toLocal8Bit()
+                .constData());
     }
 }
 

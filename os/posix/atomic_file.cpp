@@ -2,6 +2,7 @@
 
 #include "os/regular_file.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QRandomGenerator>
 
@@ -104,7 +105,7 @@ bool AtomicFileWriter::replace(const QString& path, QByteArrayView bytes, Symbol
     // The reason the step that failed left in errno; a step that left none failed all the same.
     const auto systemReason = [](int error) {
         return error != 0 ? QString::fromLocal8Bit(std::strerror(error))
-                          : QStringLiteral("書き込めませんでした");
+                          : QCoreApplication::translate("AtomicFile", "書き込めませんでした");
     };
     const std::optional<fs::path> target = replacedFile(path, links);
     if (!target) {

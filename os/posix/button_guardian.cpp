@@ -1,5 +1,8 @@
 #include "os/button_guardian.h"
 
+#include <QCoreApplication>
+#include <QString>
+
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
@@ -43,7 +46,9 @@ constexpr auto kExitWait = std::chrono::seconds(1);
 constexpr int kReadyWaitMs = 3000;
 
 std::string StartError(int error) {
-    return std::string("見張りプロセスを起動できません: ") + std::strerror(error);
+    return QCoreApplication::translate("ButtonGuardian", "見張りプロセスを起動できません: ")
+               .toStdString() +
+           std::strerror(error);
 }
 
 // Whether the guardian said it is ready within kReadyWaitMs.
@@ -312,8 +317,12 @@ std::unique_ptr<ButtonGuardian> ButtonGuardian::start(std::string* error, const 
     auto guardian = std::unique_ptr<ButtonGuardian>(new ButtonGuardian(fds[0], pid, state));
     if (!AwaitReady(fds[0])) {
         *error = std::strcmp(backend, kX11Guardian) == 0
-                     ? "見張りプロセスが X サーバーに接続できません"
-                     : "見張りプロセスがコンポジタのマウス操作を使えません";
+                     ? QCoreApplication::translate("ButtonGuardian",
+                                                   "見張りプロセスが X サーバーに接続できません")
+                           .toStdString()
+                     : QCoreApplication::translate(
+                           "ButtonGuardian", "見張りプロセスがコンポジタのマウス操作を使えません")
+                           .toStdString();
         return nullptr;  // the destructor ends it
     }
     return guardian;
@@ -371,10 +380,14 @@ void ButtonGuardian::send(char message) {
 void ReportCrashProtectionOff(const std::string& reason) {
     static std::atomic<bool> reported{false};
     if (!reported.exchange(true)) {
-        std::fprintf(stderr,
-                     "Stylorex: クラッシュ保護が無効です（%s）。描画中にプログラムが異常終了"
-                     "すると、マウスの左ボタンが押されたままになることがあります。\n",
-                     reason.c_str());
+        std::fprintf(stderr, "Stylorex: %s\n",
+                     QCoreApplication::translate(
+                         "ButtonGuardian",
+                         "クラッシュ保護が無効です（%1）。描画中にプログラムが異常終了"
+                         "すると、マウスの左ボタンが押されたままになることがあります。")
+                         .arg(QString::fromStdString(reason))
+                         .toLocal8Bit()
+                         .constData());
     }
 }
 

@@ -1,5 +1,6 @@
 #include "os/regular_file.h"
 
+#include <QCoreApplication>
 #include <QFile>
 
 #include <cerrno>
@@ -13,7 +14,7 @@ namespace stylorex {
 
 QString NoRegularFileReason(bool folder) {
     return folder ? QString::fromLocal8Bit(std::strerror(EISDIR))
-                  : QStringLiteral("通常のファイルではありません");
+                  : QCoreApplication::translate("RegularFile", "通常のファイルではありません");
 }
 
 FileRead ReadRegularFile(const QString& path, QByteArray& bytes, qint64 maxBytes, QString* why) {
@@ -45,7 +46,8 @@ FileRead ReadRegularFile(const QString& path, QByteArray& bytes, qint64 maxBytes
         ::close(fd);
         return FileRead::Refused;
     }
-    const QString tooLarge = QStringLiteral("大きすぎます（%1 バイトまで）").arg(maxBytes);
+    const QString tooLarge =
+        QCoreApplication::translate("RegularFile", "大きすぎます（%1 バイトまで）").arg(maxBytes);
     if (status.st_size > maxBytes) {
         reason = tooLarge;
         ::close(fd);

@@ -1,5 +1,6 @@
 #include "os/wayland/slurp_point_picker.h"
 
+#include <QCoreApplication>
 #include <QProcess>
 #include <QStringList>
 
@@ -26,7 +27,8 @@ PointPicker::Result ResultOf(QProcess& process) {
         return {};
     }
     return {std::nullopt,
-            QStringLiteral("座標を選べませんでした（slurp: %1）。").arg(err.isEmpty() ? out : err)};
+            QCoreApplication::translate("SlurpPointPicker", "座標を選べませんでした（slurp: %1）。")
+                .arg(err.isEmpty() ? out : err)};
 }
 
 }  // namespace
@@ -54,9 +56,10 @@ bool SlurpPointPicker::pick(Done done) {
     QObject::connect(
         process, &QProcess::errorOccurred, process, [this](QProcess::ProcessError error) {
             if (error == QProcess::FailedToStart) {
-                finish(
-                    {std::nullopt, QStringLiteral("座標を選ぶためのプログラム slurp を起動でき"
-                                                  "ません。slurp をインストールしてください。")});
+                finish({std::nullopt,
+                        QCoreApplication::translate("SlurpPointPicker",
+                                                    "座標を選ぶためのプログラム slurp を起動でき"
+                                                    "ません。slurp をインストールしてください。")});
             }
         });
     process->start(QStringLiteral("slurp"),

@@ -107,12 +107,14 @@ bool UserStop::take() {
 }
 
 QString EscUnseenElsewhereText() {
-    return QStringLiteral(
+    return QCoreApplication::translate(
+        "UserStop",
         "このデスクトップでは、ほかのウィンドウで押された Esc キーに Stylorex は気づけません。");
 }
 
 QString StopByMovingThePointerText() {
-    return QStringLiteral(
+    return QCoreApplication::translate(
+        "UserStop",
         "描画を止めるには、マウスを少し動かしてください（Stylorex のウィンドウが前面にあれば、"
         "そこで押した Esc でも止まります）。");
 }

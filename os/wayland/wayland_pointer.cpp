@@ -13,6 +13,8 @@
 #include <wayland-client.h>
 #include <wlr-virtual-pointer-unstable-v1-client.h>
 
+#include <QCoreApplication>
+
 namespace stylorex {
 
 namespace {
@@ -144,7 +146,8 @@ QPoint WaylandPointer::position() {
 }
 
 QString WaylandPointer::whyPositionUnreadable() const {
-    return QStringLiteral("Wayland ではマウスポインタの位置を読めません。");
+    return QCoreApplication::translate("WaylandPointer",
+                                       "Wayland ではマウスポインタの位置を読めません。");
 }
 
 QSize WaylandPointer::primaryScreenSize() {
@@ -163,7 +166,8 @@ QString WaylandPointer::whyEscCannotStop() const {
     if (canWatchEsc()) {
         return {};
     }
-    return QStringLiteral(
+    return QCoreApplication::translate(
+        "WaylandPointer",
         "この Wayland コンポジタでは Esc キーを監視できないため、描画を Esc で止めることは"
         "できません（Esc で止められるのは X11 セッションと sway です）。");
 }

@@ -7,6 +7,7 @@
 #include "os/wayland/wayland_screen_reader.h"
 
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QStandardPaths>
 
 #include <stdexcept>
@@ -16,7 +17,8 @@ namespace stylorex {
 namespace {
 
 QString WithoutVirtualPointerText() {
-    return QStringLiteral(
+    return QCoreApplication::translate(
+        "WaylandSession",
         "この Wayland コンポジタはポインタを操作するためのプロトコル（wlr virtual pointer）を"
         "提供していないため、マウスポインタを操作できません。sway など wlroots を使う"
         "コンポジタか、X11 セッションの中で Stylorex を起動してください。");
@@ -37,9 +39,11 @@ SystemSession OpenWaylandSession(QString* error) {
         return fail(WithoutVirtualPointerText());
     }
     if (!connection) {
-        return fail(QStringLiteral("Wayland コンポジタ（WAYLAND_DISPLAY=%1）に接続できません。"
-                                   "sway など wlroots を使うコンポジタか、X11 セッションの中で "
-                                   "Stylorex を起動してください。")
+        return fail(QCoreApplication::translate(
+                        "WaylandSession",
+                        "Wayland コンポジタ（WAYLAND_DISPLAY=%1）に接続できません。"
+                        "sway など wlroots を使うコンポジタか、X11 セッションの中で "
+                        "Stylorex を起動してください。")
                         .arg(QString::fromLocal8Bit(qgetenv("WAYLAND_DISPLAY"))));
     }
     try {
@@ -55,7 +59,8 @@ SystemSession OpenWaylandSession(QString* error) {
         }
         return session;
     } catch (const std::runtime_error&) {
-        return fail(QStringLiteral("Wayland コンポジタとの接続が切れました。"));
+        return fail(QCoreApplication::translate("WaylandSession",
+                                                "Wayland コンポジタとの接続が切れました。"));
     }
 }
 

@@ -5,6 +5,7 @@
 #include "os/x11/x11_connections.h"
 
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QPoint>
 #include <QSize>
 
@@ -69,7 +70,9 @@ constexpr char kLookAgain = 'l';
 // How often the watcher looks again which connections the program has open.
 constexpr int kConnectionsLookAgainMs = 100;
 
-const QString kGuardianStopped = QStringLiteral("ボタンの見張りが止まりました");
+QString guardianStopped() {
+    return QCoreApplication::translate("PointerX11", "ボタンの見張りが止まりました");
+}
 
 // Why the guardian at the pipe `fd`, which polled readable, no longer guards as it should: it
 // has died (the pipe closed), or its own connection to the server was closed. Empty when
@@ -78,10 +81,11 @@ QString guardianGone(int fd) {
     char byte = 0;
     const ssize_t got = ::recv(fd, &byte, 1, MSG_DONTWAIT);
     if (got == 1 && byte == guardian_message::kConnectionLost) {
-        return QStringLiteral("見張りプロセスの X サーバーとの接続が切れました");
+        return QCoreApplication::translate("PointerX11",
+                                           "見張りプロセスの X サーバーとの接続が切れました");
     }
     if (got == 0 || (got < 0 && errno != EAGAIN && errno != EINTR)) {
-        return QStringLiteral("見張りプロセスが終了しました");
+        return QCoreApplication::translate("PointerX11", "見張りプロセスが終了しました");
     }
     return {};
 }
@@ -145,10 +149,12 @@ std::unique_ptr<X11Pointer> X11Pointer::open(QString* error) {
     };
     Display* display = OpenX11Connection(X11Role::Pointer);
     if (display == nullptr) {
-        return fail(QStringLiteral("X ディスプレイ %1 に接続できません。マウスポインタを操作"
-                                   "できないため、X11 セッションの中で Stylorex "
-                                   "を起動してください。")
-                        .arg(QString::fromLocal8Bit(qgetenv("DISPLAY"))));
+        return fail(
+            QCoreApplication::translate("PointerX11",
+                                        "X ディスプレイ %1 に接続できません。マウスポインタを操作"
+                                        "できないため、X11 セッションの中で Stylorex "
+                                        "を起動してください。")
+                .arg(QString::fromLocal8Bit(qgetenv("DISPLAY"))));
     }
     int event = 0;
     int errorBase = 0;
@@ -157,9 +163,10 @@ std::unique_ptr<X11Pointer> X11Pointer::open(QString* error) {
     if (!XTestQueryExtension(display, &event, &errorBase, &major, &minor)) {
         CloseX11Connection(display);
         return fail(
-            QStringLiteral("X サーバーに XTest 拡張がないため、マウスポインタを操作"
-                           "できません。XTest の使える X11 セッションで Stylorex "
-                           "を起動してください。"));
+            QCoreApplication::translate("PointerX11",
+                                        "X サーバーに XTest 拡張がないため、マウスポインタを操作"
+                                        "できません。XTest の使える X11 セッションで Stylorex "
+                                        "を起動してください。"));
     }
     int xiOpcode = 0;
     Display* keys = openKeyConnection(&xiOpcode);
@@ -264,8 +271,10 @@ void X11Pointer::watch() {
                 guardianLossTold_ = false;
                 guardianLost_ = true;
                 if (!inRun_ && !guardianLossTold_.exchange(true)) {
-                    tellIdle(kGuardianStopped +
-                             QStringLiteral("（%1）。次の描画の前に起動し直します。").arg(gone));
+                    tellIdle(guardianStopped() +
+                             QCoreApplication::translate("PointerX11",
+                                                         "（%1）。次の描画の前に起動し直します。")
+                                 .arg(gone));
                 }
             }
         }
@@ -403,10 +412,11 @@ void X11Pointer::runStarting() {
             watchedGuardianFd_ = buttonGuard_->guardianFd();
             wakeWatcher(kLookAgain);
         } else {
-            guardianError_ = kGuardianStopped + QStringLiteral(
-                                                    "（%1）。ボタンを離す見張りなしに"
-                                                    "は描画しません。")
-                                                    .arg(QString::fromStdString(error));
+            guardianError_ =
+                guardianStopped() + QCoreApplication::translate("PointerX11",
+                                                                "（%1）。ボタンを離す見張りなしに"
+                                                                "は描画しません。")
+                                        .arg(QString::fromStdString(error));
         }
     }
 }
@@ -431,8 +441,9 @@ QString X11Pointer::runFault() {
     if (guardianLost_.load(std::memory_order_relaxed)) {
         guardianLossTold_ = true;
         const std::lock_guard lock(guardianGoneMutex_);
-        return kGuardianStopped +
-               QStringLiteral("（%1）。描画を中止し、ボタンを離しました。").arg(guardianGone_);
+        return guardianStopped() + QCoreApplication::translate(
+                                       "PointerX11", "（%1）。描画を中止し、ボタンを離しました。")
+                                       .arg(guardianGone_);
     }
     const std::optional<QString> lost = LostX11ConnectionMessage();
     if (lost) {

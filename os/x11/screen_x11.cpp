@@ -3,6 +3,7 @@
 #include "os/x11/x11_connections.h"
 
 #include <QByteArray>
+#include <QCoreApplication>
 
 #include <sys/ipc.h>
 #include <sys/shm.h>
@@ -82,8 +83,10 @@ std::unique_ptr<X11Screen> X11Screen::open(QString* error) {
     Display* display = OpenX11Connection(X11Role::Screen);
     if (display == nullptr) {
         if (error != nullptr) {
-            *error = QStringLiteral("X ディスプレイ %1 に接続できないため、画面を読み取れません。")
-                         .arg(QString::fromLocal8Bit(qgetenv("DISPLAY")));
+            *error =
+                QCoreApplication::translate(
+                    "ScreenX11", "X ディスプレイ %1 に接続できないため、画面を読み取れません。")
+                    .arg(QString::fromLocal8Bit(qgetenv("DISPLAY")));
         }
         return nullptr;
     }

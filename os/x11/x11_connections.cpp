@@ -1,5 +1,7 @@
 #include "os/x11/x11_connections.h"
 
+#include <QCoreApplication>
+
 #include <algorithm>
 #include <array>
 #include <atomic>
@@ -29,13 +31,13 @@ XIOErrorHandler g_previousHandler = nullptr;
 QString roleName(X11Role role) {
     switch (role) {
         case X11Role::Pointer:
-            return QStringLiteral("マウスポインタの操作");
+            return QCoreApplication::translate("X11Connections", "マウスポインタの操作");
         case X11Role::Keys:
-            return QStringLiteral("Esc キーの監視");
+            return QCoreApplication::translate("X11Connections", "Esc キーの監視");
         case X11Role::Spare:
-            return QStringLiteral("ボタンを離す予備");
+            return QCoreApplication::translate("X11Connections", "ボタンを離す予備");
         case X11Role::Screen:
-            return QStringLiteral("画面の読み取り");
+            return QCoreApplication::translate("X11Connections", "画面の読み取り");
     }
     return {};
 }
@@ -152,7 +154,8 @@ std::optional<QString> LostX11ConnectionMessage() {
     if (role < 0) {
         return std::nullopt;
     }
-    return QStringLiteral(
+    return QCoreApplication::translate(
+               "X11Connections",
                "X サーバーとの接続（%1）が切れました。描画はできません。Stylorex "
                "を起動し直してください。")
         .arg(roleName(static_cast<X11Role>(role)));

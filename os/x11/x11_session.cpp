@@ -4,6 +4,7 @@
 #include "os/x11/x11_pointer.h"
 
 #include <QByteArray>
+#include <QCoreApplication>
 
 namespace stylorex {
 
@@ -15,13 +16,15 @@ SystemSession OpenX11Session(QString* error) {
         return SystemSession{};
     };
     if (qgetenv("XDG_SESSION_TYPE").toLower() == "wayland") {
-        return fail(QStringLiteral(
+        return fail(QCoreApplication::translate(
+            "X11Session",
             "Wayland セッションではマウスポインタを操作できません（XTest は XWayland "
             "のポインタしか動かせず、他のアプリケーションには届きません）。X11 "
             "セッションでログインし直してから Stylorex を起動してください。"));
     }
     if (qgetenv("DISPLAY").isEmpty()) {
-        return fail(QStringLiteral(
+        return fail(QCoreApplication::translate(
+            "X11Session",
             "X ディスプレイがありません（DISPLAY が設定されていません）。マウスポインタを"
             "操作できないため、X11 セッションの中で Stylorex を起動してください。"));
     }

@@ -2,6 +2,10 @@
 // (one line saying what is wrong, a hint to --help, exit code 2) before anything is opened.
 #include "cli/command_line.h"
 
+#include <QFile>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -133,6 +137,42 @@ TEST(CommandLine, HelpAndVersionEndWithZero) {
     EXPECT_EQ(version.code, exit_code::kDone);
     EXPECT_EQ(version.out.rfind("Stylorex ", 0), 0u) << version.out;
     EXPECT_TRUE(version.err.empty());
+}
+
+// The program as started from a shell: English when LANGUAGE or LANG names it, or the settings
+// beside the program choose it; Japanese otherwise (C included).
+TEST(CommandLine, TheProgramSpeaksTheLanguageItsEnvironmentOrSettingsChoose) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString program = dir.filePath(QStringLiteral("stylorex"));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(STYLOREX_PROGRAM), program));
+    const QRegularExpression japanese(QStringLiteral("[\\x{3040}-\\x{30ff}\\x{4e00}-\\x{9fff}]"));
+    const auto run = [&](const QStringList& arguments, const QString& language,
+                         const QString& lang) {
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("LANGUAGE"), language);
+        environment.insert(QStringLiteral("LANG"), lang);
+        process.setProcessEnvironment(environment);
+        process.start(program, arguments);
+        EXPECT_TRUE(process.waitForFinished(30000));
+        return QString::fromUtf8(process.readAllStandardOutput() + process.readAllStandardError());
+    };
+    const QStringList help{QStringLiteral("--help")};
+    const QStringList refused{QStringLiteral("draw"), dir.filePath(QStringLiteral("gone.png")),
+                              QStringLiteral("--at"), QStringLiteral("1,1")};
+    for (const QStringList& arguments : {help, refused}) {
+        const QString english = run(arguments, QStringLiteral("en"), QStringLiteral("C"));
+        EXPECT_GT(english.size(), 20) << english.toStdString();
+        EXPECT_FALSE(english.contains(japanese)) << english.toStdString();
+        EXPECT_TRUE(run(arguments, QString(), QStringLiteral("C")).contains(japanese));
+        EXPECT_FALSE(run(arguments, QString(), QStringLiteral("en_GB.UTF-8")).contains(japanese));
+    }
+    QFile settings(dir.filePath(QStringLiteral("stylorex.ini")));
+    ASSERT_TRUE(settings.open(QIODevice::WriteOnly));
+    settings.write("[Other]\nLanguage=2\n");
+    settings.close();
+    EXPECT_FALSE(run(refused, QString(), QStringLiteral("C")).contains(japanese));
 }
 
 TEST(CommandLine, WrongArgumentsSayWhatIsWrongAndExitWithTwo) {

@@ -10,6 +10,8 @@
 #include "os/run_lock.h"
 #include "painter/bezier_tool.h"
 #include "painter/drawing_tools.h"
+#include "settings/language.h"
+#include "settings/setting_table.h"
 #include "tests/support/fake_clock.h"
 #include "tests/support/named_child.h"
 #include "tests/support/picture_files.h"
@@ -642,13 +644,19 @@ TEST_F(FrmGraphTest, MenuTreeHasTheCaptionsShortcutsAndCheckMarks) {
     EXPECT_TRUE(picture[14]->isCheckable());
 
     const QList<QAction*> setting = NamedChild<QMenu>(w, "mnu_setting")->actions();
-    ASSERT_EQ(setting.size(), 6);
+    ASSERT_EQ(setting.size(), 7);
     EXPECT_EQ(setting[0]->text(), QStringLiteral("線の抽出設定(S)"));
     EXPECT_EQ(setting[1]->text(), QStringLiteral("描画ウェイト(&W)"));
     EXPECT_EQ(setting[2]->text(), QStringLiteral("ｷｬﾝﾊﾞｽｻｲｽﾞ"));
     EXPECT_EQ(setting[3]->text(), QStringLiteral("描画を確かめながら進む"));
     EXPECT_EQ(setting[4]->text(), QStringLiteral("直線をまとめて動かす"));
     EXPECT_EQ(setting[5]->text(), QStringLiteral("パレット(&P)..."));
+    EXPECT_EQ(setting[6]->text(), QStringLiteral("言語 / Language"));
+    ASSERT_EQ(setting[6]->menu(), NamedChild<QMenu>(w, "mnu_language"));
+    const QList<QAction*> languages = setting[6]->menu()->actions();
+    ASSERT_EQ(languages.size(), 2);
+    EXPECT_EQ(languages[0]->text(), QStringLiteral("日本語"));
+    EXPECT_EQ(languages[1]->text(), QStringLiteral("English"));
     for (QAction* mode : {setting[3], setting[4]}) {
         EXPECT_TRUE(mode->isCheckable());
         EXPECT_FALSE(mode->isChecked());
@@ -676,6 +684,65 @@ TEST_F(FrmGraphTest, MenuTreeHasTheCaptionsShortcutsAndCheckMarks) {
     EXPECT_EQ(hidden[0]->shortcut(), QKeySequence(QStringLiteral("Ctrl+G")));
     EXPECT_EQ(hidden[1]->text(), QStringLiteral("画像リフレッシュ"));
     EXPECT_EQ(NamedChild<QMenu>(w, "mnu_men")->title(), QString());
+}
+
+// The language comes from the environment at the start (no choice stored): English where
+// LANGUAGE's first entry, or else LANG, names it; Japanese otherwise, C included.
+TEST_F(FrmGraphTest, TheWindowSpeaksTheLanguageTheEnvironmentNames) {
+    // The other cases go on in Japanese and their own environment, whatever happens here.
+    struct Restore {
+        QByteArray language = qgetenv("LANGUAGE");
+        QByteArray lang = qgetenv("LANG");
+        ~Restore() {
+            qputenv("LANGUAGE", language);
+            qputenv("LANG", lang);
+            InstallTranslations(Language::Japanese);
+        }
+    } restore;
+    struct Case {
+        const char* language;
+        const char* lang;
+        bool english;
+    };
+    for (const Case& c : {Case{"en", "", true}, Case{"", "en_GB.UTF-8", true}, Case{"", "C", false},
+                          Case{"", "", false}, Case{"ja:en", "en_US.UTF-8", false}}) {
+        SCOPED_TRACE(std::string(c.language) + " / " + c.lang);
+        qputenv("LANGUAGE", c.language);
+        qputenv("LANG", c.lang);
+        ASSERT_TRUE(InstallTranslations(StartupLanguage()));
+        frmGraph w(pointer_, &dialogs_);
+        w.setSettingsPath(iniPath());
+        w.load();
+        const QList<QAction*> top = w.menuBar()->actions();
+        ASSERT_EQ(top.size(), 4);
+        EXPECT_EQ(top[0]->text(),
+                  c.english ? QStringLiteral("&Picture") : QStringLiteral("元絵(&M)"));
+        EXPECT_EQ(top[1]->text(),
+                  c.english ? QStringLiteral("&Settings") : QStringLiteral("設定(&S)"));
+        EXPECT_EQ(
+            NamedChild<QAction>(w, "mnu_m_1")->text(),
+            c.english ? QStringLiteral("Load from file") : QStringLiteral("ファイルから読込"));
+        EXPECT_EQ(NamedChild<QPushButton>(w, "cmdStart")->text(),
+                  c.english ? QStringLiteral("Draw") : QStringLiteral("処理"));
+        EXPECT_TRUE(
+            NamedChild<QAction>(w, c.english ? "mnu_english" : "mnu_japanese")->isChecked());
+    }
+}
+
+// The choice in the menu is kept for the next start, which then speaks it whatever the
+// environment says.
+TEST_F(FrmGraphTest, TheLanguageChosenInTheMenuIsKeptForTheNextStart) {
+    loadAndShow();
+    EXPECT_TRUE(action("mnu_japanese")->isChecked());
+    action("mnu_english")->trigger();
+    EXPECT_TRUE(action("mnu_english")->isChecked());
+    EXPECT_EQ(dialogs_.messageTexts(),
+              QStringList{QStringLiteral("言語は次の起動から切り替わります。")});
+    EXPECT_TRUE(window_->close());
+    EXPECT_TRUE(readIni().contains("Language=2")) << readIni().toStdString();
+    StoredSettings stored;
+    ReadSettings(iniPath(), stored, kOtherSection);
+    EXPECT_EQ(PickLanguage(stored.LanguageChoice, "ja", "C"), Language::English);
 }
 
 TEST_F(FrmGraphTest, ShortcutsWorkWhileTheWindowIsActive) {
