@@ -200,7 +200,7 @@ bool FollowedDelivery::breakTo(QPoint p) {
 
 bool FollowedDelivery::mayProbe(QPoint b, bool endsRun) const {
     return endsRun && probing_ && waits() && stepInk(step_) == StepInk::End && !freeMovesOnly_ &&
-           !joinRuns_ && !pressNeedsInk_ && b - step_ == sent_ &&
+           !joinRuns_ && !(pressNeedsInk_ && pressed_) && b - step_ == sent_ &&
            follower_.meanInkTime().value_or(std::chrono::nanoseconds(0)) >= kProbedInkTime;
 }
 

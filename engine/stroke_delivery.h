@@ -73,13 +73,15 @@ class StrokeSink {
 // - Keeping every move: a target may handle every move it gets, however fast they come (it
 //   queues its work, and may show the ink a frame or more late), or join its last position to
 //   wherever the pointer is when it gets round to a move. Probed at the first turn where this is
-//   safe, one whose pixels before and after are neighbours (a rectangle's corner): the pixel
-//   before the turn is waited for, then the turn and the pixel after it are sent at once. A
-//   target that joins to where the pointer is draws between the two neighbours and leaves only
-//   the turn without ink (the check mends it); one that keeps every move inks the turn, and the
-//   follower then takes it to paint late: moves go without a wait on each, as at the fixed wait
-//   0, and its ink is checked late. A target that takes only the moves made while it is free
-//   shows no ink after the turn, which teaches nothing here.
+//   safe, one whose pixels before and after are neighbours (a rectangle's corner), and not right
+//   after a press whose dab the target drops when a move follows at once (elsewhere such a
+//   target is probed too: a slow brush that also queues its work would else be waited for at
+//   every turn of the run): the pixel before the turn is waited for, then the turn and the pixel
+//   after it are sent at once. A target that joins to where the pointer is draws between the two
+//   neighbours and leaves only the turn without ink (the check mends it); one that keeps every move
+//   inks the turn, and the follower then takes it to paint late: moves go without a wait on each,
+//   as at the fixed wait 0, and its ink is checked late. A target that takes only the moves made
+//   while it is free shows no ink after the turn, which teaches nothing here.
 // - A press's ink: a target may drop the dab at a press when a move follows at once. Seen in
 //   the first strokes as a press without ink once a later pixel of its stroke shows ink; from
 //   then on the first move of a stroke waits for the press's ink, and only that.
