@@ -66,18 +66,6 @@ std::optional<QImage> canvasOf(const DrawJobRequest& request, const SettingVaria
     return ComposedCanvas(placed.background, placed.size);
 }
 
-// Where Esc cannot stop a run: that, and how it stops instead. The backend says how else its
-// runs stop; signals always do.
-QString withoutEscWarning(const PointerDevice& pointer) {
-    const QString advice = pointer.stopAdvice();
-    return pointer.whyEscCannotStop() +
-           (advice.isEmpty()
-                ? QCoreApplication::translate(
-                      "DrawJob", "止めるには Ctrl+C（SIGINT）か SIGTERM を使ってください。")
-                : advice + QCoreApplication::translate(
-                               "DrawJob", "Ctrl+C（SIGINT）や SIGTERM でも止まります。"));
-}
-
 // Draws `run` and tells the face how it went.
 DrawJobOutcome draw(ReadyRun& run, RunState& state, const bool& signalled, DrawJobFace& face) {
     const RunSettings& settings = run.settings();
@@ -167,7 +155,7 @@ DrawJobOutcome RunDrawJob(const DrawJobRequest& request, DrawJobFace& face,
                                           "ください。"));
     }
     if (face.draws() && pointer != nullptr && !pointer->canWatchEsc()) {
-        switch (face.consentWithoutEsc(withoutEscWarning(*pointer))) {
+        switch (face.consentWithoutEsc(HowThisRunStops(*pointer, RunFace::Terminal))) {
             case DrawJobFace::Consent::Given:
                 break;
             case DrawJobFace::Consent::Declined:

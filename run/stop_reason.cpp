@@ -28,4 +28,25 @@ QString StopReasonName(StopCause cause) {
     return {};
 }
 
+QString HowThisRunStops(const PointerDevice& pointer, RunFace face) {
+    if (pointer.canWatchEsc()) {
+        return {};
+    }
+    const QString advice = pointer.stopAdvice();
+    if (face == RunFace::Window) {
+        return pointer.whyEscCannotStop() +
+               (advice.isEmpty() ? QCoreApplication::translate(
+                                       "HowThisRunStops",
+                                       "途中で止めるには Stylorex を終了してください（起動した"
+                                       "端末で Ctrl+C、または kill）。")
+                                 : advice);
+    }
+    return pointer.whyEscCannotStop() +
+           (advice.isEmpty()
+                ? QCoreApplication::translate(
+                      "HowThisRunStops", "止めるには Ctrl+C（SIGINT）か SIGTERM を使ってください。")
+                : advice + QCoreApplication::translate(
+                               "HowThisRunStops", "Ctrl+C（SIGINT）や SIGTERM でも止まります。"));
+}
+
 }  // namespace stylorex

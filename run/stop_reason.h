@@ -11,4 +11,12 @@ namespace stylorex {
 QString StopReasonText(StopCause cause);
 QString StopReasonName(StopCause cause);
 
+// Who asks before a run Esc cannot stop: the window, whose program is ended to stop the run
+// where its backend knows no other way, or the terminal, where Ctrl+C and SIGTERM always stop it.
+enum class RunFace { Window, Terminal };
+
+// Where Esc cannot stop a run on `pointer`: why, and how the run stops instead (the backend's
+// own way first, then what `face` always has). Empty where Esc stops it.
+QString HowThisRunStops(const PointerDevice& pointer, RunFace face);
+
 }  // namespace stylorex

@@ -27,240 +27,240 @@
 <context>
     <name>CommandLine</name>
     <message>
-        <location filename="../cli/command_line.cpp" line="36"/>
+        <location filename="../cli/command_line.cpp" line="37"/>
         <source>この説明を表示します。</source>
         <translation>Shows this help.</translation>
     </message>
     <message>
-        <location filename="../cli/command_line.cpp" line="39"/>
+        <location filename="../cli/command_line.cpp" line="40"/>
         <source>バージョンを表示します。</source>
         <translation>Shows the version.</translation>
     </message>
     <message>
-        <location filename="../cli/command_line.cpp" line="42"/>
+        <location filename="../cli/command_line.cpp" line="43"/>
         <source>描画の原点（画像の左上のピクセルが来る画面上の座標）。pointer: 描画を始めるときのマウスポインタの位置（位置を読めない Wayland では使えません）。</source>
         <translation>The origin of the drawing (the point on the screen where the picture&apos;s top-left pixel goes). pointer: where the mouse pointer stands when the drawing starts (not on Wayland, where its position cannot be read).</translation>
     </message>
     <message>
-        <location filename="../cli/command_line.cpp" line="50"/>
+        <location filename="../cli/command_line.cpp" line="51"/>
         <source>描画を始める前に待つ秒数（描画先のウィンドウへ切り替えるため）。端末にカウントダウンを表示します。</source>
         <translation>Seconds to wait before drawing starts (to switch to the window to draw into). A countdown is shown in the terminal.</translation>
     </message>
     <message>
-        <location filename="../cli/command_line.cpp" line="53"/>
-        <location filename="../cli/command_line.cpp" line="121"/>
+        <location filename="../cli/command_line.cpp" line="54"/>
+        <location filename="../cli/command_line.cpp" line="122"/>
         <source>秒</source>
         <translation>seconds</translation>
     </message>
     <message>
-        <location filename="../cli/command_line.cpp" line="56"/>
+        <location filename="../cli/command_line.cpp" line="57"/>
         <source>1 ピクセル進むごとのウェイト（0〜7 ミリ秒）。既定: 保存された設定。</source>
         <translation>The wait after each pixel moved (0 to 7 milliseconds). Default: the saved settings.</translation>
     </message>
     <message>
-        <location filename="../cli/command_line.cpp" line="59"/>
+        <location filename="../cli/command_line.cpp" line="60"/>
         <source>ミリ秒</source>
         <translation>ms</translation>
     </message>
     <message>
-        <location filename="../cli/command_line.cpp" line="62"/>
+        <location filename="../cli/command_line.cpp" line="63"/>
         <source>線の抽出モード。dark: 暗いピクセル、nonwhite: 白以外のピクセル、colour: 保存されたパレットの色で描きます（カラー）。既定: 保存された設定。</source>
         <translation>How lines are extracted. dark: dark pixels, nonwhite: pixels that are not white, colour: drawn in the saved palette&apos;s colours (colour). Default: the saved settings.</translation>
     </message>
     <message>
-        <location filename="../cli/command_line.cpp" line="69"/>
+        <location filename="../cli/command_line.cpp" line="70"/>
         <source>dark モードのしきい値（0〜255）: 3 色ともこの値以下のピクセルが線です。既定: 保存された設定。</source>
         <translation>The threshold of the dark mode (0 to 255): a pixel whose three channels are all at or below it is a line. Default: the saved settings.</translation>
     </message>
     <message>
-        <location filename="../cli/command_line.cpp" line="75"/>
+        <location filename="../cli/command_line.cpp" line="76"/>
         <source>nonwhite モードの白（0〜256）: 3 色ともこの値以上のピクセルが白です。既定: 保存された設定。</source>
         <translation>The white of the nonwhite mode (0 to 256): a pixel whose three channels are all at or above it is white. Default: the saved settings.</translation>
     </message>
     <message>
-        <location filename="../cli/command_line.cpp" line="81"/>
+        <location filename="../cli/command_line.cpp" line="82"/>
         <source>追従モード: 固定のウェイトの代わりに、描画先の画面に線が現れるのを待ちます。既定: 保存された設定。</source>
         <translation>Follow mode: instead of a fixed wait, wait for the line to appear on the screen of the target. Default: the saved settings.</translation>
     </message>
     <message>
-        <location filename="../cli/command_line.cpp" line="86"/>
+        <location filename="../cli/command_line.cpp" line="87"/>
         <source>追従モードを使わず、固定のウェイトで描画します。</source>
         <translation>Draws with the fixed wait, without the follow mode.</translation>
     </message>
     <message>
-        <location filename="../cli/command_line.cpp" line="90"/>
+        <location filename="../cli/command_line.cpp" line="91"/>
         <source>まっすぐな部分はその端へ 1 回で動かします（つないで線を引く描画先向け）。既定: 保存された設定。</source>
         <translation>Moves along a straight part to its end in one move (for targets that join positions with a line). Default: the saved settings.</translation>
     </message>
     <message>
-        <location filename="../cli/command_line.cpp" line="95"/>
+        <location filename="../cli/command_line.cpp" line="96"/>
         <source>1 ピクセルずつ動かします。</source>
         <translation>Moves one pixel at a time.</translation>
     </message>
     <message>
-        <location filename="../cli/command_line.cpp" line="98"/>
+        <location filename="../cli/command_line.cpp" line="99"/>
         <source>描画先のパレットのファイル（1 行に 1 つのスウォッチ: 「X,Y」か「X,Y #RRGGBB」。色のない行は画面のその位置の色）。画像をその色に減色し、色ごとにスウォッチをクリックしてから描きます（カラー）。</source>
         <translation>The target&apos;s palette file (one swatch per line: &quot;X,Y&quot; or &quot;X,Y #RRGGBB&quot;; a line without a colour takes the colour on the screen at that point). The picture is reduced to those colours, and each colour&apos;s swatch is clicked before it is drawn (colour).</translation>
     </message>
     <message>
-        <location filename="../cli/command_line.cpp" line="106"/>
+        <location filename="../cli/command_line.cpp" line="107"/>
         <source>カラーの減色のディザ。none: なし、ordered: 組織的（4×4）、fs: 誤差拡散。既定: 保存された設定。</source>
         <translation>The dithering of the colour reduction. none: none, ordered: ordered (4×4), fs: error diffusion. Default: the saved settings.</translation>
     </message>
     <message>
-        <location filename="../cli/command_line.cpp" line="112"/>
+        <location filename="../cli/command_line.cpp" line="113"/>
         <source>描画先の背景色（カラー）。この色に近いピクセルは描きません。既定: 保存された設定（白）。</source>
         <translation>The target&apos;s background colour (colour). Pixels close to it are not drawn. Default: the saved settings (white).</translation>
     </message>
     <message>
-        <location filename="../cli/command_line.cpp" line="117"/>
+        <location filename="../cli/command_line.cpp" line="118"/>
         <source>カラーで描く時間の上限: 計画の推定でこの秒数に収まる分だけ、長いストロークから描きます。省く分は --plan に表示されます。</source>
         <translation>The time limit of a colour drawing: only as much as the plan&apos;s estimate fits into these seconds is drawn, longest strokes first. What is left out is shown by --plan.</translation>
     </message>
     <message>
-        <location filename="../cli/command_line.cpp" line="124"/>
+        <location filename="../cli/command_line.cpp" line="125"/>
         <source>600 × 480 より大きい画像の左上 600 × 480 を描画します（ウィンドウに表示される部分）。付けなければ、大きい画像は描画しません。</source>
         <translation>Draws the top-left 600 × 480 of a picture larger than 600 × 480 (the part the window shows). Without it, a larger picture is not drawn.</translation>
     </message>
     <message>
-        <location filename="../cli/command_line.cpp" line="130"/>
+        <location filename="../cli/command_line.cpp" line="131"/>
         <source>600 × 480 より大きい画像を、縦横比を保ったまま 600 × 480 に収まるよう縮小して描画します（線を残す縮小。ウィンドウの「画像に合わせて読み込む」と同じ）。</source>
         <translation>Draws a picture larger than 600 × 480 scaled down to fit 600 × 480, its aspect kept (a scaling that keeps the lines; as the window&apos;s &quot;Load fitted to the picture&quot;).</translation>
     </message>
     <message>
-        <location filename="../cli/command_line.cpp" line="136"/>
+        <location filename="../cli/command_line.cpp" line="137"/>
         <source>何も動かさずに計画を表示します: ストローク数、ストローク内の移動数、線のピクセル数、ウェイトによる推定時間、画面上の範囲。</source>
         <translation>Shows the plan without moving anything: strokes, moves within strokes, line pixels, the estimated time with the wait, the area on the screen.</translation>
     </message>
     <message>
-        <location filename="../cli/command_line.cpp" line="142"/>
+        <location filename="../cli/command_line.cpp" line="143"/>
         <source>計画を PNG 画像に書きます: 各ストロークを描く順に青から赤への色で、薄くした元画像の上に。--plan を含みます。</source>
         <translation>Writes the plan as a PNG picture: each stroke in a colour from blue to red in the order drawn, over a faded copy of the picture. Implies --plan.</translation>
     </message>
     <message>
-        <location filename="../cli/command_line.cpp" line="149"/>
+        <location filename="../cli/command_line.cpp" line="150"/>
         <source>結果（または計画）を 1 つの JSON オブジェクトとして標準出力に書きます。</source>
         <translation>Writes the result (or the plan) to the standard output as one JSON object.</translation>
     </message>
     <message>
-        <location filename="../cli/command_line.cpp" line="154"/>
+        <location filename="../cli/command_line.cpp" line="155"/>
         <source>Esc キーで描画を止められない環境（キーを監視できない Wayland コンポジタ）でも、確かめずに描画します。その環境では、付けなければ端末で確かめ、標準入力が端末でなければ描画しません。</source>
         <translation>Draws without asking also where Esc cannot stop the drawing (a Wayland compositor whose keys cannot be watched). There, without it, the terminal asks first, and nothing is drawn when the standard input is not a terminal.</translation>
     </message>
     <message>
-        <location filename="../cli/command_line.cpp" line="201"/>
+        <location filename="../cli/command_line.cpp" line="202"/>
         <source>不明なオプションです: %1</source>
         <translation>Unknown option: %1</translation>
     </message>
     <message>
-        <location filename="../cli/command_line.cpp" line="218"/>
+        <location filename="../cli/command_line.cpp" line="219"/>
         <source>%1 は値を取りません</source>
         <translation>%1 takes no value</translation>
     </message>
     <message>
-        <location filename="../cli/command_line.cpp" line="223"/>
+        <location filename="../cli/command_line.cpp" line="224"/>
         <source>%1 には値が必要です（%2）</source>
         <translation>%1 needs a value (%2)</translation>
     </message>
     <message>
-        <location filename="../cli/command_line.cpp" line="250"/>
+        <location filename="../cli/command_line.cpp" line="251"/>
         <source>%1 から %2 までの%3</source>
         <translation>%3 from %1 to %2</translation>
     </message>
     <message>
-        <location filename="../cli/command_line.cpp" line="260"/>
+        <location filename="../cli/command_line.cpp" line="261"/>
         <source>X,Y（画面のピクセル座標、整数）か pointer</source>
         <translation>X,Y (pixel coordinates on the screen, whole numbers) or pointer</translation>
     </message>
     <message>
-        <location filename="../cli/command_line.cpp" line="278"/>
-        <location filename="../cli/command_line.cpp" line="330"/>
+        <location filename="../cli/command_line.cpp" line="279"/>
+        <location filename="../cli/command_line.cpp" line="331"/>
         <source>秒数</source>
         <translation>seconds</translation>
     </message>
     <message>
-        <location filename="../cli/command_line.cpp" line="286"/>
+        <location filename="../cli/command_line.cpp" line="287"/>
         <source>整数（ミリ秒）</source>
         <translation>whole number (milliseconds)</translation>
     </message>
     <message>
-        <location filename="../cli/command_line.cpp" line="294"/>
+        <location filename="../cli/command_line.cpp" line="295"/>
         <source>dark か nonwhite か colour</source>
         <translation>dark, nonwhite or colour</translation>
     </message>
     <message>
-        <location filename="../cli/command_line.cpp" line="307"/>
+        <location filename="../cli/command_line.cpp" line="308"/>
         <source>パレットのファイルの名前</source>
         <translation>the name of a palette file</translation>
     </message>
     <message>
-        <location filename="../cli/command_line.cpp" line="312"/>
+        <location filename="../cli/command_line.cpp" line="313"/>
         <source>none か ordered か fs</source>
         <translation>none, ordered or fs</translation>
     </message>
     <message>
-        <location filename="../cli/command_line.cpp" line="323"/>
+        <location filename="../cli/command_line.cpp" line="324"/>
         <source>#RRGGBB（16 進の色）</source>
         <translation>#RRGGBB (a hexadecimal colour)</translation>
     </message>
     <message>
-        <location filename="../cli/command_line.cpp" line="338"/>
-        <location filename="../cli/command_line.cpp" line="343"/>
+        <location filename="../cli/command_line.cpp" line="339"/>
+        <location filename="../cli/command_line.cpp" line="344"/>
         <source>整数</source>
         <translation>whole number</translation>
     </message>
     <message>
-        <location filename="../cli/command_line.cpp" line="348"/>
+        <location filename="../cli/command_line.cpp" line="349"/>
         <source>書き出す PNG ファイルの名前</source>
         <translation>the name of the PNG file to write</translation>
     </message>
     <message>
-        <location filename="../cli/command_line.cpp" line="356"/>
+        <location filename="../cli/command_line.cpp" line="357"/>
         <source>%1 には %2 を指定してください（指定: %3）</source>
         <translation>%1 needs %2 (given: %3)</translation>
     </message>
     <message>
-        <location filename="../cli/command_line.cpp" line="401"/>
+        <location filename="../cli/command_line.cpp" line="402"/>
         <source>コマンドがありません（draw を指定してください）</source>
         <translation>No command given (give draw)</translation>
     </message>
     <message>
-        <location filename="../cli/command_line.cpp" line="405"/>
+        <location filename="../cli/command_line.cpp" line="406"/>
         <source>不明なコマンドです: %1</source>
         <translation>Unknown command: %1</translation>
     </message>
     <message>
-        <location filename="../cli/command_line.cpp" line="410"/>
+        <location filename="../cli/command_line.cpp" line="411"/>
         <source>描画する画像ファイルを指定してください</source>
         <translation>Give the picture file to draw</translation>
     </message>
     <message>
-        <location filename="../cli/command_line.cpp" line="413"/>
+        <location filename="../cli/command_line.cpp" line="414"/>
         <source>余分な引数があります: %1</source>
         <translation>Too many arguments: %1</translation>
     </message>
     <message>
-        <location filename="../cli/command_line.cpp" line="423"/>
+        <location filename="../cli/command_line.cpp" line="424"/>
         <source>--at で描画の原点を指定してください（X,Y か pointer）</source>
         <translation>Give the origin of the drawing with --at (X,Y or pointer)</translation>
     </message>
     <message>
-        <location filename="../cli/command_line.cpp" line="430"/>
+        <location filename="../cli/command_line.cpp" line="431"/>
         <source>%1 と %2 は同時に指定できません</source>
         <translation>%1 and %2 cannot be given together</translation>
     </message>
     <message>
-        <location filename="../cli/command_line.cpp" line="445"/>
+        <location filename="../cli/command_line.cpp" line="446"/>
         <source>--palette は --mode dark / nonwhite と同時に指定できません</source>
         <translation>--palette cannot be given together with --mode dark / nonwhite</translation>
     </message>
     <message>
-        <location filename="../cli/command_line.cpp" line="452"/>
+        <location filename="../cli/command_line.cpp" line="453"/>
         <source>--crop と --fit は同時に指定できません</source>
         <translation>--crop and --fit cannot be given together</translation>
     </message>
     <message>
-        <location filename="../cli/command_line.cpp" line="464"/>
+        <location filename="../cli/command_line.cpp" line="465"/>
         <source>使い方:
   stylorex                                     ウィンドウを開きます
   stylorex draw 画像ファイル --at X,Y [オプション]
@@ -287,7 +287,7 @@ Options:
 </translation>
     </message>
     <message>
-        <location filename="../cli/command_line.cpp" line="487"/>
+        <location filename="../cli/command_line.cpp" line="488"/>
         <source>
 終了コード:
   0  描画し、描画先を読み取って正確に描けたと確かめました（--plan: 計画を表示しました）
@@ -322,12 +322,12 @@ Examples:
 </translation>
     </message>
     <message>
-        <location filename="../cli/command_line.cpp" line="510"/>
+        <location filename="../cli/command_line.cpp" line="511"/>
         <source>使い方は stylorex --help で表示されます。</source>
         <translation>stylorex --help shows how to use it.</translation>
     </message>
     <message>
-        <location filename="../cli/command_line.cpp" line="532"/>
+        <location filename="../cli/command_line.cpp" line="544"/>
         <source>ウィンドウは引数なしで開きます</source>
         <translation>The window opens without arguments</translation>
     </message>
@@ -400,42 +400,32 @@ Examples:
         <translation>The picture is too large (%1 × %2). Pictures up to %3 × %4 can be drawn. With --crop its top-left %3 × %4 is drawn; with --fit it is scaled down and drawn whole.</translation>
     </message>
     <message>
-        <location filename="../run/draw_job.cpp" line="75"/>
-        <source>止めるには Ctrl+C（SIGINT）か SIGTERM を使ってください。</source>
-        <translation>To stop it, use Ctrl+C (SIGINT) or SIGTERM.</translation>
-    </message>
-    <message>
-        <location filename="../run/draw_job.cpp" line="77"/>
-        <source>Ctrl+C（SIGINT）や SIGTERM でも止まります。</source>
-        <translation>Ctrl+C (SIGINT) and SIGTERM stop it too.</translation>
-    </message>
-    <message>
-        <location filename="../run/draw_job.cpp" line="88"/>
+        <location filename="../run/draw_job.cpp" line="76"/>
         <source>画面を読めないため、追従モードを使わず固定のウェイトで描画します。</source>
         <translation>The screen cannot be read: drawing with the fixed wait instead of the follow mode.</translation>
     </message>
     <message>
-        <location filename="../run/draw_job.cpp" line="126"/>
+        <location filename="../run/draw_job.cpp" line="114"/>
         <source>設定ファイルを読み込めません: %1（%2）。既定の設定で描きます</source>
         <translation>Cannot read the settings file: %1 (%2). Drawing with the default settings</translation>
     </message>
     <message>
-        <location filename="../run/draw_job.cpp" line="157"/>
+        <location filename="../run/draw_job.cpp" line="145"/>
         <source>--within はカラーで描くとき（--palette か --mode colour、または保存された設定がカラー）だけ使えます</source>
         <translation>--within can be used only when drawing in colour (--palette or --mode colour, or colour in the saved settings)</translation>
     </message>
     <message>
-        <location filename="../run/draw_job.cpp" line="164"/>
+        <location filename="../run/draw_job.cpp" line="152"/>
         <source>--at pointer は使えません。--at X,Y で原点を指定してください。</source>
         <translation>--at pointer cannot be used. Give the origin with --at X,Y.</translation>
     </message>
     <message>
-        <location filename="../run/draw_job.cpp" line="202"/>
+        <location filename="../run/draw_job.cpp" line="190"/>
         <source>中断しました（%1）: 描画は始まっていません</source>
         <translation>Aborted (%1): drawing had not started</translation>
     </message>
     <message>
-        <location filename="../run/draw_job.cpp" line="204"/>
+        <location filename="../run/draw_job.cpp" line="192"/>
         <source>シグナル</source>
         <translation>signal</translation>
     </message>
@@ -519,6 +509,24 @@ Plan picture: %1</translation>
         <location filename="../cli/draw_reports.cpp" line="197"/>
         <source>描画しました: %1 ストローク、%2 ピクセル、%3</source>
         <translation>Drawn: %1 strokes, %2 pixels, %3</translation>
+    </message>
+</context>
+<context>
+    <name>HowThisRunStops</name>
+    <message>
+        <location filename="../run/stop_reason.cpp" line="38"/>
+        <source>途中で止めるには Stylorex を終了してください（起動した端末で Ctrl+C、または kill）。</source>
+        <translation>To stop it midway, end Stylorex (Ctrl+C in the terminal that started it, or kill).</translation>
+    </message>
+    <message>
+        <location filename="../run/stop_reason.cpp" line="46"/>
+        <source>止めるには Ctrl+C（SIGINT）か SIGTERM を使ってください。</source>
+        <translation>To stop it, use Ctrl+C (SIGINT) or SIGTERM.</translation>
+    </message>
+    <message>
+        <location filename="../run/stop_reason.cpp" line="48"/>
+        <source>Ctrl+C（SIGINT）や SIGTERM でも止まります。</source>
+        <translation>Ctrl+C (SIGINT) and SIGTERM stop it too.</translation>
     </message>
 </context>
 <context>

@@ -1000,10 +1000,6 @@
         <translation>Starting</translation>
     </message>
     <message>
-        <source>途中で止めるには Stylorex を終了してください（起動した端末で Ctrl+C、または kill）。</source>
-        <translation>To stop it midway, end Stylorex (Ctrl+C in the terminal that started it, or kill).</translation>
-    </message>
-    <message>
         <source>
 
 描画を始めますか？</source>

@@ -8,6 +8,7 @@
 #include "os/point_picker.h"
 #include "os/pointer_device.h"
 #include "run/run_request.h"
+#include "run/stop_reason.h"
 #include "ui/frm_graph.h"
 #include "ui/frm_graph_layout.h"
 #include "ui/picture_placement.h"
@@ -89,21 +90,12 @@ void WindowRunControl::runRequested(RunRequest request, const ShownActivity& bef
         return;
     }
     // Asked only of a run that would start, a resumed one too.
-    if (!p_.pointer.canWatchEsc()) {
-        // The backend says how else its runs stop; where it knows no way, ending the program.
-        QString howToStop = p_.pointer.stopAdvice();
-        if (howToStop.isEmpty()) {
-            howToStop =
-                QCoreApplication::translate("frmGraph",
-                                            "途中で止めるには Stylorex を終了してください（起動した"
-                                            "端末で Ctrl+C、または kill）。");
-        }
-        if (!p_.dialogs.confirm(
-                p_.pointer.whyEscCannotStop() + howToStop +
-                QCoreApplication::translate("frmGraph", "\n\n描画を始めますか？"))) {
-            showActivity(before);
-            return;
-        }
+    if (const QString howToStop = HowThisRunStops(p_.pointer, RunFace::Window);
+        !howToStop.isEmpty() &&
+        !p_.dialogs.confirm(howToStop +
+                            QCoreApplication::translate("frmGraph", "\n\n描画を始めますか？"))) {
+        showActivity(before);
+        return;
     }
     ReadyRun& run = std::get<ReadyRun>(ready);
     RunServices services = run.services(*clock_);
