@@ -109,7 +109,7 @@ class TerminalFace : public DrawJobFace {
                 outline->update();
             }
             QCoreApplication::processEvents();
-            if (countdown.stopped || (pointer != nullptr && pointer->escPressed())) {
+            if (countdown.stopped || (pointer != nullptr && pointer->stopWatch().escPressed())) {
                 counted = false;
                 break;
             }

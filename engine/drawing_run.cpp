@@ -98,7 +98,7 @@ int screenCoordinate(std::int32_t origin, std::int16_t pixel) {
 // The test after each move inside a stroke. Esc is always queried, so its latch is consumed
 // at the same points whether or not a stop was requested.
 bool abortRequested(RunServices& services, const RunState& state) {
-    const bool esc = services.pointer.escPressed();
+    const bool esc = services.pointer.stopWatch().escPressed();
     return esc || state.stopRequested();
 }
 
@@ -145,7 +145,7 @@ class StrokeRun : public StrokeSink {
           resuming_(resuming) {}
 
     void draw() {
-        if (pointer_.canReadPosition()) {
+        if (pointer_.limits().canReadPosition()) {
             userPointer_ = pointer_.position();
         }
         if (!waitForKeysUp()) {
@@ -420,7 +420,7 @@ class StrokeRun : public StrokeSink {
         }
         result_.ending = RunResult::Ending::Aborted;
         if (!state_.stopRequested()) {
-            result_.stoppedBy = pointer_.stopCause();
+            result_.stoppedBy = pointer_.stopWatch().stopCause();
         }
         aborted_ = true;
         tell(RunPhase::Aborted);
@@ -541,8 +541,8 @@ std::int32_t DrawStrokes(const RunSettings& settings, RunServices& services, Run
                          RunPasses* passes = nullptr, bool resuming = false) {
     // Outlives the run's button: the button is released before the run counts as ended.
     RunBracket bracket(services.pointer);
-    services.pointer.escPressed();
-    services.pointer.escPressed();
+    services.pointer.stopWatch().escPressed();
+    services.pointer.stopWatch().escPressed();
     if (services.observer != nullptr) {
         services.observer->phaseChanged(RunPhase::Preparing);
     }

@@ -4,13 +4,13 @@ namespace stylorex {
 
 bool WaitForKeysUp(PointerDevice& pointer, const std::function<void()>& waiting,
                    const std::function<bool()>& stopAsked, MonotonicClock& clock) {
-    if (pointer.keyHeld() != true) {
+    if (pointer.stopWatch().keyHeld() != true) {
         return true;
     }
     if (waiting) {
         waiting();
     }
-    while (pointer.keyHeld() == true) {
+    while (pointer.stopWatch().keyHeld() == true) {
         if (stopAsked && stopAsked()) {
             return false;
         }

@@ -70,7 +70,7 @@ std::optional<QImage> canvasOf(const DrawJobRequest& request, const SettingVaria
 DrawJobOutcome draw(ReadyRun& run, RunState& state, const bool& signalled, DrawJobFace& face) {
     const RunSettings& settings = run.settings();
     RunServices services = run.services();
-    services.observer = face.watch(services.pointer.canWatchEsc());
+    services.observer = face.watch(services.pointer.stopWatch().canWatchEsc());
     // Without the screen read back, the run neither follows the target nor checks it.
     if (settings.modes.FollowTarget && services.screen == nullptr) {
         face.notice(QCoreApplication::translate(
@@ -147,14 +147,14 @@ DrawJobOutcome RunDrawJob(const DrawJobRequest& request, DrawJobFace& face,
                                      "--within はカラーで描くとき（--palette か --mode "
                                      "colour、または保存された設定がカラー）だけ使えます"));
     }
-    if (request.atPointer && !pointer->canReadPosition()) {
-        return ended(End::Failed, pointer->whyPositionUnreadable() +
+    if (request.atPointer && !pointer->limits().canReadPosition()) {
+        return ended(End::Failed, pointer->limits().whyPositionUnreadable() +
                                       QCoreApplication::translate(
                                           "DrawJob",
                                           "--at pointer は使えません。--at X,Y で原点を指定して"
                                           "ください。"));
     }
-    if (face.draws() && pointer != nullptr && !pointer->canWatchEsc()) {
+    if (face.draws() && pointer != nullptr && !pointer->stopWatch().canWatchEsc()) {
         switch (face.consentWithoutEsc(HowThisRunStops(*pointer, RunFace::Terminal))) {
             case DrawJobFace::Consent::Given:
                 break;
@@ -190,7 +190,7 @@ DrawJobOutcome RunDrawJob(const DrawJobRequest& request, DrawJobFace& face,
             QCoreApplication::translate("DrawJob", "中断しました（%1）: 描画は始まっていません")
                 .arg(signalled || pointer == nullptr
                          ? QCoreApplication::translate("DrawJob", "シグナル")
-                         : StopReasonText(pointer->stopCause())));
+                         : StopReasonText(pointer->stopWatch().stopCause())));
     }
     RunRequest run(*canvas, request.atPointer ? pointer->position() : *request.at, settings);
     if (!face.draws()) {

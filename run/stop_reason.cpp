@@ -29,19 +29,19 @@ QString StopReasonName(StopCause cause) {
 }
 
 QString HowThisRunStops(const PointerDevice& pointer, RunFace face) {
-    if (pointer.canWatchEsc()) {
+    if (pointer.stopWatch().canWatchEsc()) {
         return {};
     }
-    const QString advice = pointer.stopAdvice();
+    const QString advice = pointer.limits().stopAdvice();
     if (face == RunFace::Window) {
-        return pointer.whyEscCannotStop() +
+        return pointer.limits().whyEscCannotStop() +
                (advice.isEmpty() ? QCoreApplication::translate(
                                        "HowThisRunStops",
                                        "途中で止めるには Stylorex を終了してください（起動した"
                                        "端末で Ctrl+C、または kill）。")
                                  : advice);
     }
-    return pointer.whyEscCannotStop() +
+    return pointer.limits().whyEscCannotStop() +
            (advice.isEmpty()
                 ? QCoreApplication::translate(
                       "HowThisRunStops", "止めるには Ctrl+C（SIGINT）か SIGTERM を使ってください。")

@@ -71,7 +71,7 @@ QPoint ScreenPickVeil::desktopPixel(QPointF local) const {
     const double scale = DesktopScale(screen_);
     const QPointF reported = origin + local * scale;
     QPoint pixel = ToDesktop(screen_, origin + local);
-    if (pointer_ != nullptr && pointer_->canReadPosition()) {
+    if (pointer_ != nullptr && pointer_->limits().canReadPosition()) {
         // Qt's rounding moved the event's position by at most half a logical pixel.
         const QPoint exact = pointer_->position();
         const double reach = scale / 2 + 1e-6;

@@ -20,7 +20,8 @@ QString ScreenPointText(QPoint position) {
 }
 
 QString LiveScreenPointText(PointerDevice& pointer) {
-    return pointer.canReadPosition() ? ScreenPointText(pointer.position()) : QStringLiteral("--");
+    return pointer.limits().canReadPosition() ? ScreenPointText(pointer.position())
+                                              : QStringLiteral("--");
 }
 
 }  // namespace stylorex

@@ -132,8 +132,8 @@ void WindowRunControl::runRequested(RunRequest request, const ShownActivity& bef
 void WindowRunControl::captureOrigin() {
     // A pick's overlay would take the strokes of the run; reading where the pointer stands
     // takes nothing.
-    const UserCommand command =
-        p_.pointer.canReadPosition() ? UserCommand::CaptureOrigin : UserCommand::PickOnScreen;
+    const UserCommand command = p_.pointer.limits().canReadPosition() ? UserCommand::CaptureOrigin
+                                                                      : UserCommand::PickOnScreen;
     if (!p_.runState.allows(command)) {
         return;
     }

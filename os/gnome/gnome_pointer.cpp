@@ -19,7 +19,7 @@ constexpr std::chrono::milliseconds kReadyWait(100);
 
 GnomePointer::GnomePointer(std::shared_ptr<RemoteInput> input,
                            std::shared_ptr<PipeWireCapture> capture)
-    : input_(std::move(input)), capture_(std::move(capture)) {
+    : PointerDevice(*this, *this), input_(std::move(input)), capture_(std::move(capture)) {
     const QPoint monitor = input_->monitor().topLeft();
     capture_->setCursorReport([this, monitor](QPoint at) { stop_.moves().reported(at + monitor); });
 }

@@ -19,7 +19,7 @@ class RemoteInput;
 // No key can be watched: a run stops when the user moves the pointer (the screen cast reports
 // the pointer's position with its frames, up to once a refresh) or presses Esc in this
 // program's window.
-class GnomePointer : public PointerDevice {
+class GnomePointer : public PointerDevice, public StopWatch, public PointerLimits {
   public:
     GnomePointer(std::shared_ptr<RemoteInput> input, std::shared_ptr<PipeWireCapture> capture);
     ~GnomePointer() override;

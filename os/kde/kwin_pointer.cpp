@@ -121,7 +121,10 @@ std::unique_ptr<KWinPointer> KWinPointer::open(std::shared_ptr<WaylandConnection
 
 KWinPointer::KWinPointer(std::shared_ptr<WaylandConnection> connection,
                          org_kde_kwin_fake_input* input, std::shared_ptr<KWinCursorWatch> watch)
-    : connection_(std::move(connection)), input_(input), watch_(std::move(watch)) {
+    : PointerDevice(*this, *this),
+      connection_(std::move(connection)),
+      input_(input),
+      watch_(std::move(watch)) {
     std::string error;
     guardian_ = ButtonGuardian::start(&error, kKWinGuardian);
     if (guardian_ == nullptr) {

@@ -28,7 +28,7 @@ class WaylandConnection;
 //
 // No key can be watched: a run stops when the user moves the pointer (KWin reports where the
 // pointer stands through a script while a run lasts) or presses Esc in this program's window.
-class KWinPointer : public PointerDevice {
+class KWinPointer : public PointerDevice, public StopWatch, public PointerLimits {
   public:
     // Null when KWin does not offer this program the fake input. `watch` may be null: then
     // only Esc in this program's window stops a run.

@@ -45,7 +45,7 @@ constexpr auto kBatchTime = std::chrono::microseconds(100) * kBatch;  // 10,000 
 
 WaylandPointer::WaylandPointer(std::shared_ptr<WaylandConnection> connection,
                                std::unique_ptr<SwayEscWatch> esc)
-    : connection_(std::move(connection)), esc_(std::move(esc)) {
+    : PointerDevice(*this, *this), connection_(std::move(connection)), esc_(std::move(esc)) {
     pointer_ = zwlr_virtual_pointer_manager_v1_create_virtual_pointer(connection_->pointerManager(),
                                                                       connection_->seat());
     connection_->flush();

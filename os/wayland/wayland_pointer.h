@@ -24,7 +24,7 @@ class WaylandConnection;
 // window whose events pile up unread, so the events are paced (see paced()). A Wayland client
 // cannot read the pointer, so the position is the last one this backend set. Esc is watched
 // only under sway, through its IPC socket, and only while a run lasts.
-class WaylandPointer : public PointerDevice {
+class WaylandPointer : public PointerDevice, public StopWatch, public PointerLimits {
   public:
     // `esc` may be null: Esc cannot be watched then.
     WaylandPointer(std::shared_ptr<WaylandConnection> connection,

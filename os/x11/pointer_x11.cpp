@@ -174,7 +174,8 @@ std::unique_ptr<X11Pointer> X11Pointer::open(QString* error) {
 }
 
 X11Pointer::X11Pointer(Display* display, Display* keyDisplay, int xiOpcode)
-    : display_(display),
+    : PointerDevice(*this, *this),
+      display_(display),
       keyDisplay_(keyDisplay),
       xiOpcode_(xiOpcode),
       buttonGuard_(std::make_unique<X11ButtonGuard>()) {

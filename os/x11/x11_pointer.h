@@ -44,7 +44,7 @@ class X11ButtonGuard;
 // says so at once, and the run's next Esc query throws with the reason, which ends the run with
 // the button released (through another connection when this one is lost). A run does not start
 // without a live guardian: one that died is started again first.
-class X11Pointer : public PointerDevice {
+class X11Pointer : public PointerDevice, public StopWatch, public PointerLimits {
   public:
     // Null with the reason in `error` when the X server in DISPLAY cannot be reached or lacks
     // XTest. Whether the session is an X11 one is OpenX11Session's decision.

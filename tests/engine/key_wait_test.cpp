@@ -22,7 +22,7 @@ struct KeyWaitTest : ::testing::Test {
             pointer, [&] { ++waitingTold; },
             [&] {
                 clock.advance(std::chrono::milliseconds(1));
-                return pointer.escPressed();
+                return pointer.stopWatch().escPressed();
             },
             clock);
     }

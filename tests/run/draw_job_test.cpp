@@ -146,7 +146,7 @@ TEST_F(DrawJobTest, WhereEscCannotStopTheRunTheFaceIsAskedFirst) {
     EXPECT_EQ(face.calls, std::vector<QString>{QStringLiteral("consent")});
     FakePointer withoutEsc;
     withoutEsc.setCanWatchEsc(false);
-    EXPECT_TRUE(face.warning.startsWith(withoutEsc.whyEscCannotStop()));
+    EXPECT_TRUE(face.warning.startsWith(withoutEsc.limits().whyEscCannotStop()));
     EXPECT_TRUE(face.warning.contains(QStringLiteral("Ctrl+C")));
     EXPECT_TRUE(operations.empty());
 

@@ -21,8 +21,9 @@ struct PointerOperation {
 
 // A pointer device for tests: records every operation in order and answers Esc queries and
 // position requests from a script. Esc queries are numbered from 1 in the order they come.
-class FakePointer : public PointerDevice {
+class FakePointer : public PointerDevice, public StopWatch, public PointerLimits {
   public:
+    FakePointer() : PointerDevice(*this, *this) {}
     static PointerOperation Move(int x, int y) { return {PointerOperation::Kind::Move, x, y}; }
     static PointerOperation Press(int x, int y) { return {PointerOperation::Kind::Press, x, y}; }
     static PointerOperation Release(int x, int y) {

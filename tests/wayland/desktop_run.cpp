@@ -136,7 +136,7 @@ void DesktopRun::engineDrawsExactlyAndChecks() {
     open();
     ASSERT_NE(session.screen, nullptr);
     EXPECT_EQ(session.pointer->primaryScreenSize(), QSize(1280, 1024));
-    EXPECT_FALSE(session.pointer->canWatchEsc());
+    EXPECT_FALSE(session.pointer->stopWatch().canWatchEsc());
     const QImage picture = LineArt(200);
     EXPECT_GT(run(picture, 0, true), 0);
     expectExactStrokes(picture);
@@ -195,7 +195,7 @@ void DesktopRun::drawCommandDrawsExactly() {
     const QImage part = art.copy(0, 0, 100, 110);
     EXPECT_EQ(draw(part, {QStringLiteral("--wait"), QStringLiteral("0")}), 1);
     EXPECT_TRUE(QString::fromLocal8Bit(process.readAllStandardError())
-                    .contains(session.pointer->stopAdvice()))
+                    .contains(session.pointer->limits().stopAdvice()))
         << "the refusal does not say how a run stops here";
     EXPECT_TRUE(client->events().empty()) << "it drew without being allowed to";
 

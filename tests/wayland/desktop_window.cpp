@@ -181,7 +181,7 @@ void DrawThroughTheWindowAndStopWithEscInIt(HeadlessDesktop& desktop, const char
     ASSERT_TRUE(QTest::qWaitFor([&] { return !window.statusPanel(3).isEmpty(); }, 60000));
     EXPECT_EQ(window.caption(), QStringLiteral("Stylorex [処理完了]"));
     ASSERT_EQ(dialogs.confirmations.size(), 1u);
-    EXPECT_TRUE(dialogs.confirmations[0].text.contains(session.pointer->stopAdvice()))
+    EXPECT_TRUE(dialogs.confirmations[0].text.contains(session.pointer->limits().stopAdvice()))
         << "the question does not say how to stop the run";
     // The window follows the target by default, and a follower that finds the target late may
     // hand a straight run over as one move, which the client joins: what counts is its ink.

@@ -89,7 +89,7 @@ TEST(MainWindowWayland, PastePickWithSlurpThenTabAndEnterDrawIntoTheTarget) {
     QString error;
     SystemSession session = OpenSystemSession(&error);
     ASSERT_NE(session.pointer, nullptr) << error.toStdString();
-    ASSERT_TRUE(session.pointer->canWatchEsc());
+    ASSERT_TRUE(session.pointer->stopWatch().canWatchEsc());
 
     QTemporaryDir dir;
     RecordingDialogs dialogs;

@@ -126,7 +126,7 @@ TEST_F(WaylandRun, LineArtArrivesExactlyAtWaitZeroAndTheScreenShowsWhatTheClient
     open();
     ASSERT_NE(session.screen, nullptr);
     EXPECT_EQ(session.pointer->primaryScreenSize(), QSize(1280, 1024));
-    EXPECT_TRUE(session.pointer->canWatchEsc());
+    EXPECT_TRUE(session.pointer->stopWatch().canWatchEsc());
     const QImage picture = testing::LineArt(200);
     EXPECT_GT(run(picture, 0), 0);
     expectExactStrokes(picture);
@@ -144,7 +144,7 @@ TEST_F(WaylandRun, LineArtArrivesExactlyAtWaitZeroAndTheScreenShowsWhatTheClient
 TEST_F(WaylandRun, WithoutSwaysIpcEscIsNotWatchedAndAtWaitFiveTheStrokesArriveExactly) {
     qunsetenv("SWAYSOCK");
     open();
-    EXPECT_FALSE(session.pointer->canWatchEsc());
+    EXPECT_FALSE(session.pointer->stopWatch().canWatchEsc());
     const QImage picture = testing::LineArt(200).copy(0, 0, 100, 110);
     EXPECT_GT(run(picture, 5), 0);
     expectExactStrokes(picture);

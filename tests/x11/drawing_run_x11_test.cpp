@@ -139,7 +139,7 @@ TEST_F(DrawingRunX11, EscTappedMidStrokeAbortsWithinOneMoveWithTheButtonUp) {
 
 TEST_F(DrawingRunX11, EscHeldAtTheStartAbortsAfterTheFirstMoveOfALongerStroke) {
     session.pressEsc();
-    ASSERT_TRUE(testing::Eventually([&] { return pointer->escPressed(); }));
+    ASSERT_TRUE(testing::Eventually([&] { return pointer->stopWatch().escPressed(); }));
     const QImage picture = PictureWith(40, 60, {{1, 0}, {3, 2}, {3, 3}, {3, 4}, {3, 5}});
     const std::int32_t strokes = run(picture);
     session.releaseEsc();

@@ -36,17 +36,16 @@ using Pixels = testing::PixelSet;
 // The backend, counting the moves that reach it.
 class CountingPointer : public PointerDevice {
   public:
-    explicit CountingPointer(PointerDevice& inner) : inner_(inner) {}
+    explicit CountingPointer(PointerDevice& inner)
+        : PointerDevice(inner.stopWatch(), inner.limits()), inner_(inner) {}
     void moveTo(int x, int y) override {
         ++moves;
         inner_.moveTo(x, y);
     }
     void pressLeft(int x, int y) override { inner_.pressLeft(x, y); }
     void releaseLeft(int x, int y) override { inner_.releaseLeft(x, y); }
-    bool escPressed() override { return inner_.escPressed(); }
     QPoint position() override { return inner_.position(); }
     QSize primaryScreenSize() override { return inner_.primaryScreenSize(); }
-    bool canWatchEsc() const override { return inner_.canWatchEsc(); }
     void runStarting() override { inner_.runStarting(); }
     void runEnded() override { inner_.runEnded(); }
 

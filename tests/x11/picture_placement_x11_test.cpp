@@ -43,7 +43,8 @@ using Pixels = std::set<std::pair<int, int>>;
 // The X11 pointer, with a look at the screen just before the run's first press.
 class FirstPressWatch : public PointerDevice {
   public:
-    explicit FirstPressWatch(X11Pointer& pointer) : pointer_(pointer) {}
+    explicit FirstPressWatch(X11Pointer& pointer)
+        : PointerDevice(pointer.stopWatch(), pointer.limits()), pointer_(pointer) {}
     std::function<void()> beforeFirstPress;
 
     void moveTo(int x, int y) override { pointer_.moveTo(x, y); }
@@ -54,7 +55,6 @@ class FirstPressWatch : public PointerDevice {
         pointer_.pressLeft(x, y);
     }
     void releaseLeft(int x, int y) override { pointer_.releaseLeft(x, y); }
-    bool escPressed() override { return pointer_.escPressed(); }
     QPoint position() override { return pointer_.position(); }
     QSize primaryScreenSize() override { return pointer_.primaryScreenSize(); }
 

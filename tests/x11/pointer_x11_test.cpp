@@ -71,10 +71,10 @@ TEST(X11Pointer, EscTapBetweenTwoQueriesIsLatchedOnce) {
     auto pointer = OpenBackend();
     ASSERT_NE(pointer, nullptr);
     ASSERT_TRUE(pointer->hasRawKeyLatch()) << "the server lacks XInput2 2.1";
-    EXPECT_FALSE(pointer->escPressed());
+    EXPECT_FALSE(pointer->stopWatch().escPressed());
     session.tapEsc();  // down and up again before the next query
-    EXPECT_TRUE(testing::Eventually([&] { return pointer->escPressed(); }));
-    EXPECT_FALSE(pointer->escPressed());
+    EXPECT_TRUE(testing::Eventually([&] { return pointer->stopWatch().escPressed(); }));
+    EXPECT_FALSE(pointer->stopWatch().escPressed());
 }
 
 TEST(X11Pointer, EscHeldDownAnswersEveryQueryUntilReleased) {
@@ -82,12 +82,12 @@ TEST(X11Pointer, EscHeldDownAnswersEveryQueryUntilReleased) {
     auto pointer = OpenBackend();
     ASSERT_NE(pointer, nullptr);
     session.pressEsc();
-    EXPECT_TRUE(testing::Eventually([&] { return pointer->escPressed(); }));
-    EXPECT_TRUE(pointer->escPressed());
-    EXPECT_TRUE(pointer->escPressed());
+    EXPECT_TRUE(testing::Eventually([&] { return pointer->stopWatch().escPressed(); }));
+    EXPECT_TRUE(pointer->stopWatch().escPressed());
+    EXPECT_TRUE(pointer->stopWatch().escPressed());
     session.releaseEsc();
-    EXPECT_TRUE(testing::Eventually([&] { return !pointer->escPressed(); }));
-    EXPECT_FALSE(pointer->escPressed());
+    EXPECT_TRUE(testing::Eventually([&] { return !pointer->stopWatch().escPressed(); }));
+    EXPECT_FALSE(pointer->stopWatch().escPressed());
 }
 
 TEST(X11Pointer, EscAlreadyDownWhenOpenedCounts) {
@@ -95,9 +95,10 @@ TEST(X11Pointer, EscAlreadyDownWhenOpenedCounts) {
     session.pressEsc();
     auto pointer = OpenBackend();
     ASSERT_NE(pointer, nullptr);
-    EXPECT_TRUE(pointer->escPressed());  // from the key map read at opening, no event needed
+    EXPECT_TRUE(
+        pointer->stopWatch().escPressed());  // from the key map read at opening, no event needed
     session.releaseEsc();
-    EXPECT_TRUE(testing::Eventually([&] { return !pointer->escPressed(); }));
+    EXPECT_TRUE(testing::Eventually([&] { return !pointer->stopWatch().escPressed(); }));
 }
 
 TEST(X11Pointer, ClosingTheBackendReleasesAButtonItHolds) {
