@@ -1,5 +1,6 @@
 #include "os/gnome/portal_remote_desktop.h"
 
+#include "common/program_message.h"
 #include "os/dbus/session_bus.h"
 #include "os/dbus/signal_wait.h"
 
@@ -14,7 +15,6 @@
 #include <unistd.h>
 
 #include <atomic>
-#include <cstdio>
 #include <stdexcept>
 
 namespace stylorex {
@@ -112,7 +112,7 @@ std::unique_ptr<PortalRemoteDesktop> PortalRemoteDesktop::open(std::shared_ptr<S
     if (notice) {
         notice(PortalApprovalNotice());
     } else {
-        std::fprintf(stderr, "Stylorex: %s\n", PortalApprovalNotice().toLocal8Bit().constData());
+        PrintProgramMessage(PortalApprovalNotice());
     }
     const auto started =
         remote->request(kRemoteDesktop, QStringLiteral("Start"), {session, QString()}, {}, error);

@@ -1,5 +1,6 @@
 #include "os/kde/kde_session.h"
 
+#include "common/program_message.h"
 #include "os/dbus/session_bus.h"
 #include "os/kde/kwin_cursor_watch.h"
 #include "os/kde/kwin_desktop_entry.h"
@@ -13,7 +14,6 @@
 #include <QStandardPaths>
 
 #include <chrono>
-#include <cstdio>
 #include <stdexcept>
 #include <thread>
 
@@ -89,15 +89,12 @@ SystemSession OpenKdeSession(std::shared_ptr<WaylandConnection> connection,
             session.screen = std::move(screen);
         } else {
             // Drawing goes on without it; only the check and the follow mode need the screen.
-            std::fprintf(
-                stderr, "Stylorex: %s\n",
+            PrintProgramMessage(
                 (QCoreApplication::translate("KdeSession",
                                              "KWin が画面の読み取り（%1）を許可していないため、描画"
                                              "後の確認と追従モードは使えません。")
                      .arg(screen->lastError()) +
-                 InstallAdvice())
-                    .toLocal8Bit()
-                    .constData());
+                 InstallAdvice()));
         }
         session.pointPicker = std::make_unique<PointerReadPicker>(
             [watch] { return watch->position(); },

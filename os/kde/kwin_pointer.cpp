@@ -1,5 +1,6 @@
 #include "os/kde/kwin_pointer.h"
 
+#include "common/program_message.h"
 #include "os/button_guardian.h"
 #include "os/kde/kwin_cursor_watch.h"
 #include "os/wayland/wayland_connection.h"
@@ -8,7 +9,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 #include <stdexcept>
 #include <string>
@@ -219,14 +219,11 @@ QString KWinPointer::stopAdvice() const {
 void KWinPointer::runStarting() {
     stop_.runStarting();
     if (watch_ != nullptr && !watch_->start([this](QPoint at) { stop_.moves().reported(at); })) {
-        std::fprintf(
-            stderr, "Stylorex: %s\n",
+        PrintProgramMessage(
             QCoreApplication::translate("KwinPointer",
                                         "KWin がポインタの位置を知らせるスクリプトを読み込みません"
                                         "でした。この描画はマウスを動かしても止まりません"
-                                        "（Stylorex のウィンドウでの Esc では止まります）。")
-                .toLocal8Bit()
-                .constData());
+                                        "（Stylorex のウィンドウでの Esc では止まります）。"));
     }
 }
 

@@ -1,5 +1,7 @@
 #include "os/button_guardian.h"
 
+#include "common/program_message.h"
+
 #include <QCoreApplication>
 #include <QString>
 
@@ -7,7 +9,6 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -380,14 +381,11 @@ void ButtonGuardian::send(char message) {
 void ReportCrashProtectionOff(const std::string& reason) {
     static std::atomic<bool> reported{false};
     if (!reported.exchange(true)) {
-        std::fprintf(stderr, "Stylorex: %s\n",
-                     QCoreApplication::translate(
-                         "ButtonGuardian",
-                         "クラッシュ保護が無効です（%1）。描画中にプログラムが異常終了"
-                         "すると、マウスの左ボタンが押されたままになることがあります。")
-                         .arg(QString::fromStdString(reason))
-                         .toLocal8Bit()
-                         .constData());
+        PrintProgramMessage(QCoreApplication::translate(
+                                "ButtonGuardian",
+                                "クラッシュ保護が無効です（%1）。描画中にプログラムが異常終了"
+                                "すると、マウスの左ボタンが押されたままになることがあります。")
+                                .arg(QString::fromStdString(reason)));
     }
 }
 
