@@ -3,9 +3,6 @@
 #include "canvas/picture_box.h"
 #include "common/program_message.h"
 #include "common/setting_limits.h"
-#include "desktop/desktop_pixels.h"
-#include "engine/drawing_run.h"
-#include "os/point_picker.h"
 #include "os/pointer_device.h"
 #include "os/program_folder.h"
 #include "patterns/pattern_library.h"
@@ -42,17 +39,12 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
-#include <QPointer>
 #include <QPushButton>
-#include <QScreen>
 #include <QTimer>
 
-#include <cstdio>
-#include <exception>
 #include <functional>
 #include <type_traits>
 #include <utility>
-#include <variant>
 
 namespace stylorex {
 

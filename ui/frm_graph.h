@@ -7,7 +7,6 @@
 #include "ui/unloaded_settings.h"
 
 #include <QMainWindow>
-#include <QPointer>
 #include <QString>
 
 #include <cstdint>
@@ -28,7 +27,6 @@ class PointPicker;
 class PointerDevice;
 class RunPanels;
 class ScreenReader;
-class RunRequest;
 struct RunSettings;
 class UserDialogs;
 class WaitMenu;

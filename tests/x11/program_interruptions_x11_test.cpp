@@ -46,7 +46,9 @@ std::vector<XID> ClientsOf(Display* display, pid_t pid) {
     }
     for (long i = 0; i < count; ++i) {
         if (XResGetClientPid(&ids[i]) == pid) {
-            clients.push_back(ids[i].spec.client);
+            // The value's identity: the client's resource base and what the value says of it.
+            [[maybe_unused]] const auto& [identity, length, value] = ids[i];
+            clients.push_back(identity.client);
         }
     }
     XResClientIdsDestroy(count, ids);
