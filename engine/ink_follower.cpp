@@ -112,11 +112,16 @@ void InkFollower::forget(QPoint at) {
 
 InkFollower::Wait InkFollower::waitInOrder(QPoint at, const std::function<bool()>& between) {
     owed_.push_back(at);
-    for (int looks = 0; looks < 4 && !owed_.empty(); ++looks) {
-        if (!changed(owed_.front()).value_or(true)) {
-            break;
+    // A read costs a round trip, as dear as a move: what is owed is looked at only once the
+    // target is well behind, at most once per kNoticeInterval, and the middle first: the target
+    // works in order, so once a pixel shows, every one before it has.
+    const auto now = clock_.now();
+    if (owed_.size() > kMostOwed / 2 && now >= nextNotice_) {
+        nextNotice_ = now + kNoticeInterval;
+        const auto middle = owed_.begin() + static_cast<std::ptrdiff_t>(owed_.size() / 2);
+        if (changed(*middle).value_or(true)) {
+            owed_.erase(owed_.begin(), middle + 1);
         }
-        owed_.pop_front();
     }
     if (owed_.size() <= kMostOwed) {
         return finish(Wait::Owed);

@@ -16,8 +16,8 @@ constexpr std::chrono::milliseconds kFirstPatience{2};
 // Ends of runs in one direction inked by a step back, with none inked at once in between, after
 // which the direction is taken to leave its end to the next step without waiting for a probe.
 constexpr int kLaterSigns = 3;
-// The longest a probed turn and the move after it may lie apart in time for the probe to count:
-// a target that joins to where the pointer is must not have had the time to take the turn alone.
+// The longest the probe's two moves may lie apart in time for it to count: a target that merges
+// the moves it has not handled yet must not have had the time to take the first alone.
 constexpr std::chrono::microseconds kProbeGap{300};
 // The least mean time to ink of a target worth the probe: one that shows its ink at once costs
 // little to wait for at each turn, and a target fast to handle a lone move may still merge
@@ -39,6 +39,13 @@ PixelPoint ToPixel(QPoint p) {
 // 2 x 2 block instead, a pixel that may not be the picture's.
 bool AntiDiagonal(QPoint step) {
     return step.x() * step.y() == -1;
+}
+
+// Whether a step inks its end at once, as far as known: targets that leave the end to the next
+// step, or ink another pixel of the block, were only seen to do so on anti-diagonal steps.
+bool InksItsEnd(QPoint step, FollowedDelivery::StepInk ink) {
+    return ink == FollowedDelivery::StepInk::End ||
+           (ink == FollowedDelivery::StepInk::Unknown && !AntiDiagonal(step));
 }
 
 }  // namespace
@@ -100,6 +107,17 @@ void FollowedDelivery::decideProbes() {
 }
 
 void FollowedDelivery::lookAtPress() {
+    if (pressToLookAt_ && follower_.paintsLate() && !waitedForPressLesson_) {
+        // Moves no longer wait for the ink, which shows well behind them: without this one wait
+        // the run could be over before a lesson shows that the presses need it.
+        waitedForPressLesson_ = true;
+        follower_.waitForPressInk(pressToLookAt_->second, [this] {
+            if (yield_) {
+                yield_();
+            }
+            return false;  // Esc is latched: the run's next move sees it
+        });
+    }
     if (pressToLookAt_ && follower_.hasInk(pressToLookAt_->second)) {
         // The target works in order: the press has all the ink it will get.
         pressNeedsInk_ = pressNeedsInk_ || !follower_.hasInk(pressToLookAt_->first);
@@ -108,6 +126,9 @@ void FollowedDelivery::lookAtPress() {
 }
 
 void FollowedDelivery::start(PixelPoint p) {
+    if (!waits()) {
+        decideProbes();
+    }
     for (Probe& probe : probes_) {
         if (probe.end && !probe.later) {
             probe.later = screen(p);
@@ -128,13 +149,16 @@ void FollowedDelivery::start(PixelPoint p) {
         // across that turn, ink that no mending takes away. The press's ink, waited for
         // patiently once, teaches the ink and with it the patient limit of every later wait.
         waitedForFirstPress_ = true;
+        learnPress_ = false;  // a press waited for teaches nothing of one that is not
         // Read, not waited for: a press without ink in time (a target that paints late, or
         // drops the dab) is no wait given up, which the follower would hold against it.
-        const auto deadline = clock_.now() + follower_.slowLimit();
+        const auto pressedAt = clock_.now();
+        const auto deadline = pressedAt + follower_.slowLimit();
         while (!follower_.shows(screen(sent_)) && clock_.now() < deadline) {
             pause(InkFollower::kPollInterval);
         }
         if (follower_.shows(screen(sent_))) {
+            firstInkTime_ = clock_.now() - pressedAt;
             waitFor(sent_);  // inked: the follower learns the ink's colour from it
         }
     }
@@ -143,14 +167,6 @@ void FollowedDelivery::start(PixelPoint p) {
 bool FollowedDelivery::move(PixelPoint pixel, bool endsRun) {
     follower_.notice();
     const QPoint p = ToPoint(pixel);
-    std::optional<std::chrono::steady_clock::time_point> turnSentAt;
-    if (heldTurn_) {
-        bool ok = true;
-        turnSentAt = sendHeldTurn(p, ok);
-        if (!ok) {
-            return false;
-        }
-    }
     const QPoint step = p - walked_;
     walked_ = p;
     if (AntiDiagonal(step) && stepInk(step) != StepInk::End) {
@@ -162,18 +178,50 @@ bool FollowedDelivery::move(PixelPoint pixel, bool endsRun) {
     if (step != step_) {
         runStart_ = sent_;  // the last run's end: WalkRun sends every one
         step_ = step;
-    }
-    if (turnSentAt) {
-        return probeAt(p, endsRun, *turnSentAt);
+    } else if (mayStepBack() && !probeByStepBack(p)) {
+        return false;
     }
     if (joinRuns_ && !endsRun) {
         return true;
     }
-    if (mayProbe(p, endsRun)) {
-        heldTurn_ = p;  // sent with the next move, which decides how
-        return true;
-    }
     return send(p, endsRun);
+}
+
+bool FollowedDelivery::mayStepBack() const {
+    return probing_ && waits() && !freeMovesOnly_ && !joinRuns_ && !pressed_ &&
+           InksItsEnd(step_, stepInk(step_)) && InksItsEnd(-step_, stepInk(-step_)) &&
+           std::max(firstInkTime_, follower_.meanInkTime().value_or(firstInkTime_)) >=
+               kProbedInkTime;
+}
+
+bool FollowedDelivery::probeByStepBack(QPoint next) {
+    // The pointer stands inside a straight run, its ink perhaps still to come.
+    const QPoint here = sent_;
+    if (follower_.shows(screen(next))) {
+        return true;  // inked before: nothing to learn from it
+    }
+    // One step on and at once back: a target that keeps every move inks `next` on the way; one
+    // that merges the moves it has not handled yet into a line to the latest draws no farther
+    // than `here`. Either way no ink leaves the run.
+    const auto sentAt = clock_.now();
+    if (!sink_.move(ToPixel(next), false)) {
+        return false;
+    }
+    const bool pending = !follower_.shows(screen(next));
+    sink_.nudge(ToPixel(here));
+    const bool together = clock_.now() - sentAt <= kProbeGap;
+    // Read, not waited for: a merging target never inks it, which is no wait given up.
+    const auto deadline = clock_.now() + follower_.slowLimit();
+    while (!follower_.shows(screen(next)) && clock_.now() < deadline) {
+        pause(InkFollower::kPollInterval);
+    }
+    if (together && pending) {
+        probing_ = false;
+        if (follower_.shows(screen(next))) {
+            follower_.learnKeepsEveryMove();
+        }  // else it joins to where the pointer is: each turn is waited for
+    }
+    return true;
 }
 
 bool FollowedDelivery::breakTo(QPoint p) {
@@ -194,67 +242,6 @@ bool FollowedDelivery::breakTo(QPoint p) {
     // the run's own waits, which tell it.
     if (follower_.ink()) {
         waitFor(p, false);
-    }
-    return true;
-}
-
-bool FollowedDelivery::mayProbe(QPoint b, bool endsRun) const {
-    return endsRun && probing_ && waits() && stepInk(step_) == StepInk::End && !freeMovesOnly_ &&
-           !joinRuns_ && !(pressNeedsInk_ && pressed_) && b - step_ == sent_ &&
-           follower_.meanInkTime().value_or(std::chrono::nanoseconds(0)) >= kProbedInkTime;
-}
-
-std::optional<std::chrono::steady_clock::time_point> FollowedDelivery::sendHeldTurn(QPoint next,
-                                                                                    bool& ok) {
-    const QPoint turn = *heldTurn_;
-    heldTurn_.reset();
-    const QPoint fromBefore = next - sent_;
-    // Only a step after the turn that inks its end, as far as known, and is not broken.
-    const QPoint after = next - turn;
-    const StepInk afterInk = stepInk(after);
-    const bool inksAfter =
-        afterInk == StepInk::End || (afterInk == StepInk::Unknown && !AntiDiagonal(after));
-    // A target that merges the two draws straight from the pixel before the turn to `next`: no
-    // ink off the picture only where that step is known to ink its end.
-    const bool neighbours = std::max(std::abs(fromBefore.x()), std::abs(fromBefore.y())) == 1;
-    ok = true;
-    if (neighbours && inksAfter && stepInk(fromBefore) == StepInk::End &&
-        waitFor(sent_) == InkFollower::Wait::Inked) {
-        pressed_ = false;
-        const auto sentAt = clock_.now();
-        ok = sink_.move(ToPixel(turn), false);
-        sent_ = turn;
-        return sentAt;
-    }
-    ok = send(turn, true);
-    return std::nullopt;
-}
-
-bool FollowedDelivery::probeAt(QPoint c, bool endsRun,
-                               std::chrono::steady_clock::time_point sentAt) {
-    const QPoint turn = sent_;
-    // Only a turn still without ink when the move after it goes out shows how the target takes
-    // two moves pending at once; one it has inked already was handled alone, which teaches
-    // nothing (a target that merges pending moves into a line to the latest handles a lone move
-    // as fast).
-    const bool turnPending = !follower_.shows(screen(turn));
-    const StepInk ink = stepInk(step_);
-    const bool learns =
-        endsRun && waits() && ink == StepInk::Unknown && !follower_.shows(screen(c));
-    if (!sink_.move(ToPixel(c), false)) {
-        return false;
-    }
-    const bool together = clock_.now() - sentAt <= kProbeGap;
-    sent_ = c;
-    const InkFollower::Wait wait = waitFor(c);
-    if (wait == InkFollower::Wait::Inked && together && turnPending) {
-        probing_ = false;
-        if (follower_.hasInk(screen(turn))) {
-            follower_.learnKeepsEveryMove();
-        }  // else it joined to where the pointer was: each turn is waited for
-    }
-    if (endsRun) {
-        afterRunEnd(c, wait, learns, ink);
     }
     return true;
 }
@@ -323,8 +310,8 @@ void FollowedDelivery::beforeFirstMove() {
 }
 
 bool FollowedDelivery::send(QPoint p, bool endsRun) {
-    if (endsRun) {
-        decideProbes();
+    if (endsRun && waits()) {
+        decideProbes();  // else once a stroke: a read costs as much as a move
     }
     beforeFirstMove();
     const bool followed = waits();
@@ -428,14 +415,6 @@ void FollowedDelivery::beforeRelease() {
 }
 
 void FollowedDelivery::end(PixelPoint p) {
-    if (heldTurn_) {
-        // The stroke's last pixel: waited for before the release, as ever.
-        const QPoint last = *heldTurn_;
-        heldTurn_.reset();
-        if (!send(last, true)) {
-            return;  // stopped: the button is up already
-        }
-    }
     walked_ = ToPoint(p);
     if (learnPress_ && screen(sent_) != pressAt_) {
         pressToLookAt_.emplace(pressAt_, screen(sent_));

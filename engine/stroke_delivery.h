@@ -160,13 +160,10 @@ class FollowedDelivery {
     void afterRunEnd(QPoint p, InkFollower::Wait wait, bool learns, StepInk ink);
     // Before a stroke's first move: the press's ink where the target needs it.
     void beforeFirstMove();
-    // The keeping probe: whether the run's end `b` may be held back until the next move; the
-    // held turn sent before the move to `next` (after the wait for the pixel before it when
-    // `next` is that pixel's neighbour: then when it was sent, and the probe goes on), `ok` false
-    // when the run has stopped; the probe's move after the turn, `c`, and what it teaches.
-    bool mayProbe(QPoint b, bool endsRun) const;
-    std::optional<std::chrono::steady_clock::time_point> sendHeldTurn(QPoint next, bool& ok);
-    bool probeAt(QPoint c, bool endsRun, std::chrono::steady_clock::time_point sentAt);
+    // The keeping probe, made once inside a straight run: whether the target takes every move
+    // or merges those it has not handled yet into a line to the latest.
+    bool mayStepBack() const;
+    bool probeByStepBack(QPoint next);
     // The press's ink of an earlier stroke, looked at once a later pixel of it shows ink.
     void lookAtPress();
 
@@ -189,12 +186,10 @@ class FollowedDelivery {
     QPoint step_;           // the unit step of that run; (0, 0) where the button went down
     bool pressed_ = false;  // the pointer stands where the button went down, not moved since
     bool waitedForFirstPress_ = false;
+    std::chrono::nanoseconds firstInkTime_{0};  // until the first press showed its ink
     // The last run end that a step back inked (picture).
     std::optional<QPoint> endInkedByStepBack_;
-    // The keeping probe: a run's end held back until the next move (picture), and whether the
-    // target is still being probed.
-    std::optional<QPoint> heldTurn_;
-    bool probing_ = true;
+    bool probing_ = true;  // the keeping probe is still to be made
     // The press's ink: where the stroke being walked was pressed (screen) and whether it is
     // looked at; the press and a later pixel of an ended stroke (screen) still to look at; how
     // many strokes are left to learn from.
@@ -202,6 +197,7 @@ class FollowedDelivery {
     bool learnPress_ = false;
     std::optional<std::pair<QPoint, QPoint>> pressToLookAt_;
     int pressLessons_;
+    bool waitedForPressLesson_ = false;  // once moves no longer wait for the ink
     bool pressNeedsInk_ = false;
 };
 
