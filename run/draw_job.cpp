@@ -26,7 +26,7 @@ using Clock = std::chrono::steady_clock;
 using End = DrawJobOutcome::End;
 
 DrawJobOutcome ended(End end, QString message = {}) {
-    return {end, std::move(message)};
+    return {end, std::move(message), std::nullopt};
 }
 
 // The picture on a canvas of its own size, as the window's canvas holds it after loading it
@@ -66,16 +66,41 @@ std::optional<QImage> canvasOf(const DrawJobRequest& request, const SettingVaria
     return ComposedCanvas(placed.background, placed.size);
 }
 
-// Draws `run` and tells the face how it went.
-DrawJobOutcome draw(ReadyRun& run, RunState& state, const bool& signalled, DrawJobFace& face) {
-    const RunSettings& settings = run.settings();
-    RunServices services = run.services();
-    services.observer = face.watch(services.pointer.stopWatch().canWatchEsc());
-    // Without the screen read back, the run neither follows the target nor checks it.
-    if (settings.modes.FollowTarget && services.screen == nullptr) {
-        face.notice(QCoreApplication::translate(
-            "DrawJob", "画面を読めないため、追従モードを使わず固定のウェイトで描画します。"));
+// The run made ready on `devices`, or the job's end with the refusal.
+std::variant<ReadyRun, DrawJobOutcome> readyOrRefused(RunRequest request,
+                                                      const RunDevices& devices) {
+    std::variant<ReadyRun, RunRefusal> ready = std::move(request).ready(devices);
+    if (const RunRefusal* refusal = std::get_if<RunRefusal>(&ready)) {
+        DrawJobOutcome refused = ended(End::Failed, RefusalText(*refusal));
+        refused.refusal = *refusal;
+        return refused;
     }
+    return std::move(std::get<ReadyRun>(ready));
+}
+
+// Where Esc cannot stop a run on `pointer`, the face is told how it stops instead and asked; the
+// job's end unless the user agrees.
+std::optional<DrawJobOutcome> notAgreedWithoutEsc(const PointerDevice& pointer, DrawJobFace& face) {
+    const QString warning = HowThisRunStops(pointer, face.kind());
+    if (warning.isEmpty()) {
+        return std::nullopt;
+    }
+    switch (face.consentWithoutEsc(warning)) {
+        case DrawJobFace::Consent::Given:
+            return std::nullopt;
+        case DrawJobFace::Consent::Declined:
+            return ended(End::Aborted);
+        case DrawJobFace::Consent::CannotAsk:
+            break;
+    }
+    return ended(End::Failed);
+}
+
+// Draws `run` through `services` and tells the face how it went.
+DrawJobOutcome draw(ReadyRun& run, RunServices services, RunState& state, const bool& signalled,
+                    DrawJobFace& face) {
+    const RunSettings& settings = run.settings();
+    services.observer = face.watch(services.pointer.stopWatch().canWatchEsc());
     const Clock::time_point start = Clock::now();
     std::int32_t strokes = 0;
     try {
@@ -154,14 +179,9 @@ DrawJobOutcome RunDrawJob(const DrawJobRequest& request, DrawJobFace& face,
                                           "--at pointer は使えません。--at X,Y で原点を指定して"
                                           "ください。"));
     }
-    if (face.draws() && pointer != nullptr && !pointer->stopWatch().canWatchEsc()) {
-        switch (face.consentWithoutEsc(HowThisRunStops(*pointer, RunFace::Terminal))) {
-            case DrawJobFace::Consent::Given:
-                break;
-            case DrawJobFace::Consent::Declined:
-                return ended(End::Aborted);
-            case DrawJobFace::Consent::CannotAsk:
-                return ended(End::Failed);
+    if (face.draws() && pointer != nullptr) {
+        if (std::optional<DrawJobOutcome> notAgreed = notAgreedWithoutEsc(*pointer, face)) {
+            return *notAgreed;
         }
     }
     // A plan beyond the screen is shown, and says that it leaves the screen.
@@ -198,12 +218,37 @@ DrawJobOutcome RunDrawJob(const DrawJobRequest& request, DrawJobFace& face,
             pointer != nullptr ? std::optional<QSize>(pointer->primaryScreenSize()) : std::nullopt;
         return ended(face.showPlan({*canvas, run, screen}) ? End::Planned : End::Failed);
     }
-    std::variant<ReadyRun, RunRefusal> ready =
-        std::move(run).ready({pointer, noSession, session.screen.get()});
-    if (const RunRefusal* refusal = std::get_if<RunRefusal>(&ready)) {
-        return ended(End::Failed, RefusalText(*refusal));
+    std::variant<ReadyRun, DrawJobOutcome> ready =
+        readyOrRefused(std::move(run), {pointer, noSession, session.screen.get()});
+    if (DrawJobOutcome* refused = std::get_if<DrawJobOutcome>(&ready)) {
+        return std::move(*refused);
     }
-    return draw(std::get<ReadyRun>(ready), state, signalled, face);
+    ReadyRun& readyRun = std::get<ReadyRun>(ready);
+    // Without the screen read back, the run neither follows the target nor checks it.
+    if (settings.modes.FollowTarget && session.screen == nullptr) {
+        face.notice(QCoreApplication::translate(
+            "DrawJob", "画面を読めないため、追従モードを使わず固定のウェイトで描画します。"));
+    }
+    return draw(readyRun, readyRun.services(), state, signalled, face);
+}
+
+DrawJobOutcome RunDrawJob(RunRequest request, const DrawJobSurroundings& surroundings,
+                          DrawJobFace& face) {
+    std::variant<ReadyRun, DrawJobOutcome> ready =
+        readyOrRefused(std::move(request), surroundings.devices);
+    if (DrawJobOutcome* refused = std::get_if<DrawJobOutcome>(&ready)) {
+        return std::move(*refused);
+    }
+    // Asked only of a run that would start: the pointer is there.
+    if (std::optional<DrawJobOutcome> notAgreed =
+            notAgreedWithoutEsc(*surroundings.devices.pointer, face)) {
+        return *notAgreed;
+    }
+    ReadyRun& run = std::get<ReadyRun>(ready);
+    RunServices services = run.services(surroundings.clock);
+    services.ownWindow = surroundings.ownWindow;
+    const bool signalled = false;  // the caller stops its run through its state
+    return draw(run, services, surroundings.state, signalled, face);
 }
 
 }  // namespace stylorex

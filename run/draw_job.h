@@ -7,6 +7,7 @@
 #include "os/screen_reader.h"
 #include "os/system_session.h"
 #include "run/run_request.h"
+#include "run/stop_reason.h"
 
 #include <QImage>
 #include <QPoint>
@@ -18,15 +19,17 @@
 #include <functional>
 #include <optional>
 
-// One drawing of a picture file from start to end, without a window: the picture taken in as the
-// window's canvas would hold it, the saved settings with what the caller sets over them, the
-// session's pointer, the checks that refuse a run, the consent where Esc cannot stop it, the wait
-// before it, the run and its report. The job decides; it shows nothing itself. What the user sees
-// (the questions, the countdown, the progress, the plan and the result) is its face's:
+// One drawing from start to end: the picture taken in as the window's canvas would hold it, the
+// saved settings with what the caller sets over them, the session's pointer, the checks that
+// refuse a run, the consent where Esc cannot stop it, the wait before it, the run and its report.
+// The job decides; it shows nothing itself. What the user sees (the questions, the countdown, the
+// progress, the plan and the result) is its face's:
 //
-//   DrawJobOutcome outcome = RunDrawJob(request, face);   // the face is told along the way
+//   DrawJobOutcome outcome = RunDrawJob(request, face);   // a picture file, the face told along
+//   RunDrawJob(std::move(runRequest), surroundings, face); // a run the caller has asked for
 //
-// `stylorex draw` is the command line's face of it.
+// `stylorex draw` is the command line's face of it, the main window's "処理" and "続きを描く"
+// (whose picture is already on its canvas) the window's.
 
 namespace stylorex {
 
@@ -89,6 +92,8 @@ class DrawJobFace {
     // Something the user should know that does not end the job (the settings file unreadable, a
     // picture shrunk, the session's approval, the follow mode left out).
     virtual void notice(const QString& text) = 0;
+    // Whose words say how a run Esc cannot stop stops instead (HowThisRunStops).
+    virtual RunFace kind() const { return RunFace::Terminal; }
     // Where Esc cannot stop the run: `warning` says so and how it stops instead.
     enum class Consent { Given, Declined, CannotAsk };
     virtual Consent consentWithoutEsc(const QString& warning) = 0;
@@ -118,6 +123,9 @@ struct DrawJobOutcome {
     };
     End end = End::Failed;
     QString message;
+    // Why RunRequest::ready refused the run, where it did (`end` Failed, `message` its text): a
+    // face may show a refusal as its own (the window shows a run with nothing to draw as ended).
+    std::optional<RunRefusal> refusal;
 };
 
 // Opens the session a job draws through (OpenSystemSession), telling `notice` what a desktop's
@@ -129,5 +137,22 @@ using SessionOpener =
 // session in tests; the real one is opened by default.
 DrawJobOutcome RunDrawJob(const DrawJobRequest& request, DrawJobFace& face,
                           const SessionOpener& openSession = {});
+
+// What a run the caller has asked for draws through.
+struct DrawJobSurroundings {
+    RunDevices devices;
+    // The state the run is drawn on: its stop requests, and what a stopped run leaves to resume.
+    RunState& state;
+    MonotonicClock& clock;
+    // Where the caller's own window lies on the screen (RunServices::ownWindow); empty: none.
+    std::function<QRect()> ownWindow;
+};
+
+// Runs the job of `request`, a picture already on the caller's committed canvas at its origin or
+// the rest of a stopped run: refused (`refusal` says why), asked of `face` where Esc cannot stop
+// it (only a run that would start is asked), drawn and reported. There is no countdown and no
+// plan: `face` draws.
+DrawJobOutcome RunDrawJob(RunRequest request, const DrawJobSurroundings& surroundings,
+                          DrawJobFace& face);
 
 }  // namespace stylorex

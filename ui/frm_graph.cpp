@@ -4,7 +4,6 @@
 #include "common/program_message.h"
 #include "common/setting_limits.h"
 #include "os/pointer_device.h"
-#include "os/program_folder.h"
 #include "patterns/pattern_library.h"
 #include "run/palette_settings.h"
 #include "run/run_request.h"
@@ -14,7 +13,6 @@
 #include "ui/dlg_setting.h"
 #include "ui/frm_about.h"
 #include "ui/frm_graph_layout.h"
-#include "ui/menu_bar_item_keys.h"
 #include "ui/picture_commands.h"
 #include "ui/picture_placement.h"
 #include "ui/program_icon.h"
@@ -25,25 +23,18 @@
 #include "ui/status_panel.h"
 #include "ui/viewport_scroll_bar.h"
 #include "ui/wait_menu.h"
+#include "ui/window_commands.h"
 #include "ui/window_placement.h"
 #include "ui/window_run_control.h"
 
-#include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
-#include <QKeyEvent>
 #include <QLabel>
-#include <QLineEdit>
 #include <QListWidget>
-#include <QMenu>
-#include <QMenuBar>
-#include <QPlainTextEdit>
-#include <QPushButton>
 #include <QTimer>
 
 #include <functional>
-#include <type_traits>
 #include <utility>
 
 namespace stylorex {
@@ -71,7 +62,6 @@ LoadingNotice StatusPanelNotice(frmGraph& window, std::function<void()> after) {
 frmGraph::frmGraph(PointerDevice& pointer, UserDialogs* dialogs, QWidget* parent)
     : QMainWindow(parent),
       pointer_(pointer),
-      programFolder_(ProgramFolder()),
       windowPlace_(std::make_unique<WindowPlacement>(*this)) {
     if (dialogs == nullptr) {
         ownDialogs_ = std::make_unique<QtUserDialogs>(this);
@@ -84,6 +74,7 @@ frmGraph::frmGraph(PointerDevice& pointer, UserDialogs* dialogs, QWidget* parent
     setWindowIcon(ProgramIcon());
     ui_ = std::make_unique<MainWindowControls>();
     BuildMainWindowControls(*this, *ui_);
+    settingsFile_ = std::make_unique<WindowSettingsFile>(*ui_, settings_, *dialogs_);
     waitMenu_ = new WaitMenu(*ui_->mnu_s1Menu, settings_, this);
     runPanels_ = new RunPanels(
         *ui_->StatusBar2,
@@ -103,7 +94,12 @@ frmGraph::frmGraph(PointerDevice& pointer, UserDialogs* dialogs, QWidget* parent
     runControl_ = std::make_unique<WindowRunControl>(
         WindowRunControl::Parts{*this, *ui_, pointer_, runState_, *dialogs_, *runPanels_,
                                 *placement_, [this] { return currentRunSettings(); }});
-    connectCommands();
+    commands_ = new WindowCommands({*this, *ui_, *runPanels_, *placement_});
+    // Said at once, not only when the next run fails to start.
+    pointer_.setIdleFaultListener([this](const QString& text) {
+        QMetaObject::invokeMethod(
+            this, [this, text] { dialogs_->message(text); }, Qt::QueuedConnection);
+    });
 
     timer_ = new QTimer(this);
     timer_->setObjectName(QStringLiteral("Timer1"));
@@ -119,13 +115,7 @@ frmGraph::frmGraph(PointerDevice& pointer, UserDialogs* dialogs, QWidget* parent
 }
 
 void frmGraph::showRunInProgress(bool running) {
-    for (const auto& [command, action] : lockedActions_) {
-        action->setEnabled(runState_.allows(command));
-    }
-    for (const auto& [command, button] : lockedButtons_) {
-        button->setEnabled(runState_.allows(command));
-    }
-    ui_->picSRC->setAcceptDrops(runState_.allows(UserCommand::DropPicture));
+    commands_->showRunInProgress();
     showHistory();
     if (!running && runState_.lastResult().ending != RunResult::Ending::Completed) {
         // A completed run leaves its full bar in view; one stopped or failed leaves nothing
@@ -171,95 +161,6 @@ void frmGraph::showPreview() {
                                        RunSettingsOf(shownSettings_.value_or(settings_))));
 }
 
-void frmGraph::connectCommands() {
-    const MainWindowControls& c = *ui_;
-    // The picture follows the scroll bars, also while a thumb is dragged.
-    connect(c.HBar, &ViewportScrollBar::signedValueChanged, this,
-            [this](int value) { ui_->picSRC->move(value, ui_->picSRC->y()); });
-    connect(c.VBar, &ViewportScrollBar::signedValueChanged, this,
-            [this](int value) { ui_->picSRC->move(ui_->picSRC->x(), value); });
-
-    // Each command's menu item or button acts only while RunAllows lets it (a shortcut or a
-    // queued click can reach it during a run all the same), and a run disables it. "処理" stays
-    // enabled, refused by the start instead: it holds the keyboard focus during the run it
-    // started, and a disabled button would pass the focus on, away from where the user presses
-    // Enter for the next run.
-    const auto command = [this](UserCommand what, auto* control, std::function<void()> act) {
-        const auto guarded = [this, what, act] {
-            if (runState_.allows(what)) {
-                act();
-            }
-        };
-        if constexpr (std::is_same_v<decltype(control), QAction*>) {
-            lockedActions_.emplace_back(what, control);
-            connect(control, &QAction::triggered, this, guarded);
-        } else {
-            lockedButtons_.emplace_back(what, control);
-            connect(control, &QPushButton::clicked, this, guarded);
-        }
-    };
-    command(UserCommand::ClearPicture, c.cmdClear, [this] { clearPictureCommand(); });
-    command(UserCommand::LoadPicture, c.cmdload, [this] { loadPictureCommand(); });
-    command(UserCommand::PastePicture, c.cmdPaste, [this] { pastePictureCommand(); });
-    command(UserCommand::StorePattern, c.cmdFixedStore, [this] { storePatternCommand(); });
-    command(UserCommand::LoadPattern, c.cmdFixedLoad, [this] { loadPatternCommand(); });
-    // The painter's own buttons, which it connects itself.
-    lockedButtons_.emplace_back(UserCommand::PaintOnCanvas, c.cmdDrawZtxt[0]);
-    lockedButtons_.emplace_back(UserCommand::PaintOnCanvas, c.cmdDrawZtxt[1]);
-    lockedButtons_.emplace_back(UserCommand::PainterFont, c.cmdfont);
-    connect(c.cmdStart, &QPushButton::clicked, this, &frmGraph::startCommand);
-    // Enter on "処理" (see eventFilter).
-    c.cmdStart->installEventFilter(this);
-    new MenuBarItemKeys(*menuBar(), *c.mnu_version);
-
-    command(UserCommand::LoadPicture, c.mnu_m[1], [this] { loadPictureCommand(); });
-    command(UserCommand::PastePicture, c.mnu_m[2], [this] { pastePictureCommand(); });
-    command(UserCommand::ClearPicture, c.mnu_m[3], [this] { clearPictureCommand(); });
-    command(UserCommand::ExtractionSettings, c.mnu_s[0], [this] { openExtractionSettings(); });
-    command(UserCommand::Palette, c.mnu_palette, [this] { openPalette(); });
-    connect(c.mnu_japanese, &QAction::triggered, this,
-            [this] { chooseLanguage(kLanguageJapanese); });
-    connect(c.mnu_english, &QAction::triggered, this, [this] { chooseLanguage(kLanguageEnglish); });
-    for (int i = 0; i < 3; ++i) {
-        command(UserCommand::CanvasSize, c.mnu_canvas[i], [this, i] { canvasPreset(i); });
-    }
-    command(UserCommand::CanvasSize, c.mnu_canvas[3], [this] { customCanvasSizeCommand(); });
-    command(UserCommand::About, c.mnu_version, [this] { openAbout(); });
-    command(UserCommand::PickOnScreen, c.mnu_pickArea, [this] { pickAreaCommand(); });
-    command(UserCommand::FitLoadPicture, c.mnu_fitLoad,
-            [this] { placement_->loadFitted(settings_.LastPicture); });
-    command(UserCommand::RefreshPicture, c.mnu_work, [this] { refreshPicture(); });
-    command(UserCommand::SavePicture, c.mnu_saveAs, [this] { savePictureCommand(); });
-    connect(c.mnu_followTarget, &QAction::toggled, this, [this](bool on) {
-        settings_.FollowTarget = on;
-        runPanels_->requestPlan();
-    });
-    connect(c.mnu_joinRuns, &QAction::toggled, this, [this](bool on) {
-        settings_.JoinRuns = on;
-        runPanels_->requestPlan();
-    });
-    connect(c.mnu_smooth, &QAction::toggled, this,
-            [this](bool on) { settings_.SmoothScaling = on; });
-    connect(c.mnu_s1Menu, &QMenu::triggered, runPanels_, &RunPanels::requestPlan);
-    connect(c.mnu_resume, &QAction::triggered, this, &frmGraph::resumeCommand);
-    connect(c.mnu_preview, &QAction::toggled, this, &frmGraph::showPreview);
-    // Every change of the persistent image ends in a recorded step, an undo or a redo.
-    connect(c.picSRC, &PictureBox::pictureChanged, this, &frmGraph::pictureChanged);
-    connect(c.mnu_getpt, &QAction::triggered, this, &frmGraph::captureOrigin);
-    connect(placement_, &PicturePlacement::canvasResized, this, &frmGraph::showCanvasSize);
-    connect(c.mnu_undo, &QAction::triggered, this, &frmGraph::undoCommand);
-    connect(c.mnu_redo, &QAction::triggered, this, &frmGraph::redoCommand);
-    connect(c.picSRC, &PictureBox::historyChanged, this, &frmGraph::showHistory);
-    connect(c.picSRC, &PictureBox::pictureFileDropped, this, &frmGraph::dropPictureFile);
-    c.picSRC->setAcceptDrops(true);
-
-    // Said at once, not only when the next run fails to start.
-    pointer_.setIdleFaultListener([this](const QString& text) {
-        QMetaObject::invokeMethod(
-            this, [this, text] { dialogs_->message(text); }, Qt::QueuedConnection);
-    });
-}
-
 frmGraph::~frmGraph() {
     // The pointer may outlive the window.
     pointer_.setIdleFaultListener({});
@@ -279,14 +180,6 @@ void frmGraph::setScreenReader(ScreenReader* screen) {
     runControl_->setScreenReader(screen);
 }
 
-QString frmGraph::settingsPath() const {
-    return settingsPath_.isEmpty() ? SettingsFilePath(programFolder_) : settingsPath_;
-}
-
-QString frmGraph::settingsPathToRead() const {
-    return settingsPath_.isEmpty() ? SettingsFileToRead(programFolder_) : settingsPath_;
-}
-
 void frmGraph::load() {
     // The start-up selections; the combo boxes' handlers run as for a user's choice.
     ui_->ListFixed->setCurrentRow(0);
@@ -294,22 +187,7 @@ void frmGraph::load() {
     ui_->cmbDrawStyle->setCurrentIndex(0);
     // Mode 1 unless the settings say otherwise.
     settings_.PickUpPattern = 1;
-    LoadSettings(settings_, *this, settingsPathToRead());
-    // Saves and stores killed before their rename left temporary files beside their files.
-    RemoveStaleSettingsTemporaries(programFolder_);
-    RemoveStalePatternTemporaries(programFolder_);
-    // txtInput shows its text in the face the text tool draws with.
-    const QFont canvasFont = ui_->picSRC->font();
-    QFont inputFont = ui_->txtInput->font();
-    inputFont.setFamily(canvasFont.family());
-    if (canvasFont.pointSizeF() > 0) {
-        inputFont.setPointSizeF(canvasFont.pointSizeF());
-    }
-    inputFont.setBold(canvasFont.bold());
-    inputFont.setItalic(canvasFont.italic());
-    inputFont.setStrikeOut(canvasFont.strikeOut());
-    inputFont.setUnderline(canvasFont.underline());
-    ui_->txtInput->setFont(inputFont);
+    settingsFile_->read();
     // The saved canvas size, then what the settings say in the status bar and the menus.
     SetCanvasSize(settings_.CanvasHeight, settings_.CanvasWidth);
     SetStatusText(*this, 1, StartupExtractionModeText(settings_));
@@ -328,31 +206,11 @@ void frmGraph::load() {
     // Undo goes back as far as the picture the window opens with.
     ui_->picSRC->clearHistory();
     runPanels_->requestPlan();
-    unloadedSettings_ = UnloadedSettings::check(settingsPathToRead(), settings_, *this);
-    if (unloadedSettings_) {
-        PrintProgramMessage(unloadedSettings_->message());
-        dialogs_->message(unloadedSettings_->message());
-    }
+    settingsFile_->sayIfUnread();
 }
 
 PainterControls frmGraph::painterControls() {
-    PainterControls controls;
-    controls.picSRC = ui_->picSRC;
-    controls.cmbMethod = ui_->cmbMethod;
-    controls.cmbDrawStyle = ui_->cmbDrawStyle;
-    controls.DWBar = ui_->DWBar;
-    controls.FramLine = ui_->FramLine;
-    controls.LineView = ui_->LineView;
-    controls.lblforecol = ui_->lblforecol;
-    controls.txtChar = ui_->txtChar;
-    controls.txtInput = ui_->txtInput;
-    controls.txtTextOut[0] = ui_->txtTextOut[0];
-    controls.txtTextOut[1] = ui_->txtTextOut[1];
-    controls.txtAngle = ui_->txtAngle;
-    controls.cmdfont = ui_->cmdfont;
-    controls.cmdDrawZtxt[0] = ui_->cmdDrawZtxt[0];
-    controls.cmdDrawZtxt[1] = ui_->cmdDrawZtxt[1];
-    controls.mnu_menu1 = ui_->mnu_menu1;
+    PainterControls controls = PainterControlsOf(*ui_);
     controls.dialogs = dialogs_;
     controls.runState = &runState_;
     return controls;
@@ -383,34 +241,6 @@ QString frmGraph::statusPanel(int panel) const {
         return ui_->panels[panel - 1]->wholeText();
     }
     return {};
-}
-
-QString frmGraph::inputText() const {
-    return ui_->txtInput->toPlainText();
-}
-
-void frmGraph::setInputText(const QString& text) {
-    ui_->txtInput->setPlainText(text);
-}
-
-QFont frmGraph::pictureFont() const {
-    return ui_->picSRC->font();
-}
-
-void frmGraph::setPictureFont(const QFont& font) {
-    ui_->picSRC->setFont(font);
-}
-
-bool frmGraph::fontTransparent() const {
-    return ui_->picSRC->FontTransparent();
-}
-
-void frmGraph::setFontTransparent(bool on) {
-    ui_->picSRC->setFontTransparent(on);
-}
-
-void frmGraph::processEvents() {
-    QCoreApplication::processEvents();
 }
 
 void frmGraph::startCommand() {
@@ -582,13 +412,13 @@ void frmGraph::dropPictureFile(const QString& path) {
 
 void frmGraph::storePatternCommand() {
     PatternContext context(*ui_->picSRC, *this, *dialogs_, runState_);
-    context.programFolder = programFolder_;
+    context.programFolder = settingsFile_->programFolder();
     StorePattern(context, static_cast<std::int16_t>(ui_->ListFixed->currentRow()));
 }
 
 void frmGraph::loadPatternCommand() {
     PatternContext context(*ui_->picSRC, *this, *dialogs_, runState_);
-    context.programFolder = programFolder_;
+    context.programFolder = settingsFile_->programFolder();
     LoadPattern(context, static_cast<std::int16_t>(ui_->ListFixed->currentRow()));
 }
 
@@ -642,23 +472,7 @@ void frmGraph::unload() {
     settings_.WindowTop = place.y();
     settings_.WindowWidth = place.width();
     settings_.WindowHeight = place.height();
-    if (unloadedSettings_ && !unloadedSettings_->changed(settings_, *this)) {
-        return;  // the file that could not be loaded stays as it is
-    }
-    const QString path = settingsPath();
-    QString why;
-    if (!SaveSettings(settings_, *this, path, SystemFileWriter(), &why)) {
-        // The settings would be lost without a word; a signal's close has no one to answer a box.
-        QString text = tr("設定を保存できませんでした\n") + path;
-        if (!why.isEmpty()) {
-            text += tr("（%1）").arg(why);
-        }
-        if (closingOnSignal_) {
-            PrintProgramMessage(text);
-        } else {
-            dialogs_->message(text);
-        }
-    }
+    settingsFile_->write(closingOnSignal_);
 }
 
 void frmGraph::closeOnSignal() {
@@ -671,20 +485,6 @@ void frmGraph::saveSettingsAtAbruptExit() {
         closingOnSignal_ = true;
         unload();
     }
-}
-
-bool frmGraph::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == ui_->cmdStart && event->type() == QEvent::KeyPress) {
-        const auto* key = static_cast<QKeyEvent*>(event);
-        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
-            (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
-            if (!key->isAutoRepeat()) {
-                ui_->cmdStart->click();
-            }
-            return true;
-        }
-    }
-    return QMainWindow::eventFilter(watched, event);
 }
 
 }  // namespace stylorex

@@ -4,7 +4,7 @@
 #include "engine/run_state.h"
 #include "painter/painter.h"
 #include "settings/persistent_settings.h"
-#include "ui/unloaded_settings.h"
+#include "ui/window_settings_file.h"
 
 #include <QMainWindow>
 #include <QString>
@@ -13,10 +13,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
-#include <utility>
-#include <vector>
 
-class QAction;
 class QTimer;
 
 namespace stylorex {
@@ -30,6 +27,7 @@ class ScreenReader;
 struct RunSettings;
 class UserDialogs;
 class WaitMenu;
+class WindowCommands;
 class WindowPlacement;
 class WindowRunControl;
 struct MainWindowControls;
@@ -37,7 +35,7 @@ struct MainWindowControls;
 // The program's only working window. It owns every control, the canvas, the setting variables
 // and the run state. Its controls are its own (ui/frm_graph_layout.h builds them); each carries
 // its name as its object name, by which tests find it.
-class frmGraph : public QMainWindow, public WindowText, public SettingsControls {
+class frmGraph : public QMainWindow, public WindowText {
     Q_OBJECT
   public:
     // `pointer` serves the live position, the origin capture and the drawing runs; `dialogs`
@@ -48,15 +46,15 @@ class frmGraph : public QMainWindow, public WindowText, public SettingsControls 
 
     // Where load reads and unload writes the settings when set; otherwise load reads
     // SettingsFileToRead() and unload writes SettingsFilePath() of the program folder.
-    void setSettingsPath(const QString& path) { settingsPath_ = path; }
-    QString settingsPath() const;
-    QString settingsPathToRead() const;
+    void setSettingsPath(const QString& path) { settingsFile_->setPath(path); }
+    QString settingsPath() const { return settingsFile_->path(); }
+    QString settingsPathToRead() const { return settingsFile_->pathToRead(); }
     // The screen read back for the runs' follow mode and check, the screen pick and the outline
     // (null: none of them); it must outlive the window.
     void setScreenReader(ScreenReader* screen);
     // The folder that holds the settings file and the stored patterns while it can be written;
     // the executable's (ProgramFolder()) unless set.
-    void setProgramFolder(const QString& folder) { programFolder_ = folder; }
+    void setProgramFolder(const QString& folder) { settingsFile_->setProgramFolder(folder); }
     // The clock the runs wait and report their progress by; the system's unless set. It must
     // outlive the window.
     void setClock(MonotonicClock& clock);
@@ -90,15 +88,6 @@ class frmGraph : public QMainWindow, public WindowText, public SettingsControls 
     void setStatusToolTip(int panel, const QString& text) override;
     QString statusPanel(int panel) const;
 
-    // SettingsControls
-    QString inputText() const override;
-    void setInputText(const QString& text) override;
-    QFont pictureFont() const override;
-    void setPictureFont(const QFont& font) override;
-    bool fontTransparent() const override;
-    void setFontTransparent(bool on) override;
-    void processEvents() override;
-
   public slots:
     // The start command (cmdStart); refused while a run is in progress.
     void startCommand();
@@ -119,8 +108,8 @@ class frmGraph : public QMainWindow, public WindowText, public SettingsControls 
     void layOut();
 
   private slots:
-    // The commands behind the menu items and buttons; RunAllows (engine/user_commands.h) says
-    // which of them a run locks.
+    // The commands behind the menu items and buttons; which control runs which, and which of them
+    // a run locks, is ui/window_commands.h's.
 
     // mnu_canvas(0) to (2).
     void canvasPreset(int index);
@@ -147,8 +136,7 @@ class frmGraph : public QMainWindow, public WindowText, public SettingsControls 
     // A picture file dropped onto the canvas loads as the load command's choice would.
     void dropPictureFile(const QString& path);
 
-    // Disables (running) or enables again the menu items and buttons of the commands a run
-    // locks.
+    // Disables (running) or enables again the controls of the commands a run locks.
     void showRunInProgress(bool running);
     // Undo and redo are enabled while there is a step and no run is in progress.
     void showHistory();
@@ -171,10 +159,10 @@ class frmGraph : public QMainWindow, public WindowText, public SettingsControls 
     void showEvent(QShowEvent* event) override;
     void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
-    void connectCommands();
+    // Wires the commands to their controls.
+    friend class WindowCommands;
     // The canvas size in the settings and status panel 4, the picture in the viewport's corner.
     void showCanvasSize();
     // After an undo or redo: the canvas size when it changed.
@@ -187,23 +175,18 @@ class frmGraph : public QMainWindow, public WindowText, public SettingsControls 
     QTimer* timer_ = nullptr;
     std::unique_ptr<UserDialogs> ownDialogs_;
     UserDialogs* dialogs_;
-    QString settingsPath_;
-    QString programFolder_;
     // The file the save dialog offers next.
     QString lastSavedPictureFile_;
     SettingVariables settings_;
-    // Set when the settings file could not be loaded: kept then unless a setting changes.
-    std::optional<UnloadedSettings> unloadedSettings_;
+    // Read by load(), written by unload().
+    std::unique_ptr<WindowSettingsFile> settingsFile_;
     RunState runState_;
     WaitMenu* waitMenu_ = nullptr;
     RunPanels* runPanels_ = nullptr;
     PicturePlacement* placement_ = nullptr;
     std::unique_ptr<WindowPlacement> windowPlace_;
     std::unique_ptr<WindowRunControl> runControl_;
-    // The menu items and buttons of the commands, each with its command, as connectCommands
-    // bound them: showRunInProgress disables those a run locks.
-    std::vector<std::pair<UserCommand, QAction*>> lockedActions_;
-    std::vector<std::pair<UserCommand, QWidget*>> lockedButtons_;
+    WindowCommands* commands_ = nullptr;
     // The settings the open extraction dialog shows, which the preview follows until it closes.
     std::optional<SettingVariables> shownSettings_;
     // Destroyed before the controls it drives and the run state it asks, and dropped at unload.

@@ -3,6 +3,7 @@
 #include "canvas/picture_box.h"
 #include "common/rounding.h"
 #include "painter/drawing_tools.h"
+#include "painter/painter.h"
 #include "painter/pen.h"
 #include "ui/status_panel.h"
 #include "ui/viewport_scroll_bar.h"
@@ -547,6 +548,27 @@ void LayOutMainWindow(MainWindowControls& c, QSize outerSize) {
         c.cmdDrawZtxt[i]->move(c.cmdDrawZtxt[i]->x(), kTextButtonTops[i] - shrink);
     }
     UpdateScrollRanges(c);
+}
+
+PainterControls PainterControlsOf(const MainWindowControls& controls) {
+    PainterControls painter;
+    painter.picSRC = controls.picSRC;
+    painter.cmbMethod = controls.cmbMethod;
+    painter.cmbDrawStyle = controls.cmbDrawStyle;
+    painter.DWBar = controls.DWBar;
+    painter.FramLine = controls.FramLine;
+    painter.LineView = controls.LineView;
+    painter.lblforecol = controls.lblforecol;
+    painter.txtChar = controls.txtChar;
+    painter.txtInput = controls.txtInput;
+    painter.txtTextOut[0] = controls.txtTextOut[0];
+    painter.txtTextOut[1] = controls.txtTextOut[1];
+    painter.txtAngle = controls.txtAngle;
+    painter.cmdfont = controls.cmdfont;
+    painter.cmdDrawZtxt[0] = controls.cmdDrawZtxt[0];
+    painter.cmdDrawZtxt[1] = controls.cmdDrawZtxt[1];
+    painter.mnu_menu1 = controls.mnu_menu1;
+    return painter;
 }
 
 }  // namespace stylorex

@@ -23,6 +23,7 @@ namespace stylorex {
 
 class PictureBox;
 class StatusPanel;
+struct PainterControls;
 class ViewportScrollBar;
 
 // The main window's controls. Members carry the controls' names, and so do the objects
@@ -126,5 +127,9 @@ void LayOutMainWindow(MainWindowControls& controls, QSize outerSize);
 // The scroll bars' ranges (the picture's extent beyond the viewport, negative when it is
 // larger) and steps.
 void UpdateScrollRanges(MainWindowControls& controls);
+
+// The canvas, the painter panel and the picture's menu, which the painter (painter/painter.h)
+// works with; its dialogs and the run state it asks are the caller's to set.
+PainterControls PainterControlsOf(const MainWindowControls& controls);
 
 }  // namespace stylorex

@@ -2,13 +2,12 @@
 
 #include "canvas/picture_box.h"
 #include "desktop/desktop_pixels.h"
-#include "engine/drawing_run.h"
 #include "engine/monotonic_clock.h"
 #include "engine/run_state.h"
 #include "os/point_picker.h"
 #include "os/pointer_device.h"
+#include "run/draw_job.h"
 #include "run/run_request.h"
-#include "run/stop_reason.h"
 #include "ui/frm_graph.h"
 #include "ui/frm_graph_layout.h"
 #include "ui/picture_placement.h"
@@ -21,11 +20,56 @@
 #include <QPointer>
 #include <QScreen>
 
-#include <exception>
+#include <optional>
 #include <utility>
-#include <variant>
 
 namespace stylorex {
+
+namespace {
+
+// The window's face of a draw job: the question where Esc cannot stop the run in a message box,
+// the run's phases, progress and check in the caption and the status bar, the stroke count in
+// panel 3 at its end.
+class WindowRunFace : public DrawJobFace {
+  public:
+    WindowRunFace(frmGraph& window, UserDialogs& dialogs, RunPanels& panels, std::int16_t waitMs)
+        : window_(window), dialogs_(dialogs), panels_(panels), waitMs_(waitMs) {}
+
+    // Whether the user said no to a run Esc cannot stop.
+    bool declined() const { return declined_; }
+
+    bool draws() const override { return true; }
+    void notice(const QString& text) override { dialogs_.message(text); }
+    RunFace kind() const override { return RunFace::Window; }
+    Consent consentWithoutEsc(const QString& warning) override {
+        declined_ = !dialogs_.confirm(
+            warning + QCoreApplication::translate("frmGraph", "\n\n描画を始めますか？"));
+        return declined_ ? Consent::Declined : Consent::Given;
+    }
+    // The run itself waits for the keys still held down to come up; nothing more to wait for.
+    bool countDown(const DrawJobCountdown&) override { return true; }
+    RunObserver* watch(bool) override {
+        panels_.resetProgress();
+        report_.emplace(window_, waitMs_,
+                        [this](const RunProgress& progress) { panels_.showProgress(progress); });
+        return &*report_;
+    }
+    // The window shows its plan in its own panels, before any run.
+    bool showPlan(const DrawJobPlan&) override { return false; }
+    void showResult(const DrawJobReport& report) override {
+        SetStatusText(window_, 3, StrokeCountText(report.strokesDrawn));
+    }
+
+  private:
+    frmGraph& window_;
+    UserDialogs& dialogs_;
+    RunPanels& panels_;
+    std::int16_t waitMs_;
+    std::optional<WindowRunReport> report_;
+    bool declined_ = false;
+};
+
+}  // namespace
 
 WindowRunControl::WindowRunControl(Parts parts)
     : p_(std::move(parts)),
@@ -75,9 +119,22 @@ void WindowRunControl::resume() {
 void WindowRunControl::runRequested(RunRequest request, const ShownActivity& before) {
     frmGraph& window = p_.window;
     const std::int16_t waitMs = request.settings().WaitTime;
-    std::variant<ReadyRun, RunRefusal> ready = std::move(request).ready({&p_.pointer, {}, screen_});
-    if (const RunRefusal* refusal = std::get_if<RunRefusal>(&ready)) {
-        if (refusal->reason == RunRefusal::Reason::NothingToDraw) {
+    WindowRunFace face(window, p_.dialogs, p_.panels, waitMs);
+    const DrawJobOutcome outcome =
+        RunDrawJob(std::move(request),
+                   {{&p_.pointer, {}, screen_},
+                    p_.runState,
+                    *clock_,
+                    [&window] {
+                        // The run compares it with the desktop pixels it reads; Qt places windows
+                        // in logical ones.
+                        return window.screen() != nullptr
+                                   ? DesktopCover(*window.screen(), window.frameGeometry())
+                                   : window.frameGeometry();
+                    }},
+                   face);
+    if (outcome.refusal) {
+        if (outcome.refusal->reason == RunRefusal::Reason::NothingToDraw) {
             // As a run without line pixels would end: at once, having drawn nothing.
             p_.panels.resetProgress();
             ClearCheckPanel(window);
@@ -85,44 +142,13 @@ void WindowRunControl::runRequested(RunRequest request, const ShownActivity& bef
             SetStatusText(window, 3, StrokeCountText(0));
         } else {
             showActivity(before);
-            p_.dialogs.message(RefusalText(*refusal));
+            p_.dialogs.message(outcome.message);
         }
-        return;
-    }
-    // Asked only of a run that would start, a resumed one too.
-    if (const QString howToStop = HowThisRunStops(p_.pointer, RunFace::Window);
-        !howToStop.isEmpty() &&
-        !p_.dialogs.confirm(howToStop +
-                            QCoreApplication::translate("frmGraph", "\n\n描画を始めますか？"))) {
+    } else if (face.declined()) {
         showActivity(before);
-        return;
-    }
-    ReadyRun& run = std::get<ReadyRun>(ready);
-    RunServices services = run.services(*clock_);
-    services.ownWindow = [&window] {
-        // The run compares it with the desktop pixels it reads; Qt places windows in logical ones.
-        return window.screen() != nullptr ? DesktopCover(*window.screen(), window.frameGeometry())
-                                          : window.frameGeometry();
-    };
-    p_.panels.resetProgress();
-    RunPanels& panels = p_.panels;
-    WindowRunReport report(
-        window, waitMs, [&panels](const RunProgress& progress) { panels.showProgress(progress); });
-    services.observer = &report;
-
-    std::int32_t strokes = 0;
-    QString failure;
-    try {
-        strokes = run.draw(services, p_.runState);
-    } catch (const std::exception& error) {
-        // The run has released the button and ended before the error reached here.
-        failure = QString::fromLocal8Bit(error.what());
-    }
-
-    if (!failure.isEmpty()) {
-        p_.dialogs.message(failure);
-    } else {
-        SetStatusText(window, 3, StrokeCountText(strokes));
+    } else if (outcome.end == DrawJobOutcome::End::Failed && !outcome.message.isEmpty()) {
+        // The run failed; it released the button and ended before the error reached here.
+        p_.dialogs.message(outcome.message);
     }
     if (closeAfterRun_) {
         window.close();

@@ -23,9 +23,10 @@ class frmGraph;
 struct MainWindowControls;
 struct RunSettings;
 
-// The window's runs: started and resumed, refused with their reason, confirmed where Esc
-// cannot stop them, reported in the window; and their origin, typed, captured where the
-// pointer stands (Ctrl+G) or picked on the screen.
+// The window's runs: started and resumed as draw jobs (run/draw_job.h) with the window as their
+// face, which shows their refusal, asks where Esc cannot stop them and reports them in the
+// window; and their origin, typed, captured where the pointer stands (Ctrl+G) or picked on the
+// screen.
 class WindowRunControl {
   public:
     struct Parts {

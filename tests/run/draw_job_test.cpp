@@ -1,5 +1,7 @@
 #include "run/draw_job.h"
 
+#include "engine/monotonic_clock.h"
+#include "os/run_lock.h"
 #include "tests/engine/test_pictures.h"
 #include "tests/support/pointer_fake.h"
 
@@ -25,6 +27,7 @@ using Kind = PointerOperation::Kind;
 class RecordingFace : public DrawJobFace {
   public:
     bool drawing = true;
+    RunFace as = RunFace::Terminal;
     Consent answer = Consent::Given;
 
     // What a report holds beyond the job's end.
@@ -42,6 +45,7 @@ class RecordingFace : public DrawJobFace {
 
     bool draws() const override { return drawing; }
     void notice(const QString& text) override { calls.push_back(QStringLiteral("notice ") + text); }
+    RunFace kind() const override { return as; }
     Consent consentWithoutEsc(const QString& text) override {
         calls.push_back(QStringLiteral("consent"));
         warning = text;
@@ -182,6 +186,54 @@ TEST_F(DrawJobTest, TheRunIsDrawnAndReportedToTheFace) {
     EXPECT_EQ(std::count_if(operations.begin(), operations.end(),
                             [](const PointerOperation& op) { return op.kind == Kind::Release; }),
               2);
+}
+
+// The window's way in: the picture already on its canvas, the run drawn on the caller's state.
+TEST_F(DrawJobTest, ARunAskedForIsRefusedWithItsReasonAskedAboutOnlyWhenItWouldStartThenDrawn) {
+    FakePointer pointer;
+    pointer.setDisplayName(QStringLiteral("draw-job-asked-%1").arg(::getpid()));
+    pointer.setCanWatchEsc(false);
+    RunState state;
+    RunSettings settings;
+    settings.WaitTime = 0;
+    settings.modes.FollowTarget = false;
+    const DrawJobSurroundings surroundings{{&pointer, {}, nullptr}, state, SystemClock(), {}};
+    const auto runOf = [&](const QImage& picture) {
+        return RunDrawJob(RunRequest(picture, QPoint(10, 10), settings), surroundings, face);
+    };
+    const QImage twoStrokes = testing::PictureWith(40, 30, {{3, 4}, {20, 25}});
+
+    DrawJobOutcome outcome = runOf(testing::PictureWith(40, 30, {}));
+    EXPECT_EQ(outcome.end, End::Failed);
+    ASSERT_TRUE(outcome.refusal);
+    EXPECT_EQ(outcome.refusal->reason, RunRefusal::Reason::NothingToDraw);
+    {
+        const RunLock otherRun(pointer.displayName());
+        outcome = runOf(twoStrokes);
+    }
+    ASSERT_TRUE(outcome.refusal);
+    EXPECT_EQ(outcome.refusal->reason, RunRefusal::Reason::AnotherRun);
+    EXPECT_EQ(outcome.message, RefusalText(*outcome.refusal));
+    EXPECT_TRUE(face.calls.empty()) << "asked about a run that was then refused";
+
+    face.as = RunFace::Window;
+    face.answer = Consent::Declined;
+    EXPECT_EQ(runOf(twoStrokes).end, End::Aborted);
+    EXPECT_EQ(face.warning, HowThisRunStops(pointer, RunFace::Window));
+    EXPECT_TRUE(pointer.operations().empty());
+
+    face.answer = Consent::Given;
+    outcome = runOf(twoStrokes);
+    EXPECT_EQ(outcome.end, End::NotExact);
+    EXPECT_FALSE(outcome.refusal);
+    EXPECT_EQ(face.calls,
+              (std::vector<QString>{QStringLiteral("consent"), QStringLiteral("consent"),
+                                    QStringLiteral("result")}));
+    ASSERT_TRUE(face.report);
+    EXPECT_EQ(face.report->strokesDrawn, 2);
+    EXPECT_EQ(state.lastResult().ending, RunResult::Ending::Completed);
+    ASSERT_EQ(pointer.operationsOfKind(Kind::Press).size(), 2U);
+    EXPECT_EQ(pointer.operationsOfKind(Kind::Press)[0], FakePointer::Press(13, 14));
 }
 
 }  // namespace
