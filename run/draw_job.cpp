@@ -102,7 +102,7 @@ DrawJobOutcome draw(ReadyRun& run, RunState& state, const bool& signalled, DrawJ
     if (report.aborted) {
         return ended(End::Aborted);
     }
-    return ended(report.check.exact() ? End::Drawn : End::NotExact);
+    return ended(report.check.satisfied() ? End::Drawn : End::NotExact);
 }
 
 }  // namespace
