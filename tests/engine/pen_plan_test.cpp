@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 namespace stylorex {
 namespace {
 
@@ -81,9 +83,9 @@ TEST(PenPlan, AWidePenCoversFilledShapesAndThickLinesInFarFewerMoves) {
         const QImage filled = MakeAcceptancePicture(AcceptancePicture::FilledShapes);
         const QImage thickLines =
             Thickened(MakeAcceptancePicture(AcceptancePicture::LineArt), width);
-        for (const QImage& picture : {filled, thickLines}) {
-            SCOPED_TRACE(::testing::Message() << "pen " << width << ", "
-                                              << (&picture == &filled ? "filled" : "thick lines"));
+        for (const auto& [picture, name] :
+             {std::pair{filled, "filled"}, std::pair{thickLines, "thick lines"}}) {
+            SCOPED_TRACE(::testing::Message() << "pen " << width << ", " << name);
             RunModes modes;
             ScanTables tables;
             ScanForRun(picture, ExtractionSettings{}, modes, tables);
