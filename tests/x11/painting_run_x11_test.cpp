@@ -4,7 +4,6 @@
 #include "bench/acceptance_pictures.h"
 #include "engine/drawing_run.h"
 #include "engine/ink_follower.h"
-#include "engine/run_plan.h"
 #include "os/x11/screen_x11.h"
 #include "os/x11/x11_pointer.h"
 #include "tests/support/recording_observer.h"
@@ -362,32 +361,6 @@ TEST_F(PaintingRunX11, EscStopsTheRunWithoutReachingTheTargetAndAResumedRunCompl
     EXPECT_EQ(check.outcome, RunCheck::Outcome::Checked);
     EXPECT_TRUE(check.missing.empty());
     EXPECT_TRUE(check.extra.empty());
-    EXPECT_FALSE(session.leftButtonDown());
-}
-
-// A target whose pen is three pixels across, told so: the run traces the shapes' centre lines and
-// fills in a fraction of the moves of a one-pixel pen, and the check, tolerant by the pen's
-// radius, finds it drawn.
-TEST_F(PaintingRunX11, AThreePixelPenFillsShapesInFewerMovesAndPassesTheTolerantCheck) {
-    const QImage picture = MakeAcceptancePicture(AcceptancePicture::FilledShapes);
-    openTarget(PaintingTarget::Kind::JoinsEveryMotion, picture.size(), std::chrono::milliseconds(0),
-               PaintingTarget::DrawsWithAThreePixelPen);
-    RunSettings settings;
-    settings.modes.FollowTarget = true;
-    settings.modes.PenWidth = 3;
-    pointer->moves = 0;
-    run(picture, settings);
-    const RunCheck& check = runs.lastResult().check;
-    EXPECT_EQ(check.outcome, RunCheck::Outcome::Checked);
-    EXPECT_EQ(check.tolerance, 2);
-    EXPECT_TRUE(check.satisfied())
-        << check.missing.size() << " missing, " << check.extra.size() << " extra";
-    const RunPlan onePixel = PlanPicture(picture, ExtractionSettings{}, RunModes{});
-    EXPECT_LT(pointer->moves * 2, onePixel.moves);
-    const Pixels inked = target->inked();
-    for (const auto& p : LinePixels(picture)) {
-        EXPECT_EQ(inked.count(p), 1u) << p.first << "," << p.second;
-    }
     EXPECT_FALSE(session.leftButtonDown());
 }
 
