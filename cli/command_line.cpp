@@ -94,6 +94,21 @@ struct Options {
     QCommandLineOption noJoinRuns{
         QStringLiteral("no-join-runs"),
         QCoreApplication::translate("CommandLine", "1 ピクセルずつ動かします。")};
+    QCommandLineOption pen{
+        QStringLiteral("pen"),
+        QCoreApplication::translate("CommandLine",
+                                    "描画先のペンの太さ（1〜32 ピクセル）。2 以上では、線の中心"
+                                    "と太さの間隔の塗りだけをなぞり、確認はその半分の"
+                                    "ずれを許します。既定: 保存された設定。"),
+        QStringLiteral("N")};
+    QCommandLineOption check{
+        QStringLiteral("check"),
+        QCoreApplication::translate("CommandLine",
+                                    "描画後の確認。exact: 1 ピクセルも違わないこと、tolerant: "
+                                    "ペンの半径（1 ピクセル以上）以内のずれと薄いにじみを許す、"
+                                    "auto: ペンが 1 ピクセルなら exact、太ければ tolerant"
+                                    "（既定）。"),
+        QStringLiteral("auto|exact|tolerant")};
     QCommandLineOption palette{
         QStringLiteral("palette"),
         QCoreApplication::translate(
@@ -159,9 +174,10 @@ struct Options {
                                     "なければ描画しません。")};
 
     std::vector<const QCommandLineOption*> all() const {
-        return {&help,   &version,  &at,       &delay,      &wait,    &mode,   &black,      &white,
-                &follow, &noFollow, &joinRuns, &noJoinRuns, &palette, &dither, &background, &within,
-                &crop,   &fit,      &plan,     &planImage,  &json,    &yes};
+        return {&help,  &version, &at,      &delay,     &wait,       &mode,
+                &black, &white,   &follow,  &noFollow,  &joinRuns,   &noJoinRuns,
+                &pen,   &check,   &palette, &dither,    &background, &within,
+                &crop,  &fit,     &plan,    &planImage, &json,       &yes};
     }
 };
 
@@ -346,6 +362,23 @@ bool readDrawOptions(const QCommandLineParser& parser, const Options& o, DrawOpt
              draw.white = wholeNumber(value, 0, kHighestWhite);
              return draw.white.has_value();
          }},
+        {o.pen,
+         range(1, kWidestPen, QCoreApplication::translate("CommandLine", "整数（ピクセル）")),
+         [&](const QString& value) {
+             draw.penWidth = wholeNumber(value, 1, kWidestPen);
+             return draw.penWidth.has_value();
+         }},
+        {o.check, QCoreApplication::translate("CommandLine", "auto か exact か tolerant"),
+         [&](const QString& value) {
+             if (value == QStringLiteral("auto")) {
+                 draw.check = CheckChoice::Auto;
+             } else if (value == QStringLiteral("exact")) {
+                 draw.check = CheckChoice::Exact;
+             } else if (value == QStringLiteral("tolerant")) {
+                 draw.check = CheckChoice::Tolerant;
+             }
+             return draw.check.has_value();
+         }},
         {o.planImage, QCoreApplication::translate("CommandLine", "書き出す PNG ファイルの名前"),
          [&](const QString& value) {
              draw.planImage = value;
@@ -489,7 +522,8 @@ QString HelpText() {
         "CommandLine",
         "\n"
         "終了コード:\n"
-        "  0  描画し、描画先を読み取って正確に描けたと確かめました（--plan: 計画を表示しました）\n"
+        "  0  描画し、描画先を読み取って正確に描けたと確かめました（太いペンでは、ペンの半径以内"
+        "で。--plan: 計画を表示しました）\n"
         "  1  失敗しました（画像を読めない、X ディスプレイがない、Wayland で使えない など）\n"
         "  2  使い方の誤り\n"
         "  3  中断しました（Esc キー、マウス、一時停止かシグナル、または確認に y "

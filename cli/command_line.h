@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/colour_reduction.h"
+#include "engine/run_check.h"
 
 #include <QPoint>
 #include <QRgb>
@@ -15,7 +16,7 @@ namespace stylorex {
 
 // How the program ends when started with arguments.
 namespace exit_code {
-constexpr int kDone = 0;      // drawn and checked exact, or the plan shown
+constexpr int kDone = 0;      // drawn and checked (exact, or within the pen), or the plan shown
 constexpr int kFailed = 1;    // the picture, the display or the session refused
 constexpr int kUsage = 2;     // the arguments are wrong
 constexpr int kAborted = 3;   // Esc, the mouse, a job-control stop or a signal stopped the run
@@ -48,6 +49,10 @@ struct DrawOptions {
     // the ends of straight runs; empty: as saved.
     std::optional<bool> follow;
     std::optional<bool> joinRuns;
+    // The target's pen in pixels across; empty: as saved. The check after the run: empty for
+    // the one the pen asks for (CheckChoice::Auto).
+    std::optional<std::int32_t> penWidth;
+    std::optional<CheckChoice> check;
     bool crop = false;
     // A picture larger than the largest canvas is scaled down to fit it, its aspect kept and its
     // lines kept (FitPictureWithin, canvas/picture_fit.h), as the window's "画像に合わせて読み込む"

@@ -172,6 +172,8 @@ DrawJobRequest requestOf(const DrawOptions& options) {
     overrides.waitMs = options.waitMs;
     overrides.followTarget = options.follow;
     overrides.joinRuns = options.joinRuns;
+    overrides.penWidth = options.penWidth;
+    overrides.check = options.check;
     return request;
 }
 

@@ -49,6 +49,9 @@ QString modesText(const RunModes& modes) {
     if (modes.JoinRuns) {
         on << QCoreApplication::translate("DrawReports", "直線をつなぐ");
     }
+    if (modes.PenWidth > 1) {
+        on << QCoreApplication::translate("DrawReports", "ペン %1px").arg(modes.PenWidth);
+    }
     return on.isEmpty() ? QString()
                         : QCoreApplication::translate("DrawReports", "、") +
                               on.join(QCoreApplication::translate("DrawReports", "、"));
@@ -113,6 +116,7 @@ QString planJson(const PlanFacts& f) {
         {QStringLiteral("wait_ms"), f.settings.WaitTime},
         {QStringLiteral("follow"), f.settings.modes.FollowTarget},
         {QStringLiteral("join_runs"), f.settings.modes.JoinRuns},
+        {QStringLiteral("pen"), f.settings.modes.PenWidth},
         {QStringLiteral("estimated_seconds"), f.estimatedSeconds},
         {QStringLiteral("origin"), point(f.job.request.origin())},
         {QStringLiteral("picture"), QJsonObject{{QStringLiteral("width"), f.job.canvas.width()},
@@ -235,6 +239,7 @@ QJsonValue checkJson(const RunCheck& check) {
         return QJsonValue();
     }
     QJsonObject json{{QStringLiteral("outcome"), outcomeName(check.outcome)},
+                     {QStringLiteral("tolerance"), check.tolerance},
                      {QStringLiteral("followed"), check.followed},
                      {QStringLiteral("fell_back"), check.fellBack}};
     if (check.outcome == RunCheck::Outcome::Checked) {
@@ -264,6 +269,7 @@ class JsonReporter : public DrawReporter {
             {QStringLiteral("wait_ms"), r.settings.WaitTime},
             {QStringLiteral("follow"), r.settings.modes.FollowTarget},
             {QStringLiteral("join_runs"), r.settings.modes.JoinRuns},
+            {QStringLiteral("pen"), r.settings.modes.PenWidth},
             {QStringLiteral("elapsed_seconds"), r.elapsedSeconds},
             {QStringLiteral("origin"), point(r.origin)},
             {QStringLiteral("check"), checkJson(r.check)},

@@ -46,4 +46,10 @@ inline constexpr std::int32_t kLongestTimeLimitSeconds = 3600;
 // The most swatches a palette holds.
 inline constexpr int kMostSwatches = 32;
 
+// The target's pen, in pixels across (PenWidth): 1 draws every line pixel as today; a wider pen
+// is moved along centre lines and fills spaced by its width. Wider than the widest is no pen a
+// picture of at most 600 × 480 is drawn with.
+inline constexpr std::int32_t kDefaultPenWidth = 1;
+inline constexpr std::int32_t kWidestPen = 32;
+
 }  // namespace stylorex

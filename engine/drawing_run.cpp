@@ -2,6 +2,7 @@
 
 #include "engine/ink_follower.h"
 #include "engine/key_wait.h"
+#include "engine/pen_plan.h"
 #include "engine/stroke_delivery.h"
 #include "engine/target_check.h"
 
@@ -277,6 +278,8 @@ class StrokeRun : public StrokeSink {
             if (observer_ != nullptr && passes_ == nullptr) {
                 observer_->checking();
             }
+            target_->setTolerance(
+                CheckTolerance(settings_.check, PenFacts{settings_.modes.PenWidth, false}));
             result_.check = target_->checkAndMend(
                 follower_.get(), modes_.FollowTarget, [this](QPoint p) { return mendPixel(p); },
                 [this] { leaveArea(); }, [this] { return abortRequested(services_, state_); });
@@ -431,14 +434,18 @@ class StrokeRun : public StrokeSink {
     // draw again what the target lost meanwhile, and checks the whole picture against that.
     void readTargetBefore() {
         target_.emplace(*services_.screen, state_.tables(), origin_, pointer_.primaryScreenSize(),
-                        services_.ownWindow, services_.clock, services_.yield);
+                        services_.ownWindow, services_.clock, services_.yield,
+                        settings_.modes.PenWidth);
         TargetBefore& earlier = state_.targetBefore();
         if (passes_ == nullptr && !resuming_) {
             earlier = TargetBefore{target_->before(), target_->topLeft(), std::nullopt};
         } else if (passes_ == nullptr && !earlier.image.isNull() && target_->checkable() &&
                    earlier.topLeft == target_->topLeft() &&
                    earlier.image.size() == target_->before().size()) {
-            MarkLostPixelsUndrawn(state_.tables(), earlier.image, target_->before(), earlier.ink);
+            if (MarkLostPixelsUndrawn(state_.tables(), earlier.image, target_->before(),
+                                      earlier.ink) > 0) {
+                PlanPenStrokes(state_.tables(), settings_.modes.PenWidth);
+            }
             target_->checkAgainst(earlier.image, AllLinePixels(state_.tables()));
         }
         if (observer_ != nullptr) {
@@ -559,8 +566,9 @@ std::int32_t DrawStrokes(const RunSettings& settings, RunServices& services, Run
 std::int32_t RunDrawing(const QImage& picture, std::int32_t originX, std::int32_t originY,
                         const RunSettings& settings, RunServices& services, RunState& state) {
     RunInProgressMark mark(state, QPoint(originX, originY));
-    return DrawStrokes(settings, services, state, mark.result,
-                       [&] { ScanPicture(picture, settings.extraction, state.tables()); });
+    return DrawStrokes(settings, services, state, mark.result, [&] {
+        ScanForRun(picture, settings.extraction, settings.modes, state.tables());
+    });
 }
 
 std::int32_t RunDrawing(ScanTables tables, QPoint origin, const RunSettings& settings,

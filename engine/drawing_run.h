@@ -3,6 +3,7 @@
 #include "engine/colour_settings.h"
 #include "engine/monotonic_clock.h"
 #include "engine/pixel_scan.h"
+#include "engine/run_check.h"
 #include "engine/run_events.h"
 #include "engine/run_plan.h"
 #include "engine/run_state.h"
@@ -46,6 +47,8 @@ struct RunSettings {
     ExtractionSettings extraction;
     std::int16_t WaitTime = kDefaultWaitMs;
     RunModes modes;
+    // Which check a completed run gets (CheckTolerance, with the pen of `modes`).
+    CheckChoice check = CheckChoice::Auto;
     // Set: the picture is drawn in the target's own colours instead of one ink, as a RunRequest
     // (run/run_request.h) makes such a run (engine/colour_run.h). The runs below draw one ink.
     std::optional<ColourSettings> colour;

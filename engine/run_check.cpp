@@ -1,8 +1,84 @@
 #include "engine/run_check.h"
 
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+
 namespace stylorex {
 
 namespace {
+
+// How far apart two colours are: the sum of their channels' differences.
+int Contrast(QRgb a, QRgb b) {
+    return std::abs(qRed(a) - qRed(b)) + std::abs(qGreen(a) - qGreen(b)) +
+           std::abs(qBlue(a) - qBlue(b));
+}
+
+std::size_t Index(const DrawMask& mask, int x, int y) {
+    return static_cast<std::size_t>(y) * mask.width + x;
+}
+
+RunCheck CompareWithin(const QImage& before, const QImage& after, const DrawMask& drawn,
+                       std::optional<QRgb> ink, QPoint topLeft, int tolerance) {
+    RunCheck check;
+    check.tolerance = tolerance;
+    const std::int64_t reach = std::int64_t{tolerance} * tolerance + tolerance;
+    const std::vector<std::int64_t> toLine = SquaredDistancesToSet(drawn);
+    if (!ink) {
+        int strongest = 0;
+        for (int y = 0; y < drawn.height; ++y) {
+            const auto* was = reinterpret_cast<const QRgb*>(before.constScanLine(y));
+            const auto* is = reinterpret_cast<const QRgb*>(after.constScanLine(y));
+            for (int x = 0; x < drawn.width; ++x) {
+                const int change = Contrast(was[x], is[x]);
+                if (toLine[Index(drawn, x, y)] <= reach && change > strongest) {
+                    strongest = change;
+                    ink = is[x];
+                }
+            }
+        }
+    }
+    bool anyChange = false;
+    DrawMask inked = DrawMask::Sized(drawn.width, drawn.height);
+    // Ink, or the ink's colour there before the run: what draws a line pixel near it.
+    DrawMask shows = DrawMask::Sized(drawn.width, drawn.height);
+    for (int y = 0; y < drawn.height; ++y) {
+        const auto* was = reinterpret_cast<const QRgb*>(before.constScanLine(y));
+        const auto* is = reinterpret_cast<const QRgb*>(after.constScanLine(y));
+        for (int x = 0; x < drawn.width; ++x) {
+            const int change = Contrast(was[x], is[x]);
+            anyChange = anyChange || change > 0;
+            if (change > 0 && (!ink || change * kFaintInkDivisor >= Contrast(*ink, was[x]))) {
+                inked.set(x, y);
+                shows.set(x, y);
+            } else if (ink && was[x] == *ink) {
+                shows.set(x, y);
+            }
+        }
+    }
+    const std::vector<std::int64_t> toInk = SquaredDistancesToSet(shows);
+    bool anyLinePixel = false;
+    for (int y = 0; y < drawn.height; ++y) {
+        for (int x = 0; x < drawn.width; ++x) {
+            const std::size_t i = Index(drawn, x, y);
+            if (drawn.at(x, y)) {
+                anyLinePixel = true;
+                if (toInk[i] > reach) {
+                    check.missing.push_back(topLeft + QPoint(x, y));
+                }
+            }
+            if (inked.at(x, y) && toLine[i] > reach) {
+                check.extra.push_back(topLeft + QPoint(x, y));
+            }
+        }
+    }
+    check.outcome =
+        anyLinePixel && !anyChange ? RunCheck::Outcome::NothingChanged : RunCheck::Outcome::Checked;
+    if (check.outcome == RunCheck::Outcome::NothingChanged) {
+        check.missing.clear();
+    }
+    return check;
+}
 
 DrawMask LinePixels(const ScanTables& tables, bool undrawnOnly) {
     DrawMask mask;
@@ -31,8 +107,27 @@ DrawMask AllLinePixels(const ScanTables& tables) {
     return LinePixels(tables, false);
 }
 
+int PenTolerance(int width) {
+    return std::max(1, (width + 1) / 2);
+}
+
+int CheckTolerance(CheckChoice choice, const PenFacts& pen) {
+    switch (choice) {
+        case CheckChoice::Exact:
+            return 0;
+        case CheckChoice::Tolerant:
+            return PenTolerance(pen.width);
+        case CheckChoice::Auto:
+            break;
+    }
+    return pen.width > 1 || pen.softOrOffset ? PenTolerance(pen.width) : 0;
+}
+
 RunCheck CompareTarget(const QImage& before, const QImage& after, const DrawMask& drawn,
-                       std::optional<QRgb> ink, QPoint topLeft) {
+                       std::optional<QRgb> ink, QPoint topLeft, int tolerance) {
+    if (tolerance > 0) {
+        return CompareWithin(before, after, drawn, ink, topLeft, tolerance);
+    }
     RunCheck check;
     bool anyChange = false;
     bool anyLinePixel = false;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/pixel_mask.h"
 #include "engine/pixel_scan.h"
 
 #include <QImage>
@@ -10,15 +11,6 @@
 #include <vector>
 
 namespace stylorex {
-
-// Which pixels of the target rectangle a run draws: row by row, the rectangle's size.
-struct DrawMask {
-    int width = 0;
-    int height = 0;
-    std::vector<char> cells;
-
-    bool at(int x, int y) const { return cells[static_cast<std::size_t>(y) * width + x] != 0; }
-};
 
 // The line pixels of `tables` still undrawn: what a run over them draws. The rectangle is the
 // scanned picture's (MaxX + 1 × MaxY + 1).
@@ -38,9 +30,12 @@ struct RunCheck {
     };
     Outcome outcome = Outcome::None;
     // Screen coordinates, in raster order. Missing: a line pixel that shows no change and did not
-    // already have the ink's colour. Extra: a changed pixel that is no line pixel.
+    // already have the ink's colour. Extra: a changed pixel that is no line pixel. Under the
+    // tolerant check (tolerance > 0), both within that many pixels: see CompareTarget.
     std::vector<QPoint> missing;
     std::vector<QPoint> extra;
+    // The check used: 0 the exact one; otherwise the tolerant one, with this radius in pixels.
+    int tolerance = 0;
     // The follow mode ran (a screen to read, the rectangle on it), and fell back to the fixed
     // wait when the target showed no ink.
     bool followed = false;
@@ -51,8 +46,13 @@ struct RunCheck {
     // A stop (Esc, a signal) ended the wait for the rectangle to settle: no result.
     bool stopped = false;
 
-    // The screen, read back, showed every line pixel drawn and nothing else drawn.
-    bool exact() const { return outcome == Outcome::Checked && missing.empty() && extra.empty(); }
+    // The screen, read back, showed what the check asks: every line pixel drawn and nothing else
+    // drawn, exactly or within the tolerance.
+    bool satisfied() const {
+        return outcome == Outcome::Checked && missing.empty() && extra.empty();
+    }
+    // Satisfied under the exact check.
+    bool exact() const { return satisfied() && tolerance == 0; }
     // A run in several inks: each ink's share, in the order they were drawn (a pixel in another
     // ink than its own is missing for its own and extra for the one it shows). Empty for one ink.
     struct InkTally {
@@ -63,10 +63,43 @@ struct RunCheck {
     std::vector<InkTally> inks;
 };
 
+// Which check a run asks for: the exact one where the target's pen is one exact pixel, the
+// tolerant one where it is not; Auto decides from what is known of the pen (CheckTolerance).
+enum class CheckChoice { Auto, Exact, Tolerant };
+
+// What is known of the pen a target draws with: its width in pixels (set by the user, or
+// learned), and whether its ink has been seen antialiased grey or centred on pixel corners.
+struct PenFacts {
+    int width = 1;
+    bool softOrOffset = false;
+};
+
+// The tolerance of the tolerant check for a pen `width` pixels wide: about half the width, at
+// least one pixel.
+int PenTolerance(int width);
+
+// The radius the check of a run tolerates, 0 for the exact check: Exact gives 0, Tolerant the
+// pen's tolerance, and Auto the exact check for a pen of one exact pixel and the pen's tolerance
+// for any other. The one place that decides; what the run learns of the pen feeds `pen`.
+int CheckTolerance(CheckChoice choice, const PenFacts& pen);
+
+// Under the tolerant check, a pixel whose change from what it showed before is less than this
+// share of the ink's contrast against that (the sum of the three channels' differences) is
+// antialiasing fringe, not ink: it neither draws a line pixel nor counts as extra.
+inline constexpr int kFaintInkDivisor = 3;
+
 // Compares `after` with `before` (both the rectangle at `topLeft`, the mask's size) as above.
 // Without a known ink colour it is learned from the first line pixel, in raster order, that
 // changed. Nothing changed while the mask holds line pixels: NothingChanged.
+//
+// With a `tolerance` of 1 or more, the tolerant check for pens that are not one exact pixel: a
+// line pixel counts as drawn when ink lies within `tolerance` pixels of it, and ink counts as
+// extra only farther than that from every line pixel, distances between pixel centres measured
+// with half a pixel to spare (dx² + dy² <= t² + t), so that a consistent half-pixel shift (ink
+// centred on the pixels' corners: two grey rows for a one-pixel line) stays within a tolerance of
+// 1. Ink is what changed by at least 1 / kFaintInkDivisor of the ink's contrast there; the ink
+// colour, unless known, is the strongest change near the lines.
 RunCheck CompareTarget(const QImage& before, const QImage& after, const DrawMask& drawn,
-                       std::optional<QRgb> ink, QPoint topLeft);
+                       std::optional<QRgb> ink, QPoint topLeft, int tolerance = 0);
 
 }  // namespace stylorex

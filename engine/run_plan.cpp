@@ -1,5 +1,9 @@
 #include "engine/run_plan.h"
 
+#include "engine/pen_plan.h"
+
+#include <algorithm>
+
 namespace stylorex {
 
 namespace {
@@ -30,9 +34,15 @@ RunPlan PlanRun(const ScanTables& tables, const RunModes& modes) {
     if (tables.StartPointList.empty()) {
         return plan;  // never scanned
     }
-    for (std::size_t i = 1; tables.StartPointList[i].X >= 0; ++i) {
-        if (tables.PixelMap(tables.StartPointList[i]).Undrawn) {
-            ++plan.linePixels;
+    if (modes.PenWidth > 1) {
+        const DrawMask covered = PenCoverage(tables, modes.PenWidth);
+        plan.linePixels =
+            static_cast<std::int32_t>(std::count(covered.cells.begin(), covered.cells.end(), 1));
+    } else {
+        for (std::size_t i = 1; tables.StartPointList[i].X >= 0; ++i) {
+            if (tables.PixelMap(tables.StartPointList[i]).Undrawn) {
+                ++plan.linePixels;
+            }
         }
     }
     ScanTables walked = tables;
@@ -44,8 +54,14 @@ RunPlan PlanRun(const ScanTables& tables, const RunModes& modes) {
 RunPlan PlanPicture(const QImage& picture, const ExtractionSettings& extraction,
                     const RunModes& modes) {
     ScanTables tables;
-    ScanPicture(picture, extraction, tables);
+    ScanForRun(picture, extraction, modes, tables);
     return PlanRun(tables, modes);
+}
+
+void ScanForRun(const QImage& picture, const ExtractionSettings& extraction, const RunModes& modes,
+                ScanTables& tables) {
+    ScanPicture(picture, extraction, tables);
+    PlanPenStrokes(tables, modes.PenWidth);
 }
 
 RunCosts MeasuredRunCosts() {

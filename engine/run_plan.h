@@ -17,6 +17,9 @@ struct RunModes {
     bool JoinRuns = false;
     // Instead of the fixed wait, wait until the target shows the ink (engine/ink_follower.h).
     bool FollowTarget = false;
+    // The target's pen, in pixels across: wider than 1, the run moves it along centre lines and
+    // fills spaced by its width (PlanPenStrokes, engine/pen_plan.h) instead of every line pixel.
+    std::int32_t PenWidth = 1;
 };
 
 // Whether a run waits after a move inside a stroke. With the fixed wait, after every move. A
@@ -71,7 +74,7 @@ void WalkRun(ScanTables& tables, bool joinRuns, Visitor& visitor) {
 // What a run of the tables will do, counted by the run's own walk (WalkRun).
 struct RunPlan {
     std::int32_t strokes = 0;
-    std::int32_t linePixels = 0;  // the line pixels still to draw
+    std::int32_t linePixels = 0;  // the line pixels still to draw (with a wide pen, it covers)
     std::int64_t moves = 0;       // moves inside strokes
     std::int64_t waits = 0;       // moves after which the run waits (the fixed wait or the ink)
 };
@@ -82,9 +85,14 @@ struct RunPlan {
 RunPlan PlanRun(const ScanTables& tables, const RunModes& modes);
 
 // The plan of a run over `picture` (the committed persistent image) with these settings: the
-// scan and PlanRun, into tables of its own.
+// scan (ScanForRun) and PlanRun, into tables of its own.
 RunPlan PlanPicture(const QImage& picture, const ExtractionSettings& extraction,
                     const RunModes& modes);
+
+// What a run of `picture` walks: its scan (ScanPicture), planned for the pen of `modes`
+// (PlanPenStrokes).
+void ScanForRun(const QImage& picture, const ExtractionSettings& extraction, const RunModes& modes,
+                ScanTables& tables);
 
 // What a run costs besides its waits, through the X11 backend on a desktop with a window manager
 // (docs/performance.md).

@@ -1,5 +1,7 @@
 #include "engine/target_check.h"
 
+#include "engine/pen_plan.h"
+
 #include <chrono>
 #include <optional>
 #include <utility>
@@ -10,8 +12,42 @@ namespace {
 
 enum class Progress { NothingChanged, Incomplete, Complete };
 
+// As Compare below, with a line pixel shown when a pixel within `tolerance` of it changed.
+Progress CompareWithin(const QImage& before, const QImage& now, const DrawMask& drawn,
+                       std::optional<QRgb> ink, int tolerance) {
+    bool anyChange = false;
+    DrawMask shown = DrawMask::Sized(drawn.width, drawn.height);
+    for (int y = 0; y < drawn.height; ++y) {
+        const auto* was = reinterpret_cast<const QRgb*>(before.constScanLine(y));
+        const auto* is = reinterpret_cast<const QRgb*>(now.constScanLine(y));
+        for (int x = 0; x < drawn.width; ++x) {
+            const bool changed = was[x] != is[x];
+            anyChange = anyChange || changed;
+            if (changed || (ink && was[x] == *ink)) {
+                shown.set(x, y);
+            }
+        }
+    }
+    if (!anyChange) {
+        return Progress::NothingChanged;
+    }
+    const std::int64_t reach = std::int64_t{tolerance} * tolerance + tolerance;
+    const std::vector<std::int64_t> toShown = SquaredDistancesToSet(shown);
+    for (int y = 0; y < drawn.height; ++y) {
+        for (int x = 0; x < drawn.width; ++x) {
+            if (drawn.at(x, y) && toShown[static_cast<std::size_t>(y) * drawn.width + x] > reach) {
+                return Progress::Incomplete;
+            }
+        }
+    }
+    return Progress::Complete;
+}
+
 Progress Compare(const QImage& before, const QImage& now, const DrawMask& drawn,
-                 std::optional<QRgb> ink) {
+                 std::optional<QRgb> ink, int tolerance) {
+    if (tolerance > 0) {
+        return CompareWithin(before, now, drawn, ink, tolerance);
+    }
     bool anyChange = false;
     bool complete = true;
     for (int y = 0; y < drawn.height; ++y) {
@@ -45,7 +81,7 @@ std::optional<QImage> WaitForSettledArea(ScreenReader& screen, const QRect& rect
     }
     const auto start = clock.now();
     auto unchangedSince = start;
-    Progress progress = Compare(before, last, drawn, ink);
+    Progress progress = Compare(before, last, drawn, ink, rules.tolerance);
     for (;;) {
         const auto now = clock.now();
         const auto quiet = now - unchangedSince;
@@ -70,7 +106,7 @@ std::optional<QImage> WaitForSettledArea(ScreenReader& screen, const QRect& rect
         }
         if (read != last) {
             unchangedSince = clock.now();
-            progress = Compare(before, read, drawn, ink);
+            progress = Compare(before, read, drawn, ink, rules.tolerance);
             last = std::move(read);
         }
     }
@@ -78,13 +114,13 @@ std::optional<QImage> WaitForSettledArea(ScreenReader& screen, const QRect& rect
 
 TargetCheck::TargetCheck(ScreenReader& screen, const ScanTables& tables, QPoint origin,
                          QSize screenSize, std::function<QRect()> ownWindow, MonotonicClock& clock,
-                         std::function<void()> yield)
+                         std::function<void()> yield, int penWidth)
     : screen_(screen),
       ownWindow_(std::move(ownWindow)),
       clock_(clock),
       yield_(std::move(yield)),
       rect_(origin, QSize(tables.MaxX + 1, tables.MaxY + 1)),
-      drawn_(UndrawnLinePixels(tables)) {
+      drawn_(PenCoverage(tables, penWidth)) {
     if (!QRect(QPoint(0, 0), screenSize).contains(rect_)) {
         obstacle_ = RunCheck::Outcome::LeavesScreen;
     } else {
@@ -109,9 +145,11 @@ void TargetCheck::checkAgainst(QImage before, DrawMask drawn) {
 
 std::optional<QImage> TargetCheck::settledArea(const InkFollower* follower,
                                                const std::function<bool()>& stopped) {
+    SettleRules rules;
+    rules.tolerance = tolerance_;
     return WaitForSettledArea(screen_, rect_, checkBefore_.isNull() ? before_ : checkBefore_,
                               drawn_, follower != nullptr ? follower->ink() : std::nullopt, yield_,
-                              clock_, {}, stopped);
+                              clock_, rules, stopped);
 }
 
 RunCheck TargetCheck::check(const InkFollower* follower, const std::function<bool()>& stopped) {
@@ -132,9 +170,10 @@ RunCheck TargetCheck::check(const InkFollower* follower, const std::function<boo
         } else {
             check = CompareTarget(checkBefore_.isNull() ? before_ : checkBefore_, after, drawn_,
                                   follower != nullptr ? follower->ink() : std::nullopt,
-                                  rect_.topLeft());
+                                  rect_.topLeft(), tolerance_);
         }
     }
+    check.tolerance = tolerance_;
     check.followed = follower != nullptr;
     check.fellBack = follower != nullptr && follower->fellBack();
     return check;

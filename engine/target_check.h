@@ -32,6 +32,9 @@ struct SettleRules {
     std::chrono::milliseconds quietWhenIncomplete{1000};
     // The longest wait in all; nothing changed at all is waited out to it.
     std::chrono::milliseconds limit{10000};
+    // The tolerant check's radius (RunCheck::tolerance): a line pixel shows ink when a pixel
+    // within it changed. 0: the pixel itself must change.
+    int tolerance = 0;
 };
 
 // Reads `rect` every rules.interval until it has settled as above, yielding between reads, and
@@ -58,10 +61,12 @@ class TargetCheck {
     // Reads the rectangle of `tables` at `origin` now, unless something is known to prevent its
     // check: it leaves the screen of `screenSize`, or it cannot be read; the program's own
     // window covering it (`ownWindow`, frame included; empty: none) prevents the check as well.
-    // The line pixels still undrawn in `tables` are what the check expects to see drawn.
+    // The line pixels still undrawn in `tables` are what the check expects to see drawn; with a
+    // pen `penWidth` pixels wide, the line pixels it covers from the centres still undrawn
+    // (PenCoverage).
     TargetCheck(ScreenReader& screen, const ScanTables& tables, QPoint origin, QSize screenSize,
                 std::function<QRect()> ownWindow, MonotonicClock& clock,
-                std::function<void()> yield);
+                std::function<void()> yield, int penWidth = 1);
 
     QPoint topLeft() const { return rect_.topLeft(); }
     // The rectangle on the screen.
@@ -70,6 +75,10 @@ class TargetCheck {
     bool checkable() const { return obstacle_ == RunCheck::Outcome::None; }
     // The rectangle before the run; null when it could not be read.
     const QImage& before() const { return before_; }
+
+    // The check to make: 0 the exact one (the start), else the tolerant one with this radius
+    // (CheckTolerance).
+    void setTolerance(int tolerance) { tolerance_ = tolerance; }
 
     // For a run that goes on with an earlier one: the check compares the rectangle with
     // `before`, as it was before the earlier run, and expects every pixel of `drawn`.
@@ -104,6 +113,7 @@ class TargetCheck {
     // Why it cannot be checked, found before the run; None: nothing is known to prevent it.
     RunCheck::Outcome obstacle_ = RunCheck::Outcome::None;
     DrawMask drawn_;
+    int tolerance_ = 0;
 };
 
 // The line pixels of `tables` drawn already (Undrawn clear) that `now` shows as they were in

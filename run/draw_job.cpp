@@ -127,7 +127,7 @@ DrawJobOutcome draw(ReadyRun& run, RunServices services, RunState& state, const 
     if (report.aborted) {
         return ended(End::Aborted);
     }
-    return ended(report.check.exact() ? End::Drawn : End::NotExact);
+    return ended(report.check.satisfied() ? End::Drawn : End::NotExact);
 }
 
 }  // namespace

@@ -34,6 +34,8 @@ RunSettings RunSettingsOf(const SettingVariables& settings, const RunOverrides& 
     run.WaitTime = overrides.waitMs.value_or(settings.WaitTime);
     run.modes.FollowTarget = overrides.followTarget.value_or(settings.FollowTarget);
     run.modes.JoinRuns = overrides.joinRuns.value_or(settings.JoinRuns);
+    run.modes.PenWidth = overrides.penWidth.value_or(settings.PenWidth);
+    run.check = overrides.check.value_or(CheckChoice::Auto);
     if (overrides.colour.value_or(settings.ColourMode == 1)) {
         ColourSettings colour = SavedColourSettings(settings);
         colour.palette.swatches = overrides.swatches.value_or(colour.palette.swatches);
@@ -117,7 +119,7 @@ RunRequest::RunRequest(const QImage& picture, QPoint origin, const RunSettings& 
         bounds_ = colour_->bounds().translated(origin_);
         return;
     }
-    ScanPicture(picture, settings_.extraction, tables_);
+    ScanForRun(picture, settings_.extraction, settings_.modes, tables_);
     plan_ = PlanRun(tables_, settings_.modes);
     bounds_ = UndrawnLinePixelBounds(tables_).translated(origin_);
 }

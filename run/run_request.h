@@ -46,6 +46,10 @@ struct RunOverrides {
     std::optional<std::int16_t> waitMs;
     std::optional<bool> followTarget;
     std::optional<bool> joinRuns;
+    // The target's pen in pixels across, and the check a completed run gets (Auto: as the pen
+    // says, CheckTolerance).
+    std::optional<std::int32_t> penWidth;
+    std::optional<CheckChoice> check;
     // Colour: whether the picture is drawn in the palette's inks (ColourMode), the swatches, the
     // target canvas's colour, the dithering, the ink order and the time budget (zero: none).
     std::optional<bool> colour;

@@ -44,9 +44,14 @@ QString CheckPanelText(const RunCheck& check) {
         return text;
     }
     if (check.outcome == RunCheck::Outcome::Checked) {
-        text = QCoreApplication::translate("RunTexts", "確認: 欠け %1 / 余分 %2")
-                   .arg(check.missing.size())
-                   .arg(check.extra.size());
+        text = check.tolerance > 0
+                   ? QCoreApplication::translate("RunTexts", "確認（±%3px）: 欠け %1 / 余分 %2")
+                         .arg(check.missing.size())
+                         .arg(check.extra.size())
+                         .arg(check.tolerance)
+                   : QCoreApplication::translate("RunTexts", "確認: 欠け %1 / 余分 %2")
+                         .arg(check.missing.size())
+                         .arg(check.extra.size());
     } else {
         text =
             QCoreApplication::translate("RunTexts", "確認できません: ") + ReasonText(check.outcome);
@@ -75,6 +80,13 @@ QString CheckToolTip(const RunCheck& check, int waitMs) {
         case RunCheck::Outcome::Checked:
             lines << QCoreApplication::translate(
                 "RunTexts", "描画後に描画先の画面を読み取り、線の画素と比べました。");
+            if (check.tolerance > 0) {
+                lines << QCoreApplication::translate(
+                             "RunTexts",
+                             "ペンが 1 ピクセルちょうどではないため、%1 ピクセル以内のずれと"
+                             "薄いにじみは欠けにも余分にも数えません。")
+                             .arg(check.tolerance);
+            }
             if (!check.missing.empty()) {
                 if (check.followed) {
                     lines << QCoreApplication::translate(

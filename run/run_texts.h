@@ -12,7 +12,8 @@ QString KeysHeldText();
 QString CheckingText();
 
 // The check of a run's target in words, as the window's check panel and the command line's
-// result show it: "確認: 欠け 0 / 余分 0", or "確認できません: " and the reason; a run that fell
+// result show it: "確認: 欠け 0 / 余分 0" ("確認（±1px）: …" under the tolerant check), or
+// "確認できません: " and the reason; a run that fell
 // back from following the target says so behind it. Empty for Outcome::None.
 QString CheckPanelText(const RunCheck& check);
 // One ink's share of a check: "#FF0000: 欠け 0 / 余分 0".

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/setting_limits.h"
 #include "os/atomic_file.h"
 #include "os/program_folder.h"
 
@@ -46,6 +47,8 @@ struct SettingVariables {
     // The language the user chose in the window (settings/language.h): 0 follows LANGUAGE and
     // LANG, 1 Japanese, 2 English. Read at the start.
     std::int32_t LanguageChoice = 0;
+    // The target's pen in pixels across (RunModes::PenWidth), 1 to kWidestPen.
+    std::int32_t PenWidth = kDefaultPenWidth;
 };
 
 // The settings that live in controls of the main window: the text of txtInput and the font of

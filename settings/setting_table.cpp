@@ -118,6 +118,15 @@ constexpr std::array kTable = {
             .fallback = 1},
     Setting{
         .section = kOtherSection, .key = "JoinRuns", .field = Number(&StoredSettings::JoinRuns)},
+    // Written once it is other than one pixel, so that files of a one-pixel pen stay as they were.
+    Setting{.section = kOtherSection,
+            .key = "PenWidth",
+            .field = Number(&StoredSettings::PenWidth),
+            .fallback = kDefaultPenWidth,
+            .lowest = 1,
+            .highest = kWidestPen,
+            .savedWhen = [](const StoredSettings& s) { return s.PenWidth != kDefaultPenWidth; },
+            .removedUnlessSaved = true},
     Setting{.section = kOtherSection,
             .key = "SmoothScaling",
             .field = Number(&StoredSettings::SmoothScaling)},

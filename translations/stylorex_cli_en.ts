@@ -27,6 +27,22 @@
 <context>
     <name>CommandLine</name>
     <message>
+        <source>描画先のペンの太さ（1〜32 ピクセル）。2 以上では、線の中心と太さの間隔の塗りだけをなぞり、確認はその半分のずれを許します。既定: 保存された設定。</source>
+        <translation>The target&apos;s pen width (1 to 32 pixels). From 2 on, only the lines&apos; centres and fills spaced by the width are traced, and the check allows about half the width. Default: the saved settings.</translation>
+    </message>
+    <message>
+        <source>描画後の確認。exact: 1 ピクセルも違わないこと、tolerant: ペンの半径（1 ピクセル以上）以内のずれと薄いにじみを許す、auto: ペンが 1 ピクセルなら exact、太ければ tolerant（既定）。</source>
+        <translation>The check after drawing. exact: not one pixel off; tolerant: ink within the pen&apos;s radius (1 pixel at least) and faint antialiasing allowed; auto: exact for a 1-pixel pen, tolerant for a wider one (the default).</translation>
+    </message>
+    <message>
+        <source>整数（ピクセル）</source>
+        <translation>a whole number (pixels)</translation>
+    </message>
+    <message>
+        <source>auto か exact か tolerant</source>
+        <translation>auto, exact or tolerant</translation>
+    </message>
+    <message>
         <location filename="../cli/command_line.cpp" line="37"/>
         <source>この説明を表示します。</source>
         <translation>Shows this help.</translation>
@@ -290,7 +306,7 @@ Options:
         <location filename="../cli/command_line.cpp" line="488"/>
         <source>
 終了コード:
-  0  描画し、描画先を読み取って正確に描けたと確かめました（--plan: 計画を表示しました）
+  0  描画し、描画先を読み取って正確に描けたと確かめました（太いペンでは、ペンの半径以内で。--plan: 計画を表示しました）
   1  失敗しました（画像を読めない、X ディスプレイがない、Wayland で使えない など）
   2  使い方の誤り
   3  中断しました（Esc キー、マウス、一時停止かシグナル、または確認に y 以外で答えました）
@@ -306,7 +322,7 @@ Options:
 </source>
         <translation>
 Exit codes:
-  0  drawn, and the target read back and found exact (--plan: the plan was shown)
+  0  drawn, and the target read back and found exact (with a wide pen, within its radius; --plan: the plan was shown)
   1  failed (the picture cannot be read, no X display, cannot be used on this Wayland, and so on)
   2  wrong usage
   3  aborted (Esc, the mouse, a stop or a signal, or the question answered with other than y)
@@ -432,6 +448,10 @@ Examples:
 </context>
 <context>
     <name>DrawReports</name>
+    <message>
+        <source>ペン %1px</source>
+        <translation>pen %1 px</translation>
+    </message>
     <message>
         <location filename="../cli/draw_reports.cpp" line="26"/>
         <source>%1 秒</source>
@@ -599,6 +619,14 @@ Plan picture: %1</translation>
 </context>
 <context>
     <name>RunTexts</name>
+    <message>
+        <source>確認（±%3px）: 欠け %1 / 余分 %2</source>
+        <translation>Check (within %3 px): missing %1 / extra %2</translation>
+    </message>
+    <message>
+        <source>ペンが 1 ピクセルちょうどではないため、%1 ピクセル以内のずれと薄いにじみは欠けにも余分にも数えません。</source>
+        <translation>The pen is not one exact pixel: ink up to %1 pixels off and faint antialiasing count as neither missing nor extra.</translation>
+    </message>
     <message>
         <location filename="../run/run_texts.cpp" line="16"/>
         <source>このウィンドウが描画先に重なっています</source>

@@ -1164,6 +1164,18 @@ Start drawing?</translation>
         <source>スウォッチ %1 個</source>
         <translation>%1 swatches</translation>
     </message>
+    <message>
+        <source>ペン幅</source>
+        <translation>Pen width</translation>
+    </message>
+    <message>
+        <source> px</source>
+        <translation> px</translation>
+    </message>
+    <message>
+        <source>描画先のペンの太さ。2 以上では線の中心と、太さの間隔の塗りだけをなぞります。</source>
+        <translation>The target&apos;s pen width. From 2 on, only the lines&apos; centres and fills spaced by the width are traced.</translation>
+    </message>
 </context>
 <context>
     <name>stylorex::frmAbout</name>

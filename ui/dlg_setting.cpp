@@ -26,6 +26,9 @@ constexpr int kSliderMaximum = 200;
 // The two modes' frame fills the first 237 pixels; the colour frame stands to its right.
 constexpr int kModesWidth = 237;
 constexpr int kColourFrameWidth = 233;
+// The two frames fill the first 140 pixels; the pen's row lies below them.
+constexpr int kFramesHeight = 140;
+constexpr int kPenRowHeight = 26;
 
 QFont dialogFont() {
     QFont font(QStringLiteral("IPAPGothic"));
@@ -75,7 +78,7 @@ dlgSetting::dlgSetting(SettingVariables& settings, WindowText& window, QWidget* 
     setObjectName(QStringLiteral("dlgSetting"));
     setWindowTitle(tr("線の抽出設定"));
     setFont(dialogFont());
-    setFixedSize(kModesWidth + kColourFrameWidth, 140);
+    setFixedSize(kModesWidth + kColourFrameWidth, kFramesHeight + kPenRowHeight);
     setModal(true);
 
     Frame1 = place(new QFrame(this), "Frame1", 0, 0, 233, 137);
@@ -119,6 +122,7 @@ dlgSetting::dlgSetting(SettingVariables& settings, WindowText& window, QWidget* 
     setTabOrder(CancelButton, OKButton);
 
     buildColourControls();
+    buildPenControl();
     for (QRadioButton* option : {OptPickCol[0], OptPickCol[1], OptColour}) {
         connect(option, &QRadioButton::clicked, this, [this] { UpdatePickMode(); });
     }
@@ -201,6 +205,25 @@ void dlgSetting::buildColourControls() {
     });
 }
 
+void dlgSetting::buildPenControl() {
+    FramePen = place(new QFrame(this), "FramePen", 0, kFramesHeight,
+                     kModesWidth + kColourFrameWidth, kPenRowHeight);
+    FramePen->setFrameShape(QFrame::NoFrame);
+    FramePen->setAutoFillBackground(true);
+    FramePen->setPalette(Frame1->palette());
+    QLabel* label = place(new QLabel(tr("ペン幅"), FramePen), "lblPen", 16, 4, 56, 17);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    spnPen = place(new QSpinBox(FramePen), "spnPen", 72, 2, 80, 20);
+    spnPen->setRange(1, kWidestPen);
+    spnPen->setSuffix(tr(" px"));
+    spnPen->setValue(std::clamp(settings_.PenWidth, 1, kWidestPen));
+    spnPen->setToolTip(
+        tr("描画先のペンの太さ。2 以上では線の中心と、太さの間隔の塗りだけを"
+           "なぞります。"));
+    setTabOrder(cmdPalette, spnPen);
+    connect(spnPen, &QSpinBox::valueChanged, this, [this] { tellShown(); });
+}
+
 void dlgSetting::showPaletteCount() {
     lblPalette->setText(settings_.PaletteSwatches.isEmpty()
                             ? tr("スウォッチなし")
@@ -217,6 +240,7 @@ SettingVariables dlgSetting::shownSettings() const {
     shown.Dithering = cmbDither->currentIndex();
     shown.ColourOrder = cmbColourOrder->currentIndex();
     shown.TimeLimit = spnTimeLimit->value();
+    shown.PenWidth = spnPen->value();
     return shown;
 }
 

@@ -39,6 +39,9 @@ QString DialogExtractionModeText(const SettingVariables& settings);
 // draws the picture in the target's own colours (ColourMode; PickUpPattern stays as it was), with
 // its dithering, the order of its inks, its time limit ("制限時間") and the palette, which
 // "パレット…" opens (paletteRequested) and which it counts.
+//
+// Below both frames, "ペン幅": the target's pen in pixels across (PenWidth), which a wider pen
+// draws along centre lines and fills spaced by its width.
 class dlgSetting : public QDialog {
     Q_OBJECT
   public:
@@ -62,6 +65,9 @@ class dlgSetting : public QDialog {
     QPushButton* cmdPalette = nullptr;
     QLabel* lblPalette = nullptr;
 
+    QFrame* FramePen = nullptr;
+    QSpinBox* spnPen = nullptr;
+
     // The settings as the controls show them: what OK stores.
     SettingVariables shownSettings() const;
 
@@ -79,6 +85,7 @@ class dlgSetting : public QDialog {
     void showSliderValue(int value);
     void okClicked();
     void buildColourControls();
+    void buildPenControl();
     void showPaletteCount();
     void tellShown();
 

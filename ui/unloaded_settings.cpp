@@ -17,8 +17,8 @@ QStringList userSettings(const SettingVariables& s, const SettingsControls& cont
          {qint64(s.PickUpPattern), qint64(s.BlackUpper), qint64(s.WhiteUpper),
           qint64(s.ScanPattern), qint64(s.WaitTime), qint64(s.CanvasHeight), qint64(s.CanvasWidth),
           qint64(s.FollowTarget), qint64(s.JoinRuns), qint64(s.SmoothScaling), qint64(s.ColourMode),
-          qint64(s.Dithering), qint64(s.ColourOrder), qint64(s.TimeLimit),
-          qint64(s.LanguageChoice)}) {
+          qint64(s.Dithering), qint64(s.ColourOrder), qint64(s.TimeLimit), qint64(s.LanguageChoice),
+          qint64(s.PenWidth)}) {
         values << QString::number(number);
     }
     values << s.PaletteSwatches << s.PaletteBackground << s.LastPicture << controls.inputText()

@@ -56,10 +56,12 @@ TEST(CommandLine, NoArgumentsOpenTheWindow) {
 }
 
 TEST(CommandLine, EveryDrawOptionIsRead) {
-    const CommandLine line = ParseCommandLine(Args(
-        {"draw",     "pic.png",        "--at",     "-12,34",       "--delay", "2.5",     "--wait",
-         "7",        "--mode",         "nonwhite", "--black",      "90",      "--white", "256",
-         "--follow", "--no-join-runs", "--crop",   "--plan-image", "p.png",   "--json",  "--yes"}));
+    const CommandLine line = ParseCommandLine(
+        Args({"draw",    "pic.png", "--at",     "-12,34",         "--delay", "2.5",
+              "--wait",  "7",       "--mode",   "nonwhite",       "--black", "90",
+              "--white", "256",     "--follow", "--no-join-runs", "--crop",  "--plan-image",
+              "p.png",   "--json",  "--yes",    "--pen",          "5",       "--check",
+              "tolerant"}));
     ASSERT_EQ(line.kind, CommandLine::Kind::Draw) << line.error.toStdString();
     const DrawOptions& d = line.draw;
     EXPECT_EQ(d.picture, QStringLiteral("pic.png"));
@@ -77,6 +79,8 @@ TEST(CommandLine, EveryDrawOptionIsRead) {
     EXPECT_EQ(d.planImage, QStringLiteral("p.png"));
     EXPECT_TRUE(d.json);
     EXPECT_TRUE(d.yes);
+    EXPECT_EQ(d.penWidth, 5);
+    EXPECT_EQ(d.check, CheckChoice::Tolerant);
 }
 
 TEST(CommandLine, SettingsNotGivenStayEmptyForTheSavedOnes) {
@@ -91,6 +95,8 @@ TEST(CommandLine, SettingsNotGivenStayEmptyForTheSavedOnes) {
     EXPECT_FALSE(line.draw.white.has_value());
     EXPECT_FALSE(line.draw.follow.has_value());
     EXPECT_FALSE(line.draw.joinRuns.has_value());
+    EXPECT_FALSE(line.draw.penWidth.has_value());
+    EXPECT_FALSE(line.draw.check.has_value());
     EXPECT_FALSE(line.draw.plan);
     EXPECT_FALSE(line.draw.crop);
     EXPECT_FALSE(line.draw.fit);
@@ -128,9 +134,26 @@ TEST(CommandLine, ColourOptionsAreReadAndAPaletteRulesOutAOneInkMode) {
 TEST(CommandLine, HelpAndVersionEndWithZero) {
     const Ran help = RunProgram(Args({"--help"}));
     EXPECT_EQ(help.code, exit_code::kDone);
-    for (const char* part : {"--at", "--delay", "--wait", "--mode", "--black", "--white", "--crop",
-                             "--fit", "--follow", "--join-runs", "--plan-image", "--json", "--yes",
-                             "--palette", "--dither", "--background", "--within", "終了コード"}) {
+    for (const char* part : {"--at",
+                             "--delay",
+                             "--wait",
+                             "--mode",
+                             "--black",
+                             "--white",
+                             "--crop",
+                             "--fit",
+                             "--follow",
+                             "--join-runs",
+                             "--plan-image",
+                             "--json",
+                             "--yes",
+                             "--palette",
+                             "--dither",
+                             "--background",
+                             "--within",
+                             "--pen",
+                             "--check auto|exact|tolerant",
+                             "終了コード"}) {
         EXPECT_NE(help.out.find(part), std::string::npos) << part;
     }
     const Ran version = RunProgram(Args({"draw", "--version"}));
@@ -192,6 +215,10 @@ TEST(CommandLine, WrongArgumentsSayWhatIsWrongAndExitWithTwo) {
          "--black には 0 から 255 まで"},
         {Args({"draw", "pic.png", "--at", "1,2", "--white", "-1"}), "--white には 0 から 256 まで"},
         {Args({"draw", "pic.png", "--at", "1,2", "--delay", "soon"}), "--delay には"},
+        {Args({"draw", "pic.png", "--at", "1,2", "--pen", "0"}), "--pen には 1 から 32 まで"},
+        {Args({"draw", "pic.png", "--at", "1,2", "--pen", "33"}), "--pen には 1 から 32 まで"},
+        {Args({"draw", "pic.png", "--at", "1,2", "--check", "loose"}),
+         "--check には auto か exact か tolerant"},
         {Args({"draw", "pic.png"}), "--at で描画の原点を指定してください"},
         {Args({"draw", "--at", "1,2"}), "描画する画像ファイルを指定してください"},
         {Args({"draw", "pic.png", "--at", "1,2", "--speed", "3"}), "不明なオプションです: --speed"},

@@ -1,6 +1,7 @@
 #include "engine/drawing_run.h"
 
 #include "bench/acceptance_pictures.h"
+#include "engine/pen_plan.h"
 #include "engine/run_plan.h"
 #include "tests/engine/test_pictures.h"
 #include "tests/support/fake_clock.h"
@@ -518,13 +519,14 @@ TEST(ResumeDrawing, DrawsExactlyWhatTheStoppedRunLeft) {
 // A target on the fake screen that inks each pixel a drag passes over as the operation comes,
 // except that the first press or move onto a pixel of `dropped` leaves it white. `pencil`: as a
 // raster editor's pencil, a step up-right inks only the pixel above its start and a step
-// down-left only the one left of it; every other step inks its start and its end.
+// down-left only the one left of it; every other step inks its start and its end. `pen`: each
+// pixel inked is the centre of a pen that many pixels across (PenReaches).
 class InkingTarget {
   public:
     InkingTarget(FakePointer& pointer, FakeScreen& screen, std::set<std::pair<int, int>> dropped,
-                 bool pencil = false)
+                 bool pencil = false, int pen = 1)
         : dropped_(std::move(dropped)) {
-        pointer.onOperation = [this, &screen, pencil](const PointerOperation& op) {
+        pointer.onOperation = [this, &screen, pencil, pen](const PointerOperation& op) {
             std::vector<std::pair<int, int>> pixels;
             if (op.kind == PointerOperation::Kind::Press) {
                 down_ = true;
@@ -548,8 +550,15 @@ class InkingTarget {
                 at_ = QPoint(op.x, op.y);
             }
             for (const auto& [x, y] : pixels) {
-                if (dropped_.erase({x, y}) == 0) {
-                    screen.image.setPixel(x, y, qRgb(0, 0, 0));
+                if (dropped_.erase({x, y}) != 0) {
+                    continue;
+                }
+                for (int dy = -pen; dy <= pen; ++dy) {
+                    for (int dx = -pen; dx <= pen; ++dx) {
+                        if (PenReaches(pen, dx, dy)) {
+                            screen.image.setPixel(x + dx, y + dy, qRgb(0, 0, 0));
+                        }
+                    }
                 }
             }
         };
@@ -654,6 +663,29 @@ TEST(FollowTarget, ChecksTheTargetAndMendsWhatItMissed) {
         EXPECT_THAT(std::vector(events.end() - 3, events.end()),
                     ElementsAre("checked", "phase completed", "progress"));
     }
+}
+
+// A target whose pen is 5 pixels across: the run moves it along centre lines and fills, and the
+// check after it, tolerant by the pen, is satisfied; the exact check would not have been.
+TEST(FollowTarget, AWidePenFillsInFewerMovesAndPassesTheTolerantCheck) {
+    const QImage picture = MakeAcceptancePicture(AcceptancePicture::FilledShapes);
+    std::size_t moves[2] = {};
+    for (const int pen : {1, 5}) {
+        RunHarness h;
+        FakeScreen screen;
+        h.screen = &screen;
+        h.settings.modes.FollowTarget = true;
+        h.settings.modes.PenWidth = pen;
+        InkingTarget target(h.pointer, screen, {}, false, pen);
+        h.run(picture, 40, 30);
+        const RunCheck& check = h.state.lastResult().check;
+        EXPECT_EQ(check.tolerance, pen == 1 ? 0 : 3);
+        EXPECT_TRUE(check.satisfied()) << "pen " << pen << ": " << check.missing.size()
+                                       << " missing, " << check.extra.size() << " extra";
+        EXPECT_EQ(check.mendPresses, 0);
+        moves[pen == 1 ? 0 : 1] = h.pointer.operationsOfKind(PointerOperation::Kind::Move).size();
+    }
+    EXPECT_LT(moves[1] * 3, moves[0]);
 }
 
 // The steps up-right and down-left of a run's walk over `picture`.

@@ -38,7 +38,7 @@ class SettleTest : public ::testing::Test {
                 for (const Paint& p : plan) {
                     if (clock.now() - start >= p.at) {
                         for (int x = p.from; x < p.to; ++x) {
-                            screen.image.setPixel(100 + x, 105, qRgb(255, 0, 0));
+                            screen.image.setPixel(100 + x, 100 + paintRow, qRgb(255, 0, 0));
                         }
                     }
                 }
@@ -47,7 +47,7 @@ class SettleTest : public ::testing::Test {
         stopped = !last;
         shown = 0;
         for (int x = 0; last && x < 10; ++x) {
-            shown += last->pixel(x, 5) != before.pixel(x, 5) ? 1 : 0;
+            shown += last->pixel(x, paintRow) != before.pixel(x, paintRow) ? 1 : 0;
         }
         return std::chrono::duration_cast<milliseconds>(clock.now() - start);
     }
@@ -67,7 +67,9 @@ class SettleTest : public ::testing::Test {
     // A stop (Esc, a signal) this long into the wait; whether the wait ended for it.
     std::optional<milliseconds> stopAt;
     bool stopped = false;
-    const SettleRules rules;
+    SettleRules rules;
+    // The row the target paints the line on: 5 where it lies, another for a pen that is off.
+    int paintRow = 5;
 };
 
 TEST_F(SettleTest, InkThatComesSecondsLateIsWaitedForNotCountedAsNothingChanged) {
@@ -89,6 +91,19 @@ TEST_F(SettleTest, ACompleteLineEndsTheWaitSoon) {
     paintAt(milliseconds(0), 0, 10);
     EXPECT_LT(settle(), rules.quietWhenComplete + 2 * rules.interval);
     EXPECT_EQ(shown, 10);
+}
+
+TEST_F(SettleTest, UnderTheTolerantCheckInkAPixelOffCompletesTheLine) {
+    // A pen centred on the pixels' corners inks the row below the line.
+    paintRow = 6;
+    paintAt(milliseconds(0), 0, 10);
+    rules.tolerance = 1;
+    EXPECT_LT(settle(), rules.quietWhenComplete + 2 * rules.interval);
+    EXPECT_EQ(shown, 10);
+
+    // Under the exact check the line is still missing, and waited for.
+    rules.tolerance = 0;
+    EXPECT_GE(settle(), rules.quietWhenIncomplete);
 }
 
 TEST_F(SettleTest, MissingPixelsAreCountedAfterAQuietSecond) {

@@ -91,7 +91,7 @@ echo "$help" | sed -n 's/^  \(-[a-z], \)\{0,1\}\(--[a-z-]*\).*/\1\2/p' | tr ',' 
     sed 's/^ *//' | grep . | sort >"$tmp/help-options"
 completions stylorex draw - >"$tmp/completed-options"
 diff -u "$tmp/help-options" "$tmp/completed-options" || fail "completion's options differ from --help's"
-for option in mode dither; do
+for option in mode dither check; do
     listed=$(echo "$help" | sed -n "s/^  --$option \([a-z|]*\)\( .*\)\{0,1\}$/\1/p" | tr '|' '\n' | sort)
     [ -n "$listed" ] || fail "--help shows no values of --$option"
     [ "$(completions stylorex draw --$option '')" = "$listed" ] || fail "--$option's values"

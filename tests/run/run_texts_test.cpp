@@ -11,6 +11,11 @@ TEST(CheckTexts, CountTheMissesAndExtrasOrSayWhyThereIsNoCheck) {
     check.missing = {{302, 201}, {305, 201}};
     check.extra = {{306, 202}};
     EXPECT_EQ(CheckPanelText(check), QStringLiteral("確認: 欠け 2 / 余分 1"));
+    // The tolerant check says so, with its radius, in the panel and its tool tip.
+    check.tolerance = 2;
+    EXPECT_EQ(CheckPanelText(check), QStringLiteral("確認（±2px）: 欠け 2 / 余分 1"));
+    EXPECT_TRUE(CheckToolTip(check, 5).contains(QStringLiteral("2 ピクセル以内")));
+    check.tolerance = 0;
     // Misses at the fixed wait: the follow mode is the cure.
     EXPECT_TRUE(CheckToolTip(check, 5).contains(QStringLiteral("「描画を確かめながら進む」")));
 

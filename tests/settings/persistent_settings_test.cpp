@@ -118,6 +118,7 @@ TEST_F(Settings, AFirstStartTakesTheDefaultsAndItsSaveWritesAllEighteenKeys) {
     EXPECT_EQ(settings.WaitTime, 5);
     EXPECT_EQ(settings.CanvasHeight, 200);
     EXPECT_EQ(settings.CanvasWidth, 200);
+    EXPECT_EQ(settings.PenWidth, 1);  // and, being the default, not written below
     EXPECT_EQ(controls.text_, QStringLiteral("文字"));
     EXPECT_EQ(controls.font_.family(), QStringLiteral("IPAGothic"));  // Name missing: kept
     EXPECT_FALSE(QFile::exists(path_));
@@ -138,6 +139,7 @@ TEST_F(Settings, ARestartReadsBackWhatTheSaveWrote) {
                            480, 600, false, true, QStringLiteral("/home/user/絵/家.png"),
                            -20, 35,  640,   520};
     saved.SmoothScaling = true;
+    saved.PenWidth = 4;
     FakeControls before;
     before.font_.setFamily(QStringLiteral("IPAPGothic"));
     before.font_.setPointSizeF(10.5);
@@ -148,6 +150,7 @@ TEST_F(Settings, ARestartReadsBackWhatTheSaveWrote) {
     ASSERT_TRUE(SaveSettings(saved, before, path_));
     EXPECT_TRUE(fileBytes().contains("\r\nSize=10.5\r\n"));
     EXPECT_TRUE(fileBytes().contains("\r\nBold=-1\r\n"));
+    EXPECT_TRUE(fileBytes().contains("\r\nJoinRuns=1\r\nPenWidth=4\r\n"));
 
     FakeControls after;
     const SettingVariables loaded = load(after);
@@ -164,6 +167,7 @@ TEST_F(Settings, ARestartReadsBackWhatTheSaveWrote) {
     EXPECT_FALSE(loaded.FollowTarget);
     EXPECT_TRUE(loaded.JoinRuns);
     EXPECT_TRUE(loaded.SmoothScaling);
+    EXPECT_EQ(loaded.PenWidth, 4);
     EXPECT_EQ(after.font_.family(), QStringLiteral("IPAPGothic"));
     EXPECT_EQ(after.font_.pointSizeF(), 10.0);  // the whole part only
     EXPECT_TRUE(after.font_.bold());

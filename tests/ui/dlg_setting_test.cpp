@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QSpinBox>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -52,7 +53,10 @@ TEST_F(DlgSettingTest, OpensOnModeOneWithTheThresholdShown) {
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("線の抽出設定"));
     // The two modes' frame as it always was, with the colour frame beside it.
     EXPECT_EQ(dialog.Frame1->geometry(), QRect(0, 0, 233, 137));
-    EXPECT_EQ(dialog.height(), 140);
+    // The pen's row below both frames.
+    EXPECT_EQ(dialog.height(), 140 + 26);
+    EXPECT_EQ(dialog.FramePen->y(), 140);
+    EXPECT_EQ(dialog.spnPen->value(), 1);
     EXPECT_GE(dialog.FrameColour->x(), 237);
     EXPECT_TRUE(dialog.OptPickCol[0]->isChecked());
     EXPECT_FALSE(dialog.OptPickCol[1]->isChecked());
@@ -111,9 +115,12 @@ TEST_F(DlgSettingTest, SwatchAndBoxFollowTheThumbWhileItIsDragged) {
 TEST_F(DlgSettingTest, OkInModeOneStoresTheSliderAndWritesPanelOne) {
     dlgSetting dialog(settings, window, nullptr);
     dialog.SlideBlack->setValue(120);
+    dialog.spnPen->setValue(4);
+    EXPECT_EQ(settings.PenWidth, 1) << "nothing is stored before OK";
     dialog.OKButton->click();
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     EXPECT_EQ(settings.BlackUpper, 120);
+    EXPECT_EQ(settings.PenWidth, 4);
     EXPECT_EQ(settings.PickUpPattern, 1);
     EXPECT_EQ(window.panels[1], QStringLiteral("抽出モード:120以下"));
 }

@@ -1,6 +1,7 @@
 // `stylorex draw`, the real executable, into a recording target window on a real X server:
 // what it draws, where the pointer stood, how Esc and SIGTERM end it, and that its plan moves
 // nothing and counts what the run does.
+#include "bench/acceptance_pictures.h"
 #include "canvas/picture_fit.h"
 #include "tests/x11/painting_target.h"
 #include "tests/x11/program_fixture.h"
@@ -385,6 +386,41 @@ TEST_F(DrawCommandX11, ATargetThatLosesPixelsGivesExitCodeFourWithTheCountsItSho
     EXPECT_EQ(check.value(QStringLiteral("outcome")).toString(), QStringLiteral("checked"));
     EXPECT_EQ(check.value(QStringLiteral("missing")).toInteger(), static_cast<qint64>(missing));
     EXPECT_EQ(check.value(QStringLiteral("extra")).toInteger(), static_cast<qint64>(extra));
+    EXPECT_FALSE(session.leftButtonDown());
+}
+
+// Into a target whose pen is three pixels across, the exact check finds the pen's ink beside the
+// lines (exit code 4); told the pen's width, the command checks within its radius and ends with
+// 0, saying which check it made.
+TEST_F(DrawCommandX11, AWidePenTargetPassesTheTolerantCheckWithExitCodeZero) {
+    const QImage shapes = MakeAcceptancePicture(AcceptancePicture::FilledShapes);
+    testing::PaintingTarget wide(
+        testing::PaintingTarget::Kind::JoinsEveryMotion,
+        QRect(kOriginX - 10, kOriginY - 10, shapes.width() + 20, shapes.height() + 20),
+        std::chrono::milliseconds(0), testing::PaintingTarget::Placement::Unmanaged,
+        testing::PaintingTarget::DrawsWithAThreePixelPen);
+    ASSERT_TRUE(wide.mapped());
+    const QStringList arguments =
+        QStringList{savePicture(shapes, "shapes.png"), QStringLiteral("--at"),
+                    at({kOriginX, kOriginY}), QStringLiteral("--follow"),
+                    QStringLiteral("--json")} +
+        kDarkAt80;
+    EXPECT_EQ(runDraw(arguments + QStringList{QStringLiteral("--check"), QStringLiteral("exact")}),
+              4);
+    EXPECT_EQ(
+        jsonOutput().value(QStringLiteral("check")).toObject().value(QStringLiteral("tolerance")),
+        0);
+    ASSERT_TRUE(wide.settle());
+    wide.wipe();
+
+    ASSERT_EQ(runDraw(arguments + QStringList{QStringLiteral("--pen"), QStringLiteral("3")}), 0);
+    const QJsonObject result = jsonOutput();
+    EXPECT_FALSE(result.value(QStringLiteral("exact")).toBool(true)) << "not the exact check";
+    EXPECT_EQ(result.value(QStringLiteral("pen")).toInteger(), 3);
+    const QJsonObject check = result.value(QStringLiteral("check")).toObject();
+    EXPECT_EQ(check.value(QStringLiteral("tolerance")).toInteger(), 2);
+    EXPECT_EQ(check.value(QStringLiteral("missing")).toInteger(), 0);
+    EXPECT_EQ(check.value(QStringLiteral("extra")).toInteger(), 0);
     EXPECT_FALSE(session.leftButtonDown());
 }
 

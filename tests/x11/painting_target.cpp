@@ -223,6 +223,17 @@ void PaintingTarget::inkNow(QPoint from, QPoint to) {
     if ((habits_ & DropsPressDabOnQuickMove) != 0 && from != to) {
         pixels.erase({from.x(), from.y()});
     }
+    if ((habits_ & DrawsWithAThreePixelPen) != 0) {
+        std::set<std::pair<int, int>> wide;
+        for (const auto& [x, y] : pixels) {
+            for (int dy = -1; dy <= 1; ++dy) {
+                for (int dx = -1; dx <= 1; ++dx) {
+                    wide.insert({x + dx, y + dy});
+                }
+            }
+        }
+        pixels = std::move(wide);
+    }
     std::vector<XPoint> points;
     std::unique_lock lock(mutex_);
     for (const auto& [x, y] : pixels) {

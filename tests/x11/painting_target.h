@@ -77,6 +77,8 @@ class PaintingTarget {
         // dab or the previous line inked. A stroke's first pixel is lost when a move follows at
         // once.
         DropsPressDabOnQuickMove = 4,
+        // Inks with a pen three pixels across: the 3 x 3 square around each pixel it would ink.
+        DrawsWithAThreePixelPen = 8,
     };
     static constexpr std::chrono::milliseconds kDabWindow{10};
 
