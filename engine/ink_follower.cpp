@@ -110,16 +110,31 @@ void InkFollower::forget(QPoint at) {
     owed_.erase(std::remove(owed_.begin(), owed_.end(), at), owed_.end());
 }
 
+bool InkFollower::laterShows() {
+    for (std::size_t i = std::min<std::size_t>(owed_.size(), kLaterLooks + 1); i-- > 1;) {
+        if (changed(owed_[i]).value_or(false)) {
+            return true;
+        }
+    }
+    return false;
+}
+
 InkFollower::Wait InkFollower::waitInOrder(QPoint at, const std::function<bool()>& between) {
     owed_.push_back(at);
     for (int looks = 0; looks < 4 && !owed_.empty(); ++looks) {
         if (!changed(owed_.front()).value_or(true)) {
-            break;
+            // The target works in order: a later pixel with ink means this one was merged into
+            // a later move, lost for good (the check mends it). Read again after the later one:
+            // the target may have shown both between the two reads.
+            if (!laterShows() || changed(owed_.front()).value_or(true)) {
+                break;
+            }
+            pacing_.lost();
         }
         owed_.pop_front();
     }
     if (owed_.size() <= kMostOwed) {
-        return finish(Wait::Owed);
+        return finish(pacing_.hold(clock_, between) ? Wait::Owed : Wait::Aborted);
     }
     // Fallen too far behind: the oldest pixel is waited for.
     const QPoint oldest = owed_.front();

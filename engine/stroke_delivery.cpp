@@ -224,6 +224,14 @@ std::optional<std::chrono::steady_clock::time_point> FollowedDelivery::sendHeldT
         const auto sentAt = clock_.now();
         ok = sink_.move(ToPixel(turn), false);
         sent_ = turn;
+        if (ok && pacedProbe_) {
+            follower_.pacing().hold(clock_, [this] {
+                if (yield_) {
+                    yield_();
+                }
+                return false;
+            });
+        }
         return sentAt;
     }
     ok = send(turn, true);
@@ -244,13 +252,22 @@ bool FollowedDelivery::probeAt(QPoint c, bool endsRun,
     if (!sink_.move(ToPixel(c), false)) {
         return false;
     }
-    const bool together = clock_.now() - sentAt <= kProbeGap;
+    const bool together =
+        clock_.now() - sentAt <=
+        kProbeGap + (pacedProbe_ ? follower_.pacing().pace() : std::chrono::nanoseconds(0));
     sent_ = c;
     const InkFollower::Wait wait = waitFor(c);
     if (wait == InkFollower::Wait::Inked && together && turnPending) {
         probing_ = false;
         if (follower_.hasInk(screen(turn))) {
             follower_.learnKeepsEveryMove();
+        } else if (!pacedProbe_) {
+            // It merged the two (or joined to where the pointer was): once more with the turn
+            // held for the pacing's time. A browser that keeps only the latest of the moves
+            // queued when it reads them, and shows them a frame later, keeps it then, and is
+            // followed late at that pace instead of a frame's wait at each turn.
+            pacedProbe_ = true;
+            probing_ = true;
         }  // else it joined to where the pointer was: each turn is waited for
     }
     if (endsRun) {

@@ -195,6 +195,7 @@ class FollowedDelivery {
     // target is still being probed.
     std::optional<QPoint> heldTurn_;
     bool probing_ = true;
+    bool pacedProbe_ = false;  // the second probe: the turn held for the pacing's time
     // The press's ink: where the stroke being walked was pressed (screen) and whether it is
     // looked at; the press and a later pixel of an ended stroke (screen) still to look at; how
     // many strokes are left to learn from.
