@@ -26,6 +26,7 @@ constexpr std::chrono::microseconds kProbeGap{300};
 constexpr std::chrono::milliseconds kProbedInkTime{4};
 // The first strokes (with a move) whose press's ink is looked at.
 constexpr int kPressLessons = 8;
+constexpr std::chrono::nanoseconds kNoTime{0};
 
 QPoint ToPoint(PixelPoint p) {
     return QPoint(p.X, p.Y);
@@ -208,8 +209,12 @@ bool FollowedDelivery::probeByStepBack(QPoint next) {
         return false;
     }
     const bool pending = !follower_.shows(screen(next));
+    // The second probe holds the step for the pace a browser needs to keep a move (it reads the
+    // motion queued once per turn of its event loop and keeps the latest).
+    const std::chrono::nanoseconds held = pacedProbe_ ? MovePacing::kFirstPace : kNoTime;
+    pause(held);
     sink_.nudge(ToPixel(here));
-    const bool together = clock_.now() - sentAt <= kProbeGap;
+    const bool together = clock_.now() - sentAt <= kProbeGap + held;
     // Read, not waited for: a merging target never inks it, which is no wait given up.
     const auto deadline = clock_.now() + follower_.slowLimit();
     while (!follower_.shows(screen(next)) && clock_.now() < deadline) {
@@ -218,7 +223,11 @@ bool FollowedDelivery::probeByStepBack(QPoint next) {
     if (together && pending) {
         probing_ = false;
         if (follower_.shows(screen(next))) {
-            follower_.learnKeepsEveryMove();
+            follower_.learnKeepsEveryMove(pacedProbe_);
+        } else if (!pacedProbe_) {
+            // Merged: once more, on the next run, with the step held.
+            pacedProbe_ = true;
+            probing_ = true;
         }  // else it joins to where the pointer is: each turn is waited for
     }
     return true;

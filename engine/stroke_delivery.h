@@ -2,6 +2,7 @@
 
 #include "engine/ink_follower.h"
 #include "engine/monotonic_clock.h"
+#include "engine/move_pacing.h"
 #include "engine/pixel_scan.h"
 
 #include <QPoint>
@@ -189,7 +190,8 @@ class FollowedDelivery {
     std::chrono::nanoseconds firstInkTime_{0};  // until the first press showed its ink
     // The last run end that a step back inked (picture).
     std::optional<QPoint> endInkedByStepBack_;
-    bool probing_ = true;  // the keeping probe is still to be made
+    bool probing_ = true;      // the keeping probe is still to be made
+    bool pacedProbe_ = false;  // the second one, its step held for the pacing's first pace
     // The press's ink: where the stroke being walked was pressed (screen) and whether it is
     // looked at; the press and a later pixel of an ended stroke (screen) still to look at; how
     // many strokes are left to learn from.

@@ -1,0 +1,135 @@
+// The real program as a new user starts it (no settings file) drawing line art and text into
+// pages in Debian's Chromium under openbox: a page of our own that inks exactly the pixel under
+// each pointer position, and two drawing widgets from npm (atrament, signature_pad) whose pens
+// ink at pixel corners, antialiased and smoothed. Each picture goes into a new page; the screen
+// is read back by the test itself and compared with the picture.
+
+#include "bench/acceptance_pictures.h"
+#include "tests/browser/browser_page.h"
+#include "tests/x11/program_window.h"
+#include "tests/x11/window_manager.h"
+#include "tests/x11/x11_session.h"
+
+#include <QElapsedTimer>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace stylorex {
+namespace {
+
+using testing::BrowserPage;
+using testing::InkComparison;
+
+// Around the picture, the part of the canvas read back for ink that strayed from it.
+constexpr int kMargin = 12;
+
+struct Drawn {
+    int exitCode = -1;
+    QJsonObject result;
+    InkComparison ink;
+};
+
+class BrowserPages : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        ASSERT_TRUE(manager.running());
+        program = dir.filePath(QStringLiteral("stylorex"));
+        ASSERT_NO_FATAL_FAILURE(testing::CopyProgram(QStringLiteral(STYLOREX_PROGRAM), program));
+        session.moveTo(1270, 1010);
+    }
+
+    void TearDown() override {
+        testing::StopProgram(stylorex);
+        session.restore();
+    }
+
+    // `stylorex draw` with its defaults of `kind` into a new page of `page`, then the screen.
+    void draw(const QString& page, AcceptancePicture kind, Drawn& drawn) {
+        BrowserPage browser(QStringLiteral(STYLOREX_BROWSER_SITE), page);
+        ASSERT_TRUE(browser.ready()) << browser.error().toStdString();
+        const QImage picture = MakeAcceptancePicture(kind);
+        const QString file = dir.filePath(QStringLiteral("picture.png"));
+        ASSERT_TRUE(picture.save(file, "PNG"));
+        const QPoint origin = browser.canvas().topLeft() + QPoint(20, 20);
+        const QRect area =
+            QRect(origin, picture.size()).adjusted(-kMargin, -kMargin, kMargin, kMargin);
+        const QImage before = testing::SettledScreen(area);
+
+        QElapsedTimer timer;
+        timer.start();
+        stylorex.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        stylorex.start(program, {QStringLiteral("draw"), file, QStringLiteral("--at"),
+                                 QStringLiteral("%1,%2").arg(origin.x()).arg(origin.y()),
+                                 QStringLiteral("--json")});
+        ASSERT_TRUE(stylorex.waitForFinished(240000));
+        const double seconds = static_cast<double>(timer.elapsed()) / 1000.0;
+        drawn.exitCode = stylorex.exitCode();
+        drawn.result = QJsonDocument::fromJson(stylorex.readAllStandardOutput()).object();
+        const QImage after = testing::SettledScreen(area);
+        drawn.ink = testing::CompareInk(picture, QPoint(kMargin, kMargin), before, after);
+        EXPECT_FALSE(session.leftButtonDown());
+        // What a reader of the log needs to compare runs: not asserted, as times vary.
+        std::printf(
+            "%s %s: exit %d in %.1f s; missing %zu extra %zu of %zu; coverage within 1 px "
+            "%.4f, far ink %zu\n",
+            page.toUtf8().constData(), AcceptancePictureName(kind).toUtf8().constData(),
+            drawn.exitCode, seconds, drawn.ink.missing, drawn.ink.extra, drawn.ink.linePixels,
+            drawn.ink.coverage, drawn.ink.far);
+    }
+
+    // Every line pixel has ink within 1 px, and no ink lies farther from the lines.
+    void expectCovered(const QString& page) {
+        for (const AcceptancePicture kind : {AcceptancePicture::LineArt, AcceptancePicture::Text}) {
+            SCOPED_TRACE(AcceptancePictureName(kind).toStdString());
+            Drawn drawn;
+            ASSERT_NO_FATAL_FAILURE(draw(page, kind, drawn));
+            EXPECT_GE(drawn.ink.coverage, 0.99);
+            EXPECT_EQ(drawn.ink.far, 0U);
+        }
+    }
+
+    QTemporaryDir dir;
+    QString program;
+    testing::WindowManager manager;
+    testing::X11Session session;
+    QProcess stylorex;
+};
+
+// A page that inks the pixel under each position it gets, also those Chromium batches into one
+// event: exact by default, checked exact, and the screen shows the picture's pixels alone.
+TEST_F(BrowserPages, TheOnePixelPageGetsLineArtAndTextExactlyAndTheCommandExitsZero) {
+    for (const AcceptancePicture kind : {AcceptancePicture::LineArt, AcceptancePicture::Text}) {
+        SCOPED_TRACE(AcceptancePictureName(kind).toStdString());
+        Drawn drawn;
+        ASSERT_NO_FATAL_FAILURE(draw(QStringLiteral("one_pixel"), kind, drawn));
+        EXPECT_EQ(drawn.exitCode, 0) << "drawn, but not checked exact";
+        EXPECT_TRUE(drawn.result.value(QStringLiteral("exact")).toBool());
+        const QJsonObject check = drawn.result.value(QStringLiteral("check")).toObject();
+        EXPECT_EQ(check.value(QStringLiteral("missing")).toInt(-1), 0);
+        EXPECT_EQ(check.value(QStringLiteral("extra")).toInt(-1), 0);
+        EXPECT_EQ(drawn.ink.missing, 0U) << "line pixels without ink on the screen";
+        EXPECT_EQ(drawn.ink.extra, 0U) << "pixels inked beside the lines";
+    }
+}
+
+// atrament's 1-px pen inks along pixel corners in grey: every line pixel gets ink within a
+// pixel, none lands farther. Off until the follow mode understands such pens: today line art
+// covers 0.980 within 1 px (60 s), and text takes over 4 minutes.
+TEST_F(BrowserPages, DISABLED_AtramentGetsLineArtAndTextWithinOnePixel) {
+    expectCovered(QStringLiteral("atrament"));
+}
+
+// signature_pad smooths its points into curves and leaves out points close together: still no
+// line pixel without ink within a pixel, and none farther. Off until straight runs reach it as
+// more than one move: today its curves bulge out (780 px of ink farther than 1 px in line art).
+TEST_F(BrowserPages, DISABLED_SignaturePadGetsLineArtAndTextWithinOnePixel) {
+    expectCovered(QStringLiteral("signature_pad"));
+}
+
+}  // namespace
+}  // namespace stylorex
