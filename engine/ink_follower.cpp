@@ -39,10 +39,7 @@ bool InkFollower::hasInk(QPoint at) {
     return changed(at).value_or(true);
 }
 
-void InkFollower::learnKeepsEveryMove(bool paced) {
-    if (paced) {
-        pacing_.engage();
-    }
+void InkFollower::learnKeepsEveryMove() {
     late_ = true;
     giveUpsInARow_ = 0;
 }
@@ -113,36 +110,13 @@ void InkFollower::forget(QPoint at) {
     owed_.erase(std::remove(owed_.begin(), owed_.end(), at), owed_.end());
 }
 
-bool InkFollower::laterShows() {
-    for (std::size_t i = std::min<std::size_t>(owed_.size(), kLaterLooks + 1); i-- > 1;) {
-        if (changed(owed_[i]).value_or(false)) {
-            return true;
-        }
-    }
-    return false;
-}
-
 InkFollower::Wait InkFollower::waitInOrder(QPoint at, const std::function<bool()>& between) {
     owed_.push_back(at);
+    // A read costs a round trip, as dear as a move: what is owed is looked at only once the
+    // target is well behind, at most once per kNoticeInterval, and the middle first: the target
+    // works in order, so once a pixel shows, every one before it has.
     const auto now = clock_.now();
-    if (pacing_.paced()) {
-        for (int looks = 0; looks < 4 && !owed_.empty(); ++looks) {
-            if (!changed(owed_.front()).value_or(true)) {
-                // The target works in order: a later pixel with ink means this one was merged
-                // into a later move, lost for good (the check mends it). Read again after the
-                // later one: the target may have shown both between the two reads.
-                if (!laterShows() || changed(owed_.front()).value_or(true)) {
-                    break;
-                }
-                pacing_.lost();
-            }
-            owed_.pop_front();
-        }
-    } else if (owed_.size() > kMostOwed / 2 && now >= nextNotice_) {
-        // A read costs a round trip, as dear as a move: what is owed by a target that keeps
-        // every move is looked at only once it is well behind, at most once per
-        // kNoticeInterval, and the middle first: the target works in order, so once a pixel
-        // shows, every one before it has.
+    if (owed_.size() > kMostOwed / 2 && now >= nextNotice_) {
         nextNotice_ = now + kNoticeInterval;
         const auto middle = owed_.begin() + static_cast<std::ptrdiff_t>(owed_.size() / 2);
         if (changed(*middle).value_or(true)) {
@@ -150,7 +124,7 @@ InkFollower::Wait InkFollower::waitInOrder(QPoint at, const std::function<bool()
         }
     }
     if (owed_.size() <= kMostOwed) {
-        return finish(pacing_.hold(clock_, between) ? Wait::Owed : Wait::Aborted);
+        return finish(Wait::Owed);
     }
     // Fallen too far behind: the oldest pixel is waited for.
     const QPoint oldest = owed_.front();

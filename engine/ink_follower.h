@@ -1,7 +1,6 @@
 #pragma once
 
 #include "engine/monotonic_clock.h"
-#include "engine/move_pacing.h"
 #include "os/screen_reader.h"
 
 #include <QImage>
@@ -69,9 +68,6 @@ class InkFollower {
     // The target keeps every move but shows the ink well behind the pointer, in order: a wait
     // then only notes the pixel, so that a run goes on at its own pace instead of waiting at
     // every turn (Wait::Owed), and waits only when the target has fallen kMostOwed pixels behind.
-    // One that keeps only moves sent a pace apart (a browser) has each noted pixel held for the
-    // pacing's time first, and a turn it lost (a later noted pixel showed ink, it never did)
-    // widens the pace.
     bool paintsLate() const { return late_; }
     // Looks once whether the oldest pixel a wait gave up at shows its ink by now; what teaches
     // paintsLate(). Cheap to call after every move: at most one read, none while nothing is owed.
@@ -86,9 +82,8 @@ class InkFollower {
     // the run (no change can show there); true where it cannot be read.
     bool hasInk(QPoint at);
     // The target was seen to keep every move (a turn sent on without waiting for its ink got
-    // it): from now on it is followed as one that paints late, noted and checked late. `paced`:
-    // only moves sent a pace apart (a browser), so each noted pixel is held for the pacing's time.
-    void learnKeepsEveryMove(bool paced = false);
+    // it): from now on it is followed as one that paints late, noted and checked late.
+    void learnKeepsEveryMove();
     // Whether ink has shown late, in order: once paintsLate(), or any pixel a wait gave up at
     // has shown since, other than `except` (looked at once now).
     bool showedLateInk(QPoint except);
@@ -97,7 +92,6 @@ class InkFollower {
     Wait waitForPressInk(QPoint at, const std::function<bool()>& between);
     Wait lastWait() const { return lastWait_; }
     std::optional<QRgb> ink() const { return ink_; }
-    const MovePacing& pacing() const { return pacing_; }
     // How long a wait for a target that has shown ink lasts at most (kSlowLimit and after).
     std::chrono::nanoseconds slowLimit() const;
     // The mean time until ink showed, over the waits that saw it; nothing before the first.
@@ -106,10 +100,6 @@ class InkFollower {
   private:
     Wait gaveUp(QPoint at);
     Wait waitInOrder(QPoint at, const std::function<bool()>& between);
-    // Whether one of the kLaterLooks pixels noted after the oldest owed one shows ink (several
-    // turns in a row may be lost).
-    static constexpr std::size_t kLaterLooks = 8;
-    bool laterShows();
     Wait finish(Wait wait) { return lastWait_ = wait; }
     // Whether the pixel at `at` shows a colour other than it had before the run; nothing when
     // it cannot be read or lies outside the rectangle.
@@ -132,7 +122,6 @@ class InkFollower {
     bool late_ = false;
     bool outOfOrder_ = false;  // ink once showed for a later pixel and never for an earlier one
     std::chrono::steady_clock::time_point nextNotice_{};
-    MovePacing pacing_;
 };
 
 }  // namespace stylorex

@@ -18,7 +18,7 @@ constexpr std::chrono::milliseconds kFirstPatience{2};
 constexpr int kLaterSigns = 3;
 // The longest the probe's two moves may lie apart in time for it to count: a target that merges
 // the moves it has not handled yet must not have had the time to take the first alone.
-constexpr std::chrono::microseconds kProbeGap{300};
+constexpr std::chrono::microseconds kProbeGap{100};
 // The least mean time to ink of a target worth the probe: one that shows its ink at once costs
 // little to wait for at each turn, and a target fast to handle a lone move may still merge
 // moves that come faster (it keeps the latest position and draws a line to it), which the
@@ -26,7 +26,8 @@ constexpr std::chrono::microseconds kProbeGap{300};
 constexpr std::chrono::milliseconds kProbedInkTime{4};
 // The first strokes (with a move) whose press's ink is looked at.
 constexpr int kPressLessons = 8;
-constexpr std::chrono::nanoseconds kNoTime{0};
+// Keeping probes in a row that must each show the step kept.
+constexpr int kKeepingProbes = 3;
 
 QPoint ToPoint(PixelPoint p) {
     return QPoint(p.X, p.Y);
@@ -179,7 +180,7 @@ bool FollowedDelivery::move(PixelPoint pixel, bool endsRun) {
     if (step != step_) {
         runStart_ = sent_;  // the last run's end: WalkRun sends every one
         step_ = step;
-    } else if (mayStepBack() && !probeByStepBack(p)) {
+    } else if (endsRun && mayStepBack() && !probeByStepBack(p)) {
         return false;
     }
     if (joinRuns_ && !endsRun) {
@@ -196,7 +197,9 @@ bool FollowedDelivery::mayStepBack() const {
 }
 
 bool FollowedDelivery::probeByStepBack(QPoint next) {
-    // The pointer stands inside a straight run, its ink perhaps still to come.
+    // The pointer stands inside a straight run, its ink perhaps still to come; `next` ends the
+    // run, where the run waits for the ink anyway: a target that keeps the probe's move has
+    // shown it by the end of the probe, and the wait after it ends at once.
     const QPoint here = sent_;
     if (follower_.shows(screen(next))) {
         return true;  // inked before: nothing to learn from it
@@ -208,27 +211,29 @@ bool FollowedDelivery::probeByStepBack(QPoint next) {
     if (!sink_.move(ToPixel(next), false)) {
         return false;
     }
-    const bool pending = !follower_.shows(screen(next));
-    // The second probe holds the step for the pace a browser needs to keep a move (it reads the
-    // motion queued once per turn of its event loop and keeps the latest).
-    const std::chrono::nanoseconds held = pacedProbe_ ? MovePacing::kFirstPace : kNoTime;
-    pause(held);
+    // Nothing between the two moves, not even a read: a target that reads its queue often
+    // could take the first alone in that time.
     sink_.nudge(ToPixel(here));
-    const bool together = clock_.now() - sentAt <= kProbeGap + held;
+    const bool together = clock_.now() - sentAt <= kProbeGap;
+    // Shown already, it was taken alone: a target worth the probe shows its ink later.
+    const bool pending = !follower_.shows(screen(next));
     // Read, not waited for: a merging target never inks it, which is no wait given up.
     const auto deadline = clock_.now() + follower_.slowLimit();
     while (!follower_.shows(screen(next)) && clock_.now() < deadline) {
         pause(InkFollower::kPollInterval);
     }
-    if (together && pending) {
+    if (!together || !pending) {
+        return true;  // taken alone: it teaches nothing
+    }
+    if (!follower_.shows(screen(next))) {
+        probing_ = false;  // it merges them: each turn is waited for
+    } else if (++keptProbes_ >= kKeepingProbes) {
+        // A target that reads its queue often may have taken the first move before the second
+        // came, however close: only several probes in a row tell that it keeps every move. One
+        // wrongly believed would have the turns sent without a wait, and a target that merges
+        // them joins across with chords no mending takes away.
         probing_ = false;
-        if (follower_.shows(screen(next))) {
-            follower_.learnKeepsEveryMove(pacedProbe_);
-        } else if (!pacedProbe_) {
-            // Merged: once more, on the next run, with the step held.
-            pacedProbe_ = true;
-            probing_ = true;
-        }  // else it joins to where the pointer is: each turn is waited for
+        follower_.learnKeepsEveryMove();
     }
     return true;
 }

@@ -2,7 +2,6 @@
 
 #include "engine/ink_follower.h"
 #include "engine/monotonic_clock.h"
-#include "engine/move_pacing.h"
 #include "engine/pixel_scan.h"
 
 #include <QPoint>
@@ -161,7 +160,7 @@ class FollowedDelivery {
     void afterRunEnd(QPoint p, InkFollower::Wait wait, bool learns, StepInk ink);
     // Before a stroke's first move: the press's ink where the target needs it.
     void beforeFirstMove();
-    // The keeping probe, made once inside a straight run: whether the target takes every move
+    // The keeping probe, made at the ends of straight runs: whether the target takes every move
     // or merges those it has not handled yet into a line to the latest.
     bool mayStepBack() const;
     bool probeByStepBack(QPoint next);
@@ -190,8 +189,8 @@ class FollowedDelivery {
     std::chrono::nanoseconds firstInkTime_{0};  // until the first press showed its ink
     // The last run end that a step back inked (picture).
     std::optional<QPoint> endInkedByStepBack_;
-    bool probing_ = true;      // the keeping probe is still to be made
-    bool pacedProbe_ = false;  // the second one, its step held for the pacing's first pace
+    bool probing_ = true;  // the keeping probe is still to be made
+    int keptProbes_ = 0;   // probes in a row that showed the step kept
     // The press's ink: where the stroke being walked was pressed (screen) and whether it is
     // looked at; the press and a later pixel of an ended stroke (screen) still to look at; how
     // many strokes are left to learn from.
