@@ -19,11 +19,12 @@ constexpr int kLaterSigns = 3;
 // The longest the probe's two moves may lie apart in time for it to count: a target that merges
 // the moves it has not handled yet must not have had the time to take the first alone.
 constexpr std::chrono::microseconds kProbeGap{100};
-// The least mean time to ink of a target worth the probe: one that shows its ink at once costs
+// The least time to ink of a target worth the probe (a frame late, 16 ms, is; a fast target
+// slowed by a busy machine is not meant to be): one that shows its ink at once costs
 // little to wait for at each turn, and a target fast to handle a lone move may still merge
 // moves that come faster (it keeps the latest position and draws a line to it), which the
 // probe cannot tell from keeping them at the instant it looks.
-constexpr std::chrono::milliseconds kProbedInkTime{4};
+constexpr std::chrono::milliseconds kProbedInkTime{10};
 // The first strokes (with a move) whose press's ink is looked at.
 constexpr int kPressLessons = 8;
 // Keeping probes in a row that must each show the step kept.
