@@ -16,19 +16,8 @@ constexpr std::chrono::milliseconds kFirstPatience{2};
 // Ends of runs in one direction inked by a step back, with none inked at once in between, after
 // which the direction is taken to leave its end to the next step without waiting for a probe.
 constexpr int kLaterSigns = 3;
-// The longest the probe's two moves may lie apart in time for it to count: a target that merges
-// the moves it has not handled yet must not have had the time to take the first alone.
-constexpr std::chrono::microseconds kProbeGap{100};
-// The least time to ink of a target worth the probe (a frame late, 16 ms, is; a fast target
-// slowed by a busy machine is not meant to be): one that shows its ink at once costs
-// little to wait for at each turn, and a target fast to handle a lone move may still merge
-// moves that come faster (it keeps the latest position and draws a line to it), which the
-// probe cannot tell from keeping them at the instant it looks.
-constexpr std::chrono::milliseconds kProbedInkTime{10};
 // The first strokes (with a move) whose press's ink is looked at.
 constexpr int kPressLessons = 8;
-// Keeping probes in a row that must each show the step kept.
-constexpr int kKeepingProbes = 3;
 
 QPoint ToPoint(PixelPoint p) {
     return QPoint(p.X, p.Y);
@@ -42,13 +31,6 @@ PixelPoint ToPixel(QPoint p) {
 // 2 x 2 block instead, a pixel that may not be the picture's.
 bool AntiDiagonal(QPoint step) {
     return step.x() * step.y() == -1;
-}
-
-// Whether a step inks its end at once, as far as known: targets that leave the end to the next
-// step, or ink another pixel of the block, were only seen to do so on anti-diagonal steps.
-bool InksItsEnd(QPoint step, FollowedDelivery::StepInk ink) {
-    return ink == FollowedDelivery::StepInk::End ||
-           (ink == FollowedDelivery::StepInk::Unknown && !AntiDiagonal(step));
 }
 
 }  // namespace
@@ -155,13 +137,11 @@ void FollowedDelivery::start(PixelPoint p) {
         learnPress_ = false;  // a press waited for teaches nothing of one that is not
         // Read, not waited for: a press without ink in time (a target that paints late, or
         // drops the dab) is no wait given up, which the follower would hold against it.
-        const auto pressedAt = clock_.now();
-        const auto deadline = pressedAt + follower_.slowLimit();
+        const auto deadline = clock_.now() + follower_.slowLimit();
         while (!follower_.shows(screen(sent_)) && clock_.now() < deadline) {
             pause(InkFollower::kPollInterval);
         }
         if (follower_.shows(screen(sent_))) {
-            firstInkTime_ = clock_.now() - pressedAt;
             waitFor(sent_);  // inked: the follower learns the ink's colour from it
         }
     }
@@ -181,62 +161,11 @@ bool FollowedDelivery::move(PixelPoint pixel, bool endsRun) {
     if (step != step_) {
         runStart_ = sent_;  // the last run's end: WalkRun sends every one
         step_ = step;
-    } else if (endsRun && mayStepBack() && !probeByStepBack(p)) {
-        return false;
     }
     if (joinRuns_ && !endsRun) {
         return true;
     }
     return send(p, endsRun);
-}
-
-bool FollowedDelivery::mayStepBack() const {
-    return probing_ && waits() && !freeMovesOnly_ && !joinRuns_ && !pressed_ &&
-           InksItsEnd(step_, stepInk(step_)) && InksItsEnd(-step_, stepInk(-step_)) &&
-           std::max(firstInkTime_, follower_.meanInkTime().value_or(firstInkTime_)) >=
-               kProbedInkTime;
-}
-
-bool FollowedDelivery::probeByStepBack(QPoint next) {
-    // The pointer stands inside a straight run, its ink perhaps still to come; `next` ends the
-    // run, where the run waits for the ink anyway: a target that keeps the probe's move has
-    // shown it by the end of the probe, and the wait after it ends at once.
-    const QPoint here = sent_;
-    if (follower_.shows(screen(next))) {
-        return true;  // inked before: nothing to learn from it
-    }
-    // One step on and at once back: a target that keeps every move inks `next` on the way; one
-    // that merges the moves it has not handled yet into a line to the latest draws no farther
-    // than `here`. Either way no ink leaves the run.
-    const auto sentAt = clock_.now();
-    if (!sink_.move(ToPixel(next), false)) {
-        return false;
-    }
-    // Nothing between the two moves, not even a read: a target that reads its queue often
-    // could take the first alone in that time.
-    sink_.nudge(ToPixel(here));
-    const bool together = clock_.now() - sentAt <= kProbeGap;
-    // Shown already, it was taken alone: a target worth the probe shows its ink later.
-    const bool pending = !follower_.shows(screen(next));
-    // Read, not waited for: a merging target never inks it, which is no wait given up.
-    const auto deadline = clock_.now() + follower_.slowLimit();
-    while (!follower_.shows(screen(next)) && clock_.now() < deadline) {
-        pause(InkFollower::kPollInterval);
-    }
-    if (!together || !pending) {
-        return true;  // taken alone: it teaches nothing
-    }
-    if (!follower_.shows(screen(next))) {
-        probing_ = false;  // it merges them: each turn is waited for
-    } else if (++keptProbes_ >= kKeepingProbes) {
-        // A target that reads its queue often may have taken the first move before the second
-        // came, however close: only several probes in a row tell that it keeps every move. One
-        // wrongly believed would have the turns sent without a wait, and a target that merges
-        // them joins across with chords no mending takes away.
-        probing_ = false;
-        follower_.learnKeepsEveryMove();
-    }
-    return true;
 }
 
 bool FollowedDelivery::breakTo(QPoint p) {

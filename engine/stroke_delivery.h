@@ -160,10 +160,6 @@ class FollowedDelivery {
     void afterRunEnd(QPoint p, InkFollower::Wait wait, bool learns, StepInk ink);
     // Before a stroke's first move: the press's ink where the target needs it.
     void beforeFirstMove();
-    // The keeping probe, made at the ends of straight runs: whether the target takes every move
-    // or merges those it has not handled yet into a line to the latest.
-    bool mayStepBack() const;
-    bool probeByStepBack(QPoint next);
     // The press's ink of an earlier stroke, looked at once a later pixel of it shows ink.
     void lookAtPress();
 
@@ -186,11 +182,8 @@ class FollowedDelivery {
     QPoint step_;           // the unit step of that run; (0, 0) where the button went down
     bool pressed_ = false;  // the pointer stands where the button went down, not moved since
     bool waitedForFirstPress_ = false;
-    std::chrono::nanoseconds firstInkTime_{0};  // until the first press showed its ink
     // The last run end that a step back inked (picture).
     std::optional<QPoint> endInkedByStepBack_;
-    bool probing_ = true;  // the keeping probe is still to be made
-    int keptProbes_ = 0;   // probes in a row that showed the step kept
     // The press's ink: where the stroke being walked was pressed (screen) and whether it is
     // looked at; the press and a later pixel of an ended stroke (screen) still to look at; how
     // many strokes are left to learn from.
