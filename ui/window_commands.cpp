@@ -63,7 +63,8 @@ WindowCommands::WindowCommands(Parts parts) : QObject(&parts.window), p_(parts) 
     lockedButtons_.emplace_back(UserCommand::PainterFont, c.cmdfont);
     connect(c.cmdStart, &QPushButton::clicked, &w, &frmGraph::startCommand);
     // Enter on "処理" (see eventFilter).
-    c.cmdStart->installEventFilter(this);
+    start_ = c.cmdStart;
+    start_->installEventFilter(this);
     new MenuBarItemKeys(*w.menuBar(), *c.mnu_version);
 
     bind(UserCommand::LoadPicture, c.mnu_m[1], [&w] { w.loadPictureCommand(); });
@@ -120,12 +121,14 @@ void WindowCommands::showRunInProgress() {
 }
 
 bool WindowCommands::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == p_.controls.cmdStart && event->type() == QEvent::KeyPress) {
+    // The window's controls may be gone already while it is destroyed and still sends events:
+    // only the button itself is compared, never read through them.
+    if (watched == start_ && event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
         if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
             (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
             if (!key->isAutoRepeat()) {
-                p_.controls.cmdStart->click();
+                start_->click();
             }
             return true;
         }

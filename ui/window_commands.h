@@ -47,6 +47,7 @@ class WindowCommands : public QObject {
     void bind(UserCommand command, QPushButton* button, Act act);
 
     Parts p_;
+    QPushButton* start_ = nullptr;  // "処理", whose Enter the filter takes
     std::vector<std::pair<UserCommand, QAction*>> lockedActions_;
     std::vector<std::pair<UserCommand, QWidget*>> lockedButtons_;
 };
