@@ -16,6 +16,8 @@ constexpr std::chrono::milliseconds kFirstPatience{2};
 // Ends of runs in one direction inked by a step back, with none inked at once in between, after
 // which the direction is taken to leave its end to the next step without waiting for a probe.
 constexpr int kLaterSigns = 3;
+// While how the target joins is not known, the farthest apart two moves of a joined run go.
+constexpr int kTrialJoin = 4;
 // The first strokes (with a move) whose press's ink is looked at.
 constexpr int kPressLessons = 8;
 
@@ -163,9 +165,39 @@ bool FollowedDelivery::move(PixelPoint pixel, bool endsRun) {
         step_ = step;
     }
     if (joinRuns_ && !endsRun) {
-        return true;
+        if (!splitsJoin(p)) {
+            return true;
+        }
+        // A trial's move is waited for as a run's end is, so that a bend shows before the next.
+        return send(p, joins_ == Joins::Unknown);
     }
     return send(p, endsRun);
+}
+
+bool FollowedDelivery::splitsJoin(QPoint p) const {
+    if (freeMovesOnly_ || joins_ == Joins::Straight) {
+        return false;  // a target that takes only free moves needs each run as one move
+    }
+    const QPoint far = p - sent_;
+    return joins_ == Joins::Curved || std::max(std::abs(far.x()), std::abs(far.y())) >= kTrialJoin;
+}
+
+void FollowedDelivery::learnJoins(QPoint from, QPoint to) {
+    const QPoint far = to - from;
+    const int length = std::max(std::abs(far.x()), std::abs(far.y()));
+    if (!joinRuns_ || freeMovesOnly_ || joins_ != Joins::Unknown || length < 2) {
+        return;
+    }
+    // The target works in order: the pixels before the end show by now.
+    for (int k = 1; k < length; ++k) {
+        if (!follower_.hasInk(screen(from + k * step_))) {
+            joins_ = Joins::Curved;  // mending gives the pixel left out its ink
+            return;
+        }
+    }
+    if (length >= kTrialJoin) {
+        joins_ = Joins::Straight;
+    }
 }
 
 bool FollowedDelivery::breakTo(QPoint p) {
@@ -263,6 +295,7 @@ bool FollowedDelivery::send(QPoint p, bool endsRun) {
     // Ink at the end before the move (an earlier stroke's, a trial's) would teach nothing.
     const bool learns =
         followed && endsRun && ink == StepInk::Unknown && !follower_.shows(screen(p));
+    const QPoint from = sent_;
     bool ok = true;
     if (ink == StepInk::Later && endsRun) {
         // The target inks this run up to the pixel before its end; the end comes with the next
@@ -277,6 +310,9 @@ bool FollowedDelivery::send(QPoint p, bool endsRun) {
     sent_ = p;
     if (!ok || !endsRun || !followed) {
         return ok;
+    }
+    if (follower_.lastWait() == InkFollower::Wait::Inked) {
+        learnJoins(from, p);
     }
     afterRunEnd(p, follower_.lastWait(), learns, ink);
     return true;

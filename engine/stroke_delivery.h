@@ -72,19 +72,20 @@ class StrokeSink {
 //   target joins with a line, and the first move of a stroke waits for the press's ink.
 // - Keeping every move: a target may handle every move it gets, however fast they come (it
 //   queues its work, and may show the ink a frame or more late), or join its last position to
-//   wherever the pointer is when it gets round to a move. Probed at the first turn where this is
-//   safe, one whose pixels before and after are neighbours (a rectangle's corner), and not right
-//   after a press whose dab the target drops when a move follows at once (elsewhere such a
-//   target is probed too: a slow brush that also queues its work would else be waited for at
-//   every turn of the run): the pixel before the turn is waited for, then the turn and the pixel
-//   after it are sent at once. A target that joins to where the pointer is draws between the two
-//   neighbours and leaves only the turn without ink (the check mends it); one that keeps every move
-//   inks the turn, and the follower then takes it to paint late: moves go without a wait on each,
-//   as at the fixed wait 0, and its ink is checked late. A target that takes only the moves made
-//   while it is free shows no ink after the turn, which teaches nothing here.
+//   wherever the pointer is when it gets round to a move. No read-back tells the two apart
+//   before the ink shows: a probe (a step on and at once back, even both moves in one write to
+//   the X server) was now and then answered "keeps" by a program that merges (a busy paint program,
+//   a browser), and turns sent to it without a wait become chords no mending takes away. So every
+//   turn is waited for; only a target that shows its ink later than the wait's limit, in order
+//   (InkFollower::paintsLate()), is followed late.
 // - A press's ink: a target may drop the dab at a press when a move follows at once. Seen in
 //   the first strokes as a press without ink once a later pixel of its stroke shows ink; from
 //   then on the first move of a stroke waits for the press's ink, and only that.
+// - Joining runs (as asked): a target may join two positions far apart with a curve (a painting
+//   program's smoothing) instead of a line. Until a move kTrialJoin pixels long has shown every
+//   pixel inked, a run goes as moves at most kTrialJoin pixels apart, each waited for, so that
+//   such a target bends no farther than a pixel from it once; once a move shows a pixel left
+//   out, every run goes pixel by pixel.
 //
 // While the follower has fallen back to the fixed wait, or the target paints late, the moves are
 // shaped as well; only the waits of the follower are skipped, and nothing is learned from them
@@ -117,8 +118,9 @@ class FollowedDelivery {
 
     // What has been learned of a unit step `step`.
     StepInk stepInk(QPoint step) const { return stepInk_[Direction(step)]; }
-    // Whether straight runs go as one move each: asked for, or learned (takesFreeMovesOnly()).
-    bool joinsRuns() const { return joinRuns_; }
+    // Whether straight runs go as one move each: asked for, or learned (takesFreeMovesOnly());
+    // not once the target was seen to curve its joins.
+    bool joinsRuns() const { return joinRuns_ && joins_ != Joins::Curved; }
     bool takesFreeMovesOnly() const { return freeMovesOnly_; }
     bool pressNeedsInk() const { return pressNeedsInk_; }
 
@@ -160,6 +162,10 @@ class FollowedDelivery {
     void afterRunEnd(QPoint p, InkFollower::Wait wait, bool learns, StepInk ink);
     // Before a stroke's first move: the press's ink where the target needs it.
     void beforeFirstMove();
+    // Whether the walk's pixel `p`, inside a straight run that is joined, is sent all the same.
+    bool splitsJoin(QPoint p) const;
+    // What a joined move from `from` to `to`, its ink shown at `to`, showed inked between.
+    void learnJoins(QPoint from, QPoint to);
     // The press's ink of an earlier stroke, looked at once a later pixel of it shows ink.
     void lookAtPress();
 
@@ -169,6 +175,9 @@ class FollowedDelivery {
     QPoint origin_;
     bool joinRuns_;
     bool freeMovesOnly_ = false;
+    // How the target joins positions far apart, as seen by the joined runs' ink.
+    enum class Joins { Unknown, Straight, Curved };
+    Joins joins_ = Joins::Unknown;
     std::function<void()> yield_;
     std::function<bool(QPoint)> isLine_;
     std::array<StepInk, kDirections> stepInk_{};

@@ -331,6 +331,33 @@ TEST_F(PaintingRunX11, JoinedRunsGiveAJoiningTargetExactlyThePictureAndAStamping
     EXPECT_LT(stamped.size() * 2, LinePixels(lineArt).size()) << "every pixel was sent";
 }
 
+// A painting program's smoothing joins positions far apart with a curve: followed, runs are
+// joined for it only until a short joined move shows a pixel left out, then drawn pixel by pixel,
+// so the curve's ink stays within a pixel of the picture and the check counts it.
+TEST_F(PaintingRunX11, JoinedRunsIntoATargetThatCurvesItsJoinsStopAtTheFirstBend) {
+    RunSettings settings;
+    settings.modes.JoinRuns = true;
+    settings.modes.FollowTarget = true;
+    const QImage picture = MakeAcceptancePicture(AcceptancePicture::LineArt);
+    openTarget(PaintingTarget::Kind::JoinsEveryMotion, picture.size(), std::chrono::milliseconds(0),
+               PaintingTarget::CurvesLongJoins);
+    run(picture, settings);
+    const Pixels line = LinePixels(picture);
+    const Pixels extra = testing::Minus(target->inked(), line);
+    EXPECT_TRUE(testing::Minus(line, target->inked()).empty()) << "left unmended";
+    EXPECT_LE(extra.size(), 3U);
+    for (const auto& [x, y] : extra) {
+        bool near = false;
+        for (int dy = -1; dy <= 1; ++dy) {
+            for (int dx = -1; dx <= 1; ++dx) {
+                near = near || line.count({x + dx, y + dy}) > 0;
+            }
+        }
+        EXPECT_TRUE(near) << x << "," << y << " is a curve's bulge";
+    }
+    EXPECT_EQ(runs.lastResult().check.extra.size(), extra.size());
+}
+
 // The target takes the keyboard at the first press and cancels the stroke in progress on Esc,
 // as a paint program does. The user's Esc stops the run and never reaches it.
 TEST_F(PaintingRunX11, EscStopsTheRunWithoutReachingTheTargetAndAResumedRunCompletesThePicture) {

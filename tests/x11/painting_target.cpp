@@ -2,12 +2,15 @@
 
 #include "tests/x11/x11_session.h"
 
+#include <QPointF>
+
 #include <fcntl.h>
 #include <poll.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdlib>
 #include <random>
 
@@ -103,6 +106,30 @@ std::set<std::pair<int, int>> PencilSegmentPixels(QPoint from, QPoint to) {
     });
     return pixels;
 }
+
+namespace {
+
+std::set<std::pair<int, int>> CurvePixels(QPoint from, QPoint to) {
+    const QPointF a(from);
+    const QPointF b(to);
+    const QPointF along = b - a;
+    const double length = std::hypot(along.x(), along.y());
+    const QPointF control = (a + b) / 2 + QPointF(along.y(), -along.x()) / 2;
+    std::set<std::pair<int, int>> pixels;
+    const int samples = 4 * static_cast<int>(std::ceil(length));
+    QPoint last = from;
+    for (int i = 1; i <= samples; ++i) {
+        const double t = static_cast<double>(i) / samples;
+        const QPointF at = (1 - t) * (1 - t) * a + 2 * t * (1 - t) * control + t * t * b;
+        const QPoint p = at.toPoint();
+        WalkLine(last, p, [&](QPoint q) { pixels.insert({q.x(), q.y()}); });
+        last = p;
+    }
+    pixels.insert({from.x(), from.y()});
+    return pixels;
+}
+
+}  // namespace
 
 PaintingTarget::PaintingTarget(Kind kind, QRect geometry, std::chrono::milliseconds paintDelay,
                                Placement placement, unsigned habits)
@@ -219,6 +246,10 @@ void PaintingTarget::inkNow(QPoint from, QPoint to) {
         case Kind::JoinsHintPositions:
             pixels = LinePixels(from, to);
             break;
+    }
+    const QPoint far = to - from;
+    if ((habits_ & CurvesLongJoins) != 0 && std::max(std::abs(far.x()), std::abs(far.y())) > 1) {
+        pixels = CurvePixels(from, to);
     }
     if ((habits_ & DropsPressDabOnQuickMove) != 0 && from != to) {
         pixels.erase({from.x(), from.y()});

@@ -79,6 +79,11 @@ class PaintingTarget {
         DropsPressDabOnQuickMove = 4,
         // Inks with a pen three pixels across: the 3 x 3 square around each pixel it would ink.
         DrawsWithAThreePixelPen = 8,
+        // Joins two positions more than a pixel apart with a curve instead of a line, as a
+        // painting program's smoothing does: the quadratic whose control point stands off the
+        // segment's middle, to its left, by half its length (a quarter of it at the curve's
+        // farthest).
+        CurvesLongJoins = 16,
     };
     static constexpr std::chrono::milliseconds kDabWindow{10};
 
