@@ -1,12 +1,12 @@
 #pragma once
 
+#include "tests/x11/target_program.h"
+
 #include <QImage>
 #include <QRect>
 #include <QString>
 
 #include <cstddef>
-
-#include <sys/types.h>
 
 typedef struct _XDisplay Display;
 
@@ -35,9 +35,8 @@ class BrowserPage {
     bool findCanvas();
 
     QString page_;
+    TargetProgram program_;
     Display* display_ = nullptr;
-    QString profile_;
-    pid_t pid_ = -1;
     unsigned long window_ = 0;
     QRect canvas_;
     QString error_;
