@@ -12,6 +12,7 @@
 #include "os/x11/x11_pointer.h"
 #include "tests/x11/mtpaint_target.h"
 #include "tests/x11/painting_target.h"
+#include "tests/x11/screen_ink.h"
 #include "tests/x11/swatch_target.h"
 #include "tests/x11/window_manager.h"
 
@@ -30,7 +31,6 @@
 #include <memory>
 #include <set>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include <X11/Xlib.h>
@@ -381,23 +381,10 @@ void BM_MtPaint(benchmark::State& state) {
         state.ResumeTiming();
         outcome = Run(backend, picture, origin, settings, true);
         state.PauseTiming();
-        QImage after = backend.screen->grab(area);
-        for (int quietReads = 0; quietReads < 5;) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(100));
-            QImage again = backend.screen->grab(area);
-            quietReads = again == after ? quietReads + 1 : 0;
-            after = std::move(again);
-        }
-        missing = 0;
-        extra = 0;
-        for (int y = 0; y < picture.height(); ++y) {
-            for (int x = 0; x < picture.width(); ++x) {
-                const bool line = qGray(picture.pixel(x, y)) <= 80;
-                const bool changed = before.pixel(x, y) != after.pixel(x, y);
-                missing += line && !changed ? 1 : 0;
-                extra += !line && changed ? 1 : 0;
-            }
-        }
+        const testing::InkComparison ink =
+            testing::CompareInk(picture, QPoint(0, 0), before, testing::SettledScreen(area));
+        missing = ink.missing;
+        extra = ink.extra;
         state.ResumeTiming();
     }
     state.counters["run_s"] = outcome.seconds;

@@ -7,6 +7,7 @@
 #include "bench/acceptance_pictures.h"
 #include "tests/browser/browser_page.h"
 #include "tests/x11/program_window.h"
+#include "tests/x11/screen_ink.h"
 #include "tests/x11/window_manager.h"
 #include "tests/x11/x11_session.h"
 

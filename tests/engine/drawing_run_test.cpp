@@ -553,13 +553,7 @@ class InkingTarget {
                 if (dropped_.erase({x, y}) != 0) {
                     continue;
                 }
-                for (int dy = -pen; dy <= pen; ++dy) {
-                    for (int dx = -pen; dx <= pen; ++dx) {
-                        if (PenReaches(pen, dx, dy)) {
-                            screen.image.setPixel(x + dx, y + dy, qRgb(0, 0, 0));
-                        }
-                    }
-                }
+                testing::StampPen(screen.image, pen, x, y);
             }
         };
     }

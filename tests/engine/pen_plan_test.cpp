@@ -22,15 +22,8 @@ QImage Thickened(const QImage& picture, int width) {
     QImage thick = picture.copy();
     for (int y = 0; y < picture.height(); ++y) {
         for (int x = 0; x < picture.width(); ++x) {
-            if (qRed(picture.pixel(x, y)) > 80) {
-                continue;
-            }
-            for (int dy = -width; dy <= width; ++dy) {
-                for (int dx = -width; dx <= width; ++dx) {
-                    if (PenReaches(width, dx, dy) && thick.valid(x + dx, y + dy)) {
-                        thick.setPixel(x + dx, y + dy, qRgb(0, 0, 0));
-                    }
-                }
+            if (qRed(picture.pixel(x, y)) <= 80) {
+                testing::StampPen(thick, width, x, y);
             }
         }
     }
@@ -39,28 +32,15 @@ QImage Thickened(const QImage& picture, int width) {
 
 // The run's walk over planned tables, stamping a pen of `width` at every position it goes to
 // with the button down, onto `canvas`.
-class PenStamper {
-  public:
-    PenStamper(QImage& canvas, int width) : canvas_(canvas), width_(width) {}
-    void start(PixelPoint p) { stamp(p); }
+struct PenStamper {
+    QImage& canvas;
+    int width;
+    void start(PixelPoint p) { testing::StampPen(canvas, width, p.X, p.Y); }
     bool move(PixelPoint p, bool) {
-        stamp(p);
+        start(p);
         return true;
     }
     void end(PixelPoint) {}
-
-  private:
-    void stamp(PixelPoint p) {
-        for (int dy = -width_; dy <= width_; ++dy) {
-            for (int dx = -width_; dx <= width_; ++dx) {
-                if (PenReaches(width_, dx, dy) && canvas_.valid(p.X + dx, p.Y + dy)) {
-                    canvas_.setPixel(p.X + dx, p.Y + dy, qRgb(0, 0, 0));
-                }
-            }
-        }
-    }
-    QImage& canvas_;
-    int width_;
 };
 
 TEST(PenPlan, APenOfOnePixelPlansEveryLinePixelAsBefore) {
@@ -102,7 +82,7 @@ TEST(PenPlan, AWidePenCoversFilledShapesAndThickLinesInFarFewerMoves) {
             const QImage blank =
                 testing::FilledPicture(picture.width(), picture.height(), Qt::white);
             QImage stamped = blank;
-            PenStamper stamper(stamped, width);
+            PenStamper stamper{stamped, width};
             WalkRun(tables, false, stamper);
             const RunCheck check = CompareTarget(blank, stamped, lines, qRgb(0, 0, 0), QPoint(),
                                                  CheckTolerance(CheckChoice::Auto, {width, false}));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/pen_plan.h"
 #include "engine/pixel_scan.h"
 
 #include <QColor>
@@ -35,6 +36,17 @@ inline QImage Checkerboard(int width, int height) {
         }
     }
     return image;
+}
+
+// Blackens what a pen `width` pixels across (PenReaches) centred on (x, y) reaches of `canvas`.
+inline void StampPen(QImage& canvas, int width, int x, int y) {
+    for (int dy = -width; dy <= width; ++dy) {
+        for (int dx = -width; dx <= width; ++dx) {
+            if (PenReaches(width, dx, dy) && canvas.valid(x + dx, y + dy)) {
+                canvas.setPixel(x + dx, y + dy, qRgb(0, 0, 0));
+            }
+        }
+    }
 }
 
 inline ExtractionSettings Mode(std::int32_t mode, std::int32_t black = 80,

@@ -1,23 +1,16 @@
 #pragma once
 
-#include <QImage>
-#include <QPoint>
+#include "tests/x11/target_program.h"
+
 #include <QRect>
 #include <QRgb>
-#include <QSize>
 #include <QString>
 
 #include <sys/types.h>
 
-#include <optional>
-
 typedef struct _XDisplay Display;
 
 namespace stylorex::testing {
-
-// Where in `shown` a blank canvas of `size` in `colour` lies: the top-left of the first such
-// area whose rows are runs of exactly its width (a paint program's image on its grey desk).
-std::optional<QPoint> FindBlankArea(const QImage& shown, QSize size, QRgb colour);
 
 // The real mtPaint (Debian package mtpaint) on the X server in DISPLAY for as long as the object
 // lives: a new 640 × 480 image at 100 %, the paint tool with its 1-pixel brush, its window's
@@ -39,16 +32,15 @@ class MtPaintTarget {
     QRect canvas() const { return canvas_; }
     // The colour the paint tool inks with (the canvas is black).
     QRgb ink() const { return ink_; }
-    pid_t pid() const { return pid_; }
+    pid_t pid() const { return program_.pid(); }
 
   private:
     bool start(int windowX, int windowY);
     bool findCanvas();
     bool checkBrush();
 
+    TargetProgram program_;
     Display* display_ = nullptr;
-    QString home_;
-    pid_t pid_ = -1;
     unsigned long window_ = 0;
     QRect canvas_;
     QRgb ink_ = 0;

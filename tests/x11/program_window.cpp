@@ -13,7 +13,6 @@
 
 #include <algorithm>
 
-#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
@@ -59,88 +58,12 @@ void ClickAt(Display* display, QPoint root) {
     XSync(display, False);
 }
 
-namespace {
-
-// A property of a window as XGetWindowProperty returns it: `data` is null when the window has
-// none of that name and type. Freed with the struct.
-struct WindowProperty {
-    WindowProperty(Display* display, Window window, const char* name, Atom type, long length) {
-        const Atom property = XInternAtom(display, name, False);
-        Atom actualType = None;
-        int format = 0;
-        unsigned long after = 0;
-        if (XGetWindowProperty(display, window, property, 0, length, False, type, &actualType,
-                               &format, &items, &after, &data) != Success) {
-            data = nullptr;
-        }
-    }
-    ~WindowProperty() {
-        if (data != nullptr) {
-            XFree(data);
-        }
-    }
-    WindowProperty(const WindowProperty&) = delete;
-    WindowProperty& operator=(const WindowProperty&) = delete;
-
-    unsigned char* data = nullptr;
-    unsigned long items = 0;
-};
-
-// The process id a client put on its window, or -1.
-long long WindowPid(Display* display, Window window) {
-    const WindowProperty pid(display, window, "_NET_WM_PID", XA_CARDINAL, 1);
-    return pid.data != nullptr && pid.items == 1 ? *reinterpret_cast<const long*>(pid.data) : -1;
-}
-
-}  // namespace
-
-QString WindowTitle(Display* display, unsigned long window) {
-    const WindowProperty name(display, window, "_NET_WM_NAME",
-                              XInternAtom(display, "UTF8_STRING", False), 1024);
-    if (name.data == nullptr) {
-        return {};
-    }
-    return QString::fromUtf8(reinterpret_cast<const char*>(name.data),
-                             static_cast<int>(name.items));
-}
-
-namespace {
-
-// Searches the children of `parent` and, `depth` levels further, theirs: a window manager puts
-// each top-level window into a frame of its own, two levels below the root.
-std::optional<unsigned long> FindWindowOf(Display* display, Window parent, long long pid,
-                                          int depth) {
-    Window root = 0;
-    Window grandparent = 0;
-    Window* children = nullptr;
-    unsigned count = 0;
-    if (XQueryTree(display, parent, &root, &grandparent, &children, &count) == 0) {
-        return std::nullopt;
-    }
-    std::optional<unsigned long> found;
-    for (unsigned i = 0; i < count && !found; ++i) {
-        XWindowAttributes attributes;
-        if (XGetWindowAttributes(display, children[i], &attributes) == 0 ||
-            attributes.map_state != IsViewable) {
-            continue;
-        }
-        if (WindowPid(display, children[i]) == pid &&
-            WindowTitle(display, children[i]).startsWith(QStringLiteral("Stylorex"))) {
-            found = children[i];
-        } else if (depth > 0) {
-            found = FindWindowOf(display, children[i], pid, depth - 1);
-        }
-    }
-    if (children != nullptr) {
-        XFree(children);
-    }
-    return found;
-}
-
-}  // namespace
-
 std::optional<unsigned long> FindProgramWindow(Display* display, long long pid) {
-    return FindWindowOf(display, DefaultRootWindow(display), pid, 2);
+    const unsigned long window = FindViewableWindow(display, [&](unsigned long candidate) {
+        return WindowPid(display, candidate) == pid &&
+               WindowTitle(display, candidate).startsWith(QStringLiteral("Stylorex"));
+    });
+    return window != 0 ? std::optional<unsigned long>(window) : std::nullopt;
 }
 
 void CopyProgram(const QString& program, const QString& copy) {

@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "tests/x11/target_program.h"
 #include "tests/x11/target_window.h"
 
 class QProcess;
@@ -23,8 +24,6 @@ void TypeKey(Display* display, unsigned long keysym, bool control = false, bool 
 // A left click at a root position through XTest.
 void ClickAt(Display* display, QPoint root);
 
-// The UTF-8 title of a top-level window, as a window manager would read it.
-QString WindowTitle(Display* display, unsigned long window);
 // A mapped top-level window of process `pid` whose title starts with "Stylorex".
 std::optional<unsigned long> FindProgramWindow(Display* display, long long pid);
 

@@ -1,9 +1,9 @@
 #pragma once
 
+#include "tests/x11/target_program.h"
+
 #include <QRect>
 #include <QString>
-
-#include <sys/types.h>
 
 typedef struct _XDisplay Display;
 
@@ -32,9 +32,8 @@ class XPaintTarget {
     bool findCanvas();
     bool checkPencil();
 
+    TargetProgram program_;
     Display* display_ = nullptr;
-    QString home_;
-    pid_t pid_ = -1;
     QRect canvas_;
     QString error_;
 };
