@@ -39,11 +39,6 @@ bool InkFollower::hasInk(QPoint at) {
     return changed(at).value_or(true);
 }
 
-void InkFollower::learnKeepsEveryMove() {
-    late_ = true;
-    giveUpsInARow_ = 0;
-}
-
 bool InkFollower::showedLateInk(QPoint except) {
     if (late_ || lateInOrder_ > 0) {
         return true;
@@ -90,6 +85,9 @@ void InkFollower::notice() {
     nextNotice_ = now + kNoticeInterval;
     const std::optional<bool> oldest = changed(owed_.front());
     if (oldest.value_or(true)) {
+        if (oldest && !ink_) {
+            ink_ = screen_.pixel(owed_.front());  // a target late from the start teaches it here
+        }
         owed_.pop_front();
         if (oldest && ++lateInOrder_ >= kLateInOrder) {
             late_ = true;

@@ -81,9 +81,6 @@ class InkFollower {
     // Whether the pixel at `at` (screen) shows ink: it changed, or it had the ink's colour before
     // the run (no change can show there); true where it cannot be read.
     bool hasInk(QPoint at);
-    // The target was seen to keep every move (a turn sent on without waiting for its ink got
-    // it): from now on it is followed as one that paints late, noted and checked late.
-    void learnKeepsEveryMove();
     // Whether ink has shown late, in order: once paintsLate(), or any pixel a wait gave up at
     // has shown since, other than `except` (looked at once now).
     bool showedLateInk(QPoint except);
