@@ -278,8 +278,9 @@ class StrokeRun : public StrokeSink {
             if (observer_ != nullptr && passes_ == nullptr) {
                 observer_->checking();
             }
-            target_->setTolerance(
-                CheckTolerance(settings_.check, PenFacts{settings_.modes.PenWidth, false}));
+            target_->setTolerance(CheckTolerance(
+                settings_.check,
+                PenFacts{settings_.modes.PenWidth, follower_ && follower_->softPen()}));
             result_.check = target_->checkAndMend(
                 follower_.get(), modes_.FollowTarget, [this](QPoint p) { return mendPixel(p); },
                 [this] { leaveArea(); }, [this] { return abortRequested(services_, state_); });
@@ -497,6 +498,11 @@ class StrokeRun : public StrokeSink {
     bool mendPixel(QPoint p) {
         pointer_.moveTo(p.x(), p.y());
         button_.press(p.x(), p.y());
+        if (follower_ && follower_->softPen()) {
+            // A soft pen inks nothing for a click: a step aside and back, within a pixel.
+            pointer_.moveTo(p.x() + 1, p.y());
+            pointer_.moveTo(p.x(), p.y());
+        }
         if (!waitAfterMove(p, true, true)) {
             abort(p.x(), p.y());
             return false;

@@ -157,11 +157,16 @@ InkFollower::Wait InkFollower::waitForInk(QPoint at, const std::function<bool()>
     if (ink_ && was == *ink_) {
         return finish(Wait::AlreadyInk);
     }
+    const std::chrono::nanoseconds limit = ink_ || patient ? slowLimit() : kLimit;
+    if (soft_) {
+        const std::chrono::nanoseconds frames = std::max<std::chrono::nanoseconds>(
+            kLimit, 3 * meanInkTime().value_or(std::chrono::nanoseconds(0)));
+        return waitNearby(at, between, std::min(limit, frames));
+    }
     if (late_) {
         return waitInOrder(at, between);
     }
     const auto start = clock_.now();
-    const std::chrono::nanoseconds limit = ink_ || patient ? slowLimit() : kLimit;
     const auto deadline = start + limit;
     for (;;) {
         const std::optional<QRgb> now = screen_.pixel(at);
@@ -173,18 +178,95 @@ InkFollower::Wait InkFollower::waitForInk(QPoint at, const std::function<bool()>
             if (!ink_) {
                 ink_ = *now;
             }
-            giveUpsInARow_ = 0;
-            ++inkedWaits_;
-            inkedTime_ += readAt - start;
-            // The longest recent time: a single slow one fades, a busy machine keeps it long.
-            longestInkTime_ =
-                std::max<std::chrono::nanoseconds>(readAt - start, longestInkTime_ * 15 / 16);
+            inked(readAt - start);
+            noteShade(*now);
             // Shown now because it was asked for again, not late.
             owed_.erase(std::remove(owed_.begin(), owed_.end(), at), owed_.end());
             return finish(Wait::Inked);
         }
         if (readAt >= deadline) {
             return gaveUp(at);
+        }
+        do {
+            if (between()) {
+                return finish(Wait::Aborted);
+            }
+            SleepTowards(clock_, readAt + kPollInterval);
+        } while (clock_.now() < readAt + kPollInterval);
+    }
+}
+
+void InkFollower::inked(std::chrono::nanoseconds took) {
+    giveUpsInARow_ = 0;
+    ++inkedWaits_;
+    inkedTime_ += took;
+    // The longest recent time: a single slow one fades, a busy machine keeps it long.
+    longestInkTime_ = std::max<std::chrono::nanoseconds>(took, longestInkTime_ * 15 / 16);
+}
+
+void InkFollower::noteShade(QRgb colour) {
+    if (soft_ || std::find(shades_.begin(), shades_.end(), colour) != shades_.end()) {
+        return;
+    }
+    shades_.push_back(colour);
+    if (static_cast<int>(shades_.size()) < kSoftShades) {
+        return;
+    }
+    soft_ = true;
+    late_ = false;  // ink near the pointer is waited for instead
+    owed_.clear();
+    seen_ = screen_.grab(QRect(topLeft_, before_.size()));
+    if (seen_.size() != before_.size()) {
+        seen_ = before_;
+    }
+}
+
+std::optional<bool> InkFollower::lookAround(QPoint at) {
+    const QRect near = QRect(at - QPoint(1, 1), QSize(3, 3)) & QRect(topLeft_, before_.size());
+    const QImage now = screen_.grab(near);
+    if (now.size() != near.size()) {
+        return std::nullopt;
+    }
+    bool changed = false;
+    for (int y = 0; y < now.height(); ++y) {
+        for (int x = 0; x < now.width(); ++x) {
+            const QPoint q = near.topLeft() - topLeft_ + QPoint(x, y);
+            changed = changed || now.pixel(x, y) != seen_.pixel(q);
+            seen_.setPixel(q, now.pixel(x, y));
+        }
+    }
+    return changed;
+}
+
+void InkFollower::aboutToMove(QPoint at) {
+    if (!soft_) {
+        return;
+    }
+    lookAround(at);
+    nearbyInked_.reset();
+}
+
+InkFollower::Wait InkFollower::waitNearby(QPoint at, const std::function<bool()>& between,
+                                          std::chrono::nanoseconds limit) {
+    if (nearbyInked_ == at) {
+        return finish(Wait::Inked);  // asked again (before a release): its ink has shown
+    }
+    const auto start = clock_.now();
+    for (;;) {
+        const std::optional<bool> changed = lookAround(at);
+        if (!changed) {
+            ++giveUpsInARow_;
+            return finish(Wait::GaveUp);
+        }
+        const auto readAt = clock_.now();
+        if (*changed) {
+            nearbyInked_ = at;
+            inked(readAt - start);
+            return finish(Wait::Inked);
+        }
+        if (readAt >= start + limit) {
+            ++giveUpsInARow_;
+            return finish(Wait::GaveUp);
         }
         do {
             if (between()) {

@@ -12,6 +12,7 @@
 #include <deque>
 #include <functional>
 #include <optional>
+#include <vector>
 
 namespace stylorex {
 
@@ -42,6 +43,10 @@ class InkFollower {
     // oldest pixel still without ink) up to kLateLimit.
     static constexpr std::size_t kMostOwed = 400;
     static constexpr std::chrono::milliseconds kLateLimit{3000};
+
+    // A pen that inks in shades (antialiased, or along pixel corners, so that the pixel under the
+    // pointer may keep its colour) is known once waits have seen this many colours of ink.
+    static constexpr int kSoftShades = 3;
 
     enum class Wait {
         Inked,       // the pixel changed
@@ -88,6 +93,13 @@ class InkFollower {
     // once what it owes has come, up to kLateLimit. Else as a patient waitForInk.
     Wait waitForPressInk(QPoint at, const std::function<bool()>& between);
     Wait lastWait() const { return lastWait_; }
+    // The target's pen inks in shades (kSoftShades): from then on a wait ends once any pixel
+    // around the pointer (its 3 x 3) changes from how the follower saw it last, and the run is
+    // checked with a pen's tolerance.
+    bool softPen() const { return soft_; }
+    // A move to `at` (screen) is about to be made and waited for: for a soft pen, what its 3 x 3
+    // shows now is what the wait's ink must change.
+    void aboutToMove(QPoint at);
     std::optional<QRgb> ink() const { return ink_; }
     // How long a wait for a target that has shown ink lasts at most (kSlowLimit and after).
     std::chrono::nanoseconds slowLimit() const;
@@ -98,6 +110,14 @@ class InkFollower {
     Wait gaveUp(QPoint at);
     Wait waitInOrder(QPoint at, const std::function<bool()>& between);
     Wait finish(Wait wait) { return lastWait_ = wait; }
+    // Reads the 3 x 3 around `at` (screen) into seen_: whether it changed from how it was seen
+    // last; nothing where it cannot be read.
+    std::optional<bool> lookAround(QPoint at);
+    Wait waitNearby(QPoint at, const std::function<bool()>& between,
+                    std::chrono::nanoseconds limit);
+    // A wait saw the pixel take `colour`: counts the shades of a soft pen.
+    void noteShade(QRgb colour);
+    void inked(std::chrono::nanoseconds took);
     // Whether the pixel at `at` shows a colour other than it had before the run; nothing when
     // it cannot be read or lies outside the rectangle.
     std::optional<bool> changed(QPoint at);
@@ -118,6 +138,11 @@ class InkFollower {
     int lateInOrder_ = 0;
     bool late_ = false;
     bool outOfOrder_ = false;  // ink once showed for a later pixel and never for an earlier one
+    std::vector<QRgb> shades_;
+    bool soft_ = false;
+    // A soft pen's area as the follower saw it last (screen from topLeft_).
+    QImage seen_;
+    std::optional<QPoint> nearbyInked_;  // where the last wait saw a soft pen's ink
     std::chrono::steady_clock::time_point nextNotice_{};
 };
 

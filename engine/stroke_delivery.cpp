@@ -154,7 +154,8 @@ bool FollowedDelivery::move(PixelPoint pixel, bool endsRun) {
     const QPoint p = ToPoint(pixel);
     const QPoint step = p - walked_;
     walked_ = p;
-    if (AntiDiagonal(step) && stepInk(step) != StepInk::End) {
+    // A soft pen inks around the pointer whichever way it steps: no step of it needs a break.
+    if (AntiDiagonal(step) && stepInk(step) != StepInk::End && !follower_.softPen()) {
         if (stepInk(step) == StepInk::Unknown && mayTry(step, p)) {
             return tryStep(step, p);
         }
@@ -305,6 +306,9 @@ bool FollowedDelivery::send(QPoint p, bool endsRun) {
             waitFor(p - step_);
         }
     } else {
+        if (endsRun && followed) {
+            follower_.aboutToMove(screen(p));
+        }
         ok = sink_.move(ToPixel(p), endsRun);
     }
     sent_ = p;
@@ -399,6 +403,14 @@ void FollowedDelivery::end(PixelPoint p) {
     if (learnPress_ && screen(sent_) != pressAt_) {
         pressToLookAt_.emplace(pressAt_, screen(sent_));
         --pressLessons_;
+    }
+    if (pressed_ && follower_.softPen()) {
+        // A soft pen inks nothing for a click: a dot is a step aside and back, ink within a
+        // pixel of it.
+        const QPoint aside = sent_ + QPoint(sent_.x() > 0 ? -1 : 1, 0);
+        sink_.nudge(ToPixel(aside));
+        sink_.nudge(ToPixel(sent_));
+        waitFor(sent_);
     }
     beforeRelease();
     sink_.end(ToPixel(sent_));

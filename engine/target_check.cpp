@@ -168,9 +168,12 @@ RunCheck TargetCheck::check(const InkFollower* follower, const std::function<boo
         if (after.isNull()) {
             check.outcome = RunCheck::Outcome::Unreadable;
         } else {
+            // A soft pen's first shade seen is no measure of its ink: the check takes the
+            // strongest change near the lines instead, so that faint grey does not count.
+            const bool knowsInk = follower != nullptr && !follower->softPen();
             check = CompareTarget(checkBefore_.isNull() ? before_ : checkBefore_, after, drawn_,
-                                  follower != nullptr ? follower->ink() : std::nullopt,
-                                  rect_.topLeft(), tolerance_);
+                                  knowsInk ? follower->ink() : std::nullopt, rect_.topLeft(),
+                                  tolerance_);
         }
     }
     check.tolerance = tolerance_;

@@ -62,6 +62,34 @@ TEST_F(InkFollowerTest, LearnsTheInkFromTheFirstChangeAndSkipsPixelsThatAlreadyH
     // Any other colour is waited on, black included.
     screen.image.setPixel(106, 100, qRgb(0, 0, 0));
     EXPECT_EQ(waitAt(QPoint(106, 100)), Wait::Inked);
+    // Two colours (ink and a cursor drawn into the canvas) are no soft pen yet.
+    EXPECT_FALSE(follower->softPen());
+}
+
+// A pen that inks in shades may leave the pixel under the pointer as it was (antialiased along
+// pixel corners): once three shades showed, ink anywhere around the pointer that came after the
+// move counts, and a wait that sees none gives up within a few frames, not the slow limit.
+TEST_F(InkFollowerTest, ASoftPenIsLearnedFromItsShadesAndWaitedForAroundThePointer) {
+    const QRgb shades[] = {qRgb(120, 120, 120), qRgb(60, 60, 60), qRgb(200, 200, 200)};
+    for (int i = 0; i < 3; ++i) {
+        screen.image.setPixel(101 + i, 103, shades[i]);
+        EXPECT_EQ(waitAt(QPoint(101 + i, 103)), Wait::Inked);
+    }
+    ASSERT_TRUE(follower->softPen());
+    // Ink before the move does not answer its wait; ink beside the pointer after it does.
+    const QPoint at(110, 110);
+    follower->aboutToMove(at);
+    screen.image.setPixel(at + QPoint(1, -1), shades[1]);
+    EXPECT_EQ(waitAt(at), Wait::Inked);
+    EXPECT_EQ(screen.image.pixel(at), qRgb(255, 255, 255));
+    EXPECT_EQ(waitAt(at), Wait::Inked) << "asked again before a release";
+    const QPoint next(112, 110);
+    screen.image.setPixel(next + QPoint(1, 0), shades[0]);
+    follower->aboutToMove(next);
+    const auto start = clock.now();
+    EXPECT_EQ(waitAt(next), Wait::GaveUp);
+    EXPECT_LT(clock.now() - start, InkFollower::kSlowLimit);
+    EXPECT_FALSE(follower->fellBack());
 }
 
 TEST_F(InkFollowerTest, GivesUpAtTheLimitAndFallsBackAfterTwentyInARow) {
