@@ -56,14 +56,22 @@ InkFollower::Wait InkFollower::waitForPressInk(QPoint at, const std::function<bo
         if (readAt >= deadline) {
             return finish(Wait::GaveUp);
         }
-        do {
-            if (between()) {
-                return finish(Wait::Aborted);
-            }
-            SleepTowards(clock_, readAt + kPollInterval);
-        } while (clock_.now() < readAt + kPollInterval);
+        if (pollPause(readAt, between)) {
+            return finish(Wait::Aborted);
+        }
     }
     return finish(Wait::Inked);
+}
+
+bool InkFollower::pollPause(std::chrono::steady_clock::time_point readAt,
+                            const std::function<bool()>& between) {
+    do {
+        if (between()) {
+            return true;
+        }
+        SleepTowards(clock_, readAt + kPollInterval);
+    } while (clock_.now() < readAt + kPollInterval);
+    return false;
 }
 
 InkFollower::Wait InkFollower::gaveUp(QPoint at) {
@@ -136,12 +144,9 @@ InkFollower::Wait InkFollower::waitInOrder(QPoint at, const std::function<bool()
             return gaveUp(at);
         }
         const auto readAt = clock_.now();
-        do {
-            if (between()) {
-                return finish(Wait::Aborted);
-            }
-            SleepTowards(clock_, readAt + kPollInterval);
-        } while (clock_.now() < readAt + kPollInterval);
+        if (pollPause(readAt, between)) {
+            return finish(Wait::Aborted);
+        }
     }
     owed_.pop_front();
     return finish(Wait::Owed);
@@ -187,12 +192,9 @@ InkFollower::Wait InkFollower::waitForInk(QPoint at, const std::function<bool()>
         if (readAt >= deadline) {
             return gaveUp(at);
         }
-        do {
-            if (between()) {
-                return finish(Wait::Aborted);
-            }
-            SleepTowards(clock_, readAt + kPollInterval);
-        } while (clock_.now() < readAt + kPollInterval);
+        if (pollPause(readAt, between)) {
+            return finish(Wait::Aborted);
+        }
     }
 }
 
@@ -268,12 +270,9 @@ InkFollower::Wait InkFollower::waitNearby(QPoint at, const std::function<bool()>
             ++giveUpsInARow_;
             return finish(Wait::GaveUp);
         }
-        do {
-            if (between()) {
-                return finish(Wait::Aborted);
-            }
-            SleepTowards(clock_, readAt + kPollInterval);
-        } while (clock_.now() < readAt + kPollInterval);
+        if (pollPause(readAt, between)) {
+            return finish(Wait::Aborted);
+        }
     }
 }
 

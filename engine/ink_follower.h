@@ -110,6 +110,9 @@ class InkFollower {
     Wait gaveUp(QPoint at);
     Wait waitInOrder(QPoint at, const std::function<bool()>& between);
     Wait finish(Wait wait) { return lastWait_ = wait; }
+    // Until kPollInterval after `readAt`, calling `between` meanwhile: true once it asks to stop.
+    bool pollPause(std::chrono::steady_clock::time_point readAt,
+                   const std::function<bool()>& between);
     // Reads the 3 x 3 around `at` (screen) into seen_: whether it changed from how it was seen
     // last; nothing where it cannot be read.
     std::optional<bool> lookAround(QPoint at);
