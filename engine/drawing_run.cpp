@@ -498,22 +498,27 @@ class StrokeRun : public StrokeSink {
     bool mendPixel(QPoint p) {
         pointer_.moveTo(p.x(), p.y());
         button_.press(p.x(), p.y());
-        if (follower_ && follower_->softPen()) {
-            // A soft pen inks nothing for a click: a step aside and back, within a pixel.
-            pointer_.moveTo(p.x() + 1, p.y());
-            pointer_.moveTo(p.x(), p.y());
+        QPoint at = p;
+        if (following() && follower_->softPen()) {
+            // A soft pen inks nothing for a click: a step aside, ink within a pixel of p. Not
+            // back at once: a target that merges the moves it has not handled yet would take
+            // the two for none.
+            at = p + QPoint(1, 0);
+            follower_->aboutToMove(at);
+            pointer_.moveTo(at.x(), at.y());
+            button_.movedTo(at.x(), at.y());
         }
-        if (!waitAfterMove(p, true, true)) {
-            abort(p.x(), p.y());
+        if (!waitAfterMove(at, true, true)) {
+            abort(at.x(), at.y());
             return false;
         }
         if (!following()) {
-            pointer_.moveTo(p.x(), p.y());  // as end() does
+            pointer_.moveTo(at.x(), at.y());  // as end() does
         }
-        button_.release(p.x(), p.y());
+        button_.release(at.x(), at.y());
         yieldOnce();
         if (abortRequested(services_, state_)) {
-            abort(p.x(), p.y());
+            abort(at.x(), at.y());
             return false;
         }
         return true;

@@ -405,11 +405,13 @@ void FollowedDelivery::end(PixelPoint p) {
         --pressLessons_;
     }
     if (pressed_ && follower_.softPen()) {
-        // A soft pen inks nothing for a click: a dot is a step aside and back, ink within a
-        // pixel of it.
+        // A soft pen inks nothing for a click: a dot is a step aside, ink within a pixel of it.
+        // Not back at once: a target that merges the moves it has not handled yet would take
+        // the two for none.
         const QPoint aside = sent_ + QPoint(sent_.x() > 0 ? -1 : 1, 0);
+        follower_.aboutToMove(screen(aside));
         sink_.nudge(ToPixel(aside));
-        sink_.nudge(ToPixel(sent_));
+        sent_ = aside;
         waitFor(sent_);
     }
     beforeRelease();
