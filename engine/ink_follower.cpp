@@ -211,12 +211,19 @@ void InkFollower::noteShade(QRgb colour) {
         return;
     }
     shades_.push_back(colour);
-    if (static_cast<int>(shades_.size()) < kSoftShades) {
+    if (static_cast<int>(shades_.size()) >= kSoftShades) {
+        learnSoftPen();
+    }
+}
+
+void InkFollower::learnSoftPen() {
+    if (soft_) {
         return;
     }
     soft_ = true;
     late_ = false;  // ink near the pointer is waited for instead
     owed_.clear();
+    giveUpsInARow_ = 0;
     seen_ = screen_.grab(QRect(topLeft_, before_.size()));
     if (seen_.size() != before_.size()) {
         seen_ = before_;
@@ -274,6 +281,26 @@ InkFollower::Wait InkFollower::waitNearby(QPoint at, const std::function<bool()>
             return finish(Wait::Aborted);
         }
     }
+}
+
+void InkFollower::readNow() {
+    read_ = screen_.grab(QRect(topLeft_, before_.size()));
+}
+
+bool InkFollower::inkedSinceRead(QPoint at) {
+    const QRect near = QRect(at - QPoint(1, 1), QSize(3, 3)) & QRect(topLeft_, read_.size());
+    const QImage now = near.isEmpty() ? QImage() : screen_.grab(near);
+    if (near.isEmpty() || now.size() != near.size()) {
+        return false;
+    }
+    for (int y = 0; y < now.height(); ++y) {
+        for (int x = 0; x < now.width(); ++x) {
+            if (now.pixel(x, y) != read_.pixel(near.topLeft() - topLeft_ + QPoint(x, y))) {
+                return true;
+            }
+        }
+    }
+    return false;
 }
 
 std::chrono::nanoseconds InkFollower::slowLimit() const {

@@ -97,10 +97,19 @@ class InkFollower {
     // around the pointer (its 3 x 3) changes from how the follower saw it last, and the run is
     // checked with a pen's tolerance.
     bool softPen() const { return soft_; }
+    // The run learned otherwise that the pen inks around the pointer, not under it (its ink comes
+    // a position behind): from now on, a soft pen.
+    void learnSoftPen();
     // A move to `at` (screen) is about to be made and waited for: for a soft pen, what its 3 x 3
     // shows now is what the wait's ink must change.
     void aboutToMove(QPoint at);
     std::optional<QRgb> ink() const { return ink_; }
+    // Reads the rectangle as it is now (before a stroke's press): what inkedSinceRead compares
+    // with.
+    void readNow();
+    // Whether any of the 3 x 3 pixels around `at` (screen) changed since readNow; false where
+    // the screen cannot be read.
+    bool inkedSinceRead(QPoint at);
     // How long a wait for a target that has shown ink lasts at most (kSlowLimit and after).
     std::chrono::nanoseconds slowLimit() const;
     // The mean time until ink showed, over the waits that saw it; nothing before the first.
@@ -145,7 +154,8 @@ class InkFollower {
     bool soft_ = false;
     // A soft pen's area as the follower saw it last (screen from topLeft_).
     QImage seen_;
-    std::optional<QPoint> nearbyInked_;  // where the last wait saw a soft pen's ink
+    std::optional<QPoint> nearbyInked_;
+    QImage read_;  // readNow's (screen from topLeft_)  // where the last wait saw a soft pen's ink
     std::chrono::steady_clock::time_point nextNotice_{};
 };
 

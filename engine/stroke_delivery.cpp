@@ -1,5 +1,7 @@
 #include "engine/stroke_delivery.h"
 
+#include "engine/smoothed_strokes.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <utility>
@@ -20,6 +22,18 @@ constexpr int kLaterSigns = 3;
 constexpr int kTrialJoin = 4;
 // The first strokes (with a move) whose press's ink is looked at.
 constexpr int kPressLessons = 8;
+// Whether a target smooths is seen at the end of the first stroke this long (pixels walked),
+// its end given at least kSmoothingPatience to show ink; looked for in the first kSmoothingReads
+// presses.
+constexpr int kSmoothingReads = 24;
+// How far back the step of that look goes: farther than such targets' least distance between
+// the positions they keep.
+constexpr int kSmoothingStepBack = 6;
+constexpr std::size_t kSmoothingLesson = 12;
+constexpr std::chrono::milliseconds kSmoothingPatience{500};
+// A smoothing target's frame until its ink has shown how long one takes, and the longest taken.
+constexpr std::chrono::milliseconds kFirstFrame{20};
+constexpr std::chrono::milliseconds kLongestFrame{50};
 
 QPoint ToPoint(PixelPoint p) {
     return QPoint(p.X, p.Y);
@@ -45,7 +59,8 @@ FollowedDelivery::FollowedDelivery(StrokeSink& sink, InkFollower& follower, Mono
       origin_(origin),
       joinRuns_(joinRuns),
       yield_(std::move(yield)),
-      pressLessons_(kPressLessons) {}
+      pressLessons_(kPressLessons),
+      smoothingReads_(kSmoothingReads) {}
 
 QPoint FollowedDelivery::screen(PixelPoint p) const {
     return origin_ + ToPoint(p);
@@ -113,6 +128,11 @@ void FollowedDelivery::lookAtPress() {
 }
 
 void FollowedDelivery::start(PixelPoint p) {
+    path_.assign(1, ToPoint(p));
+    if (smooths_) {
+        return;  // sent once walked
+    }
+    readBeforePress();
     if (!waits()) {
         decideProbes();
     }
@@ -150,8 +170,12 @@ void FollowedDelivery::start(PixelPoint p) {
 }
 
 bool FollowedDelivery::move(PixelPoint pixel, bool endsRun) {
-    follower_.notice();
     const QPoint p = ToPoint(pixel);
+    extendPath(p);
+    if (smooths_) {
+        return !stopped_;
+    }
+    follower_.notice();
     const QPoint step = p - walked_;
     walked_ = p;
     // A soft pen inks around the pointer whichever way it steps: no step of it needs a break.
@@ -205,8 +229,15 @@ bool FollowedDelivery::breakTo(QPoint p) {
     if (pressed_ && pressNeedsInk_) {
         beforeFirstMove();  // a press released at once keeps its dab only once it has it
     }
+    path_.pop_back();  // up to the pointer: p is pressed anew
+    learnSmoothing();
     beforeRelease();
     sink_.lift(ToPixel(sent_));
+    path_.assign(1, p);
+    if (smooths_) {
+        return true;  // the rest of the stroke goes as a smoothing target's, once walked
+    }
+    readBeforePress();
     sent_ = runStart_ = p;
     step_ = QPoint(0, 0);
     pressed_ = true;
@@ -317,6 +348,13 @@ bool FollowedDelivery::send(QPoint p, bool endsRun) {
     }
     if (follower_.lastWait() == InkFollower::Wait::Inked) {
         learnJoins(from, p);
+    } else if (follower_.lastWait() == InkFollower::Wait::GaveUp) {
+        if (const std::optional<std::size_t> inked = learnSmoothing()) {
+            // The rest of the stroke goes as a smoothing target's, from where its ink stops.
+            sink_.lift(ToPixel(sent_));
+            path_.erase(path_.begin(), path_.begin() + static_cast<std::ptrdiff_t>(*inked));
+            return true;
+        }
     }
     afterRunEnd(p, follower_.lastWait(), learns, ink);
     return true;
@@ -398,7 +436,111 @@ void FollowedDelivery::beforeRelease() {
     }
 }
 
+void FollowedDelivery::extendPath(QPoint p) {
+    // A move ends a straight run (or a pixel of it): the pixels between are unit steps.
+    const QPoint step((p.x() > path_.back().x()) - (p.x() < path_.back().x()),
+                      (p.y() > path_.back().y()) - (p.y() < path_.back().y()));
+    while (path_.back() != p) {
+        path_.push_back(path_.back() + step);
+    }
+}
+
+void FollowedDelivery::readBeforePress() {
+    // A read of the whole rectangle costs a few milliseconds: only for the first presses.
+    if (!smoothingLooked_ && smoothingReads_ > 0) {
+        --smoothingReads_;
+        follower_.readNow();
+    } else {
+        smoothingLooked_ = true;
+    }
+}
+
+bool FollowedDelivery::showsWithin(QPoint p, std::chrono::nanoseconds time) {
+    const auto deadline = clock_.now() + time;
+    while (!follower_.inkedSinceRead(screen(p))) {
+        if (clock_.now() >= deadline) {
+            return false;
+        }
+        pause(std::chrono::milliseconds(2));
+    }
+    return true;
+}
+
+std::optional<std::size_t> FollowedDelivery::learnSmoothing() {
+    // The pointer stands at the end of a straight run long enough for a step back that such a
+    // target keeps, away from the rest of the stroke: ink near it is its own.
+    const QPoint run = sent_ - runStart_;
+    if (smoothingLooked_ || path_.size() < kSmoothingLesson || path_.back() != sent_ ||
+        std::max(std::abs(run.x()), std::abs(run.y())) < kSmoothingStepBack) {
+        return std::nullopt;
+    }
+    for (std::size_t i = 0; i + kSmoothingLesson / 2 < path_.size(); ++i) {
+        const QPoint apart = path_.back() - path_[i];
+        if (std::max(std::abs(apart.x()), std::abs(apart.y())) <= 3) {
+            return std::nullopt;
+        }
+    }
+    smoothingLooked_ = true;  // looked at once: each look costs kSmoothingPatience or more
+    // A slow target shows the end's ink within its patient limit.
+    const QPoint end = sent_;
+    const auto patience =
+        std::max<std::chrono::nanoseconds>(follower_.slowLimit(), kSmoothingPatience);
+    if (showsWithin(end, patience)) {
+        return std::nullopt;
+    }
+    // A step back along the run: a target that draws a position behind draws up to the end now,
+    // any other ink lands on the run.
+    sent_ = end - kSmoothingStepBack * step_;
+    sink_.nudge(ToPixel(sent_));
+    if (!showsWithin(end, patience)) {
+        sent_ = end;
+        sink_.nudge(ToPixel(sent_));
+        return std::nullopt;
+    }
+    smoothingLooked_ = true;
+    smooths_ = true;
+    follower_.learnSoftPen();
+    return path_.size() - 1;
+}
+
+std::chrono::nanoseconds FollowedDelivery::frame() const {
+    return std::clamp<std::chrono::nanoseconds>(follower_.meanInkTime().value_or(kFirstFrame),
+                                                kFirstFrame, kLongestFrame);
+}
+
+bool FollowedDelivery::sendSmoothed() {
+    for (const SmoothedPiece& piece : PlanSmoothedStroke(path_)) {
+        const std::vector<QPoint>& keys = piece.keys;
+        if (!sink_.lower(ToPixel(keys.front()))) {
+            return false;
+        }
+        QPoint at = keys.front();
+        for (std::size_t j = 1; keys.size() > 1 && j <= keys.size(); ++j) {
+            // The last move goes past the end: the target draws its curve to the end with it.
+            const QPoint to = j < keys.size() ? keys[j] : PastTheEnd(keys[j - 2], keys[j - 1]);
+            if (j >= 2) {
+                follower_.aboutToMove(screen(keys[j - 1]));
+            }
+            if (!sink_.move(ToPixel(to), false)) {
+                return false;
+            }
+            at = to;
+            // Each move in a frame of its own: two in one would reach the page as one event.
+            // Once ink can show (the curve to the key before), it tells when the move was taken.
+            if (j < 2 || !waits() || waitFor(keys[j - 1]) != InkFollower::Wait::Inked) {
+                pause(frame());
+            }
+        }
+        sink_.end(ToPixel(at));
+    }
+    return true;
+}
+
 void FollowedDelivery::end(PixelPoint p) {
+    if (smooths_) {
+        stopped_ = stopped_ || !sendSmoothed();
+        return;
+    }
     walked_ = ToPoint(p);
     if (learnPress_ && screen(sent_) != pressAt_) {
         pressToLookAt_.emplace(pressAt_, screen(sent_));
@@ -414,6 +556,7 @@ void FollowedDelivery::end(PixelPoint p) {
         sent_ = aside;
         waitFor(sent_);
     }
+    learnSmoothing();
     beforeRelease();
     sink_.end(ToPixel(sent_));
 }

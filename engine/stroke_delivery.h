@@ -12,6 +12,7 @@
 #include <functional>
 #include <optional>
 #include <utility>
+#include <vector>
 
 namespace stylorex {
 
@@ -81,6 +82,15 @@ class StrokeSink {
 // - A press's ink: a target may drop the dab at a press when a move follows at once. Seen in
 //   the first strokes as a press without ink once a later pixel of its stroke shows ink; from
 //   then on the first move of a stroke waits for the press's ink, and only that.
+// - Smoothing: a target may keep only positions a few pixels apart and draw a curve through
+//   them a position behind the pointer (smoothed_strokes.h), so that the ink stops short of every
+//   stroke's end. Looked at once, at the first run's end a wait gave up at that ends a straight
+//   run of kSmoothingStepBack pixels or more away from the rest of its stroke: no ink near the end
+//   for longer than the patient limit (a slow target catches up), then a step back along the run,
+//   on pixels already drawn, after which the ink reaches the end. From then on each stroke is sent
+//   as PlanSmoothedStroke plans it once it has been walked: each key a move of its own, a frame
+//   apart or once the ink reaches the key before it, then a move past the end; the pen is taken as
+//   soft (InkFollower::learnSoftPen).
 // - Joining runs (as asked): a target may join two positions far apart with a curve (a painting
 //   program's smoothing) instead of a line. Until a move kTrialJoin pixels long has shown every
 //   pixel inked, a run goes as moves at most kTrialJoin pixels apart, each waited for, so that
@@ -123,6 +133,7 @@ class FollowedDelivery {
     bool joinsRuns() const { return joinRuns_ && joins_ != Joins::Curved; }
     bool takesFreeMovesOnly() const { return freeMovesOnly_; }
     bool pressNeedsInk() const { return pressNeedsInk_; }
+    bool smooths() const { return smooths_; }
 
   private:
     static constexpr std::size_t kDirections = 9;  // (dx + 1) + 3 (dy + 1); 4, no step, unused
@@ -168,6 +179,19 @@ class FollowedDelivery {
     void learnJoins(QPoint from, QPoint to);
     // The press's ink of an earlier stroke, looked at once a later pixel of it shows ink.
     void lookAtPress();
+    // Adds the walk's pixels up to `p` to path_.
+    void extendPath(QPoint p);
+    // Reads the screen before a press while a stroke may still teach learnSmoothing.
+    void readBeforePress();
+    // With the pointer at the last pixel of path_ and the button down: whether the target
+    // smooths (see the class comment); once learned, the pixel of path_ its ink has reached.
+    std::optional<std::size_t> learnSmoothing();
+    // Whether ink shows around `p` (picture) since the press, within `time`.
+    bool showsWithin(QPoint p, std::chrono::nanoseconds time);
+    // Sends path_ as pieces for a smoothing target; false once the run has stopped.
+    bool sendSmoothed();
+    // The time a smoothing target is given between two moves it is to take apart: its frame.
+    std::chrono::nanoseconds frame() const;
 
     StrokeSink& sink_;
     InkFollower& follower_;
@@ -202,6 +226,12 @@ class FollowedDelivery {
     int pressLessons_;
     bool waitedForPressLesson_ = false;  // once moves no longer wait for the ink
     bool pressNeedsInk_ = false;
+    // The pixels walked in the stroke so far (picture).
+    std::vector<QPoint> path_;
+    bool smooths_ = false;
+    bool smoothingLooked_ = false;  // once, at the first stroke long enough
+    int smoothingReads_;
+    bool stopped_ = false;  // a smoothed stroke's move found the run stopped
 };
 
 }  // namespace stylorex

@@ -135,9 +135,11 @@ TEST_F(BrowserPages, AtramentGetsLineArtAndTextWithinOnePixel) {
     expectCovered(QStringLiteral("atrament"));
 }
 
-// signature_pad smooths its points into curves and leaves out points close together: still no
-// line pixel without ink within a pixel, and none farther. Off until straight runs reach it as
-// more than one move: its curves bulge out (text: 111 px of ink farther than 1 px, exit 4).
+// signature_pad smooths its points into curves a point behind the pointer and leaves out points
+// close together: the run learns it from a step back at a run's end, then sends each stroke as
+// keys a few pixels apart, a frame each, and a move past the end. Still no line pixel without
+// ink within a pixel, and none farther. Off while its curves still stray: line art 35-71 px and
+// text 7-12 px of ink farther than 1 px, exit 4, in 6-7 s each.
 TEST_F(BrowserPages, DISABLED_SignaturePadGetsLineArtAndTextWithinOnePixel) {
     expectCovered(QStringLiteral("signature_pad"));
 }
