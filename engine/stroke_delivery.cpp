@@ -3,6 +3,7 @@
 #include "engine/smoothed_strokes.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <utility>
 #include <vector>
@@ -22,17 +23,23 @@ constexpr int kLaterSigns = 3;
 constexpr int kTrialJoin = 4;
 // The first strokes (with a move) whose press's ink is looked at.
 constexpr int kPressLessons = 8;
-// Whether a target smooths is seen at the end of the first stroke this long (pixels walked),
-// its end given at least kSmoothingPatience to show ink; looked for in the first kSmoothingReads
-// presses.
-constexpr int kSmoothingReads = 24;
+// Whether a target smooths is looked at once a stroke is this long (pixels walked since its
+// press or break), its end given at least kSmoothingPatience to show ink (what a target that
+// paints seconds late is given as well); in the first
+// kSmoothingReads strokes (each costs a read of the screen).
+constexpr int kSmoothingReads = 64;
 // How far back the step of that look goes: farther than such targets' least distance between
-// the positions they keep.
-constexpr int kSmoothingStepBack = 6;
+// the positions they keep, from the last one kept (at most that distance from the end).
+constexpr int kSmoothingStepBack = 12;
 constexpr std::size_t kSmoothingLesson = 12;
-constexpr std::chrono::milliseconds kSmoothingPatience{500};
+constexpr std::chrono::milliseconds kSmoothingPatience = InkFollower::kLateLimit;
+// How long the step back is given to bring ink near the end, in frames.
+constexpr int kSmoothingFrames = 10;
 // A smoothing target's frame until its ink has shown how long one takes, and the longest taken.
 constexpr std::chrono::milliseconds kFirstFrame{20};
+// Keys in a row whose ink showed only with the next one, after which a soft pen's target is taken
+// to draw a key behind, as a smoothing one does.
+constexpr int kLagSigns = 3;
 constexpr std::chrono::milliseconds kLongestFrame{50};
 
 QPoint ToPoint(PixelPoint p) {
@@ -129,8 +136,10 @@ void FollowedDelivery::lookAtPress() {
 
 void FollowedDelivery::start(PixelPoint p) {
     path_.assign(1, ToPoint(p));
-    if (smooths_) {
-        return;  // sent once walked
+    // A soft pen, and a target that smooths, get each stroke once walked, as keys.
+    keyed_ = smooths_ || follower_.softPen();
+    if (keyed_) {
+        return;
     }
     readBeforePress();
     if (!waits()) {
@@ -172,7 +181,7 @@ void FollowedDelivery::start(PixelPoint p) {
 bool FollowedDelivery::move(PixelPoint pixel, bool endsRun) {
     const QPoint p = ToPoint(pixel);
     extendPath(p);
-    if (smooths_) {
+    if (keyed_) {
         return !stopped_;
     }
     follower_.notice();
@@ -229,15 +238,9 @@ bool FollowedDelivery::breakTo(QPoint p) {
     if (pressed_ && pressNeedsInk_) {
         beforeFirstMove();  // a press released at once keeps its dab only once it has it
     }
-    path_.pop_back();  // up to the pointer: p is pressed anew
-    learnSmoothing();
     beforeRelease();
     sink_.lift(ToPixel(sent_));
     path_.assign(1, p);
-    if (smooths_) {
-        return true;  // the rest of the stroke goes as a smoothing target's, once walked
-    }
-    readBeforePress();
     sent_ = runStart_ = p;
     step_ = QPoint(0, 0);
     pressed_ = true;
@@ -343,20 +346,22 @@ bool FollowedDelivery::send(QPoint p, bool endsRun) {
         ok = sink_.move(ToPixel(p), endsRun);
     }
     sent_ = p;
+    if (ok && endsRun && !followed && follower_.fellBack()) {
+        lookForSmoothing();  // every wait gave up: perhaps the ink comes a position behind
+    }
     if (!ok || !endsRun || !followed) {
         return ok;
     }
-    if (follower_.lastWait() == InkFollower::Wait::Inked) {
+    const InkFollower::Wait wait = follower_.lastWait();
+    if (wait == InkFollower::Wait::Inked) {
         learnJoins(from, p);
-    } else if (follower_.lastWait() == InkFollower::Wait::GaveUp) {
-        if (const std::optional<std::size_t> inked = learnSmoothing()) {
-            // The rest of the stroke goes as a smoothing target's, from where its ink stops.
-            sink_.lift(ToPixel(sent_));
-            path_.erase(path_.begin(), path_.begin() + static_cast<std::ptrdiff_t>(*inked));
-            return true;
-        }
     }
-    afterRunEnd(p, follower_.lastWait(), learns, ink);
+    afterRunEnd(p, wait, learns, ink);
+    // Handed again without ink, and not a target that takes only free moves: perhaps one that
+    // draws a position behind.
+    if (wait == InkFollower::Wait::GaveUp && !freeMovesOnly_ && sent_ == p) {
+        lookForSmoothing();
+    }
     return true;
 }
 
@@ -455,6 +460,15 @@ void FollowedDelivery::readBeforePress() {
     }
 }
 
+void FollowedDelivery::lookForSmoothing() {
+    if (const std::optional<std::size_t> inked = learnSmoothing()) {
+        // The rest of the stroke goes as a smoothing target's, from where its ink stops.
+        sink_.lift(ToPixel(sent_));
+        keyed_ = true;
+        path_.erase(path_.begin(), path_.begin() + static_cast<std::ptrdiff_t>(*inked));
+    }
+}
+
 bool FollowedDelivery::showsWithin(QPoint p, std::chrono::nanoseconds time) {
     const auto deadline = clock_.now() + time;
     while (!follower_.inkedSinceRead(screen(p))) {
@@ -480,6 +494,9 @@ std::optional<std::size_t> FollowedDelivery::learnSmoothing() {
             return std::nullopt;
         }
     }
+    if (follower_.paintsLate()) {
+        return std::nullopt;  // its ink comes late, not behind
+    }
     smoothingLooked_ = true;  // looked at once: each look costs kSmoothingPatience or more
     // A slow target shows the end's ink within its patient limit.
     const QPoint end = sent_;
@@ -488,19 +505,34 @@ std::optional<std::size_t> FollowedDelivery::learnSmoothing() {
     if (showsWithin(end, patience)) {
         return std::nullopt;
     }
-    // A step back along the run: a target that draws a position behind draws up to the end now,
-    // any other ink lands on the run.
-    sent_ = end - kSmoothingStepBack * step_;
+    // A step back along the run: a target that draws a position behind draws on towards the
+    // end now (up to the last position it kept, within kSmoothingStepBack - 1 of the end), past
+    // the step's own pixel; any other ink lands on the run up to that pixel.
+    const std::size_t back = path_.size() - 1 - kSmoothingStepBack;
+    sent_ = path_[back];
     sink_.nudge(ToPixel(sent_));
-    if (!showsWithin(end, patience)) {
+    // The target has had time to show all it owes: whatever shows now, the step brought.
+    const auto deadline = clock_.now() + kSmoothingFrames * frame();
+    std::optional<std::size_t> reached;
+    while (!reached) {
+        for (std::size_t i = path_.size(); i-- > back + 2 && !reached;) {
+            if (follower_.inkedSinceRead(screen(path_[i]))) {
+                reached = i;
+            }
+        }
+        if (clock_.now() >= deadline) {
+            break;
+        }
+        pause(std::chrono::milliseconds(2));
+    }
+    if (!reached) {
         sent_ = end;
         sink_.nudge(ToPixel(sent_));
         return std::nullopt;
     }
-    smoothingLooked_ = true;
     smooths_ = true;
     follower_.learnSoftPen();
-    return path_.size() - 1;
+    return reached;
 }
 
 std::chrono::nanoseconds FollowedDelivery::frame() const {
@@ -510,34 +542,53 @@ std::chrono::nanoseconds FollowedDelivery::frame() const {
 
 bool FollowedDelivery::sendSmoothed() {
     for (const SmoothedPiece& piece : PlanSmoothedStroke(path_)) {
-        const std::vector<QPoint>& keys = piece.keys;
+        std::vector<QPoint> keys = piece.keys;
+        if (keys.size() == 1 && !smooths_) {
+            // A soft pen inks nothing for a click: a dot is a step aside.
+            keys.push_back(keys.front() + QPoint(keys.front().x() > 0 ? -1 : 1, 0));
+        } else if (keys.size() > 1 && smooths_) {
+            // A move past the end: the target draws its curve to the end with it.
+            keys.push_back(PastTheEnd(keys[keys.size() - 2], keys.back()));
+        }
         if (!sink_.lower(ToPixel(keys.front()))) {
             return false;
         }
-        QPoint at = keys.front();
-        for (std::size_t j = 1; keys.size() > 1 && j <= keys.size(); ++j) {
-            // The last move goes past the end: the target draws its curve to the end with it.
-            const QPoint to = j < keys.size() ? keys[j] : PastTheEnd(keys[j - 2], keys[j - 1]);
-            if (j >= 2) {
+        for (std::size_t j = 1; j < keys.size(); ++j) {
+            // The ink that shows this move taken: a smoothing target's curve to the key before,
+            // any other target's line to this one.
+            const std::optional<QPoint> inks =
+                !smooths_ ? std::optional<QPoint>(keys[j])
+                          : (j >= 2 ? std::optional<QPoint>(keys[j - 1]) : std::nullopt);
+            // Whether the key before shows ink only now tells a target that draws a key behind.
+            const bool asksBehind = !smooths_ && j >= 2 && waits();
+            if (asksBehind) {
                 follower_.aboutToMove(screen(keys[j - 1]));
             }
-            if (!sink_.move(ToPixel(to), false)) {
+            if (inks) {
+                follower_.aboutToMove(screen(*inks));
+            }
+            if (!sink_.move(ToPixel(keys[j]), false)) {
                 return false;
             }
-            at = to;
             // Each move in a frame of its own: two in one would reach the page as one event.
-            // Once ink can show (the curve to the key before), it tells when the move was taken.
-            if (j < 2 || !waits() || waitFor(keys[j - 1]) != InkFollower::Wait::Inked) {
+            if (!inks || !waits() || waitFor(*inks) != InkFollower::Wait::Inked) {
+                if (asksBehind && waits()) {
+                    const bool behind = waitFor(keys[j - 1]) == InkFollower::Wait::Inked;
+                    lagSigns_ = behind ? lagSigns_ + 1 : 0;
+                    smooths_ = lagSigns_ >= kLagSigns;
+                }
                 pause(frame());
+            } else {
+                lagSigns_ = 0;
             }
         }
-        sink_.end(ToPixel(at));
+        sink_.end(ToPixel(keys.back()));
     }
     return true;
 }
 
 void FollowedDelivery::end(PixelPoint p) {
-    if (smooths_) {
+    if (keyed_) {
         stopped_ = stopped_ || !sendSmoothed();
         return;
     }
@@ -556,7 +607,6 @@ void FollowedDelivery::end(PixelPoint p) {
         sent_ = aside;
         waitFor(sent_);
     }
-    learnSmoothing();
     beforeRelease();
     sink_.end(ToPixel(sent_));
 }

@@ -84,10 +84,11 @@ class StrokeSink {
 //   then on the first move of a stroke waits for the press's ink, and only that.
 // - Smoothing: a target may keep only positions a few pixels apart and draw a curve through
 //   them a position behind the pointer (smoothed_strokes.h), so that the ink stops short of every
-//   stroke's end. Looked at once, at the first run's end a wait gave up at that ends a straight
-//   run of kSmoothingStepBack pixels or more away from the rest of its stroke: no ink near the end
-//   for longer than the patient limit (a slow target catches up), then a step back along the run,
-//   on pixels already drawn, after which the ink reaches the end. From then on each stroke is sent
+//   stroke's end. Looked at once, at the first run's end a wait gave up at and handing it again
+//   did not ink (see Taking moves), that ends a straight run of kSmoothingStepBack pixels or more
+//   away from the rest of its stroke: no ink near the end for longer than the patient limit (a
+//   slow target catches up), then a step back along the run, on pixels already drawn, after which
+//   the ink reaches the end. From then on each stroke is sent
 //   as PlanSmoothedStroke plans it once it has been walked: each key a move of its own, a frame
 //   apart or once the ink reaches the key before it, then a move past the end; the pen is taken as
 //   soft (InkFollower::learnSoftPen).
@@ -186,6 +187,9 @@ class FollowedDelivery {
     // With the pointer at the last pixel of path_ and the button down: whether the target
     // smooths (see the class comment); once learned, the pixel of path_ its ink has reached.
     std::optional<std::size_t> learnSmoothing();
+    // learnSmoothing, and once learned, the stroke's button released: the rest of it goes to the
+    // target once walked.
+    void lookForSmoothing();
     // Whether ink shows around `p` (picture) since the press, within `time`.
     bool showsWithin(QPoint p, std::chrono::nanoseconds time);
     // Sends path_ as pieces for a smoothing target; false once the run has stopped.
@@ -229,6 +233,8 @@ class FollowedDelivery {
     // The pixels walked in the stroke so far (picture).
     std::vector<QPoint> path_;
     bool smooths_ = false;
+    int lagSigns_ = 0;              // see kLagSigns
+    bool keyed_ = false;            // the stroke being walked is sent once walked (sendSmoothed)
     bool smoothingLooked_ = false;  // once, at the first stroke long enough
     int smoothingReads_;
     bool stopped_ = false;  // a smoothed stroke's move found the run stopped
