@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <ctime>
 #include <set>
 #include <stdexcept>
@@ -680,6 +681,88 @@ TEST(FollowTarget, AWidePenFillsInFewerMovesAndPassesTheTolerantCheck) {
         moves[pen == 1 ? 0 : 1] = h.pointer.operationsOfKind(PointerOperation::Kind::Move).size();
     }
     EXPECT_LT(moves[1] * 3, moves[0]);
+}
+
+// A target that smooths its path, as a signature field does (with lines for its curves): it
+// keeps a position only more than 5 px from the last one it kept (the release's too), inks a dot
+// at the press, and joins two kept positions only once the next one comes, so that the line to
+// the last one is never drawn. Its pen is centred on the pointer's pixel corner and reaches a
+// pixel either way: it inks the 2 x 2 pixels around each corner it passes.
+class SmoothingTarget {
+  public:
+    SmoothingTarget(FakePointer& pointer, FakeScreen& screen) {
+        pointer.onOperation = [this, &screen](const PointerOperation& op) {
+            const QPoint at(op.x, op.y);
+            if (op.kind == PointerOperation::Kind::Press) {
+                kept_ = {at};
+                Stamp(screen, at.x(), at.y());
+                down_ = true;
+            } else if (down_ && (op.kind == PointerOperation::Kind::Move ||
+                                 op.kind == PointerOperation::Kind::Release)) {
+                const QPoint far = at - kept_.back();
+                if (QPoint::dotProduct(far, far) > 25) {
+                    kept_.push_back(at);
+                }
+                if (kept_.size() >= 3 && kept_.back() == at) {
+                    const QPoint from = kept_[kept_.size() - 3];
+                    const QPoint d = kept_[kept_.size() - 2] - from;
+                    const int steps = std::max(std::abs(d.x()), std::abs(d.y()));
+                    for (int i = 1; i <= steps; ++i) {
+                        Stamp(screen,
+                              from.x() + static_cast<int>(std::lround(d.x() * i / double(steps))),
+                              from.y() + static_cast<int>(std::lround(d.y() * i / double(steps))));
+                    }
+                }
+                down_ = op.kind == PointerOperation::Kind::Move;
+            }
+        };
+    }
+
+  private:
+    static void Stamp(FakeScreen& screen, int x, int y) {
+        screen.image.setPixel(x - 1, y - 1, qRgb(0, 0, 0));
+        screen.image.setPixel(x, y - 1, qRgb(0, 0, 0));
+        screen.image.setPixel(x - 1, y, qRgb(0, 0, 0));
+        screen.image.setPixel(x, y, qRgb(0, 0, 0));
+    }
+
+    std::vector<QPoint> kept_;
+    bool down_ = false;
+};
+
+// Such a target shows no ink at the end of a run, nor after the end is handed again; a step back
+// along the run brings the ink to it. From then on each stroke goes as keys a few pixels apart,
+// each line drawn, and the run passes the pen's tolerance with no ink farther than a pixel.
+TEST(FollowTarget, ATargetThatSmoothsIsLearnedByAStepBackAndGetsKeysAFewPixelsApart) {
+    const QImage picture = MakeAcceptancePicture(AcceptancePicture::LineArt);
+    RunHarness h;
+    FakeScreen screen;
+    h.screen = &screen;
+    h.settings.modes.FollowTarget = true;
+    SmoothingTarget target(h.pointer, screen);
+    h.run(picture, 40, 30);
+    const RunCheck& check = h.state.lastResult().check;
+    EXPECT_EQ(check.tolerance, 1);
+    EXPECT_TRUE(check.satisfied())
+        << check.missing.size() << " missing, " << check.extra.size() << " extra";
+    const auto isLine = [&](int x, int y) {
+        return picture.valid(x, y) && qGray(picture.pixel(x, y)) < 128;
+    };
+    for (int y = 0; y < screen.image.height(); ++y) {
+        for (int x = 0; x < screen.image.width(); ++x) {
+            if (screen.image.pixel(x, y) != qRgb(255, 255, 255)) {
+                bool near = false;
+                for (int dy = -1; dy <= 1; ++dy) {
+                    for (int dx = -1; dx <= 1; ++dx) {
+                        near = near || isLine(x - 40 + dx, y - 30 + dy);
+                    }
+                }
+                EXPECT_TRUE(near) << "ink farther than a pixel at " << x - 40 << "," << y - 30;
+            }
+        }
+    }
+    const auto moves = h.pointer.operationsOfKind(PointerOperation::Kind::Move).size();
+    EXPECT_LT(moves * 3, static_cast<std::size_t>(PlanPicture(picture, {}, {}).moves));
 }
 
 // The steps up-right and down-left of a run's walk over `picture`.
