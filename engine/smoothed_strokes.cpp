@@ -15,15 +15,16 @@ namespace {
 constexpr double kOffLine = 0.5;
 // The pen such targets draw with reaches this far either side of the line (a radius of one
 // pixel; thinner pens stay inside it), and a pixel it covers this much of (in sixteenths) shows
-// as ink.
+// as ink: less than the page's antialiasing shows, for the curves through the keys swing a little
+// beyond the lines between them.
 constexpr double kPenReach = 1.0;
-constexpr int kShowsInk = 3;
+constexpr int kShowsInk = 2;
 // Keys lie at most this far apart (squared): a curve's bulge grows with the distance between the
 // positions it joins.
 constexpr int kLongestSquared = 100;
-// At each key the path turns by at most this much (the cosine of about 25°): the curve through a
+// At each key the path turns by at most this much (the cosine of about 6°): the curve through a
 // sharper turn swings out beyond it.
-constexpr double kGentlestTurn = 0.98;
+constexpr double kGentlestTurn = 0.995;
 
 int SquaredLength(QPoint v) {
     return v.x() * v.x() + v.y() * v.y();

@@ -16,20 +16,21 @@ namespace stylorex {
 // what such pens leave out by default, and a little more.
 constexpr int kSmoothedSpacingSquared = 26;
 
-// One stroke for a smoothing target: its press at keys[0], then moves to the other keys in turn,
-// then one more move past the last one (PastTheEnd) so that the curve to it is drawn, then the
-// release. A single key is a dot: a press and a release.
+// One stroke: its press at keys[0], then moves to the other keys in turn (for a smoothing target
+// one more past the last one, PastTheEnd, so that the curve to it is drawn), then the release.
+// A single key is a dot.
 struct SmoothedPiece {
     std::vector<QPoint> keys;
 };
 
-// Plans a stroke walked pixel by pixel (`path`, 8-connected) as pieces for a smoothing target:
-// keys on the path more than kSmoothedSpacingSquared apart and at most a dozen pixels, every
-// pixel between two keys within about half a pixel of the line joining them, and the path turning
-// little at each key, so that the curves through them stay on it; where the path turns sharply or
-// bends within a few pixels, a new piece begins, and a bend too tight for any such line is drawn
-// as dots, one every third pixel. Every pixel of the path lies within a pixel of a key or of the
-// line between two keys of a piece.
+// Plans a stroke walked pixel by pixel (`path`, 8-connected) as pieces for a pen centred on the
+// pointer's pixel corner (as browsers' pens are) that reaches about a pixel either way, smoothed
+// or not: keys at corners of the path's pixels, more than kSmoothedSpacingSquared and at most 10
+// pixels apart, the line between two keys passing within half a pixel of every path pixel between
+// them and covering no pixel farther than a pixel from the path, and the path turning by a few
+// degrees at most at each key, so that curves through them stay on it; where it turns more, a
+// new piece begins, and a bend too tight for any such line is drawn as dots, one every third
+// pixel. Every pixel of the path gets ink within a pixel.
 std::vector<SmoothedPiece> PlanSmoothedStroke(const std::vector<QPoint>& path);
 
 // Where the move past the last key `end` of a piece goes, `before` the key before it: on along

@@ -137,10 +137,9 @@ TEST_F(BrowserPages, AtramentGetsLineArtAndTextWithinOnePixel) {
 
 // signature_pad smooths its points into curves a point behind the pointer and leaves out points
 // close together: the run learns it from a step back at a run's end, then sends each stroke as
-// keys a few pixels apart, a frame each, and a move past the end. Still no line pixel without
-// ink within a pixel, and none farther. Off while its curves still stray: line art 35-71 px and
-// text 7-12 px of ink farther than 1 px, exit 4, in 6-7 s each.
-TEST_F(BrowserPages, DISABLED_SignaturePadGetsLineArtAndTextWithinOnePixel) {
+// keys a few pixels apart, a frame each, and a move past the end. Every line pixel gets ink within
+// a pixel, none lands farther, and the command exits 0.
+TEST_F(BrowserPages, SignaturePadGetsLineArtAndTextWithinOnePixel) {
     expectCovered(QStringLiteral("signature_pad"));
 }
 
