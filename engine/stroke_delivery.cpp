@@ -3,7 +3,6 @@
 #include "engine/smoothed_strokes.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
 #include <utility>
 #include <vector>
@@ -23,24 +22,23 @@ constexpr int kLaterSigns = 3;
 constexpr int kTrialJoin = 4;
 // The first strokes (with a move) whose press's ink is looked at.
 constexpr int kPressLessons = 8;
-// Whether a target smooths is looked at once a stroke is this long (pixels walked since its
-// press or break), its end given at least kSmoothingPatience to show ink (what a target that
-// paints seconds late is given as well); in the first
-// kSmoothingReads strokes (each costs a read of the screen).
-constexpr int kSmoothingReads = 64;
-// How far back the step of that look goes: farther than such targets' least distance between
-// the positions they keep, from the last one kept (at most that distance from the end).
-constexpr int kSmoothingStepBack = 12;
+// Whether a target smooths is looked at once, at the end of a straight run of at least
+// kSmoothingStepBack pixels in a stroke at least kSmoothingLesson pixels long (walked since its
+// press or break), in the first kSmoothingReads strokes (each costs a read of the screen). The
+// end is given kSmoothingPatience to show ink (what a target that paints seconds late is given as
+// well), then the step back, farther than such targets' least distance between the positions they
+// keep from the last one kept (at most that distance from the end), kSmoothingFrames frames.
 constexpr std::size_t kSmoothingLesson = 12;
+constexpr int kSmoothingStepBack = 12;
+constexpr int kSmoothingReads = 64;
 constexpr std::chrono::milliseconds kSmoothingPatience = InkFollower::kLateLimit;
-// How long the step back is given to bring ink near the end, in frames.
 constexpr int kSmoothingFrames = 10;
 // A smoothing target's frame until its ink has shown how long one takes, and the longest taken.
 constexpr std::chrono::milliseconds kFirstFrame{20};
+constexpr std::chrono::milliseconds kLongestFrame{50};
 // Keys in a row whose ink showed only with the next one, after which a soft pen's target is taken
 // to draw a key behind, as a smoothing one does.
 constexpr int kLagSigns = 3;
-constexpr std::chrono::milliseconds kLongestFrame{50};
 
 QPoint ToPoint(PixelPoint p) {
     return QPoint(p.X, p.Y);
