@@ -154,8 +154,8 @@ class InkFollower {
     bool soft_ = false;
     // A soft pen's area as the follower saw it last (screen from topLeft_).
     QImage seen_;
-    std::optional<QPoint> nearbyInked_;
-    QImage read_;  // readNow's (screen from topLeft_)  // where the last wait saw a soft pen's ink
+    std::optional<QPoint> nearbyInked_;  // where the last wait saw a soft pen's ink
+    QImage read_;                        // readNow's (screen from topLeft_)
     std::chrono::steady_clock::time_point nextNotice_{};
 };
 

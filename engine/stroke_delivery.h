@@ -86,12 +86,13 @@ class StrokeSink {
 //   them a position behind the pointer (smoothed_strokes.h), so that the ink stops short of every
 //   stroke's end. Looked at once, at the first run's end a wait gave up at and handing it again
 //   did not ink (see Taking moves), that ends a straight run of kSmoothingStepBack pixels or more
-//   away from the rest of its stroke: no ink near the end for longer than the patient limit (a
-//   slow target catches up), then a step back along the run, on pixels already drawn, after which
-//   the ink reaches the end. From then on each stroke is sent
-//   as PlanSmoothedStroke plans it once it has been walked: each key a move of its own, a frame
-//   apart or once the ink reaches the key before it, then a move past the end; the pen is taken as
-//   soft (InkFollower::learnSoftPen).
+//   away from the rest of its stroke: no ink near the end for longer than a target that paints
+//   late is given (InkFollower::kLateLimit), then a step back along the run, on pixels already
+//   drawn, after which the ink reaches the end. From then on each stroke is sent as
+//   PlanSmoothedStroke plans it once it has been walked: each key a move of its own, a frame apart
+//   or once the ink reaches the key before it, then a move past the end; the pen is taken as soft
+//   (InkFollower::learnSoftPen). A soft pen's strokes go as keys as well, from the stroke after
+//   it is known, each key waited for by its own ink and no move past the end.
 // - Joining runs (as asked): a target may join two positions far apart with a curve (a painting
 //   program's smoothing) instead of a line. Until a move kTrialJoin pixels long has shown every
 //   pixel inked, a run goes as moves at most kTrialJoin pixels apart, each waited for, so that
@@ -134,7 +135,6 @@ class FollowedDelivery {
     bool joinsRuns() const { return joinRuns_ && joins_ != Joins::Curved; }
     bool takesFreeMovesOnly() const { return freeMovesOnly_; }
     bool pressNeedsInk() const { return pressNeedsInk_; }
-    bool smooths() const { return smooths_; }
 
   private:
     static constexpr std::size_t kDirections = 9;  // (dx + 1) + 3 (dy + 1); 4, no step, unused
@@ -192,7 +192,8 @@ class FollowedDelivery {
     void lookForSmoothing();
     // Whether ink shows around `p` (picture) since the press, within `time`.
     bool showsWithin(QPoint p, std::chrono::nanoseconds time);
-    // Sends path_ as pieces for a smoothing target; false once the run has stopped.
+    // Sends path_ as PlanSmoothedStroke's pieces (a soft pen's, or a smoothing target's, with
+    // its move past each end); false once the run has stopped.
     bool sendSmoothed();
     // The time a smoothing target is given between two moves it is to take apart: its frame.
     std::chrono::nanoseconds frame() const;
