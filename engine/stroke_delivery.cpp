@@ -39,6 +39,10 @@ constexpr std::chrono::milliseconds kLongestFrame{50};
 // Keys in a row whose ink showed only with the next one, after which a soft pen's target is taken
 // to draw a key behind, as a smoothing one does.
 constexpr int kLagSigns = 3;
+// The strokes whose ink a target that shows none around the pointer (the follower fell back, or
+// neither a run's end nor a step back showed any) is asked for by a release, to learn a soft pen
+// from the shades it shows, until one shows any ink.
+constexpr int kReleaseLessons = 2;
 
 QPoint ToPoint(PixelPoint p) {
     return QPoint(p.X, p.Y);
@@ -46,6 +50,12 @@ QPoint ToPoint(PixelPoint p) {
 
 PixelPoint ToPixel(QPoint p) {
     return PixelPoint{static_cast<std::int16_t>(p.x()), static_cast<std::int16_t>(p.y())};
+}
+
+// A dot's step aside for a soft pen, from the corner of pixel p the pen centres on to the pixel's
+// other top corner: a line that ends in round caps half a pixel beyond stays within a pixel of p.
+QPoint Aside(QPoint p) {
+    return p + QPoint(1, 0);
 }
 
 // A step up-right or down-left: targets that do not ink its end ink the top-left pixel of its
@@ -65,7 +75,8 @@ FollowedDelivery::FollowedDelivery(StrokeSink& sink, InkFollower& follower, Mono
       joinRuns_(joinRuns),
       yield_(std::move(yield)),
       pressLessons_(kPressLessons),
-      smoothingReads_(kSmoothingReads) {}
+      smoothingReads_(kSmoothingReads),
+      releaseLessons_(kReleaseLessons) {}
 
 QPoint FollowedDelivery::screen(PixelPoint p) const {
     return origin_ + ToPoint(p);
@@ -346,6 +357,7 @@ bool FollowedDelivery::send(QPoint p, bool endsRun) {
     sent_ = p;
     if (ok && endsRun && !followed && follower_.fellBack()) {
         lookForSmoothing();  // every wait gave up: perhaps the ink comes a position behind
+        ok = !stopped_;
     }
     if (!ok || !endsRun || !followed) {
         return ok;
@@ -360,7 +372,7 @@ bool FollowedDelivery::send(QPoint p, bool endsRun) {
     if (wait == InkFollower::Wait::GaveUp && !freeMovesOnly_ && sent_ == p) {
         lookForSmoothing();
     }
-    return true;
+    return !stopped_;  // a lesson's press again may have found the run stopped
 }
 
 void FollowedDelivery::afterRunEnd(QPoint p, InkFollower::Wait wait, bool learns, StepInk ink) {
@@ -459,12 +471,46 @@ void FollowedDelivery::readBeforePress() {
 }
 
 void FollowedDelivery::lookForSmoothing() {
-    if (const std::optional<std::size_t> inked = learnSmoothing()) {
+    bool inkless = false;
+    std::optional<std::size_t> keyedFrom = learnSmoothing(inkless);
+    if (keyedFrom) {
         // The rest of the stroke goes as a smoothing target's, from where its ink stops.
         sink_.lift(ToPixel(sent_));
-        keyed_ = true;
-        path_.erase(path_.begin(), path_.begin() + static_cast<std::ptrdiff_t>(*inked));
+    } else if ((inkless || follower_.fellBack()) && learnFromRelease()) {
+        keyedFrom = path_.size() - 1;  // the rest goes as a soft pen's, from here
     }
+    if (keyedFrom) {
+        keyed_ = true;
+        path_.erase(path_.begin(), path_.begin() + static_cast<std::ptrdiff_t>(*keyedFrom));
+    }
+}
+
+bool FollowedDelivery::learnFromRelease() {
+    if (releaseLessons_ == 0 || follower_.softPen() || path_.size() < 2) {
+        return false;
+    }
+    --releaseLessons_;
+    // A target that shows a stroke only on release, or a move or more behind, draws it whole
+    // on release, up to where it is released: then its ink shows what its pen is like.
+    follower_.readNow();
+    sink_.lift(ToPixel(sent_));
+    const auto patience =
+        std::max<std::chrono::nanoseconds>(follower_.slowLimit(), kSmoothingFrames * frame());
+    if (showsWithin(sent_, patience)) {
+        std::vector<QPoint> walked;
+        walked.reserve(path_.size());
+        for (const QPoint p : path_) {
+            walked.push_back(screen(p));
+        }
+        follower_.learnPenAround(walked);
+        releaseLessons_ = 0;  // the pen is known as far as a release can show it
+    }
+    if (follower_.softPen()) {
+        return true;
+    }
+    // Pressed again where it was released: on the stroke's own pixel.
+    stopped_ = stopped_ || !sink_.lower(ToPixel(sent_));
+    return false;
 }
 
 bool FollowedDelivery::showsWithin(QPoint p, std::chrono::nanoseconds time) {
@@ -478,7 +524,7 @@ bool FollowedDelivery::showsWithin(QPoint p, std::chrono::nanoseconds time) {
     return true;
 }
 
-std::optional<std::size_t> FollowedDelivery::learnSmoothing() {
+std::optional<std::size_t> FollowedDelivery::learnSmoothing(bool& inkless) {
     // The pointer stands at the end of a straight run long enough for a step back that such a
     // target keeps, away from the rest of the stroke: ink near it is its own.
     const QPoint run = sent_ - runStart_;
@@ -526,6 +572,7 @@ std::optional<std::size_t> FollowedDelivery::learnSmoothing() {
     if (!reached) {
         sent_ = end;
         sink_.nudge(ToPixel(sent_));
+        inkless = true;
         return std::nullopt;
     }
     smooths_ = true;
@@ -543,8 +590,8 @@ bool FollowedDelivery::sendSmoothed() {
         std::vector<QPoint> keys = piece.keys;
         if (keys.size() == 1 && !smooths_) {
             // A soft pen inks nothing for a click: a dot is a step aside.
-            keys.push_back(keys.front() + QPoint(keys.front().x() > 0 ? -1 : 1, 0));
-        } else if (keys.size() > 1 && smooths_) {
+            keys.push_back(Aside(keys.front()));
+        } else if (keys.size() > 1 && smooths_ && releaseDrawsEnd_ == std::optional<bool>(false)) {
             // A move past the end: the target draws its curve to the end with it.
             keys.push_back(PastTheEnd(keys[keys.size() - 2], keys.back()));
         }
@@ -580,7 +627,17 @@ bool FollowedDelivery::sendSmoothed() {
                 lagSigns_ = 0;
             }
         }
+        // Whether the release draws on to the last key, looked at once: a target that draws it
+        // only with a move past it gets one from then on, and one that draws on to where it is
+        // released would draw that move as a line beyond the end.
+        const bool learnsRelease = smooths_ && keys.size() > 1 && !releaseDrawsEnd_;
+        if (learnsRelease) {
+            follower_.readNow();
+        }
         sink_.end(ToPixel(keys.back()));
+        if (learnsRelease) {
+            releaseDrawsEnd_ = showsWithin(keys.back(), kSmoothingFrames * frame());
+        }
     }
     return true;
 }
@@ -599,7 +656,7 @@ void FollowedDelivery::end(PixelPoint p) {
         // A soft pen inks nothing for a click: a dot is a step aside, ink within a pixel of it.
         // Not back at once: a target that merges the moves it has not handled yet would take
         // the two for none.
-        const QPoint aside = sent_ + QPoint(sent_.x() > 0 ? -1 : 1, 0);
+        const QPoint aside = Aside(sent_);
         follower_.aboutToMove(screen(aside));
         sink_.nudge(ToPixel(aside));
         sent_ = aside;

@@ -186,14 +186,21 @@ class FollowedDelivery {
     void readBeforePress();
     // With the pointer at the last pixel of path_ and the button down: whether the target
     // smooths (see the class comment); once learned, the pixel of path_ its ink has reached.
-    std::optional<std::size_t> learnSmoothing();
-    // learnSmoothing, and once learned, the stroke's button released: the rest of it goes to the
-    // target once walked.
+    // `inkless`: set when neither the end nor the step back showed any ink.
+    std::optional<std::size_t> learnSmoothing(bool& inkless);
+    // learnSmoothing, or learnFromRelease where it showed no ink or the follower fell back, and
+    // once either is learned, the stroke's button released: the rest of it goes to the target
+    // once walked.
     void lookForSmoothing();
+    // The button released where the pointer stands, in a stroke the follower could not follow:
+    // whether that shows ink around it whose shades tell a soft pen (then the rest of the stroke
+    // is to go as keys); otherwise the button is pressed again there.
+    bool learnFromRelease();
     // Whether ink shows around `p` (picture) since the press, within `time`.
     bool showsWithin(QPoint p, std::chrono::nanoseconds time);
     // Sends path_ as PlanSmoothedStroke's pieces (a soft pen's, or a smoothing target's, with
-    // its move past each end); false once the run has stopped.
+    // a move past each end where its release leaves the end out); false once the run has
+    // stopped.
     bool sendSmoothed();
     // The time a smoothing target is given between two moves it is to take apart: its frame.
     std::chrono::nanoseconds frame() const;
@@ -234,10 +241,14 @@ class FollowedDelivery {
     // The pixels walked in the stroke so far (picture).
     std::vector<QPoint> path_;
     bool smooths_ = false;
+    // Whether a smoothing target's release draws its curve on to the last key; not known before
+    // its first keyed stroke's release.
+    std::optional<bool> releaseDrawsEnd_;
     int lagSigns_ = 0;              // see kLagSigns
     bool keyed_ = false;            // the stroke being walked is sent once walked (sendSmoothed)
     bool smoothingLooked_ = false;  // once, at the first stroke long enough
     int smoothingReads_;
+    int releaseLessons_;    // see learnFromRelease
     bool stopped_ = false;  // a smoothed stroke's move found the run stopped
 };
 

@@ -16,6 +16,7 @@
 #include <chrono>
 #include <cmath>
 #include <ctime>
+#include <optional>
 #include <set>
 #include <stdexcept>
 #include <string>
@@ -730,39 +731,100 @@ class SmoothingTarget {
     bool down_ = false;
 };
 
-// Such a target shows no ink at the end of a run, nor after the end is handed again; a step back
-// along the run brings the ink to it. From then on each stroke goes as keys a few pixels apart,
-// each line drawn, and the run passes the pen's tolerance with no ink farther than a pixel.
-TEST(FollowTarget, ATargetThatSmoothsIsLearnedByAStepBackAndGetsKeysAFewPixelsApart) {
-    const QImage picture = MakeAcceptancePicture(AcceptancePicture::LineArt);
-    RunHarness h;
-    FakeScreen screen;
-    h.screen = &screen;
-    h.settings.modes.FollowTarget = true;
-    SmoothingTarget target(h.pointer, screen);
-    h.run(picture, 40, 30);
-    const RunCheck& check = h.state.lastResult().check;
-    EXPECT_EQ(check.tolerance, 1);
-    EXPECT_TRUE(check.satisfied())
-        << check.missing.size() << " missing, " << check.extra.size() << " extra";
-    const auto isLine = [&](int x, int y) {
-        return picture.valid(x, y) && qGray(picture.pixel(x, y)) < 128;
-    };
-    for (int y = 0; y < screen.image.height(); ++y) {
-        for (int x = 0; x < screen.image.width(); ++x) {
-            if (screen.image.pixel(x, y) != qRgb(255, 255, 255)) {
-                bool near = false;
-                for (int dy = -1; dy <= 1; ++dy) {
-                    for (int dx = -1; dx <= 1; ++dx) {
-                        near = near || isLine(x - 40 + dx, y - 30 + dy);
+// A paint program's pencil that shows a stroke only on release, and then whole, through every
+// position it was given, in shades of grey around each pixel corner it passes (antialiased).
+class ReleasingTarget {
+  public:
+    ReleasingTarget(FakePointer& pointer, FakeScreen& screen) {
+        pointer.onOperation = [this, &screen](const PointerOperation& op) {
+            const QPoint at(op.x, op.y);
+            if (op.kind == PointerOperation::Kind::Press) {
+                positions_ = {at};
+            } else if (op.kind == PointerOperation::Kind::Move && !positions_.empty()) {
+                positions_.push_back(at);
+            } else if (op.kind == PointerOperation::Kind::Release) {
+                QPoint from = positions_.front();
+                Stamp(screen, from);
+                for (const QPoint to : positions_) {
+                    const QPoint d = to - from;
+                    const int steps = std::max(std::abs(d.x()), std::abs(d.y()));
+                    for (int i = 1; i <= steps; ++i) {
+                        Stamp(screen,
+                              from +
+                                  QPoint(static_cast<int>(std::lround(d.x() * i / double(steps))),
+                                         static_cast<int>(std::lround(d.y() * i / double(steps)))));
                     }
+                    from = to;
                 }
-                EXPECT_TRUE(near) << "ink farther than a pixel at " << x - 40 << "," << y - 30;
+                positions_.clear();
             }
+        };
+    }
+
+  private:
+    static void Stamp(FakeScreen& screen, QPoint corner) {
+        const int shades[4] = {40, 90, 140, 190};
+        int i = 0;
+        for (const QPoint p : {QPoint(-1, -1), QPoint(0, -1), QPoint(-1, 0), QPoint(0, 0)}) {
+            const QPoint q = corner + p;
+            const int grey = std::min(qGray(screen.image.pixel(q)), shades[i++]);
+            screen.image.setPixel(q, qRgb(grey, grey, grey));
         }
     }
-    const auto moves = h.pointer.operationsOfKind(PointerOperation::Kind::Move).size();
-    EXPECT_LT(moves * 3, static_cast<std::size_t>(PlanPicture(picture, {}, {}).moves));
+
+    std::vector<QPoint> positions_;
+};
+
+// Such targets show no ink where the pointer stands. One that smooths shows none at the end of a
+// run, nor after the end is handed again; a step back along the run brings the ink to it. One
+// that shows a stroke only on release shows its shades then. From then on each stroke goes as
+// keys a few pixels apart, each line drawn, and the run passes the pen's tolerance with no ink
+// farther than a pixel.
+TEST(FollowTarget, TargetsThatShowInkBehindThePointerAreLearnedAndGetKeysAFewPixelsApart) {
+    const QImage picture = MakeAcceptancePicture(AcceptancePicture::LineArt);
+    for (const bool smooths : {true, false}) {
+        SCOPED_TRACE(smooths ? "smooths" : "shows on release");
+        RunHarness h;
+        FakeScreen screen;
+        h.screen = &screen;
+        h.settings.modes.FollowTarget = true;
+        std::optional<SmoothingTarget> smoothing;
+        std::optional<ReleasingTarget> releasing;
+        if (smooths) {
+            smoothing.emplace(h.pointer, screen);
+        } else {
+            releasing.emplace(h.pointer, screen);
+        }
+        h.run(picture, 40, 30);
+        const RunCheck& check = h.state.lastResult().check;
+        EXPECT_EQ(check.tolerance, 1);
+        EXPECT_TRUE(check.satisfied())
+            << check.missing.size() << " missing, " << check.extra.size() << " extra";
+        const auto isLine = [&](int x, int y) {
+            return picture.valid(x, y) && qGray(picture.pixel(x, y)) < 128;
+        };
+        for (int y = 0; y < screen.image.height(); ++y) {
+            for (int x = 0; x < screen.image.width(); ++x) {
+                if (screen.image.pixel(x, y) != qRgb(255, 255, 255)) {
+                    bool near = false;
+                    for (int dy = -1; dy <= 1; ++dy) {
+                        for (int dx = -1; dx <= 1; ++dx) {
+                            near = near || isLine(x - 40 + dx, y - 30 + dy);
+                        }
+                    }
+                    EXPECT_TRUE(near) << "ink farther than a pixel at " << x - 40 << "," << y - 30;
+                }
+            }
+        }
+        // Moves to where the pointer stands already (a fixed wait's, before a release) count not.
+        std::size_t moves = 0;
+        QPoint at(-1, -1);
+        for (const PointerOperation& op : h.pointer.operations()) {
+            moves += op.kind == PointerOperation::Kind::Move && QPoint(op.x, op.y) != at ? 1 : 0;
+            at = QPoint(op.x, op.y);
+        }
+        EXPECT_LT(moves * 2, static_cast<std::size_t>(PlanPicture(picture, {}, {}).moves));
+    }
 }
 
 // The steps up-right and down-left of a run's walk over `picture`.
