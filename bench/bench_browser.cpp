@@ -1,12 +1,15 @@
 // `stylorex draw` as a new user runs it (no settings file: the follow mode, the default wait)
-// into each page of tests/browser in Debian's Chromium under openbox: a row per page and
+// into each page of tests/browser in Debian's Chromium under openbox, and into a new image of
+// the GTK paint program of Debian's package drawing (its 1-px pencil): a row per target and
 // picture. Counters: the command's time and exit code, what its own check found (missing,
 // extra), and the screen read back by the benchmark (line pixels with ink within 1 px, ink
 // farther than 1 px from the lines). Needs DISPLAY (an Xvfb of its own), openbox, chromium and
-// the pages' packages installed by the browser_packages test (ctest -R browser_packages).
+// the pages' packages installed by the browser_packages test (ctest -R browser_packages), and
+// drawing.
 
 #include "bench/acceptance_pictures.h"
 #include "tests/browser/browser_page.h"
+#include "tests/x11/drawing_program_target.h"
 #include "tests/x11/screen_ink.h"
 #include "tests/x11/window_manager.h"
 
@@ -20,10 +23,12 @@
 
 #include <benchmark/benchmark.h>
 
+#include <optional>
+
 namespace stylorex {
 namespace {
 
-const char* const kPages[] = {"one_pixel", "atrament", "signature_pad"};
+const char* const kPages[] = {"one_pixel", "atrament", "signature_pad", "drawing"};
 constexpr int kMargin = 12;
 
 void BM_BrowserPage(benchmark::State& state) {
@@ -48,12 +53,24 @@ void BM_BrowserPage(benchmark::State& state) {
     testing::InkComparison ink;
     for (auto _ : state) {
         state.PauseTiming();
-        testing::BrowserPage browser(QStringLiteral(STYLOREX_BROWSER_SITE), page);
-        if (!browser.ready()) {
-            state.SkipWithError(("skipped: " + browser.error()).toStdString().c_str());
+        std::optional<testing::BrowserPage> browser;
+        std::optional<testing::DrawingProgramTarget> paintProgram;
+        QRect canvas;
+        QString error;
+        if (page == QStringLiteral("drawing")) {
+            paintProgram.emplace();
+            canvas = paintProgram->canvas();
+            error = paintProgram->error();
+        } else {
+            browser.emplace(QStringLiteral(STYLOREX_BROWSER_SITE), page);
+            canvas = browser->canvas();
+            error = browser->error();
+        }
+        if (!error.isEmpty()) {
+            state.SkipWithError(("skipped: " + error).toStdString().c_str());
             return;
         }
-        const QPoint origin = browser.canvas().topLeft() + QPoint(20, 20);
+        const QPoint origin = canvas.topLeft() + QPoint(20, 20);
         const QRect area =
             QRect(origin, picture.size()).adjusted(-kMargin, -kMargin, kMargin, kMargin);
         const QImage before = testing::SettledScreen(area);
@@ -86,7 +103,7 @@ void BM_BrowserPage(benchmark::State& state) {
 
 BENCHMARK(BM_BrowserPage)
     ->ArgNames({"page", "picture"})
-    ->ArgsProduct({{0, 1, 2}, {0, 1}})
+    ->ArgsProduct({{0, 1, 2, 3}, {0, 1}})
     ->Iterations(1)
     ->Unit(benchmark::kSecond);
 

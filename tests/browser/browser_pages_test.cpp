@@ -1,11 +1,13 @@
 // The real program as a new user starts it (no settings file) drawing line art and text into
 // pages in Debian's Chromium under openbox: a page of our own that inks exactly the pixel under
 // each pointer position, and two drawing widgets from npm (atrament, signature_pad) whose pens
-// ink at pixel corners, antialiased and smoothed. Each picture goes into a new page; the screen
-// is read back by the test itself and compared with the picture.
+// ink at pixel corners, antialiased and smoothed; and a GTK paint program from Debian whose pencil
+// inks the same way. Each picture goes into a new page or a new image; the screen is read back by
+// the test itself and compared with the picture.
 
 #include "bench/acceptance_pictures.h"
 #include "tests/browser/browser_page.h"
+#include "tests/x11/drawing_program_target.h"
 #include "tests/x11/program_window.h"
 #include "tests/x11/screen_ink.h"
 #include "tests/x11/window_manager.h"
@@ -51,12 +53,23 @@ class BrowserPages : public ::testing::Test {
 
     // `stylorex draw` with its defaults of `kind` into a new page of `page`, then the screen.
     void draw(const QString& page, AcceptancePicture kind, Drawn& drawn) {
+        if (page == QStringLiteral("drawing")) {
+            testing::DrawingProgramTarget target;
+            ASSERT_TRUE(target.ready()) << target.error().toStdString();
+            drawInto(page, target.canvas(), kind, drawn);
+            return;
+        }
         BrowserPage browser(QStringLiteral(STYLOREX_BROWSER_SITE), page);
         ASSERT_TRUE(browser.ready()) << browser.error().toStdString();
+        drawInto(page, browser.canvas(), kind, drawn);
+    }
+
+    // `stylorex draw` of `kind` onto `canvas`, named `target` in the log.
+    void drawInto(const QString& target, QRect canvas, AcceptancePicture kind, Drawn& drawn) {
         const QImage picture = MakeAcceptancePicture(kind);
         const QString file = dir.filePath(QStringLiteral("picture.png"));
         ASSERT_TRUE(picture.save(file, "PNG"));
-        const QPoint origin = browser.canvas().topLeft() + QPoint(20, 20);
+        const QPoint origin = canvas.topLeft() + QPoint(20, 20);
         const QRect area =
             QRect(origin, picture.size()).adjusted(-kMargin, -kMargin, kMargin, kMargin);
         const QImage before = testing::SettledScreen(area);
@@ -78,7 +91,7 @@ class BrowserPages : public ::testing::Test {
         std::printf(
             "%s %s: exit %d in %.1f s; missing %zu extra %zu of %zu; coverage within 1 px "
             "%.4f, far ink %zu; its check: %s\n",
-            page.toUtf8().constData(), AcceptancePictureName(kind).toUtf8().constData(),
+            target.toUtf8().constData(), AcceptancePictureName(kind).toUtf8().constData(),
             drawn.exitCode, seconds, drawn.ink.missing, drawn.ink.extra, drawn.ink.linePixels,
             drawn.ink.coverage, drawn.ink.far,
             QJsonDocument(drawn.result.value(QStringLiteral("check")).toObject())
@@ -86,7 +99,8 @@ class BrowserPages : public ::testing::Test {
                 .constData());
     }
 
-    // Every line pixel has ink within 1 px, and no ink lies farther from the lines.
+    // Every line pixel has ink within 1 px, and no ink lies farther from the lines, in `page` or
+    // in the paint program (`drawing`).
     void expectCovered(const QString& page) {
         for (const AcceptancePicture kind : {AcceptancePicture::LineArt, AcceptancePicture::Text}) {
             SCOPED_TRACE(AcceptancePictureName(kind).toStdString());
@@ -141,6 +155,15 @@ TEST_F(BrowserPages, AtramentGetsLineArtAndTextWithinOnePixel) {
 // a pixel, none lands farther, and the command exits 0.
 TEST_F(BrowserPages, SignaturePadGetsLineArtAndTextWithinOnePixel) {
     expectCovered(QStringLiteral("signature_pad"));
+}
+
+// drawing's pencil inks along pixel corners too and smooths its positions into curves through
+// them. While the button is down it shows a stroke only a move late and at most once in 33 ms,
+// and it draws the whole stroke again on release: the run learns it from the step back as it
+// learns signature_pad, and from the first release that it draws on to the end by itself.
+using DesktopPrograms = BrowserPages;
+TEST_F(DesktopPrograms, DrawingsPencilGetsLineArtAndTextWithinOnePixel) {
+    expectCovered(QStringLiteral("drawing"));
 }
 
 }  // namespace
