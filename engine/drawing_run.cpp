@@ -278,9 +278,8 @@ class StrokeRun : public StrokeSink {
             if (observer_ != nullptr && passes_ == nullptr) {
                 observer_->checking();
             }
-            target_->setTolerance(CheckTolerance(
-                settings_.check,
-                PenFacts{settings_.modes.PenWidth, follower_ && follower_->softPen()}));
+            target_->setPen(settings_.check,
+                            PenFacts{settings_.modes.PenWidth, follower_ && follower_->softPen()});
             result_.check = target_->checkAndMend(
                 follower_.get(), modes_.FollowTarget, [this](QPoint p) { return mendPixel(p); },
                 [this] { leaveArea(); }, [this] { return abortRequested(services_, state_); });

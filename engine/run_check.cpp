@@ -1,8 +1,10 @@
 #include "engine/run_check.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <vector>
 
 namespace stylorex {
 
@@ -105,6 +107,66 @@ DrawMask UndrawnLinePixels(const ScanTables& tables) {
 
 DrawMask AllLinePixels(const ScanTables& tables) {
     return LinePixels(tables, false);
+}
+
+std::optional<int> MeasuredPenWidth(const QImage& before, const QImage& after,
+                                    const DrawMask& drawn) {
+    if (before.size() != after.size() || before.width() != drawn.width ||
+        before.height() != drawn.height) {
+        return std::nullopt;
+    }
+    const auto line = [&](int x, int y) { return drawn.contains(x, y) && drawn.at(x, y); };
+    // The changes across each measured pixel (`across` the unit step across its line).
+    std::vector<std::vector<int>> sections;
+    int strongest = 0;
+    for (int y = 0; y < drawn.height; ++y) {
+        for (int x = 0; x < drawn.width; ++x) {
+            if (!line(x, y)) {
+                continue;
+            }
+            for (const QPoint along : {QPoint(1, 0), QPoint(0, 1)}) {
+                const QPoint across(along.y(), along.x());
+                const QPoint p(x, y);
+                bool measurable = true;
+                for (int d = 1; d <= 2 && measurable; ++d) {
+                    const QPoint a = p + d * along;
+                    const QPoint b = p - d * along;
+                    measurable = line(a.x(), a.y()) && line(b.x(), b.y());
+                }
+                for (int d = 1; d <= kPenAcross + 3 && measurable; ++d) {
+                    for (const QPoint q : {p + d * across, p - d * across}) {
+                        measurable = measurable && !line(q.x(), q.y()) &&
+                                     (d > kPenAcross || drawn.contains(q.x(), q.y()));
+                    }
+                }
+                if (!measurable) {
+                    continue;
+                }
+                std::vector<int> section;
+                for (int d = -kPenAcross; d <= kPenAcross; ++d) {
+                    const QPoint q = p + d * across;
+                    section.push_back(Contrast(before.pixel(q), after.pixel(q)));
+                    strongest = std::max(strongest, section.back());
+                }
+                sections.push_back(std::move(section));
+            }
+        }
+    }
+    if (static_cast<int>(sections.size()) < kPenSamples || strongest == 0) {
+        return std::nullopt;
+    }
+    std::vector<double> widths;
+    widths.reserve(sections.size());
+    for (const std::vector<int>& section : sections) {
+        double width = 0;
+        for (const int change : section) {
+            width += static_cast<double>(change) / strongest;
+        }
+        widths.push_back(width);
+    }
+    const auto middle = widths.begin() + static_cast<std::ptrdiff_t>(widths.size() / 2);
+    std::nth_element(widths.begin(), middle, widths.end());
+    return static_cast<int>(std::lround(*middle));
 }
 
 int PenTolerance(int width) {

@@ -88,6 +88,17 @@ int CheckTolerance(CheckChoice choice, const PenFacts& pen);
 // antialiasing fringe, not ink: it neither draws a line pixel nor counts as extra.
 inline constexpr int kFaintInkDivisor = 3;
 
+// The width of the pen whose ink `after` shows over `before` (both the mask's size) along the
+// lines of `drawn`: at each pixel of a horizontal or vertical line, away from its ends and with
+// no other line pixel within kPenAcross + 3 pixels on either side, the changes across it within
+// kPenAcross pixels either way, each as a share of the strongest change seen, summed; the median
+// of those sums, rounded. A pen of one exact pixel measures 1, one centred on pixel corners 2
+// (two rows of half the contrast). Nothing where fewer than kPenSamples pixels can be measured.
+inline constexpr int kPenAcross = 4;
+inline constexpr int kPenSamples = 16;
+std::optional<int> MeasuredPenWidth(const QImage& before, const QImage& after,
+                                    const DrawMask& drawn);
+
 // Compares `after` with `before` (both the rectangle at `topLeft`, the mask's size) as above.
 // Without a known ink colour it is learned from the first line pixel, in raster order, that
 // changed. Nothing changed while the mask holds line pixels: NothingChanged.

@@ -138,6 +138,12 @@ bool TargetCheck::ownWindowCovers() const {
     return ownWindow_ && ownWindow_().intersects(rect_);
 }
 
+void TargetCheck::setPen(CheckChoice choice, PenFacts pen) {
+    choice_ = choice;
+    pen_ = pen;
+    tolerance_ = CheckTolerance(choice, pen);
+}
+
 void TargetCheck::checkAgainst(QImage before, DrawMask drawn) {
     checkBefore_ = std::move(before);
     drawn_ = std::move(drawn);
@@ -168,12 +174,20 @@ RunCheck TargetCheck::check(const InkFollower* follower, const std::function<boo
         if (after.isNull()) {
             check.outcome = RunCheck::Outcome::Unreadable;
         } else {
+            const QImage& before = checkBefore_.isNull() ? before_ : checkBefore_;
+            // The target's own pen may be wider than the run was told: its tolerance then.
+            if (choice_ != CheckChoice::Exact) {
+                if (const std::optional<int> width = MeasuredPenWidth(before, after, drawn_);
+                    width && *width > pen_.width) {
+                    tolerance_ = std::max(
+                        tolerance_, CheckTolerance(choice_, PenFacts{*width, pen_.softOrOffset}));
+                }
+            }
             // A soft pen's first shade seen is no measure of its ink: the check takes the
             // strongest change near the lines instead, so that faint grey does not count.
             const bool knowsInk = follower != nullptr && !follower->softPen();
-            check = CompareTarget(checkBefore_.isNull() ? before_ : checkBefore_, after, drawn_,
-                                  knowsInk ? follower->ink() : std::nullopt, rect_.topLeft(),
-                                  tolerance_);
+            check = CompareTarget(before, after, drawn_, knowsInk ? follower->ink() : std::nullopt,
+                                  rect_.topLeft(), tolerance_);
         }
     }
     check.tolerance = tolerance_;

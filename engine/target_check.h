@@ -76,9 +76,10 @@ class TargetCheck {
     // The rectangle before the run; null when it could not be read.
     const QImage& before() const { return before_; }
 
-    // The check to make: 0 the exact one (the start), else the tolerant one with this radius
-    // (CheckTolerance).
-    void setTolerance(int tolerance) { tolerance_ = tolerance; }
+    // The check to make (the exact one at the start): as `choice` decides for `pen`
+    // (CheckTolerance), or for the pen the rectangle shows, measured at each check
+    // (MeasuredPenWidth), where that is wider.
+    void setPen(CheckChoice choice, PenFacts pen);
 
     // For a run that goes on with an earlier one: the check compares the rectangle with
     // `before`, as it was before the earlier run, and expects every pixel of `drawn`.
@@ -113,6 +114,8 @@ class TargetCheck {
     // Why it cannot be checked, found before the run; None: nothing is known to prevent it.
     RunCheck::Outcome obstacle_ = RunCheck::Outcome::None;
     DrawMask drawn_;
+    CheckChoice choice_ = CheckChoice::Exact;
+    PenFacts pen_;
     int tolerance_ = 0;
 };
 

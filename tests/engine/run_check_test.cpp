@@ -152,6 +152,35 @@ TEST_F(TolerantCheck, AMissingSegmentFailsBeyondTheTolerance) {
     EXPECT_EQ(check(1).outcome, RunCheck::Outcome::NothingChanged);
 }
 
+// Across the horizontal line (the diagonal is not measured): one exact pixel, a pen on the
+// corners, a pen three pixels wide, and a line two pixels off that is no wider for it.
+TEST_F(TolerantCheck, ThePensWidthIsMeasuredAcrossTheLines) {
+    for (int x = 1; x <= 26; ++x) {
+        paint(x, 5, 0);
+    }
+    EXPECT_EQ(MeasuredPenWidth(before, after, drawn), 1);
+    after = before;
+    drawOnCorners();
+    EXPECT_EQ(MeasuredPenWidth(before, after, drawn), 2);
+    for (int x = 1; x <= 26; ++x) {
+        for (const int y : {4, 5, 6}) {
+            paint(x, y, 0);
+        }
+    }
+    EXPECT_EQ(MeasuredPenWidth(before, after, drawn), 3);
+    after = before;
+    for (int x = 1; x <= 26; ++x) {
+        paint(x, 7, 0);
+    }
+    EXPECT_EQ(MeasuredPenWidth(before, after, drawn), 1);
+    // Too few pixels to measure: the line cut short.
+    DrawMask shortLine = DrawMask::Sized(30, 24);
+    for (int x = 2; x <= 12; ++x) {
+        shortLine.set(x, 5);
+    }
+    EXPECT_EQ(MeasuredPenWidth(before, after, shortLine), std::nullopt);
+}
+
 TEST(CheckTolerance, ExactForAnExactPenTolerantOtherwiseOrWhenAsked) {
     EXPECT_EQ(CheckTolerance(CheckChoice::Auto, PenFacts{}), 0);
     EXPECT_EQ(CheckTolerance(CheckChoice::Auto, PenFacts{1, true}), 1);
