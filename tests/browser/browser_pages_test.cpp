@@ -64,8 +64,10 @@ class BrowserPages : public ::testing::Test {
         drawInto(page, browser.canvas(), kind, drawn);
     }
 
-    // `stylorex draw` of `kind` onto `canvas`, named `target` in the log.
-    void drawInto(const QString& target, QRect canvas, AcceptancePicture kind, Drawn& drawn) {
+    // `stylorex draw` of `kind` onto `canvas`, named `target` in the log; ink is compared with
+    // the picture within `reach` pixels.
+    void drawInto(const QString& target, QRect canvas, AcceptancePicture kind, Drawn& drawn,
+                  int reach = 1) {
         const QImage picture = MakeAcceptancePicture(kind);
         const QString file = dir.filePath(QStringLiteral("picture.png"));
         ASSERT_TRUE(picture.save(file, "PNG"));
@@ -85,15 +87,15 @@ class BrowserPages : public ::testing::Test {
         drawn.exitCode = stylorex.exitCode();
         drawn.result = QJsonDocument::fromJson(stylorex.readAllStandardOutput()).object();
         const QImage after = testing::SettledScreen(area);
-        drawn.ink = testing::CompareInk(picture, QPoint(kMargin, kMargin), before, after);
+        drawn.ink = testing::CompareInk(picture, QPoint(kMargin, kMargin), before, after, reach);
         EXPECT_FALSE(session.leftButtonDown());
         // What a reader of the log needs to compare runs: not asserted, as times vary.
         std::printf(
-            "%s %s: exit %d in %.1f s; missing %zu extra %zu of %zu; coverage within 1 px "
+            "%s %s: exit %d in %.1f s; missing %zu extra %zu of %zu; coverage within %d px "
             "%.4f, far ink %zu; its check: %s\n",
             target.toUtf8().constData(), AcceptancePictureName(kind).toUtf8().constData(),
             drawn.exitCode, seconds, drawn.ink.missing, drawn.ink.extra, drawn.ink.linePixels,
-            drawn.ink.coverage, drawn.ink.far,
+            reach, drawn.ink.coverage, drawn.ink.far,
             QJsonDocument(drawn.result.value(QStringLiteral("check")).toObject())
                 .toJson(QJsonDocument::Compact)
                 .constData());
@@ -164,6 +166,23 @@ TEST_F(BrowserPages, SignaturePadGetsLineArtAndTextWithinOnePixel) {
 using DesktopPrograms = BrowserPages;
 TEST_F(DesktopPrograms, DrawingsPencilGetsLineArtAndTextWithinOnePixel) {
     expectCovered(QStringLiteral("drawing"));
+}
+
+// Its pencil three pixels wide, which the run is not told: the check measures the pen across the
+// lines and takes its tolerance, two pixels; every line pixel has ink within two, none is
+// farther, and the command exits 0.
+TEST_F(DesktopPrograms, AWiderPencilIsMeasuredAndCheckedWithinItsReach) {
+    testing::DrawingProgramTarget target(3);
+    ASSERT_TRUE(target.ready()) << target.error().toStdString();
+    Drawn drawn;
+    ASSERT_NO_FATAL_FAILURE(drawInto(QStringLiteral("drawing, 3-px pencil"), target.canvas(),
+                                     AcceptancePicture::LineArt, drawn, 2));
+    EXPECT_EQ(drawn.exitCode, 0);
+    EXPECT_EQ(
+        drawn.result.value(QStringLiteral("check")).toObject().value(QStringLiteral("tolerance")),
+        2);
+    EXPECT_GE(drawn.ink.coverage, 0.99);
+    EXPECT_EQ(drawn.ink.far, 0U);
 }
 
 }  // namespace

@@ -25,19 +25,40 @@ constexpr char kSettings[] =
     "last-active-tool='pencil'\n"
     "\n"
     "[com/github/maoschanz/drawing/tools-options]\n"
-    "last-size=1\n"
+    "last-size=%1\n"
     "last-left-rgba=['0.0', '0.0', '0.0', '1.0']\n"
     "use-antialiasing=true\n";
 
+// The session bus's own settings: no service is started on demand (desktop portals would leave
+// a mount point behind that the temporary HOME cannot lose), and anyone may talk to anyone.
+constexpr char kBus[] =
+    "<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\"\n"
+    " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
+    "<busconfig>\n"
+    "  <type>session</type>\n"
+    "  <listen>unix:tmpdir=/tmp</listen>\n"
+    "  <policy context=\"default\">\n"
+    "    <allow send_destination=\"*\" eavesdrop=\"true\"/>\n"
+    "    <allow eavesdrop=\"true\"/>\n"
+    "    <allow own=\"*\"/>\n"
+    "  </policy>\n"
+    "</busconfig>\n";
+
+// Writes `text` to `path`; whether all of it was.
+bool WriteFile(const QString& path, const QByteArray& text) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(text) == text.size();
+}
+
 }  // namespace
 
-DrawingProgramTarget::DrawingProgramTarget() : program_(QStringLiteral("drawing")) {
+DrawingProgramTarget::DrawingProgramTarget(int pencil) : program_(QStringLiteral("drawing")) {
     display_ = XOpenDisplay(nullptr);
     if (display_ == nullptr) {
         error_ = QStringLiteral("no X display");
         return;
     }
-    if (!start()) {
+    if (!start(pencil)) {
         return;
     }
     QString error;
@@ -58,19 +79,20 @@ DrawingProgramTarget::~DrawingProgramTarget() {
     }
 }
 
-bool DrawingProgramTarget::start() {
+bool DrawingProgramTarget::start(int pencil) {
     const QString home = program_.folder();
     const QString settings = home + QStringLiteral("/.config/glib-2.0/settings");
-    QFile keyfile(settings + QStringLiteral("/keyfile"));
-    if (home.isEmpty() || !QDir().mkpath(settings) || !keyfile.open(QIODevice::WriteOnly) ||
-        keyfile.write(kSettings) != static_cast<qint64>(sizeof(kSettings) - 1)) {
+    const QString bus = home + QStringLiteral("/session-bus.conf");
+    if (home.isEmpty() || !QDir().mkpath(settings) ||
+        !WriteFile(settings + QStringLiteral("/keyfile"),
+                   QString::fromLatin1(kSettings).arg(pencil).toLatin1()) ||
+        !WriteFile(bus, QByteArray(kBus))) {
         error_ = QStringLiteral("no temporary HOME with settings for drawing");
         return false;
     }
-    keyfile.close();
     // A session bus of its own (a GTK application asks for one), ended with it.
     if (!program_.start(
-            {"dbus-run-session", "--", "drawing"},
+            {"dbus-run-session", "--config-file=" + bus.toStdString(), "--", "drawing"},
             {"HOME=" + home.toStdString(), "XDG_CONFIG_HOME=" + home.toStdString() + "/.config",
              "GSETTINGS_BACKEND=keyfile", "NO_AT_BRIDGE=1"},
             true)) {

@@ -10,12 +10,12 @@ typedef struct _XDisplay Display;
 namespace stylorex::testing {
 
 // The real GTK paint program of Debian's package drawing on the X server in DISPLAY for as long
-// as the object lives: a new white 400 × 300 image at 100 %, its pencil one pixel wide in black,
-// antialiased, as its settings (kept in a temporary HOME of its own) say before it starts. Its
-// own D-Bus session goes with it. The canvas is found on the screen; nothing is drawn on it.
+// as the object lives: a new white 400 × 300 image at 100 %, its pencil `pencil` pixels wide in
+// black, antialiased, as its settings (kept in a temporary HOME of its own) say before it starts.
+// Its own D-Bus session goes with it. The canvas is found on the screen; nothing is drawn on it.
 class DrawingProgramTarget {
   public:
-    DrawingProgramTarget();
+    explicit DrawingProgramTarget(int pencil = 1);
     ~DrawingProgramTarget();
     DrawingProgramTarget(const DrawingProgramTarget&) = delete;
     DrawingProgramTarget& operator=(const DrawingProgramTarget&) = delete;
@@ -27,7 +27,7 @@ class DrawingProgramTarget {
     QRect canvas() const { return canvas_; }
 
   private:
-    bool start();
+    bool start(int pencil);
 
     TargetProgram program_;
     Display* display_ = nullptr;

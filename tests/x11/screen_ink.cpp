@@ -8,7 +8,7 @@
 namespace stylorex::testing {
 
 InkComparison CompareInk(const QImage& picture, QPoint at, const QImage& before,
-                         const QImage& after) {
+                         const QImage& after, int reach) {
     const QRect inside(at, picture.size());
     const auto line = [&](int x, int y) {
         return inside.contains(x, y) && qGray(picture.pixel(x - at.x(), y - at.y())) <= 80;
@@ -24,8 +24,8 @@ InkComparison CompareInk(const QImage& picture, QPoint at, const QImage& before,
         for (int x = 0; x < before.width(); ++x) {
             bool nearLine = false;
             bool nearInk = false;
-            for (int dy = -1; dy <= 1; ++dy) {
-                for (int dx = -1; dx <= 1; ++dx) {
+            for (int dy = -reach; dy <= reach; ++dy) {
+                for (int dx = -reach; dx <= reach; ++dx) {
                     nearLine = nearLine || line(x + dx, y + dy);
                     nearInk = nearInk || ink(x + dx, y + dy);
                 }

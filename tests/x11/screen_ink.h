@@ -18,13 +18,13 @@ struct InkComparison {
     std::size_t linePixels = 0;
     std::size_t missing = 0;  // line pixels left unchanged
     std::size_t extra = 0;    // other pixels changed
-    // Line pixels with ink within 1 px (the 3 x 3 block around them), out of all.
+    // Line pixels with ink within `reach` px (1: the 3 x 3 block around them), out of all.
     double coverage = 0;
-    // Ink farther than 1 px from every line pixel.
+    // Ink farther than `reach` px from every line pixel.
     std::size_t far = 0;
 };
 InkComparison CompareInk(const QImage& picture, QPoint at, const QImage& before,
-                         const QImage& after);
+                         const QImage& after, int reach = 1);
 
 // `area` read from the screen once it has stood still (the same three reads 100 ms apart),
 // within `ms`.
