@@ -37,7 +37,7 @@ class StrokeSink {
 
 // How the follow mode hands a stroke's moves to the target, shaped by what the ink read back
 // teaches about it during the run. It is WalkRun's visitor (walked pixel by pixel) in front of
-// the run's own operations (StrokeSink), and learns two habits of the target:
+// the run's own operations (StrokeSink), and learns these habits of the target:
 //
 // - What a step inks, for each of the eight directions on its own (StepInk). Most targets take
 //   pointer positions as the centres of their pixels and ink a step's end with it. A target that
@@ -90,9 +90,14 @@ class StrokeSink {
 //   late is given (InkFollower::kLateLimit), then a step back along the run, on pixels already
 //   drawn, after which the ink reaches the end. From then on each stroke is sent as
 //   PlanSmoothedStroke plans it once it has been walked: each key a move of its own, a frame apart
-//   or once the ink reaches the key before it, then a move past the end; the pen is taken as soft
+//   or once the ink reaches the key before it, then, unless the first such stroke's release drew
+//   on to its end by itself, a move past the end; the pen is taken as soft
 //   (InkFollower::learnSoftPen). A soft pen's strokes go as keys as well, from the stroke after
 //   it is known, each key waited for by its own ink and no move past the end.
+// - Showing a stroke only on release (or only a move behind, at most once a frame): where neither
+//   that run's end nor the step back showed any ink, or the follower fell back, the button is
+//   released there once (learnFromRelease); ink that then shows teaches the pen's shades, and a
+//   soft pen's keys take the rest of the stroke. Otherwise the button goes down again there.
 // - Joining runs (as asked): a target may join two positions far apart with a curve (a painting
 //   program's smoothing) instead of a line. Until a move kTrialJoin pixels long has shown every
 //   pixel inked, a run goes as moves at most kTrialJoin pixels apart, each waited for, so that
@@ -101,7 +106,7 @@ class StrokeSink {
 //
 // While the follower has fallen back to the fixed wait, or the target paints late, the moves are
 // shaped as well; only the waits of the follower are skipped, and nothing is learned from them
-// but by the probes.
+// but by the probes and the release.
 class FollowedDelivery {
   public:
     // What a step in one direction inks besides its start.
@@ -249,7 +254,7 @@ class FollowedDelivery {
     bool smoothingLooked_ = false;  // once, at the first stroke long enough
     int smoothingReads_;
     int releaseLessons_;    // see learnFromRelease
-    bool stopped_ = false;  // a smoothed stroke's move found the run stopped
+    bool stopped_ = false;  // a smoothed stroke's move, or a lesson's press, found the run stopped
 };
 
 }  // namespace stylorex
