@@ -286,14 +286,14 @@ InkFollower::Wait InkFollower::waitNearby(QPoint at, const std::function<bool()>
 void InkFollower::learnPenAround(const std::vector<QPoint>& at) {
     const QRect area(topLeft_, before_.size());
     const QImage now = screen_.grab(area);
-    if (now.size() != before_.size()) {
+    if (now.size() != before_.size() || read_.size() != before_.size()) {
         return;
     }
     for (const QPoint p : at) {
         for (int dy = -1; dy <= 1 && !soft_; ++dy) {
             for (int dx = -1; dx <= 1 && !soft_; ++dx) {
                 const QPoint q = p + QPoint(dx, dy) - topLeft_;
-                if (before_.rect().contains(q) && now.pixel(q) != before_.pixel(q)) {
+                if (read_.rect().contains(q) && now.pixel(q) != read_.pixel(q)) {
                     noteShade(now.pixel(q));
                 }
             }

@@ -97,8 +97,8 @@ class InkFollower {
     // around the pointer (its 3 x 3) changes from how the follower saw it last, and the run is
     // checked with a pen's tolerance.
     bool softPen() const { return soft_; }
-    // Notes the shades of the ink around each of `at` (screen) that was not there before the run,
-    // as waits do: the pen of a target that shows its ink only after the pointer has gone.
+    // Notes the shades of the ink around each of `at` (screen) that was not there at readNow, as
+    // waits do: the pen of a target that shows its ink only after the pointer has gone.
     void learnPenAround(const std::vector<QPoint>& at);
     // The run learned otherwise that the pen inks around the pointer, not under it (its ink comes
     // a position behind): from now on, a soft pen.

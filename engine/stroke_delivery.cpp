@@ -43,6 +43,9 @@ constexpr int kLagSigns = 3;
 // neither a run's end nor a step back showed any) is asked for by a release, to learn a soft pen
 // from the shades it shows, until one shows any ink.
 constexpr int kReleaseLessons = 2;
+// The strokes whose ink, once released, is looked at for a soft pen's shades while the pen is
+// not known (each needs the screen read at its press).
+constexpr int kPenLessons = 4;
 
 QPoint ToPoint(PixelPoint p) {
     return QPoint(p.X, p.Y);
@@ -76,7 +79,8 @@ FollowedDelivery::FollowedDelivery(StrokeSink& sink, InkFollower& follower, Mono
       yield_(std::move(yield)),
       pressLessons_(kPressLessons),
       smoothingReads_(kSmoothingReads),
-      releaseLessons_(kReleaseLessons) {}
+      releaseLessons_(kReleaseLessons),
+      penLessons_(kPenLessons) {}
 
 QPoint FollowedDelivery::screen(PixelPoint p) const {
     return origin_ + ToPoint(p);
@@ -148,6 +152,7 @@ void FollowedDelivery::start(PixelPoint p) {
     // A soft pen, and a target that smooths, get each stroke once walked, as keys.
     keyed_ = smooths_ || follower_.softPen();
     if (keyed_) {
+        readAtPress_ = false;
         return;
     }
     readBeforePress();
@@ -462,12 +467,35 @@ void FollowedDelivery::extendPath(QPoint p) {
 
 void FollowedDelivery::readBeforePress() {
     // A read of the whole rectangle costs a few milliseconds: only for the first presses.
-    if (!smoothingLooked_ && smoothingReads_ > 0) {
+    readAtPress_ = !smoothingLooked_ && smoothingReads_ > 0;
+    if (readAtPress_) {
         --smoothingReads_;
         follower_.readNow();
     } else {
         smoothingLooked_ = true;
     }
+}
+
+void FollowedDelivery::lookAtReleasedStroke() {
+    if (!readAtPress_ || penLessons_ == 0 || follower_.softPen() || path_.size() < 2) {
+        return;
+    }
+    --penLessons_;
+    // A target that shows a stroke a move late, or only on release, has it all on the screen
+    // soon after: its shades tell a soft pen before the next stroke, which then goes as keys.
+    if (showsWithin(sent_, std::max<std::chrono::nanoseconds>(follower_.slowLimit(),
+                                                              kSmoothingFrames * frame()))) {
+        learnPenAlongPath();
+    }
+}
+
+void FollowedDelivery::learnPenAlongPath() {
+    std::vector<QPoint> walked;
+    walked.reserve(path_.size());
+    for (const QPoint p : path_) {
+        walked.push_back(screen(p));
+    }
+    follower_.learnPenAround(walked);
 }
 
 void FollowedDelivery::lookForSmoothing() {
@@ -497,12 +525,7 @@ bool FollowedDelivery::learnFromRelease() {
     const auto patience =
         std::max<std::chrono::nanoseconds>(follower_.slowLimit(), kSmoothingFrames * frame());
     if (showsWithin(sent_, patience)) {
-        std::vector<QPoint> walked;
-        walked.reserve(path_.size());
-        for (const QPoint p : path_) {
-            walked.push_back(screen(p));
-        }
-        follower_.learnPenAround(walked);
+        learnPenAlongPath();
         releaseLessons_ = 0;  // the pen is known as far as a release can show it
     }
     if (follower_.softPen()) {
@@ -664,6 +687,7 @@ void FollowedDelivery::end(PixelPoint p) {
     }
     beforeRelease();
     sink_.end(ToPixel(sent_));
+    lookAtReleasedStroke();
 }
 
 }  // namespace stylorex

@@ -189,6 +189,11 @@ class FollowedDelivery {
     void extendPath(QPoint p);
     // Reads the screen before a press while a stroke may still teach learnSmoothing.
     void readBeforePress();
+    // After a stroke's release, while the pen is not known: the shades of its ink, once that shows
+    // (as patient as learnFromRelease), for the first kPenLessons strokes read at their press.
+    void lookAtReleasedStroke();
+    // The shades of the ink along path_ since the screen was last read (InkFollower::readNow).
+    void learnPenAlongPath();
     // With the pointer at the last pixel of path_ and the button down: whether the target
     // smooths (see the class comment); once learned, the pixel of path_ its ink has reached.
     // `inkless`: set when neither the end nor the step back showed any ink.
@@ -253,7 +258,9 @@ class FollowedDelivery {
     bool keyed_ = false;            // the stroke being walked is sent once walked (sendSmoothed)
     bool smoothingLooked_ = false;  // once, at the first stroke long enough
     int smoothingReads_;
-    int releaseLessons_;    // see learnFromRelease
+    int releaseLessons_;        // see learnFromRelease
+    int penLessons_;            // see lookAtReleasedStroke
+    bool readAtPress_ = false;  // the screen was read at this stroke's press
     bool stopped_ = false;  // a smoothed stroke's move, or a lesson's press, found the run stopped
 };
 
