@@ -293,7 +293,9 @@ void InkFollower::learnPenAround(const std::vector<QPoint>& at) {
         for (int dy = -1; dy <= 1 && !soft_; ++dy) {
             for (int dx = -1; dx <= 1 && !soft_; ++dx) {
                 const QPoint q = p + QPoint(dx, dy) - topLeft_;
-                if (read_.rect().contains(q) && now.pixel(q) != read_.pixel(q)) {
+                // A pixel back to its colour before the run is no ink: a cursor that moved on.
+                if (read_.rect().contains(q) && now.pixel(q) != read_.pixel(q) &&
+                    now.pixel(q) != before_.pixel(q)) {
                     noteShade(now.pixel(q));
                 }
             }
